@@ -1,0 +1,81 @@
+#pragma once
+
+// Operations on the code table: adding, deleting, moving, sorting, finding and showing codes.
+// Every operation that changes positions renumbers all stores that name codes.
+
+#include "engine/scheduledata.h"
+
+#include <string>
+#include <string_view>
+
+namespace quivra {
+
+enum class CodeKind { Event, Resource };
+
+// Sort keys of sortCodes.
+enum SortKey : int {
+    SortByCode = 11,
+    SortByName = 12,
+    SortByPlanned = 13,
+    SortByAllocated = 14,
+    SortByScheduled = 15,
+    SortByLinks = 16,
+    SortByWeekSpan = 17,
+    SortByUnallocated = 18,
+    SortByUnscheduled = 19,
+    SortByFirstResource = 20, // + category 1..7
+};
+
+// FormatCode display mode bits.
+enum CodeDisplayMode : int {
+    ShowCode = 1,
+    ShowName = 2,
+    ShowCodeAndName = 3,
+    ShowCategory = 4,
+    ShowKind = 8,
+    ShowCategoryName = 16,
+    ShowRole = 32, // appends the role the resource plays in the current event
+};
+
+// Inserts `record` at `position` (0 appends; beyond count + 1 inserts at the front) and
+// renumbers every store. Returns the position, or 0 when the table is full, the position is
+// above MaxCodes or the code is empty.
+int insertCode(ScheduleData &d, int position, const CodeRecord &record);
+// Deletes code c with all its lectures, memberships, manual rooms, roles, comments and memo.
+bool deleteCode(ScheduleData &d, int c);
+// Exchanges two codes and every reference to them, then recounts.
+void swapCodes(ScheduleData &d, int a, int b);
+// Sorts events or resources by `key` (SortKey, or SortByFirstResource + category).
+void sortCodes(ScheduleData &d, int key, CodeKind kind, bool ascending, bool categoryFirst);
+
+// First code after `start` whose Code equals `text` exactly, skipping `excluded`; 0 if none.
+CodeId findCode(const ScheduleData &d, std::string_view text, int start = 0, int excluded = 0);
+// First code of `kind` after `start` whose Name begins with the first n characters of `text`.
+CodeId findByName(const ScheduleData &d, std::string_view text, int n, int start, int excluded,
+                  CodeKind kind);
+bool renameCode(ScheduleData &d, std::string_view oldCode, std::string_view newCode);
+// A code not yet in the table derived from `proposal`; empty when every candidate is taken.
+std::string makeUniqueCode(const ScheduleData &d, std::string_view proposal);
+
+int categoryOf(const ScheduleData &d, int c);
+std::string categoryName(const ScheduleData &d, int c);
+std::string categorySummary(const ScheduleData &d, int event);
+bool isEventCode(const ScheduleData &d, int c);
+bool isResourceCode(const ScheduleData &d, int c);
+bool isLockedCode(const ScheduleData &d, int c);
+
+enum class LockMode { Lock = 1, Unlock = 2, Toggle = 3 };
+void setLock(ScheduleData &d, int c, LockMode mode);
+bool queryLock(const ScheduleData &d, int event);
+int countLocked(const ScheduleData &d);
+void setMarks(ScheduleData &d, int first, int last, std::uint16_t mask);
+void clearMarks(ScheduleData &d, int first, int last, std::uint16_t mask);
+// Clears `mask` everywhere, then marks the resources of an event or the events of a resource.
+int markLinked(ScheduleData &d, int c, std::uint16_t mask);
+
+// The text of a code for lists and cells; nameBrackets 0..5 hides bracketed remarks in names.
+std::string formatCode(const ScheduleData &d, int c, int mode, int nameBrackets = 0);
+// Recounts, then rebuilds eventList and resourceList in table order.
+void rebuildLists(ScheduleData &d);
+
+} // namespace quivra

@@ -1,0 +1,1 @@
+// Placeholder; the fixture builder lives here.

@@ -45,7 +45,10 @@ int insertCode(ScheduleData &d, int position, const CodeRecord &record);
 bool deleteCode(ScheduleData &d, int c);
 // Exchanges two codes and every reference to them, then recounts.
 void swapCodes(ScheduleData &d, int a, int b);
-// Sorts events or resources by `key` (SortKey, or SortByFirstResource + category).
+// Sorts events or resources by `key` (SortKey, or SortByFirstResource + category) with the
+// gap-halving exchange sort, moving the records in the table and renumbering every store once.
+// `ascending` false flips the whole comparison; `categoryFirst` orders by category bits first.
+// Unknown keys change nothing.
 void sortCodes(ScheduleData &d, int key, CodeKind kind, bool ascending, bool categoryFirst);
 
 // First code after `start` whose Code equals `text` exactly, skipping `excluded`; 0 if none.
@@ -53,8 +56,13 @@ CodeId findCode(const ScheduleData &d, std::string_view text, int start = 0, int
 // First code of `kind` after `start` whose Name begins with the first n characters of `text`.
 CodeId findByName(const ScheduleData &d, std::string_view text, int n, int start, int excluded,
                   CodeKind kind);
+// Gives the first code named `oldCode` the text `newCode` (both cut to 15 characters) and
+// rewrites the comments and memos naming it. False, with nothing changed, when the old code is
+// unknown, the new one is taken or empty.
 bool renameCode(ScheduleData &d, std::string_view oldCode, std::string_view newCode);
-// A code not yet in the table derived from `proposal`; empty when every candidate is taken.
+// A code not yet in the table derived from `proposal`: a trailing a..z is dropped, then the
+// suffixes a..z, aa..zz, ... are tried on the stem cut to fit 15 characters. Empty when every
+// candidate is taken.
 std::string makeUniqueCode(const ScheduleData &d, std::string_view proposal);
 
 int categoryOf(const ScheduleData &d, int c);
@@ -65,15 +73,19 @@ bool isResourceCode(const ScheduleData &d, int c);
 bool isLockedCode(const ScheduleData &d, int c);
 
 enum class LockMode { Lock = 1, Unlock = 2, Toggle = 3 };
+// On an event: its own lock; on a resource: every event using it; 0 or beyond the table: every
+// event of eventList.
 void setLock(ScheduleData &d, int c, LockMode mode);
 bool queryLock(const ScheduleData &d, int event);
 int countLocked(const ScheduleData &d);
+// Set or clear link marks (only the LinkMarks bits of `mask`) on codes first..last.
 void setMarks(ScheduleData &d, int first, int last, std::uint16_t mask);
 void clearMarks(ScheduleData &d, int first, int last, std::uint16_t mask);
 // Clears `mask` everywhere, then marks the resources of an event or the events of a resource.
 int markLinked(ScheduleData &d, int c, std::uint16_t mask);
 
-// The text of a code for lists and cells; nameBrackets 0..5 hides bracketed remarks in names.
+// The text of a code for lists and cells (CodeDisplayMode bits); nameBrackets 0..5 picks the
+// bracket pair of the remark hidden in names. Empty for an invalid id.
 std::string formatCode(const ScheduleData &d, int c, int mode, int nameBrackets = 0);
 // Recounts, then rebuilds eventList and resourceList in table order.
 void rebuildLists(ScheduleData &d);

@@ -18,24 +18,37 @@ struct CommentMatch
     std::string text;
 };
 
-// `slotDate` (a date serial, 0 for none) is compared with dated comments.
+// The comment of a slot. A comment takes part when `code` is empty, when its code field is `code`,
+// or when it is a wildcard for all codes ("*", "?") or for the code's category ("2*"). Fields of
+// value 0, in the key or in the request, match any value; `slotDate` (a date serial, 0 for none)
+// is compared with dated comments. With week 0 the first match is the result; otherwise every
+// match is appended to `allMatches` and the last one is the result.
 CommentMatch findComment(const ScheduleData &d, int week, std::string_view code, int bell, int day,
                          std::int32_t slotDate = 0, std::vector<int> *allMatches = nullptr);
-void addComment(ScheduleData &d, int week, std::string_view text, std::string_view code, int bell,
+// Replaces the specific comment of the same code at that slot, or else puts the new comment at the
+// front. Refused (false) when week, day or bell do not fit the key or the code holds a ";".
+bool addComment(ScheduleData &d, int week, std::string_view text, std::string_view code, int bell,
                 int day);
+// Deletes, slot by slot, specific comments with a text; returns how many went.
 int eraseComments(ScheduleData &d, int week, std::string_view code, int firstBell, int lastBell,
                   int firstDay, int lastDay);
-// "] " -> "]" and " [" -> "[" in the keys, as done before saving.
+// "] " -> "]" and " [" -> "[" in the keys (never in the texts), as done before saving.
 void tidyComments(ScheduleData &d);
-// Moves the week digits of comments of weeks >= `week` by `delta`; comments of removed weeks go.
+// Renumbers the weeks of slot comments after weeks were inserted (delta > 0 weeks before `week`)
+// or removed (delta < 0: weeks week..week-delta-1). Comments of removed weeks, and of weeks pushed
+// beyond the week table, are deleted; week-0 and dated comments stay as they are.
 void shiftCommentWeeks(ScheduleData &d, int week, int delta);
 
-// Index of the code's memo, -1 if none; the text shown is at most 240 characters.
+// Index of the memo whose code field is `code`, -1 if none; the text shown is at most 240
+// characters.
 int findMemo(const ScheduleData &d, std::string_view code);
 std::string memoText(const ScheduleData &d, std::string_view code);
-void setMemo(ScheduleData &d, std::string_view code, const std::vector<std::string> &lines);
+// Joins the lines with single spaces, trims, and replaces the code's memo or appends one.
+// Refused (false) for an empty code or one holding a ";".
+bool setMemo(ScheduleData &d, std::string_view code, const std::vector<std::string> &lines);
 
-// Rewrites or removes (newCode empty) the code field of comments and memos naming oldCode.
+// Rewrites or removes (newCode empty) the comments and memos whose code field is oldCode; texts
+// that merely mention the code are left alone. Does nothing when newCode holds a ";".
 void renameInNotes(ScheduleData &d, std::string_view oldCode, std::string_view newCode);
 
 } // namespace quivra

@@ -1,6 +1,9 @@
 #pragma once
 
-// Roles a resource plays in an event, and their assignments.
+// Roles a resource plays in an event, and their assignments. Roles sit at 1..roleCount and
+// assignments (event, resource, role id) at 1..assignmentCount; after normaliseRoles every role id
+// equals its position and each (event, resource) pair has at most one assignment. The operations
+// keep the roles' use counts current.
 
 #include "engine/scheduledata.h"
 
@@ -9,14 +12,24 @@
 
 namespace quivra {
 
+// Index of the pair's first assignment, 0 if none.
 int findAssignment(const ScheduleData &d, int event, int resource);
+// Position of the pair's role in the role table, 0 if none.
 int roleOf(const ScheduleData &d, int event, int resource);
 std::string roleNameOf(const ScheduleData &d, int event, int resource);
 std::string roleNameById(const ScheduleData &d, int roleId);
+// Position of the first role named exactly `name` other than `excluded`, 0 if none.
 int findRoleByName(const ScheduleData &d, std::string_view name, int excluded = 0);
+// Removes the pair's first assignment (later ones move down); its index, or 0.
 int removeAssignment(ScheduleData &d, int event, int resource);
+// Removes every assignment of the pair, then stores (event, resource, roleId) when the resource is
+// in the event's collection and some role has that id (role 0 only clears). Returns the number of
+// assignments, or 0 when the store is full.
 int setRole(ScheduleData &d, int event, int resource, int roleId);
+// Appends a role with id = position; 0 when the name is empty or the table is full.
 int addRole(ScheduleData &d, std::string_view name);
+// Keeps, in order, the first assignment of each pair when it joins an event to a resource and
+// names an existing role; then role ids become positions and uses are recounted.
 void normaliseRoles(ScheduleData &d);
 void recountRoleUses(ScheduleData &d);
 

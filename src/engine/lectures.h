@@ -32,13 +32,17 @@ CodeId eventsOfResource(const ScheduleData &d, int resource, int &cursor);
 
 LectureView unpackLecture(ScheduleData &d, int index);
 void packLecture(ScheduleData &d, int index, const LectureView &view);
-// Appends when the store has room and the word is not 0; returns the index or 0.
+// Appends when the store has room, the word is not 0 and the view lies inside the slot coding;
+// returns the index or 0 (nothing is appended then). `kind` is the booking kind of a booking.
 int appendLecture(ScheduleData &d, const LectureView &view, int kind = 0);
 // Clears (word 0) every entry of code c; the next compaction drops them.
 void removeLecturesOf(ScheduleData &d, int c);
 
 // Kind of a lecture entry by its word and start.
-inline bool isBookingWord(std::uint16_t word) { return word & LectureBookingBit; }
+inline bool isBookingWord(std::uint16_t word)
+{
+    return word & LectureBookingBit;
+}
 
 // One code's lectures in working form. Per-week counters saturate at slotsPerWeek; the
 // timetable list has no cap.
@@ -59,18 +63,26 @@ struct WeekAllocation
 // Fills `wa` for code c; returns the number of entries read.
 int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa);
 
-// Compacts and sorts the lecture store (drops word 0, invalid codes and invalid slots).
+// Compacts and sorts the lecture store (drops word 0, invalid codes and invalid slots) and
+// rebuilds firstLecture.
 void compactLectures(ScheduleData &d);
-// Joins adjacent and identical entries until nothing changes.
+// Joins adjacent and identical entries until nothing changes. Week allocations of the same weeks
+// are added (while the sum stays below slotsPerWeek), never dropped as duplicates.
 void mergeLectures(ScheduleData &d);
 
-// Totals of events first..last; returns the PLANNED grand total.
+// Totals of events first..last (ALLOCATED and SCHEDULED saturate at 65535); returns the PLANNED
+// grand total, the sum of PLANNED as it stands after the pass.
 std::int32_t totals(ScheduleData &d, int first, int last, bool plannedFromAllocated = false);
 void resourceTotals(ScheduleData &d, int r);
 void allResourceTotals(ScheduleData &d);
+// Restores every derived field; see the notes in lectures.cpp for the order of the steps.
 void recount(ScheduleData &d);
 
+// Seats of a resource from the number after "#" in its name (1 without one); for an event the sum
+// over its resources of `category` (0: all).
 int seats(const ScheduleData &d, int c, int category = 0);
+// Seats left in the event's room(s) and `room` after the other resources; room -1 consults the
+// event's manual rooms when it has no room resource.
 int freeSeats(const ScheduleData &d, int event, int room);
 
 } // namespace quivra

@@ -1,0 +1,89 @@
+#pragma once
+
+// The binary data file (.qvf): a sequence of tagged blocks, each a 4-byte header (u16 tag, u16
+// length) and its bytes, ended by a block with tag 0. All integers are little-endian; strings
+// are a length byte and a fixed number of character bytes.
+//
+// Writing prepares the data set first (single-space codes go, collections are cleaned, totals
+// and the week repair pass run), then writes every block in a fixed order. A save goes to a
+// temporary file in the target's folder that replaces the target only once it is complete, so
+// a failed save never destroys the previous file.
+//
+// Reading always fills a fresh data set that the caller swaps in only on success. Every length
+// in the file is checked against its store: counts above capacity are clamped to the capacity
+// and to the entries present, oversized records are cut, and impossible sizes refuse the file.
+// A file that ends early still loads what its complete blocks held, but the report says so.
+
+#include "engine/result.h"
+#include "engine/scheduledata.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quivra {
+
+constexpr std::uint16_t DataFileVersion = 6 * 1024 + 5;
+constexpr std::uint16_t DataFileRelease = 6;
+// Day numbers in the file count from 1 January of year 1; date serials from 30 December 1899.
+constexpr std::int32_t DayNumberOffset = 693594;
+constexpr std::int32_t TicksPerDay = 1572864;
+
+// A moment as the file stores it: a day number and the ticks since midnight.
+struct DayTime
+{
+    std::int32_t day = 0;
+    std::int32_t ticks = 0;
+};
+
+// The local clock, as a day number and ticks.
+DayTime currentDayTime();
+
+struct ReadReport
+{
+    bool complete = false; // the end block was reached and every block was whole
+    std::string reason;    // why reading stopped early; empty when complete
+    std::uint16_t versionRead = 0;
+    int blocksRead = 0;
+    int blocksSkipped = 0; // unknown tags and blocks kept only for older readers
+};
+
+// Grand totals over all events and the booked totals over all codes, as the header stores them.
+struct GrandTotals
+{
+    std::int32_t planned = 0;
+    std::int32_t allocated = 0;
+    std::int32_t scheduled = 0;
+    std::int32_t bookedWeeks = 0; // each booked week counted with its length
+    std::int32_t tableBooked = 0; // table-booked periods, counted with the week length
+};
+
+// Sums the totals of a recounted data set; changes nothing.
+GrandTotals grandTotals(ScheduleData &d);
+
+// Prepares `d` for saving (it changes the data set: see above) and returns the file's bytes.
+// With extractWeek > 0 only the lectures covering that week are written, moved into it; the
+// data set itself keeps them all. The accumulated editing time of `d` grows by saved-at minus
+// opened-at (not when extracting); saved-at is taken as held.
+std::vector<std::uint8_t> encodeDataFile(ScheduleData &d, int extractWeek = 0);
+
+// Clears `fresh` and fills it from `bytes`, then recounts. `openedAt` is the moment the file is
+// taken as opened (usage counters start there). Fails with Corrupt when the file is not a data
+// file or holds impossible sizes, and with Range when a header count is beyond its store; the
+// content of `fresh` is then unspecified and must not be used.
+Result<ReadReport> decodeDataFile(std::span<const std::uint8_t> bytes, ScheduleData &fresh,
+                                  DayTime openedAt = {});
+
+// Saves `d` to `path`, stamping saved-at from the clock. The previous file stays untouched when
+// anything fails. On success without extractWeek the modified flag is cleared.
+Result<void> writeDataFile(ScheduleData &d, const std::string &path, int extractWeek = 0);
+
+// Reads `path` into `fresh` (cleared first), stamping opened-at from the clock.
+Result<ReadReport> readDataFile(const std::string &path, ScheduleData &fresh);
+
+// Writes `bytes` to `path` through a temporary file in the same folder, flushed to disk before
+// it replaces the target.
+Result<void> writeFileAtomically(const std::string &path, std::span<const std::uint8_t> bytes);
+
+} // namespace quivra

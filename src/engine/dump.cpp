@@ -73,12 +73,19 @@ std::string codeToken(std::string_view text)
     return out;
 }
 
+// A valid code, checked against the table size as well: a damaged count must not lead the dump
+// outside the table.
+bool known(const ScheduleData &d, int c)
+{
+    return validCode(d, c) && c <= MaxCodes;
+}
+
 // A reference to a code: its text when valid, "-" for 0, "#n" for anything else.
 std::string ref(const ScheduleData &d, int c)
 {
     if (c == 0)
         return "-";
-    if (!validCode(d, c))
+    if (!known(d, c))
         return "#" + std::to_string(c);
     return codeToken(d.codes[c].code.view());
 }
@@ -242,7 +249,8 @@ void dumpCodes(Dump &out, const ScheduleData &d)
 }
 
 // Collections in code table order of their events; a second marker of one event is listed
-// after the first, in list order. Members keep the user's order; holes are not shown.
+// after the first, in list order. Members keep the user's order; holes and the positions of
+// blocks in the list are layout, not content, and do not show.
 void dumpCollections(Dump &out, const ScheduleData &d)
 {
     out.section("collections");
@@ -268,7 +276,6 @@ void dumpCollections(Dump &out, const ScheduleData &d)
     }
     std::stable_sort(blocks.begin(), blocks.end(),
                      [](const Block &a, const Block &b) { return a.event < b.event; });
-    out.line("entries " + num(d.collectionEntryCount));
     for (const Block &b : blocks) {
         std::string text = ref(d, b.event) + ":";
         for (const auto m : b.members)
@@ -315,9 +322,9 @@ std::string lectureText(const ScheduleData &d, int i)
 
     // Word bits that the kind of the code does not explain: an event bit that disagrees with
     // the code, and anything outside the code part and the two flag bits.
-    if (validCode(d, code) && bool(word & LectureEventBit) != d.codes[code].isEvent())
+    if (known(d, code) && bool(word & LectureEventBit) != d.codes[code].isEvent())
         text += (word & LectureEventBit) ? " event-bit" : " no-event-bit";
-    else if (!validCode(d, code) && (word & LectureEventBit))
+    else if (!known(d, code) && (word & LectureEventBit))
         text += " event-bit";
     const std::uint16_t extra = word & ~(d.lectureCodeMask | LectureEventBit | LectureBookingBit);
     if (extra != 0)

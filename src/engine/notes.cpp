@@ -149,12 +149,12 @@ std::string normaliseSpaces(std::string text)
     return trim(text);
 }
 
-} // namespace
-
-CommentMatch findComment(const ScheduleData &d, int week, std::string_view code, int bell, int day,
-                         std::int32_t slotDate, std::vector<int> *allMatches)
+// Calls onMatch(index, general, parts) for every comment matching the look-up, in list order,
+// until it returns false.
+template <typename OnMatch>
+void scanComments(const ScheduleData &d, int week, std::string_view code, int bell, int day,
+                  std::int32_t slotDate, OnMatch onMatch)
 {
-    CommentMatch result;
     int category = -1; // looked up on the first wildcard met
     const int dateKey = slotDate != 0 ? slotDateKey(slotDate) : -1;
 
@@ -181,15 +181,26 @@ CommentMatch findComment(const ScheduleData &d, int week, std::string_view code,
         } else if (k.kind != KeyKind::Dated || k.yymmdd != dateKey) {
             continue;
         }
-
-        result.index = static_cast<int>(i);
-        result.general = general;
-        result.text = std::string(p.text);
-        if (allMatches)
-            allMatches->push_back(result.index);
-        if (week == 0)
+        if (!onMatch(static_cast<int>(i), general, p))
             break;
     }
+}
+
+} // namespace
+
+CommentMatch findComment(const ScheduleData &d, int week, std::string_view code, int bell, int day,
+                         std::int32_t slotDate, std::vector<int> *allMatches)
+{
+    CommentMatch result;
+    scanComments(d, week, code, bell, day, slotDate,
+                 [&](int index, bool general, const CommentParts &p) {
+                     result.index = index;
+                     result.general = general;
+                     result.text = std::string(p.text);
+                     if (allMatches)
+                         allMatches->push_back(index);
+                     return week != 0;
+                 });
     return result;
 }
 
@@ -206,13 +217,19 @@ bool addComment(ScheduleData &d, int week, std::string_view text, std::string_vi
     entry += ';';
     entry.append(text);
 
-    const CommentMatch m = findComment(d, week, code, bell, day);
-    // Only a comment of the same code is replaced: a look-up without a code also sees the
-    // comments of every code, and those must survive a new code-less comment.
-    const bool replace = m.index >= 0 && !m.general &&
-                         splitComment(d.comments[static_cast<std::size_t>(m.index)]).code == code;
-    if (replace)
-        d.comments[static_cast<std::size_t>(m.index)] = std::move(entry);
+    // The comment edited in place is the one of this code at exactly this slot. Any other match
+    // stays: a wildcard or whole-week comment, the comment of another code that a look-up
+    // without a code also sees, or a specific comment listed before a general one.
+    int replace = -1;
+    for (std::size_t i = 0; i < d.comments.size(); ++i) {
+        const CommentParts p = splitComment(d.comments[i]);
+        const CommentKey k = parseKey(p.key);
+        if (p.code == code && k.kind == KeyKind::Slot && k.week == week && k.day == day &&
+            k.bell == bell && d.comments[i].find(';') != std::string::npos)
+            replace = static_cast<int>(i);
+    }
+    if (replace >= 0)
+        d.comments[static_cast<std::size_t>(replace)] = std::move(entry);
     else
         d.comments.insert(d.comments.begin(), std::move(entry));
     return true;
@@ -228,11 +245,18 @@ int eraseComments(ScheduleData &d, int week, std::string_view code, int firstBel
     int erased = 0;
     for (int day = firstDay; day <= lastDay; ++day) {
         for (int bell = firstBell; bell <= lastBell; ++bell) {
+            // Every specific match with a text goes, also one listed before a general match.
             for (;;) {
-                const CommentMatch m = findComment(d, week, code, bell, day);
-                if (m.index < 0 || m.general || m.text.empty())
+                int victim = -1;
+                scanComments(d, week, code, bell, day, 0,
+                             [&](int index, bool general, const CommentParts &p) {
+                                 if (!general && !p.text.empty())
+                                     victim = index;
+                                 return true;
+                             });
+                if (victim < 0)
                     break;
-                d.comments.erase(d.comments.begin() + m.index);
+                d.comments.erase(d.comments.begin() + victim);
                 ++erased;
             }
         }

@@ -25,11 +25,12 @@ struct CommentMatch
 // match is appended to `allMatches` and the last one is the result.
 CommentMatch findComment(const ScheduleData &d, int week, std::string_view code, int bell, int day,
                          std::int32_t slotDate = 0, std::vector<int> *allMatches = nullptr);
-// Replaces the specific comment of the same code at that slot, or else puts the new comment at the
+// Replaces the comment of the same code with exactly this key, or else puts the new comment at the
 // front. Refused (false) when week, day or bell do not fit the key or the code holds a ";".
 bool addComment(ScheduleData &d, int week, std::string_view text, std::string_view code, int bell,
                 int day);
-// Deletes, slot by slot, specific comments with a text; returns how many went.
+// Deletes, slot by slot, every specific (not wildcard, no 0 field) comment with a text that the
+// look-up finds; returns how many went.
 int eraseComments(ScheduleData &d, int week, std::string_view code, int firstBell, int lastBell,
                   int firstDay, int lastDay);
 // "] " -> "]" and " [" -> "[" in the keys (never in the texts), as done before saving.

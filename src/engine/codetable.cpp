@@ -243,11 +243,16 @@ void computeWeekSpans(ScheduleData &d)
                                                          std::min(wa.lastWeek, 255))
                             : std::uint16_t{0xFF00};
     }
-    for (int r = 1; r <= d.codeCount; ++r) {
-        if (d.codes[r].isEvent())
-            continue;
-        for (const CodeId e : eventsUsing(d, r))
-            d.weekSpan[r] = std::min(d.weekSpan[r], d.weekSpan[e]);
+    // One pass over the collection list instead of one per resource.
+    CodeId event = 0;
+    for (int k = 1; k <= collectionEnd(d); ++k) {
+        const std::uint16_t entry = d.collection[k];
+        const int c = entry & CollectionCodeMask;
+        if (entry & CollectionMarkerBit) {
+            event = isEventCode(d, c) ? static_cast<CodeId>(c) : 0;
+        } else if (event != 0 && isResourceCode(d, c)) {
+            d.weekSpan[c] = std::min(d.weekSpan[c], d.weekSpan[event]);
+        }
     }
 }
 
@@ -398,7 +403,8 @@ bool deleteCode(ScheduleData &d, int c)
     if (!validCode(d, c))
         return false;
 
-    renameInNotes(d, d.codes[c].code.view(), "");
+    if (!d.codes[c].code.empty())
+        renameInNotes(d, d.codes[c].code.view(), "");
     removeLecturesOf(d, c);
     clearCollectionOf(d, c);
     // With the mask still as wide as the old count needs, so that code parts above 4095 are read

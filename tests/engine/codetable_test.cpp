@@ -1,6 +1,7 @@
 #include "engine/codetable.h"
 
 #include "engine/lectures.h"
+#include "support/fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -311,6 +312,35 @@ TEST(CodeTableSort, EqualPlannedOrderedByCode)
     sortCodes(*d, SortByPlanned, CodeKind::Event, false, false);
     EXPECT_EQ(codeTexts(*d), (std::vector<std::string>{"E3", "E1", "E2", "E0"}));
     EXPECT_TRUE(d->listsSorted);
+}
+
+// A resource's week span is the earliest of its own and its events' spans; no lectures sort last.
+TEST(CodeTableSort, WeekSpanOfEventsAndResources)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('R', {"R3", "R1", "R2"});
+    f.event("E1", {"R1"}).event("E2", {"R2"}).event("E3", {"R3"});
+    f.allocate("E1", 3, 5, 1).allocate("E2", 1, 2, 1).book("R1", 4, 1, 1, 1);
+    f.finish();
+
+    sortCodes(*d, SortByWeekSpan, CodeKind::Resource, true, false);
+    sortCodes(*d, SortByWeekSpan, CodeKind::Event, true, false);
+    EXPECT_EQ(codeTexts(*d), (std::vector<std::string>{"R2", "R1", "R3", "E2", "E1", "E3"}));
+}
+
+// Events by the code of their first teacher, then by their own code; no teacher sorts last.
+TEST(CodeTableSort, FirstResourceOfCategory)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('T', {"TB", "TA"}).resources('G', {"G1"});
+    f.event("E4", {"TA"}).event("E1", {"G1", "TB", "TA"}).event("E3", {"G1"});
+    f.event("E2", {"G1", "TA"});
+    f.finish();
+
+    sortCodes(*d, SortByFirstResource + 2, CodeKind::Event, true, false);
+    EXPECT_EQ(codeTexts(*d), (std::vector<std::string>{"TB", "TA", "G1", "E2", "E4", "E1", "E3"}));
 }
 
 // An independent statement of the orders the sort keys define.

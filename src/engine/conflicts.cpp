@@ -1,8 +1,764 @@
-// Placeholder bodies; replaced by the real implementation.
 #include "engine/conflicts.h"
+
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+#include "engine/scheduling.h"
+#include "engine/textutil.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
 
 namespace quivra {
 
-ConflictReport sweepConflicts(ScheduleData &, int, bool) { return {}; }
+namespace {
+
+int weekCap(const ScheduleData &d)
+{
+    return std::clamp(d.coding.weekLimit, 1, MaxWeeks);
+}
+int dayCap(const ScheduleData &d)
+{
+    return std::clamp(d.coding.dayLimit, 1, MaxDays);
+}
+int bellCap(const ScheduleData &d)
+{
+    return std::clamp(d.coding.bellLimit, 1, MaxBells);
+}
+
+bool isTimetabledResource(const ScheduleData &d, int c)
+{
+    return validCode(d, c) && !d.codes[c].isEvent() && !(d.codes[c].flags & NoTimetableBit);
+}
+
+std::int16_t kindAt(const WeekAllocation &wa, std::size_t i)
+{
+    return i < wa.timetableKinds.size() ? wa.timetableKinds[i] : std::int16_t{0};
+}
+
+bool coversWeek(const LectureView &v, int w)
+{
+    return v.startWeek <= w && w <= v.endWeek;
+}
+
+// Whether two maps share a cell from week `from` on.
+bool intersects(const OccupancyMap &a, const OccupancyMap &b, int from)
+{
+    const int w0 = std::max({from, 1, a.firstWeek, b.firstWeek});
+    const int w1 = std::min(a.lastWeek, b.lastWeek);
+    const int d0 = std::max({1, a.firstDay, b.firstDay});
+    const int d1 = std::min(a.lastDay, b.lastDay);
+    for (int w = w0; w <= w1; ++w)
+        for (int day = d0; day <= d1; ++day)
+            if (a.mask(w, day) & b.mask(w, day))
+                return true;
+    return false;
+}
+
+void unite(OccupancyMap &target, const OccupancyMap &source)
+{
+    if (source.empty())
+        return;
+    for (int w = source.firstWeek; w <= source.lastWeek; ++w)
+        for (int day = source.firstDay; day <= source.lastDay; ++day)
+            if (const std::uint32_t m = source.mask(w, day))
+                target.add(w, day, m);
+}
+
+// Clears from `target` (weeks from..) every cell set in `other`; returns the cells cleared.
+int subtract(OccupancyMap &target, const OccupancyMap &other, int from)
+{
+    int cleared = 0;
+    const int w0 = std::max({from, 1, target.firstWeek, other.firstWeek});
+    const int w1 = std::min(target.lastWeek, other.lastWeek);
+    const int d0 = std::max({1, target.firstDay, other.firstDay});
+    const int d1 = std::min(target.lastDay, other.lastDay);
+    for (int w = w0; w <= w1; ++w)
+        for (int day = d0; day <= d1; ++day) {
+            std::uint32_t &m = target.maskRef(w, day);
+            const std::uint32_t common = m & other.mask(w, day);
+            if (common) {
+                cleared += std::popcount(common);
+                m &= ~common;
+            }
+        }
+    return cleared;
+}
+
+// What a sweep reads many times, gathered once: every code's timetable lectures (so an event
+// is not looked up in the whole store for each of its resources), the events of each resource
+// in eventList order, and reusable maps so a resource pass allocates nothing per event.
+struct SweepWork
+{
+    std::vector<int> offset; // code c's lectures are [offset[c], offset[c + 1])
+    std::vector<LectureView> lectures;
+    std::vector<std::vector<LectureView>> replaced; // timetables stored during the sweep
+    std::vector<char> isReplaced;
+    std::vector<std::vector<CodeId>> users; // events of each resource, eventList order
+    std::vector<OccupancyMap> maps;
+    OccupancyMap accumulated;
+    WeekAllocation wa;
+
+    void prepare(ScheduleData &d)
+    {
+        const auto codes = static_cast<std::size_t>(d.codeCount) + 2;
+        offset.assign(codes, 0);
+        replaced.assign(codes, {});
+        isReplaced.assign(codes, 0);
+        users.assign(codes, {});
+        const SlotCoding &k = d.coding;
+        const int n = std::min(d.lectureCount, MaxLectures);
+        auto viewAt = [&](int i) {
+            LectureView v;
+            v.word = d.lectureWord[i];
+            v.startWeek = static_cast<std::uint8_t>(k.weekOf(d.lectureStart[i]));
+            v.startDay = static_cast<std::uint8_t>(k.dayOf(d.lectureStart[i]));
+            v.startBell = static_cast<std::uint8_t>(k.bellOf(d.lectureStart[i]));
+            v.endWeek = static_cast<std::uint8_t>(k.weekOf(d.lectureEnd[i]));
+            v.endDay = static_cast<std::uint8_t>(k.dayOf(d.lectureEnd[i]));
+            v.endBell = static_cast<std::uint8_t>(k.bellOf(d.lectureEnd[i]));
+            return v;
+        };
+        auto wanted = [&](int i, CodeId &c) {
+            if (d.lectureWord[i] == 0 || k.dayOf(d.lectureStart[i]) == 0)
+                return false;
+            c = lectureCode(d, d.lectureWord[i]);
+            return validCode(d, c);
+        };
+        for (int i = 1; i <= n; ++i)
+            if (CodeId c; wanted(i, c))
+                ++offset[c + 1];
+        for (std::size_t c = 1; c < codes; ++c)
+            offset[c] += offset[c - 1];
+        lectures.assign(static_cast<std::size_t>(offset[codes - 1]), {});
+        std::vector<int> fill(offset.begin(), offset.end());
+        for (int i = 1; i <= n; ++i)
+            if (CodeId c; wanted(i, c))
+                lectures[static_cast<std::size_t>(fill[c]++)] = viewAt(i);
+
+        std::vector<int> rank(codes, 0);
+        int next = 0;
+        const int listed = std::min<int>(d.eventList[0], MaxCodes);
+        for (int i = 1; i <= listed; ++i)
+            if (validCode(d, d.eventList[i]) && rank[d.eventList[i]] == 0)
+                rank[d.eventList[i]] = ++next;
+        for (int e = 1; e <= d.codeCount; ++e)
+            if (d.codes[e].isEvent() && rank[e] == 0)
+                rank[e] = ++next;
+        std::vector<CodeId> byRank(static_cast<std::size_t>(next) + 1, 0);
+        for (int e = 1; e <= d.codeCount; ++e)
+            if (d.codes[e].isEvent())
+                byRank[rank[e]] = static_cast<CodeId>(e);
+        for (int i = 1; i <= next; ++i) {
+            const CodeId e = byRank[i];
+            const MemberList members = collectionOf(d, e);
+            const int count = std::min<int>(members[0], MaxMembers);
+            for (int m = 1; m <= count; ++m) {
+                const CodeId r = members[m];
+                if (validCode(d, r) && (users[r].empty() || users[r].back() != e))
+                    users[r].push_back(e);
+            }
+        }
+    }
+
+    // Fills `map` (reset) with event e's timetable cells.
+    void buildEventMap(const ScheduleData &d, CodeId e, OccupancyMap &map) const
+    {
+        auto enter = [&](const LectureView &v) {
+            if (!validTimetableLecture(d, v))
+                return;
+            const std::uint32_t m = bellMask(v.startBell, v.endBell);
+            for (int w = v.startWeek; w <= v.endWeek; ++w)
+                for (int day = v.startDay; day <= v.endDay; ++day)
+                    map.add(w, day, m);
+        };
+        if (isReplaced[e]) {
+            for (const LectureView &v : replaced[e])
+                enter(v);
+            return;
+        }
+        for (int i = offset[e]; i < offset[e + 1]; ++i)
+            enter(lectures[static_cast<std::size_t>(i)]);
+    }
+
+    OccupancyMap &mapAt(const ScheduleData &d, std::size_t i)
+    {
+        if (maps.size() <= i)
+            maps.resize(i + 1);
+        maps[i].reset(d);
+        return maps[i];
+    }
+};
+
+// Keeps only the cells of `keep` in every timetable group of e and stores the result.
+void storeReduced(ScheduleData &d, CodeId e, const OccupancyMap &keep, SweepWork &work)
+{
+    reloadWeekAllocation(d, e, work.wa);
+    rebuildTimetable(d, work.wa, 0, [&](std::uint16_t, std::int16_t, OccupancyMap &m) {
+        if (m.empty())
+            return;
+        for (int w = m.firstWeek; w <= m.lastWeek; ++w)
+            for (int day = m.firstDay; day <= m.lastDay; ++day)
+                m.maskRef(w, day) &= keep.mask(w, day);
+    });
+    storeWeekAllocation(d, e, work.wa);
+    work.replaced[e] = work.wa.timetable;
+    work.isReplaced[e] = 1;
+}
+
+ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, SweepWork &work)
+{
+    ResourceConflicts result;
+    if (!isTimetabledResource(d, r) || static_cast<std::size_t>(r) >= work.users.size())
+        return result;
+    const std::vector<CodeId> &events = work.users[r];
+    if (events.size() < 2)
+        return result;
+
+    // Each event's own cells, built once for this resource.
+    std::vector<CodeId> owners;
+    std::size_t n = 0;
+    for (CodeId e : events) {
+        OccupancyMap &m = work.mapAt(d, n);
+        work.buildEventMap(d, e, m);
+        if (m.empty())
+            continue;
+        owners.push_back(e);
+        ++n;
+    }
+    if (n < 2)
+        return result;
+
+    // The first conflict in pair order (earlier event outer) is the smallest i whose map meets
+    // the union of all later maps, then the first later j it meets.
+    OccupancyMap &later = work.accumulated;
+    later.reset(d);
+    std::size_t firstI = n;
+    for (std::size_t i = n; i-- > 0;) {
+        if (i + 1 < n && intersects(work.maps[i], later, from))
+            firstI = i;
+        unite(later, work.maps[i]);
+    }
+    if (firstI == n)
+        return result;
+    for (std::size_t j = firstI + 1; j < n; ++j) {
+        if (const CellPos pos = findFirstConflict(work.maps[firstI], work.maps[j], from)) {
+            result.eventA = owners[firstI];
+            result.eventB = owners[j];
+            result.first = pos;
+            break;
+        }
+    }
+
+    // Each event loses what the events before it (as already reduced) occupy; the union of
+    // the reduced earlier events equals the union of the originals, so one accumulator does.
+    OccupancyMap &earlier = work.accumulated;
+    earlier.reset(d);
+    std::vector<std::size_t> reduced;
+    for (std::size_t j = 0; j < n; ++j) {
+        if (j > 0) {
+            const int cleared = subtract(work.maps[j], earlier, from);
+            if (cleared > 0) {
+                result.cleared += cleared;
+                reduced.push_back(j);
+            }
+        }
+        unite(earlier, work.maps[j]);
+    }
+    if (remove)
+        for (std::size_t j : reduced)
+            storeReduced(d, owners[j], work.maps[j], work);
+    return result;
+}
+
+std::vector<CodeId> checkedResources(const ScheduleData &d)
+{
+    std::vector<CodeId> list;
+    const int listed = std::min<int>(d.resourceList[0], MaxCodes);
+    if (listed > 0) {
+        for (int i = 1; i <= listed; ++i)
+            if (isTimetabledResource(d, d.resourceList[i]))
+                list.push_back(d.resourceList[i]);
+    } else {
+        for (int c = 1; c <= d.codeCount; ++c)
+            if (isTimetabledResource(d, c))
+                list.push_back(static_cast<CodeId>(c));
+    }
+    return list;
+}
+
+ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *dialogue)
+{
+    ConflictReport report;
+    if (d.lectureCount <= 0)
+        return report;
+    const int lastWeek = std::clamp<int>(d.scheduleExtent.endWeek, 1, MaxWeeks);
+    from = std::clamp(from, 1, lastWeek);
+
+    const std::vector<CodeId> resources = checkedResources(d);
+    std::vector<char> clean(static_cast<std::size_t>(d.codeCount) + 1, 0);
+    SweepWork work;
+    work.prepare(d);
+    bool collect = false;
+    bool asked = false;
+    std::string lines;
+    const int total = static_cast<int>(resources.size());
+
+    for (int pass = 0; pass < 100; ++pass) {
+        int clearedThisPass = 0;
+        int done = 0;
+        for (CodeId r : resources) {
+            ++done;
+            if (clean[r])
+                continue;
+            const ResourceConflicts res = resolveWith(d, r, from, remove, work);
+            if (res.cleared == 0) {
+                clean[r] = 1;
+            } else {
+                clearedThisPass += res.cleared;
+                report.found += res.cleared;
+                if (!report.hasFirst) {
+                    report.hasFirst = true;
+                    report.week = res.first.week;
+                    report.day = res.first.day;
+                    report.bell = res.first.bell;
+                    report.resource = r;
+                    report.eventA = res.eventA;
+                    report.eventB = res.eventB;
+                }
+                if (dialogue && !asked) {
+                    asked = true;
+                    collect = dialogue->offerLines(remove);
+                }
+                if (collect) {
+                    char head[48];
+                    std::snprintf(head, sizeof head, "%d\t%d\t%d\t", res.first.week, res.first.day,
+                                  res.first.bell);
+                    lines += head;
+                    lines += formatCode(d, r, ShowCodeAndName) + '\t';
+                    lines += formatCode(d, res.eventA, ShowCodeAndName) + '\t';
+                    lines += formatCode(d, res.eventB, ShowCodeAndName) + '\t';
+                    lines += std::to_string(res.cleared) + "\r\n";
+                }
+            }
+            if (dialogue) {
+                dialogue->progress(done, total, from, lastWeek, report.found,
+                                   remove ? report.found : 0);
+                if (dialogue->stopRequested()) {
+                    pass = 100;
+                    break;
+                }
+            }
+        }
+        if (!remove || clearedThisPass == 0)
+            break;
+    }
+    report.removed = remove ? report.found : 0;
+    if (collect && dialogue)
+        dialogue->deliverLines(lines);
+    return report;
+}
+
+} // namespace
+
+bool validTimetableLecture(const ScheduleData &d, const LectureView &v)
+{
+    return v.startWeek >= 1 && v.startWeek <= v.endWeek && v.endWeek <= weekCap(d) &&
+           v.startDay >= 1 && v.startDay <= v.endDay && v.endDay <= dayCap(d) && v.startBell >= 1 &&
+           v.startBell <= v.endBell && v.endBell <= bellCap(d);
+}
+
+std::uint32_t bellMask(int first, int last)
+{
+    first = std::max(first, 1);
+    last = std::min(last, MaxBells);
+    if (first > last)
+        return 0;
+    const int len = last - first + 1;
+    return ((len >= 32 ? 0xFFFFFFFFu : (1u << len) - 1u)) << (first - 1);
+}
+
+void OccupancyMap::reset(const ScheduleData &d)
+{
+    if (lastWeek >= firstWeek) {
+        const int w0 = std::clamp(firstWeek, 0, MaxWeeks);
+        const int w1 = std::clamp(lastWeek, 0, MaxWeeks);
+        std::fill(masks.begin() + w0 * MaxDays, masks.begin() + (w1 + 1) * MaxDays, 0u);
+    }
+    firstBell = bellCap(d);
+    lastBell = 0;
+    firstDay = dayCap(d);
+    lastDay = 0;
+    firstWeek = weekCap(d);
+    lastWeek = 0;
+    owner = 0;
+    kind = 0;
+}
+
+void OccupancyMap::add(int week, int day, std::uint32_t bells)
+{
+    if (week < 1 || week > MaxWeeks || day < 1 || day > MaxDays || bells == 0)
+        return;
+    maskRef(week, day) |= bells;
+    firstWeek = std::min(firstWeek, week);
+    lastWeek = std::max(lastWeek, week);
+    firstDay = std::min(firstDay, day);
+    lastDay = std::max(lastDay, day);
+    firstBell = std::min(firstBell, std::countr_zero(bells) + 1);
+    lastBell = std::max(lastBell, 32 - std::countl_zero(bells));
+}
+
+void expandSchedule(const ScheduleData &d, const WeekAllocation &wa, OccupancyMap &map, bool reset)
+{
+    if (reset)
+        map.reset(d);
+    bool first = true;
+    for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
+        const LectureView &v = wa.timetable[i];
+        if (!validTimetableLecture(d, v))
+            continue;
+        if (first) {
+            map.owner = v.word;
+            map.kind = kindAt(wa, i);
+            first = false;
+        }
+        const std::uint32_t m = bellMask(v.startBell, v.endBell);
+        for (int w = v.startWeek; w <= v.endWeek; ++w)
+            for (int day = v.startDay; day <= v.endDay; ++day)
+                map.add(w, day, m);
+    }
+}
+
+void countTimetableWeeks(const ScheduleData &d, WeekAllocation &wa)
+{
+    const int cap = std::clamp(d.coding.slotsPerWeek, 1, 255);
+    wa.scheduled.fill(0);
+    wa.tableBooked.fill(0);
+    for (const LectureView &v : wa.timetable) {
+        if (v.word == 0 || !validTimetableLecture(d, v))
+            continue;
+        const int cells = (v.endDay - v.startDay + 1) * (v.endBell - v.startBell + 1);
+        auto &target = isBookingWord(v.word) ? wa.tableBooked : wa.scheduled;
+        for (int w = v.startWeek; w <= v.endWeek; ++w)
+            target[w] = static_cast<std::uint8_t>(std::min(cap, target[w] + cells));
+    }
+}
+
+void compressSchedule(const ScheduleData &d, const OccupancyMap &map, WeekAllocation &wa,
+                      bool reset)
+{
+    if (map.owner == 0)
+        return;
+    if (reset) {
+        wa.timetable.clear();
+        wa.timetableKinds.clear();
+    }
+    if (!map.empty()) {
+        const int w1 = std::min(map.lastWeek, MaxWeeks);
+        for (int day = std::max(map.firstDay, 1); day <= std::min(map.lastDay, MaxDays); ++day) {
+            for (int w = std::max(map.firstWeek, 1); w <= w1; ++w) {
+                const std::uint32_t m = map.mask(w, day);
+                if (m == 0)
+                    continue;
+                int end = w;
+                while (end < w1 && map.mask(end + 1, day) == m)
+                    ++end;
+                int bell = 1;
+                while (bell <= MaxBells) {
+                    if (!(m & (1u << (bell - 1)))) {
+                        ++bell;
+                        continue;
+                    }
+                    int last = bell;
+                    while (last < MaxBells && (m & (1u << last)))
+                        ++last;
+                    LectureView v;
+                    v.word = map.owner;
+                    v.startWeek = static_cast<std::uint8_t>(w);
+                    v.endWeek = static_cast<std::uint8_t>(end);
+                    v.startDay = v.endDay = static_cast<std::uint8_t>(day);
+                    v.startBell = static_cast<std::uint8_t>(bell);
+                    v.endBell = static_cast<std::uint8_t>(last);
+                    wa.timetable.push_back(v);
+                    wa.timetableKinds.push_back(map.kind);
+                    bell = last + 1;
+                }
+                w = end;
+            }
+        }
+    }
+    countTimetableWeeks(d, wa);
+}
+
+void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work)
+{
+    if (reset)
+        map.reset(d);
+    if (!validCode(d, c))
+        return;
+    reloadWeekAllocation(d, c, work);
+    expandSchedule(d, work, map, false);
+    if (isTimetabledResource(d, c)) {
+        int cursor = d.collectionEntryCount + 1;
+        while (CodeId e = eventsOfResource(d, c, cursor)) {
+            if (!validCode(d, e))
+                continue;
+            reloadWeekAllocation(d, e, work);
+            expandSchedule(d, work, map, false);
+        }
+    }
+    map.owner = static_cast<std::uint16_t>(c);
+    map.kind = 0;
+}
+
+CellPos findFirstConflict(const OccupancyMap &a, const OccupancyMap &b, int from, int *commonCells)
+{
+    CellPos pos;
+    const int w0 = std::max({from, 1, a.firstWeek, b.firstWeek});
+    const int w1 = std::min({a.lastWeek, b.lastWeek, MaxWeeks});
+    const int d0 = std::max({1, a.firstDay, b.firstDay});
+    const int d1 = std::min({a.lastDay, b.lastDay, MaxDays});
+    int count = 0;
+    for (int w = w0; w <= w1; ++w)
+        for (int day = d0; day <= d1; ++day) {
+            const std::uint32_t common = a.mask(w, day) & b.mask(w, day);
+            if (!common)
+                continue;
+            if (!pos) {
+                pos = {w, day, std::countr_zero(common) + 1};
+                if (!commonCells)
+                    return pos;
+            }
+            count += std::popcount(common);
+        }
+    if (commonCells)
+        *commonCells = count;
+    return pos;
+}
+
+bool canJoin(ScheduleData &d, int e, int r, bool check, int from, int rebuild,
+             OccupancyMap &eventMap, OccupancyMap &resourceMap)
+{
+    if (!validCode(d, e) || !validCode(d, r))
+        return false;
+    if (check) {
+        const MemberList members = collectionOf(d, e);
+        if (positionInList(r, members) > 0 || members[0] >= MaxMembers ||
+            d.codes[e].links >= MaxMembers)
+            return false;
+    }
+    WeekAllocation work;
+    if (rebuild & 1)
+        buildOccupancy(d, r, resourceMap, true, work);
+    if (rebuild & 2)
+        buildOccupancy(d, e, eventMap, true, work);
+    return !findFirstConflict(resourceMap, eventMap, from);
+}
+
+bool canJoin(ScheduleData &d, int e, int r, bool check, int from)
+{
+    OccupancyMap eventMap, resourceMap;
+    return canJoin(d, e, r, check, from, 3, eventMap, resourceMap);
+}
+
+namespace {
+
+void enterLectures(ScheduleData &d, int x, int w, WeekTimetable &t, WeekAllocation &work,
+                   bool bookingsOnly)
+{
+    reloadWeekAllocation(d, x, work);
+    for (std::size_t i = 0; i < work.timetable.size(); ++i) {
+        const LectureView &v = work.timetable[i];
+        if (v.word == 0 || !coversWeek(v, w) || !validTimetableLecture(d, v))
+            continue;
+        const bool booking = isBookingWord(v.word);
+        if (bookingsOnly && (!booking || lectureCode(d, v.word) != x))
+            continue;
+        const CellWord cell = makeCell(v.word, std::max<int>(kindAt(work, i) & 0xFF, 1));
+        for (int day = v.startDay; day <= v.endDay; ++day)
+            for (int bell = v.startBell; bell <= v.endBell; ++bell) {
+                CellWord &target = t.cellRef(day, bell);
+                if (!booking || target == 0)
+                    target = cell;
+                ++t.writes;
+                if (isBookingCell(target))
+                    ++t.bookingWrites;
+            }
+        t.maxEndBell = std::max<int>(t.maxEndBell, v.endBell);
+        t.maxEndDay = std::max<int>(t.maxEndDay, v.endDay);
+    }
+}
+
+} // namespace
+
+int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms,
+                    bool forceNoTimetable)
+{
+    t = WeekTimetable{};
+    if (w < 1 || w > MaxWeeks || !validCode(d, c))
+        return 0;
+    t.owner = static_cast<CodeId>(c);
+    const bool event = d.codes[c].isEvent();
+    if (!event && (d.codes[c].flags & NoTimetableBit) && !forceNoTimetable)
+        return 0;
+
+    WeekAllocation work;
+    enterLectures(d, c, w, t, work, false);
+    if (event) {
+        if (const int kind = work.booked[w]) {
+            const CellWord fill =
+                CellBookingBit | CellEventBit | static_cast<CellWord>(kind & 3) << CellKindShift;
+            const int days = std::clamp(usedDays(d), 0, dayCap(d));
+            const int bells = std::clamp(usedBells(d), 0, bellCap(d));
+            for (int day = 1; day <= days; ++day)
+                for (int bell = 1; bell <= bells; ++bell) {
+                    t.cellRef(day, bell) = fill;
+                    ++t.writes;
+                    ++t.bookingWrites;
+                }
+        }
+    } else {
+        int cursor = d.collectionEntryCount + 1;
+        while (CodeId e = eventsOfResource(d, c, cursor))
+            if (validCode(d, e))
+                enterLectures(d, e, w, t, work, false);
+    }
+
+    if (manualRooms && !event && categoryOf(d, c) == d.roomsCategory) {
+        const int words = std::min<int>(d.manualRooms[0], ManualRoomStoreSize - 1);
+        for (int i = 1; i + 2 <= words; i += 3) {
+            const std::uint16_t slot = d.manualRooms[i];
+            if (d.manualRooms[i + 2] != c || (slot >> 8) != w)
+                continue;
+            const int day = (slot >> 5) & 7;
+            const int bell = slot & 31;
+            if (day < 1 || day > MaxDays || bell < 1 || bell > MaxBells)
+                continue;
+            if (t.cell(day, bell) == 0 && t.manualRoom[bell][day] == 0) {
+                t.manualRoom[bell][day] = d.manualRooms[i + 1];
+                ++t.writes;
+            }
+        }
+    }
+    return t.writes;
+}
+
+void bookingTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t)
+{
+    t = WeekTimetable{};
+    if (w < 1 || w > MaxWeeks || !validCode(d, c))
+        return;
+    t.owner = static_cast<CodeId>(c);
+    WeekAllocation work;
+    enterLectures(d, c, w, t, work, true);
+}
+
+bool slotBlocked(ScheduleData &d, int e, int w, int day, int firstBell, int lastBell)
+{
+    if (!validCode(d, e) || w < 1 || w > MaxWeeks || day < 1 || day > MaxDays)
+        return true;
+    firstBell = std::max(firstBell, 1);
+    lastBell = std::min(lastBell, MaxBells);
+    WeekAllocation wa;
+    reloadWeekAllocation(d, e, wa);
+    if (wa.booked[w])
+        return true;
+    auto busy = [&](const WeekTimetable &t) {
+        for (int bell = firstBell; bell <= lastBell; ++bell)
+            if (t.cell(day, bell) != 0)
+                return true;
+        return false;
+    };
+    WeekTimetable t;
+    weekTimetableOf(d, e, w, t);
+    if (busy(t))
+        return true;
+    MemberList members = collectionOf(d, e);
+    dropNoTimetable(d, members);
+    for (int i = 1; i <= members[0] && i <= MaxMembers; ++i) {
+        weekTimetableOf(d, members[i], w, t);
+        if (busy(t))
+            return true;
+    }
+    return false;
+}
+
+std::string slotConflictText(ScheduleData &d, int e, int w, int day, int bell,
+                             const std::string &sep, int nameMode, int cellMode)
+{
+    std::string text;
+    if (!validCode(d, e) || !d.codes[e].isEvent() || w < 1 || w > MaxWeeks || day < 1 ||
+        day > MaxDays || bell < 1 || bell > MaxBells)
+        return text;
+    MemberList members = collectionOf(d, e);
+    dropNoTimetable(d, members);
+    WeekTimetable t;
+    for (int i = 1; i <= members[0] && i <= MaxMembers; ++i) {
+        weekTimetableOf(d, members[i], w, t);
+        const CellWord cell = t.cell(day, bell);
+        if (cell == 0)
+            continue;
+        std::string cellText;
+        if (isBookingCell(cell)) {
+            const int kind = std::max(cellKind(cell), 1);
+            cellText = listItem(d.bookingKinds.view(), kind + ((cell & CellEventBit) ? 0 : 3));
+        } else {
+            cellText = formatCode(d, cellCode(d, cell), cellMode);
+        }
+        text += formatCode(d, members[i], nameMode) + " (" + cellText + ")" + sep;
+    }
+    if (!sep.empty() && text.size() >= sep.size() &&
+        text.compare(text.size() - sep.size(), sep.size(), sep) == 0)
+        text.erase(text.size() - sep.size());
+    return text;
+}
+
+ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, bool remove)
+{
+    SweepWork work;
+    work.prepare(d);
+    return resolveWith(d, r, from, remove, work);
+}
+
+int removeAllConflicts(ScheduleData &d, int from, bool remove)
+{
+    if (d.lectureCount <= 0)
+        return 0;
+    const std::vector<CodeId> resources = checkedResources(d);
+    SweepWork work;
+    work.prepare(d);
+    int total = 0;
+    for (int pass = 0; pass < 100; ++pass) {
+        int cleared = 0;
+        for (CodeId r : resources)
+            cleared += resolveWith(d, r, from, remove, work).cleared;
+        total += cleared;
+        if (!remove || cleared == 0)
+            break;
+    }
+    return total;
+}
+
+ConflictReport sweepConflicts(ScheduleData &d, int fromWeek, bool remove)
+{
+    return runSweep(d, fromWeek, remove, nullptr);
+}
+
+ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue)
+{
+    bool remove = true;
+    if (mode < 256) {
+        const SweepDialogue::Handling h = dialogue.askHandling();
+        if (h == SweepDialogue::Handling::Cancel)
+            return {};
+        remove = h == SweepDialogue::Handling::Remove;
+    }
+    return runSweep(d, mode & 255, remove, &dialogue);
+}
+
+std::string sweepStatusText(const ConflictReport &report)
+{
+    return std::to_string(report.found) + " found, " + std::to_string(report.removed) + " removed.";
+}
 
 } // namespace quivra

@@ -1,7 +1,6 @@
 #include "engine/dump.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <numeric>
 #include <span>
 #include <string_view>

@@ -1,0 +1,318 @@
+#include "engine/conflicts.h"
+
+#include "engine/codetable.h"
+#include "engine/scheduling.h"
+#include "support/fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace quivra {
+namespace {
+
+int categoryOfLetter(char letter)
+{
+    switch (letter) {
+    case 'G':
+        return 1;
+    case 'T':
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+int scheduledIn(ScheduleData &d, int c, int week)
+{
+    WeekAllocation wa;
+    reloadWeekAllocation(d, c, wa);
+    return wa.scheduled[week];
+}
+
+// Two events share one resource; both sit in week 3, day 2, bells 4-5.
+struct SharedResourceCase
+{
+    const char *name;
+    char sharedCategory;
+    bool categoryChecked;
+    int expectedFound;
+};
+
+class SweepTest : public testing::TestWithParam<SharedResourceCase>
+{
+};
+
+TEST_P(SweepTest, LaterEventLosesSharedCellsOfCheckedResourcesOnly)
+{
+    const SharedResourceCase &p = GetParam();
+    auto d = makeScheduleData();
+    if (!p.categoryChecked)
+        d->noTimetableMasks[1] =
+            static_cast<std::uint8_t>(1u << categoryOfLetter(p.sharedCategory));
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources(p.sharedCategory, {"X"}).resources('R', {"R1", "R2"});
+    f.event("E1", {"X", "R1"}, 4).allocate("E1", 3, 3, 2).place("E1", 3, 2, 4, 5);
+    f.event("E2", {"X", "R2"}, 4).allocate("E2", 3, 3, 2).place("E2", 3, 2, 4, 5);
+    f.finish();
+    const CodeId e1 = f.id("E1"), e2 = f.id("E2");
+    const int scheduledBefore = d->codes[e2].scheduled;
+
+    const ConflictReport counted = sweepConflicts(*d, 1, false);
+    EXPECT_EQ(counted.found, p.expectedFound);
+    EXPECT_EQ(counted.removed, 0);
+    EXPECT_EQ(scheduledIn(*d, e2, 3), 2) << "counting alone changes nothing";
+
+    const ConflictReport report = sweepConflicts(*d, 1, true);
+    EXPECT_EQ(report.found, p.expectedFound);
+    EXPECT_EQ(report.removed, p.expectedFound);
+    EXPECT_EQ(scheduledIn(*d, e1, 3), 2) << "the earlier event keeps its periods";
+    if (p.expectedFound == 0) {
+        EXPECT_FALSE(report.hasFirst);
+        EXPECT_EQ(scheduledIn(*d, e2, 3), 2);
+        return;
+    }
+    ASSERT_TRUE(report.hasFirst);
+    EXPECT_EQ((CellPos{report.week, report.day, report.bell}), (CellPos{3, 2, 4}));
+    EXPECT_EQ(report.resource, f.id("X"));
+    EXPECT_EQ(report.eventA, e1);
+    EXPECT_EQ(report.eventB, e2);
+    EXPECT_EQ(scheduledIn(*d, e2, 3), 0);
+    EXPECT_EQ(d->codes[e2].scheduled, scheduledBefore - 2);
+    EXPECT_EQ(sweepConflicts(*d, 1, true).found, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(SharedResources, SweepTest,
+                         testing::Values(SharedResourceCase{"teacher", 'T', true, 2},
+                                         SharedResourceCase{"uncheckedGroup", 'G', false, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(SweepTest, ExcludedCategoryNeitherConflictsNorBlocks)
+{
+    auto d = makeScheduleData();
+    d->noTimetableMasks[1] = 1u << 1; // groups are not checked
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('G', {"G1"}).resources('T', {"T1", "T2"});
+    f.event("E1", {"G1", "T1"}, 4).allocate("E1", 3, 3, 2).place("E1", 3, 2, 4, 5);
+    f.event("E2", {"G1", "T2"}, 4).allocate("E2", 3, 3, 2);
+    f.event("E3", {"T1"}, 4).allocate("E3", 3, 3, 2);
+    f.finish();
+    EXPECT_FALSE(slotBlocked(*d, f.id("E2"), 3, 2, 4, 5));
+    EXPECT_TRUE(slotBlocked(*d, f.id("E3"), 3, 2, 5, 6)) << "T1 is busy in bell 5";
+    EXPECT_FALSE(slotBlocked(*d, f.id("E3"), 3, 2, 6, 7));
+}
+
+TEST(SweepTest, FirstConflictIsTheEarliestPairInEventListOrder)
+{
+    // E1 meets E3 in week 4; E2 meets E3 earlier, in week 2. Pairs are taken with the earlier
+    // event outer, so (E1, E3) comes first although its cell is later.
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('T', {"T1"});
+    f.event("E1", {"T1"}, 2).allocate("E1", 4, 4, 1).place("E1", 4, 1, 1, 1);
+    f.event("E2", {"T1"}, 2).allocate("E2", 2, 2, 1).place("E2", 2, 1, 1, 1);
+    f.event("E3", {"T1"}, 4)
+        .allocate("E3", 2, 4, 1)
+        .place("E3", 2, 1, 1, 1)
+        .place("E3", 4, 1, 1, 1);
+    f.finish();
+    const ConflictReport r = sweepConflicts(*d, 1, true);
+    EXPECT_EQ(r.found, 2);
+    EXPECT_EQ(r.eventA, f.id("E1"));
+    EXPECT_EQ(r.eventB, f.id("E3"));
+    EXPECT_EQ((CellPos{r.week, r.day, r.bell}), (CellPos{4, 1, 1}));
+    EXPECT_EQ(scheduledIn(*d, f.id("E3"), 2), 0);
+    EXPECT_EQ(scheduledIn(*d, f.id("E3"), 4), 0);
+    EXPECT_EQ(scheduledIn(*d, f.id("E2"), 2), 1);
+}
+
+TEST(SweepTest, FromWeekLimitsWhatIsChecked)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('T', {"T1"});
+    f.event("E1", {"T1"}, 2).allocate("E1", 2, 2, 1).place("E1", 2, 1, 1, 1);
+    f.event("E2", {"T1"}, 2).allocate("E2", 2, 4, 1).place("E2", 2, 1, 1, 1);
+    f.place("E2", 4, 1, 1, 1);
+    f.finish();
+    EXPECT_EQ(sweepConflicts(*d, 3, true).found, 0);
+    EXPECT_EQ(sweepConflicts(*d, 2, false).found, 1);
+    // A week beyond everything scheduled checks the last scheduled week.
+    EXPECT_EQ(sweepConflicts(*d, 200, false).found, 0);
+}
+
+// Answers the sweep's questions from a script and keeps what it was given.
+class ScriptedDialogue : public SweepDialogue
+{
+public:
+    explicit ScriptedDialogue(Handling answer) : m_answer(answer) {}
+    Handling askHandling() override
+    {
+        ++asked;
+        return m_answer;
+    }
+    bool offerLines(bool) override { return true; }
+    void progress(int, int, int, int, int, int) override { ++progressCalls; }
+    void deliverLines(const std::string &text) override { lines = text; }
+
+    int asked = 0;
+    int progressCalls = 0;
+    std::string lines;
+
+private:
+    Handling m_answer;
+};
+
+TEST(SweepTest, DialogueChoosesHandlingAndReceivesOneLinePerResource)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('T', {"T1", "T2"});
+    f.event("E1", {"T2"}, 4).allocate("E1", 3, 3, 2).place("E1", 3, 2, 4, 5);
+    f.event("E2", {"T2"}, 4).allocate("E2", 3, 3, 2).place("E2", 3, 2, 4, 5);
+    f.finish();
+
+    ScriptedDialogue cancel(SweepDialogue::Handling::Cancel);
+    EXPECT_EQ(conflictSweep(*d, 1, cancel).found, 0);
+    EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 2);
+
+    ScriptedDialogue count(SweepDialogue::Handling::CountOnly);
+    const ConflictReport counted = conflictSweep(*d, 1, count);
+    EXPECT_EQ(sweepStatusText(counted), "2 found, 0 removed.");
+    EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 2);
+    EXPECT_TRUE(count.lines.starts_with("3\t2\t4\t")) << count.lines;
+    EXPECT_TRUE(count.lines.ends_with("\t2\r\n")) << count.lines;
+    EXPECT_EQ(std::count(count.lines.begin(), count.lines.end(), '\n'), 1);
+
+    ScriptedDialogue silent(SweepDialogue::Handling::Cancel);
+    const ConflictReport removed = conflictSweep(*d, 1 + 256, silent);
+    EXPECT_EQ(silent.asked, 0) << "week + 256 removes without asking";
+    EXPECT_EQ(sweepStatusText(removed), "2 found, 2 removed.");
+    EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 0);
+}
+
+TEST(OccupancyTest, ResourceBookingUnderAPeriodIsBlockedButNotAConflict)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('R', {"R1"});
+    f.event("E1", {"R1"}, 2).allocate("E1", 1, 1, 1).place("E1", 1, 1, 1, 1);
+    f.event("E2", {"R1"}, 2).allocate("E2", 1, 1, 1);
+    f.book("R1", 1, 1, 1, 2);
+    f.finish();
+    const CodeId r1 = f.id("R1"), e1 = f.id("E1");
+
+    WeekTimetable t;
+    EXPECT_EQ(weekTimetableOf(*d, r1, 1, t), 2);
+    EXPECT_EQ(cellCode(*d, t.cell(1, 1)), e1) << "the period is shown over the booking";
+    EXPECT_FALSE(isBookingCell(t.cell(1, 1)));
+
+    EXPECT_EQ(sweepConflicts(*d, 1, true).found, 0);
+    LectureView block;
+    block.startWeek = block.endWeek = 1;
+    block.startDay = block.endDay = 1;
+    block.startBell = block.endBell = 1;
+    removeBlock(*d, ownWord(*d, e1), block);
+    EXPECT_TRUE(slotBlocked(*d, f.id("E2"), 1, 1, 1, 1)) << "the booking is still there";
+    EXPECT_FALSE(slotBlocked(*d, f.id("E2"), 1, 1, 2, 2));
+    bookingTimetableOf(*d, r1, 1, t);
+    EXPECT_EQ(cellKind(t.cell(1, 1)), 2);
+}
+
+TEST(OccupancyTest, WeekBookingFillsTheEventsWeek)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('T', {"T1"});
+    f.event("E1", {"T1"}, 2).weekBooking("E1", 5, 5, 2);
+    f.finish();
+    WeekTimetable t;
+    EXPECT_EQ(weekTimetableOf(*d, f.id("E1"), 5, t), 40);
+    EXPECT_EQ(t.bookingWrites, 40);
+    EXPECT_EQ(cellKind(t.cell(5, 8)), 2);
+    EXPECT_TRUE(slotBlocked(*d, f.id("E1"), 5, 3, 2, 2));
+    EXPECT_FALSE(slotBlocked(*d, f.id("E1"), 4, 3, 2, 2));
+}
+
+TEST(OccupancyTest, CanJoinRefusesMembersFullCollectionsAndOverlaps)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('T', {"T1", "T2", "T3"});
+    f.event("E1", {"T1"}, 2).allocate("E1", 2, 2, 1).place("E1", 2, 1, 3, 3);
+    f.event("E2", {"T2"}, 2).allocate("E2", 2, 2, 1).place("E2", 2, 1, 3, 3);
+    f.finish();
+    EXPECT_FALSE(canJoin(*d, f.id("E1"), f.id("T1"))) << "already a member";
+    EXPECT_FALSE(canJoin(*d, f.id("E1"), f.id("T2"))) << "T2 is busy in that cell";
+    EXPECT_TRUE(canJoin(*d, f.id("E1"), f.id("T2"), true, 3)) << "not from week 3 on";
+    EXPECT_TRUE(canJoin(*d, f.id("E1"), f.id("T3")));
+}
+
+TEST(OccupancyTest, DamagedLecturesNeverReachTheTables)
+{
+    auto d = makeScheduleData();
+    WeekAllocation wa;
+    wa.code = 1;
+    LectureView bad;
+    bad.word = 1 | LectureEventBit;
+    bad.startWeek = 0; // would land in the map header
+    bad.endWeek = 2;
+    bad.startDay = bad.endDay = 1;
+    bad.startBell = 1;
+    bad.endBell = 31; // beyond the tables
+    wa.timetable = {bad};
+    wa.timetableKinds = {0};
+    OccupancyMap map;
+    expandSchedule(*d, wa, map, true);
+    EXPECT_TRUE(map.empty());
+    EXPECT_EQ(map.mask(0, 1), 0u);
+}
+
+TEST(OccupancyTest, CompressGivesMaximalBlocksAndKeepsTheOwnersKind)
+{
+    auto d = makeScheduleData();
+    OccupancyMap map;
+    map.reset(*d);
+    for (int w = 2; w <= 4; ++w)
+        map.add(w, 3, bellMask(2, 4) | bellMask(7, 7));
+    map.add(5, 3, bellMask(2, 4));
+    map.owner = 9 | LectureBookingBit;
+    map.kind = 3;
+    WeekAllocation wa;
+    compressSchedule(*d, map, wa, true);
+    ASSERT_EQ(wa.timetable.size(), 3u);
+    const auto block = [](int w1, int w2, int b1, int b2) {
+        LectureView v;
+        v.word = 9 | LectureBookingBit;
+        v.startWeek = static_cast<std::uint8_t>(w1);
+        v.endWeek = static_cast<std::uint8_t>(w2);
+        v.startDay = v.endDay = 3;
+        v.startBell = static_cast<std::uint8_t>(b1);
+        v.endBell = static_cast<std::uint8_t>(b2);
+        return v;
+    };
+    EXPECT_EQ(wa.timetable[0], block(2, 4, 2, 4));
+    EXPECT_EQ(wa.timetable[1], block(2, 4, 7, 7));
+    EXPECT_EQ(wa.timetable[2], block(5, 5, 2, 4));
+    EXPECT_EQ(wa.timetableKinds, (std::vector<std::int16_t>{3, 3, 3}));
+    EXPECT_EQ(wa.tableBooked[3], 4);
+    EXPECT_EQ(wa.scheduled[3], 0);
+}
+
+TEST(OccupancyTest, SlotConflictTextNamesBusyResources)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1", "T2"}).resources('R', {"R1"});
+    f.event("E1", {"T1"}, 2).allocate("E1", 1, 1, 1).place("E1", 1, 1, 1, 1);
+    f.event("E2", {"T1", "T2", "R1"}, 2);
+    f.book("R1", 1, 1, 1, 2);
+    f.finish();
+    d->bookingKinds.assign("Held$Exam$Trip$Busy$Away$Repair$");
+    const std::string text = slotConflictText(*d, f.id("E2"), 1, 1, 1, "; ", ShowCode, ShowCode);
+    EXPECT_EQ(text, "T1 (E1); R1 (Away)");
+    EXPECT_EQ(slotConflictText(*d, f.id("E2"), 1, 1, 2, "; ", ShowCode, ShowCode), "");
+}
+
+} // namespace
+} // namespace quivra

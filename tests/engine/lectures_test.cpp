@@ -488,6 +488,20 @@ TEST_F(LecturesTest, RecountGivesCategoryAndReplacesAnEmptyOptimiseRange)
     EXPECT_EQ(o.b, 1);
 }
 
+TEST_F(LecturesTest, LockOthersLeavesOnlyTheResourcesEventsOpen)
+{
+    const CodeId mine = addCode(d, false, 2, "Me");
+    const CodeId theirs = addCode(d, false, 2, "You");
+    const CodeId a = addCode(d, true, 1, "A");
+    const CodeId b = addCode(d, true, 1, "B");
+    setCollection(d, a, members({theirs, mine}));
+    setCollection(d, b, members({theirs}));
+    d.lockOthersResource = mine;
+    recount(d);
+    EXPECT_FALSE(d.codes[a].flags & LockedBit);
+    EXPECT_TRUE(d.codes[b].flags & LockedBit);
+}
+
 TEST_F(LecturesTest, MergeJoinsNeighboursOfTheSameWord)
 {
     const CodeId r = addCode(d, false, 1, "R");

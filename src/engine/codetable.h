@@ -41,9 +41,11 @@ enum CodeDisplayMode : int {
 // renumbers every store. Returns the position, or 0 when the table is full, the position is
 // above MaxCodes or the code is empty.
 int insertCode(ScheduleData &d, int position, const CodeRecord &record);
-// Deletes code c with all its lectures, memberships, manual rooms, roles, comments and memo.
+// Deletes code c with all its lectures, memberships, roles, comments and memo; its manual-room
+// slots become void (an event) or wait for a room (a room). Recounts; false for an invalid id.
 bool deleteCode(ScheduleData &d, int c);
-// Exchanges two codes and every reference to them, then recounts.
+// Exchanges two codes and every reference to them (the current code and event follow their
+// codes), then recounts so the lecture store is in order again.
 void swapCodes(ScheduleData &d, int a, int b);
 // Sorts events or resources by `key` (SortKey, or SortByFirstResource + category) with the
 // gap-halving exchange sort, moving the records in the table and renumbering every store once.

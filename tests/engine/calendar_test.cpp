@@ -205,6 +205,9 @@ TEST_F(CalendarTest, EventDateRangeNarrowsToLectureDays)
     EXPECT_EQ(undated.first, 2 * 8 + 3);
     EXPECT_EQ(undated.last, 4 * 8 + 5);
     EXPECT_EQ(formatDateRange(*d, undated), "[2]/Wed - [4]/Fri");
+    d->calendarRange.endWeek = 1; // with a single week only the days are shown
+    EXPECT_EQ(formatDateRange(*d, undated), "Wed - Fri");
+    d->calendarRange.endWeek = 10;
 
     d->calendarMode = 2;
     d->firstWeekDate = dateSerial(2024, 1, 8);

@@ -102,7 +102,6 @@ int runInfo(const Arguments &args)
     if (!load(args.positional[0], *d, reason))
         return fileError(reason);
 
-    const GrandTotals t = grandTotals(*d);
     const StoreCounters &n = d->counters;
     Json info;
     info["codes"] = d->codeCount;
@@ -114,9 +113,9 @@ int runInfo(const Arguments &args)
     info["timetable_lectures"] = n.timetableLectures;
     info["table_bookings"] = n.tableBookings;
     info["collections"] = d->collectionCount;
-    info["planned"] = t.planned;
-    info["allocated"] = t.allocated;
-    info["scheduled"] = t.scheduled;
+    info["planned"] = n.plannedTotal;
+    info["allocated"] = n.allocatedTotal;
+    info["scheduled"] = n.scheduledTotal;
     info["weeks"] = usedWeeks(*d);
     info["days"] = usedDays(*d);
     info["bells"] = usedBells(*d);

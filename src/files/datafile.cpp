@@ -314,7 +314,7 @@ private:
     std::vector<std::uint8_t> &m_out;
 };
 
-HeaderBytes encodeHeader(const ScheduleData &d, const FileHeaderState &h, const GrandTotals &t)
+HeaderBytes encodeHeader(const ScheduleData &d, const FileHeaderState &h)
 {
     HeaderBytes b{};
     std::uint8_t *p = b.data();
@@ -362,8 +362,8 @@ HeaderBytes encodeHeader(const ScheduleData &d, const FileHeaderState &h, const 
     std::copy(h.reserved90.begin(), h.reserved90.end(), p + hdr::Reserved90);
     encodeTimeRange(p + hdr::OptimiseRange, d.optimiseRange);
     encodePString(p + hdr::FileComment, h.fileComment);
-    const std::int32_t totals[5] = {t.planned, t.allocated, t.scheduled, t.bookedWeeks,
-                                    t.tableBooked};
+    const std::int32_t totals[5] = {n.plannedTotal, n.allocatedTotal, n.scheduledTotal,
+                                    n.bookedWeeksTotal, n.tableBookedTotal};
     for (int i = 0; i < 5; ++i)
         encodeI32(p + hdr::Totals + 4 * i, totals[i]);
     std::copy(h.weeklyCategoryLimits.begin(), h.weeklyCategoryLimits.end(), p + hdr::WeeklyLimits);
@@ -509,51 +509,10 @@ void writeLectureBlocks(BlockWriter &w, const ScheduleData &d, int extractWeek)
 
 } // namespace
 
-GrandTotals grandTotals(ScheduleData &d)
-{
-    GrandTotals t;
-    std::int64_t planned = 0, allocated = 0, scheduled = 0, booked = 0, tableBooked = 0;
-    WeekAllocation wa;
-    for (int c = 1; c <= d.codeCount; ++c) {
-        const CodeRecord &r = d.codes[c];
-        if (r.isEvent()) {
-            planned += r.planned;
-            allocated += r.allocated;
-            scheduled += r.scheduled;
-        }
-        if (loadWeekAllocation(d, c, wa) == 0)
-            continue;
-        const int first = std::max(wa.firstWeek, 1);
-        const int last = std::min(wa.lastWeek, MaxWeeks);
-        for (int w = first; w <= last; ++w) {
-            const int length = weekLength(d, w);
-            if (wa.booked[w])
-                booked += length;
-            tableBooked += static_cast<std::int64_t>(wa.tableBooked[w]) * length;
-        }
-    }
-    const auto fit = [](std::int64_t v) {
-        return static_cast<std::int32_t>(
-            std::min<std::int64_t>(v, std::numeric_limits<std::int32_t>::max()));
-    };
-    t.planned = fit(planned);
-    t.allocated = fit(allocated);
-    t.scheduled = fit(scheduled);
-    t.bookedWeeks = fit(booked);
-    t.tableBooked = fit(tableBooked);
-    return t;
-}
-
 std::vector<std::uint8_t> encodeDataFile(ScheduleData &d, int extractWeek)
 {
     tidyComments(d);
     prepareDataSet(d);
-    const GrandTotals t = grandTotals(d);
-    d.counters.plannedTotal = t.planned;
-    d.counters.allocatedTotal = t.allocated;
-    d.counters.scheduledTotal = t.scheduled;
-    d.counters.bookedWeeksTotal = t.bookedWeeks;
-    d.counters.tableBookedTotal = t.tableBooked;
 
     // An extract is a copy: the data set keeps its own editing time.
     FileHeaderState h = d.header;
@@ -570,7 +529,7 @@ std::vector<std::uint8_t> encodeDataFile(ScheduleData &d, int extractWeek)
                 static_cast<std::size_t>(d.lectureCount) * 8);
     BlockWriter w(out);
 
-    const HeaderBytes header = encodeHeader(d, h, t);
+    const HeaderBytes header = encodeHeader(d, h);
     w.header(TagHeader, HeaderSize);
     w.bytes(header.data(), header.size());
     w.shortText(TagDayNames, d.dayNames);
@@ -1163,9 +1122,9 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned day)
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
-Error ioError(const std::string &what, const std::string &path)
+Error ioError(const std::string &what)
 {
-    return Error{Error::Code::IoError, what + " " + path + ": " + std::strerror(errno)};
+    return Error{Error::Code::IoError, what + ": " + std::strerror(errno)};
 }
 
 bool writeAll(int fd, const std::uint8_t *data, std::size_t size)
@@ -1215,9 +1174,9 @@ Result<void> writeFileAtomically(const std::string &path, std::span<const std::u
 
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
-        return std::unexpected(ioError("cannot create a temporary file in", folder.string()));
+        return std::unexpected(ioError("cannot create a temporary file in its folder"));
     auto abandon = [&](const std::string &what) {
-        Error e = ioError(what, target.string());
+        Error e = ioError(what);
         ::close(fd);
         ::unlink(temp.c_str());
         return std::unexpected(std::move(e));
@@ -1233,12 +1192,12 @@ Result<void> writeFileAtomically(const std::string &path, std::span<const std::u
         ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0644;
     ::fchmod(fd, mode);
     if (::close(fd) != 0) {
-        Error e = ioError("cannot close", target.string());
+        Error e = ioError("cannot close");
         ::unlink(temp.c_str());
         return std::unexpected(std::move(e));
     }
     if (::rename(temp.c_str(), target.c_str()) != 0) {
-        Error e = ioError("cannot replace", target.string());
+        Error e = ioError("cannot replace the file");
         ::unlink(temp.c_str());
         return std::unexpected(std::move(e));
     }
@@ -1270,21 +1229,21 @@ Result<ReadReport> readDataFile(const std::string &path, ScheduleData &fresh)
     std::error_code ec;
     const auto status = fs::status(path, ec);
     if (ec || !fs::exists(status))
-        return fail(Error::Code::NotFound, "no such file: " + path);
+        return fail(Error::Code::NotFound, "no such file");
     if (!fs::is_regular_file(status))
-        return fail(Error::Code::IoError, "not a file: " + path);
+        return fail(Error::Code::IoError, "not a regular file");
     const auto size = fs::file_size(path, ec);
     if (ec)
-        return fail(Error::Code::IoError, "cannot read " + path + ": " + ec.message());
+        return fail(Error::Code::IoError, "cannot read: " + ec.message());
     if (size > static_cast<std::uintmax_t>(MaxFileBytes))
-        return fail(Error::Code::Corrupt, "not a data file: " + path + " is too large");
+        return fail(Error::Code::Corrupt, "not a data file: too large");
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return fail(Error::Code::IoError, "cannot open " + path + ": " + std::strerror(errno));
+        return fail(Error::Code::IoError, std::string("cannot open: ") + std::strerror(errno));
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     in.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(size));
     if (static_cast<std::uintmax_t>(in.gcount()) != size)
-        return fail(Error::Code::IoError, "cannot read " + path);
+        return fail(Error::Code::IoError, "cannot read the whole file");
     return decodeDataFile(bytes, fresh, currentDayTime());
 }
 

@@ -49,19 +49,6 @@ struct ReadReport
     int blocksSkipped = 0; // unknown tags and blocks kept only for older readers
 };
 
-// Grand totals over all events and the booked totals over all codes, as the header stores them.
-struct GrandTotals
-{
-    std::int32_t planned = 0;
-    std::int32_t allocated = 0;
-    std::int32_t scheduled = 0;
-    std::int32_t bookedWeeks = 0; // each booked week counted with its length
-    std::int32_t tableBooked = 0; // table-booked periods, counted with the week length
-};
-
-// Sums the totals of a recounted data set; changes nothing.
-GrandTotals grandTotals(ScheduleData &d);
-
 // Prepares `d` for saving (it changes the data set: see above) and returns the file's bytes.
 // With extractWeek > 0 only the lectures covering that week are written, moved into it; the
 // data set itself keeps them all. The accumulated editing time of `d` grows by saved-at minus

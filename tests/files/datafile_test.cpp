@@ -174,6 +174,9 @@ TEST(DataFileTest, RoundTripIsByteIdenticalExceptTheOpenCounter)
     auto d = makeScheduleData();
     buildInstitution(*d);
     const Bytes first = encodeDataFile(*d);
+    EXPECT_EQ(headerI32(first, 142), 21); // PLANNED of MATH (15) and ART (6)
+    EXPECT_EQ(headerI32(first, 146), 21); // 4 weeks x 3 + 2 weeks x 2 with week 3 counting twice
+    EXPECT_EQ(headerI32(first, 150), 5);
 
     auto loaded = makeScheduleData();
     auto report = decodeDataFile(first, *loaded, Stamp);

@@ -171,6 +171,20 @@ std::pair<int, int> allocationSpan(const ScheduleData &d, const WeekAllocation &
     return {first, last};
 }
 
+// The week entries storeWeekAllocation writes for `wa`: runs of equal allocations and bookings.
+int weekRunsOf(const ScheduleData &d, const WeekAllocation &wa)
+{
+    const auto [first, last] = allocationSpan(d, wa);
+    int runs = 0;
+    for (int w = first; w <= last; ++w) {
+        if (wa.allocated[w] && (w == first || wa.allocated[w - 1] != wa.allocated[w]))
+            ++runs;
+        if (wa.booked[w] && (w == first || wa.booked[w - 1] != wa.booked[w]))
+            ++runs;
+    }
+    return runs;
+}
+
 bool marked(const ScheduleData &d, int c)
 {
     return d.codes[c].flags & 1;
@@ -289,13 +303,7 @@ int storeWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
     const int cap = weekCap(d);
 
     const auto [first, last] = allocationSpan(d, wa);
-    int weekRuns = 0;
-    for (int w = first; w <= last; ++w) {
-        if (wa.allocated[w] && (w == first || wa.allocated[w - 1] != wa.allocated[w]))
-            ++weekRuns;
-        if (wa.booked[w] && (w == first || wa.booked[w - 1] != wa.booked[w]))
-            ++weekRuns;
-    }
+    const int weekRuns = weekRunsOf(d, wa);
     int lectures = 0;
     for (const LectureView &v : wa.timetable)
         if (v.word != 0 && validTimetableLecture(d, v))
@@ -923,11 +931,14 @@ bool insertWeek(ScheduleData &d, int w, bool moveNames, int c)
     const int limit = weekCap(d);
     if (w < 1 || w > limit || (c != 0 && !validCode(d, c)))
         return false;
-    compactStore(d);
     const SlotCoding &k = d.coding;
-    // Nothing may be pushed beyond the last week, and every split must fit the store.
+    // Nothing may be pushed beyond the last week, and every split must fit the store; both are
+    // checked before anything changes.
     int splits = 0;
+    int dropped = 0;
     for (int i = 1; i <= d.lectureCount; ++i) {
+        if (d.lectureWord[i] == 0)
+            ++dropped;
         if (!inScope(d, i, c))
             continue;
         const int sw = k.weekOf(d.lectureStart[i]), ew = k.weekOf(d.lectureEnd[i]);
@@ -936,7 +947,7 @@ bool insertWeek(ScheduleData &d, int w, bool moveNames, int c)
         if (sw < w && ew >= w)
             ++splits;
     }
-    if (d.lectureCount + splits > MaxLectures)
+    if (d.lectureCount - dropped + splits > MaxLectures)
         return false;
     const int words = std::min<int>(d.manualRooms[0], ManualRoomStoreSize - 1);
     for (int i = 1; i + 2 <= words; i += 3) {
@@ -944,6 +955,7 @@ bool insertWeek(ScheduleData &d, int w, bool moveNames, int c)
         if ((c == 0 || d.manualRooms[i + 1] == c) && week >= w && week >= limit)
             return false;
     }
+    compactStore(d);
 
     const int n = d.lectureCount;
     for (int i = 1; i <= n; ++i) {
@@ -1310,7 +1322,7 @@ TidyResult tidy(ScheduleData &d)
     WeekAllocation wa;
     for (int c = 1; c <= d.codeCount; ++c) {
         reloadWeekAllocation(d, c, wa);
-        if (wa.timetable.empty())
+        if (wa.timetable.empty() && wa.weekEntries <= weekRunsOf(d, wa))
             continue;
         const std::size_t before = wa.timetable.size();
         if (d.codes[c].isEvent()) {
@@ -1358,16 +1370,12 @@ TidyResult tidy(ScheduleData &d)
             wa.timetableKinds = std::move(kinds);
             countTimetableWeeks(d, wa);
         }
-        if (wa.timetable.size() < before)
+        if (wa.timetable.size() < before || wa.weekEntries > weekRunsOf(d, wa))
             storeWeekAllocation(d, c, wa);
     }
-    for (int round = 0; round < 3; ++round) {
-        const int count = d.lectureCount;
-        mergeLectures(d);
-        compactStore(d);
-        if (d.lectureCount >= count)
-            break;
-    }
+    // Each code was rewritten as maximal blocks and runs above, which is what merging the store
+    // would give; a compaction drops the entries the stores replaced.
+    compactStore(d);
     // A code that repeats an earlier code's text gets a text of its own; nothing is deleted.
     std::unordered_set<std::string> seen;
     for (int c = 1; c <= d.codeCount; ++c) {

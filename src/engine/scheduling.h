@@ -170,9 +170,9 @@ struct TidyResult
     int lecturesAfter = 0;
     int renamedDuplicates = 0; // later codes whose text repeated an earlier one
 };
-// Regroups slot bookings by kind (kind 1 first), merges adjacent blocks of every code, merges
-// the store, and gives codes that repeat an earlier code's text a unique text (their data is
-// kept). Recomputes totals.
+// Regroups slot bookings by kind (kind 1 first), rewrites every code's lectures as maximal
+// blocks and its allocations as runs, compacts the store, and gives codes that repeat an earlier
+// code's text a unique text (their data is kept). Recomputes totals.
 TidyResult tidy(ScheduleData &d);
 
 // The question asked before a locked event is changed; `askUnlock` gets the event and returns

@@ -85,7 +85,7 @@ TEST_P(SweepTest, LaterEventLosesSharedCellsOfCheckedResourcesOnly)
 INSTANTIATE_TEST_SUITE_P(SharedResources, SweepTest,
                          testing::Values(SharedResourceCase{"teacher", 'T', true, 2},
                                          SharedResourceCase{"uncheckedGroup", 'G', false, 0}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &row) { return std::string(row.param.name); });
 
 TEST(SweepTest, ExcludedCategoryNeitherConflictsNorBlocks)
 {

@@ -429,9 +429,14 @@ void swapCodes(ScheduleData &d, int a, int b)
 {
     if (a == b || !validCode(d, a) || !validCode(d, b))
         return;
+    // The views' current code is forgotten when it moves: a view that remembered it must not
+    // silently show the other code.
+    const bool forgetCurrent = d.currentCode == a || d.currentCode == b;
     std::swap(d.codes[a], d.codes[b]);
     std::swap(d.weekSpan[a], d.weekSpan[b]);
     renumberStores(d, [a, b](int x) { return x == a ? b : x == b ? a : x; });
+    if (forgetCurrent)
+        d.currentCode = 0;
     d.modified = true;
     recount(d);
     fillLists(d);

@@ -92,8 +92,12 @@ struct SweepWork
 {
     std::vector<int> offset; // code c's lectures are [offset[c], offset[c + 1])
     std::vector<LectureView> lectures;
-    std::vector<std::vector<LectureView>> replaced; // timetables stored during the sweep
+    std::vector<std::int16_t> kinds;
+    // Timetables reduced during the sweep, written back together by flush().
+    std::vector<std::vector<LectureView>> replaced;
+    std::vector<std::vector<std::int16_t>> replacedKinds;
     std::vector<char> isReplaced;
+    std::vector<CodeId> pending;
     std::vector<std::vector<CodeId>> users; // events of each resource, eventList order
     std::vector<OccupancyMap> maps;
     OccupancyMap accumulated;
@@ -104,7 +108,9 @@ struct SweepWork
         const auto codes = static_cast<std::size_t>(d.codeCount) + 2;
         offset.assign(codes, 0);
         replaced.assign(codes, {});
+        replacedKinds.assign(codes, {});
         isReplaced.assign(codes, 0);
+        pending.clear();
         users.assign(codes, {});
         const SlotCoding &k = d.coding;
         const int n = std::min(d.lectureCount, MaxLectures);
@@ -131,10 +137,14 @@ struct SweepWork
         for (std::size_t c = 1; c < codes; ++c)
             offset[c] += offset[c - 1];
         lectures.assign(static_cast<std::size_t>(offset[codes - 1]), {});
+        kinds.assign(lectures.size(), 0);
         std::vector<int> fill(offset.begin(), offset.end());
         for (int i = 1; i <= n; ++i)
-            if (CodeId c; wanted(i, c))
-                lectures[static_cast<std::size_t>(fill[c]++)] = viewAt(i);
+            if (CodeId c; wanted(i, c)) {
+                const auto at = static_cast<std::size_t>(fill[c]++);
+                lectures[at] = viewAt(i);
+                kinds[at] = static_cast<std::int16_t>(d.bookingKind[i] & 0xFF);
+            }
 
         std::vector<int> rank(codes, 0);
         int next = 0;
@@ -190,20 +200,95 @@ struct SweepWork
     }
 };
 
-// Keeps only the cells of `keep` in every timetable group of e and stores the result.
-void storeReduced(ScheduleData &d, CodeId e, const OccupancyMap &keep, SweepWork &work)
+// Keeps only the cells of `keep` in every timetable group of e; the result waits in `work`
+// until flush() writes it.
+void reduceEvent(const ScheduleData &d, CodeId e, const OccupancyMap &keep, SweepWork &work)
 {
-    reloadWeekAllocation(d, e, work.wa);
-    rebuildTimetable(d, work.wa, 0, [&](std::uint16_t, std::int16_t, OccupancyMap &m) {
+    WeekAllocation &wa = work.wa;
+    wa.code = e;
+    if (work.isReplaced[e]) {
+        wa.timetable = work.replaced[e];
+        wa.timetableKinds = work.replacedKinds[e];
+    } else {
+        const auto first = work.lectures.begin() + work.offset[e];
+        const auto last = work.lectures.begin() + work.offset[e + 1];
+        wa.timetable.assign(first, last);
+        wa.timetableKinds.assign(work.kinds.begin() + work.offset[e],
+                                 work.kinds.begin() + work.offset[e + 1]);
+        work.pending.push_back(e);
+    }
+    rebuildTimetable(d, wa, 0, [&](std::uint16_t, std::int16_t, OccupancyMap &m) {
         if (m.empty())
             return;
         for (int w = m.firstWeek; w <= m.lastWeek; ++w)
             for (int day = m.firstDay; day <= m.lastDay; ++day)
                 m.maskRef(w, day) &= keep.mask(w, day);
     });
-    storeWeekAllocation(d, e, work.wa);
-    work.replaced[e] = work.wa.timetable;
+    work.replaced[e] = wa.timetable;
+    work.replacedKinds[e] = wa.timetableKinds;
     work.isReplaced[e] = 1;
+}
+
+// Writes the reduced timetables back. Only timetable lectures change (allocations and week
+// bookings stay where they are), so all of them are replaced in one go with two compactions
+// instead of one store per event. When the store could not take them all, each event is
+// stored on its own, and one that does not fit keeps its old lectures.
+void flush(ScheduleData &d, SweepWork &work)
+{
+    if (work.pending.empty())
+        return;
+    const SlotCoding &k = d.coding;
+    std::vector<char> mine(static_cast<std::size_t>(d.codeCount) + 1, 0);
+    int needed = 0;
+    for (CodeId e : work.pending) {
+        mine[e] = 1;
+        needed += static_cast<int>(work.replaced[e].size());
+    }
+    int reusable = 0;
+    for (int i = 1; i <= d.lectureCount; ++i) {
+        const std::uint16_t word = d.lectureWord[i];
+        const CodeId c = lectureCode(d, word);
+        if (word == 0 || !validCode(d, c) || (mine[c] && k.dayOf(d.lectureStart[i]) != 0))
+            ++reusable;
+    }
+    d.modified = true;
+    if (needed > MaxLectures - d.lectureCount + reusable) {
+        for (CodeId e : work.pending) {
+            reloadWeekAllocation(d, e, work.wa);
+            work.wa.timetable = work.replaced[e];
+            work.wa.timetableKinds = work.replacedKinds[e];
+            storeWeekAllocation(d, e, work.wa);
+        }
+        work.pending.clear();
+        return;
+    }
+    for (int i = 1; i <= d.lectureCount; ++i) {
+        const CodeId c = lectureCode(d, d.lectureWord[i]);
+        if (validCode(d, c) && mine[c] && k.dayOf(d.lectureStart[i]) != 0)
+            d.lectureWord[i] = 0;
+    }
+    compactLectures(d);
+    const int cap = std::clamp(k.slotsPerWeek, 1, 255);
+    for (CodeId e : work.pending) {
+        const auto &list = work.replaced[e];
+        std::array<int, WeekTableSize> cells{};
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const LectureView &v = list[i];
+            const int kind = i < work.replacedKinds[e].size() ? work.replacedKinds[e][i] : 0;
+            appendLecture(d, v, isBookingWord(v.word) ? std::max(kind & 0xFF, 1) : 0);
+            if (isBookingWord(v.word))
+                continue;
+            for (int w = v.startWeek; w <= v.endWeek; ++w)
+                cells[w] = std::min(cap, cells[w] + (v.endDay - v.startDay + 1) *
+                                                        (v.endBell - v.startBell + 1));
+        }
+        std::int64_t scheduled = 0;
+        for (int w = 1; w <= MaxWeeks; ++w)
+            scheduled += std::int64_t{cells[w]} * std::max<int>(d.weeks[w].length, 1);
+        d.codes[e].scheduled = static_cast<std::uint16_t>(std::min<std::int64_t>(scheduled, 65535));
+    }
+    compactLectures(d);
+    work.pending.clear();
 }
 
 ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, SweepWork &work)
@@ -267,7 +352,7 @@ ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, Swe
     }
     if (remove)
         for (std::size_t j : reduced)
-            storeReduced(d, owners[j], work.maps[j], work);
+            reduceEvent(d, owners[j], work.maps[j], work);
     return result;
 }
 
@@ -353,6 +438,7 @@ ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *d
         if (!remove || clearedThisPass == 0)
             break;
     }
+    flush(d, work);
     report.removed = remove ? report.found : 0;
     if (collect && dialogue)
         dialogue->deliverLines(lines);
@@ -717,7 +803,9 @@ ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, boo
 {
     SweepWork work;
     work.prepare(d);
-    return resolveWith(d, r, from, remove, work);
+    const ResourceConflicts result = resolveWith(d, r, from, remove, work);
+    flush(d, work);
+    return result;
 }
 
 int removeAllConflicts(ScheduleData &d, int from, bool remove)
@@ -736,6 +824,7 @@ int removeAllConflicts(ScheduleData &d, int from, bool remove)
         if (!remove || cleared == 0)
             break;
     }
+    flush(d, work);
     return total;
 }
 

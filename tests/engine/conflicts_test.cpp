@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 
 namespace quivra {
 namespace {
@@ -139,6 +140,47 @@ TEST(SweepTest, FromWeekLimitsWhatIsChecked)
     EXPECT_EQ(sweepConflicts(*d, 2, false).found, 1);
     // A week beyond everything scheduled checks the last scheduled week.
     EXPECT_EQ(sweepConflicts(*d, 200, false).found, 0);
+}
+
+TEST(SweepTest, RemovalLeavesNoConflictAndLosesOnlyTheClearedCells)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 3, 6).resources('T', {"T1", "T2", "T3"}).resources('R', {"R1", "R2"});
+    const char *names[] = {"E1", "E2", "E3", "E4", "E5", "E6", "E7", "E8"};
+    const std::initializer_list<std::string_view> collections[] = {
+        {"T1", "R1"}, {"T2", "R1"}, {"T3", "R2"}, {"T1", "R2"},
+        {"T2"},       {"T3", "R1"}, {"T1"},       {"T2", "T3"}};
+    std::uint32_t seed = 7;
+    auto below = [&](int n) {
+        seed = seed * 134775813u + 1u;
+        return static_cast<int>((std::uint64_t{seed} * static_cast<std::uint32_t>(n)) >> 32);
+    };
+    for (int i = 0; i < 8; ++i) {
+        f.event(names[i], collections[i], 40).allocate(names[i], 1, 6, 6);
+        for (int k = 0; k < 5; ++k) {
+            const int bell = 1 + below(5);
+            f.place(names[i], 1 + below(6), 1 + below(3), bell, bell + below(2));
+        }
+    }
+    f.finish();
+    // Cells as a set per event: two random blocks of one event may overlap each other.
+    auto totalCells = [&] {
+        int sum = 0;
+        OccupancyMap map;
+        WeekAllocation work;
+        for (const char *name : names) {
+            buildOccupancy(*d, f.id(name), map, true, work);
+            for (std::uint32_t m : map.masks)
+                sum += std::popcount(m);
+        }
+        return sum;
+    };
+    const int before = totalCells();
+    const ConflictReport r = sweepConflicts(*d, 1, true);
+    EXPECT_GT(r.removed, 0);
+    EXPECT_EQ(totalCells(), before - r.removed);
+    EXPECT_EQ(sweepConflicts(*d, 1, false).found, 0);
 }
 
 // Answers the sweep's questions from a script and keeps what it was given.

@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev
     clang libclang-rt-14-dev
+    clang-16 libclang-rt-16-dev
 )
 
 missing=()

@@ -1282,14 +1282,12 @@ int repairWeeks(ScheduleData &d, int c, int from, int to, RepairCounters &counte
         int fixes = 0;
         bool trim = false;
         for (int w = first; w <= last; ++w) {
-            if (wa.scheduled[w] > wa.allocated[w]) {
-                trim = true;
-                ++fixes;
-            }
-            if (wa.allocated[w] > 0 && wa.booked[w]) {
+            const bool excess = wa.scheduled[w] > wa.allocated[w];
+            const bool booked = wa.allocated[w] > 0 && wa.booked[w];
+            if (booked)
                 wa.booked[w] = 0; // the periods the week holds are kept
-                ++fixes;
-            }
+            trim = trim || excess;
+            fixes += excess || booked ? 1 : 0;
         }
         if (trim)
             trimToAllocation(d, wa, first, last);

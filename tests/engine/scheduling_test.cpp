@@ -239,6 +239,28 @@ TEST(AllocateTest, LeastLoadedUsesFreeWeeksOnlyAndEnds)
     EXPECT_EQ(wa.allocated[2], cap);
 }
 
+TEST(AllocateTest, ShiftMovesAllocationsAndTrimsWhatNoLongerFits)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('T', {"T1"}).event("E1", {"T1"}, 20);
+    f.allocate("E1", 2, 2, 2).allocate("E1", 3, 3, 1).place("E1", 3, 1, 1, 1);
+    f.finish();
+    d->currentWeek = 2;
+    WeekAllocation wa;
+    reloadWeekAllocation(*d, f.id("E1"), wa);
+    EXPECT_FALSE(shiftAllocation(*d, wa, 0, -1)) << "week 1 is before the current week";
+    ASSERT_TRUE(shiftAllocation(*d, wa, 3, +1));
+    EXPECT_EQ(wa.allocated[3], 0);
+    EXPECT_EQ(wa.allocated[4], 1);
+    EXPECT_EQ(wa.scheduled[3], 0) << "placements stay put and are trimmed to the allocation";
+
+    wa.allocated[6] = 1;
+    EXPECT_FALSE(shiftAllocation(*d, wa, 0, +1)) << "the last used week is taken";
+    EXPECT_EQ(removeOneAllocated(*d, wa, 1, 6), 6);
+    EXPECT_EQ(removeOneAllocated(*d, wa, 5, 6), 0);
+}
+
 TEST(WeekEditTest, DeleteWeekClosesTheGap)
 {
     auto d = makeScheduleData();

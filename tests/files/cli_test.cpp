@@ -1,0 +1,177 @@
+// Runs the built quivra-cli as a user would: exit codes, JSON keys and files written.
+
+#include "files/datafile.h"
+#include "support/fixture.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace quivra {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome
+{
+    int exitCode = -1;
+    std::string out;
+};
+
+class CliTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // The tool sits beside the tests in the build tree: tests/<program>, src/cli/quivra-cli.
+        m_cli = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src" / "cli" /
+                "quivra-cli";
+        if (!fs::exists(m_cli))
+            GTEST_SKIP() << "quivra-cli is not built at " << m_cli;
+        m_dir = fs::temp_directory_path() / ("quivra-cli-" + std::to_string(::getpid()));
+        fs::create_directories(m_dir);
+
+        // Two events share room R1 in week 1, day 1, bell 2.
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(4, 5, 6).resources('T', {"T1", "T2"}).resources('R', {"R1"});
+        f.event("MATH", {"T1", "R1"}, 4).event("ART", {"T2", "R1"}, 2);
+        f.allocate("MATH", 1, 2, 2).allocate("ART", 1, 1, 1);
+        f.place("MATH", 1, 1, 1, 2).place("ART", 1, 1, 2, 2);
+        f.finish();
+        const std::vector<std::uint8_t> bytes = encodeDataFile(*d);
+        write("school.qvf", bytes);
+        write("cut.qvf", std::vector(bytes.begin(), bytes.begin() + 2000));
+    }
+    void TearDown() override
+    {
+        if (!m_dir.empty())
+            fs::remove_all(m_dir);
+    }
+
+    void write(const std::string &name, const std::vector<std::uint8_t> &bytes)
+    {
+        std::ofstream(m_dir / name, std::ios::binary)
+            .write(reinterpret_cast<const char *>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+    std::string path(const std::string &name) const { return (m_dir / name).string(); }
+
+    Outcome run(const std::string &arguments) const
+    {
+        const std::string command = m_cli.string() + " " + arguments + " 2>/dev/null";
+        Outcome r;
+        FILE *pipe = ::popen(command.c_str(), "r");
+        if (!pipe)
+            return r;
+        char buffer[4096];
+        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            r.out.append(buffer, n);
+        const int status = ::pclose(pipe);
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+
+    fs::path m_cli;
+    fs::path m_dir;
+};
+
+TEST_F(CliTest, ExitCodesTellWhatHappened)
+{
+    struct Case
+    {
+        std::string arguments;
+        int exitCode;
+        std::string output; // expected part of stdout
+    };
+    const Case cases[] = {
+        {"", 1, ""},
+        {"--version", 0, "quivra-cli "},
+        {"frob " + path("school.qvf"), 1, ""},
+        {"info", 1, ""},
+        {"info " + path("school.qvf") + " --remove", 1, ""},
+        {"info " + path("school.qvf"), 0, "codes: 5"},
+        {"info " + path("missing.qvf"), 2, ""},
+        {"info " + path("cut.qvf"), 2, ""},
+        {"check " + path("school.qvf") + " --out " + path("x.qvf"), 1, ""},
+        {"convert " + path("school.qvf") + " " + path("school.txt"), 3, ""},
+        {"dump " + path("school.qvf"), 0, "MATH"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const Outcome r = run(c.arguments);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_NE(r.out.find(c.output), std::string::npos) << r.out;
+    }
+    EXPECT_FALSE(fs::exists(path("school.txt")));
+}
+
+TEST_F(CliTest, InfoJsonHasTheDocumentedKeys)
+{
+    const Outcome r = run("info " + path("school.qvf") + " --json");
+    ASSERT_EQ(r.exitCode, 0);
+    const auto info = nlohmann::ordered_json::parse(r.out);
+    std::vector<std::string> keys;
+    for (const auto &[key, value] : info.items())
+        keys.push_back(key);
+    const std::vector<std::string> expected = {"codes",
+                                               "events",
+                                               "resources",
+                                               "lectures",
+                                               "week_allocations",
+                                               "week_bookings",
+                                               "timetable_lectures",
+                                               "table_bookings",
+                                               "collections",
+                                               "planned",
+                                               "allocated",
+                                               "scheduled",
+                                               "weeks",
+                                               "days",
+                                               "bells"};
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(info["codes"], 5);
+    EXPECT_EQ(info["events"], 2);
+    EXPECT_EQ(info["timetable_lectures"], 2);
+    EXPECT_EQ(info["weeks"], 4);
+}
+
+TEST_F(CliTest, CheckFindsAndRemovesConflictsIntoAnotherFile)
+{
+    const Outcome found = run("check " + path("school.qvf") + " --json");
+    ASSERT_EQ(found.exitCode, 0);
+    const auto report = nlohmann::json::parse(found.out);
+    EXPECT_EQ(report["found"], 1);
+    EXPECT_EQ(report["removed"], 0);
+    EXPECT_EQ(report["first"]["resource"], "R1");
+    EXPECT_EQ(report["first"]["events"], nlohmann::json::array({"MATH", "ART"}));
+    EXPECT_EQ(report["first"]["bell"], 2);
+
+    const Outcome removed =
+        run("check " + path("school.qvf") + " --remove --out " + path("fixed.qvf") + " --json");
+    ASSERT_EQ(removed.exitCode, 0);
+    EXPECT_EQ(nlohmann::json::parse(removed.out)["removed"], 1);
+    EXPECT_EQ(nlohmann::json::parse(run("check " + path("fixed.qvf") + " --json").out)["found"], 0);
+    // The original file is left as it was.
+    EXPECT_EQ(nlohmann::json::parse(run("check " + path("school.qvf") + " --json").out)["found"],
+              1);
+}
+
+TEST_F(CliTest, ConvertWritesAFileThatReadsBack)
+{
+    ASSERT_EQ(run("convert " + path("school.qvf") + " " + path("copy.QVF")).exitCode, 0);
+    const Outcome info = run("info " + path("copy.QVF") + " --json");
+    ASSERT_EQ(info.exitCode, 0);
+    EXPECT_EQ(nlohmann::json::parse(info.out)["codes"], 5);
+}
+
+} // namespace
+} // namespace quivra

@@ -6,6 +6,7 @@ packages=(
     build-essential cmake pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     nlohmann-json3-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core xvfb xauth
     clang libclang-rt-14-dev
     clang-16 libclang-rt-16-dev
 )

@@ -717,7 +717,11 @@ void mergeLectures(ScheduleData &d)
             const bool sameDays = a.startDay == b.startDay && a.endDay == b.endDay;
             const bool sameBells = a.startBell == b.startBell && a.endBell == b.endBell;
             bool join = false;
-            if (booking) {
+            if ((a.startDay == 0) != (b.startDay == 0)) {
+                // A week entry and a timetable entry of the same code are different things,
+                // never one entry.
+                join = false;
+            } else if (booking) {
                 join = identical;
             } else if (a.startDay == 0) {
                 // Two allocations of the same weeks are two sets of periods: they are added, and

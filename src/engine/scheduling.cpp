@@ -1285,8 +1285,8 @@ int repairWeeks(ScheduleData &d, int c, int from, int to, RepairCounters &counte
             const bool excess = wa.scheduled[w] > wa.allocated[w];
             const bool booked = wa.allocated[w] > 0 && wa.booked[w];
             if (booked)
-                wa.booked[w] = 0; // the periods the week holds are kept
-            trim = trim || excess;
+                clearWeeks(d, wa, w, ClearAllocations); // a blocked week holds no periods
+            trim = trim || (excess && !booked);
             fixes += excess || booked ? 1 : 0;
         }
         if (trim)

@@ -160,8 +160,8 @@ struct RepairCounters
 int repairWeeks(ScheduleData &d, int c, int from, int to, RepairCounters &counters);
 
 // The consistency pass every save runs: a week with more periods scheduled than allocated loses
-// only the excess placements; a week both allocated and booked loses its booking. Returns the
-// number of weeks repaired.
+// only the excess placements; a week both allocated and booked (the event is blocked there) loses
+// its periods. Returns the number of weeks repaired.
 int repairWeeks(ScheduleData &d);
 
 struct TidyResult

@@ -548,6 +548,10 @@ TEST_F(LecturesTest, MergeJoinsNeighboursOfTheSameWord)
          {block(w, 1, 1, 2, 2, 1, 1), block(w, 1, 1, 2, 2, 3, 3)},
          {0, 0},
          {block(w, 1, 1, 2, 2, 1, 1), block(w, 1, 1, 2, 2, 3, 3)}},
+        {"an allocation and a placement of the same week stay apart",
+         {allocation(e, 2, 2, 1), block(w, 2, 2, 1, 1, 1, 1)},
+         {0, 0},
+         {allocation(e, 2, 2, 1), block(w, 2, 2, 1, 1, 1, 1)}},
     };
     for (const Case &c : cases) {
         d.lectureCount = 0;

@@ -156,18 +156,20 @@ TEST(RepairTest, CopiedDayIsKeptAndOnlyTheExcessIsTrimmed)
     EXPECT_EQ(wa.timetable[0].startDay, 3) << "the last day's cell went, not the week";
 }
 
-TEST(RepairTest, BookedWeekWithAllocationLosesTheBookingNotThePeriods)
+TEST(RepairTest, BookedWeekLosesItsAllocationAndPlacementsOnly)
 {
     auto d = makeScheduleData();
     FixtureBuilder f(*d);
     f.calendar(6, 5, 8).resources('T', {"T1"});
-    f.event("E1", {"T1"}, 10).allocate("E1", 2, 2, 1).place("E1", 2, 1, 1, 1);
-    f.weekBooking("E1", 2, 3, 1);
+    f.event("E1", {"T1"}, 10).allocate("E1", 2, 4, 1).place("E1", 2, 1, 1, 1);
+    f.place("E1", 4, 1, 1, 1).weekBooking("E1", 2, 3, 1);
     f.finish();
     const CodeId e = f.id("E1");
-    EXPECT_EQ(repairWeeks(*d), 1);
-    EXPECT_EQ(cellsIn(*d, e, 2), 1);
-    EXPECT_EQ(weekEntriesOf(*d, e), (std::vector<WeekEntryRow>{{2, 2, 1, false}, {3, 3, 1, true}}));
+    EXPECT_EQ(repairWeeks(*d), 2) << "weeks 2 and 3 are booked";
+    EXPECT_EQ(cellsIn(*d, e, 2), 0) << "the event is blocked in week 2";
+    EXPECT_EQ(cellsIn(*d, e, 4), 1) << "other weeks keep their periods";
+    EXPECT_EQ(weekEntriesOf(*d, e),
+              (std::vector<WeekEntryRow>{{2, 3, 1, true}, {4, 4, 1, false}}));
 }
 
 struct PatternCase

@@ -1076,6 +1076,13 @@ void Reader::finish()
     d.calendarRange.endBell = static_cast<std::uint8_t>(
         std::clamp<int>(d.calendarRange.endBell, 1, std::clamp(k.bellLimit, 1, MaxBells)));
 
+    // The recount keeps the optimiser's range inside the calendar from its end; its start comes
+    // from the file alone.
+    TimeRange &o = d.optimiseRange;
+    o.startWeek = static_cast<std::uint8_t>(std::min<int>(o.startWeek, k.weekLimit));
+    o.startDay = static_cast<std::uint8_t>(std::min<int>(o.startDay, k.dayLimit));
+    o.startBell = static_cast<std::uint8_t>(std::min<int>(o.startBell, k.bellLimit));
+
     prepareDataSet(d);
     setSlotCoding(d, k.weekBits, k.dayBits, k.bellBits, k.weekLimit, k.dayLimit, k.bellLimit);
 

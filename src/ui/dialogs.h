@@ -1,0 +1,156 @@
+#pragma once
+
+// Dialogs: the primitive dialogs a platform must be able to draw.
+//
+// Commands never talk to this interface directly; they go through Prompter (ui/prompter.h),
+// which owns every rule of how questions are worded, numbered, defaulted, silenced and limited.
+// A backend only draws what it is given and reports what the user did, so the desktop backend,
+// the scripted backend of the tests and any later one behave alike by construction.
+//
+// Texts are byte strings in the data files' code page; the desktop layer converts them in one
+// place. Message texts may hold "\r\n" line breaks.
+
+#include "engine/scheduledata.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quivra {
+
+// Buttons of a message dialog, as a bit set; shown in this order.
+namespace Buttons {
+constexpr std::uint16_t Yes = 1u << 0;
+constexpr std::uint16_t No = 1u << 1;
+constexpr std::uint16_t Ok = 1u << 2;
+constexpr std::uint16_t Cancel = 1u << 3;
+constexpr std::uint16_t Abort = 1u << 4;
+constexpr std::uint16_t Retry = 1u << 5;
+constexpr std::uint16_t Ignore = 1u << 6;
+constexpr std::uint16_t All = 1u << 7;
+constexpr std::uint16_t NoToAll = 1u << 8;
+constexpr std::uint16_t YesToAll = 1u << 9;
+constexpr int Count = 10;
+} // namespace Buttons
+
+// The value a message dialog returns: the button pressed, Closed when the window was closed
+// without one. The numbers are the ones callers compare against and must not change.
+namespace Answer {
+constexpr int Closed = 0;
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Abort = 3;
+constexpr int Retry = 4;
+constexpr int Ignore = 5;
+constexpr int Yes = 6;
+constexpr int No = 7;
+constexpr int All = 8;
+constexpr int NoToAll = 9;
+constexpr int YesToAll = 10;
+constexpr int Help = 11;
+} // namespace Answer
+
+// Caption and button captions of the button bits, in display order.
+const char *buttonCaption(int bitIndex);
+// The answer of the button with bit index 0..9.
+int buttonAnswer(int bitIndex);
+
+enum class DialogKind { Warning = 0, Error = 1, Information = 2, Confirm = 3, Plain = 4 };
+
+// A message with its buttons. `silenceLabel` is empty when the dialog offers no check box to
+// stop asking; otherwise it is the check box's caption.
+struct MessageRequest
+{
+    std::string caption;
+    std::string text;
+    std::uint16_t buttons = Buttons::Ok;
+    DialogKind kind = DialogKind::Information;
+    int helpTopic = 0; // > 0: a Help button opens this topic
+    std::string silenceLabel;
+};
+
+struct MessageReply
+{
+    int answer = Answer::Closed;
+    bool silence = false; // the "Do not ask this again" box was ticked
+};
+
+// One option of an option list. `number` is what the reply names it by.
+struct OptionItem
+{
+    int number = 0;
+    std::string text;
+};
+
+// A list of options: radio buttons (one choice) or check boxes (several).
+struct OptionsRequest
+{
+    std::string caption;
+    std::string question;
+    int helpTopic = 0;
+    bool multiple = false;
+    std::vector<OptionItem> options;
+    std::vector<int> checked;  // numbers preselected; exactly one for a single choice
+    int columns = 1;           // 0: a scrolling list rather than a grid of buttons
+    std::string counterFormat; // multiple only: "%d checked" style counter, empty for none
+    std::string dontAskLabel;  // empty: no check box
+    bool dontAsk = false;      // the check box's initial state
+};
+
+struct OptionsReply
+{
+    bool accepted = false;   // OK pressed
+    std::vector<int> chosen; // numbers of the chosen (checked) options
+    int focused = 0;         // multiple only: the option that had the focus, 0 for none
+    bool dontAsk = false;
+};
+
+// A one-line text input limited to `maxBytes` bytes; characters of `forbidden` cannot be typed.
+struct InputRequest
+{
+    std::string caption;
+    std::string prompt;
+    std::string initial;
+    std::size_t maxBytes = 255;
+    std::string forbidden;
+};
+
+// An open or save file choice. `pattern` is a glob such as "*.qvf".
+struct FileRequest
+{
+    std::string title;
+    std::string description; // "Quivra file"
+    std::string pattern;
+    std::string defaultExtension; // without the dot
+    std::string folder;
+    std::string fileName;
+};
+
+// The code selection dialog. The backend shows the codes of the data set it was built over,
+// filtered by `kindMask` and `mode`, with `preset` checked, and returns the checked codes.
+struct CodePickRequest
+{
+    std::string caption;
+    int mode = 0;
+    std::uint16_t kindMask = 0;
+    std::vector<CodeId> preset;
+};
+
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    virtual MessageReply message(const MessageRequest &request) = 0;
+    virtual OptionsReply options(const OptionsRequest &request) = 0;
+    // The typed text, or nothing when cancelled.
+    virtual std::optional<std::string> input(const InputRequest &request) = 0;
+    // The chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> openFile(const FileRequest &request) = 0;
+    virtual std::optional<std::string> saveFile(const FileRequest &request) = 0;
+    // The checked codes, or nothing when cancelled.
+    virtual std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &request) = 0;
+};
+
+} // namespace quivra

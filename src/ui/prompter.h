@@ -1,0 +1,133 @@
+#pragma once
+
+// Prompter: every question, message and picker a command shows goes through here.
+//
+// The rules live once, in this class, above whatever draws the dialogs (ui/dialogs.h):
+// - captions by dialog kind, button sets of the wrappers, "Are you sure " + text + "?";
+// - silenced questions: a question with a slot 1..32 may offer "Do not ask this again"; once
+//   the user ticks it and gives the affirmative answer, the slot answers that at once for the
+//   rest of the run. Ticking it while answering No or Cancel silences nothing, so a declined
+//   confirmation never turns into a standing Yes. The set starts empty and is not stored by
+//   default; silencedQuestions()/setSilencedQuestions() and the change hook let a caller keep it;
+// - option lists: items are numbered by their place in the "$"-list, blank items are hidden but
+//   keep their numbers, defaults are clamped into the shown options;
+// - a window closed without a button counts as No for yes/no questions and as Cancel where
+//   Cancel is offered, so no caller takes a closed window for Yes;
+// - input boxes hold at most the field's byte length, single-line, without forbidden characters;
+// - the code picker leaves its selection in the codes' link marks on OK and changes nothing on
+//   Cancel.
+//
+// Prompter holds no data set; pickers that list codes or weeks take one by reference.
+
+#include "engine/scheduledata.h"
+#include "ui/dialogs.h"
+
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quivra {
+
+constexpr int SilenceSlots = 32;
+
+// Per-call requests of categoryChoice.
+struct CategoryChoiceOptions
+{
+    bool events = false;        // event categories instead of resource categories
+    bool allCategories = false; // resources: include rooms and categories without timetables
+    bool offerAll = false;      // a last option "All resources"/"All events" returning 8
+};
+
+class Prompter
+{
+public:
+    explicit Prompter(Dialogs &dialogs) : m_dialogs(dialogs) {}
+
+    // The message dialog: returns the answer of the button pressed (Answer::Closed when closed).
+    // `slot` 1..32 offers to stop asking; a silenced slot answers Yes when Yes is offered,
+    // otherwise OK when OK is offered, without showing anything.
+    int dlg(std::string_view message, int slot, int helpTopic, std::uint16_t buttons,
+            DialogKind kind);
+
+    // "Are you sure " + middle + "?" with Yes and No, kind Warning; true on Yes.
+    bool sureDlg(std::string_view middle, int slot = 0, int helpTopic = 0);
+    // OK, Information; the answer.
+    int infoDlg(std::string_view message, int slot = 0, int helpTopic = 0);
+    // Yes and No, Confirm; true on Yes.
+    bool yesNoDlg(std::string_view message, int slot = 0, int helpTopic = 0);
+    // Yes, No and Cancel, Confirm: Answer::Yes, No or Cancel (also when closed).
+    int yesNoCancelDlg(std::string_view message, int slot = 0, int helpTopic = 0);
+    // OK, Warning; the answer.
+    int warnDlg(std::string_view message, int slot = 0, int helpTopic = 0);
+
+    // One option of a "$"-list: returns the chosen item's number in the list, 0 when cancelled
+    // or when the list shows no option. `defaultItem` is a list number, clamped into the shown
+    // options. With `keepAsking` set and true, a "Don't ask this again" box is offered; ticking
+    // it and pressing OK sets *keepAsking to false.
+    int choice(std::string_view question, int helpTopic, int defaultItem, std::string_view list,
+               bool *keepAsking = nullptr);
+    // Several options of a "$"-list (items 1..31): bit k of `bits` is item k, in and out. On OK
+    // returns the number of options shown and replaces `bits`; on Cancel returns 0 and leaves
+    // `bits` unchanged.
+    int multiChoice(std::string_view question, int helpTopic, std::uint32_t &bits,
+                    std::string_view list);
+    // A category with members, shown as its name and " (count)": returns its index 1..7, 8 for
+    // the "all" option, 0 when cancelled or nothing is offered.
+    int categoryChoice(const ScheduleData &d, std::string_view question, int helpTopic,
+                       int defaultCategory, CategoryChoiceOptions options = {});
+    // A week among first..last (clamped into the calendar's weeks), each line showing the week,
+    // its dates and how many of its allocated periods are scheduled. Returns the week, 0 when
+    // cancelled. With `multiple` the weeks are check boxes preset from *multiple; OK replaces
+    // the selection (within first..last) and returns the focused week (else the first checked,
+    // else the default); Cancel leaves the selection as it was.
+    int pickWeek(ScheduleData &d, int defaultWeek, std::string_view message, int lastWeek,
+                 int firstWeek, std::bitset<WeekTableSize> *multiple = nullptr);
+    // One event (events true) or one resource, the current code preselected; 0 when cancelled.
+    CodeId selectCode(const ScheduleData &d, bool events);
+    // The code selection dialog. On OK the chosen codes get all link marks and every other code
+    // loses them, and the chosen codes are returned; on Cancel nothing changes.
+    std::optional<std::vector<CodeId>> pickCodes(ScheduleData &d, std::string_view caption,
+                                                 int mode, std::uint16_t kindMask);
+
+    // A line of text of at most maxBytes bytes: `initial` and the answer are cut to that length,
+    // line breaks and other control characters and the characters of `forbidden` are removed.
+    std::optional<std::string> input(std::string_view caption, std::string_view prompt,
+                                     std::string_view initial, std::size_t maxBytes,
+                                     std::string_view forbidden = {});
+
+    // A file to open, or to save as (a name without an extension gets the default one);
+    // nothing when cancelled.
+    std::optional<std::string> openFile(const FileRequest &request);
+    std::optional<std::string> saveFile(const FileRequest &request);
+
+    std::uint32_t silencedQuestions() const { return m_silenced; }
+    void setSilencedQuestions(std::uint32_t set) { m_silenced = set; }
+    // Called with the new set whenever a question is silenced.
+    void onSilencedChanged(std::function<void(std::uint32_t)> hook)
+    {
+        m_silencedHook = std::move(hook);
+    }
+
+private:
+    bool silenced(int slot) const;
+
+    Dialogs &m_dialogs;
+    std::uint32_t m_silenced = 0; // bit slot-1 per silenced question
+    std::function<void(std::uint32_t)> m_silencedHook;
+};
+
+// Caption of a dialog kind: "Warning", "Error", "Information", "Confirm" or empty.
+std::string kindCaption(DialogKind kind);
+
+// The options of a "$"-list as a dialog shows them: items numbered by their place in the list,
+// blank and single-space items left out. A last item without its "$" still counts.
+std::vector<OptionItem> listOptions(std::string_view list);
+
+// Cuts to maxBytes and removes control characters and the characters of `forbidden`.
+std::string limitInput(std::string_view text, std::size_t maxBytes, std::string_view forbidden);
+
+} // namespace quivra

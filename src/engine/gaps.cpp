@@ -1,0 +1,186 @@
+#include "engine/gaps.h"
+
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace quivra {
+
+GapTotals gapCount(const WeekMatrix &m, const GapCategoryWeights &weights, bool bookings)
+{
+    GapTotals t;
+    const std::uint32_t used = bellMask(1, m.usedBells());
+    const std::uint32_t bookingBits = bookings ? ~0u : 0u;
+    for (int row = 1; row <= m.rowCount(); ++row) {
+        const int k = m.categoryOfRow(row);
+        const int w = weights[static_cast<std::size_t>(k)];
+        if (w == 0)
+            continue;
+        int gaps = 0;
+        for (int day = 1; day <= m.usedDays(); ++day)
+            gaps +=
+                dayGaps((m.eventMask(row, day) | (m.bookingMask(row, day) & bookingBits)) & used);
+        t.total += gaps * w;
+        t.byCategory[static_cast<std::size_t>(k)] += gaps * w;
+    }
+    return t;
+}
+
+void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
+                    const GapCategoryWeights &weights, FreeCells &out)
+{
+    const int days = m.usedDays();
+    const int bells = m.usedBells();
+    out = FreeCells{};
+    for (int day = 1; day <= days; ++day)
+        for (int bell = 1; bell <= bells; ++bell)
+            out.score[static_cast<std::size_t>(day)][static_cast<std::size_t>(bell)] = 100;
+
+    std::vector<std::uint16_t> scratch;
+    const std::uint32_t used = bellMask(1, bells);
+    for (const std::uint16_t row : m.rowsOf(d, e, scratch)) {
+        const int f = std::max<int>(weights[static_cast<std::size_t>(m.categoryOfRow(row))], 1);
+        for (int day = 1; day <= days; ++day) {
+            const std::uint32_t occupied = (m.eventMask(row, day) | m.bookingMask(row, day)) & used;
+            if (occupied == 0)
+                continue;
+            auto &score = out.score[static_cast<std::size_t>(day)];
+            const int first = std::countr_zero(occupied) + 1;
+            const int last = 32 - std::countl_zero(occupied);
+            for (int bell = 1; bell <= bells; ++bell) {
+                auto &s = score[static_cast<std::size_t>(bell)];
+                if (occupied & (1u << (bell - 1))) {
+                    s = 0;
+                    continue;
+                }
+                if (s == 0)
+                    continue;
+                // Signed: a penalty may take the score below 0 before the clamp. The distance
+                // before the lessons counts the bell itself and the first lesson, the distance
+                // after them neither; both as they have always been scored.
+                int v = s;
+                if (bell > first && bell < last) {
+                    v += f;
+                } else if (bell < first - 1) {
+                    const int a = first - bell + 1;
+                    if (a < v)
+                        v -= a * f;
+                } else if (bell > last + 1) {
+                    const int a = bell - last - 1;
+                    if (a < v)
+                        v -= a * f;
+                }
+                s = static_cast<std::uint8_t>(std::clamp(v, 1, 255));
+            }
+        }
+    }
+    // Runs of cells free for the event, counted towards later bells.
+    for (int day = 1; day <= days; ++day) {
+        const auto dd = static_cast<std::size_t>(day);
+        for (int bell = bells; bell >= 1; --bell) {
+            const auto b = static_cast<std::size_t>(bell);
+            out.run[dd][b] =
+                out.score[dd][b] > 0 ? static_cast<std::uint8_t>(out.run[dd][b + 1] + 1) : 0;
+        }
+    }
+    if (const MatrixEvent *ev = m.event(e))
+        for (int day = 1; day <= days; ++day)
+            out.dayHasBlock[static_cast<std::size_t>(day)] =
+                ev->cells[static_cast<std::size_t>(day)] != 0;
+}
+
+DayMeasures dayMeasures(ScheduleData &d, int c, int w1, int w2, bool bookings)
+{
+    DayMeasures r;
+    const int lastDay = std::clamp<int>(d.scheduleExtent.endDay, 0, MaxDays);
+    const int lastBell = std::clamp<int>(d.scheduleExtent.endBell, 0, MaxBells);
+    int shortest = INT_MAX;
+    int earliest = INT_MAX;
+    WeekTimetable t;
+    for (int w = std::max(w1, 1); w <= std::min(w2, MaxWeeks); ++w) {
+        weekTimetableOf(d, c, w, t);
+        for (int day = 1; day <= lastDay; ++day) {
+            std::uint32_t bells = 0;
+            for (int bell = 1; bell <= lastBell; ++bell) {
+                const CellWord cell = t.cell(day, bell);
+                if ((cell & CellEventBit) || (bookings && (cell & CellBookingBit)))
+                    bells |= 1u << (bell - 1);
+            }
+            if (bells == 0)
+                continue;
+            const int first = std::countr_zero(bells) + 1;
+            const int last = 32 - std::countl_zero(bells);
+            const int span = last - first + 1;
+            r.occupied += std::popcount(bells);
+            r.gaps += span - std::popcount(bells);
+            r.latestLast = std::max(r.latestLast, last);
+            earliest = std::min(earliest, first);
+            r.longestSpan = std::max(r.longestSpan, span);
+            shortest = std::min(shortest, span);
+        }
+    }
+    r.shortestSpan = shortest == INT_MAX ? 0 : shortest;
+    r.earliestFirst = earliest == INT_MAX ? 0 : earliest;
+    return r;
+}
+
+int QualityRow::value(int column) const
+{
+    switch (column) {
+    case 1:
+        return gaps;
+    case 2:
+        return spread;
+    case 3:
+        return idle;
+    default:
+        return total;
+    }
+}
+
+QualityTable qualityRows(ScheduleData &d, const WeekMatrix &m, int column, bool bookings)
+{
+    QualityTable table;
+    for (int row = 1; row <= m.rowCount(); ++row) {
+        const int k = m.categoryOfRow(row);
+        if (k == d.roomsCategory || (d.noGapsMasks[1] & (1u << k)))
+            continue;
+        const CodeId c = m.resourceOfRow(row);
+        const DayMeasures dm = dayMeasures(d, c, m.week(), m.week(), bookings);
+        if (dm.occupied == 0)
+            continue;
+        QualityRow q;
+        q.resource = c;
+        q.gaps = dm.gaps;
+        q.spread = dm.longestSpan - dm.shortestSpan;
+        q.idle = (dm.latestLast - dm.earliestFirst + 1) - dm.longestSpan;
+        q.total = q.gaps + q.spread + q.idle;
+        if (q.total <= 0)
+            continue;
+        if (table.rows.size() < MaxQualityRows) {
+            table.rows.push_back(q);
+            continue;
+        }
+        auto smallest = std::min_element(table.rows.begin(), table.rows.end(),
+                                         [&](const QualityRow &a, const QualityRow &b) {
+                                             return a.value(column) < b.value(column);
+                                         });
+        if (q.value(column) > smallest->value(column))
+            *smallest = q;
+    }
+    std::stable_sort(table.rows.begin(), table.rows.end(),
+                     [&](const QualityRow &a, const QualityRow &b) {
+                         return a.value(column) > b.value(column);
+                     });
+    for (const QualityRow &q : table.rows) {
+        table.totals.gaps += q.gaps;
+        table.totals.spread += q.spread;
+        table.totals.idle += q.idle;
+        table.totals.total += q.total;
+    }
+    return table;
+}
+
+} // namespace quivra

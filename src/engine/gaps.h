@@ -1,0 +1,89 @@
+#pragma once
+
+// Gap measures of timetables: the weighted gap count of a week matrix, the free-cell scores of an
+// event, and the day measures and quality rows of single timetables.
+//
+// A gap is an empty bell between the first and the last occupied bell of one day of one
+// timetable. A day's gaps come from its bell mask: (highest - lowest + 1) - popcount.
+
+#include "engine/weekmatrix.h"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+namespace quivra {
+
+// Per resource category 1..7 a weight 0..9; entry 0 is unused.
+using GapCategoryWeights = std::array<std::uint8_t, MaxCategories + 1>;
+
+// Gaps of one day's bell mask.
+inline int dayGaps(std::uint32_t bells)
+{
+    if (bells == 0)
+        return 0;
+    const int first = std::countr_zero(bells);
+    const int last = 31 - std::countl_zero(bells);
+    return last - first + 1 - std::popcount(bells);
+}
+
+struct GapTotals
+{
+    int total = 0;                                   // sum of gaps x weight over all rows
+    std::array<int, MaxCategories + 1> byCategory{}; // the same over the rows of category k
+};
+
+// Weighted gaps of the matrix: rows whose category has weight > 0, days and bells in use; a cell
+// is occupied when it shows a period, or a booking when `bookings` is set.
+GapTotals gapCount(const WeekMatrix &m, const GapCategoryWeights &weights, bool bookings);
+
+// Free-cell scores of an event over the matrix, indexed [day][bell] from 1. A cell occupied in
+// any of the event's rows scores 0; a free cell starts at 100, gains inside the days' lessons of
+// each row and loses far outside them, clamped to 1..255. run is the number of cells from the
+// cell on (later bells) that all score above 0. dayHasBlock marks the days where the event
+// itself has cells.
+struct FreeCells
+{
+    std::array<std::array<std::uint8_t, MaxBells + 2>, MaxDays + 1> score{};
+    std::array<std::array<std::uint8_t, MaxBells + 2>, MaxDays + 1> run{};
+    std::array<bool, MaxDays + 1> dayHasBlock{};
+};
+void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
+                    const GapCategoryWeights &weights, FreeCells &out);
+
+// Occupancy of one code's timetables over weeks w1..w2, days and bells up to the extent of what
+// is scheduled. A cell is occupied when it holds a period, or a booking with `bookings`.
+struct DayMeasures
+{
+    int occupied = 0;      // occupied cells in total
+    int latestLast = 0;    // latest last occupied bell of a day
+    int earliestFirst = 0; // earliest first occupied bell (0 when nothing is occupied)
+    int longestSpan = 0;   // longest first..last of a day
+    int shortestSpan = 0;  // shortest first..last of a day with cells (0 when none)
+    int gaps = 0;          // empty bells inside the days, in total
+};
+DayMeasures dayMeasures(ScheduleData &d, int c, int w1, int w2, bool bookings);
+
+// One line of the timetable quality list of a week.
+struct QualityRow
+{
+    CodeId resource = 0;
+    int gaps = 0;
+    int spread = 0; // longest span - shortest span
+    int idle = 0;   // (latest bell - earliest bell + 1) - longest span
+    int total = 0;  // gaps + spread + idle
+    int value(int column) const;
+};
+struct QualityTable
+{
+    std::vector<QualityRow> rows; // largest value of the column first, at most 255
+    QualityRow totals;            // column sums over the kept rows
+};
+constexpr int MaxQualityRows = 255;
+// The timetables of the matrix's rows with gaps, spread or idle bells in the week, sorted by
+// `column` (1 gaps, 2 spread, 3 idle, 4 total). Rooms and categories whose gaps are not counted
+// are left out.
+QualityTable qualityRows(ScheduleData &d, const WeekMatrix &m, int column, bool bookings);
+
+} // namespace quivra

@@ -1,0 +1,909 @@
+#include "engine/weekmatrix.h"
+
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+#include "engine/lectures.h"
+#include "engine/scheduling.h"
+
+#include <algorithm>
+#include <bit>
+#include <utility>
+
+namespace quivra {
+
+namespace {
+
+bool isPeriodCell(CellWord w)
+{
+    return (w & CellEventBit) && !(w & CellBookingBit);
+}
+
+bool covers(const LectureView &v, int week)
+{
+    return v.startWeek <= week && week <= v.endWeek;
+}
+
+// Period cells of the event's own lectures in one week, per day.
+DayMasks storedWeekCells(ScheduleData &d, int e, int week)
+{
+    DayMasks cells{};
+    WeekAllocation wa;
+    loadWeekAllocation(d, e, wa);
+    for (const LectureView &v : wa.timetable) {
+        if (!isPeriodCell(v.word) || !covers(v, week) || !validTimetableLecture(d, v))
+            continue;
+        for (int day = v.startDay; day <= v.endDay; ++day)
+            cells[static_cast<std::size_t>(day)] |= bellMask(v.startBell, v.endBell);
+    }
+    return cells;
+}
+
+} // namespace
+
+WeekMatrix::WeekMatrix() : m_rowOf(CodeTableSize), m_rank(CodeTableSize), m_slotOf(CodeTableSize) {}
+
+int WeekMatrix::rowOf(int c) const
+{
+    return c >= 1 && c < CodeTableSize ? m_rowOf[static_cast<std::size_t>(c)] : 0;
+}
+
+CodeId WeekMatrix::resourceOfRow(int row) const
+{
+    return row >= 1 && row <= m_rows ? m_rowCode[static_cast<std::size_t>(row)] : CodeId{0};
+}
+
+int WeekMatrix::categoryOfRow(int row) const
+{
+    return row >= 1 && row <= m_rows ? m_rowCategory[static_cast<std::size_t>(row)] : 0;
+}
+
+void WeekMatrix::setCurrentRow(int row)
+{
+    m_currentRow = std::clamp(row, 1, std::max(m_rows, 1));
+}
+
+int WeekMatrix::build(ScheduleData &d, int week)
+{
+    rebuildLists(d);
+    m_week = week >= 1 && week <= MaxWeeks ? week : 0;
+    m_days = std::clamp(quivra::usedDays(d), 0, MaxDays);
+    m_bells = std::clamp(quivra::usedBells(d), 0, MaxBells);
+    m_conflicts = m_nonZeroWrites = m_zeroWrites = 0;
+    m_largestCollection = 0;
+    m_hidden.clear();
+    m_events.clear();
+    m_weekEvents.clear();
+    m_log.clear();
+    std::fill(m_rowOf.begin(), m_rowOf.end(), 0);
+    std::fill(m_slotOf.begin(), m_slotOf.end(), 0);
+    std::fill(m_rank.begin(), m_rank.end(), 0);
+    m_codeMask = d.lectureCodeMask;
+
+    for (int c = 1; c <= d.codeCount; ++c)
+        d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
+
+    m_rowCode.assign(1, 0);
+    m_rowCategory.assign(1, 0);
+    m_rows = 0;
+    for (int c = 1; c <= d.codeCount && m_rows < MaxMatrixRows; ++c) {
+        const CodeRecord &rec = d.codes[c];
+        if (rec.isEvent() || (rec.flags & NoTimetableBit))
+            continue;
+        m_rowOf[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>(++m_rows);
+        m_rowCode.push_back(static_cast<CodeId>(c));
+        m_rowCategory.push_back(static_cast<std::uint8_t>(categoryOf(d, c)));
+    }
+    m_cells.assign(static_cast<std::size_t>(m_rows + 1) << MatrixRowShift, 0);
+    m_eventMask.assign(static_cast<std::size_t>(m_rows + 1) * (MaxDays + 1), 0);
+    m_bookingMask.assign(m_eventMask.size(), 0);
+
+    const int events = std::min<int>(d.eventList[0], MaxCodes);
+    for (int i = 1; i <= events; ++i)
+        if (validCode(d, d.eventList[i]))
+            m_rank[d.eventList[i]] = static_cast<std::uint16_t>(i);
+
+    WeekAllocation wa;
+    auto enterLecture = [&](const LectureView &v, CellWord word,
+                            std::span<const std::uint16_t> rows) {
+        if (!covers(v, m_week) || !validTimetableLecture(d, v))
+            return;
+        const int lastDay = std::min<int>(v.endDay, m_days);
+        const int lastBell = std::min<int>(v.endBell, m_bells);
+        for (const std::uint16_t row : rows)
+            for (int day = v.startDay; day <= lastDay; ++day)
+                for (int bell = v.startBell; bell <= lastBell; ++bell)
+                    enterCell(cellIndex(row, day, bell), word);
+    };
+
+    // The resources' own bookings first, so the events' periods show over them.
+    if (m_week != 0) {
+        for (int row = 1; row <= m_rows; ++row) {
+            const CodeId c = m_rowCode[static_cast<std::size_t>(row)];
+            loadWeekAllocation(d, c, wa);
+            const std::uint16_t rows[1] = {static_cast<std::uint16_t>(row)};
+            for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
+                const LectureView &v = wa.timetable[i];
+                if (!isBookingWord(v.word))
+                    continue;
+                const int kind = i < wa.timetableKinds.size() ? wa.timetableKinds[i] & 0xFF : 1;
+                enterLecture(v, makeCell(v.word, std::max(kind, 1)), rows);
+            }
+        }
+    }
+
+    // Events in eventList order. An event placed in the week without an allocation there still
+    // occupies its cells, so nothing can be placed over it unseen.
+    for (int i = 1; m_week != 0 && i <= events; ++i) {
+        const CodeId e = d.eventList[i];
+        if (!validCode(d, e) || !d.codes[e].isEvent() || d.codes[e].links == 0)
+            continue;
+        loadWeekAllocation(d, e, wa);
+        const int allowed = wa.allocated[static_cast<std::size_t>(m_week)];
+        const int placed = wa.scheduled[static_cast<std::size_t>(m_week)];
+        if (allowed == 0 && placed == 0)
+            continue;
+        MatrixEvent ev;
+        ev.code = e;
+        ev.allowed = allowed;
+        ev.placed = placed;
+        ev.listed = allowed > 0;
+        MemberList members = collectionOf(d, e);
+        dropNoTimetable(d, members);
+        for (int k = 1; k <= members[0]; ++k)
+            if (const int row = rowOf(members[static_cast<std::size_t>(k)]))
+                ev.rows.push_back(static_cast<std::uint16_t>(row));
+        const CellWord own = static_cast<CellWord>(e | LectureEventBit);
+        for (std::size_t k = 0; k < wa.timetable.size(); ++k) {
+            const LectureView &v = wa.timetable[k];
+            if (v.word == 0)
+                continue;
+            if (isBookingWord(v.word)) {
+                const int kind = k < wa.timetableKinds.size() ? wa.timetableKinds[k] & 0xFF : 1;
+                enterLecture(v, makeCell(v.word, std::max(kind, 1)), ev.rows);
+                continue;
+            }
+            if (!covers(v, m_week) || !validTimetableLecture(d, v))
+                continue;
+            for (int day = v.startDay; day <= v.endDay; ++day)
+                ev.cells[static_cast<std::size_t>(day)] |= bellMask(v.startBell, v.endBell);
+            enterLecture(v, own, ev.rows);
+        }
+        if (ev.listed) {
+            m_weekEvents.push_back(e);
+            m_largestCollection = std::max<int>(m_largestCollection, d.codes[e].links);
+        }
+        m_events.push_back(std::move(ev));
+        m_slotOf[e] = static_cast<std::uint16_t>(m_events.size());
+    }
+
+    m_balanceMin.fill(MaxBells + 1);
+    m_balanceMax.fill(-1);
+    for (int row = 1; row <= m_rows; ++row) {
+        const auto k = static_cast<std::size_t>(m_rowCategory[static_cast<std::size_t>(row)]);
+        for (int day = 1; day <= m_days; ++day) {
+            const int n = std::popcount(eventMask(row, day));
+            m_balanceMin[k] = std::min(m_balanceMin[k], n);
+            m_balanceMax[k] = std::max(m_balanceMax[k], n);
+        }
+    }
+
+    setCurrentRow(m_currentRow);
+    m_nonZeroWrites = m_zeroWrites = 0;
+    return m_rows;
+}
+
+CellWord WeekMatrix::cell(int row, int day, int bell) const
+{
+    if (row < 1 || row > m_rows || day < 1 || day > MaxDays || bell < 1 || bell > MaxBells)
+        return 0;
+    return m_cells[cellIndex(row, day, bell)];
+}
+
+void WeekMatrix::setCell(int row, int day, int bell, CellWord word)
+{
+    if (row < 1 || row > m_rows || day < 1 || day > m_days || bell < 1 || bell > m_bells)
+        return;
+    show(cellIndex(row, day, bell), word);
+}
+
+const MatrixEvent *WeekMatrix::event(int e) const
+{
+    if (e < 1 || e >= CodeTableSize || m_slotOf[static_cast<std::size_t>(e)] == 0)
+        return nullptr;
+    return &m_events[m_slotOf[static_cast<std::size_t>(e)] - 1u];
+}
+
+MatrixEvent *WeekMatrix::eventState(int e)
+{
+    return const_cast<MatrixEvent *>(std::as_const(*this).event(e));
+}
+
+std::span<const std::uint16_t> WeekMatrix::rowsOf(const ScheduleData &d, int e,
+                                                  std::vector<std::uint16_t> &scratch) const
+{
+    if (const MatrixEvent *ev = event(e))
+        return ev->rows;
+    scratch.clear();
+    if (!validCode(d, e) || !d.codes[e].isEvent())
+        return scratch;
+    MemberList members = collectionOf(d, e);
+    dropNoTimetable(d, members);
+    for (int k = 1; k <= members[0]; ++k)
+        if (const int row = rowOf(members[static_cast<std::size_t>(k)]))
+            scratch.push_back(static_cast<std::uint16_t>(row));
+    return scratch;
+}
+
+bool WeekMatrix::inRange(int day, int bell, int length) const
+{
+    return day >= 1 && day <= m_days && bell >= 1 && length >= 1 && bell + length - 1 <= m_bells;
+}
+
+// A period shows over a booking; of two periods the event later in eventList shows (the same
+// event: the newer); of two bookings the older stays.
+bool WeekMatrix::outranks(CellWord incoming, CellWord shown) const
+{
+    const bool inPeriod = isPeriodCell(incoming);
+    const bool shownPeriod = isPeriodCell(shown);
+    if (inPeriod != shownPeriod)
+        return inPeriod;
+    if (!inPeriod)
+        return false;
+    return m_rank[incoming & m_codeMask] >= m_rank[shown & m_codeMask];
+}
+
+void WeekMatrix::show(std::uint32_t index, CellWord word)
+{
+    m_cells[index] = word;
+    const int row = static_cast<int>(index >> MatrixRowShift);
+    const int day = static_cast<int>(index >> MatrixDayShift) & 7;
+    const std::uint32_t bit = 1u << ((index & 31u) - 1);
+    const auto mi = static_cast<std::size_t>(maskIndex(row, day));
+    m_eventMask[mi] = (word & CellEventBit) ? m_eventMask[mi] | bit : m_eventMask[mi] & ~bit;
+    m_bookingMask[mi] =
+        (word & CellBookingBit) ? m_bookingMask[mi] | bit : m_bookingMask[mi] & ~bit;
+    ++(word != 0 ? m_nonZeroWrites : m_zeroWrites);
+}
+
+void WeekMatrix::enterCell(std::uint32_t index, CellWord word)
+{
+    const CellWord shown = m_cells[index];
+    if (shown == 0) {
+        show(index, word);
+        return;
+    }
+    ++m_conflicts;
+    if (outranks(word, shown)) {
+        m_hidden.push_back({index, shown});
+        show(index, word);
+    } else {
+        m_hidden.push_back({index, word});
+    }
+}
+
+void WeekMatrix::eraseCell(std::uint32_t index, CellWord word)
+{
+    if (!m_hidden.empty())
+        std::erase_if(m_hidden,
+                      [&](const Hidden &h) { return h.index == index && h.word == word; });
+    if (m_cells[index] != word)
+        return;
+    // Uncover what the word hid, if anything.
+    auto best = m_hidden.end();
+    for (auto it = m_hidden.begin(); it != m_hidden.end(); ++it)
+        if (it->index == index && (best == m_hidden.end() || outranks(it->word, best->word)))
+            best = it;
+    if (best == m_hidden.end()) {
+        show(index, 0);
+        return;
+    }
+    const CellWord uncovered = best->word;
+    m_hidden.erase(best);
+    show(index, uncovered);
+}
+
+void WeekMatrix::enterBlock(const MatrixEvent &ev, int day, int bell, int length)
+{
+    const CellWord word = static_cast<CellWord>(ev.code | LectureEventBit);
+    for (const std::uint16_t row : ev.rows)
+        for (int b = bell; b < bell + length; ++b)
+            enterCell(cellIndex(row, day, b), word);
+}
+
+void WeekMatrix::eraseBlock(const MatrixEvent &ev, int day, int bell, int length)
+{
+    const CellWord word = static_cast<CellWord>(ev.code | LectureEventBit);
+    for (const std::uint16_t row : ev.rows)
+        for (int b = bell; b < bell + length; ++b)
+            eraseCell(cellIndex(row, day, b), word);
+}
+
+void WeekMatrix::probeEnter(int e, int day, int bell, int length)
+{
+    if (const MatrixEvent *ev = event(e); ev && inRange(day, bell, length))
+        enterBlock(*ev, day, bell, length);
+}
+
+void WeekMatrix::probeErase(int e, int day, int bell, int length)
+{
+    if (const MatrixEvent *ev = event(e); ev && inRange(day, bell, length))
+        eraseBlock(*ev, day, bell, length);
+}
+
+// Replaces the event's period cells of the current week by `cells` in one store; false (and the
+// store unchanged) when the store has no room.
+bool WeekMatrix::storeWeekCells(ScheduleData &d, int e, const DayMasks &cells)
+{
+    WeekAllocation wa;
+    reloadWeekAllocation(d, e, wa);
+    const std::uint16_t own = ownWord(d, e);
+    rebuildTimetable(
+        d, wa, own,
+        [&](std::uint16_t word, std::int16_t, OccupancyMap &m) {
+            if (word != own)
+                return;
+            for (int day = 1; day <= MaxDays; ++day) {
+                m.maskRef(m_week, day) = 0;
+                m.add(m_week, day, cells[static_cast<std::size_t>(day)]);
+            }
+        },
+        true);
+    auto &allocated = wa.allocated[static_cast<std::size_t>(m_week)];
+    allocated = std::max(allocated, wa.scheduled[static_cast<std::size_t>(m_week)]);
+    if (storeWeekAllocation(d, e, wa) > 0)
+        return true;
+    // Nothing written is a success only when there was nothing to write.
+    const bool anyWeeks =
+        std::any_of(wa.allocated.begin(), wa.allocated.end(), [](auto v) { return v != 0; }) ||
+        std::any_of(wa.booked.begin(), wa.booked.end(), [](auto v) { return v != 0; });
+    const bool anyLectures = std::any_of(wa.timetable.begin(), wa.timetable.end(),
+                                         [](const LectureView &v) { return v.word != 0; });
+    return !anyWeeks && !anyLectures;
+}
+
+BlockOutcome WeekMatrix::insertBlock(ScheduleData &d, int e, int day, int bell, int length)
+{
+    MatrixEvent *ev = eventState(e);
+    if (!ev || !ev->listed)
+        return {0, Refusal::NotInWeek};
+    if (!inRange(day, bell, length))
+        return {0, Refusal::OutOfRange};
+    if (ev->placed + length > ev->allowed)
+        return {0, Refusal::TooFewAllocated};
+    const std::uint32_t bits = bellMask(bell, bell + length - 1);
+    const auto dd = static_cast<std::size_t>(day);
+    if (ev->cells[dd] & bits)
+        return {0, Refusal::Overlaps};
+    DayMasks next = ev->cells;
+    next[dd] |= bits;
+    if (!storeWeekCells(d, e, next))
+        return {0, Refusal::StoreFull};
+    ev->cells = next;
+    ev->placed += length;
+    enterBlock(*ev, day, bell, length);
+    return {length, Refusal::None};
+}
+
+BlockOutcome WeekMatrix::deleteBlock(ScheduleData &d, int e, int day, int bell, int length)
+{
+    MatrixEvent *ev = eventState(e);
+    if (!ev)
+        return {0, Refusal::NotInWeek};
+    if (!inRange(day, bell, length))
+        return {0, Refusal::OutOfRange};
+    const std::uint32_t bits = bellMask(bell, bell + length - 1);
+    const auto dd = static_cast<std::size_t>(day);
+    if ((ev->cells[dd] & bits) != bits || ev->placed < length)
+        return {0, Refusal::NotPlaced};
+    DayMasks next = ev->cells;
+    next[dd] &= ~bits;
+    if (!storeWeekCells(d, e, next))
+        return {0, Refusal::StoreFull};
+    ev->cells = next;
+    ev->placed -= length;
+    eraseBlock(*ev, day, bell, length);
+    return {length, Refusal::None};
+}
+
+BlockOutcome WeekMatrix::moveBlock(ScheduleData &d, int e, int day, int bell, int length, int day2,
+                                   int bell2)
+{
+    MatrixEvent *ev = eventState(e);
+    if (!ev)
+        return {0, Refusal::NotInWeek};
+    if (!inRange(day, bell, length) || !inRange(day2, bell2, length))
+        return {0, Refusal::OutOfRange};
+    const std::uint32_t from = bellMask(bell, bell + length - 1);
+    const std::uint32_t to = bellMask(bell2, bell2 + length - 1);
+    DayMasks next = ev->cells;
+    if ((next[static_cast<std::size_t>(day)] & from) != from)
+        return {0, Refusal::NotPlaced};
+    if (day == day2 && bell == bell2)
+        return {0, Refusal::NothingToDo};
+    next[static_cast<std::size_t>(day)] &= ~from;
+    if (next[static_cast<std::size_t>(day2)] & to)
+        return {0, Refusal::Overlaps};
+    next[static_cast<std::size_t>(day2)] |= to;
+    // One store for both halves: the block is never lost between its delete and its insert.
+    if (!storeWeekCells(d, e, next))
+        return {0, Refusal::StoreFull};
+    ev->cells = next;
+    eraseBlock(*ev, day, bell, length);
+    enterBlock(*ev, day2, bell2, length);
+    return {length, Refusal::None};
+}
+
+BlockOutcome WeekMatrix::swapBlocks(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB,
+                                    int bellB, int length)
+{
+    MatrixEvent *ea = eventState(a);
+    MatrixEvent *eb = eventState(b);
+    if (!ea || !eb)
+        return {0, Refusal::NotInWeek};
+    if (a == b || (dayA == dayB && bellA == bellB))
+        return {0, Refusal::NothingToDo};
+    if (!inRange(dayA, bellA, length) || !inRange(dayB, bellB, length))
+        return {0, Refusal::OutOfRange};
+    const std::uint32_t bitsA = bellMask(bellA, bellA + length - 1);
+    const std::uint32_t bitsB = bellMask(bellB, bellB + length - 1);
+    const auto da = static_cast<std::size_t>(dayA);
+    const auto db = static_cast<std::size_t>(dayB);
+    if ((ea->cells[da] & bitsA) != bitsA || (eb->cells[db] & bitsB) != bitsB)
+        return {0, Refusal::NotPlaced};
+    DayMasks nextA = ea->cells;
+    DayMasks nextB = eb->cells;
+    nextA[da] &= ~bitsA;
+    nextB[db] &= ~bitsB;
+    if ((nextA[db] & bitsB) || (nextB[da] & bitsA))
+        return {0, Refusal::Overlaps};
+    nextA[db] |= bitsB;
+    nextB[da] |= bitsA;
+    if (!storeWeekCells(d, a, nextA))
+        return {0, Refusal::StoreFull};
+    if (!storeWeekCells(d, b, nextB)) {
+        // Put a back as it was; its old entries fit, since nothing else changed meanwhile.
+        storeWeekCells(d, a, ea->cells);
+        return {0, Refusal::StoreFull};
+    }
+    ea->cells = nextA;
+    eb->cells = nextB;
+    eraseBlock(*ea, dayA, bellA, length);
+    eraseBlock(*eb, dayB, bellB, length);
+    enterBlock(*ea, dayB, bellB, length);
+    enterBlock(*eb, dayA, bellA, length);
+    return {length, Refusal::None};
+}
+
+// Writes the row resource's bookings of the week back from what the row shows (a period keeps
+// the booking under it). True when the store holds exactly the row's bookings afterwards.
+bool WeekMatrix::writeRowBookings(ScheduleData &d, int row)
+{
+    const CodeId c = resourceOfRow(row);
+    WeekTimetable before;
+    bookingTimetableOf(d, c, m_week, before);
+    WeekTimetable t;
+    t.owner = c;
+    int expected = 0;
+    for (int day = 1; day <= m_days; ++day)
+        for (int bell = 1; bell <= m_bells; ++bell) {
+            const CellWord w = m_cells[cellIndex(row, day, bell)];
+            t.cellRef(day, bell) = w;
+            if (isBookingCell(w) && (w & m_codeMask) == c && !(w & CellEventBit))
+                ++expected;
+            else if (w != 0 && !isBookingCell(w) && before.cell(day, bell) != 0)
+                ++expected;
+        }
+    writeWeekBookings(d, 1, c, m_week, t);
+    WeekTimetable after;
+    bookingTimetableOf(d, c, m_week, after);
+    int stored = 0;
+    for (int day = 1; day <= MaxDays; ++day)
+        for (int bell = 1; bell <= MaxBells; ++bell)
+            stored += after.cell(day, bell) != 0 ? 1 : 0;
+    return stored == expected;
+}
+
+BlockOutcome WeekMatrix::toggleBookings(ScheduleData &d, int row, int kind, int day, int bell,
+                                        int day2, int bell2)
+{
+    MoveStep step;
+    return doToggle(d, row, kind, day, bell, day2, bell2, step);
+}
+
+BlockOutcome WeekMatrix::doToggle(ScheduleData &d, int row, int kind, int day, int bell, int day2,
+                                  int bell2, MoveStep &step)
+{
+    if (row < 1 || row > m_rows || m_week == 0)
+        return {0, Refusal::OutOfRange};
+    const int d1 = std::min(day, day2), d2 = std::max(day, day2);
+    const int b1 = std::min(bell, bell2), b2 = std::max(bell, bell2);
+    if (kind < 1 || kind > 3 || !inRange(d1, b1, 1) || !inRange(d2, b2, 1))
+        return {0, Refusal::OutOfRange};
+    const CodeId c = resourceOfRow(row);
+    const CellWord booking = makeCell(static_cast<std::uint16_t>(c | LectureBookingBit), kind);
+    step = MoveStep{};
+    step.type = StepType::ToggleBookings;
+    step.code = c;
+    step.row = static_cast<std::uint16_t>(row);
+    step.day = static_cast<std::uint8_t>(d1);
+    step.bell = static_cast<std::uint8_t>(b1);
+    step.day2 = static_cast<std::uint8_t>(d2);
+    step.bell2 = static_cast<std::uint8_t>(b2);
+    step.code2 = static_cast<CodeId>(kind);
+    for (int dd = d1; dd <= d2; ++dd)
+        for (int bb = b1; bb <= b2; ++bb) {
+            const std::uint32_t index = cellIndex(row, dd, bb);
+            const CellWord shown = m_cells[index];
+            if (shown == 0)
+                step.cells.push_back({index, 0, booking});
+            else if (isBookingCell(shown) && !(shown & CellEventBit) && (shown & m_codeMask) == c)
+                step.cells.push_back({index, shown, 0});
+        }
+    if (step.cells.empty())
+        return {0, Refusal::NothingToDo};
+    const int changed = static_cast<int>(step.cells.size());
+    if (!applyStep(d, step))
+        return {0, Refusal::StoreFull};
+    return {changed, Refusal::None};
+}
+
+bool WeekMatrix::applyStep(ScheduleData &d, MoveStep &step)
+{
+    switch (step.type) {
+    case StepType::Schedule:
+    case StepType::Unschedule: {
+        const BlockOutcome r = step.places
+                                   ? insertBlock(d, step.code, step.day, step.bell, step.length)
+                                   : deleteBlock(d, step.code, step.day, step.bell, step.length);
+        if (!r)
+            return false;
+        step.places = !step.places;
+        return true;
+    }
+    case StepType::Move:
+        if (!moveBlock(d, step.code, step.day, step.bell, step.length, step.day2, step.bell2))
+            return false;
+        std::swap(step.day, step.day2);
+        std::swap(step.bell, step.bell2);
+        return true;
+    case StepType::Swap:
+        if (!swapBlocks(d, step.code, step.day, step.bell, step.code2, step.day2, step.bell2,
+                        step.length))
+            return false;
+        std::swap(step.day, step.day2);
+        std::swap(step.bell, step.bell2);
+        return true;
+    case StepType::ToggleBookings: {
+        auto exchange = [&] {
+            for (ToggledCell &t : step.cells) {
+                if (t.shown != 0)
+                    eraseCell(t.index, t.shown);
+                if (t.other != 0)
+                    enterCell(t.index, t.other);
+                std::swap(t.shown, t.other);
+            }
+        };
+        exchange();
+        if (writeRowBookings(d, step.row))
+            return true;
+        exchange();
+        writeRowBookings(d, step.row);
+        return false;
+    }
+    }
+    return false;
+}
+
+BlockOutcome WeekMatrix::schedule(ScheduleData &d, int e, int day, int bell, int length)
+{
+    const BlockOutcome r = insertBlock(d, e, day, bell, length);
+    if (r) {
+        MoveStep step;
+        step.type = StepType::Schedule;
+        step.code = static_cast<CodeId>(e);
+        step.day = static_cast<std::uint8_t>(day);
+        step.bell = static_cast<std::uint8_t>(bell);
+        step.length = static_cast<std::uint8_t>(length);
+        step.places = false;
+        m_log.record(std::move(step));
+    }
+    return r;
+}
+
+BlockOutcome WeekMatrix::unschedule(ScheduleData &d, int e, int day, int bell, int length)
+{
+    const BlockOutcome r = deleteBlock(d, e, day, bell, length);
+    if (r) {
+        MoveStep step;
+        step.type = StepType::Unschedule;
+        step.code = static_cast<CodeId>(e);
+        step.day = static_cast<std::uint8_t>(day);
+        step.bell = static_cast<std::uint8_t>(bell);
+        step.length = static_cast<std::uint8_t>(length);
+        step.places = true;
+        m_log.record(std::move(step));
+    }
+    return r;
+}
+
+BlockOutcome WeekMatrix::move(ScheduleData &d, int e, int day, int bell, int length, int day2,
+                              int bell2)
+{
+    const BlockOutcome r = moveBlock(d, e, day, bell, length, day2, bell2);
+    if (r) {
+        MoveStep step;
+        step.type = StepType::Move;
+        step.code = static_cast<CodeId>(e);
+        step.length = static_cast<std::uint8_t>(length);
+        // Sides already exchanged: applying the step moves the block back.
+        step.day = static_cast<std::uint8_t>(day2);
+        step.bell = static_cast<std::uint8_t>(bell2);
+        step.day2 = static_cast<std::uint8_t>(day);
+        step.bell2 = static_cast<std::uint8_t>(bell);
+        m_log.record(std::move(step));
+    }
+    return r;
+}
+
+BlockOutcome WeekMatrix::swap(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB,
+                              int bellB, int length)
+{
+    const BlockOutcome r = swapBlocks(d, a, dayA, bellA, b, dayB, bellB, length);
+    if (r) {
+        MoveStep step;
+        step.type = StepType::Swap;
+        step.code = static_cast<CodeId>(a);
+        step.code2 = static_cast<CodeId>(b);
+        step.length = static_cast<std::uint8_t>(length);
+        step.day = static_cast<std::uint8_t>(dayB);
+        step.bell = static_cast<std::uint8_t>(bellB);
+        step.day2 = static_cast<std::uint8_t>(dayA);
+        step.bell2 = static_cast<std::uint8_t>(bellA);
+        m_log.record(std::move(step));
+    }
+    return r;
+}
+
+BlockOutcome WeekMatrix::toggle(ScheduleData &d, int row, int kind, int day, int bell, int day2,
+                                int bell2)
+{
+    MoveStep step;
+    const BlockOutcome r = doToggle(d, row, kind, day, bell, day2, bell2, step);
+    if (r)
+        m_log.record(std::move(step));
+    return r;
+}
+
+bool WeekMatrix::undo(ScheduleData &d)
+{
+    if (!m_log.canUndo() || !applyStep(d, m_log.undoStep()))
+        return false;
+    m_log.undone();
+    return true;
+}
+
+bool WeekMatrix::redo(ScheduleData &d)
+{
+    if (!m_log.canRedo() || !applyStep(d, m_log.redoStep()))
+        return false;
+    m_log.redone();
+    return true;
+}
+
+bool WeekMatrix::goToBookmark(ScheduleData &d)
+{
+    const int mark = m_log.bookmark();
+    if (mark < 0 || mark > m_log.size() || mark == m_log.position())
+        return false;
+    while (m_log.position() < mark)
+        if (!redo(d))
+            return false;
+    while (m_log.position() > mark)
+        if (!undo(d))
+            return false;
+    return true;
+}
+
+int WeekMatrix::writeBack(ScheduleData &d)
+{
+    int stored = 0;
+    for (const MatrixEvent &ev : m_events) {
+        if (storedWeekCells(d, ev.code, m_week) == ev.cells)
+            continue;
+        if (!storeWeekCells(d, ev.code, ev.cells))
+            return -1;
+        ++stored;
+    }
+    return stored;
+}
+
+int WeekMatrix::nextBlockInRow(int row, int &bell, int &day) const
+{
+    if (row >= 1 && row <= m_rows) {
+        for (int dd = std::max(day, 1); dd <= m_days; ++dd) {
+            const std::uint32_t events = eventMask(row, dd) & bellMask(1, m_bells);
+            const int from = dd == day ? std::max(bell, 1) : 1;
+            const std::uint32_t rest = from > MaxBells ? 0 : events & ~bellMask(1, from - 1);
+            if (rest == 0)
+                continue;
+            const int b = std::countr_zero(rest) + 1;
+            const CellWord word = m_cells[cellIndex(row, dd, b)];
+            int end = b;
+            while (end < m_bells && m_cells[cellIndex(row, dd, end + 1)] == word)
+                ++end;
+            bell = b;
+            day = dd;
+            return end - b + 1;
+        }
+    }
+    bell = 1;
+    day = 1;
+    return 0;
+}
+
+bool WeekMatrix::findCellOf(int row, std::uint16_t word, int &bell, int &day) const
+{
+    if (row < 1 || row > m_rows || m_days < 1 || m_bells < 1)
+        return false;
+    int b = std::clamp(bell, 1, m_bells);
+    int dd = std::clamp(day, 1, m_days);
+    for (int k = 0; k < m_days * m_bells; ++k) {
+        if (++b > m_bells) {
+            b = 1;
+            dd = dd % m_days + 1;
+        }
+        if (cellLectureWord(m_cells[cellIndex(row, dd, b)]) == word) {
+            bell = b;
+            day = dd;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<FitEntry> WeekMatrix::fitList(ScheduleData &d, int day, int bell, int resource,
+                                          int mode) const
+{
+    constexpr std::size_t MaxFitEntries = 210;
+    std::vector<FitEntry> list;
+    if (day < 1 || day > m_days || bell < 1 || bell > m_bells)
+        return list;
+    std::vector<std::uint16_t> scratch;
+    WeekAllocation wa;
+    const int events = std::min<int>(d.eventList[0], MaxCodes);
+    for (int i = 1; i <= events && list.size() < MaxFitEntries; ++i) {
+        const CodeId e = d.eventList[i];
+        if (!validCode(d, e) || !d.codes[e].isEvent())
+            continue;
+        if (resource != 0 && positionInList(resource, collectionOf(d, e)) == 0)
+            continue;
+        int allocated = 0, scheduled = 0;
+        if (const MatrixEvent *ev = event(e)) {
+            allocated = ev->allowed;
+            scheduled = ev->placed;
+        } else if (m_week != 0) {
+            loadWeekAllocation(d, e, wa);
+            allocated = wa.allocated[static_cast<std::size_t>(m_week)];
+            scheduled = wa.scheduled[static_cast<std::size_t>(m_week)];
+        }
+        if ((mode == 1 && allocated == 0) || (mode == 2 && allocated != 0))
+            continue;
+        const auto rows = rowsOf(d, e, scratch);
+        if (std::all_of(rows.begin(), rows.end(),
+                        [&](std::uint16_t row) { return cell(row, day, bell) == 0; }))
+            list.push_back({e, allocated, scheduled});
+    }
+    return list;
+}
+
+WeekTotals WeekMatrix::weekTotals(const ScheduleData &d) const
+{
+    WeekTotals t;
+    for (const CodeId e : m_weekEvents) {
+        const MatrixEvent *ev = event(e);
+        t.allowed += ev->allowed;
+        t.placed += ev->placed;
+    }
+    for (int c = 1; c <= d.codeCount; ++c) {
+        const CodeRecord &rec = d.codes[c];
+        if (!rec.isEvent() || rec.links == 0)
+            continue;
+        t.allocated += rec.allocated;
+        t.scheduled += rec.scheduled;
+        t.planned += rec.planned;
+    }
+    return t;
+}
+
+namespace {
+
+// True when every cell of the block is free in all of the event's rows.
+bool blockFree(const ScheduleData &d, const WeekMatrix &m, int e, int day, int bell, int length)
+{
+    std::vector<std::uint16_t> scratch;
+    for (const std::uint16_t row : m.rowsOf(d, e, scratch))
+        for (int b = bell; b < bell + length; ++b)
+            if (m.cell(row, day, b) != 0)
+                return false;
+    return true;
+}
+
+BlockOutcome report(CodeId e, BlockOutcome r, MatrixDialogue &ui)
+{
+    if (!r && r.refusal != Refusal::NothingToDo)
+        ui.refused(e, r.refusal);
+    return r;
+}
+
+bool unlocked(ScheduleData &d, int e, MatrixDialogue &ui)
+{
+    if (lockGuard(d, e, [&](int event) { return ui.askUnlock(static_cast<CodeId>(event)); }))
+        return true;
+    ui.refused(static_cast<CodeId>(e), Refusal::Locked);
+    return false;
+}
+
+} // namespace
+
+BlockOutcome scheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
+                             MatrixDialogue &ui)
+{
+    if (!unlocked(d, e, ui))
+        return {0, Refusal::Locked};
+    if (m.event(e) && !blockFree(d, m, e, day, bell, length))
+        return report(static_cast<CodeId>(e), {0, Refusal::Blocked}, ui);
+    return report(static_cast<CodeId>(e), m.schedule(d, e, day, bell, length), ui);
+}
+
+BlockOutcome unscheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
+                               MatrixDialogue &ui)
+{
+    if (!unlocked(d, e, ui))
+        return {0, Refusal::Locked};
+    return report(static_cast<CodeId>(e), m.unschedule(d, e, day, bell, length), ui);
+}
+
+BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
+                         int day2, int bell2, MatrixDialogue &ui)
+{
+    if (!unlocked(d, e, ui))
+        return {0, Refusal::Locked};
+    const MatrixEvent *ev = m.event(e);
+    const std::uint32_t bits = bellMask(bell, bell + length - 1);
+    if (ev && day >= 1 && day <= MaxDays &&
+        (ev->cells[static_cast<std::size_t>(day)] & bits) == bits) {
+        m.probeErase(e, day, bell, length);
+        const bool free = blockFree(d, m, e, day2, bell2, length);
+        m.probeEnter(e, day, bell, length);
+        if (!free)
+            return report(static_cast<CodeId>(e), {0, Refusal::Blocked}, ui);
+    }
+    return report(static_cast<CodeId>(e), m.move(d, e, day, bell, length, day2, bell2), ui);
+}
+
+BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, int a, int dayA, int bellA, int b,
+                         int dayB, int bellB, int length, MatrixDialogue &ui)
+{
+    if (!unlocked(d, a, ui) || !unlocked(d, b, ui))
+        return {0, Refusal::Locked};
+    const MatrixEvent *ea = m.event(a);
+    const MatrixEvent *eb = m.event(b);
+    auto holds = [&](const MatrixEvent *ev, int day, int bell) {
+        const std::uint32_t bits = bellMask(bell, bell + length - 1);
+        return ev && day >= 1 && day <= MaxDays &&
+               (ev->cells[static_cast<std::size_t>(day)] & bits) == bits;
+    };
+    if (a != b && holds(ea, dayA, bellA) && holds(eb, dayB, bellB)) {
+        m.probeErase(a, dayA, bellA, length);
+        m.probeErase(b, dayB, bellB, length);
+        const bool free =
+            blockFree(d, m, a, dayB, bellB, length) && blockFree(d, m, b, dayA, bellA, length);
+        m.probeEnter(b, dayB, bellB, length);
+        m.probeEnter(a, dayA, bellA, length);
+        if (!free)
+            return report(static_cast<CodeId>(a), {0, Refusal::Blocked}, ui);
+    }
+    return report(static_cast<CodeId>(a), m.swap(d, a, dayA, bellA, b, dayB, bellB, length), ui);
+}
+
+} // namespace quivra

@@ -1,0 +1,269 @@
+#pragma once
+
+// WeekMatrix: the timetables of all timetabled resources for one week, side by side.
+//
+// Rows 1..rowCount() hold the timetabled resources (neither events nor NoTimetable) in table
+// order; rowOf(c) finds a resource's row, 0 when it has none. Cells live in one contiguous array,
+// row-major: row r, day d (1..7), bell b (1..30) is cell (r << 8) | (d << 5) | b, so a row is
+// 256 cells and row 0 is never used. Cells are CellWords (conflicts.h): 0 free, an event's period
+// word (bit 14), or a booking word (bit 15) with its kind above the low 16 bits. Beside the cells,
+// per (row, day), bell masks of the cells showing a period and of those showing a booking keep
+// the gap measures to a few bit operations.
+//
+// Invariants kept by every operation:
+// - The matrix, the per-event counts and the lecture store agree. A block operation stores
+//   first and changes the matrix only when the store took the change; when a store is refused
+//   (full store) nothing changes and the refusal is returned.
+// - Where two codes meet in one cell the cell shows one of them and remembers the others: a
+//   period shows over a booking, and of two periods the one whose event comes later in eventList
+//   shows. Taking a code out of a cell uncovers what it hid, so a conflict never makes a placed
+//   period disappear from the matrix, and the matrix always equals a fresh build of the week.
+// - Each event of the week keeps its own bell masks of what it has placed in the week: a block
+//   is deleted only where the event really is, and placed over nothing it already holds.
+//
+// The matrix is rebuilt for a week by build() and is valid until the next build; the data set is
+// passed to every operation that reads or changes the stores.
+
+#include "engine/conflicts.h"
+#include "engine/movelog.h"
+#include "engine/scheduledata.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace quivra {
+
+constexpr int MatrixRowShift = 8;
+constexpr int MatrixDayShift = 5;
+constexpr int MatrixRowCells = 1 << MatrixRowShift;
+constexpr int MaxMatrixRows = MaxCodes;
+
+using DayMasks = std::array<std::uint32_t, MaxDays + 1>; // [1..7], bit b - 1 = bell b
+
+// Why a block operation changed nothing.
+enum class Refusal {
+    None,
+    NotInWeek,       // the event has no periods allocated in the week
+    OutOfRange,      // day or bells outside the days and bells in use, or a bad length
+    TooFewAllocated, // the week has fewer allocated periods left than the block needs
+    NotPlaced,       // the event is not at every cell of the block
+    Overlaps,        // the event already holds a cell of the target
+    StoreFull,       // the lecture store refused the change
+    Blocked,         // a target cell is not free in one of the event's timetables
+    Locked,          // the event is locked and the user kept it so
+    NothingToDo,
+};
+
+struct BlockOutcome
+{
+    int length = 0; // cells per row changed; 0 when refused
+    Refusal refusal = Refusal::None;
+    explicit operator bool() const { return refusal == Refusal::None; }
+};
+
+// One event of the week with its counts: allowed = allocated[w], placed = scheduled[w].
+struct MatrixEvent
+{
+    CodeId code = 0;
+    int allowed = 0;
+    int placed = 0;
+    bool listed = false;             // allocated in the week (the week's events)
+    DayMasks cells{};                // the event's placed cells of the week
+    std::vector<std::uint16_t> rows; // its timetabled resources' rows, collection order
+};
+
+// One line of FitList: an event that fits a cell.
+struct FitEntry
+{
+    CodeId event = 0;
+    int allocated = 0;
+    int scheduled = 0;
+};
+
+struct WeekTotals
+{
+    int allowed = 0; // over the week's events
+    int placed = 0;
+    std::int64_t allocated = 0; // over all events with resources
+    std::int64_t scheduled = 0;
+    std::int64_t planned = 0;
+};
+
+class WeekMatrix
+{
+public:
+    WeekMatrix();
+
+    // Builds the matrix of week w: lists rebuilt (a recount), rows, the resources' bookings, then
+    // every event with resources that has periods allocated or placed in w, in eventList order.
+    // Clears the MoveLog and the LinkMarks of all codes. Returns the number of rows.
+    int build(ScheduleData &d, int week);
+
+    int rowCount() const { return m_rows; }
+    int week() const { return m_week; }
+    int usedDays() const { return m_days; }
+    int usedBells() const { return m_bells; }
+    int rowOf(int c) const;
+    CodeId resourceOfRow(int row) const;
+    int categoryOfRow(int row) const;
+    int currentRow() const { return m_currentRow; }
+    void setCurrentRow(int row);
+
+    // Cells; out-of-range positions read 0 and are not written.
+    CellWord cell(int row, int day, int bell) const;
+    void setCell(int row, int day, int bell, CellWord word);
+    std::uint32_t eventMask(int row, int day) const { return m_eventMask[maskIndex(row, day)]; }
+    std::uint32_t bookingMask(int row, int day) const { return m_bookingMask[maskIndex(row, day)]; }
+
+    // Cells where two codes met since the build (the conflicts of the week after a build).
+    int conflictWrites() const { return m_conflicts; }
+    int nonZeroWrites() const { return m_nonZeroWrites; }
+    int zeroWrites() const { return m_zeroWrites; }
+
+    // The week's events (allocated in the week and with resources), in eventList order, and the
+    // largest collection among them.
+    std::span<const CodeId> weekEvents() const { return m_weekEvents; }
+    int largestCollection() const { return m_largestCollection; }
+    // The event's state in this week; null when it is neither allocated nor placed in it.
+    const MatrixEvent *event(int e) const;
+    // The rows of event e (from the week's state, or from its collection into `scratch`).
+    std::span<const std::uint16_t> rowsOf(const ScheduleData &d, int e,
+                                          std::vector<std::uint16_t> &scratch) const;
+    // Smallest and largest number of period cells on one day over the rows of resource
+    // category k (1..7) at the build; largest < smallest when the category has no row.
+    int balanceMin(int k) const { return m_balanceMin[static_cast<std::size_t>(k)]; }
+    int balanceMax(int k) const { return m_balanceMax[static_cast<std::size_t>(k)]; }
+
+    // Block operations, not logged. Each stores into the lecture store and changes the matrix
+    // only when the store took it.
+    BlockOutcome insertBlock(ScheduleData &d, int e, int day, int bell, int length);
+    BlockOutcome deleteBlock(ScheduleData &d, int e, int day, int bell, int length);
+    BlockOutcome moveBlock(ScheduleData &d, int e, int day, int bell, int length, int day2,
+                           int bell2);
+    // Event a's block at (dayA, bellA) and event b's block of the same length at (dayB, bellB)
+    // exchange places.
+    BlockOutcome swapBlocks(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB, int bellB,
+                            int length);
+    // Toggles the area of a row: its resource's booking cells become free, free cells become
+    // bookings of `kind`; periods stay. The row's bookings are written back for the week.
+    BlockOutcome toggleBookings(ScheduleData &d, int row, int kind, int day, int bell, int day2,
+                                int bell2);
+
+    // The same operations, logged for undo.
+    BlockOutcome schedule(ScheduleData &d, int e, int day, int bell, int length);
+    BlockOutcome unschedule(ScheduleData &d, int e, int day, int bell, int length);
+    BlockOutcome move(ScheduleData &d, int e, int day, int bell, int length, int day2, int bell2);
+    BlockOutcome swap(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB, int bellB,
+                      int length);
+    BlockOutcome toggle(ScheduleData &d, int row, int kind, int day, int bell, int day2, int bell2);
+
+    // Undo and redo move the log only when the step could be applied; false otherwise.
+    bool undo(ScheduleData &d);
+    bool redo(ScheduleData &d);
+    void setBookmark() { m_log.setBookmark(); }
+    // Undoes or redoes until the bookmark is reached; false when there is none, it is the
+    // current position, or a step failed on the way (the position then stays where it got to).
+    bool goToBookmark(ScheduleData &d);
+    const MoveLog &log() const { return m_log; }
+
+    // Probes for evaluations: the block's cells enter or leave the event's rows only; the
+    // lecture store and the event's counts are not touched. Every probe must be taken back.
+    void probeEnter(int e, int day, int bell, int length);
+    void probeErase(int e, int day, int bell, int length);
+
+    // Stores, for every event of the week whose stored cells of the week differ from the
+    // matrix's, the matrix's cells. Returns the events stored, -1 when the store refused one.
+    int writeBack(ScheduleData &d);
+
+    // From (bell, day) on, scanning bells then days, the next cell of the row with a period;
+    // bell and day move there and the result is the length of its run. 0 (bell and day 1) when
+    // none is left.
+    int nextBlockInRow(int row, int &bell, int &day) const;
+    // The next cell after (bell, day) in day-major order, cyclically, whose word is `word` in
+    // the row; false when there is none.
+    bool findCellOf(int row, std::uint16_t word, int &bell, int &day) const;
+    // Events (at most 210) that fit cell (day, bell): every timetabled resource has it free.
+    // resource != 0 keeps the events that use it; mode 1 allocated in the week, 2 not
+    // allocated, 3 all.
+    std::vector<FitEntry> fitList(ScheduleData &d, int day, int bell, int resource, int mode) const;
+    WeekTotals weekTotals(const ScheduleData &d) const;
+
+private:
+    static int maskIndex(int row, int day) { return row * (MaxDays + 1) + day; }
+    static std::uint32_t cellIndex(int row, int day, int bell)
+    {
+        return (static_cast<std::uint32_t>(row) << MatrixRowShift) |
+               static_cast<std::uint32_t>(day << MatrixDayShift) | static_cast<std::uint32_t>(bell);
+    }
+    bool inRange(int day, int bell, int length) const;
+    MatrixEvent *eventState(int e);
+    bool outranks(CellWord incoming, CellWord shown) const;
+    void show(std::uint32_t index, CellWord word);
+    void enterCell(std::uint32_t index, CellWord word);
+    void eraseCell(std::uint32_t index, CellWord word);
+    void enterBlock(const MatrixEvent &ev, int day, int bell, int length);
+    void eraseBlock(const MatrixEvent &ev, int day, int bell, int length);
+    bool storeWeekCells(ScheduleData &d, int e, const DayMasks &cells);
+    bool writeRowBookings(ScheduleData &d, int row);
+    bool applyStep(ScheduleData &d, MoveStep &step);
+    BlockOutcome doToggle(ScheduleData &d, int row, int kind, int day, int bell, int day2,
+                          int bell2, MoveStep &step);
+
+    struct Hidden
+    {
+        std::uint32_t index;
+        CellWord word;
+    };
+
+    int m_week = 0;
+    int m_rows = 0;
+    int m_days = 0;
+    int m_bells = 0;
+    int m_currentRow = 1;
+    int m_conflicts = 0;
+    int m_nonZeroWrites = 0;
+    int m_zeroWrites = 0;
+    int m_largestCollection = 0;
+    std::uint16_t m_codeMask = NarrowCodeMask;
+    std::vector<CellWord> m_cells;
+    std::vector<std::uint32_t> m_eventMask;
+    std::vector<std::uint32_t> m_bookingMask;
+    std::vector<Hidden> m_hidden;
+    std::vector<std::uint16_t> m_rowOf;      // per CodeId
+    std::vector<CodeId> m_rowCode;           // per row
+    std::vector<std::uint8_t> m_rowCategory; // per row
+    std::vector<std::uint16_t> m_rank;       // per CodeId: position in eventList
+    std::vector<std::uint16_t> m_slotOf;     // per CodeId: 1 + index into m_events
+    std::vector<MatrixEvent> m_events;
+    std::vector<CodeId> m_weekEvents;
+    std::array<int, MaxCategories + 1> m_balanceMin{};
+    std::array<int, MaxCategories + 1> m_balanceMax{};
+    MoveLog m_log;
+};
+
+// What the block commands need from whoever shows them: the unlock question and the words for
+// a refusal. The engine asks; the desktop or the command line answers.
+class MatrixDialogue
+{
+public:
+    virtual ~MatrixDialogue() = default;
+    // The event is locked: unlock it (true) or leave it locked and refuse the change (false).
+    virtual bool askUnlock(CodeId event) = 0;
+    virtual void refused(CodeId event, Refusal why) = 0;
+};
+
+// The block commands of the Timetables view: ask before changing a locked event, refuse a
+// target cell that is not free in every timetable of the event, perform and log the change,
+// report a refusal. Each returns what the logged operation returned.
+BlockOutcome scheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
+                             MatrixDialogue &ui);
+BlockOutcome unscheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
+                               MatrixDialogue &ui);
+BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
+                         int day2, int bell2, MatrixDialogue &ui);
+BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, int a, int dayA, int bellA, int b,
+                         int dayB, int bellB, int length, MatrixDialogue &ui);
+
+} // namespace quivra

@@ -2,6 +2,7 @@
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/manualrooms.h"
 #include "engine/scheduling.h"
 #include "engine/textutil.h"
 
@@ -842,7 +843,11 @@ ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue)
             return {};
         remove = h == SweepDialogue::Handling::Remove;
     }
-    return runSweep(d, mode & 255, remove, &dialogue);
+    ConflictReport report = runSweep(d, mode & 255, remove, &dialogue);
+    if (d.lectureCount > 0)
+        report.manualRoomOverlaps =
+            manualRoomOverlaps(d, 1, std::max<int>(d.scheduleExtent.endWeek, 1), remove);
+    return report;
 }
 
 std::string sweepStatusText(const ConflictReport &report)

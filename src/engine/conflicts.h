@@ -180,6 +180,7 @@ struct ConflictReport
     CodeId resource = 0;
     CodeId eventA = 0;
     CodeId eventB = 0;
+    int manualRoomOverlaps = 0; // counted (or removed) by the interactive sweep afterwards
 };
 
 // Sweeps weeks fromWeek..used weeks for conflicts without asking anything; with `remove` the
@@ -207,7 +208,8 @@ public:
 };
 
 // The interactive sweep. `mode` is a week number, or a week number + 256 for removal without
-// the question. Returns the report; a cancelled question gives an empty report.
+// the question. Afterwards the manual-room overlaps of weeks 1..last scheduled week are counted
+// or removed alike. Returns the report; a cancelled question gives an empty report.
 ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue);
 
 // "%d found, %d removed." as shown in the sweep's progress and summary.

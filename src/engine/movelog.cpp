@@ -22,14 +22,15 @@ void MoveLog::record(MoveStep step)
         --m_position;
         m_bookmark = m_bookmark > 0 ? m_bookmark - 1 : -1;
     }
+    // A bookmark on a step about to be discarded would name a state that no longer exists.
+    if (m_bookmark > m_position)
+        m_bookmark = -1;
     const int type = static_cast<int>(step.type);
     if (step.length >= 1 && step.length <= 32)
         m_lengths |= 1u << (step.length - 1);
     ++m_position;
     m_size = m_position;
     at(m_position) = std::move(step);
-    if (m_bookmark > m_size)
-        m_bookmark = -1;
     ++m_actions[static_cast<std::size_t>(type)];
 }
 

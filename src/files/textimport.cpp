@@ -332,7 +332,8 @@ void Importer::keyedLine(std::string_view key, std::string_view value)
     } else if (key == "Bookings") {
         if (m_section == Section::Courses)
             d.bookingKinds.assign(value);
-        else if (m_section == Section::Components)
+        else if (m_section == Section::Components &&
+                 value.find_first_not_of('$') != std::string_view::npos)
             d.bookingKinds.assign(std::string(d.bookingKinds.view()) + std::string(value));
     } else if (key == "Default") {
         if (inRange(1, 3) && m_section == Section::Courses)

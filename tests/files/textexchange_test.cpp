@@ -1,0 +1,476 @@
+#include "files/textexchange.h"
+
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+#include "engine/dump.h"
+#include "engine/lectures.h"
+#include "engine/textutil.h"
+#include "files/encoding.h"
+#include "support/fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace quivra {
+namespace {
+
+constexpr std::time_t FixedClock = 1700000000;
+
+// An institution that fills every section of the file: dated weeks, a long week, bell names,
+// collections, allocations, placements, both kinds of bookings, a manual room, roles (one
+// unused), a comment, colours and a lock.
+std::unique_ptr<ScheduleData> institution()
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 8).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2"});
+    f.resources('R', {"R1", "R2"});
+    f.event("E1", {"G1", "T1", "R1"}, 4).event("E2", {"G2", "T1", "R2"}, 3, 2);
+    f.event("E3", {"G1", "G2", "T2"}, 2);
+    f.allocate("E1", 1, 2, 2).place("E1", 1, 1, 1, 2).allocate("E2", 1, 3, 1);
+    f.place("E2", 2, 3, 4, 4).weekBooking("E3", 4, 4, 2).book("R1", 2, 1, 1, 1);
+    f.book("T2", 3, 2, 2, 3, 4).manualRoom("E1", 1, 1, 1, "R2");
+    f.role("E1", "T1", "Lecturer").role("E2", "R2", "Lab").comment("[001100];*;Open day");
+    f.finish();
+    d->calendarMode |= 2;
+    d->firstWeekDate = dateSerial(2024, 1, 8);
+    d->weeks[3].length = 2;
+    d->weeks[3].name.assign("Term");
+    d->bellNames[1].assign("8-9");
+    d->bellNames[2].assign("9-10");
+    d->currentWeek = 2;
+    d->averageDivider = 5;
+    d->description = "Test school";
+    d->header.fileComment.assign("Spring");
+    d->header.defaultResourceBookingKind = 2;
+    d->noGapsMasks[1] = 1u << 2;
+    d->codes[f.id("E2")].flags |= LockedBit;
+    d->codes[f.id("T1")].colour = 0x00FF00;
+    d->codes[f.id("E1")].colour = 255;
+    d->roleCount = 3;
+    d->roles[3].id = 3;
+    d->roles[3].name.assign("Guest");
+    // Totals count the long week twice.
+    recount(*d);
+    totals(*d, 1, d->codeCount);
+    allResourceTotals(*d);
+    return d;
+}
+
+ExportOptions fixedOptions()
+{
+    ExportOptions o;
+    o.created = FixedClock;
+    return o;
+}
+
+// The sections of a dump that the text file carries.
+std::string carried(const ScheduleData &d)
+{
+    static const char *Sections[] = {"[calendar]", "[categories]",   "[codes]", "[collections]",
+                                     "[lectures]", "[manual-rooms]", "[roles]", "[comments]"};
+    std::istringstream in(dumpScheduleData(d));
+    std::string out, line, section;
+    std::vector<std::string> sorted;
+    bool keep = false;
+    while (std::getline(in, line)) {
+        if (line.starts_with('[')) {
+            section = line;
+            keep = std::find(std::begin(Sections), std::end(Sections), line) != std::end(Sections);
+        }
+        if (!keep)
+            continue;
+        // The file lists events before resources, so positions in the table are not carried:
+        // codes and lectures are compared without their order.
+        if (section == "[codes]" && std::isdigit(static_cast<unsigned char>(line[0])))
+            sorted.push_back(line.substr(line.find(' ') + 1));
+        else if (section == "[lectures]" && !line.starts_with("count") && !line.starts_with('['))
+            sorted.push_back(line);
+        else
+            out += line + "\n";
+    }
+    std::sort(sorted.begin(), sorted.end());
+    for (const std::string &s : sorted)
+        out += s + "\n";
+    return out;
+}
+
+ImportReport importInto(ScheduleData &d, std::string_view text, int mode)
+{
+    ImportOptions o;
+    o.mode = mode;
+    return importText(d, text, o);
+}
+
+std::unique_ptr<ScheduleData> imported(std::string_view text)
+{
+    auto d = makeScheduleData();
+    importInto(*d, text, ImportSettings | ImportSchedules);
+    return d;
+}
+
+std::string lecturesOf(const ScheduleData &d)
+{
+    const std::string dump = dumpScheduleData(d);
+    const auto from = dump.find("[lectures]");
+    return dump.substr(from, dump.find("[manual-rooms]") - from);
+}
+
+struct TempFolder
+{
+    std::filesystem::path path;
+    TempFolder()
+    {
+        path = std::filesystem::temp_directory_path() /
+               ("quivra-text-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(path);
+    }
+    ~TempFolder() { std::filesystem::remove_all(path); }
+    std::string write(const std::string &name, std::string_view bytes) const
+    {
+        const auto file = (path / name).string();
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file;
+    }
+};
+
+TEST(TextExchange, ImportOfExportReproducesTheDataSet)
+{
+    auto d = institution();
+    const std::string text = exportText(*d, fixedOptions());
+    auto fresh = makeScheduleData();
+    const ImportReport report = importInto(*fresh, text, ImportSettings | ImportSchedules);
+
+    EXPECT_EQ(report.linesSkipped, 0) << ::testing::PrintToString(report.samples);
+    EXPECT_EQ(carried(*fresh), carried(*d));
+    EXPECT_EQ(fresh->header.fileComment.view(), "Spring");
+    EXPECT_EQ(fresh->header.defaultResourceBookingKind, 2);
+    EXPECT_EQ(fresh->description, "Test school");
+}
+
+TEST(TextExchange, ExportImportExportIsByteIdentical)
+{
+    for (const bool perBell : {false, true}) {
+        auto d = institution();
+        ExportOptions o = fixedOptions();
+        o.linePerBell = perBell;
+        o.settings.fileId = "school-42";
+        o.settings.blockPatterns = {"", "AA--B", ""};
+        const std::string first = exportText(*d, o);
+        auto fresh = makeScheduleData();
+        const ImportReport report = importInto(*fresh, first, ImportSettings | ImportSchedules);
+        o.settings = report.settings;
+        EXPECT_EQ(exportText(*fresh, o), first) << "per bell " << perBell;
+    }
+}
+
+TEST(TextExchange, ExportCleansOnlyTheTextWritten)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.resources('T', {"A B", "AB", "X;1"}).event("E 1", {"A B", "AB"}, 2);
+    f.finish();
+    d->codes[f.id("AB")].name.assign("Plain; name");
+    const std::string before = dumpScheduleData(*d);
+
+    ExportReport report;
+    const std::string text = exportText(*d, fixedOptions(), &report);
+
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    // "A B" would repeat "AB", which keeps its text; "A B" gets a suffix everywhere.
+    EXPECT_NE(text.find("1=AB~1;Name of A B;2"), std::string::npos) << text;
+    EXPECT_NE(text.find("2=AB;Plain name;2"), std::string::npos);
+    EXPECT_NE(text.find("3=X1;"), std::string::npos);
+    EXPECT_NE(text.find("1=E1;AB~1\r\n2=E1;AB\r\n"), std::string::npos);
+    EXPECT_EQ(report.codesRenamed, 1);
+}
+
+TEST(TextExchange, SplitWritesOnlyMarkedEvents)
+{
+    auto d = institution();
+    setMarks(*d, findCode(*d, "E2"), findCode(*d, "E2"), 1);
+    ExportOptions o = fixedOptions();
+    o.allEvents = false;
+    const std::string text = exportText(*d, o);
+    EXPECT_NE(text.find("1=E2;"), std::string::npos);
+    EXPECT_EQ(text.find("=E1;Name"), std::string::npos);
+    EXPECT_EQ(text.find("=E1;G1"), std::string::npos);
+}
+
+// The rules of each section when a file is added to or imported into a data set.
+TEST(TextExchange, SectionRules)
+{
+    const std::string base = "[Componentdata]\r\n1=G1;g;1\r\n2=R1;r;3\r\n3=R2;r;3\r\n"
+                             "[Coursedata]\r\n1=E;e;1;3\r\n[Collections]\r\n1=E;G1\r\n";
+    struct Case
+    {
+        const char *name;
+        const char *text;
+        int mode;
+        const char *expect; // a line the dump must hold
+    };
+    const Case cases[] = {
+        {"collection replaced by a run when adding", "[Collections]\r\n1=E;R1\r\n2=E;R2\r\n",
+         ImportSchedules, "E: R1 R2"},
+        {"collection extended when importing", "[Collections]\r\n1=E;R1\r\n2=E;R2\r\n",
+         ImportSettings | ImportSchedules, "E: G1 R1 R2"},
+        {"allocation above the placed periods",
+         "[Tablelectures]\r\n1=E;1;1;1;3;1;4\r\n[Weeklectures]\r\n1=E;1;1;50\r\n", ImportSchedules,
+         "E alloc w1 x50"},
+        {"allocation raised to the placed periods",
+         "[Tablelectures]\r\n1=E;1;1;1;3;1;4\r\n[Weeklectures]\r\n1=E;1;1;5\r\n", ImportSchedules,
+         "E alloc w1 x12"},
+        {"date as a serial", "[Time]\r\nDate=40000\r\n", ImportSettings, "first-week-date 40000"},
+        {"date as a day number", "[Time]\r\nDate=733594\r\n", ImportSettings,
+         "first-week-date 40000"},
+        {"second manual room of a slot wins", "[Manualrooms]\r\n1=E;R1;2;3;4\r\n2=E;R2;2;3;4\r\n",
+         ImportSchedules, "words 3 settings 00000000000000000000\nw2 d3 b4 E R2\n"},
+        {"week length and name", "[Weeks]\r\n3=2;Term\r\n", ImportSettings,
+         "week 3 \"Term\" length 2"},
+        {"schedules as bookings", "[Tablelectures]\r\n1=E;2;2;1;1;1;2\r\n",
+         ImportSchedules | SchedulesAsBookings, "E booking w2 d1 b1-2 kind 2"},
+        {"week booking only where nothing is allocated",
+         "[Weeklectures]\r\n1=E;1;1;2\r\n[Weekbookings]\r\n1=E;1;2;7\r\n", ImportSchedules,
+         "E week-booking w2 bell 3 kind 3"},
+    };
+    for (const Case &c : cases) {
+        auto d = makeScheduleData();
+        importInto(*d, base, ImportSettings | ImportSchedules);
+        const ImportReport report = importInto(*d, c.text, c.mode);
+        EXPECT_EQ(report.linesSkipped, 0) << c.name;
+        EXPECT_NE(dumpScheduleData(*d).find(c.expect), std::string::npos) << c.name << "\n"
+                                                                          << dumpScheduleData(*d);
+    }
+}
+
+TEST(TextExchange, OnlyRelevantEventsNeedAKnownResource)
+{
+    auto d = makeScheduleData();
+    importInto(*d, "[Componentdata]\r\n1=R1;r;3\r\n", ImportSettings);
+    const std::string file = "[Componentdata]\r\n1=X9;unknown;3\r\n"
+                             "[Coursedata]\r\n1=Known;k;1;2\r\n2=Stranger;s;1;2\r\n"
+                             "[Collections]\r\n1=Known;R1\r\n2=Stranger;X9\r\n"
+                             "[Weeklectures]\r\n1=Known;1;1;2\r\n2=Stranger;1;1;2\r\n";
+    const ImportReport report = importInto(*d, file, addRuleMode(2));
+    EXPECT_NE(findCode(*d, "Known"), 0);
+    EXPECT_EQ(findCode(*d, "Stranger"), 0);
+    EXPECT_EQ(findCode(*d, "X9"), 0);
+    EXPECT_EQ(collectionOf(*d, findCode(*d, "Known"))[0], 1);
+    EXPECT_EQ(report.skippedBy.at(SkipReason::NotRelevant), 2);
+}
+
+TEST(TextExchange, AddingKeepsTheCodingAndSweepsConflicts)
+{
+    TempFolder folder;
+    auto d = makeScheduleData();
+    setSlotCoding(*d, 6, 3, 4, 60, 5, 12);
+    FixtureBuilder f(*d);
+    f.calendar(10, 5, 12).resources('T', {"T1"}).event("A", {"T1"}, 2);
+    f.allocate("A", 1, 1, 2).place("A", 1, 1, 1, 2).finish();
+    const std::string path =
+        folder.write("add.qvx", "[Coursedata]\r\n1=B;b;1;2\r\n[Collections]\r\n1=B;T1\r\n"
+                                "[Tablelectures]\r\n1=B;1;1;1;1;2;3\r\n");
+
+    const auto report = addTextFile(*d, path, 1);
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(d->coding.weekBits, 6);
+    EXPECT_EQ(d->coding.bellLimit, 12);
+    EXPECT_EQ(report->conflicts.removed, 1);
+    const std::string lectures = lecturesOf(*d);
+    EXPECT_NE(lectures.find("A lecture w1 d1 b1-2"), std::string::npos) << lectures;
+    EXPECT_NE(lectures.find("B lecture w1 d1 b3"), std::string::npos) << lectures;
+    EXPECT_FALSE(addTextFile(*d, path, 5).has_value());
+}
+
+TEST(TextExchange, MalformedInputIsSkippedAndCounted)
+{
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage += static_cast<char>((i * 7919 + 13) % 256);
+    const std::string longLine =
+        "[Coursedata]\r\n1=" + std::string(100000, 'x') + ";n;1;1\r\n2=E2;ok;1;1\r\n";
+    const std::string lectures =
+        "[Componentdata]\r\n1=R1;room;3\r\n[Coursedata]\r\n1=E1;e;1;1\r\n"
+        "[Collections]\r\n1=E1;R1\r\n[Tablelectures]\r\n1=E1;300;300;1;1;1;1\r\n"
+        "2=E1;1;1;9;9;1;1\r\n3=E1;1;1;1;1;40;40\r\n4=E1;1;1;1;1;2;1\r\n"
+        "5=E1;1;-1;1;1;1;1\r\n6=E1;1;1;1;1;1;1\r\n"
+        "[Manualrooms]\r\n1=E1;R1;1;8;1\r\n2=E1;R1;1;1;300\r\n";
+    struct Case
+    {
+        const char *name;
+        std::string text;
+        int skipped;      // at least this many lines skipped
+        const char *kept; // a code that must exist afterwards ("" for none)
+    };
+    const Case cases[] = {
+        {"binary garbage", garbage, 0, ""},
+        {"100,000-character line", longLine, 0, "E2"},
+        {"LF line ends", "[Componentdata]\n1=T1;t;2\n2=T2;t;2\n", 0, "T2"},
+        {"CR line ends", "[Componentdata]\r1=T1;t;2\r2=T2;t;2\r", 0, "T2"},
+        {"week, day and bell out of range", lectures, 7, "E1"},
+        {"category 99", "[Coursedata]\r\n1=E1;x;99;1\r\n2=E2;y;1;1\r\n", 1, "E2"},
+        {"negative and non-numeric numbers",
+         "[Coursedata]\r\n1=E1;x;1;-4\r\n2=E3;x;one\r\n3=E2;y;1;1\r\n", 2, "E2"},
+        {"missing sections", "[Tablelectures]\r\n1=E1;1;1;1;1;1;1\r\n[Roles]\r\n1=E1;T1;x\r\n", 2,
+         ""},
+        {"missing fields", "[Coursedata]\r\n1=\r\n[Collections]\r\n1=E1\r\n", 2, ""},
+        {"empty file", "", 0, ""},
+    };
+    for (const Case &c : cases) {
+        auto d = makeScheduleData();
+        const ImportReport report = importInto(*d, c.text, ImportSettings | ImportSchedules);
+        EXPECT_GE(report.linesSkipped, c.skipped) << c.name;
+        if (*c.kept) {
+            EXPECT_NE(findCode(*d, c.kept), 0) << c.name;
+        }
+        EXPECT_LE(d->codeCount, MaxCodes);
+    }
+    auto d = imported(lectures);
+    EXPECT_NE(lecturesOf(*d).find("E1 lecture w1 d1 b1\n"), std::string::npos) << lecturesOf(*d);
+    EXPECT_EQ(d->manualRooms[0], 0);
+    EXPECT_EQ(findCode(*imported(longLine), std::string(15, 'x')), 1);
+}
+
+TEST(TextExchange, Utf8FileWithByteOrderMarkBecomesCodePage)
+{
+    TempFolder folder;
+    const std::string path = folder.write(
+        "utf8.qvx",
+        std::string(Utf8Bom) +
+            "[Componentdata]\r\n1=T1;M\xC3\xBCller Zo\xC3\xAB;2\r\n2=T2;\xE6\x97\xA5;2\r\n");
+    auto d = makeScheduleData();
+    const auto report = importTextFile(path, *d, dateSerial(2024, 1, 8));
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(d->codes[findCode(*d, "T1")].name.view(), "M\xFCller Zo\xEB");
+    EXPECT_EQ(d->codes[findCode(*d, "T2")].name.view(), "?");
+    EXPECT_EQ(report->charactersReplaced, 1);
+
+    // Without the mark the same bytes are taken as they are.
+    const std::string plain = folder.write("plain.qvx", "[Componentdata]\r\n1=T1;M\xFCller;2\r\n");
+    ASSERT_TRUE(importTextFile(plain, *d, 1).has_value());
+    EXPECT_EQ(d->codes[findCode(*d, "T1")].name.view(), "M\xFCller");
+    EXPECT_FALSE(importTextFile((folder.path / "none.qvx").string(), *d).has_value());
+}
+
+TEST(Encoding, ConvertsBothWaysAndReplacesWhatDoesNotFit)
+{
+    const auto utf8 = codePageToUtf8("Caf\xE9 \x80");
+    ASSERT_TRUE(utf8.has_value());
+    EXPECT_EQ(utf8->text, "Caf\xC3\xA9 \xE2\x82\xAC");
+    const auto back = utf8ToCodePage(utf8->text + "\xE2\x88\x9E" + "\xFF" + "\xC3");
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->text, "Caf\xE9 \x80???");
+    EXPECT_EQ(back->replaced, 3);
+    EXPECT_FALSE(utf8ToCodePage("x", "NO-SUCH-PAGE").has_value());
+}
+
+TEST(TextExchange, ExportFileReplacesTheTargetWhole)
+{
+    TempFolder folder;
+    auto d = institution();
+    const std::string path = folder.write("out.qvx", "old");
+    ASSERT_TRUE(exportTextFile(*d, path, fixedOptions()).has_value());
+    std::ifstream in(path, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(written, exportText(*d, fixedOptions()));
+    EXPECT_TRUE(written.starts_with("[Header]\r\nVersion=6.5.6\r\n"));
+    EXPECT_FALSE(exportTextFile(*d, (folder.path / "no" / "x.qvx").string()).has_value());
+}
+
+TEST(TextExchange, NameConversionOnImportAndExport)
+{
+    TempFolder folder;
+    folder.write("nameconv.txt", "T1;Smith J;John Smith\r\nT9;A;B\r\nbad line\r\n");
+    const std::string path =
+        folder.write("in.qvx", "[Componentdata]\r\n1=T1;Smith J;2\r\n2=T2;Smith J;2\r\n");
+    auto d = makeScheduleData();
+    ASSERT_TRUE(importTextFile(path, *d, 1).has_value());
+    EXPECT_EQ(d->codes[findCode(*d, "T1")].name.view(), "John Smith");
+    EXPECT_EQ(d->codes[findCode(*d, "T2")].name.view(), "Smith J");
+
+    ExportOptions o = fixedOptions();
+    o.nameConversionFolder = folder.path.string();
+    const std::string text = exportText(*d, o);
+    EXPECT_NE(text.find("1=T1;Smith J;2"), std::string::npos);
+    EXPECT_EQ(d->codes[findCode(*d, "T1")].name.view(), "John Smith");
+}
+
+TEST(TextExchange, HolidaysBookTheDayForTimetabledResources)
+{
+    TempFolder folder;
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 3).resources('G', {"G1"}).resources('T', {"T1"}).resources('R', {"R1"});
+    f.event("E", {"G1", "T1"}, 1).allocate("E", 1, 1, 1).place("E", 1, 3, 2, 2).finish();
+    d->calendarMode |= 2;
+    d->firstWeekDate = dateSerial(2024, 1, 8); // a Monday
+    d->noTimetableMasks[1] = 1u << 3;          // rooms keep no timetable
+    d->codes[f.id("R1")].flags |= NoTimetableBit;
+    const std::string path = folder.write(
+        "h.qvx", "[Holidays]\r\n1=20240110;Exam;2\r\n2=20241310;Bad;1\r\n3=20300101;Late;1\r\n");
+
+    const auto report = addTextFile(*d, path, 3);
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(report->holidayCells, 4); // G1 and T1 bells 1 and 3; bell 2 holds E
+    EXPECT_EQ(report->skippedBy.at(SkipReason::BadDate), 2);
+    const std::string lectures = lecturesOf(*d);
+    EXPECT_NE(lectures.find("T1 booking w1 d3 b1 kind 2"), std::string::npos) << lectures;
+    EXPECT_NE(lectures.find("G1 booking w1 d3 b3 kind 2"), std::string::npos) << lectures;
+    EXPECT_EQ(lectures.find("R1 booking"), std::string::npos);
+    ASSERT_FALSE(d->comments.empty());
+    EXPECT_EQ(d->comments.front(), "[001300];*;Exam");
+    EXPECT_EQ(allDayActivity(*d, AllDayMode::Remove, dateSerial(2024, 1, 10), "", 2), 4);
+    EXPECT_TRUE(d->comments.empty());
+}
+
+TEST(TextExchange, PreCheckListsOnlyOccupiedCells)
+{
+    auto d = institution();
+    // E2 would meet E1 (through T1) in week 1, day 1, bells 1..2, and so would a booking of
+    // T1; bell 3 is free, and R1's own booking in week 2 is no collision.
+    const std::string file = "[Collections]\r\n1=E2;T1\r\n2=E2;G2\r\n"
+                             "[Tablelectures]\r\n1=E2;1;1;1;1;1;3\r\n"
+                             "[Tablebookings]\r\n1=R1;2;2;1;1;1;1;1\r\n2=T1;1;1;1;1;1;3;1\r\n";
+    std::string lines;
+    EXPECT_EQ(preCheckText(*d, file, lines), 4) << lines;
+    EXPECT_NE(lines.find("E2\t"), std::string::npos);
+    EXPECT_NE(lines.find("E1 <> E2\r\n"), std::string::npos) << lines;
+    EXPECT_EQ(lines.find("[...] <>"), std::string::npos); // no free cell is listed
+}
+
+TEST(TextExchange, RemoveListedAsksPerKind)
+{
+    auto d = institution();
+    const std::string file = "[Coursedata]\r\n1=E1;x\r\n2=Nope;y\r\n"
+                             "[Componentdata]\r\nR2=R2;z\r\n";
+    std::vector<std::string> asked;
+    const int removed = removeListed(*d, file, [&](bool events, int matched, int listed) {
+        asked.push_back((events ? "events " : "resources ") + std::to_string(matched) + "/" +
+                        std::to_string(listed));
+        return events;
+    });
+    EXPECT_EQ(removed, 1);
+    EXPECT_EQ(asked, (std::vector<std::string>{"resources 1/1", "events 1/2"}));
+    EXPECT_EQ(findCode(*d, "E1"), 0);
+    EXPECT_NE(findCode(*d, "R2"), 0);
+}
+
+TEST(TextExchange, RemoveSectionDeletesCodes)
+{
+    auto d = institution();
+    const ImportReport report =
+        importInto(*d, "[Remove]\r\n1=E1\r\n2=Nope\r\n[Tablelectures]\r\n1=E2;5;5;1;1;1;1\r\n",
+                   ImportSchedules);
+    EXPECT_EQ(report.codesRemoved, 1);
+    EXPECT_EQ(findCode(*d, "E1"), 0);
+    EXPECT_NE(lecturesOf(*d).find("E2 lecture w5 d1 b1"), std::string::npos);
+}
+
+} // namespace
+} // namespace quivra

@@ -568,6 +568,8 @@ bool exitProgram(Session &s)
     if (!s.noAsk && askToSave(s) == Answer::Cancel)
         return false;
     // Nothing written here may keep the program from ending.
+    if (!s.untitled() && !s.currentFile().empty())
+        s.settings.directory.defaultFile = s.currentFile();
     (void)saveSettings(s.settings, s.paths, s.userFolderInUse);
     if (s.settings.preferences.readWriteTextFiles & 2) {
         auto writeLines = [&](const std::vector<std::string> &lines, const char *name) {

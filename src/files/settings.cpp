@@ -38,7 +38,8 @@ std::string numbered(const char *key, int k)
 
 // The one list of keys. `v` is told each key with its field, default and range; the defaults
 // visitor, the reader and the writer all walk this list. Defaults that name another key
-// (CategorySort1 defaults to CategorySort) read that field as it stands at that point.
+// (CategorySort1 defaults to CategorySort) read that field as it stands at that point, and a
+// file that sets the leading key but not the following one sets both.
 template <class S, class V> void visitKeys(S &s, V &v)
 {
     {
@@ -101,10 +102,12 @@ template <class S, class V> void visitKeys(S &s, V &v)
         v.flag(sec, "AutoSort", p.autoSort, true);
         v.flag(sec, "CategorySort", p.categorySort[0], true);
         for (int k = 1; k <= 3; ++k)
-            v.flag(sec, numbered("CategorySort", k), p.categorySort[k], p.categorySort[0]);
+            v.flag(sec, numbered("CategorySort", k), p.categorySort[k], p.categorySort[0],
+                   "CategorySort");
         v.flag(sec, "AscendingSort", p.ascendingSort[0], true);
         for (int k = 1; k <= 3; ++k)
-            v.flag(sec, numbered("AscendingSort", k), p.ascendingSort[k], p.ascendingSort[0]);
+            v.flag(sec, numbered("AscendingSort", k), p.ascendingSort[k], p.ascendingSort[0],
+                   "AscendingSort");
         v.flag(sec, "LockSort", p.lockSort, false);
         v.flag(sec, "AutoRead", p.autoRead, true);
         v.flag(sec, "TakeBackUp", p.takeBackUp, true);
@@ -182,7 +185,8 @@ template <class S, class V> void visitKeys(S &s, V &v)
         v.number(sec, "TableMask", r.tableMask, 16266, 0, Word);
         v.flag(sec, "TableMaskByCategory", r.tableMaskByCategory, false);
         for (int k = 0; k <= 7; ++k)
-            v.number(sec, numbered("TableMaskCat", k), r.tableMaskCat[k], r.tableMask, 0, Word);
+            v.number(sec, numbered("TableMaskCat", k), r.tableMaskCat[k], r.tableMask, 0, Word,
+                     Fit::Default, "TableMask");
         v.number(sec, "WeekOptions", r.weekOptions, 1536, 0, Word);
         v.number(sec, "MiscOptions", r.miscOptions, 0, 0, Word);
         v.number(sec, "MinCellRows", r.minCellRows, 3, 0, Word);
@@ -268,9 +272,12 @@ template <class S, class V> void visitKeys(S &s, V &v)
 // Sets every field to its default.
 struct DefaultsVisitor
 {
-    void flag(const char *, const std::string &, bool &field, bool def) { field = def; }
+    void flag(const char *, const std::string &, bool &field, bool def, const char * = nullptr)
+    {
+        field = def;
+    }
     void number(const char *, const std::string &, int &field, int def, int, int,
-                Fit = Fit::Default)
+                Fit = Fit::Default, const char * = nullptr)
     {
         field = def;
     }
@@ -296,11 +303,15 @@ struct ReadVisitor
             notes->push_back("[" + std::string(sec) + "] " + key + "=" + value + " is not valid; " +
                              used + " is used");
     }
-    void flag(const char *sec, const std::string &key, bool &field, bool def)
+    void flag(const char *sec, const std::string &key, bool &field, bool def,
+              const char *leader = nullptr)
     {
         const auto text = ini.value(sec, key);
-        if (!text)
+        if (!text) {
+            if (leader != nullptr && ini.hasKey(sec, leader))
+                field = def;
             return;
+        }
         const auto n = parseIniInteger(*text);
         if (!n) {
             field = def;
@@ -310,11 +321,14 @@ struct ReadVisitor
         field = *n != 0;
     }
     void number(const char *sec, const std::string &key, int &field, int def, int low, int high,
-                Fit fit = Fit::Default)
+                Fit fit = Fit::Default, const char *leader = nullptr)
     {
         const auto text = ini.value(sec, key);
-        if (!text)
+        if (!text) {
+            if (leader != nullptr && ini.hasKey(sec, leader))
+                field = def;
             return;
+        }
         const auto n = parseIniInteger(*text);
         if (n && *n >= low && *n <= high) {
             field = static_cast<int>(*n);
@@ -347,12 +361,12 @@ struct WriteVisitor
 {
     IniFile &ini;
 
-    void flag(const char *sec, const std::string &key, bool field, bool)
+    void flag(const char *sec, const std::string &key, bool field, bool, const char * = nullptr)
     {
         ini.writeBool(sec, key, field);
     }
     void number(const char *sec, const std::string &key, int field, int, int, int,
-                Fit = Fit::Default)
+                Fit = Fit::Default, const char * = nullptr)
     {
         ini.writeInteger(sec, key, field);
     }
@@ -421,8 +435,12 @@ void readFamilies(Settings &s, const IniFile &ini, std::vector<std::string> *not
     }
     for (const std::string &key : ini.keys("Tools")) {
         const int w = familyNumber(key, "Slot");
-        if (w >= 0 && w <= 255)
-            s.slotPatterns[w] = *ini.value("Tools", key);
+        if (w < 0 || w > 255)
+            continue;
+        std::string pattern = *ini.value("Tools", key);
+        while (!pattern.empty() && pattern.back() == '-')
+            pattern.pop_back();
+        s.slotPatterns[w] = std::move(pattern);
     }
     for (const std::string &key : ini.keys("Optimize")) {
         const int b = familyNumber(key, "Block");

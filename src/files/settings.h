@@ -49,14 +49,18 @@ struct Settings
         int convOptions;
         int numOfFileSaves;
         std::array<std::string, 256> networkFiles; // [1..255], empty entries not written
-    } directory;
+
+        friend bool operator==(const Directory &, const Directory &) = default;
+    } directory{};
 
     struct WinColors
     {
         std::int32_t clComp, fcComp, clCourse, fcCourse, clWeek, fcWeeks, clTTGrid, fcTTGrid;
         std::int32_t clOk, fcOk, clNotOk, fcNotOk, clOldWeeks, fcOldWeeks, clGeneral;
         std::array<std::int32_t, 16> ttColors; // TTColor0..15
-    } winColors;
+
+        friend bool operator==(const WinColors &, const WinColors &) = default;
+    } winColors{};
 
     // [Custom Colors] as read: the colour dialog's own keys, kept as they are.
     std::vector<std::pair<std::string, std::string>> customColors;
@@ -89,7 +93,9 @@ struct Settings
         int examCategory, studentsOptMode;
         std::array<int, 8> collection;          // Collection1..7 (0 = no limit)
         std::array<std::string, 11> latestFile; // LatestFile1..10
-    } preferences;
+
+        friend bool operator==(const Preferences &, const Preferences &) = default;
+    } preferences{};
 
     struct Reports
     {
@@ -102,7 +108,9 @@ struct Settings
         std::array<int, 11> reportDate;        // ReportDate1..10
         bool toPrinter, titles, unAssigned, emptyTables, vertCenter, numberLessons, hideMatches;
         bool suppressLastCells, wrapLines, footer;
-    } reports;
+
+        friend bool operator==(const Reports &, const Reports &) = default;
+    } reports{};
 
     struct Html
     {
@@ -117,10 +125,12 @@ struct Settings
         int daySlotUse;
         std::array<std::string, 8> daySlots; // DaySlot1..7
         std::string cellspacing, cellpadding, border, suffix;
-    } html;
 
-    // [Tools]: the block pattern of week w (key "Slot<w>", 0..255), trailing "-" removed. A week
-    // without an entry has the default pattern: one "-" per slot of a week.
+        friend bool operator==(const Html &, const Html &) = default;
+    } html{};
+
+    // [Tools]: the block pattern of week w (key "Slot<w>", 0..255), held and written without its
+    // trailing "-". A week without an entry has the default pattern: one "-" per slot of a week.
     std::map<int, std::string> slotPatterns;
 
     struct Optimize
@@ -131,10 +141,12 @@ struct Settings
         std::array<int, 8> gapWeight; // GapWeight1..7, 0..9
         std::map<int, int> blocks;    // key bell * 10 + day ("Block<key>"), 0..65535
         std::vector<int> initial;     // Initial1..Initial<n>; Initial0 holds n
-    } optimize;
 
-    std::int32_t strategy;   // [Optimise] Strategy
-    std::string description; // [Conflicts] Description
+        friend bool operator==(const Optimize &, const Optimize &) = default;
+    } optimize{};
+
+    std::int32_t strategy = 0; // [Optimise] Strategy
+    std::string description;   // [Conflicts] Description
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };

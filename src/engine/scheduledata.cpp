@@ -8,12 +8,6 @@ namespace quivra {
 
 namespace {
 
-constexpr const char *DefaultEventCategories = "b:Basic$m:Middle$a:Advanced$";
-constexpr const char *DefaultResourceCategories = "G:Groups$T:Teachers$R:Rooms$";
-constexpr const char *DefaultBookingKinds = "/////$Free$Other$";
-constexpr const char *DefaultVocabulary =
-    "Events$Resources$#:$CODE$NAME$*$PLANNED$ALLOCATED$SCHEDULED$LINKS$LEFT$SEATS$ RESOURCES$";
-
 template <typename A>
 void zero(A &array)
 {

@@ -269,6 +269,13 @@ struct ScheduleData
     bool modified = false;
 };
 
+// Built-in names a new data set starts with (a defaults file usually replaces them).
+constexpr const char *DefaultEventCategories = "b:Basic$m:Middle$a:Advanced$";
+constexpr const char *DefaultResourceCategories = "G:Groups$T:Teachers$R:Rooms$";
+constexpr const char *DefaultBookingKinds = "/////$Free$Other$";
+constexpr const char *DefaultVocabulary =
+    "Events$Resources$#:$CODE$NAME$*$PLANNED$ALLOCATED$SCHEDULED$LINKS$LEFT$SEATS$ RESOURCES$";
+
 // Creates the one data set, cleared to the state of a new file.
 std::unique_ptr<ScheduleData> makeScheduleData();
 

@@ -18,11 +18,6 @@ namespace quivra {
 
 namespace {
 
-constexpr const char *BuiltInEventCategories = "b:Basic$m:Middle$a:Advanced$";
-constexpr const char *BuiltInResourceCategories = "G:Groups$T:Teachers$R:Rooms$";
-constexpr const char *BuiltInBookingKinds = "/////$Free$Other$";
-constexpr const char *BuiltInVocabulary =
-    "Events$Resources$#:$CODE$NAME$*$PLANNED$ALLOCATED$SCHEDULED$LINKS$LEFT$SEATS$ RESOURCES$";
 constexpr std::array<const char *, ReportTitleCount> BuiltInReportTitles = {
     "Events",         "Resources", "Timetables", "Events by resources", "Resources by events",
     "Timeline report"};
@@ -443,18 +438,18 @@ void setBuiltInDefaults(ScheduleData &d)
 {
     resetCalendar(d); // weeks "[k]" of length 1, day names, empty bells, calendar and extent
     d.eventCategories.clear();
-    d.eventCategories.assign(BuiltInEventCategories);
+    d.eventCategories.assign(DefaultEventCategories);
     d.resourceCategories.clear();
-    d.resourceCategories.assign(BuiltInResourceCategories);
+    d.resourceCategories.assign(DefaultResourceCategories);
     d.bookingKinds.clear();
-    d.bookingKinds.assign(BuiltInBookingKinds);
+    d.bookingKinds.assign(DefaultBookingKinds);
     d.visibleMasks = {255, 255, 255};
     d.noTimetableMasks = {};
     d.noGapsMasks = {};
     for (int i = 1; i <= ReportTitleCount; ++i)
         d.reportTitles[static_cast<std::size_t>(i)] =
             BuiltInReportTitles[static_cast<std::size_t>(i - 1)];
-    d.vocabulary = BuiltInVocabulary;
+    d.vocabulary = DefaultVocabulary;
 }
 
 DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, int mode)

@@ -414,7 +414,7 @@ bool validBlockKey(int key)
     return key / 10 >= 1 && key / 10 <= 30 && key % 10 >= 1 && key % 10 <= 7;
 }
 
-// Lists of files take at most this many entries.
+// The longest Initial list read; a larger count is not believed.
 constexpr int MaxInitial = 8191;
 
 void readFamilies(Settings &s, const IniFile &ini, std::vector<std::string> *notes)

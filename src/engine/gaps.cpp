@@ -11,19 +11,10 @@ namespace quivra {
 GapTotals gapCount(const WeekMatrix &m, const GapCategoryWeights &weights, bool bookings)
 {
     GapTotals t;
-    const std::uint32_t used = bellMask(1, m.usedBells());
-    const std::uint32_t bookingBits = bookings ? ~0u : 0u;
-    for (int row = 1; row <= m.rowCount(); ++row) {
-        const int k = m.categoryOfRow(row);
-        const int w = weights[static_cast<std::size_t>(k)];
-        if (w == 0)
-            continue;
-        int gaps = 0;
-        for (int day = 1; day <= m.usedDays(); ++day)
-            gaps +=
-                dayGaps((m.eventMask(row, day) | (m.bookingMask(row, day) & bookingBits)) & used);
-        t.total += gaps * w;
-        t.byCategory[static_cast<std::size_t>(k)] += gaps * w;
+    for (int k = 1; k <= MaxCategories; ++k) {
+        const int sum = weights[static_cast<std::size_t>(k)] * m.categoryGaps(k, bookings);
+        t.byCategory[static_cast<std::size_t>(k)] = sum;
+        t.total += sum;
     }
     return t;
 }

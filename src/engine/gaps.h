@@ -35,7 +35,8 @@ struct GapTotals
 };
 
 // Weighted gaps of the matrix: rows whose category has weight > 0, days and bells in use; a cell
-// is occupied when it shows a period, or a booking when `bookings` is set.
+// is occupied when it shows a period, or a booking when `bookings` is set. Reads the per-category
+// sums the matrix keeps with every cell write, so it costs the same whatever the matrix size.
 GapTotals gapCount(const WeekMatrix &m, const GapCategoryWeights &weights, bool bookings);
 
 // Free-cell scores of an event over the matrix, indexed [day][bell] from 1. A cell occupied in

@@ -2,6 +2,7 @@
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/gaps.h"
 #include "engine/lectures.h"
 #include "engine/scheduling.h"
 
@@ -94,8 +95,10 @@ int WeekMatrix::build(ScheduleData &d, int week)
         m_rowCategory.push_back(static_cast<std::uint8_t>(categoryOf(d, c)));
     }
     m_cells.assign(static_cast<std::size_t>(m_rows + 1) << MatrixRowShift, 0);
+    m_hiddenCount.assign(m_cells.size(), 0);
     m_eventMask.assign(static_cast<std::size_t>(m_rows + 1) * (MaxDays + 1), 0);
     m_bookingMask.assign(m_eventMask.size(), 0);
+    m_categoryGaps = {};
 
     const int events = std::min<int>(d.eventList[0], MaxCodes);
     for (int i = 1; i <= events; ++i)
@@ -259,9 +262,16 @@ void WeekMatrix::show(std::uint32_t index, CellWord word)
     const int day = static_cast<int>(index >> MatrixDayShift) & 7;
     const std::uint32_t bit = 1u << ((index & 31u) - 1);
     const auto mi = static_cast<std::size_t>(maskIndex(row, day));
+    // The category sums follow the day's gaps, so a gap count never rescans the rows.
+    auto &sums = m_categoryGaps;
+    const auto k = static_cast<std::size_t>(m_rowCategory[static_cast<std::size_t>(row)]);
+    sums[0][k] -= dayGaps(m_eventMask[mi]);
+    sums[1][k] -= dayGaps(m_eventMask[mi] | m_bookingMask[mi]);
     m_eventMask[mi] = (word & CellEventBit) ? m_eventMask[mi] | bit : m_eventMask[mi] & ~bit;
     m_bookingMask[mi] =
         (word & CellBookingBit) ? m_bookingMask[mi] | bit : m_bookingMask[mi] & ~bit;
+    sums[0][k] += dayGaps(m_eventMask[mi]);
+    sums[1][k] += dayGaps(m_eventMask[mi] | m_bookingMask[mi]);
     ++(word != 0 ? m_nonZeroWrites : m_zeroWrites);
 }
 
@@ -273,6 +283,7 @@ void WeekMatrix::enterCell(std::uint32_t index, CellWord word)
         return;
     }
     ++m_conflicts;
+    ++m_hiddenCount[index];
     if (outranks(word, shown)) {
         m_hidden.push_back({index, shown});
         show(index, word);
@@ -283,9 +294,15 @@ void WeekMatrix::enterCell(std::uint32_t index, CellWord word)
 
 void WeekMatrix::eraseCell(std::uint32_t index, CellWord word)
 {
-    if (!m_hidden.empty())
-        std::erase_if(m_hidden,
-                      [&](const Hidden &h) { return h.index == index && h.word == word; });
+    if (m_hiddenCount[index] == 0) {
+        // Nothing is hidden here: the common case costs no search.
+        if (m_cells[index] == word)
+            show(index, 0);
+        return;
+    }
+    const auto removed = std::erase_if(
+        m_hidden, [&](const Hidden &h) { return h.index == index && h.word == word; });
+    m_hiddenCount[index] = static_cast<std::uint16_t>(m_hiddenCount[index] - removed);
     if (m_cells[index] != word)
         return;
     // Uncover what the word hid, if anything.
@@ -299,6 +316,7 @@ void WeekMatrix::eraseCell(std::uint32_t index, CellWord word)
     }
     const CellWord uncovered = best->word;
     m_hidden.erase(best);
+    --m_hiddenCount[index];
     show(index, uncovered);
 }
 

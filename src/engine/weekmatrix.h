@@ -117,6 +117,13 @@ public:
     std::uint32_t eventMask(int row, int day) const { return m_eventMask[maskIndex(row, day)]; }
     std::uint32_t bookingMask(int row, int day) const { return m_bookingMask[maskIndex(row, day)]; }
 
+    // Gaps of the rows of resource category k (1..7), kept up to date with every cell write;
+    // with `bookings` booked cells count as occupied.
+    int categoryGaps(int k, bool bookings) const
+    {
+        return m_categoryGaps[bookings ? 1 : 0][static_cast<std::size_t>(k)];
+    }
+
     // Cells where two codes met since the build (the conflicts of the week after a build).
     int conflictWrites() const { return m_conflicts; }
     int nonZeroWrites() const { return m_nonZeroWrites; }
@@ -231,13 +238,15 @@ private:
     std::vector<std::uint32_t> m_eventMask;
     std::vector<std::uint32_t> m_bookingMask;
     std::vector<Hidden> m_hidden;
-    std::vector<std::uint16_t> m_rowOf;      // per CodeId
-    std::vector<CodeId> m_rowCode;           // per row
-    std::vector<std::uint8_t> m_rowCategory; // per row
-    std::vector<std::uint16_t> m_rank;       // per CodeId: position in eventList
-    std::vector<std::uint16_t> m_slotOf;     // per CodeId: 1 + index into m_events
+    std::vector<std::uint16_t> m_hiddenCount; // per cell: entries of m_hidden
+    std::vector<std::uint16_t> m_rowOf;       // per CodeId
+    std::vector<CodeId> m_rowCode;            // per row
+    std::vector<std::uint8_t> m_rowCategory;  // per row
+    std::vector<std::uint16_t> m_rank;        // per CodeId: position in eventList
+    std::vector<std::uint16_t> m_slotOf;      // per CodeId: 1 + index into m_events
     std::vector<MatrixEvent> m_events;
     std::vector<CodeId> m_weekEvents;
+    std::array<std::array<int, MaxCategories + 1>, 2> m_categoryGaps{};
     std::array<int, MaxCategories + 1> m_balanceMin{};
     std::array<int, MaxCategories + 1> m_balanceMax{};
     MoveLog m_log;

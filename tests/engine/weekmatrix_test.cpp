@@ -53,6 +53,9 @@ void expectMatchesStore(ScheduleData &d, const WeekMatrix &live)
                 ASSERT_EQ(live.cell(row, day, bell), fresh.cell(row, day, bell))
                     << "row " << row << " day " << day << " bell " << bell;
         }
+    for (int k = 1; k <= MaxCategories; ++k)
+        for (const bool bookings : {false, true})
+            EXPECT_EQ(live.categoryGaps(k, bookings), fresh.categoryGaps(k, bookings));
     for (const CodeId e : fresh.weekEvents()) {
         const MatrixEvent *a = live.event(e);
         const MatrixEvent *b = fresh.event(e);

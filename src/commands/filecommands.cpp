@@ -27,7 +27,7 @@ constexpr int CompressThreshold = 462;
 // Report option: week dates in the titles, meaningless without dated weeks.
 constexpr int WeekDatesOption = 0x200;
 
-std::string quoted(const std::string &text)
+std::string inQuotes(const std::string &text)
 {
     return "\"" + text + "\"";
 }
@@ -56,7 +56,7 @@ void refresh(Session &s)
 
 std::string cannotOpenText(const std::string &path)
 {
-    return "The file " + quoted(path) +
+    return "The file " + inQuotes(path) +
            " cannot be opened.\r\nIt is either non-existent, invalid, or in use by other "
            "applications.";
 }
@@ -154,20 +154,20 @@ bool openInto(Session &s, const std::string &path, bool salvaged)
     auto fresh = makeScheduleData();
     auto read = readDataFile(path, *fresh);
     if (!read) {
-        showError(s, "The file " + quoted(path) + " cannot be opened.\r\n" + read.error().detail +
+        showError(s, "The file " + inQuotes(path) + " cannot be opened.\r\n" + read.error().detail +
                          ".");
         return false;
     }
     const bool whole = read->complete && !salvaged;
     if (whole && !s.adoptFile(path)) {
-        s.prompter.warnDlg("File " + quoted(path) + " is currently in use.");
+        s.prompter.warnDlg("File " + inQuotes(path) + " is currently in use.");
         return false;
     }
     s.data = std::move(*fresh);
     if (!whole) {
         s.becomeUntitled();
         if (!read->complete)
-            s.prompter.warnDlg("The file " + quoted(path) + " is damaged: " + read->reason +
+            s.prompter.warnDlg("The file " + inQuotes(path) + " is damaged: " + read->reason +
                                ".\r\nWhat could be read is open as a new untitled file; check it "
                                "before you save it under a name.");
     }
@@ -206,7 +206,7 @@ void writeTextCopy(Session &s, const std::string &dataPath)
     if (s.inUseByOthers(target))
         return;
     if (auto ok = exportTextFile(s.data, target, textCopyOptions(s)); !ok)
-        showError(s, "The text copy " + quoted(target) +
+        showError(s, "The text copy " + inQuotes(target) +
                          " could not be written: " + ok.error().detail + ".");
 }
 
@@ -251,7 +251,7 @@ bool checkInUse(Session &s, const std::string &path)
 {
     if (!s.inUseByOthers(path))
         return true;
-    s.prompter.warnDlg("File " + quoted(path) + " is currently in use.");
+    s.prompter.warnDlg("File " + inQuotes(path) + " is currently in use.");
     return false;
 }
 
@@ -291,7 +291,7 @@ bool checkFileValid(Session &s, const std::string &path)
             std::to_string(DataFileVersion) + ").\r\n" +
             "Because of possible data structure changes we recommend\r\n" +
             "that you install the latest version of Quivra.\r\n" + "Do you want to try to open " +
-            quoted(path) + " anyhow?\r\n");
+            inQuotes(path) + " anyhow?\r\n");
     case FileVerdict::Invalid:
         s.prompter.warnDlg("This file appears not to be a valid Quivra file.");
         recoverFile(s, path);
@@ -315,15 +315,15 @@ bool recoverFile(Session &s, const std::string &path)
         return false;
     // Beside the damaged file, and never over an earlier salvage.
     const std::string target = freeRecoveryName(folderOf(path));
-    if (!s.prompter.yesNoDlg("Create file " + quoted(target) + " by skipping the first " +
+    if (!s.prompter.yesNoDlg("Create file " + inQuotes(target) + " by skipping the first " +
                              std::to_string(*skip) + " bytes?"))
         return false;
     if (auto ok = writeRecoveredFile(path, target, *skip); !ok) {
         showError(s,
-                  "File " + quoted(target) + " could not be created: " + ok.error().detail + ".");
+                  "File " + inQuotes(target) + " could not be created: " + ok.error().detail + ".");
         return false;
     }
-    s.prompter.infoDlg("File " + quoted(target) +
+    s.prompter.infoDlg("File " + inQuotes(target) +
                        " was created.\r\nIts data are open as a new untitled file: check them "
                        "before you save them under a name.");
     return openInto(s, target, true);
@@ -438,7 +438,7 @@ bool saveFileToDisk(Session &s, const std::string &path)
         return false;
     }
     if (auto ok = writeDataFile(d, path); !ok) {
-        showError(s, "File " + quoted(path) + " could not be saved: " + ok.error().detail + ".");
+        showError(s, "File " + inQuotes(path) + " could not be saved: " + ok.error().detail + ".");
         return false;
     }
     if (!s.untitled() && path == s.currentFile())
@@ -478,7 +478,7 @@ bool saveFileAs(Session &s)
     if (!saveFileToDisk(s, *path))
         return false;
     if (!s.adoptFile(*path))
-        s.prompter.warnDlg("File " + quoted(*path) + " was saved but is now in use elsewhere.");
+        s.prompter.warnDlg("File " + inQuotes(*path) + " was saved but is now in use elsewhere.");
     return true;
 }
 
@@ -517,13 +517,13 @@ bool extractWeek(Session &s)
     auto written = writeDataFile(d, *path, week);
     d.modified = modified;
     if (!written) {
-        showError(s,
-                  "File " + quoted(*path) + " could not be saved: " + written.error().detail + ".");
+        showError(s, "File " + inQuotes(*path) + " could not be saved: " + written.error().detail +
+                         ".");
         return false;
     }
     addLatestFile(s.settings.preferences.latestFile, *path);
-    if (s.prompter.yesNoDlg("Week " + quoted(formatWeek(d, week, 3)) + " is extracted to file " +
-                            quoted(*path) + ".\r\nDo you want to open this file now?") &&
+    if (s.prompter.yesNoDlg("Week " + inQuotes(formatWeek(d, week, 3)) + " is extracted to file " +
+                            inQuotes(*path) + ".\r\nDo you want to open this file now?") &&
         checkInUse(s, *path) && askToSave(s) != Answer::Cancel)
         openWindows(s, *path);
     return true;

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string quoted(const std::string &text)
+std::string inQuotes(const std::string &text)
 {
     return "\"" + text + "\"";
 }
@@ -124,7 +124,7 @@ bool autoMakeFiles(Session &s, bool add, const std::string &dataFile)
         if (!hasExtension(textFile, ".qvx") || !fs::is_regular_file(textFile, ec) ||
             s.inUseByOthers(textFile)) {
             if (writeAndEnd) {
-                showError(s, "File " + quoted(textFile) + " cannot be added.");
+                showError(s, "File " + inQuotes(textFile) + " cannot be added.");
                 return false;
             }
             return true;
@@ -134,7 +134,7 @@ bool autoMakeFiles(Session &s, bool add, const std::string &dataFile)
         // Adding sweeps the conflicts it made, from week 1, removing the later event's cells.
         auto added = addTextFile(d, textFile, 1);
         if (!added) {
-            showError(s, "File " + quoted(textFile) +
+            showError(s, "File " + inQuotes(textFile) +
                              " could not be added: " + added.error().detail + ".");
             return false;
         }
@@ -148,7 +148,7 @@ bool autoMakeFiles(Session &s, bool add, const std::string &dataFile)
             }
             removeAllConflicts(d, 1, true);
             if (auto ok = writeDataFile(d, s.currentFile()); !ok) {
-                showError(s, "File " + quoted(s.currentFile()) +
+                showError(s, "File " + inQuotes(s.currentFile()) +
                                  " could not be saved: " + ok.error().detail + ".");
                 return false;
             }
@@ -161,7 +161,7 @@ bool autoMakeFiles(Session &s, bool add, const std::string &dataFile)
         ExportOptions options = exportOptionsFor(s);
         options.nameConversionFolder = fs::path(textFile).parent_path().string();
         if (auto ok = exportTextFile(d, textFile, options); !ok) {
-            showError(s, "File " + quoted(textFile) +
+            showError(s, "File " + inQuotes(textFile) +
                              " could not be written: " + ok.error().detail + ".");
             return false;
         }
@@ -169,8 +169,8 @@ bool autoMakeFiles(Session &s, bool add, const std::string &dataFile)
             s.noAsk = true;
             s.exitRequested = true;
         }
-        s.prompter.infoDlg("File " + quoted(dataFile) + " was converted to text file " +
-                           quoted(textFile) + ".");
+        s.prompter.infoDlg("File " + inQuotes(dataFile) + " was converted to text file " +
+                           inQuotes(textFile) + ".");
     }
     return true;
 }

@@ -26,7 +26,7 @@ std::uint16_t u16At(std::span<const std::uint8_t> bytes, std::size_t at)
     return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
 }
 
-std::string quoted(const std::string &name)
+std::string inQuotes(const std::string &name)
 {
     return "\"" + name + "\"";
 }
@@ -50,11 +50,11 @@ Result<std::vector<std::uint8_t>> readSource(const std::string &path)
     const auto size = fs::file_size(path, ec);
     std::ifstream in(path, std::ios::binary);
     if (ec || !in)
-        return fail(Error::Code::IoError, "Error opening source file " + quoted(path));
+        return fail(Error::Code::IoError, "Error opening source file " + inQuotes(path));
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     in.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(size));
     if (static_cast<std::uintmax_t>(in.gcount()) != size)
-        return fail(Error::Code::IoError, "Error copying file " + quoted(path));
+        return fail(Error::Code::IoError, "Error copying file " + inQuotes(path));
     return bytes;
 }
 
@@ -95,7 +95,7 @@ Result<void> copyFile(const std::string &from, const std::string &to,
         const bool opening = written.error().detail.find("cannot create") != std::string::npos;
         return fail(Error::Code::IoError,
                     (opening ? "Error opening destination file " : "Error copying file ") +
-                        quoted(to));
+                        inQuotes(to));
     }
     if (stamp) {
         std::error_code ec;

@@ -218,6 +218,8 @@ TEST(TextExchange, SectionRules)
     const Case cases[] = {
         {"collection replaced by a run when adding", "[Collections]\r\n1=E;R1\r\n2=E;R2\r\n",
          ImportSchedules, "E: R1 R2"},
+        {"comments skipped, blanks around = and ; dropped",
+         "[Collections]\r\n;1=E;R2\r\n1 = E ; R1\r\n", ImportSchedules, "E: R1\n"},
         {"collection extended when importing", "[Collections]\r\n1=E;R1\r\n2=E;R2\r\n",
          ImportSettings | ImportSchedules, "E: G1 R1 R2"},
         {"allocation above the placed periods",

@@ -1,0 +1,848 @@
+#include "optimise/optimiser.h"
+
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+#include "engine/conflicts.h"
+#include "engine/lectures.h"
+#include "engine/manualrooms.h"
+#include "engine/weekmatrix.h"
+#include "optimise/random.h"
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <climits>
+
+namespace quivra {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int MaxBlocks = 210;       // blocks kept per row
+constexpr int MaxRound = 32767;      // the round counter's limit
+constexpr double DaySeconds = 86400; // a run never lasts longer than a day
+constexpr int MaxRowCounter = 65534;
+constexpr int ScoreBase = 100; // a probe that leaves the gaps as they are scores this
+
+const char *const ToolRefusal = "You cannot run \"Optimise timetables\" now, because ";
+
+int clampScore(int s)
+{
+    return std::clamp(s, 1, 255);
+}
+
+bool isPeriod(CellWord cell)
+{
+    return (cell & CellEventBit) && !(cell & CellBookingBit);
+}
+
+// Sum of the bell numbers of a day's cells; falls when periods move to earlier bells.
+int bellSum(std::uint32_t mask)
+{
+    int sum = 0;
+    while (mask != 0) {
+        sum += std::countr_zero(mask) + 1;
+        mask &= mask - 1;
+    }
+    return sum;
+}
+
+// The per-category measures of one week's timetables, added into `stats`.
+void addWeekStats(const ScheduleData &d, const WeekMatrix &m, bool bookings, TimetableStats &stats)
+{
+    const std::uint32_t used = bellMask(1, m.usedBells());
+    for (int row = 1; row <= m.rowCount(); ++row) {
+        const int k = m.categoryOfRow(row);
+        if (k == d.roomsCategory)
+            continue;
+        int occupied = 0, gaps = 0, longest = 0, shortest = INT_MAX;
+        int earliest = INT_MAX, latest = 0;
+        for (int day = 1; day <= m.usedDays(); ++day) {
+            const std::uint32_t cells =
+                (m.eventMask(row, day) | (bookings ? m.bookingMask(row, day) : 0u)) & used;
+            if (cells == 0)
+                continue;
+            const int first = std::countr_zero(cells) + 1;
+            const int last = 32 - std::countl_zero(cells);
+            occupied += std::popcount(cells);
+            gaps += dayGaps(cells);
+            longest = std::max(longest, last - first + 1);
+            shortest = std::min(shortest, last - first + 1);
+            earliest = std::min(earliest, first);
+            latest = std::max(latest, last);
+        }
+        if (occupied == 0)
+            continue;
+        for (const int slot : {0, k}) {
+            TimetableStats::Category &c = stats.byCategory[static_cast<std::size_t>(slot)];
+            ++c.resourceWeeks;
+            c.occupied += occupied;
+            c.gaps += gaps;
+            c.spread += longest - shortest;
+            c.idle += (latest - earliest + 1) - longest;
+        }
+    }
+}
+
+struct BlockList
+{
+    std::vector<TimetableBlock> blocks;
+    int distinctEvents = 0;
+};
+
+struct MoveChoice
+{
+    int day = 0;
+    int bell = 0;
+    int score = 0; // 0: no candidate
+};
+
+struct SwapChoice
+{
+    int partner = -1; // index into the block list
+    int score = 0;
+};
+
+class OptimiserRun
+{
+public:
+    OptimiserRun(ScheduleData &d, const OptimiseSettings &s, OptimiseProgress *progress)
+        : m_d(d), m_s(s), m_progress(progress), m_rowStamp(1, 0)
+    {}
+
+    OptimiseResult run();
+
+private:
+    bool refuse(const std::string &why);
+    void buildWeek(int week);
+    void restoreMarks();
+
+    // Weighted gaps of the current matrix with the run's weights.
+    int gaps() const;
+    int rowDayGaps(int row, int day) const;
+    int categoryWeight(int row) const
+    {
+        return m_weights[static_cast<std::size_t>(m.categoryOfRow(row))];
+    }
+    // Applies `change`, which alters the cells of events a and b (b may be 0) on days dayA and
+    // dayB only, and keeps the running gap total in step with it.
+    template <typename Change> void tracked(int a, int b, int dayA, int dayB, Change change);
+    void probeEnter(int e, int day, int bell, int length);
+    void probeErase(int e, int day, int bell, int length);
+
+    void extractBlocks(int row, BlockList &list) const;
+    MoveChoice bestMove(const TimetableBlock &block);
+    SwapChoice bestSwap(const BlockList &list, int index);
+    int swapAlgorithm(int row, int limit);
+    int moveAlgorithm(int row, int limit);
+    int dayRuleCheck(int e) const;
+    bool commit(BlockOutcome outcome);
+    bool undoLast(int a, int b, int dayA, int dayB);
+
+    int weekBellSum() const;
+    bool pollStop();
+    double elapsed() const;
+    void reportWeek(int round);
+
+    ScheduleData &m_d;
+    const OptimiseSettings &m_s;
+    OptimiseProgress *m_progress;
+    WeekMatrix m;
+    Random m_random;
+    GapCategoryWeights m_weights{};
+    GapCategoryWeights m_mask{};
+    int m_methods = 0;
+    bool m_filterLength = false;
+    std::vector<std::uint16_t> m_marks;    // LinkMarks of every code at the start
+    std::vector<bool> m_chosen;            // events whose blocks may move
+    std::vector<std::uint16_t> m_improved; // improving calls per resource
+    std::vector<int> m_rowStamp;
+    int m_stamp = 0;
+    int m_total = 0; // running weighted gaps of the matrix (fast path)
+    int m_swaps = 0;
+    int m_moves = 0;
+    int m_undone = 0;
+    bool m_storeFailed = false;
+    bool m_stopRequested = false;
+    bool m_timeUp = false;
+    CodeId m_latest = 0;
+    Clock::time_point m_start;
+    OptimiseResult m_result;
+};
+
+bool OptimiserRun::refuse(const std::string &why)
+{
+    m_result = OptimiseResult{};
+    m_result.end = OptimiseEnd::Refused;
+    m_result.message = ToolRefusal + why;
+    return false;
+}
+
+void OptimiserRun::restoreMarks()
+{
+    for (int c = 1; c <= m_d.codeCount; ++c)
+        m_d.codes[c].flags |= m_marks[static_cast<std::size_t>(c)];
+}
+
+void OptimiserRun::buildWeek(int week)
+{
+    m.build(m_d, week);
+    restoreMarks();
+    m_rowStamp.assign(static_cast<std::size_t>(m.rowCount()) + 1, 0);
+    m_stamp = 0;
+    m_total = gapCount(m, m_weights, m_s.bookings).total;
+}
+
+int OptimiserRun::rowDayGaps(int row, int day) const
+{
+    const std::uint32_t bookings = m_s.bookings ? m.bookingMask(row, day) : 0u;
+    return dayGaps((m.eventMask(row, day) | bookings) & bellMask(1, m.usedBells()));
+}
+
+int OptimiserRun::gaps() const
+{
+    return m_s.reference ? gapCount(m, m_weights, m_s.bookings).total : m_total;
+}
+
+template <typename Change>
+void OptimiserRun::tracked(int a, int b, int dayA, int dayB, Change change)
+{
+    if (m_s.reference) {
+        change();
+        return;
+    }
+    // The rows of both events, each once, with weight > 0.
+    std::uint16_t rows[2 * MaxMembers];
+    int n = 0;
+    ++m_stamp;
+    std::vector<std::uint16_t> scratch;
+    for (const int e : {a, b}) {
+        if (e == 0)
+            continue;
+        for (const std::uint16_t row : m.rowsOf(m_d, e, scratch)) {
+            int &stamp = m_rowStamp[row];
+            if (stamp == m_stamp || categoryWeight(row) == 0 || n == 2 * MaxMembers)
+                continue;
+            stamp = m_stamp;
+            rows[n++] = row;
+        }
+    }
+    const bool twoDays = dayB != dayA;
+    auto sum = [&] {
+        int total = 0;
+        for (int i = 0; i < n; ++i) {
+            int g = rowDayGaps(rows[i], dayA);
+            if (twoDays)
+                g += rowDayGaps(rows[i], dayB);
+            total += g * categoryWeight(rows[i]);
+        }
+        return total;
+    };
+    m_total -= sum();
+    change();
+    m_total += sum();
+}
+
+void OptimiserRun::probeEnter(int e, int day, int bell, int length)
+{
+    tracked(e, 0, day, day, [&] { m.probeEnter(e, day, bell, length); });
+}
+
+void OptimiserRun::probeErase(int e, int day, int bell, int length)
+{
+    tracked(e, 0, day, day, [&] { m.probeErase(e, day, bell, length); });
+}
+
+// Runs of one event's period word on one day of the row, kept when they pass the filters, then
+// put in event order with the gap-halving exchange sort (its order among equal events is part of
+// what the run decides).
+void OptimiserRun::extractBlocks(int row, BlockList &list) const
+{
+    list.blocks.clear();
+    list.distinctEvents = 0;
+    const int bells = m.usedBells();
+    for (int day = 1; day <= m.usedDays(); ++day) {
+        int bell = 1;
+        while (bell <= bells) {
+            const CellWord word = m.cell(row, day, bell);
+            if (!isPeriod(word)) {
+                ++bell;
+                continue;
+            }
+            int end = bell;
+            while (end < bells && m.cell(row, day, end + 1) == word)
+                ++end;
+            const int length = end - bell + 1;
+            const CodeId e = cellCode(m_d, word);
+            const bool lengthOk = !m_filterLength || (length >= m_s.minSeq && length <= m_s.maxSeq);
+            const bool lockOk = m_s.includeLocked || !isLockedCode(m_d, e);
+            if (lengthOk && lockOk && m_chosen[e] && m.event(e) &&
+                static_cast<int>(list.blocks.size()) < MaxBlocks)
+                list.blocks.push_back({e, day, bell, length});
+            bell = end + 1;
+        }
+    }
+    auto &b = list.blocks;
+    const int n = static_cast<int>(b.size());
+    for (int gap = n / 2; gap > 0; gap /= 2) {
+        bool swapped = true;
+        while (swapped) {
+            swapped = false;
+            for (int i = 0; i + gap < n; ++i) {
+                if (b[static_cast<std::size_t>(i)].event >
+                    b[static_cast<std::size_t>(i + gap)].event) {
+                    std::swap(b[static_cast<std::size_t>(i)], b[static_cast<std::size_t>(i + gap)]);
+                    swapped = true;
+                }
+            }
+        }
+    }
+    for (int i = 0; i < n; ++i)
+        if (i == 0 ||
+            b[static_cast<std::size_t>(i)].event != b[static_cast<std::size_t>(i - 1)].event)
+            ++list.distinctEvents;
+}
+
+// The best free position for the block: every position whose free-cell score is at least 100 and
+// whose free run holds the block is probed. Fewer gaps win; at equal gaps an earlier bell wins.
+// The first position with the strictly highest score is taken; when that is the block's own
+// place there is nothing to do.
+MoveChoice OptimiserRun::bestMove(const TimetableBlock &block)
+{
+    const int e = block.event;
+    const int length = block.length;
+    const int base = gaps();
+    probeErase(e, block.day, block.bell, length);
+    FreeCells free;
+    freeCellScores(m_d, m, e, m_weights, free);
+    MoveChoice best;
+    for (int day = 1; day <= m.usedDays(); ++day) {
+        const auto dd = static_cast<std::size_t>(day);
+        for (int bell = 1; bell <= m.usedBells(); ++bell) {
+            const auto bb = static_cast<std::size_t>(bell);
+            if (free.score[dd][bb] < ScoreBase || free.run[dd][bb] < length)
+                continue;
+            probeEnter(e, day, bell, length);
+            const int after = gaps();
+            probeErase(e, day, bell, length);
+            const int s = after == base ? block.bell - bell : base - after;
+            const int score = clampScore(ScoreBase + s);
+            if (score > best.score)
+                best = {day, bell, score};
+        }
+    }
+    probeEnter(e, block.day, block.bell, length);
+    if (best.day == block.day && best.bell == block.bell)
+        return {};
+    return best;
+}
+
+// The best partner for exchanging the block at `index` with an equal block of another event of
+// the list: both must fit the other's place (free-cell scores above 0 over the whole block);
+// the exchange leaving the fewest gaps wins, the earliest in the list among equals.
+SwapChoice OptimiserRun::bestSwap(const BlockList &list, int index)
+{
+    const TimetableBlock &b = list.blocks[static_cast<std::size_t>(index)];
+    const int e = b.event;
+    const int length = b.length;
+    const auto d0 = static_cast<std::size_t>(b.day);
+    const int base = gaps();
+    probeErase(e, b.day, b.bell, length);
+    SwapChoice best;
+    FreeCells free;
+    for (int j = 0; j < static_cast<int>(list.blocks.size()); ++j) {
+        const TimetableBlock &p = list.blocks[static_cast<std::size_t>(j)];
+        if (j == index || p.length != length || p.event == e)
+            continue;
+        const int f = p.event;
+        freeCellScores(m_d, m, f, m_weights, free);
+        if (free.run[d0][static_cast<std::size_t>(b.bell)] < length)
+            continue;
+        probeErase(f, p.day, p.bell, length);
+        freeCellScores(m_d, m, e, m_weights, free);
+        if (free.run[static_cast<std::size_t>(p.day)][static_cast<std::size_t>(p.bell)] >= length) {
+            probeEnter(e, p.day, p.bell, length);
+            probeEnter(f, b.day, b.bell, length);
+            const int after = gaps();
+            probeErase(f, b.day, b.bell, length);
+            probeErase(e, p.day, p.bell, length);
+            const int score = clampScore(ScoreBase + base - after);
+            if (score > best.score)
+                best = {j, score};
+        }
+        probeEnter(f, p.day, p.bell, length);
+    }
+    probeEnter(e, b.day, b.bell, length);
+    return best;
+}
+
+// A change the lecture store refused was not made (the matrix only changes with the store);
+// the run ends there.
+bool OptimiserRun::commit(BlockOutcome outcome)
+{
+    if (outcome)
+        return true;
+    m_storeFailed = true;
+    return false;
+}
+
+bool OptimiserRun::undoLast(int a, int b, int dayA, int dayB)
+{
+    bool undone = false;
+    tracked(a, b, dayA, dayB, [&] { undone = m.undo(m_d); });
+    if (!undone)
+        m_storeFailed = true;
+    return undone;
+}
+
+// Bit 0: the event's first timetable holds it in two separate runs on a day, or more than maxSeq
+// cells on a day. Bit 1: one of its weighted, non-room timetables has a daily count of periods
+// outside its category's limits of the build.
+int OptimiserRun::dayRuleCheck(int e) const
+{
+    const MatrixEvent *ev = m.event(e);
+    if (!ev || ev->rows.empty())
+        return 0;
+    int broken = 0;
+    if (m_s.mode & ModeOneBlockPerDay) {
+        const int row = ev->rows.front();
+        const CellWord own = static_cast<CellWord>(e | LectureEventBit);
+        for (int day = 1; day <= m.usedDays() && !(broken & 1); ++day) {
+            int count = 0, first = 0, last = 0;
+            for (int bell = 1; bell <= m.usedBells(); ++bell) {
+                if (m.cell(row, day, bell) != own)
+                    continue;
+                ++count;
+                if (first == 0)
+                    first = bell;
+                last = bell;
+            }
+            if (count > 0 && (count < last - first + 1 || count > m_s.maxSeq))
+                broken |= 1;
+        }
+    }
+    if (m_s.mode & ModeBalancedDays) {
+        const std::uint32_t used = bellMask(1, m.usedBells());
+        for (const std::uint16_t row : ev->rows) {
+            const int k = m.categoryOfRow(row);
+            if (categoryWeight(row) == 0 || k == m_d.roomsCategory)
+                continue;
+            const int lo = m.balanceMin(k), hi = m.balanceMax(k);
+            if (hi < lo)
+                continue;
+            for (int day = 1; day <= m.usedDays(); ++day) {
+                const int n = std::popcount(m.eventMask(row, day) & used);
+                if (n < lo || n > hi)
+                    broken |= 2;
+            }
+        }
+    }
+    return broken;
+}
+
+int OptimiserRun::swapAlgorithm(int row, int limit)
+{
+    if (m.rowCount() < 2 || m.weekEvents().size() < 2)
+        return 0;
+    int successes = 0;
+    int attempts = 0;
+    BlockList list;
+    bool succeeded = false;
+    do {
+        succeeded = false;
+        extractBlocks(row, list);
+        if (list.distinctEvents < 2)
+            break;
+        int threshold = limit == 0 ? ScoreBase - 1 : ScoreBase;
+        ++attempts;
+        const int n = static_cast<int>(list.blocks.size());
+        const auto r = static_cast<int>(m_random.below(65535));
+        int chosen = -1;
+        SwapChoice choice;
+        for (int i = 1; i <= n; ++i) {
+            const int k = (i + r) % n;
+            const SwapChoice c = bestSwap(list, k);
+            if (c.partner >= 0 && c.score > threshold) {
+                chosen = k;
+                choice = c;
+                threshold = c.score;
+            }
+        }
+        if (chosen < 0)
+            break;
+        const TimetableBlock a = list.blocks[static_cast<std::size_t>(chosen)];
+        const TimetableBlock p = list.blocks[static_cast<std::size_t>(choice.partner)];
+        BlockOutcome outcome;
+        tracked(a.event, p.event, a.day, p.day, [&] {
+            outcome = m.swap(m_d, a.event, a.day, a.bell, p.event, p.day, p.bell, a.length);
+        });
+        if (!commit(outcome))
+            break;
+        if ((m_s.mode & (ModeOneBlockPerDay | ModeBalancedDays)) &&
+            (dayRuleCheck(a.event) | dayRuleCheck(p.event)) != 0) {
+            if (undoLast(a.event, p.event, a.day, p.day))
+                ++m_undone;
+            break;
+        }
+        ++successes;
+        succeeded = true;
+    } while (succeeded && attempts <= limit);
+    return successes;
+}
+
+int OptimiserRun::moveAlgorithm(int row, int limit)
+{
+    if (m.rowCount() < 1 || m.weekEvents().empty())
+        return 0;
+    int successes = 0;
+    int attempts = 0;
+    BlockList list;
+    bool succeeded = false;
+    do {
+        succeeded = false;
+        extractBlocks(row, list);
+        if (list.blocks.empty())
+            break;
+        const int n = static_cast<int>(list.blocks.size());
+        const auto r = static_cast<int>(m_random.below(static_cast<std::uint32_t>(n)));
+        int threshold = limit == 0 ? ScoreBase - 1 : ScoreBase;
+        ++attempts;
+        int chosen = -1;
+        MoveChoice target;
+        for (int i = 1; i <= n; ++i) {
+            const int k = (i + r) % n;
+            const MoveChoice c = bestMove(list.blocks[static_cast<std::size_t>(k)]);
+            if (c.score > threshold) {
+                chosen = k;
+                target = c;
+                threshold = c.score;
+            }
+        }
+        if (chosen < 0)
+            break;
+        const TimetableBlock b = list.blocks[static_cast<std::size_t>(chosen)];
+        BlockOutcome outcome;
+        tracked(b.event, 0, b.day, target.day, [&] {
+            outcome = m.move(m_d, b.event, b.day, b.bell, b.length, target.day, target.bell);
+        });
+        if (!commit(outcome))
+            break;
+        if ((m_s.mode & (ModeOneBlockPerDay | ModeBalancedDays)) && dayRuleCheck(b.event) != 0) {
+            if (undoLast(b.event, 0, b.day, target.day))
+                ++m_undone;
+            break;
+        }
+        ++successes;
+        succeeded = true;
+    } while (succeeded && attempts <= limit);
+    return successes;
+}
+
+int OptimiserRun::weekBellSum() const
+{
+    int sum = 0;
+    for (int i = 1; i <= m_d.eventList[0]; ++i)
+        if (const MatrixEvent *ev = m.event(m_d.eventList[i]))
+            for (int day = 1; day <= m.usedDays(); ++day)
+                sum += bellSum(ev->cells[static_cast<std::size_t>(day)]);
+    return sum;
+}
+
+double OptimiserRun::elapsed() const
+{
+    return std::chrono::duration<double>(Clock::now() - m_start).count();
+}
+
+// The owner's stop request and the time limits, tested at the points where a run may end.
+bool OptimiserRun::pollStop()
+{
+    if (m_progress && m_progress->stopRequested())
+        m_stopRequested = true;
+    const double seconds = elapsed();
+    if (seconds > DaySeconds || (m_s.maxSeconds > 0 && seconds >= m_s.maxSeconds))
+        m_timeUp = true;
+    return m_stopRequested || m_timeUp || m_storeFailed;
+}
+
+OptimiseResult OptimiserRun::run()
+{
+    m_start = Clock::now();
+    rebuildLists(m_d);
+    totals(m_d, 1, m_d.codeCount);
+    const int events = m_d.eventList[0];
+    std::int64_t allocated = 0, scheduled = 0;
+    for (int i = 1; i <= events; ++i) {
+        allocated += m_d.codes[m_d.eventList[i]].allocated;
+        scheduled += m_d.codes[m_d.eventList[i]].scheduled;
+    }
+    if (events == 0) {
+        refuse("there are no valid events (go to Events view).");
+        return m_result;
+    }
+    if (allocated == 0) {
+        refuse("there are no periods allocated to weeks (go to Weeks view).");
+        return m_result;
+    }
+    if (scheduled == 0) {
+        refuse("no periods have been scheduled.\nSelect \"Initial solution\" or go to Timetables "
+               "view.");
+        return m_result;
+    }
+    const int weeks = usedWeeks(m_d);
+    const int firstWeek =
+        std::max(1, m_s.firstWeek != 0 ? m_s.firstWeek : int{m_d.optimiseRange.startWeek});
+    const int lastWeek =
+        std::min(weeks, m_s.lastWeek != 0 ? m_s.lastWeek : int{m_d.optimiseRange.endWeek});
+    if (firstWeek > lastWeek) {
+        refuse("the week range holds no week in use.");
+        return m_result;
+    }
+
+    m_weights = optimiserWeights(m_d, m_s);
+    for (int k = 1; k <= MaxCategories; ++k)
+        m_mask[static_cast<std::size_t>(k)] = m_weights[static_cast<std::size_t>(k)] > 0 ? 1 : 0;
+    m_methods = m_s.methods & MethodBoth;
+    m_filterLength = m_s.minSeq > 0 && m_s.minSeq <= m_s.maxSeq;
+
+    m_marks.assign(CodeTableSize, 0);
+    for (int c = 1; c <= m_d.codeCount; ++c)
+        m_marks[static_cast<std::size_t>(c)] = m_d.codes[c].flags & LinkMarksMask;
+    m_chosen.assign(CodeTableSize, m_s.events.empty());
+    for (const CodeId e : m_s.events)
+        if (validCode(m_d, e))
+            m_chosen[e] = true;
+    m_improved.assign(CodeTableSize, 0);
+
+    // Initial statistics; a range with conflicts is refused before anything changes.
+    OptimiseResult &r = m_result;
+    int conflicts = 0;
+    int previousGaps = 0, previousBells = 0;
+    for (int w = firstWeek; w <= lastWeek; ++w) {
+        buildWeek(w);
+        conflicts += weekConflicts(m_d, m);
+        const GapTotals g = gapCount(m, m_weights, m_s.bookings);
+        r.gapsBefore += g.total;
+        for (int k = 1; k <= MaxCategories; ++k)
+            r.categoryBefore[static_cast<std::size_t>(k)] +=
+                g.byCategory[static_cast<std::size_t>(k)];
+        previousBells += weekBellSum();
+        addWeekStats(m_d, m, m_s.bookings, r.statsBefore);
+    }
+    previousGaps = r.gapsBefore;
+    if (conflicts > 0) {
+        refuse("the weeks to optimise hold " + std::to_string(conflicts) +
+               " conflicting periods (remove the conflicts first).");
+        return m_result;
+    }
+
+    m_random.setSeed(m_s.seed);
+    int round = 1;
+    int week = firstWeek;
+    int fruitless = 0;
+    int cycleGaps = 0, cycleBells = 0;
+    bool stop = false;
+    while (!stop) {
+        buildWeek(week);
+        const int rows = m.rowCount();
+        int row = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
+        int visited = 0;
+        bool lastChanged = false;
+        while (rows > 0) {
+            switch (round % 3) {
+            case 0:
+                ++row;
+                break;
+            case 1:
+                row += static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
+                break;
+            default:
+                --row;
+                break;
+            }
+            if (row > rows)
+                row = 1;
+            else if (row < 1)
+                row = rows;
+            const int limit = (visited + round) % 13 == 0 ? 0 : round;
+            for (int call = 0; call < 3; ++call) {
+                int changes = 0;
+                if ((visited + round + row) % 2 == 0) {
+                    changes = (m_methods & MethodSwaps) ? swapAlgorithm(row, limit) : 0;
+                    m_swaps += changes;
+                } else {
+                    changes = (m_methods & MethodMoves) ? moveAlgorithm(row, limit) : 0;
+                    m_moves += changes;
+                }
+                lastChanged = changes > 0;
+                if (!lastChanged || m_storeFailed)
+                    break;
+                const CodeId c = m.resourceOfRow(row);
+                auto &counter = m_improved[c];
+                counter = static_cast<std::uint16_t>(std::min(counter + 1, MaxRowCounter));
+                m_latest = c;
+            }
+            ++visited;
+            stop = pollStop();
+            if (lastChanged || visited > rows || stop)
+                break;
+        }
+        if (m_storeFailed)
+            break;
+
+        cycleGaps += gapCount(m, m_weights, m_s.bookings).total;
+        cycleBells += weekBellSum();
+        reportWeek(round);
+        stop = pollStop() || stop;
+
+        if (++week > lastWeek) {
+            week = firstWeek;
+            // A cycle improves only when the range's gaps fell, or at equal gaps its periods
+            // moved to earlier bells; exchanges and moves that change neither are no progress.
+            const bool improved = cycleGaps < previousGaps ||
+                                  (cycleGaps == previousGaps && cycleBells < previousBells);
+            if (!improved)
+                ++fruitless;
+            previousGaps = cycleGaps;
+            previousBells = cycleBells;
+            if (m_progress) {
+                OptimiseStatus st;
+                st.point = OptimiseStatus::Point::Cycle;
+                st.round = round;
+                st.week = lastWeek;
+                st.swaps = m_swaps;
+                st.moves = m_moves;
+                st.undone = m_undone;
+                st.latest = m_latest;
+                st.gapsInitial = r.gapsBefore;
+                st.gapsNow = cycleGaps;
+                st.seconds = elapsed();
+                m_progress->report(st);
+            }
+            cycleGaps = cycleBells = 0;
+            ++round;
+            r.rounds = round - 1;
+            if (m_s.fruitlessCycles > 0 && fruitless >= m_s.fruitlessCycles) {
+                r.end = OptimiseEnd::NoImprovement;
+                stop = true;
+            } else if (round > MaxRound || (m_s.maxRounds > 0 && round > m_s.maxRounds)) {
+                r.end = OptimiseEnd::RoundLimit;
+                stop = true;
+            }
+        }
+    }
+
+    if (m_storeFailed) {
+        r.end = OptimiseEnd::StoreFailed;
+        r.message = "The lecture store has no room for a change; the optimisation ended. Every "
+                    "change made before it is kept.";
+    } else if (r.end == OptimiseEnd::NoImprovement) {
+        r.message = "Optimisation was interrupted by Quivra, since no improvements could be made "
+                    "with the selected settings.\nYou can improve the solution by changing the "
+                    "settings and/or edit timetables manually in \"Timetables view\".";
+    } else if (r.end == OptimiseEnd::RoundLimit) {
+        r.message = "Optimisation ended after " + std::to_string(r.rounds) + " rounds.";
+    } else if (m_stopRequested) {
+        r.end = OptimiseEnd::Stopped;
+        r.message = "Optimisation stopped.";
+    } else {
+        r.end = OptimiseEnd::TimeLimit;
+        r.message = "Optimisation ended at its time limit.";
+    }
+
+    // The final state, checked week by week.
+    for (int w = firstWeek; w <= lastWeek; ++w) {
+        buildWeek(w);
+        r.conflictsAfter += weekConflicts(m_d, m);
+        const GapTotals g = gapCount(m, m_weights, m_s.bookings);
+        r.gapsAfter += g.total;
+        for (int k = 1; k <= MaxCategories; ++k)
+            r.categoryAfter[static_cast<std::size_t>(k)] +=
+                g.byCategory[static_cast<std::size_t>(k)];
+        addWeekStats(m_d, m, m_s.bookings, r.statsAfter);
+    }
+    if (r.conflictsAfter > 0)
+        r.message += "\nThe weeks hold " + std::to_string(r.conflictsAfter) +
+                     " conflicting periods after the run.";
+    r.swaps = m_swaps;
+    r.moves = m_moves;
+    r.undone = m_undone;
+    for (int c = 1; c <= m_d.codeCount; ++c)
+        r.changedTimetables += m_improved[static_cast<std::size_t>(c)] != 0 ? 1 : 0;
+    if (m_swaps + m_moves > 0) {
+        validityCleanup(m_d, firstWeek, lastWeek);
+        m_d.modified = true;
+    }
+    rebuildLists(m_d);
+    totals(m_d, 1, m_d.codeCount);
+    allResourceTotals(m_d);
+    restoreMarks();
+    r.seconds = elapsed();
+    return r;
+}
+
+void OptimiserRun::reportWeek(int round)
+{
+    if (!m_progress)
+        return;
+    OptimiseStatus st;
+    st.point = OptimiseStatus::Point::Week;
+    st.round = round;
+    st.week = m.week();
+    st.swaps = m_swaps;
+    st.moves = m_moves;
+    st.undone = m_undone;
+    st.rows = m.rowCount();
+    for (int row = 1; row <= m.rowCount(); ++row)
+        st.changedTimetables += m_improved[m.resourceOfRow(row)] != 0 ? 1 : 0;
+    st.latest = m_latest;
+    st.gapsInitial = m_result.gapsBefore;
+    st.seconds = elapsed();
+    m_progress->report(st);
+}
+
+} // namespace
+
+GapCategoryWeights optimiserWeights(const ScheduleData &d, const OptimiseSettings &s)
+{
+    GapCategoryWeights w{};
+    for (int k = 1; k <= MaxCategories; ++k) {
+        const bool timetables = !(d.noTimetableMasks[1] & (1u << k));
+        const int weight = std::clamp(s.gapWeights[static_cast<std::size_t>(k)], 0, 9);
+        w[static_cast<std::size_t>(k)] =
+            static_cast<std::uint8_t>(timetables && k != d.roomsCategory ? weight : 0);
+    }
+    return w;
+}
+
+int weekConflicts(const ScheduleData &d, const WeekMatrix &m)
+{
+    // Per row and day the cells some event already covers; a second event there is a conflict.
+    std::vector<std::uint32_t> covered(static_cast<std::size_t>(m.rowCount() + 1) * (MaxDays + 1));
+    std::vector<std::uint16_t> scratch;
+    int conflicts = 0;
+    for (int i = 1; i <= d.eventList[0]; ++i) {
+        const MatrixEvent *ev = m.event(d.eventList[i]);
+        if (!ev)
+            continue;
+        std::vector<std::uint16_t> rows(ev->rows);
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        for (const std::uint16_t row : rows)
+            for (int day = 1; day <= MaxDays; ++day) {
+                std::uint32_t &c = covered[static_cast<std::size_t>(row) * (MaxDays + 1) + day];
+                const std::uint32_t cells = ev->cells[static_cast<std::size_t>(day)];
+                conflicts += std::popcount(c & cells);
+                c |= cells;
+            }
+    }
+    return conflicts;
+}
+
+OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s, OptimiseProgress *progress)
+{
+    OptimiserRun run(d, s, progress);
+    return run.run();
+}
+
+} // namespace quivra

@@ -1,0 +1,337 @@
+#include "optimise/optimiser.h"
+
+#include "engine/conflicts.h"
+#include "engine/dump.h"
+#include "engine/weekmatrix.h"
+#include "support/fixture.h"
+#include "support/generator.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <vector>
+
+namespace quivra {
+namespace {
+
+OptimiseSettings roundsOnly(int rounds, std::uint32_t seed)
+{
+    OptimiseSettings s;
+    s.seed = seed;
+    s.maxRounds = rounds;
+    return s;
+}
+
+// Placed periods per event over all weeks.
+std::vector<int> scheduledPerEvent(const ScheduleData &d)
+{
+    std::vector<int> v;
+    for (int c = 1; c <= d.codeCount; ++c)
+        v.push_back(d.codes[c].isEvent() ? d.codes[c].scheduled : -1);
+    return v;
+}
+
+// The canonical dump without the one statistic that only grows while timetables are read (the
+// largest timetable met since the last reset). Compared as a whole: a diff of two dumps of full
+// stores would be enormous.
+std::string dataOf(const ScheduleData &d)
+{
+    std::string dump = dumpScheduleData(d);
+    const auto at = dump.find("\nlargest-timetable ");
+    if (at != std::string::npos)
+        dump.erase(at, dump.find('\n', at + 1) - at);
+    return dump;
+}
+
+class RecordingProgress : public OptimiseProgress
+{
+public:
+    void report(const OptimiseStatus &st) override
+    {
+        ++reports;
+        if (st.point == OptimiseStatus::Point::Cycle)
+            cycleGaps.push_back(st.gapsNow);
+        if (stopAfterReports > 0 && reports >= stopAfterReports)
+            stop = true;
+    }
+    bool stopRequested() override { return stop; }
+
+    int reports = 0;
+    int stopAfterReports = 0;
+    bool stop = false;
+    std::vector<int> cycleGaps;
+};
+
+TEST(GeneratorTest, SameSeedSameDataOtherSeedOtherData)
+{
+    auto a = makeScheduleData();
+    auto b = makeScheduleData();
+    const GeneratedInstitution ga = generateInstitution(*a, mediumInstitution(5));
+    const GeneratedInstitution gb = generateInstitution(*b, mediumInstitution(5));
+    EXPECT_TRUE(dataOf(*a) == dataOf(*b));
+    EXPECT_EQ(ga.placed, gb.placed);
+
+    generateInstitution(*b, mediumInstitution(6));
+    EXPECT_FALSE(dataOf(*a) == dataOf(*b));
+
+    // The sizes hold roughly what they promise, mostly placed and without conflicts.
+    for (const InstitutionSpec &spec :
+         {smallInstitution(3), mediumInstitution(3), largeInstitution(3)}) {
+        const GeneratedInstitution g = generateInstitution(*a, spec);
+        EXPECT_EQ(g.periodsPerWeek, spec.periodsPerWeek);
+        EXPECT_GE(g.placed, g.periodsPerWeek * spec.weeks * 9 / 10);
+        EXPECT_EQ(g.placed + g.unplaced, g.periodsPerWeek * spec.weeks);
+        EXPECT_EQ(sweepConflicts(*a, 1, false).found, 0);
+        EXPECT_FALSE(a->modified);
+    }
+}
+
+// The fast path scores a probe by the rows and days it touches; the reference mode counts the
+// whole week. Both must take every decision alike.
+TEST(OptimiserTest, FastAndReferenceModesGiveTheSameStores)
+{
+    for (const bool medium : {false, true}) {
+        for (const std::uint32_t seed : {1u, 2u, 3u}) {
+            SCOPED_TRACE(testing::Message() << "medium " << medium << " seed " << seed);
+            const InstitutionSpec spec = medium ? mediumInstitution(seed) : smallInstitution(seed);
+            auto fast = makeScheduleData();
+            auto reference = makeScheduleData();
+            generateInstitution(*fast, spec);
+            generateInstitution(*reference, spec);
+            OptimiseSettings s = roundsOnly(medium ? 2 : 4, seed * 11);
+            const OptimiseResult rf = optimise(*fast, s, nullptr);
+            s.reference = true;
+            const OptimiseResult rr = optimise(*reference, s, nullptr);
+            EXPECT_EQ(rf.end, OptimiseEnd::RoundLimit);
+            EXPECT_GT(rf.swaps + rf.moves, 0);
+            EXPECT_EQ(rf.swaps, rr.swaps);
+            EXPECT_EQ(rf.moves, rr.moves);
+            EXPECT_EQ(rf.undone, rr.undone);
+            EXPECT_EQ(rf.gapsAfter, rr.gapsAfter);
+            EXPECT_TRUE(dataOf(*fast) == dataOf(*reference));
+        }
+    }
+}
+
+TEST(OptimiserTest, GapsNeverRisePeriodsStayAndNoConflictAppears)
+{
+    for (const std::uint32_t seed : {4u, 9u}) {
+        SCOPED_TRACE(seed);
+        auto d = makeScheduleData();
+        generateInstitution(*d, mediumInstitution(seed));
+        const std::vector<int> before = scheduledPerEvent(*d);
+        RecordingProgress progress;
+        OptimiseSettings s = roundsOnly(6, seed);
+        s.mode = 0;
+        const OptimiseResult r = optimise(*d, s, &progress);
+        EXPECT_LT(r.gapsAfter, r.gapsBefore);
+        EXPECT_EQ(r.conflictsAfter, 0);
+        EXPECT_EQ(sweepConflicts(*d, 1, false).found, 0);
+        EXPECT_EQ(scheduledPerEvent(*d), before);
+        EXPECT_TRUE(d->modified);
+        ASSERT_EQ(progress.cycleGaps.size(), 6u);
+        int previous = r.gapsBefore;
+        for (const int g : progress.cycleGaps) {
+            EXPECT_LE(g, previous);
+            previous = g;
+        }
+        EXPECT_EQ(previous, r.gapsAfter);
+        int sum = 0;
+        for (int k = 1; k <= MaxCategories; ++k)
+            sum += r.categoryAfter[static_cast<std::size_t>(k)];
+        EXPECT_EQ(sum, r.gapsAfter);
+    }
+}
+
+// With the day rule on, a change that leaves a lesson with two separate blocks on one day (or
+// more than maxSeq periods) is taken back; the generated lessons start with one block a day.
+TEST(OptimiserTest, DayRuleKeepsOneBlockPerDay)
+{
+    auto d = makeScheduleData();
+    generateInstitution(*d, mediumInstitution(12));
+    OptimiseSettings s = roundsOnly(4, 12);
+    s.mode = ModeOneBlockPerDay;
+    s.maxSeq = 2;
+    const OptimiseResult r = optimise(*d, s, nullptr);
+    EXPECT_GT(r.swaps + r.moves, 0);
+    WeekMatrix m;
+    for (int w = 1; w <= 2; ++w) {
+        m.build(*d, w);
+        for (int i = 1; i <= d->eventList[0]; ++i) {
+            const MatrixEvent *ev = m.event(d->eventList[i]);
+            if (!ev)
+                continue;
+            for (int day = 1; day <= m.usedDays(); ++day) {
+                const std::uint32_t cells = ev->cells[static_cast<std::size_t>(day)];
+                const std::uint32_t run = cells >> std::countr_zero(cells | (1u << 31));
+                EXPECT_TRUE(cells == 0 || (run & (run + 1)) == 0)
+                    << "event " << ev->code << " week " << w << " day " << day;
+                EXPECT_LE(std::popcount(cells), 2);
+            }
+        }
+    }
+}
+
+// Equal gaps: a block drifts to the earliest bell, also when no category's gaps count.
+TEST(OptimiserTest, AtEqualGapsABlockMovesToAnEarlierBell)
+{
+    for (const int weight : {1, 0}) {
+        SCOPED_TRACE(weight);
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(1, 5, 6).resources('G', {"G1"}).resources('T', {"T1"});
+        f.event("E1", {"G1", "T1"}, 1).allocate("E1", 1, 1, 1).place("E1", 1, 3, 4, 4);
+        f.finish();
+        OptimiseSettings s = roundsOnly(3, 1);
+        s.gapWeights.fill(weight);
+        const OptimiseResult r = optimise(*d, s, nullptr);
+        EXPECT_GE(r.moves, 1);
+        WeekMatrix m;
+        m.build(*d, 1);
+        int day = 1, bell = 1;
+        ASSERT_EQ(m.nextBlockInRow(m.rowOf(f.id("T1")), bell, day), 1);
+        EXPECT_EQ(bell, 1);
+    }
+}
+
+TEST(OptimiserTest, StopRules)
+{
+    // Two lessons of one group that can only trade places: every exchange is sideways, so no
+    // cycle improves and the run ends on its own although changes keep being accepted.
+    auto plateau = [] {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(1, 1, 2).resources('G', {"G1"}).resources('T', {"T1", "T2"});
+        f.event("E1", {"G1", "T1"}, 1).allocate("E1", 1, 1, 1).place("E1", 1, 1, 1, 1);
+        f.event("E2", {"G1", "T2"}, 1).allocate("E2", 1, 1, 1).place("E2", 1, 1, 2, 2);
+        f.finish();
+        return d;
+    };
+    {
+        auto d = plateau();
+        const OptimiseResult r = optimise(*d, OptimiseSettings{}, nullptr);
+        EXPECT_EQ(r.end, OptimiseEnd::NoImprovement);
+        EXPECT_EQ(r.rounds, 25);
+        EXPECT_GT(r.swaps, 0);
+        EXPECT_EQ(r.gapsAfter, 0);
+    }
+    {
+        auto d = plateau();
+        OptimiseSettings s;
+        s.fruitlessCycles = 3;
+        EXPECT_EQ(optimise(*d, s, nullptr).rounds, 3);
+    }
+    {
+        auto d = makeScheduleData();
+        generateInstitution(*d, smallInstitution(2));
+        const OptimiseResult r = optimise(*d, roundsOnly(2, 5), nullptr);
+        EXPECT_EQ(r.end, OptimiseEnd::RoundLimit);
+        EXPECT_EQ(r.rounds, 2);
+    }
+    {
+        // A stop request after the first week ends the run before its first cycle completes.
+        auto d = makeScheduleData();
+        generateInstitution(*d, mediumInstitution(2));
+        RecordingProgress progress;
+        progress.stopAfterReports = 1;
+        const OptimiseResult r = optimise(*d, OptimiseSettings{}, &progress);
+        EXPECT_EQ(r.end, OptimiseEnd::Stopped);
+        EXPECT_EQ(r.rounds, 0);
+        EXPECT_EQ(progress.reports, 1);
+        EXPECT_EQ(r.conflictsAfter, 0);
+    }
+}
+
+TEST(OptimiserTest, RefusalsChangeNothing)
+{
+    struct Case
+    {
+        const char *name;
+        void (*build)(FixtureBuilder &);
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"no events", [](FixtureBuilder &f) { f.calendar(1, 5, 6).resources('T', {"T1"}); },
+         "no valid events"},
+        {"nothing allocated",
+         [](FixtureBuilder &f) {
+             f.calendar(1, 5, 6).resources('T', {"T1"});
+             f.event("E1", {"T1"}, 2);
+         },
+         "no periods allocated"},
+        {"nothing scheduled",
+         [](FixtureBuilder &f) {
+             f.calendar(1, 5, 6).resources('T', {"T1"});
+             f.event("E1", {"T1"}, 2).allocate("E1", 1, 1, 2);
+         },
+         "no periods have been scheduled"},
+        {"a conflict in the range",
+         [](FixtureBuilder &f) {
+             f.calendar(1, 5, 6).resources('G', {"G1", "G2"}).resources('T', {"T1"});
+             f.event("E1", {"G1", "T1"}, 1).allocate("E1", 1, 1, 1).place("E1", 1, 2, 3, 3);
+             f.event("E2", {"G2", "T1"}, 1).allocate("E2", 1, 1, 1).place("E2", 1, 2, 3, 3);
+         },
+         "conflicting periods"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        c.build(f);
+        f.finish();
+        d->codes[1].flags |= 4; // a picker's mark survives
+        const std::string before = dataOf(*d);
+        const OptimiseResult r = optimise(*d, OptimiseSettings{}, nullptr);
+        EXPECT_TRUE(r.refused());
+        EXPECT_NE(r.message.find(c.reason), std::string::npos) << r.message;
+        EXPECT_TRUE(dataOf(*d) == before);
+        EXPECT_FALSE(d->modified);
+    }
+}
+
+// A change the lecture store cannot take ends the run; the store and the timetables stay as they
+// were.
+TEST(OptimiserTest, FullStoreEndsTheRunWithoutLosingAnything)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(255, 7, 30).resources('G', {"G1"}).resources('T', {"T1", "T2", "X1", "X2"});
+    // Both lessons sit at the same place in weeks 1 and 2, one entry each; a change in one week
+    // splits that entry and needs one more.
+    f.event("E1", {"G1", "T1"}, 2).allocate("E1", 1, 2, 1);
+    f.event("E2", {"G1", "T2"}, 2).allocate("E2", 1, 2, 1);
+    f.finish();
+    const SlotCoding &sc = d->coding;
+    auto add = [&](CodeId c, SlotCode a, SlotCode b, std::uint16_t bits, int kind) {
+        const int i = ++d->lectureCount;
+        d->lectureWord[i] = static_cast<std::uint16_t>(c | bits);
+        d->lectureStart[i] = a;
+        d->lectureEnd[i] = b;
+        d->bookingKind[i] = static_cast<std::int16_t>(kind);
+    };
+    add(f.id("E1"), sc.pack(1, 1, 3), sc.pack(2, 1, 3), LectureEventBit, 0);
+    add(f.id("E2"), sc.pack(1, 1, 1), sc.pack(2, 1, 1), LectureEventBit, 0);
+    // Fill the rest with single bookings no two of which touch, so none merge.
+    for (const CodeId x : {f.id("X1"), f.id("X2")})
+        for (int w = 3; w <= 255; ++w)
+            for (int day = 1; day <= 7; ++day)
+                for (int bell = 1 + (w + day) % 2; bell <= 30; bell += 2)
+                    if (d->lectureCount < MaxLectures)
+                        add(x, sc.pack(w, day, bell), sc.pack(w, day, bell), LectureBookingBit, 1);
+    f.finish();
+    ASSERT_EQ(d->lectureCount, MaxLectures);
+    const std::string before = dataOf(*d);
+
+    OptimiseSettings s = roundsOnly(30, 3);
+    s.firstWeek = 1;
+    s.lastWeek = 2;
+    const OptimiseResult r = optimise(*d, s, nullptr);
+    EXPECT_EQ(r.end, OptimiseEnd::StoreFailed);
+    EXPECT_FALSE(r.message.empty());
+    EXPECT_EQ(r.swaps + r.moves, 0);
+    EXPECT_EQ(r.gapsAfter, r.gapsBefore);
+    EXPECT_TRUE(dataOf(*d) == before);
+}
+
+} // namespace
+} // namespace quivra

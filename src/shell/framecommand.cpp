@@ -1,0 +1,266 @@
+#include "shell/framecommand.h"
+
+#include "shell/tframeform.h"
+
+#include <QMdiArea>
+
+namespace quivra {
+namespace {
+
+// Builds rows tersely: the table below reads like the menus it makes.
+struct TableBuilder
+{
+    std::vector<FrameCommand> rows;
+    QString menu;
+
+    FrameCommand &add(const QString &id, const QString &caption, const QString &hint = {},
+                      const QKeySequence &shortcut = {})
+    {
+        FrameCommand row;
+        row.id = id;
+        row.menu = menu;
+        row.caption = caption;
+        row.hint = hint;
+        row.shortcut = shortcut;
+        rows.push_back(row);
+        return rows.back();
+    }
+    // Starts a group separated from the items above it.
+    FrameCommand &group(const QString &id, const QString &caption, const QString &hint = {},
+                        const QKeySequence &shortcut = {})
+    {
+        FrameCommand &row = add(id, caption, hint, shortcut);
+        row.separatorBefore = true;
+        return row;
+    }
+};
+
+void fileMenu(TableBuilder &t, TFrameForm &frame)
+{
+    t.menu = "File";
+    auto &open = t.add("file.new", "&New", "Create a new file", QKeySequence::New);
+    open.button = "New";
+    auto &openFile = t.add("file.open", "&Open ...", "Open a file", QKeySequence::Open);
+    openFile.button = "Open";
+    openFile.run = [&frame] { frame.chooseFileToOpen(); };
+    t.add("file.close", "&Close", "Close the file");
+    auto &save = t.add("file.save", "&Save", "Save the file", QKeySequence(Qt::CTRL | Qt::Key_S));
+    save.button = "Save";
+    t.add("file.saveAs", "Save &As ...", "Save the file with a new name",
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    t.add("file.extractWeek", "E&xtract week ...", "Save one week to a file of its own");
+    t.group("file.demo", "Make a demo file", "Let Quivra create a demo file step by step");
+    t.add("file.sample", "Open a sample file ...", "Open one of the sample files");
+    t.group("file.import", "File &Import ...");
+    t.add("file.add", "File A&dd ...");
+    t.add("file.split", "File S&plit ...");
+    t.add("file.remove", "File &Remove ...");
+    t.add("file.precheck", "File Pre-&check ...");
+    t.add("file.export", "File &Export ...");
+
+    t.menu = "File/Network";
+    t.add("file.networkFolder", "Select the network folder ...");
+    t.add("file.networkWrite", "Write to network");
+    t.add("file.networkRead", "Read from network");
+    t.menu = "File/PeopleSoft";
+    t.add("file.campusAdd", "Add text file ...");
+    t.add("file.campusExport", "Campus Solutions exports ...");
+    t.add("file.campusCategories", "Define categories ...");
+    t.menu = "File/Profile";
+    t.add("file.profileOpen", "Open ...");
+    t.add("file.profileSave", "Save as ...");
+    t.add("file.profileFactory", "Restore all factory settings");
+    t.menu = "File/Language";
+    t.add("file.languageChange", "Change ...");
+    t.add("file.languageExtract", "Extract ...");
+    t.menu = "File/Print or publish";
+    t.add("file.print", "Report to printer ...", {}, QKeySequence::Print);
+    auto &publish = t.add("file.publish", "Publish on web ...");
+    publish.button = "Publish";
+    t.add("file.publishBatch", "Publish in batch mode");
+    t.add("file.printerSetup", "Printer setup ...");
+
+    t.menu = "File";
+    auto &web = t.add("file.webReport", "Display web report", "Show the published web pages",
+                      QKeySequence(Qt::CTRL | Qt::Key_D));
+    web.button = "Web";
+    auto &exit = t.group("file.exit", "E&xit", "Close Quivra", QKeySequence::Quit);
+    exit.run = [&frame] { frame.close(); };
+}
+
+void toolsMenu(TableBuilder &t)
+{
+    t.menu = "Tools";
+    auto &optimise = t.add("tools.optimise", "&Optimise ...", "Optimise timetables");
+    optimise.button = "Optimise";
+
+    t.menu = "Tools/Clear";
+    t.add("tools.clear1", "1 Bookings from timetables");
+    t.add("tools.clear2", "2 Scheduled periods");
+    t.add("tools.clear3", "3 Bookings from weeks");
+    t.add("tools.clear4", "4 Allocated and scheduled periods");
+    t.group("tools.clear5", "5 Events");
+    t.add("tools.clear6", "6 Resources");
+    t.add("tools.clear7", "7 Event resources");
+    t.group("tools.clear8", "8 Comments");
+    t.add("tools.clear9", "9 Memos");
+    t.add("tools.clear10", "10 Delete selected week range");
+
+    t.menu = "Tools/Sort";
+    t.add("tools.sortResources", "Sort resources by ...");
+    t.add("tools.sortEvents", "Sort events by ...");
+    t.group("tools.sortCategories", "Sort first by categories");
+    t.add("tools.sortAscending", "Sort in ascending order");
+    t.add("tools.sortAuto", "Sort automatically");
+    t.add("tools.sortLock", "Sort lock");
+    t.add("tools.sortMembers", "Sort event resources");
+
+    t.menu = "Tools/Lock events";
+    t.add("tools.lockSelectEvents", "Select events to lock");
+    t.add("tools.lockSelectResources", "Select resources to lock");
+    t.add("tools.lockAll", "Lock all events by rules");
+    t.add("tools.unlockAll", "Unlock all events by rules");
+
+    t.menu = "Tools";
+    t.group("tools.rooms", "Select rooms manually", {}, QKeySequence(Qt::CTRL | Qt::Key_R));
+    t.add("tools.collections", "Modify collections", {}, QKeySequence(Qt::CTRL | Qt::Key_M));
+    t.group("tools.codeConversion", "Code conversion ...");
+    t.add("tools.resourceMapping", "Resource mapping ...");
+    t.add("tools.resourceSelection", "Resource selection ...");
+    t.menu = "Tools/Replace tool";
+    t.add("tools.replaceString", "Replace string");
+    t.add("tools.changeCase", "Change case");
+    t.menu = "Tools";
+    t.group("tools.blocks", "Block scheduling");
+    t.add("tools.cycling", "Cycling timetables");
+    t.add("tools.selectionOptimise", "Selection optimisation");
+    t.add("tools.intake", "Intake scheduling");
+    t.add("tools.campusCollisions", "Check for campus collisions");
+    t.add("tools.freeResources", "Show free resources");
+    t.menu = "Tools/Check for conflicts";
+    t.add("tools.conflictsAll", "From all weeks (complete)");
+    t.add("tools.conflictsFrom", "From the &selected week on");
+}
+
+void optionsMenu(TableBuilder &t, TFrameForm &frame)
+{
+    t.menu = "Options";
+    t.add("options.summary", "Summary info", {}, QKeySequence(Qt::CTRL | Qt::Key_I));
+    t.add("options.statistics", "Statistics");
+    auto &health = t.add("options.health", "Health check");
+    health.button = "Health check";
+    t.add("options.maxWeekly", "Maximum weekly periods");
+    t.add("options.quality", "Timetable quality");
+    t.menu = "Options/Code selection";
+    t.add("options.selectEvents", "Events");
+    t.add("options.selectResources", "Resources");
+    t.menu = "Options";
+    t.add("options.clipboardTarget", "Default Clipboard target");
+
+    t.menu = "Options/Default show mode";
+    const std::array<const char *, 3> modes = {"&1 Codes [Code]", "&2 Names [Name]",
+                                               "&3 Both [Code:Name]"};
+    for (int mode = ShowCode; mode <= ShowCodeAndName; ++mode) {
+        auto &row = t.add(QStringLiteral("options.showMode%1").arg(mode), modes[mode - 1]);
+        row.run = [&frame, mode] { frame.setShowMode(mode); };
+        row.checked = [&frame, mode] { return frame.viewOptions().showMode == mode; };
+    }
+    t.menu = "Options/Default booking type";
+    t.add("options.bookingWeeks", "For &weeks");
+    t.add("options.bookingTimetables", "For &timetables");
+
+    t.menu = "Options";
+    auto &options = t.group("options.dialog", "&Options ...", "Change the settings");
+    options.button = "Options";
+}
+
+void windowMenu(TableBuilder &t, TFrameForm &frame)
+{
+    const auto hasViews = [&frame] { return frame.viewsExist(); };
+    t.menu = "Window";
+    auto &cascade = t.add("window.cascade", "&Cascade", {}, QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    cascade.run = [&frame] { frame.mdiArea()->cascadeSubWindows(); };
+    cascade.enabled = hasViews;
+    auto &tile = t.add("window.tile", "&Tile", {}, QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    tile.run = [&frame] { frame.mdiArea()->tileSubWindows(); };
+    tile.enabled = hasViews;
+    auto &expand = t.add("window.expand", "&Expand", "Show or hide the command buttons",
+                         QKeySequence(Qt::Key_F11));
+    expand.run = [&frame] { frame.toggleButtonRows(); };
+    auto &refresh = t.add("window.refresh", "&Refresh", "Recount and redraw all views");
+    refresh.run = [&frame] { frame.refreshViews(); };
+    refresh.enabled = hasViews;
+    t.add("window.arrangeIcons", "&Arrange icons");
+    auto &minimise = t.add("window.minimiseAll", "&Minimise all");
+    minimise.run = [&frame] { frame.minimiseAll(); };
+    minimise.enabled = hasViews;
+    auto &restore = t.add("window.restoreAll", "Re&store all");
+    restore.run = [&frame] { frame.restoreAll(); };
+    restore.enabled = hasViews;
+    auto &next = t.add("window.next", "&Next view", {}, QKeySequence(Qt::CTRL | Qt::Key_F6));
+    next.run = [&frame] { frame.mdiArea()->activateNextSubWindow(); };
+    next.enabled = hasViews;
+    auto &previous = t.add("window.previous", "&Previous view", {},
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
+    previous.run = [&frame] { frame.mdiArea()->activatePreviousSubWindow(); };
+    previous.enabled = hasViews;
+
+    const std::array<std::pair<ViewTag, const char *>, 4> views = {{
+        {ViewTag::Resources, "Resources"},
+        {ViewTag::Events, "Events"},
+        {ViewTag::Weeks, "Weeks"},
+        {ViewTag::Timetables, "Timetables"},
+    }};
+    bool first = true;
+    for (const auto &[tag, name] : views) {
+        auto &row = t.add(QStringLiteral("view.%1").arg(static_cast<int>(tag)), name,
+                          QStringLiteral("Show the %1 view").arg(name));
+        row.separatorBefore = first;
+        row.button = name;
+        row.run = [&frame, tag] { frame.showView(tag); };
+        row.enabled = hasViews;
+        row.checked = [&frame, tag] { return frame.viewsExist() && frame.currentView() == tag; };
+        first = false;
+    }
+}
+
+void helpAndColourMenus(TableBuilder &t, TFrameForm &frame)
+{
+    t.menu = "Help";
+    t.add("help.contents", "&Contents");
+    t.add("help.tutorial", "&Tutorial");
+    t.add("help.html", "&Html help", {}, QKeySequence(Qt::Key_F1));
+    auto &about = t.group("help.about", "&About");
+    about.run = [&frame] { frame.showAbout(); };
+
+    // The colour commands; the "Colours" button pops up the same menu.
+    t.menu = "Tools/Colours";
+    t.add("colours.set", "Set colour to this item");
+    auto &show = t.add("colours.show", "Show event and resource colours");
+    show.run = [&frame] { frame.toggleColours(); };
+    show.checked = [&frame] { return frame.viewOptions().showColours; };
+    t.add("colours.clear", "Clear event and resource colours");
+    t.add("colours.change", "Change the current colour");
+    t.menu = "Tools/Colours/Set colours automatically";
+    t.add("colours.byCategory", "Colours based on category");
+    t.add("colours.random", "Random colours");
+    t.add("colours.randomEvents", "Random colours to events only");
+    t.add("colours.randomResources", "Random colours to resources only");
+    t.menu = "Tools/Colours";
+    t.add("colours.more", "More colour selections");
+}
+
+} // namespace
+
+std::vector<FrameCommand> frameCommands(TFrameForm &frame)
+{
+    TableBuilder t;
+    fileMenu(t, frame);
+    toolsMenu(t);
+    optionsMenu(t, frame);
+    windowMenu(t, frame);
+    helpAndColourMenus(t, frame);
+    return std::move(t.rows);
+}
+
+} // namespace quivra

@@ -1,0 +1,372 @@
+#include "shell/tframeform.h"
+
+#include "engine/calendar.h"
+#include "engine/lectures.h"
+#include "files/datafile.h"
+#include "views/codelistform.h"
+#include "views/qtext.h"
+#include "views/teditform.h"
+#include "views/tmatsform.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace quivra {
+namespace {
+
+int indexOf(ViewTag tag)
+{
+    return static_cast<int>(tag) - 1;
+}
+
+} // namespace
+
+TFrameForm::TFrameForm(ScheduleData &d, QWidget *parent)
+    : QMainWindow(parent), m_d(d), m_mdi(new QMdiArea(this))
+{
+    setObjectName("frame");
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &TFrameForm::updateCommands);
+
+    m_status = new QLabel(this);
+    m_status->setObjectName("statusLine");
+    statusBar()->addPermanentWidget(m_status);
+
+    buildCommands();
+    buildButtons();
+    updateTitle();
+    updateCommands();
+    resize(1100, 720);
+}
+
+// ----- opening a file -------------------------------------------------------------------------
+
+bool TFrameForm::openDataFile(const QString &path, QString *error)
+{
+    // Read into a data set of its own, so a file that fails to load leaves the open one as it was.
+    auto fresh = makeScheduleData();
+    const Result<ReadReport> read = readDataFile(path.toStdString(), *fresh);
+    if (!read) {
+        if (error)
+            *error = toQString(read.error().detail);
+        return false;
+    }
+    m_d = std::move(*fresh);
+    m_filePath = QFileInfo(path).absoluteFilePath();
+    m_options.activeWeek = std::clamp(m_options.activeWeek, 1, std::max(1, usedWeeks(m_d)));
+
+    if (!viewsExist())
+        createViews();
+    refreshViews();
+    updateTitle();
+    if (!read->complete)
+        setStatusText(toQString("The file was read only in part: " + read->reason));
+    return true;
+}
+
+void TFrameForm::chooseFileToOpen()
+{
+    if (!askToSave())
+        return;
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"),
+                                                      QFileInfo(m_filePath).absolutePath(),
+                                                      QStringLiteral("Quivra file (*.qvf)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!openDataFile(path, &error))
+        QMessageBox::warning(this, QStringLiteral("Error"),
+                             QStringLiteral("%1\n\n%2").arg(QFileInfo(path).fileName(), error));
+}
+
+// The data set is never changed by the views of this stage, but a file opened with changes
+// still pending must not be dropped without asking.
+bool TFrameForm::askToSave()
+{
+    if (!m_d.modified)
+        return true;
+    const auto answer = QMessageBox::question(
+        this, QStringLiteral("Confirm"),
+        QStringLiteral("You have modified your data. Do you want to save it on disk?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer == QMessageBox::No)
+        return true;
+    QString path = m_filePath;
+    if (path.isEmpty()) {
+        path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), QString(),
+                                            QStringLiteral("Quivra file (*.qvf)"));
+        if (path.isEmpty())
+            return false;
+    }
+    const Result<void> written = writeDataFile(m_d, path.toStdString());
+    if (!written) {
+        QMessageBox::warning(this, QStringLiteral("Error"), toQString(written.error().detail));
+        return false;
+    }
+    return true;
+}
+
+void TFrameForm::closeEvent(QCloseEvent *event)
+{
+    if (askToSave())
+        event->accept();
+    else
+        event->ignore();
+}
+
+// ----- views ----------------------------------------------------------------------------------
+
+void TFrameForm::createViews()
+{
+    m_views[indexOf(ViewTag::Resources)] = new TRefForm(m_d, m_options);
+    m_views[indexOf(ViewTag::Events)] = new TCodesForm(m_d, m_options);
+    m_views[indexOf(ViewTag::Weeks)] = new TEditForm(m_d, m_options);
+    m_views[indexOf(ViewTag::Timetables)] = new TMatsForm(m_d, m_options);
+    for (std::size_t i = 0; i < m_views.size(); ++i) {
+        ViewForm *view = m_views[i];
+        // A sub-window without WA_DeleteOnClose only hides when the user closes it, so the
+        // view and its state live as long as the frame.
+        auto *window = new QMdiSubWindow;
+        window->setWidget(view);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_mdi->addSubWindow(window);
+        m_windows[i] = window;
+        connect(view, &ViewForm::currentCodeChanged, this,
+                [this, view] { onCurrentCodeChanged(view); });
+        window->show();
+    }
+    m_mdi->tileSubWindows();
+    showView(ViewTag::Resources);
+}
+
+ViewForm *TFrameForm::view(ViewTag tag) const
+{
+    return m_views[indexOf(tag)];
+}
+
+ViewTag TFrameForm::currentView() const
+{
+    QMdiSubWindow *active = m_mdi->activeSubWindow();
+    for (std::size_t i = 0; i < m_windows.size(); ++i) {
+        if (active && m_windows[i] == active)
+            return m_views[i]->tag();
+    }
+    return ViewTag::Resources;
+}
+
+void TFrameForm::showView(ViewTag tag)
+{
+    QMdiSubWindow *window = m_windows[indexOf(tag)];
+    if (!window)
+        return;
+    window->show();
+    window->widget()->show();
+    m_mdi->setActiveSubWindow(window);
+    updateCommands();
+}
+
+void TFrameForm::refreshViews()
+{
+    if (!viewsExist())
+        return;
+    setStatusText(QStringLiteral("Refreshing - please wait ..."));
+    allResourceTotals(m_d);
+    m_week->setRange(1, std::max(1, usedWeeks(m_d)));
+    for (ViewForm *view : m_views)
+        view->refresh();
+    setStatusText({});
+    updateCommands();
+}
+
+void TFrameForm::onCurrentCodeChanged(ViewForm *from)
+{
+    for (ViewForm *view : m_views) {
+        if (view != from)
+            view->followCurrentCode();
+    }
+}
+
+void TFrameForm::setActiveWeek(int week)
+{
+    const int clamped = std::clamp(week, 1, std::max(1, usedWeeks(m_d)));
+    if (m_week->value() != clamped)
+        m_week->setValue(clamped); // comes back here through valueChanged
+    if (m_options.activeWeek == clamped)
+        return;
+    m_options.activeWeek = clamped;
+    if (!viewsExist())
+        return;
+    view(ViewTag::Events)->refresh();
+    view(ViewTag::Timetables)->refresh();
+}
+
+// ----- display commands -----------------------------------------------------------------------
+
+void TFrameForm::toggleButtonRows()
+{
+    m_buttons->setVisible(!m_buttons->isVisible());
+}
+
+void TFrameForm::minimiseAll()
+{
+    for (QMdiSubWindow *window : m_mdi->subWindowList())
+        window->showMinimized();
+}
+
+void TFrameForm::restoreAll()
+{
+    for (QMdiSubWindow *window : m_mdi->subWindowList())
+        window->showNormal();
+}
+
+void TFrameForm::setShowMode(int mode)
+{
+    m_options.showMode = std::clamp(mode, int(ShowCode), int(ShowCodeAndName));
+    refreshViews();
+}
+
+void TFrameForm::toggleColours()
+{
+    m_options.showColours = !m_options.showColours;
+    refreshViews();
+}
+
+void TFrameForm::showAbout()
+{
+    QMessageBox::about(this, QStringLiteral("About"),
+                       QStringLiteral("Quivra %1\n\nTimetabling and course scheduling for schools, "
+                                      "colleges and universities.")
+                           .arg(QApplication::applicationVersion()));
+}
+
+// ----- commands, menus and buttons ------------------------------------------------------------
+
+QMenu *TFrameForm::menuFor(const QString &path)
+{
+    if (QMenu *menu = m_menus.value(path))
+        return menu;
+    const qsizetype slash = path.lastIndexOf('/');
+    QMenu *menu = nullptr;
+    if (slash < 0) {
+        menu = menuBar()->addMenu(QStringLiteral("&") + path);
+    } else {
+        menu = menuFor(path.left(slash))->addMenu(path.mid(slash + 1));
+    }
+    m_menus.insert(path, menu);
+    return menu;
+}
+
+void TFrameForm::buildCommands()
+{
+    // The menu bar keeps its fixed order whatever order the table names the menus in.
+    for (const char *name : {"File", "Tools", "Options", "Window", "Help"})
+        menuFor(QString::fromLatin1(name));
+
+    m_commands = frameCommands(*this);
+    for (const FrameCommand &command : m_commands) {
+        QMenu *menu = menuFor(command.menu);
+        if (command.separatorBefore)
+            menu->addSeparator();
+        QAction *action = menu->addAction(command.caption);
+        action->setObjectName(command.id);
+        action->setShortcut(command.shortcut);
+        action->setStatusTip(command.hint);
+        action->setToolTip(command.hint.isEmpty() ? command.caption : command.hint);
+        if (!command.button.isEmpty())
+            action->setIconText(command.button);
+        action->setCheckable(static_cast<bool>(command.checked));
+        if (command.run) {
+            const auto run = command.run;
+            connect(action, &QAction::triggered, this, [this, run] {
+                run();
+                updateCommands();
+            });
+        }
+        // Menus of the frame are not focus widgets, so shortcuts must live on the window.
+        addAction(action);
+        m_actions.insert(command.id, action);
+    }
+}
+
+void TFrameForm::buildButtons()
+{
+    // The button row repeats these commands, in this order; "Tools/Colours" is a menu.
+    static constexpr std::array<const char *, 13> Row = {
+        "file.new",       "file.open",      "file.save",     "file.publish",   "options.health",
+        "tools.optimise", "options.dialog", "Tools/Colours", "file.webReport", "view.1",
+        "view.2",         "view.3",         "view.4",
+    };
+    m_buttons = addToolBar(QStringLiteral("Commands"));
+    m_buttons->setObjectName("commandButtons");
+    m_buttons->setMovable(false);
+    m_buttons->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (const char *id : Row) {
+        if (QAction *action = m_actions.value(QString::fromLatin1(id))) {
+            m_buttons->addAction(action);
+        } else if (QMenu *menu = m_menus.value(QString::fromLatin1(id))) {
+            auto *button = new QToolButton(m_buttons);
+            button->setText(menu->title());
+            button->setMenu(menu);
+            button->setPopupMode(QToolButton::InstantPopup);
+            m_buttons->addWidget(button);
+        }
+    }
+    m_buttons->addSeparator();
+    m_buttons->addWidget(new QLabel(QStringLiteral(" Active week "), m_buttons));
+    m_week = new QSpinBox(m_buttons);
+    m_week->setObjectName("activeWeek");
+    m_week->setToolTip(QStringLiteral("Active week"));
+    m_week->setRange(1, 1);
+    m_buttons->addWidget(m_week);
+    connect(m_week, &QSpinBox::valueChanged, this, &TFrameForm::setActiveWeek);
+}
+
+void TFrameForm::updateCommands()
+{
+    for (const FrameCommand &command : m_commands) {
+        QAction *action = m_actions.value(command.id);
+        if (!action)
+            continue;
+        const bool offered = static_cast<bool>(command.run);
+        action->setEnabled(offered && (!command.enabled || command.enabled()));
+        if (command.checked)
+            action->setChecked(command.checked());
+    }
+    if (m_week)
+        m_week->setEnabled(viewsExist());
+}
+
+void TFrameForm::updateTitle()
+{
+    QString title = QStringLiteral("Quivra");
+    if (!m_filePath.isEmpty())
+        title += QStringLiteral(" - ") + QFileInfo(m_filePath).fileName();
+    setWindowTitle(title);
+}
+
+void TFrameForm::setStatusText(const QString &text)
+{
+    m_status->setText(text);
+}
+
+} // namespace quivra

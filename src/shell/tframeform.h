@@ -1,0 +1,101 @@
+#pragma once
+
+// TFrameForm: the main window. It hosts the four views as child windows of an MDI area, carries
+// the menus and the command buttons built from the command table (framecommand.h), the status
+// and hint lines and the active week, and shows the name of the open data file in its title.
+//
+// The frame owns no data: it works on the one ScheduleData it is given. Opening a file reads it
+// into a fresh data set first and replaces the current one only when reading succeeded, so a
+// damaged file never costs the data already open. Views are created when the first file opens
+// and live until the frame closes; closing a view only hides it.
+
+#include "engine/scheduledata.h"
+#include "shell/framecommand.h"
+#include "views/viewform.h"
+#include "views/viewoptions.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QSpinBox;
+class QToolBar;
+
+namespace quivra {
+
+class TFrameForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TFrameForm(ScheduleData &d, QWidget *parent = nullptr);
+
+    // Reads `path` into a fresh data set and, on success, makes it the open one, shows the views
+    // and puts the file name in the title. On failure nothing changes and `error` (when given)
+    // receives the reason.
+    bool openDataFile(const QString &path, QString *error = nullptr);
+    QString filePath() const { return m_filePath; }
+
+    const std::vector<FrameCommand> &commands() const { return m_commands; }
+    QAction *action(const QString &id) const { return m_actions.value(id); }
+
+    // The view with `tag`, or nullptr before a file is open.
+    ViewForm *view(ViewTag tag) const;
+    QMdiArea *mdiArea() const { return m_mdi; }
+    bool viewsExist() const { return m_views[0] != nullptr; }
+    ViewTag currentView() const;
+
+    int activeWeek() const { return m_options.activeWeek; }
+    // Holds `week` within 1..weeks in use and shows the week-bound views for it.
+    void setActiveWeek(int week);
+    const ViewOptions &viewOptions() const { return m_options; }
+
+    // Recomputes the resource totals and rebuilds every view; nothing while no file is open.
+    void refreshViews();
+    // Brings the view with `tag` to the front, showing it again when it was closed.
+    void showView(ViewTag tag);
+    // Re-evaluates which commands are enabled and checked.
+    void updateCommands();
+
+    // Window and display commands the table binds.
+    void chooseFileToOpen();
+    void toggleButtonRows();
+    void minimiseAll();
+    void restoreAll();
+    void setShowMode(int mode);
+    void toggleColours();
+    void showAbout();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildCommands();
+    QMenu *menuFor(const QString &path);
+    void buildButtons();
+    void createViews();
+    void updateTitle();
+    void setStatusText(const QString &text);
+    void onCurrentCodeChanged(ViewForm *from);
+    bool askToSave();
+
+    ScheduleData &m_d;
+    ViewOptions m_options;
+    QString m_filePath;
+    QMdiArea *m_mdi;
+    std::array<ViewForm *, 4> m_views{};
+    std::array<QMdiSubWindow *, 4> m_windows{};
+    std::vector<FrameCommand> m_commands;
+    QHash<QString, QAction *> m_actions;
+    QHash<QString, QMenu *> m_menus;
+    QToolBar *m_buttons = nullptr;
+    QSpinBox *m_week = nullptr;
+    QLabel *m_status = nullptr;
+};
+
+} // namespace quivra

@@ -1,0 +1,61 @@
+#pragma once
+
+// The Resources view (TRefForm) and the Events view (TCodesForm): both list their codes with
+// the CodeListRow fields; selecting a row makes its code the current code.
+
+#include "views/codelistmodel.h"
+#include "views/viewform.h"
+
+class QTableView;
+
+namespace quivra {
+
+class CodeListForm : public ViewForm
+{
+    Q_OBJECT
+
+public:
+    CodeListForm(ScheduleData &d, const ViewOptions &options, CodeKind kind,
+                 QWidget *parent = nullptr);
+
+    void refresh() override;
+    void followCurrentCode() override;
+
+    CodeListModel *model() const { return m_model; }
+    QTableView *table() const { return m_table; }
+    // The code of the selected row, 0 when none.
+    CodeId selectedCode() const;
+
+private:
+    void selectCode(CodeId c);
+    void onRowChanged();
+    void updateTitle();
+
+    CodeListModel *m_model;
+    QTableView *m_table;
+    bool m_selecting = false;
+};
+
+class TRefForm final : public CodeListForm
+{
+    Q_OBJECT
+
+public:
+    TRefForm(ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
+        : CodeListForm(d, options, CodeKind::Resource, parent)
+    {}
+    ViewTag tag() const override { return ViewTag::Resources; }
+};
+
+class TCodesForm final : public CodeListForm
+{
+    Q_OBJECT
+
+public:
+    TCodesForm(ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
+        : CodeListForm(d, options, CodeKind::Event, parent)
+    {}
+    ViewTag tag() const override { return ViewTag::Events; }
+};
+
+} // namespace quivra

@@ -1,0 +1,52 @@
+#pragma once
+
+// The code list of the Resources or Events view: one row per entry of resourceList or
+// eventList, one column per CodeListRow field. The model takes a snapshot of the list when it
+// is reloaded, so rows stay stable until the next reload; the frame reloads after every change.
+
+#include "engine/codetable.h"
+#include "views/codelistrow.h"
+#include "views/viewoptions.h"
+
+#include <QAbstractTableModel>
+
+#include <vector>
+
+namespace quivra {
+
+class CodeListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    CodeListModel(ScheduleData &d, const ViewOptions &options, CodeKind kind,
+                  QObject *parent = nullptr);
+
+    // Re-reads the list and the fields from the data set.
+    void reload();
+
+    CodeKind kind() const { return m_kind; }
+    // The code of a row; 0 for the guidance row of an empty list.
+    CodeId codeAt(int row) const;
+    // The row of a code, or -1.
+    int rowOf(CodeId c) const;
+    int codeCount() const { return static_cast<int>(m_codes.size()); }
+    ListField fieldAt(int column) const { return m_fields.at(column); }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    ScheduleData &m_d;
+    const ViewOptions &m_options;
+    CodeKind m_kind;
+    std::vector<ListField> m_fields;
+    std::vector<CodeId> m_codes;
+    std::vector<int> m_left;     // events: allocated - scheduled in the active week
+    std::vector<bool> m_hasLeft; // events: periods allocated to the active week
+};
+
+} // namespace quivra

@@ -1,0 +1,43 @@
+#pragma once
+
+// One code's timetable of one week: a column per day in use, a row per bell in use. A cell shows
+// the event placed there or the name of a booking. The week timetable is built once per reload.
+
+#include "engine/conflicts.h"
+#include "views/viewoptions.h"
+
+#include <QAbstractTableModel>
+
+namespace quivra {
+
+class TimetableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    TimetableModel(ScheduleData &d, const ViewOptions &options, QObject *parent = nullptr);
+
+    // Shows code c (0: nothing) in the options' active week.
+    void setCode(CodeId c);
+    CodeId code() const { return m_code; }
+    // Rebuilds the timetable from the data set.
+    void reload();
+    // The number of periods placed in the shown week.
+    int placedCells() const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    ScheduleData &m_d;
+    const ViewOptions &m_options;
+    CodeId m_code = 0;
+    int m_days = 0;
+    int m_bells = 0;
+    WeekTimetable m_table;
+};
+
+} // namespace quivra

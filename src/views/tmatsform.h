@@ -1,0 +1,46 @@
+#pragma once
+
+// The Timetables view: the week timetable of one timetabled resource in the active week, read
+// only. The resource is chosen in the view, or follows the current code when that is one.
+
+#include "views/timetablemodel.h"
+#include "views/viewform.h"
+
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QTableView;
+
+namespace quivra {
+
+class TMatsForm final : public ViewForm
+{
+    Q_OBJECT
+
+public:
+    TMatsForm(ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr);
+
+    ViewTag tag() const override { return ViewTag::Timetables; }
+    void refresh() override;
+    void followCurrentCode() override;
+
+    TimetableModel *model() const { return m_model; }
+    QTableView *table() const { return m_table; }
+    // The resource whose timetable is shown, 0 when none.
+    CodeId resource() const { return m_model->code(); }
+
+private:
+    void showResource(CodeId r);
+    void onResourceChosen(int index);
+    void updateStatus();
+
+    TimetableModel *m_model;
+    QComboBox *m_resources;
+    QLabel *m_status;
+    QTableView *m_table;
+    std::vector<CodeId> m_timetables; // combo entries
+    bool m_filling = false;
+};
+
+} // namespace quivra

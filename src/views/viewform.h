@@ -1,0 +1,41 @@
+#pragma once
+
+// ViewForm: what the main frame knows of each of its four views. A view reads the one data set
+// and the frame's view options; it rebuilds itself on refresh() and tells the frame when the
+// user picks another code. Views never change the data set except for the current code.
+
+#include "engine/scheduledata.h"
+#include "views/viewoptions.h"
+
+#include <QWidget>
+
+namespace quivra {
+
+// The tags the frame names its views by.
+enum class ViewTag { Resources = 1, Events = 2, Weeks = 3, Timetables = 4 };
+
+class ViewForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ViewForm(ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
+        : QWidget(parent), m_d(d), m_options(options)
+    {}
+
+    virtual ViewTag tag() const = 0;
+    // Rebuilds everything shown from the data set, keeping the current code where it still is.
+    virtual void refresh() = 0;
+    // The frame's current code changed (another view picked it).
+    virtual void followCurrentCode() {}
+
+signals:
+    // The user made another code current; the frame passes it on to the other views.
+    void currentCodeChanged(CodeId code);
+
+protected:
+    ScheduleData &m_d;
+    const ViewOptions &m_options;
+};
+
+} // namespace quivra

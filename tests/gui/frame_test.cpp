@@ -1,0 +1,187 @@
+// The main frame on the offscreen platform: opening data files, the views it shows, its
+// command table.
+
+#include "engine/codetable.h"
+#include "files/datafile.h"
+#include "shell/tframeform.h"
+#include "support/fixture.h"
+#include "views/codelistform.h"
+#include "views/tmatsform.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <map>
+
+using namespace quivra;
+
+class FrameTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    // A small institution saved as a data file; returns its path.
+    QString writeFixture(const QString &name)
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(3, 5, 6).resources('G', {"G1"}).resources('T', {"T1", "T2"});
+        f.resources('R', {"R1"});
+        f.event("MATH", {"G1", "T1", "R1"}, 4).event("ENG", {"G1", "T2"}, 2);
+        f.allocate("MATH", 1, 2, 2).place("MATH", 1, 1, 1, 2);
+        f.finish();
+        const QString path = m_dir.filePath(name);
+        const Result<void> written = writeDataFile(*d, path.toStdString());
+        if (!written)
+            qFatal("cannot write the fixture: %s", written.error().detail.c_str());
+        return path;
+    }
+
+private slots:
+    void opensFileAndShowsFourViews()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        QVERIFY(!frame.viewsExist());
+        QVERIFY(!frame.action("window.refresh")->isEnabled());
+
+        QString error;
+        QVERIFY2(frame.openDataFile(writeFixture("school.qvf"), &error), qPrintable(error));
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 4);
+        QVERIFY(frame.windowTitle().contains("school.qvf"));
+        QCOMPARE(frame.view(ViewTag::Resources)->windowTitle(), QString("Resources: 4"));
+        QCOMPARE(frame.view(ViewTag::Events)->windowTitle(), QString("Events: 2"));
+        QCOMPARE(frame.view(ViewTag::Weeks)->windowTitle(), QString("Weeks: 3"));
+        QVERIFY(frame.action("window.refresh")->isEnabled());
+
+        // Closing a view only hides it; its command brings it back.
+        auto *weeks = qobject_cast<QMdiSubWindow *>(frame.view(ViewTag::Weeks)->parentWidget());
+        QVERIFY(weeks && weeks->isVisibleTo(&frame));
+        weeks->close();
+        QVERIFY(!weeks->isVisibleTo(&frame));
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 4);
+        frame.action("view.3")->trigger();
+        QVERIFY(weeks->isVisibleTo(&frame));
+        QCOMPARE(frame.currentView(), ViewTag::Weeks);
+    }
+
+    void damagedFileLeavesOpenDataAlone()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        const QString good = writeFixture("good.qvf");
+        QVERIFY(frame.openDataFile(good));
+        const int codes = d->codeCount;
+
+        // A truncated copy and a file that is not a data file at all.
+        QFile source(good);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray bytes = source.readAll();
+        const std::map<QString, QByteArray> damaged = {
+            {"garbage.qvf", QByteArray("this is not a data file")},
+            {"empty.qvf", QByteArray()},
+            {"header.qvf", bytes.left(3)},
+        };
+        for (const auto &[name, content] : damaged) {
+            QFile file(m_dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+            file.close();
+            QString error;
+            QVERIFY2(!frame.openDataFile(file.fileName(), &error), qPrintable(name));
+            QVERIFY(!error.isEmpty());
+            QCOMPARE(d->codeCount, codes);
+            QVERIFY(frame.windowTitle().endsWith("good.qvf"));
+        }
+        QVERIFY(!frame.openDataFile(m_dir.filePath("missing.qvf")));
+        QCOMPARE(d->codeCount, codes);
+    }
+
+    void noShortcutIsBoundTwice()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        QVERIFY(frame.openDataFile(writeFixture("keys.qvf")));
+        // Qt fires neither of two window-wide actions that share a key, so each key may be
+        // bound once among the frame's commands, and none may take a key the child windows'
+        // own menus use (Ctrl+F4 closes a view).
+        std::map<QString, QString> owner;
+        for (QAction *action : frame.actions()) {
+            for (const QKeySequence &key : action->shortcuts()) {
+                const QString text = key.toString(QKeySequence::PortableText);
+                const auto [it, inserted] = owner.emplace(text, action->objectName());
+                QVERIFY2(inserted, qPrintable(text + " is bound to " + it->second + " and " +
+                                              action->objectName()));
+            }
+        }
+        for (QMdiSubWindow *window : frame.mdiArea()->subWindowList()) {
+            for (QAction *action : window->findChildren<QAction *>()) {
+                for (const QKeySequence &key : action->shortcuts()) {
+                    const QString text = key.toString(QKeySequence::PortableText);
+                    QVERIFY2(!owner.count(text), qPrintable(text + " is taken by the views"));
+                }
+            }
+        }
+        QVERIFY(owner.count("Ctrl+S") == 1 && owner.count("Ctrl+F6") == 1);
+    }
+
+    void commandsNotOfferedYetAreDisabled()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        QVERIFY(frame.openDataFile(writeFixture("rules.qvf")));
+        for (const FrameCommand &command : frame.commands()) {
+            QAction *action = frame.action(command.id);
+            QVERIFY2(action, qPrintable(command.id));
+            if (!command.run)
+                QVERIFY2(!action->isEnabled(), qPrintable(command.id));
+        }
+        QVERIFY(frame.action("file.open")->isEnabled());
+        QVERIFY(frame.action("file.exit")->isEnabled());
+    }
+
+    void activeWeekIsHeldWithinTheWeeksInUse()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        QVERIFY(frame.openDataFile(writeFixture("weeks.qvf")));
+        auto *timetables = static_cast<TMatsForm *>(frame.view(ViewTag::Timetables));
+        d->currentCode = FixtureBuilder(*d).id("T1");
+        timetables->followCurrentCode();
+        QCOMPARE(timetables->model()->placedCells(), 2);
+
+        frame.setActiveWeek(9);
+        QCOMPARE(frame.activeWeek(), 3);
+        QCOMPARE(frame.findChild<QSpinBox *>("activeWeek")->value(), 3);
+        QCOMPARE(timetables->model()->placedCells(), 0);
+        frame.setActiveWeek(0);
+        QCOMPARE(frame.activeWeek(), 1);
+        QCOMPARE(timetables->model()->placedCells(), 2);
+    }
+
+    void pickingAResourceShowsItsTimetable()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        QVERIFY(frame.openDataFile(writeFixture("pick.qvf")));
+        auto *resources = static_cast<TRefForm *>(frame.view(ViewTag::Resources));
+        auto *timetables = static_cast<TMatsForm *>(frame.view(ViewTag::Timetables));
+        const CodeId t2 = FixtureBuilder(*d).id("T2");
+        const int row = resources->model()->rowOf(t2);
+        QVERIFY(row >= 0);
+        resources->table()->setCurrentIndex(resources->model()->index(row, 0));
+        QCOMPARE(d->currentCode, t2);
+        QCOMPARE(timetables->resource(), t2);
+    }
+};
+
+QTEST_MAIN(FrameTest)
+#include "frame_test.moc"

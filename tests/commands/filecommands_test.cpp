@@ -1,0 +1,289 @@
+#include "commands/filecommands.h"
+
+#include "commands/sessionfixture.h"
+#include "engine/codetable.h"
+#include "engine/lectures.h"
+#include "files/backup.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace quivra {
+namespace {
+
+using namespace quivra::testing;
+
+TEST(AskToSave, ACancelledSaveAsCancelsTheCommandThatAsked)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<bool(Session &)> command;
+    };
+    const Case cases[] = {
+        {"New", newFile},
+        {"Open", openFile},
+        {"Exit", exitProgram},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder root;
+        SessionFixture f(root);
+        buildSample(*f.data);
+        f.data->modified = true;
+        f.ui.expect("You have modified your data").answer(Answer::Yes).cancel();
+
+        EXPECT_FALSE(c.command(f.session));
+        EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+        EXPECT_TRUE(f.data->modified);
+        EXPECT_EQ(f.data->codeCount, 5);
+        EXPECT_FALSE(f.session.exitRequested);
+    }
+}
+
+TEST(AskToSave, YesSavesUnderTheChosenNameBeforeGoingOn)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    buildSample(*f.data);
+    f.data->modified = true;
+    const std::string path = root / "data/plan.qvf";
+    f.ui.expect("You have modified").answer(Answer::Yes).file(path);
+
+    EXPECT_TRUE(exitProgram(f.session));
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    EXPECT_TRUE(f.session.exitRequested);
+    const std::string saved = dumpOfFile(path);
+    EXPECT_NE(saved.find("E2 lecture w1 d2 b3"), std::string::npos);
+    EXPECT_NE(saved.find("\"T1;part time\""), std::string::npos);
+    EXPECT_EQ(f.settings.directory.defaultFile, path); // reopened at the next start
+}
+
+TEST(Backups, TodayCopyRotatesOnceADay)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    f.settings.preferences.takeBackUp = true;
+    f.settings.preferences.makeYesterdayCopy = true;
+    const std::string path = root / "data/plan.qvf";
+    writeSample(path);
+    ASSERT_TRUE(openWindows(f.session, path));
+    const BackupNames names = backupNames(path);
+    EXPECT_EQ(fs::path(names.today).filename(), "plan!TODAY.qvf");
+    EXPECT_EQ(fs::path(names.yesterday).filename(), "plan!YESTERDAY.qvf");
+
+    auto saveWith = [&](const char *description) {
+        f.data->description = description;
+        EXPECT_TRUE(saveFile(f.session));
+        return fileBytes(path);
+    };
+    const auto original = fileBytes(path);
+    const auto first = saveWith("first");
+    EXPECT_EQ(fileBytes(names.today), original); // the state before the day's first save
+    EXPECT_EQ(fileBytes(names.bak), original);
+    EXPECT_FALSE(fs::exists(names.yesterday));
+
+    const auto second = saveWith("second");
+    EXPECT_EQ(fileBytes(names.today), original); // a second save that day keeps it
+    EXPECT_EQ(fileBytes(names.bak), first);
+
+    f.clock.set(dateSerial(2027, 3, 2), noon(2027, 3, 2));
+    saveWith("third");
+    EXPECT_EQ(fileBytes(names.yesterday), original);
+    EXPECT_EQ(fileBytes(names.today), second);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+}
+
+TEST(Recovery, GarbageInFrontIsSkippedAndTheDataOpenUntitled)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    const std::string good = root / "good.qvf";
+    writeSample(good);
+    auto bytes = fileBytes(good);
+    bytes.insert(bytes.begin(), 99, 0xAB);
+    const std::string damaged = root / "data/damaged.qvf";
+    writeBytes(damaged, bytes);
+    writeBytes(root / "data/recovered.qvf", {1, 2, 3}); // an earlier salvage is kept
+
+    f.ui.file(damaged)
+        .expect("appears not to be a valid Quivra file")
+        .answer(Answer::Ok)
+        .expect("by skipping the first 99 bytes?")
+        .answer(Answer::Yes)
+        .expect("was created")
+        .answer(Answer::Ok);
+    EXPECT_TRUE(openFile(f.session));
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+
+    EXPECT_TRUE(f.session.untitled());
+    EXPECT_NE(f.session.currentFile(), damaged);
+    EXPECT_EQ(dumpWithoutTimes(*f.data), dumpOfFile(good));
+    EXPECT_EQ(fileBytes(damaged), bytes);
+    EXPECT_EQ(fileBytes(root / "data/recovered.qvf").size(), 3u);
+    EXPECT_EQ(fileBytes(root / "data/recovered-1.qvf"), fileBytes(good));
+}
+
+TEST(Open, ATruncatedFileOpensUntitledSoSaveCannotOverwriteIt)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    const std::string path = root / "data/plan.qvf";
+    writeSample(path);
+    auto bytes = fileBytes(path);
+    bytes.resize(bytes.size() * 2 / 3);
+    writeBytes(path, bytes);
+
+    f.ui.file(path).expect("is damaged").answer(Answer::Ok);
+    EXPECT_TRUE(openFile(f.session));
+    EXPECT_TRUE(f.session.untitled());
+    EXPECT_NE(f.session.currentFile(), path);
+
+    f.data->modified = true;
+    f.ui.cancel(); // Save asks for a name: the damaged file is not the default target
+    EXPECT_FALSE(saveFile(f.session));
+    EXPECT_NE(f.ui.shown().back().initial, "plan.qvf");
+    EXPECT_EQ(fileBytes(path), bytes);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+}
+
+TEST(Open, UnreadableFilesLeaveTheDataSetAlone)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<std::uint8_t> bytes;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"not a data file, nothing to recover",
+         {'h', 'e', 'l', 'l', 'o', '!', '!'},
+         "appears not to be a valid"},
+        {"newer version declined", {1, 0, 22, 1, 0xFF, 0xFF}, "\"newer\" version"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder root;
+        SessionFixture f(root);
+        buildSample(*f.data);
+        const std::string before = dumpWithoutTimes(*f.data);
+        const std::string path = root / "data/x.qvf";
+        writeBytes(path, c.bytes);
+        f.ui.file(path).expect(c.message).answer(c.bytes[0] == 1 ? Answer::No : Answer::Ok);
+        EXPECT_FALSE(openFile(f.session));
+        EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+        EXPECT_EQ(dumpWithoutTimes(*f.data), before);
+        EXPECT_TRUE(f.session.currentFile().empty());
+    }
+}
+
+TEST(Open, ASecondSessionIsToldTheFileIsInUseEvenAfterASave)
+{
+    TempFolder root;
+    SessionFixture first(root);
+    SessionFixture second(root);
+    const std::string path = root / "data/plan.qvf";
+    writeSample(path);
+    ASSERT_TRUE(openWindows(first.session, path));
+    EXPECT_EQ(first.session.currentFile(), path);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        second.ui.file(path)
+            .expect("is currently in use")
+            .answer(Answer::Ok)
+            .expect("create a new file")
+            .answer(Answer::No);
+        EXPECT_FALSE(openFile(second.session));
+        EXPECT_TRUE(second.ui.finished()) << second.ui.problems();
+        EXPECT_EQ(second.data->codeCount, 0);
+        // The save replaces the file; the lock must follow it.
+        first.data->modified = true;
+        ASSERT_TRUE(saveFile(first.session));
+    }
+
+    ASSERT_TRUE(exitProgram(first.session));
+    second.ui.file(path);
+    EXPECT_TRUE(openFile(second.session));
+    EXPECT_EQ(second.data->codeCount, 5);
+    EXPECT_TRUE(second.ui.finished()) << second.ui.problems();
+}
+
+TEST(LatestFiles, NewestFirstTenAtMostNoDuplicates)
+{
+    std::array<std::string, 11> latest{};
+    for (int k = 1; k <= 11; ++k)
+        addLatestFile(latest, "/d/f" + std::to_string(k) + ".qvf");
+    EXPECT_EQ(latest[1], "/d/f11.qvf");
+    EXPECT_EQ(latest[10], "/d/f2.qvf"); // f1, the oldest, dropped
+
+    addLatestFile(latest, "/d/f5.qvf");
+    addLatestFile(latest, "/d/notes.txt"); // only data files are listed
+    EXPECT_EQ(latest[1], "/d/f5.qvf");
+    EXPECT_EQ(latest[2], "/d/f11.qvf");
+    EXPECT_EQ(std::count(latest.begin(), latest.end(), "/d/f5.qvf"), 1);
+    EXPECT_EQ(latest[10], "/d/f2.qvf");
+}
+
+TEST(ExtractWeek, WritesTheWeekAndKeepsTheCurrentFile)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    const std::string path = root / "data/plan.qvf";
+    writeSample(path);
+    ASSERT_TRUE(openWindows(f.session, path));
+    f.data->modified = true;
+    const auto onDisk = fileBytes(path);
+    const std::string week = root / "data/week001.qvf";
+
+    // Into the open file itself it is refused: one week would replace all the others.
+    f.ui.choose(1)
+        .file(path)
+        .expect("cannot be extracted into the file that is open")
+        .answer(Answer::Ok);
+    EXPECT_FALSE(extractWeek(f.session));
+
+    f.ui.choose(1).file(week).expect("is extracted to file").answer(Answer::No);
+    EXPECT_TRUE(extractWeek(f.session));
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    EXPECT_EQ(f.ui.shown()[4].initial, "week001.qvf");
+    EXPECT_EQ(f.session.currentFile(), path);
+    EXPECT_TRUE(f.data->modified);
+    EXPECT_EQ(f.settings.preferences.latestFile[1], week);
+
+    auto extracted = makeScheduleData();
+    ASSERT_TRUE(readDataFile(week, *extracted).has_value());
+    EXPECT_EQ(extracted->codeCount, 5);
+    EXPECT_EQ(fileBytes(path), onDisk);
+}
+
+TEST(Compress, JoinsBlocksInMemoryAndKeepsEverythingElse)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    FixtureBuilder b(*f.data);
+    b.calendar(12, 5, 6).resources('T', {"T1"});
+    b.event("E1", {"T1"}, 2).allocate("E1", 1, 10, 2);
+    for (int w = 1; w <= 10; ++w)
+        b.place("E1", w, 1, 1, 1).place("E1", w, 1, 2, 2);
+    b.memo("T1", "part time");
+    b.finish();
+    f.data->reportTitles[2] = "Rooms";
+    const CodeId e1 = b.id("E1");
+    const int scheduled = f.data->codes[e1].scheduled;
+    const auto memos = f.data->memos;
+
+    f.ui.expect("Compacted: ").answer(Answer::Ok);
+    const CompressReport report = compress(f.session);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    EXPECT_LT(report.lecturesAfter, report.lecturesBefore);
+    EXPECT_EQ(report.largestBefore, 20);
+    EXPECT_EQ(report.largestAfter, 1);
+    EXPECT_EQ(f.data->codes[e1].scheduled, scheduled);
+    EXPECT_EQ(f.data->memos, memos);
+    EXPECT_EQ(f.data->reportTitles[2], "Rooms");
+}
+
+} // namespace
+} // namespace quivra

@@ -178,40 +178,6 @@ void clampCounts(ScheduleData &d)
     d.collectionEntryCount = std::clamp(d.collectionEntryCount, 0, MaxCollectionEntries);
 }
 
-// Indices of every code's entries in store order, built in one pass so a totals run over many
-// codes does not scan the store once per code (and does not rely on firstLecture, which edits
-// between recounts leave stale).
-class LectureIndex
-{
-public:
-    explicit LectureIndex(const ScheduleData &d)
-        : m_offsets(static_cast<std::size_t>(d.codeCount) + 2, 0)
-    {
-        for (int i = 1; i <= d.lectureCount; ++i) {
-            const int c = lectureCode(d, d.lectureWord[i]);
-            if (validCode(d, c))
-                ++m_offsets[c + 1];
-        }
-        for (std::size_t c = 1; c < m_offsets.size(); ++c)
-            m_offsets[c] += m_offsets[c - 1];
-        m_items.resize(m_offsets.back());
-        std::vector<int> fill(m_offsets.begin(), m_offsets.end() - 1);
-        for (int i = 1; i <= d.lectureCount; ++i) {
-            const int c = lectureCode(d, d.lectureWord[i]);
-            if (validCode(d, c))
-                m_items[fill[c]++] = i;
-        }
-    }
-    std::span<const int> of(int c) const
-    {
-        return std::span<const int>(m_items).subspan(m_offsets[c], m_offsets[c + 1] - m_offsets[c]);
-    }
-
-private:
-    std::vector<int> m_offsets;
-    std::vector<int> m_items;
-};
-
 void resetAllocation(const ScheduleData &d, int c, WeekAllocation &wa)
 {
     wa.code = static_cast<CodeId>(c);
@@ -663,6 +629,37 @@ void removeLecturesOf(ScheduleData &d, int c)
             d.lectureWord[i] = 0;
     }
     d.modified = true;
+}
+
+LectureIndex::LectureIndex(const ScheduleData &d)
+    : m_offsets(static_cast<std::size_t>(d.codeCount) + 2, 0)
+{
+    for (int i = 1; i <= d.lectureCount; ++i) {
+        const int c = lectureCode(d, d.lectureWord[i]);
+        if (validCode(d, c))
+            ++m_offsets[c + 1];
+    }
+    for (std::size_t c = 1; c < m_offsets.size(); ++c)
+        m_offsets[c] += m_offsets[c - 1];
+    m_items.resize(m_offsets.back());
+    std::vector<int> fill(m_offsets.begin(), m_offsets.end() - 1);
+    for (int i = 1; i <= d.lectureCount; ++i) {
+        const int c = lectureCode(d, d.lectureWord[i]);
+        if (validCode(d, c))
+            m_items[fill[c]++] = i;
+    }
+}
+
+std::span<const int> LectureIndex::of(int c) const
+{
+    if (c < 1 || c + 1 >= static_cast<int>(m_offsets.size()))
+        return {};
+    return std::span<const int>(m_items).subspan(m_offsets[c], m_offsets[c + 1] - m_offsets[c]);
+}
+
+int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa, const LectureIndex &index)
+{
+    return loadIndexed(d, c, wa, index.of(c));
 }
 
 int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)

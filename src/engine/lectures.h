@@ -7,6 +7,7 @@
 #include "engine/scheduledata.h"
 
 #include <array>
+#include <span>
 #include <vector>
 
 namespace quivra {
@@ -60,8 +61,24 @@ struct WeekAllocation
     std::vector<LectureView> timetable; // timetable entries (placements and bookings), store order
     std::vector<std::int16_t> timetableKinds; // booking kind per timetable entry
 };
-// Fills `wa` for code c; returns the number of entries read.
+// Fills `wa` for code c; returns the number of entries read. Scans the whole store.
 int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa);
+
+// Every code's entries in store order, built in one pass, so work over many codes does not scan
+// the store once per code (and does not rely on firstLecture, which edits between recounts leave
+// stale). Valid until the lecture store changes.
+class LectureIndex
+{
+public:
+    explicit LectureIndex(const ScheduleData &d);
+    std::span<const int> of(int c) const;
+
+private:
+    std::vector<int> m_offsets;
+    std::vector<int> m_items;
+};
+// loadWeekAllocation through an index of the unchanged store.
+int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa, const LectureIndex &index);
 
 // Compacts and sorts the lecture store (drops word 0, invalid codes and invalid slots) and
 // rebuilds firstLecture.

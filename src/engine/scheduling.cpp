@@ -1275,10 +1275,45 @@ int repairWeeks(ScheduleData &d, int c, int from, int to, RepairCounters &counte
     }
     int repaired = 0;
     WeekAllocation wa;
-    for (CodeId e : events) {
+    auto count = [&](int first, int last) {
+        for (int w = first; w <= last; ++w) {
+            const int len = lengthOf(d, w);
+            counters.allocated += wa.allocated[w] * len;
+            counters.scheduled += wa.scheduled[w] * len;
+            counters.bookedWeeks += wa.booked[w] ? len : 0;
+            counters.bookedCells += wa.tableBooked[w] * len;
+        }
+    };
+    auto weeksOf = [&] {
+        return std::pair{std::max({from, wa.firstWeek, 1}),
+                         std::min({to, wa.lastWeek, weekCap(d)})};
+    };
+    auto needsRepair = [&](int w) {
+        return wa.scheduled[w] > wa.allocated[w] || (wa.allocated[w] > 0 && wa.booked[w]);
+    };
+
+    // Every save runs this over all events, and almost none need a repair: find those with one
+    // pass over the store, then repair them one by one (a store moves entries, so the index is
+    // not used past this point).
+    std::vector<CodeId> broken;
+    {
+        const LectureIndex index(d);
+        for (CodeId e : events) {
+            loadWeekAllocation(d, e, wa, index);
+            wa.code = e;
+            const auto [first, last] = weeksOf();
+            bool bad = false;
+            for (int w = first; w <= last && !bad; ++w)
+                bad = needsRepair(w);
+            if (bad)
+                broken.push_back(e);
+            else
+                count(first, last);
+        }
+    }
+    for (CodeId e : broken) {
         reloadWeekAllocation(d, e, wa);
-        const int first = std::max({from, wa.firstWeek, 1});
-        const int last = std::min({to, wa.lastWeek, weekCap(d)});
+        const auto [first, last] = weeksOf();
         int fixes = 0;
         bool trim = false;
         for (int w = first; w <= last; ++w) {
@@ -1295,13 +1330,7 @@ int repairWeeks(ScheduleData &d, int c, int from, int to, RepairCounters &counte
             storeWeekAllocation(d, e, wa);
             repaired += fixes;
         }
-        for (int w = first; w <= last; ++w) {
-            const int len = lengthOf(d, w);
-            counters.allocated += wa.allocated[w] * len;
-            counters.scheduled += wa.scheduled[w] * len;
-            counters.bookedWeeks += wa.booked[w] ? len : 0;
-            counters.bookedCells += wa.tableBooked[w] * len;
-        }
+        count(first, last);
     }
     counters.weeksRepaired += repaired;
     return repaired;

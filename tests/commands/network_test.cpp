@@ -1,0 +1,157 @@
+#include "commands/network.h"
+
+#include "commands/filecommands.h"
+#include "commands/sessionfixture.h"
+#include "files/networkfolder.h"
+#include "files/textexchange.h"
+
+#include <gtest/gtest.h>
+
+namespace quivra {
+namespace {
+
+using namespace quivra::testing;
+
+CodeId codeNamed(const ScheduleData &d, std::string_view code)
+{
+    for (int c = 1; c <= d.codeCount; ++c) {
+        if (d.codes[c].code.view() == code)
+            return static_cast<CodeId>(c);
+    }
+    return 0;
+}
+
+// A planner's copy: one event on T1 in week 1, day 3, bell 1.
+void writeCopy(const std::string &path, std::string_view event)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 6).resources('T', {"T1"});
+    f.event(event, {"T1"}, 1).allocate(event, 1, 1, 1).place(event, 1, 3, 1, 1);
+    f.finish();
+    ASSERT_TRUE(exportTextFile(*d, path).has_value());
+}
+
+std::vector<std::string> optionTexts(const OptionsRequest &request)
+{
+    std::vector<std::string> texts;
+    for (const OptionItem &o : request.options)
+        texts.push_back(o.text.substr(0, o.text.find(' ')));
+    return texts;
+}
+
+struct NetworkFolder : ::testing::Test
+{
+    TempFolder root;
+    SessionFixture f{root};
+    std::string net = root / "net";
+    std::vector<OptionsRequest> lists; // every "Files to be added" list shown
+
+    void SetUp() override
+    {
+        fs::create_directories(net);
+        f.settings.directory.network = net;
+        const std::string plan = root / "data/plan.qvf";
+        writeSample(plan);
+        ASSERT_TRUE(openWindows(f.session, plan));
+    }
+    // The list answers with this order (option numbers) and these checks; nothing cancels.
+    void answerList(std::optional<OrderedSelection> answer)
+    {
+        f.session.hooks.orderedSelection = [this, answer](const OptionsRequest &r) {
+            lists.push_back(r);
+            return answer;
+        };
+    }
+};
+
+TEST_F(NetworkFolder, TheOwnCopyIsNeverOffered)
+{
+    writeCopy(net + "/plan.qvx", "P1");
+    f.ui.choose(1).expect("No \"*.qvx\" files stored in").answer(Answer::Ok);
+    EXPECT_EQ(readFromNetwork(f.session).added, 0);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+}
+
+TEST_F(NetworkFolder, TheOrderLeftAtOkIsKeptEvenWhenAddingIsDeclined)
+{
+    for (const char *name : {"a", "b", "c"})
+        writeCopy(net + "/" + name + ".qvx", name);
+    answerList(OrderedSelection{{3, 1, 2}, {}});
+    f.ui.choose(1).expect("Add selected file(s) from").answer(Answer::No);
+    EXPECT_EQ(readFromNetwork(f.session).added, 0);
+    EXPECT_EQ(networkOrder(f.settings), (std::vector<std::string>{"c.qvx", "a.qvx", "b.qvx"}));
+
+    answerList(std::nullopt);
+    f.ui.choose(1);
+    readFromNetwork(f.session);
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_EQ(optionTexts(lists[1]), (std::vector<std::string>{"c.qvx", "a.qvx", "b.qvx"}));
+    EXPECT_EQ(lists[1].checked, (std::vector<int>{1, 2, 3})); // dated files come preselected
+    EXPECT_EQ(lists[1].caption, "Files to be added");
+    EXPECT_EQ(f.data->codeCount, 5);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+}
+
+TEST_F(NetworkFolder, ADeletedFileDropsOutOfTheOrder)
+{
+    writeCopy(net + "/a.qvx", "A");
+    writeCopy(net + "/b.qvx", "B");
+    setNetworkOrder(f.settings, {"gone.qvx", "b.qvx"});
+    answerList(OrderedSelection{{1, 2}, {}});
+    f.ui.choose(1).answer(Answer::No);
+    readFromNetwork(f.session);
+    EXPECT_EQ(optionTexts(lists[0]), (std::vector<std::string>{"b.qvx", "a.qvx"}));
+    EXPECT_EQ(networkOrder(f.settings), (std::vector<std::string>{"b.qvx", "a.qvx"}));
+}
+
+TEST_F(NetworkFolder, ChosenFilesAreAddedInTheListOrderAndMissingOnesNamed)
+{
+    writeCopy(net + "/x.qvx", "X");
+    writeCopy(net + "/y.qvx", "Y");
+    writeCopy(net + "/z.qvx", "Z");
+    f.session.hooks.orderedSelection = [&](const OptionsRequest &r) {
+        lists.push_back(r);
+        fs::remove(net + "/z.qvx"); // gone before it is added
+        return std::optional(OrderedSelection{{2, 1, 3}, {1, 2, 3}});
+    };
+    f.ui.choose(1)
+        .expect("Add selected")
+        .answer(Answer::Yes)
+        .expect("Compacted")
+        .answer(Answer::Ok)
+        .expect("z.qvx")
+        .answer(Answer::Ok);
+    const NetworkReadReport report = readFromNetwork(f.session);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    EXPECT_EQ(report.added, 2);
+    EXPECT_EQ(report.skipped, (std::vector<std::string>{"z.qvx"}));
+    const CodeId x = codeNamed(*f.data, "X"), y = codeNamed(*f.data, "Y");
+    ASSERT_TRUE(x && y);
+    EXPECT_LT(y, x); // y was added first
+    // Both wanted the same cell of T1: the copy added first keeps it.
+    EXPECT_EQ(f.data->codes[y].scheduled, 1);
+    EXPECT_EQ(f.data->codes[x].scheduled, 0);
+    EXPECT_EQ(networkOrder(f.settings), (std::vector<std::string>{"y.qvx", "x.qvx", "z.qvx"}));
+}
+
+TEST_F(NetworkFolder, WriteStoresTheOwnCopy)
+{
+    f.ui.expect("was stored as").answer(Answer::Ok);
+    EXPECT_TRUE(writeToNetwork(f.session));
+    auto back = makeScheduleData();
+    ASSERT_TRUE(importTextFile(net + "/plan.qvx", *back).has_value());
+    EXPECT_EQ(back->codeCount, 5);
+
+    // Without the folder the command asks for one instead, and can make it.
+    const std::string other = root / "shared/planners";
+    f.settings.directory.network = root / "missing";
+    f.ui.type(other).expect("is not valid").answer(Answer::Yes);
+    EXPECT_FALSE(writeToNetwork(f.session));
+    EXPECT_TRUE(fs::is_directory(other));
+    EXPECT_EQ(f.settings.directory.network, other);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+}
+
+} // namespace
+} // namespace quivra

@@ -1,0 +1,406 @@
+#include "optimise/tools.h"
+
+#include "engine/codetable.h"
+#include "engine/dump.h"
+#include "engine/lectures.h"
+#include "engine/scheduling.h"
+#include "support/fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <variant>
+
+namespace quivra {
+namespace {
+
+// Answers from a script, in order; records every text it was shown. An exhausted script
+// cancels.
+struct ScriptedTools : ToolDialogue
+{
+    using Reply = std::variant<bool, Answer, int, std::vector<CodeId>>;
+    std::deque<std::optional<Reply>> script;
+    std::vector<std::string> asked;
+    std::vector<std::string> told;
+
+    std::optional<Reply> next(const std::string &text)
+    {
+        asked.push_back(text);
+        if (script.empty())
+            return std::nullopt;
+        auto r = script.front();
+        script.pop_front();
+        return r;
+    }
+    void inform(const std::string &text) override { told.push_back(text); }
+    bool askYesNo(const std::string &q) override
+    {
+        const auto r = next(q);
+        return r && std::get<bool>(*r);
+    }
+    Answer askYesNoCancel(const std::string &q) override
+    {
+        const auto r = next(q);
+        return r ? std::get<Answer>(*r) : Answer::Cancel;
+    }
+    std::optional<std::vector<CodeId>> pickEvents(const std::string &title,
+                                                  const std::vector<CodeId> &offered) override
+    {
+        this->offered = offered;
+        const auto r = next(title);
+        if (!r)
+            return std::nullopt;
+        return std::get<std::vector<CodeId>>(*r);
+    }
+    std::optional<CodeId> pickEvent(const std::string &title, const std::vector<CodeId> &,
+                                    const std::vector<std::string> &lines) override
+    {
+        this->lines = lines;
+        const auto r = next(title);
+        if (!r)
+            return std::nullopt;
+        return static_cast<CodeId>(std::get<int>(*r));
+    }
+    std::optional<int> pickWeek(const std::string &q, int preset, int, int) override
+    {
+        presets.push_back(preset);
+        const auto r = next(q);
+        if (!r)
+            return std::nullopt;
+        return std::get<int>(*r);
+    }
+    std::optional<int> pickCategory(const std::string &title, bool, int) override
+    {
+        const auto r = next(title);
+        if (!r)
+            return std::nullopt;
+        return std::get<int>(*r);
+    }
+
+    std::vector<CodeId> offered;
+    std::vector<std::string> lines;
+    std::vector<int> presets;
+};
+
+using Answer = ToolDialogue::Answer;
+
+// E1 (G1, T1) and E2 (G2, T2) over three weeks of 5 days x 8 bells.
+struct Fixture
+{
+    std::unique_ptr<ScheduleData> d = makeScheduleData();
+    FixtureBuilder f{*d};
+    Fixture()
+    {
+        f.calendar(3, 5, 8).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2"});
+        f.event("E1", {"G1", "T1"}, 12).event("E2", {"G2", "T2"}, 3);
+    }
+    CodeId id(const char *code) const { return f.id(code); }
+    int scheduledIn(const char *code, int w)
+    {
+        WeekAllocation wa;
+        reloadWeekAllocation(*d, id(code), wa);
+        return wa.scheduled[w];
+    }
+    int allocatedIn(const char *code, int w)
+    {
+        WeekAllocation wa;
+        reloadWeekAllocation(*d, id(code), wa);
+        return wa.allocated[w];
+    }
+};
+
+TEST(Tools, TotalsCaptionsAndRefusals)
+{
+    {
+        SCOPED_TRACE("all scheduled");
+        Fixture x;
+        x.f.allocate("E1", 1, 1, 2).place("E1", 1, 1, 1, 2);
+        x.f.allocate("E2", 2, 2, 1).place("E2", 2, 3, 1, 1);
+        x.f.finish();
+        const ToolTotals t = toolTotals(*x.d, 4);
+        EXPECT_FALSE(t.enabled[1]);
+        EXPECT_FALSE(t.enabled[0]);
+        EXPECT_EQ(t.captions[1], "Initial solution (all 3 periods have already been scheduled)");
+        EXPECT_EQ(t.captions[0],
+                  "Show unscheduled periods (all 3 periods have already been scheduled)");
+        EXPECT_TRUE(t.enabled[2] && t.enabled[3] && t.enabled[4]);
+        EXPECT_EQ(t.blockLine,
+                  " Block length range 1 - 2 time units, 2 week(s) x 4 timetables to optimise");
+        EXPECT_EQ(t.scheduledLine, " 3 out of 3 allocated periods are scheduled");
+        EXPECT_EQ(t.allocatedLine, " 3 out of 15 planned periods are allocated to weeks");
+        EXPECT_TRUE(t.allocatedLineShown);
+        EXPECT_EQ(toolRefusal(*x.d, Tool::InitialSolution),
+                  "You cannot run \"Initial solution\" now, because all periods have already been "
+                  "scheduled.\nSelect \"Remove periods from timetables\" or go to Timetables view "
+                  "to unschedule them.");
+        EXPECT_EQ(toolRefusal(*x.d, Tool::RemovePeriods), "");
+    }
+    {
+        SCOPED_TRACE("nothing scheduled");
+        Fixture x;
+        x.f.allocate("E1", 1, 2, 2);
+        x.f.finish();
+        const ToolTotals t = toolTotals(*x.d, 0);
+        for (int k : {2, 3, 4}) {
+            EXPECT_FALSE(t.enabled[static_cast<std::size_t>(k)]);
+            EXPECT_TRUE(t.captions[static_cast<std::size_t>(k)].ends_with(
+                " (none of the 4 periods have been scheduled yet)"));
+        }
+        EXPECT_EQ(t.blockLine, " [no periods]");
+        EXPECT_EQ(toolRefusal(*x.d, Tool::CopyAcrossWeeks),
+                  "You cannot run \"Copy timetables across weeks\" now, because no periods have "
+                  "been scheduled.\nSelect \"Initial solution\" or go to Timetables view.");
+        EXPECT_EQ(toolRefusal(*x.d, Tool::InitialSolution), "");
+    }
+    {
+        SCOPED_TRACE("one week in use");
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(1, 5, 8).resources('G', {"G1"}).event("E1", {"G1"}, 2);
+        f.allocate("E1", 1, 1, 2).place("E1", 1, 1, 1, 1);
+        f.finish();
+        const ToolTotals t = toolTotals(*d, 1);
+        EXPECT_FALSE(t.enabled[2]);
+        EXPECT_EQ(t.captions[2], "Copy timetables across weeks (only one week is in use)");
+        EXPECT_FALSE(t.allocatedLineShown);
+    }
+    {
+        SCOPED_TRACE("empty data set");
+        auto d = makeScheduleData();
+        EXPECT_EQ(toolRefusal(*d, Tool::Optimise),
+                  "You cannot run \"Optimise timetables\" now, because there are no valid events "
+                  "(go to Events view).");
+        FixtureBuilder f(*d);
+        f.calendar(1, 5, 8).resources('G', {"G1"}).event("E1", {"G1"}, 2);
+        f.finish();
+        EXPECT_EQ(toolRefusal(*d, Tool::InitialSolution),
+                  "You cannot run \"Initial solution\" now, because there are no periods "
+                  "allocated to weeks (go to Weeks view).");
+    }
+}
+
+TEST(Tools, PickerMarksTheChosenEventsOnly)
+{
+    Fixture x;
+    x.f.event("E3", {"G1"}, 1).allocate("E3", 1, 1, 1).place("E3", 1, 5, 8, 8);
+    x.f.allocate("E1", 1, 1, 2).allocate("E2", 1, 1, 1).place("E2", 1, 1, 1, 1);
+    x.f.finish();
+    x.d->codes[x.id("E2")].name.assign("Copy of (E3)");
+    x.d->codes[x.id("E3")].flags |= 2 | 1;
+
+    ScriptedTools ui;
+    ui.script.push_back(ScriptedTools::Reply{std::vector<CodeId>{x.id("E1"), x.id("E2")}});
+    PickOutcome p = pickEventsForTool(*x.d, Tool::InitialSolution, ui);
+    EXPECT_EQ(ui.asked.back(), "Select events for \"Initial solution\"");
+    EXPECT_EQ(ui.offered, (std::vector<CodeId>{x.id("E1")})); // only events with periods left
+    EXPECT_EQ(p.buttonCaption, "Select events (2 selected)");
+    EXPECT_EQ(p.imitateCaption, "Imitate 1 events");
+    EXPECT_EQ(x.d->codes[x.id("E3")].flags & LinkMarksMask, 0);
+
+    const std::string before = dumpScheduleData(*x.d);
+    p = pickEventsForTool(*x.d, Tool::RemovePeriods, ui); // cancelled: marks stay
+    EXPECT_TRUE(p.cancelled);
+    EXPECT_EQ(p.selected, 2);
+    EXPECT_EQ(ui.offered, (std::vector<CodeId>{x.id("E2"), x.id("E3")}));
+    EXPECT_EQ(dumpScheduleData(*x.d), before);
+    EXPECT_EQ(pickerEvents(*x.d, Tool::CopyAcrossWeeks).size(), 3u);
+
+    const ImitatedList list = imitatedEvents(*x.d);
+    EXPECT_EQ(list.heading, "\nList of events (1) marked to be imitated");
+    ASSERT_EQ(list.lines.size(), 1u);
+    EXPECT_EQ(list.lines[0], "1: E2:Copy of (E3) (imitates event \"E3\")");
+}
+
+TEST(Tools, CopyAcrossWeeks)
+{
+    // E1 has 4 cells in week 1; week 3 holds 3 of its 4 allocated periods on day 3.
+    auto build = [](Fixture &x) {
+        x.f.allocate("E1", 1, 1, 4).allocate("E1", 3, 3, 4);
+        x.f.place("E1", 1, 1, 1, 2).place("E1", 1, 2, 1, 2).place("E1", 3, 3, 1, 3);
+        x.f.finish();
+        x.d->codes[x.id("E1")].flags |= 1;
+    };
+    struct Case
+    {
+        const char *name;
+        std::vector<std::optional<ScriptedTools::Reply>> script;
+        bool stopped;
+        int scheduled3, allocated3;
+    };
+    using R = ScriptedTools::Reply;
+    const std::vector<Case> cases = {
+        {"same week", {R{2}, R{2}}, true, 3, 4},
+        {"source cancelled", {std::nullopt}, true, 3, 4},
+        {"target cancelled", {R{1}, std::nullopt}, true, 3, 4},
+        {"clear cancelled", {R{1}, R{3}, R{Answer::Cancel}}, true, 3, 4},
+        {"within the allocation", {R{1}, R{3}, R{Answer::No}, R{Answer::No}}, false, 4, 4},
+        {"allocation adjusted", {R{1}, R{3}, R{Answer::No}, R{Answer::Yes}}, false, 7, 7},
+        {"target cleared first", {R{1}, R{3}, R{Answer::Yes}, R{Answer::No}}, false, 4, 4},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture x;
+        build(x);
+        ScriptedTools ui;
+        ui.script.assign(c.script.begin(), c.script.end());
+        const ToolRunResult r = copyAcrossWeeks(*x.d, false, ui);
+        EXPECT_EQ(r.stopped, c.stopped);
+        EXPECT_EQ(x.scheduledIn("E1", 3), c.scheduled3);
+        EXPECT_EQ(x.allocatedIn("E1", 3), c.allocated3);
+        EXPECT_EQ(x.scheduledIn("E1", 1), 4);
+        EXPECT_EQ(r.changed.empty(), c.stopped);
+        EXPECT_EQ(x.d->codes[x.id("E1")].flags & LinkMarksMask, 1);
+    }
+    Fixture x;
+    build(x);
+    ScriptedTools ui;
+    ui.script = {ScriptedTools::Reply{1}, ScriptedTools::Reply{3}, ScriptedTools::Reply{Answer::No},
+                 ScriptedTools::Reply{Answer::No}};
+    copyAcrossWeeks(*x.d, false, ui);
+    EXPECT_EQ(ui.presets, (std::vector<int>{1, 2}));
+    EXPECT_EQ(x.d->optimiseRange.startWeek, 1);
+    EXPECT_EQ(x.d->optimiseRange.endWeek, 3);
+}
+
+TEST(Tools, RemovePeriodsInsideTheRangeOnly)
+{
+    Fixture x;
+    x.f.allocate("E1", 1, 2, 4).place("E1", 1, 1, 3, 5).place("E1", 1, 2, 1, 1);
+    x.f.place("E1", 2, 1, 1, 2);
+    x.f.allocate("E2", 1, 1, 1).place("E2", 1, 1, 1, 1);
+    x.f.finish();
+    x.d->codes[x.id("E1")].flags |= 1;
+    TimeRange range;
+    range.startWeek = range.endWeek = 1;
+    range.startDay = 1;
+    range.endDay = 5;
+    range.startBell = 1;
+    range.endBell = 4;
+    ToolRunResult r = removePeriods(*x.d, range, false);
+    EXPECT_EQ(r.changed, std::vector<CodeId>{x.id("E1")});
+    EXPECT_EQ(r.cells, 3);
+    EXPECT_EQ(x.scheduledIn("E1", 1), 1); // bell 5 stays
+    EXPECT_EQ(x.scheduledIn("E1", 2), 2); // week 2 stays
+    EXPECT_EQ(x.allocatedIn("E1", 1), 4);
+    EXPECT_EQ(x.scheduledIn("E2", 1), 1); // not marked
+
+    // Nothing left in the range: the run changes nothing and says so.
+    r = removePeriods(*x.d, range, false);
+    EXPECT_TRUE(r.changed.empty());
+    EXPECT_EQ(resultLines(*x.d, r.changed, r.storeRefusals),
+              std::vector<std::string>{"Selected operation did not change any events or "
+                                       "resources. Click Close to exit this view."});
+
+    // A locked event is passed over unless locked events are included.
+    x.d->codes[x.id("E2")].flags |= 1 | LockedBit;
+    range.endBell = 8;
+    r = removePeriods(*x.d, range, false);
+    EXPECT_EQ(r.changed, std::vector<CodeId>{x.id("E1")});
+    EXPECT_EQ(x.scheduledIn("E2", 1), 1);
+    r = removePeriods(*x.d, range, true);
+    EXPECT_EQ(r.changed, std::vector<CodeId>{x.id("E2")});
+    EXPECT_EQ(resultLines(*x.d, r.changed, 0), std::vector<std::string>{"1: E2:Name of E2"});
+}
+
+TEST(Tools, RemoveWithAFullStoreKeepsTheEventAndSaysSo)
+{
+    Fixture x;
+    x.f.resources('R', {"Z"});
+    x.f.allocate("E1", 1, 1, 4).place("E1", 1, 1, 1, 3);
+    x.f.finish();
+    x.d->codes[x.id("E1")].flags |= 1;
+    // Fill the store: removing the middle bell splits E1's lecture in two, which needs one more.
+    const SlotCoding &k = x.d->coding;
+    for (int i = x.d->lectureCount + 1; i <= MaxLectures; ++i) {
+        x.d->lectureWord[i] = x.id("Z") | LectureBookingBit;
+        x.d->lectureStart[i] = x.d->lectureEnd[i] = k.pack(1 + i % 3, 1 + i % 5, 1 + i % 8);
+        x.d->bookingKind[i] = 1;
+    }
+    x.d->lectureCount = MaxLectures;
+    TimeRange range;
+    range.startWeek = range.endWeek = 1;
+    range.startDay = range.endDay = 1;
+    range.startBell = range.endBell = 2;
+    const ToolRunResult r = removePeriods(*x.d, range, false);
+    EXPECT_EQ(r.storeRefusals, 1);
+    EXPECT_TRUE(r.changed.empty());
+    EXPECT_EQ(x.scheduledIn("E1", 1), 3);
+    const auto lines = resultLines(*x.d, r.changed, r.storeRefusals);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "1 event(s) could not be stored (the lecture store is full) and kept their "
+                        "timetables.");
+}
+
+TEST(Tools, UnscheduledOutline)
+{
+    Fixture x;
+    x.f.allocate("E1", 1, 1, 3).place("E1", 1, 1, 1, 1);
+    x.f.allocate("E2", 1, 1, 1).place("E2", 1, 2, 1, 1);
+    x.f.finish();
+    const UnscheduledOutline o = unscheduledOutline(*x.d);
+    EXPECT_EQ(o.title, "\n\nAll resources and events = 4 + 2\n(only codes of 2 unscheduled "
+                       "periods shown)");
+    EXPECT_EQ(o.lines, (std::vector<std::string>{
+                           "RESOURCES = 4",
+                           " Groups (2)",
+                           "  G1:Name of G1 (1/3)",
+                           " Teachers (2)",
+                           "  T1:Name of T1 (1/3)",
+                           "EVENTS = 2",
+                           " Basic (2)",
+                           "  E1:Name of E1 (1/3)",
+                       }));
+}
+
+TEST(Tools, ExamModeSwitchAndImitationChoice)
+{
+    Fixture x;
+    x.f.allocate("E1", 1, 1, 1).place("E1", 1, 1, 1, 1).allocate("E2", 1, 1, 1);
+    x.f.finish();
+    using R = ScriptedTools::Reply;
+    struct Case
+    {
+        const char *name;
+        std::vector<std::optional<R>> script;
+        bool on, twoDays;
+    };
+    const std::vector<Case> cases = {
+        {"declined", {R{false}}, false, false},
+        {"category cancelled", {R{true}, std::nullopt}, false, false},
+        {"not confirmed", {R{true}, R{2}, R{1}, R{false}}, false, false},
+        {"one day", {R{true}, R{2}, R{1}, R{true}, R{false}}, true, false},
+        {"two days", {R{true}, R{2}, R{1}, R{true}, R{true}}, true, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ExamMode exam;
+        ScriptedTools ui;
+        ui.script.assign(c.script.begin(), c.script.end());
+        EXPECT_EQ(toggleExamMode(*x.d, exam, ui), c.on);
+        EXPECT_EQ(exam.on, c.on);
+        EXPECT_EQ(exam.twoDays, c.twoDays);
+        EXPECT_EQ(exam.eventCategory, c.on ? 2 : 6);
+        if (c.on) {
+            EXPECT_EQ(ui.asked[3], "Do you want to use \"Middle\" as Exams category and "
+                                   "\"Groups\" as Students category?");
+            const ExamModeLabels l = examModeLabels(*x.d, exam);
+            EXPECT_EQ(l.hint, "Exam scheduling is turned on for \"Middle\" and \"Groups\".");
+            EXPECT_EQ(l.restriction, c.twoDays ? "Scheduling restriction: 2 days"
+                                               : "Scheduling restriction: 1 day");
+            EXPECT_FALSE(toggleExamMode(*x.d, exam, ui)); // the second press turns it off
+            EXPECT_EQ(ui.told.back(), "Exam scheduling is turned off.");
+            EXPECT_EQ(examModeLabels(*x.d, exam).restriction, "(Exam scheduling is turned off)");
+        }
+    }
+
+    ScriptedTools ui;
+    ui.script = {R{int(x.id("E1"))}, R{int(x.id("E2"))}, std::nullopt};
+    EXPECT_EQ(chooseImitationTarget(*x.d, ui), x.id("E1"));
+    EXPECT_EQ(ui.lines, std::vector<std::string>{"1: E1:Name of E1 (1 h scheduled)"});
+    EXPECT_EQ(chooseImitationTarget(*x.d, ui), 0);
+    EXPECT_EQ(ui.told.back(), "This event cannot be selected - no periods have been scheduled.");
+    EXPECT_EQ(chooseImitationTarget(*x.d, ui), 0);
+}
+
+} // namespace
+} // namespace quivra

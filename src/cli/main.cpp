@@ -7,11 +7,15 @@
 #include "engine/conflicts.h"
 #include "engine/dump.h"
 #include "engine/scheduledata.h"
+#include "engine/textutil.h"
 #include "files/datafile.h"
+#include "files/textexchange.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -30,7 +34,12 @@ constexpr const char *UsageText =
     "  info FILE [--json]                         counts, totals and calendar of a data file\n"
     "  dump FILE                                  the whole data set as canonical text\n"
     "  check FILE [--remove] [--out OUT] [--json] find (and remove) conflicting placements\n"
-    "  convert IN OUT                             read IN and write it as OUT (.qvf)\n"
+    "  convert IN OUT                             read IN and write it as OUT (.qvf or .qvx)\n"
+    "  import FILE ADD.qvx --rule N --out OUT [--json]\n"
+    "                                             add a text file to FILE by rule 1..4\n"
+    "\n"
+    "Files ending in .qvx are text exchange files, all others data files. The moment written as\n"
+    "\"Created\" into text files is taken from SOURCE_DATE_EPOCH when it is set.\n"
     "  --version                                  the program version\n";
 
 int usage()
@@ -51,6 +60,7 @@ struct Arguments
     bool json = false;
     bool remove = false;
     std::string out;
+    int rule = 0;
     bool valid = true;
 };
 
@@ -69,6 +79,10 @@ Arguments parseArguments(int argc, char **argv, std::string_view allowed)
             a.remove = true;
         } else if (arg == "--out" && accepts("out") && i + 1 < argc) {
             a.out = argv[++i];
+        } else if (arg == "--rule" && accepts("rule") && i + 1 < argc) {
+            const std::string_view value = argv[++i];
+            a.rule = value.size() == 1 && value[0] >= '1' && value[0] <= '4' ? value[0] - '0' : 0;
+            a.valid = a.valid && a.rule != 0;
         } else if (arg.starts_with("--")) {
             a.valid = false;
         } else {
@@ -78,9 +92,76 @@ Arguments parseArguments(int argc, char **argv, std::string_view allowed)
     return a;
 }
 
-// Reads a file into a new data set; only a complete read counts as success.
+bool hasExtension(std::string_view path, std::string_view extension)
+{
+    if (path.size() < extension.size())
+        return false;
+    const std::string_view tail = path.substr(path.size() - extension.size());
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        const char c = tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] + 32) : tail[i];
+        if (c != extension[i])
+            return false;
+    }
+    return true;
+}
+
+bool isTextFileName(std::string_view path)
+{
+    return hasExtension(path, ".qvx");
+}
+
+// Output goes by the name: a .qvf data file or a .qvx text file; anything else is refused.
+bool refusedOutput(const std::string &path)
+{
+    if (hasExtension(path, ".qvf") || isTextFileName(path))
+        return false;
+    std::cerr << "quivra-cli: " << path << ": only .qvf and .qvx files can be written\n";
+    return true;
+}
+
+// The moment a run stands for: SOURCE_DATE_EPOCH when set (reproducible output), else now.
+std::time_t runMoment()
+{
+    if (const char *epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+        char *end = nullptr;
+        const long long value = std::strtoll(epoch, &end, 10);
+        if (end != epoch && *end == '\0' && value > 0)
+            return static_cast<std::time_t>(value);
+    }
+    return std::time(nullptr);
+}
+
+// Date serial of the run's local day (days from 30 December 1899).
+std::int32_t runDay()
+{
+    const std::time_t now = runMoment();
+    std::tm local{};
+    localtime_r(&now, &local);
+    return dateSerial(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+void reportSkipped(const std::string &path, const ImportReport &report)
+{
+    if (report.linesSkipped == 0)
+        return;
+    std::cerr << "quivra-cli: " << path << ": " << report.linesSkipped << " line(s) skipped\n";
+    for (const std::string &sample : report.samples)
+        std::cerr << "  " << sample << '\n';
+}
+
+// Reads a data file, or imports a text file, into a new data set; only a complete read counts
+// as success.
 bool load(const std::string &path, ScheduleData &d, std::string &reason)
 {
+    if (isTextFileName(path)) {
+        auto report = importTextFile(path, d, runDay());
+        if (!report) {
+            reason = path + ": " + report.error().detail;
+            return false;
+        }
+        reportSkipped(path, *report);
+        return true;
+    }
     auto report = readDataFile(path, d);
     if (!report) {
         reason = path + ": " + report.error().detail;
@@ -91,6 +172,22 @@ bool load(const std::string &path, ScheduleData &d, std::string &reason)
         return false;
     }
     return true;
+}
+
+// Writes a data file, or a text file for a .qvx name.
+bool save(ScheduleData &d, const std::string &path, std::string &reason)
+{
+    Result<void> saved;
+    if (isTextFileName(path)) {
+        ExportOptions options;
+        options.created = runMoment();
+        saved = exportTextFile(d, path, options);
+    } else {
+        saved = writeDataFile(d, path);
+    }
+    if (!saved)
+        reason = path + ": " + saved.error().detail;
+    return saved.has_value();
 }
 
 int runInfo(const Arguments &args)
@@ -151,10 +248,12 @@ int runCheck(const Arguments &args)
         return fileError(reason);
 
     const ConflictReport report = sweepConflicts(*d, 1, args.remove);
+    if (!args.out.empty() && refusedOutput(args.out))
+        return Refused;
     if (args.remove && report.removed > 0) {
         const std::string target = args.out.empty() ? path : args.out;
-        if (auto saved = writeDataFile(*d, target); !saved)
-            return fileError(target + ": " + saved.error().detail);
+        if (!save(*d, target, reason))
+            return fileError(reason);
     }
 
     const auto codeText = [&](CodeId c) {
@@ -186,32 +285,60 @@ int runCheck(const Arguments &args)
     return Done;
 }
 
-bool isDataFileName(std::string_view path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string ext(path.substr(path.size() - 4));
-    for (char &c : ext)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return ext == ".qvf";
-}
-
 int runConvert(const Arguments &args)
 {
     if (args.positional.size() != 2 || args.json)
         return usage();
     const std::string &in = args.positional[0];
     const std::string &out = args.positional[1];
-    if (!isDataFileName(out)) {
-        std::cerr << "quivra-cli: " << out << ": only .qvf files can be written\n";
+    if (refusedOutput(out))
         return Refused;
-    }
     auto d = makeScheduleData();
     std::string reason;
     if (!load(in, *d, reason))
         return fileError(reason);
-    if (auto saved = writeDataFile(*d, out); !saved)
-        return fileError(out + ": " + saved.error().detail);
+    if (!save(*d, out, reason))
+        return fileError(reason);
+    return Done;
+}
+
+int runImport(const Arguments &args)
+{
+    if (args.positional.size() != 2 || args.rule == 0 || args.out.empty())
+        return usage();
+    const std::string &path = args.positional[0];
+    const std::string &added = args.positional[1];
+    if (!isTextFileName(added)) {
+        std::cerr << "quivra-cli: " << added << ": only .qvx files can be added\n";
+        return Refused;
+    }
+    if (refusedOutput(args.out))
+        return Refused;
+    auto d = makeScheduleData();
+    std::string reason;
+    if (!load(path, *d, reason))
+        return fileError(reason);
+    auto report = addTextFile(*d, added, args.rule);
+    if (!report)
+        return fileError(added + ": " + report.error().detail);
+    if (!args.json)
+        reportSkipped(added, *report);
+    if (!save(*d, args.out, reason))
+        return fileError(reason);
+
+    Json result;
+    result["lines_read"] = report->linesRead;
+    result["lines_skipped"] = report->linesSkipped;
+    result["codes_added"] = report->codesAdded;
+    result["codes_updated"] = report->codesUpdated;
+    result["conflicts_found"] = report->conflicts.found;
+    result["conflicts_removed"] = report->conflicts.removed;
+    if (args.json) {
+        std::cout << result.dump(2) << '\n';
+    } else {
+        for (const auto &[key, value] : result.items())
+            std::cout << key << ": " << value << '\n';
+    }
     return Done;
 }
 
@@ -242,6 +369,7 @@ int main(int argc, char **argv)
         {"dump", "", runDump},
         {"check", "json remove out", runCheck},
         {"convert", "", runConvert},
+        {"import", "json rule out", runImport},
     };
     for (const Command &c : Commands) {
         if (c.name != command)

@@ -1,14 +1,17 @@
 // Runs the built quivra-cli as a user would: exit codes, JSON keys and files written.
 
 #include "files/datafile.h"
+#include "files/textexchange.h"
 #include "support/fixture.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -163,6 +166,56 @@ TEST_F(CliTest, CheckFindsAndRemovesConflictsIntoAnotherFile)
     // The original file is left as it was.
     EXPECT_EQ(nlohmann::json::parse(run("check " + path("school.qvf") + " --json").out)["found"],
               1);
+}
+
+TEST_F(CliTest, TextFilesRoundTripByteForByte)
+{
+    // A fixed moment makes the "Created" line, and so the whole text, reproducible.
+    const std::string env = "SOURCE_DATE_EPOCH=1700000000 " + m_cli.string();
+    auto convert = [&](const std::string &in, const std::string &out) {
+        return std::system(
+            (env + " convert " + path(in) + " " + path(out) + " 2>/dev/null").c_str());
+    };
+    ASSERT_EQ(convert("school.qvf", "first.qvx"), 0);
+    ASSERT_EQ(convert("first.qvx", "again.qvf"), 0);
+    ASSERT_EQ(convert("again.qvf", "second.qvx"), 0);
+    auto read = [&](const std::string &name) {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_FALSE(read("first.qvx").empty());
+    EXPECT_EQ(read("first.qvx"), read("second.qvx"));
+    EXPECT_EQ(nlohmann::json::parse(run("check " + path("again.qvf") + " --json").out)["found"], 1)
+        << "the conflict travels through the text file unchanged";
+}
+
+TEST_F(CliTest, ImportAddsATextFileAndSweeps)
+{
+    // The added file places ART where MATH already uses T1 and R1.
+    auto add = makeScheduleData();
+    FixtureBuilder f(*add);
+    f.calendar(4, 5, 6).resources('T', {"T1"}).resources('R', {"R1"});
+    f.event("ART", {"T1", "R1"}, 2).allocate("ART", 1, 1, 1).place("ART", 1, 1, 1, 1);
+    f.finish();
+    ASSERT_TRUE(exportTextFile(*add, path("add.qvx")));
+    ASSERT_EQ(run("check " + path("school.qvf") + " --remove --out " + path("clean.qvf")).exitCode,
+              0);
+
+    const Outcome r = run("import " + path("clean.qvf") + " " + path("add.qvx") +
+                          " --rule 1 --out " + path("merged.qvf") + " --json");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    const auto report = nlohmann::json::parse(r.out);
+    EXPECT_EQ(report["lines_skipped"], 0);
+    EXPECT_EQ(nlohmann::json::parse(run("check " + path("merged.qvf") + " --json").out)["found"],
+              0);
+    EXPECT_EQ(run("import " + path("clean.qvf") + " " + path("add.qvx") + " --rule 5 --out " +
+                  path("x.qvf"))
+                  .exitCode,
+              1);
+    EXPECT_EQ(run("import " + path("clean.qvf") + " " + path("school.qvf") + " --rule 1 --out " +
+                  path("x.qvf"))
+                  .exitCode,
+              3);
 }
 
 TEST_F(CliTest, ConvertWritesAFileThatReadsBack)

@@ -1,6 +1,7 @@
 // The demo institution shipped in examples/ must load cleanly: every line used, nothing in two
 // places at once, and the counts its README promises.
 
+#include "files/datafile.h"
 #include "files/textexchange.h"
 
 #include "engine/calendar.h"
@@ -84,6 +85,31 @@ TEST(Demo, TheHolidayFallsOnADayWithoutPeriods)
     // becomes a holiday booking and no period is lost.
     EXPECT_EQ(report.holidayCells, (12 + 25 + 15) * 8);
     EXPECT_EQ(sweepConflicts(*d, 1, false).found, 0);
+}
+
+TEST(Demo, ShippedDataFileHoldsTheSameInstitution)
+{
+    // examples/demo.qvf is made from demo.qvx by "quivra-cli convert"; remake it when the text
+    // changes.
+    auto fromText = makeScheduleData();
+    ASSERT_TRUE(importTextFile(DemoFile, *fromText).has_value());
+    auto fromData = makeScheduleData();
+    const auto read = readDataFile("../../examples/demo.qvf", *fromData);
+    ASSERT_TRUE(read.has_value()) << read.error().detail;
+    ASSERT_TRUE(read->complete) << read->reason;
+    EXPECT_EQ(fromData->codeCount, fromText->codeCount);
+    EXPECT_EQ(fromData->lectureCount, fromText->lectureCount);
+    EXPECT_EQ(fromData->collectionEntryCount, fromText->collectionEntryCount);
+    for (int c = 1; c <= fromText->codeCount; ++c) {
+        EXPECT_EQ(fromData->codes[c].code, fromText->codes[c].code);
+        EXPECT_EQ(fromData->codes[c].scheduled, fromText->codes[c].scheduled);
+    }
+    for (int i = 1; i <= fromText->lectureCount; ++i) {
+        EXPECT_EQ(fromData->lectureWord[i], fromText->lectureWord[i]);
+        EXPECT_EQ(fromData->lectureStart[i], fromText->lectureStart[i]);
+        EXPECT_EQ(fromData->lectureEnd[i], fromText->lectureEnd[i]);
+    }
+    EXPECT_EQ(sweepConflicts(*fromData, 1, false).found, 0);
 }
 
 } // namespace

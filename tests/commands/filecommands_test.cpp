@@ -95,6 +95,70 @@ TEST(Backups, TodayCopyRotatesOnceADay)
     EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
 }
 
+TEST(Save, AFailedBackupStopsTheSave)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    f.settings.preferences.takeBackUp = true;
+    const std::string path = root / "data/plan.qvf";
+    writeSample(path);
+    ASSERT_TRUE(openWindows(f.session, path));
+    const auto before = fileBytes(path);
+    fs::create_directory(root / "data/plan.bak"); // the backup cannot be written
+
+    f.data->description = "changed";
+    f.data->modified = true;
+    f.ui.expect("Error").answer(Answer::Ok);
+    EXPECT_FALSE(saveFile(f.session));
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    EXPECT_EQ(f.ui.shown()[0].caption, "Error");
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_TRUE(f.data->modified);
+}
+
+TEST(Save, TextCopyGoesToTheNetworkFolderWhenThereIsOne)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    f.settings.preferences.makeTextFile = true;
+    const std::string path = root / "data/plan.qvf";
+    writeSample(path);
+    ASSERT_TRUE(openWindows(f.session, path));
+
+    ASSERT_TRUE(saveFile(f.session));
+    EXPECT_TRUE(fs::exists(root / "data/plan.qvx"));
+
+    fs::create_directory(root / "net");
+    f.settings.directory.network = root / "net";
+    ASSERT_TRUE(saveFile(f.session));
+    EXPECT_TRUE(fs::exists(root / "net/plan.qvx"));
+    EXPECT_EQ(f.settings.directory.numOfFileSaves, 2);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+}
+
+TEST(New, OffersTheLanguageFilesAndStartsOnAMonday)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    buildSample(*f.data);
+    const fs::path program = root.path() / "program";
+    std::ofstream(program / "english.cfw") << "[Days]\nMonday$Tuesday$\n";
+    std::ofstream(program / "german.cfw") << "[Days]\nMontag$Dienstag$\n";
+    f.clock.set(dateSerial(2027, 3, 3), noon(2027, 3, 3)); // a Wednesday
+
+    f.ui.choose(2).expect("Welcome to").answer(Answer::No);
+    EXPECT_TRUE(newFile(f.session));
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    ASSERT_EQ(f.ui.shown()[0].options.size(), 2u);
+    EXPECT_EQ(f.ui.shown()[0].options[0].text, "English");
+    EXPECT_EQ(f.ui.shown()[0].options[1].text, "German");
+    EXPECT_EQ(f.data->codeCount, 0);
+    EXPECT_TRUE(f.data->dayNames.starts_with("Montag$Dienstag$"));
+    EXPECT_EQ(f.data->firstWeekDate, dateSerial(2027, 3, 8));
+    EXPECT_TRUE(f.session.untitled());
+    EXPECT_EQ(fs::path(f.session.currentFile()).filename(), "untitled-0.qvf");
+}
+
 TEST(Recovery, GarbageInFrontIsSkippedAndTheDataOpenUntitled)
 {
     TempFolder root;
@@ -148,19 +212,33 @@ TEST(Open, ATruncatedFileOpensUntitledSoSaveCannotOverwriteIt)
     EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
 }
 
-TEST(Open, UnreadableFilesLeaveTheDataSetAlone)
+TEST(Open, RefusedFilesLeaveTheDataSetAlone)
 {
+    const std::vector<std::uint8_t> valid = {1, 0, 22, 1, 0x05, 0x18};
     struct Case
     {
         const char *name;
+        const char *file;
         std::vector<std::uint8_t> bytes;
-        const char *message;
+        bool readOnly;
+        const char *message; // empty: refused without a word
+        int answer;
     };
     const Case cases[] = {
         {"not a data file, nothing to recover",
+         "x.qvf",
          {'h', 'e', 'l', 'l', 'o', '!', '!'},
-         "appears not to be a valid"},
-        {"newer version declined", {1, 0, 22, 1, 0xFF, 0xFF}, "\"newer\" version"},
+         false,
+         "appears not to be a valid",
+         Answer::Ok},
+        {"newer version declined",
+         "x.qvf",
+         {1, 0, 22, 1, 0xFF, 0xFF},
+         false,
+         "\"newer\" version",
+         Answer::No},
+        {"read-only", "x.qvf", valid, true, "\"Read-only\" file", Answer::Ok},
+        {"wildcard name", "*.qvf", valid, false, "", 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -168,9 +246,13 @@ TEST(Open, UnreadableFilesLeaveTheDataSetAlone)
         SessionFixture f(root);
         buildSample(*f.data);
         const std::string before = dumpWithoutTimes(*f.data);
-        const std::string path = root / "data/x.qvf";
+        const std::string path = root / (std::string("data/") + c.file);
         writeBytes(path, c.bytes);
-        f.ui.file(path).expect(c.message).answer(c.bytes[0] == 1 ? Answer::No : Answer::Ok);
+        if (c.readOnly)
+            fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+        f.ui.file(path);
+        if (*c.message)
+            f.ui.expect(c.message).answer(c.answer);
         EXPECT_FALSE(openFile(f.session));
         EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
         EXPECT_EQ(dumpWithoutTimes(*f.data), before);

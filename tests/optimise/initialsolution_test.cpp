@@ -119,14 +119,19 @@ TEST(InitialSolution, BlocksFollowLengthsDaysAndDayRules)
          1,
          [](OneEvent &o) { o.f.book("T1", 1, 1, 1, 1, 8).book("T1", 1, 3, 1, 1, 2); },
          {{1, 2, 1, 1}, {1, 3, 3, 3}}},
-        // A day where the event already has periods gets no further block.
+        // A day where the event already has periods gets no further block, even though its
+        // free bells score far better than the two late bells left on day 2.
         {"existing day is closed",
-         4,
+         3,
          1,
          3,
          1,
-         [](OneEvent &o) { o.f.place("E1", 1, 1, 1, 2); },
-         {{1, 1, 1, 2}, {1, 2, 1, 2}}},
+         [](OneEvent &o) {
+             o.f.place("E1", 1, 1, 1, 2).book("T1", 1, 2, 1, 1, 6);
+             for (int day : {3, 4, 5})
+                 o.f.book("T1", 1, day, 1, 1, 8);
+         },
+         {{1, 1, 1, 2}, {1, 2, 7, 7}}},
         // Remaining periods fewer than the shortest block stay unscheduled.
         {"too few for the shortest block", 1, 2, 3, 1, {}, {}},
         // A shortest block of 0 is read as 1: no empty lectures.

@@ -1,0 +1,319 @@
+#include "shell/qtdialogs.h"
+
+#include "engine/codetable.h"
+#include "views/qtext.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+#include <algorithm>
+
+namespace quivra {
+namespace {
+
+// Message texts break lines with CR LF; Qt wants LF alone.
+QString displayText(const std::string &text)
+{
+    QString out = toQString(text);
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return out;
+}
+
+QMessageBox::ButtonRole roleOf(int answer)
+{
+    switch (answer) {
+    case Answer::Yes:
+    case Answer::YesToAll:
+    case Answer::All:
+        return QMessageBox::YesRole;
+    case Answer::No:
+    case Answer::NoToAll:
+        return QMessageBox::NoRole;
+    case Answer::Cancel:
+    case Answer::Abort:
+        return QMessageBox::RejectRole;
+    default:
+        return QMessageBox::AcceptRole;
+    }
+}
+
+QMessageBox::Icon iconOf(DialogKind kind)
+{
+    switch (kind) {
+    case DialogKind::Warning:
+        return QMessageBox::Warning;
+    case DialogKind::Error:
+        return QMessageBox::Critical;
+    case DialogKind::Information:
+        return QMessageBox::Information;
+    case DialogKind::Confirm:
+        return QMessageBox::Question;
+    case DialogKind::Plain:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Refuses text that would not fit the stored field or holds a character it must not.
+class StoredTextValidator final : public QValidator
+{
+public:
+    StoredTextValidator(qsizetype maxBytes, QString forbidden, QObject *parent)
+        : QValidator(parent), m_maxBytes(maxBytes), m_forbidden(std::move(forbidden))
+    {}
+
+    State validate(QString &input, int &) const override
+    {
+        if (storedLength(input) > m_maxBytes)
+            return Invalid;
+        for (const QChar c : input) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F || m_forbidden.contains(c))
+                return Invalid;
+        }
+        return Acceptable;
+    }
+
+private:
+    qsizetype m_maxBytes;
+    QString m_forbidden;
+};
+
+QDialogButtonBox *okCancel(QDialog &dialog)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return buttons;
+}
+
+} // namespace
+
+MessageReply QtDialogs::message(const MessageRequest &request)
+{
+    QMessageBox box(m_parent);
+    box.setObjectName("messageDialog");
+    box.setWindowTitle(toQString(request.caption));
+    box.setText(displayText(request.text));
+    box.setIcon(iconOf(request.kind));
+
+    QHash<QAbstractButton *, int> answers;
+    QAbstractButton *escape = nullptr;
+    for (int bit = 0; bit < Buttons::Count; ++bit) {
+        if (!(request.buttons & (1u << bit)))
+            continue;
+        const int answer = buttonAnswer(bit);
+        QPushButton *button =
+            box.addButton(QString::fromLatin1(buttonCaption(bit)), roleOf(answer));
+        answers.insert(button, answer);
+        // Escape means the most cautious answer on offer.
+        if (answer == Answer::Cancel || (answer == Answer::No && !escape) ||
+            (answer == Answer::Ok && !escape))
+            escape = button;
+    }
+    if (request.helpTopic > 0)
+        answers.insert(box.addButton(QStringLiteral("Help"), QMessageBox::HelpRole), Answer::Help);
+    if (escape)
+        box.setEscapeButton(escape);
+    if (!request.silenceLabel.empty())
+        box.setCheckBox(new QCheckBox(toQString(request.silenceLabel), &box));
+
+    box.exec();
+    MessageReply reply;
+    reply.answer = answers.value(box.clickedButton(), Answer::Closed);
+    reply.silence = box.checkBox() && box.checkBox()->isChecked();
+    return reply;
+}
+
+OptionsReply QtDialogs::options(const OptionsRequest &request)
+{
+    QDialog dialog(m_parent);
+    dialog.setObjectName("optionsDialog");
+    dialog.setWindowTitle(toQString(request.caption));
+    auto *layout = new QVBoxLayout(&dialog);
+    if (!request.question.empty())
+        layout->addWidget(new QLabel(displayText(request.question), &dialog));
+
+    const auto preset = [&](int number) {
+        return std::find(request.checked.begin(), request.checked.end(), number) !=
+               request.checked.end();
+    };
+    std::vector<QAbstractButton *> buttons; // grid of radio buttons or check boxes
+    QListWidget *list = nullptr;            // or a scrolling list
+    QLabel *counter = nullptr;
+    if (request.columns > 0) {
+        auto *grid = new QGridLayout;
+        auto *group = new QButtonGroup(&dialog);
+        group->setExclusive(!request.multiple);
+        const int count = static_cast<int>(request.options.size());
+        const int rows = (count + request.columns - 1) / request.columns;
+        for (int i = 0; i < count; ++i) {
+            const OptionItem &item = request.options[i];
+            QAbstractButton *button = request.multiple
+                                          ? static_cast<QAbstractButton *>(new QCheckBox(&dialog))
+                                          : new QRadioButton(&dialog);
+            button->setText(toQString(item.text));
+            button->setChecked(preset(item.number));
+            group->addButton(button);
+            grid->addWidget(button, i % std::max(rows, 1), i / std::max(rows, 1));
+            buttons.push_back(button);
+        }
+        layout->addLayout(grid);
+    } else {
+        list = new QListWidget(&dialog);
+        for (const OptionItem &item : request.options) {
+            auto *row = new QListWidgetItem(toQString(item.text), list);
+            if (request.multiple)
+                row->setCheckState(preset(item.number) ? Qt::Checked : Qt::Unchecked);
+            else if (preset(item.number))
+                list->setCurrentItem(row);
+        }
+        layout->addWidget(list);
+    }
+    if (request.multiple && !request.counterFormat.empty()) {
+        counter = new QLabel(&dialog);
+        layout->addWidget(counter);
+    }
+    QCheckBox *dontAsk = nullptr;
+    if (!request.dontAskLabel.empty()) {
+        dontAsk = new QCheckBox(toQString(request.dontAskLabel), &dialog);
+        dontAsk->setChecked(request.dontAsk);
+        layout->addWidget(dontAsk);
+    }
+    layout->addWidget(okCancel(dialog));
+
+    const auto isChosen = [&](std::size_t i) {
+        if (list)
+            return request.multiple ? list->item(int(i))->checkState() == Qt::Checked
+                                    : list->currentRow() == int(i);
+        return buttons[i]->isChecked();
+    };
+    const auto updateCounter = [&] {
+        if (!counter)
+            return;
+        int n = 0;
+        for (std::size_t i = 0; i < request.options.size(); ++i)
+            n += isChosen(i) ? 1 : 0;
+        QString text = toQString(request.counterFormat);
+        counter->setText(text.replace(QStringLiteral("%d"), QString::number(n)));
+    };
+    updateCounter();
+    for (QAbstractButton *button : buttons)
+        QObject::connect(button, &QAbstractButton::toggled, &dialog, updateCounter);
+    if (list)
+        QObject::connect(list, &QListWidget::itemChanged, &dialog, updateCounter);
+
+    OptionsReply reply;
+    reply.accepted = dialog.exec() == QDialog::Accepted;
+    reply.dontAsk = dontAsk && dontAsk->isChecked();
+    if (!reply.accepted)
+        return reply;
+    for (std::size_t i = 0; i < request.options.size(); ++i) {
+        if (isChosen(i))
+            reply.chosen.push_back(request.options[i].number);
+        const bool focused = list ? list->currentRow() == int(i) : buttons[i]->hasFocus();
+        if (focused && request.multiple)
+            reply.focused = request.options[i].number;
+    }
+    return reply;
+}
+
+std::optional<std::string> QtDialogs::input(const InputRequest &request)
+{
+    QDialog dialog(m_parent);
+    dialog.setObjectName("inputDialog");
+    dialog.setWindowTitle(toQString(request.caption));
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(displayText(request.prompt), &dialog));
+    auto *edit = new QLineEdit(&dialog);
+    edit->setValidator(new StoredTextValidator(static_cast<qsizetype>(request.maxBytes),
+                                               toQString(request.forbidden), edit));
+    edit->setText(toQString(request.initial));
+    edit->selectAll();
+    layout->addWidget(edit);
+    layout->addWidget(okCancel(dialog));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return fromQString(edit->text());
+}
+
+std::optional<std::string> QtDialogs::chooseFile(const FileRequest &request, bool save)
+{
+    QFileDialog dialog(m_parent, toQString(request.title),
+                       QFile::decodeName(request.folder.c_str()));
+    dialog.setObjectName("fileDialog");
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.pattern.empty())
+        dialog.setNameFilter(toQString(request.description) + QStringLiteral(" (") +
+                             toQString(request.pattern) + QStringLiteral(")"));
+    if (!request.defaultExtension.empty())
+        dialog.setDefaultSuffix(toQString(request.defaultExtension));
+    if (!request.fileName.empty())
+        dialog.selectFile(QFile::decodeName(request.fileName.c_str()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+}
+
+std::optional<std::string> QtDialogs::openFile(const FileRequest &request)
+{
+    return chooseFile(request, false);
+}
+
+std::optional<std::string> QtDialogs::saveFile(const FileRequest &request)
+{
+    return chooseFile(request, true);
+}
+
+// A plain check list of events and resources; the full selection dialog with its filters
+// replaces it.
+std::optional<std::vector<CodeId>> QtDialogs::pickCodes(const CodePickRequest &request)
+{
+    QDialog dialog(m_parent);
+    dialog.setObjectName("codePicker");
+    dialog.setWindowTitle(QStringLiteral("Select events or resources"));
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(displayText(request.caption), &dialog));
+    auto *list = new QListWidget(&dialog);
+    std::vector<CodeId> codes;
+    for (const auto *order : {&m_d.eventList, &m_d.resourceList}) {
+        const int count = std::min<int>((*order)[0], MaxCodes);
+        for (int i = 1; i <= count; ++i) {
+            const CodeId c = (*order)[i];
+            if (!validCode(m_d, c))
+                continue;
+            auto *row = new QListWidgetItem(toQString(formatCode(m_d, c, ShowCodeAndName)), list);
+            const bool checked =
+                std::find(request.preset.begin(), request.preset.end(), c) != request.preset.end();
+            row->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+            codes.push_back(c);
+        }
+    }
+    layout->addWidget(list);
+    layout->addWidget(okCancel(dialog));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    std::vector<CodeId> chosen;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->checkState() == Qt::Checked)
+            chosen.push_back(codes[i]);
+    }
+    return chosen;
+}
+
+} // namespace quivra

@@ -1,0 +1,166 @@
+// The desktop dialogs behind Prompter, driven as a user would: each test answers the modal
+// dialog that opens next.
+
+#include "shell/qtdialogs.h"
+#include "shell/qtports.h"
+#include "ui/prompter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace quivra;
+
+namespace {
+
+// Runs `act` on the next modal dialog once it is shown.
+void whenModal(std::function<void(QWidget *)> act)
+{
+    auto attempt = std::make_shared<std::function<void()>>();
+    *attempt = [act, attempt] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            act(modal);
+        else
+            QTimer::singleShot(10, *attempt);
+    };
+    QTimer::singleShot(0, *attempt);
+}
+
+QStringList buttonTexts(QMessageBox *box)
+{
+    QStringList texts;
+    for (QAbstractButton *button : box->findChildren<QDialogButtonBox *>().constFirst()->buttons())
+        texts << button->text();
+    return texts;
+}
+
+// Types `text` a character at a time, as key presses carrying the character.
+void type(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+void press(QWidget *dialog, const QString &text)
+{
+    for (auto *button : dialog->findChildren<QPushButton *>()) {
+        if (button->text() == text) {
+            button->click();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no button " + text));
+}
+
+} // namespace
+
+class DialogsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void messageShowsItsButtonsAndSilenceBox()
+    {
+        auto d = makeScheduleData();
+        QtDialogs dialogs(*d, nullptr);
+        Prompter prompter(dialogs);
+
+        QStringList shown;
+        QString text;
+        whenModal([&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box && box->checkBox());
+            shown = buttonTexts(box);
+            text = box->text();
+            box->checkBox()->setChecked(true);
+            press(box, "Yes");
+        });
+        QVERIFY(prompter.sureDlg("to clear all 3 memo lines", 5));
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(shown.contains("Yes") && shown.contains("No"));
+        QVERIFY(text.contains("Are you sure to clear all 3 memo lines?"));
+        // Silenced with Yes: answered without a dialog from now on.
+        QVERIFY(prompter.sureDlg("to clear all 3 memo lines", 5));
+    }
+
+    void escapeGivesTheCautiousAnswer()
+    {
+        auto d = makeScheduleData();
+        QtDialogs dialogs(*d, nullptr);
+        Prompter prompter(dialogs);
+        whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+        QCOMPARE(prompter.yesNoCancelDlg("Save?"), Answer::Cancel);
+        whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+        QVERIFY(!prompter.yesNoDlg("Go on?"));
+    }
+
+    // The box takes no more than the field holds once stored, and no forbidden character; the
+    // answer comes back in the code page.
+    void inputIsLimitedInStoredBytes()
+    {
+        auto d = makeScheduleData();
+        QtDialogs dialogs(*d, nullptr);
+        Prompter prompter(dialogs);
+        whenModal([](QWidget *modal) {
+            auto *edit = modal->findChild<QLineEdit *>();
+            edit->clear();
+            type(edit, QString::fromUtf8("Caf\u00e9$Bar\u00e9xyz"));
+            press(modal, "OK");
+        });
+        const auto typed = prompter.input("Rename", "New name", "", 8, "$");
+        QVERIFY(typed.has_value());
+        QCOMPARE(*typed, std::string("Caf\xE9") + "Bar\xE9");
+
+        whenModal([](QWidget *modal) { press(modal, "Cancel"); });
+        QVERIFY(!prompter.input("Rename", "New name", "old", 8).has_value());
+    }
+
+    void choiceAnswersWithTheListNumber()
+    {
+        auto d = makeScheduleData();
+        QtDialogs dialogs(*d, nullptr);
+        Prompter prompter(dialogs);
+        QStringList shown;
+        whenModal([&](QWidget *modal) {
+            const auto radios = modal->findChildren<QRadioButton *>();
+            for (QRadioButton *radio : radios)
+                shown << radio->text();
+            radios.last()->setChecked(true);
+            press(modal, "OK");
+        });
+        // The blank item is not shown but keeps its number.
+        QCOMPARE(prompter.choice("Which?", 0, 1, "Alpha$ $Gamma$"), 3);
+        QCOMPARE(shown, QStringList({"Alpha", "Gamma"}));
+    }
+
+    void stopButtonSetsTheStopFlag()
+    {
+        QWidget window;
+        QtProgress progress(&window, nullptr);
+        progress.begin("Working", 10);
+        QVERIFY(!window.isEnabled());
+        QVERIFY(!progress.stopRequested());
+        press(progress.dialog(), "Stop");
+        QVERIFY(progress.stopRequested());
+        progress.end();
+        QVERIFY(window.isEnabled());
+        progress.begin("Again", 0);
+        QVERIFY(!progress.stopRequested());
+        progress.end();
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"

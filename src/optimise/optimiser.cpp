@@ -131,6 +131,7 @@ private:
     void probeEnter(int e, int day, int bell, int length);
     void probeErase(int e, int day, int bell, int length);
 
+    bool fits(int e, int day, int bell, int length, FreeCells &scratch) const;
     void extractBlocks(int row, BlockList &list) const;
     MoveChoice bestMove(const TimetableBlock &block);
     SwapChoice bestSwap(const BlockList &list, int index);
@@ -200,9 +201,51 @@ int OptimiserRun::rowDayGaps(int row, int day) const
     return dayGaps((m.eventMask(row, day) | bookings) & bellMask(1, m.usedBells()));
 }
 
+// The reference mode counts as the gap count is defined: every cell of every weighted row.
 int OptimiserRun::gaps() const
 {
-    return m_s.reference ? gapCount(m, m_weights, m_s.bookings).total : m_total;
+    if (!m_s.reference)
+        return m_total;
+    int total = 0;
+    for (int row = 1; row <= m.rowCount(); ++row) {
+        const int w = categoryWeight(row);
+        if (w == 0)
+            continue;
+        for (int day = 1; day <= m.usedDays(); ++day) {
+            int count = 0, first = 0, last = 0;
+            for (int bell = 1; bell <= m.usedBells(); ++bell) {
+                const CellWord cell = m.cell(row, day, bell);
+                if (!(cell & CellEventBit) && !(m_s.bookings && (cell & CellBookingBit)))
+                    continue;
+                ++count;
+                if (first == 0)
+                    first = bell;
+                last = bell;
+            }
+            if (count > 0)
+                total += (last - first + 1 - count) * w;
+        }
+    }
+    return total;
+}
+
+// Whether the event's block fits at (day, bell): its free-cell scores are above 0 over the whole
+// block. A score is 0 exactly where one of the event's timetables is occupied, so the fast path
+// reads that from the rows' masks; the reference mode takes the scores.
+bool OptimiserRun::fits(int e, int day, int bell, int length, FreeCells &scratch) const
+{
+    if (m_s.reference) {
+        freeCellScores(m_d, m, e, m_weights, scratch);
+        return scratch.run[static_cast<std::size_t>(day)][static_cast<std::size_t>(bell)] >= length;
+    }
+    if (day < 1 || day > m.usedDays() || bell < 1 || bell + length - 1 > m.usedBells())
+        return false;
+    const std::uint32_t bits = bellMask(bell, bell + length - 1);
+    std::vector<std::uint16_t> scratchRows;
+    for (const std::uint16_t row : m.rowsOf(m_d, e, scratchRows))
+        if ((m.eventMask(row, day) | m.bookingMask(row, day)) & bits)
+            return false;
+    return true;
 }
 
 template <typename Change>
@@ -346,7 +389,6 @@ SwapChoice OptimiserRun::bestSwap(const BlockList &list, int index)
     const TimetableBlock &b = list.blocks[static_cast<std::size_t>(index)];
     const int e = b.event;
     const int length = b.length;
-    const auto d0 = static_cast<std::size_t>(b.day);
     const int base = gaps();
     probeErase(e, b.day, b.bell, length);
     SwapChoice best;
@@ -356,12 +398,10 @@ SwapChoice OptimiserRun::bestSwap(const BlockList &list, int index)
         if (j == index || p.length != length || p.event == e)
             continue;
         const int f = p.event;
-        freeCellScores(m_d, m, f, m_weights, free);
-        if (free.run[d0][static_cast<std::size_t>(b.bell)] < length)
+        if (!fits(f, b.day, b.bell, length, free))
             continue;
         probeErase(f, p.day, p.bell, length);
-        freeCellScores(m_d, m, e, m_weights, free);
-        if (free.run[static_cast<std::size_t>(p.day)][static_cast<std::size_t>(p.bell)] >= length) {
+        if (fits(e, p.day, p.bell, length, free)) {
             probeEnter(e, p.day, p.bell, length);
             probeEnter(f, b.day, b.bell, length);
             const int after = gaps();

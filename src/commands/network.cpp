@@ -48,23 +48,28 @@ std::string stampText(std::chrono::system_clock::time_point when)
            " " + time + "]";
 }
 
-// Without an ordering dialog: the plain multiple choice of the dialogs, in the given order.
+// Without an ordering dialog: the plain multiple choice of the dialogs, in the given order. It
+// holds 31 options; names beyond them stay in the order but are not offered this time.
 std::optional<OrderedSelection> plainSelection(Session &s, const OptionsRequest &request)
 {
+    constexpr int MaxOptions = 31;
     std::uint32_t bits = 0;
     std::string list;
-    for (const OptionItem &item : request.options)
-        list += item.text + "$";
+    for (const OptionItem &item : request.options) {
+        if (item.number > MaxOptions)
+            break;
+        std::string text = item.text;
+        std::ranges::replace(text, '$', '_'); // "$" would split the list
+        list += text + "$";
+    }
     for (int k : request.checked)
-        bits |= k < 32 ? 1u << k : 0u;
-    if (request.options.size() > 31)
-        return std::nullopt;
+        bits |= k <= MaxOptions ? 1u << k : 0u;
     if (s.prompter.multiChoice(request.question, 0, bits, list) == 0)
         return std::nullopt;
     OrderedSelection selection;
     for (const OptionItem &item : request.options) {
         selection.order.push_back(item.number);
-        if (bits & (1u << item.number))
+        if (item.number <= MaxOptions && (bits & (1u << item.number)))
             selection.checked.push_back(item.number);
     }
     return selection;
@@ -96,6 +101,10 @@ bool selectNetworkFolder(Session &s)
 bool writeToNetwork(Session &s)
 {
     const std::string folder = s.settings.directory.network;
+    if (s.currentFile().empty()) {
+        s.prompter.warnDlg("There is no data file to store in the network folder.");
+        return false;
+    }
     if (!folderExists(folder)) {
         selectNetworkFolder(s);
         return false;
@@ -171,15 +180,22 @@ NetworkReadReport readFromNetwork(Session &s)
     // The order as left at OK is the order offered next time, whatever the answer below.
     std::vector<std::string> ordered;
     for (int number : selection->order) {
-        if (number >= 1 && number <= static_cast<int>(names.size()))
+        if (number >= 1 && number <= static_cast<int>(names.size()) &&
+            std::ranges::find(ordered, names[static_cast<std::size_t>(number - 1)]) ==
+                ordered.end())
             ordered.push_back(names[static_cast<std::size_t>(number - 1)]);
+    }
+    // Names a list did not return keep their places after the ones it did.
+    for (const std::string &name : names) {
+        if (std::ranges::find(ordered, name) == ordered.end())
+            ordered.push_back(name);
     }
     setNetworkOrder(s.settings, ordered);
     if (!s.prompter.yesNoDlg("Add selected file(s) from " + inQuotes(folder) + " ?"))
         return report;
 
     if (s.data.codeCount == 0)
-        openWindows(s, "");
+        s.becomeUntitled();
     std::vector<int> chosen;
     for (int number : selection->order) {
         if (std::ranges::find(selection->checked, number) != selection->checked.end())

@@ -37,7 +37,10 @@ bool Session::adoptFile(const std::string &path)
         full = path;
     full = full.lexically_normal();
     // The old lock is kept until the new one is held, so a refusal changes nothing.
-    if (!(m_lock.held() && fs::equivalent(m_lock.path(), full, ec))) {
+    if (m_lock.held() && fs::equivalent(m_lock.path(), full, ec)) {
+        // The same path, perhaps a new file under it after a save: follow it.
+        m_lock.relock();
+    } else {
         FileLock lock;
         if (!lock.acquire(full.string()))
             return false;

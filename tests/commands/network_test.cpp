@@ -135,6 +135,25 @@ TEST_F(NetworkFolder, ChosenFilesAreAddedInTheListOrderAndMissingOnesNamed)
     EXPECT_EQ(networkOrder(f.settings), (std::vector<std::string>{"y.qvx", "x.qvx", "z.qvx"}));
 }
 
+TEST_F(NetworkFolder, WithoutAnOrderingListThePlainChoiceAddsTheCheckedFiles)
+{
+    for (const char *name : {"a", "b", "c"})
+        writeCopy(net + "/" + name + ".qvx", std::string(1, name[0] - 'a' + 'A'));
+    f.ui.choose(1)
+        .choose({1, 3})
+        .expect("Add selected")
+        .answer(Answer::Yes)
+        .expect("Compacted")
+        .answer(Answer::Ok);
+    EXPECT_EQ(readFromNetwork(f.session).added, 2);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    EXPECT_TRUE(f.ui.shown()[1].multiple);
+    EXPECT_EQ(f.ui.shown()[1].checked, (std::vector<int>{1, 2, 3}));
+    EXPECT_NE(codeNamed(*f.data, "A"), 0);
+    EXPECT_EQ(codeNamed(*f.data, "B"), 0);
+    EXPECT_NE(codeNamed(*f.data, "C"), 0);
+}
+
 TEST_F(NetworkFolder, WriteStoresTheOwnCopy)
 {
     f.ui.expect("was stored as").answer(Answer::Ok);

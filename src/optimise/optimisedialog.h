@@ -1,0 +1,126 @@
+#pragma once
+
+// The headless logic of the "Optimise timetables" dialog: the settings its pages hold, the tool
+// choice with its refusals and event picker, the limits check, the Start!/Stop run of the chosen
+// tool with its status lines and the graph of gaps, and the end of a run.
+//
+// The desktop dialog owns one OptimiseDialog while it is open and draws what it exposes; a run
+// is synchronous and reports through a ToolProgress, whose stopRequested the desktop answers
+// from its Stop button (or calls stop() from a progress callback). Questions go through the
+// ToolDialogue. Nothing here outlives the dialog but the data set, the optimiser range and the
+// settings, which the caller writes back.
+
+#include "engine/scheduledata.h"
+#include "optimise/initialsolution.h"
+#include "optimise/optimiser.h"
+#include "optimise/optimisesettings.h"
+#include "optimise/tools.h"
+
+#include <array>
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace quivra {
+
+// Everything the pages hold. The caller loads it from and saves it to the settings file.
+struct OptimiseDialogSettings
+{
+    // Initial solution: the time range (days, bells; its weeks follow the week boxes), block
+    // range, repeats, block range source, slot blocks, imitation, exam mode and seed.
+    InitialSettings initial;
+    // Optimisation: gap weights, methods, stop rules. Its week range, block range, day rules
+    // (mode bits 0..1 of initial.mode), locked events, bookings, events and seed are set from the
+    // dialog at every start.
+    OptimiseSettings optimiser;
+    PatternTable patterns;
+    bool includeLocked = false;
+    bool bookings = false; // "Treat bookings like events"
+};
+
+// The gap graph: series 0 the total, 1..7 the resource categories; each a start value and at most
+// MaxPoints points. When full, point 2 is dropped so the first cycle stays in view.
+struct GapGraph
+{
+    static constexpr int MaxPoints = 90;
+    std::array<std::vector<int>, MaxCategories + 1> series;
+    int scale = 0;
+
+    void start(int k, int value);
+    void add(int k, int value);
+};
+
+struct DialogRun
+{
+    Tool tool = Tool::None;
+    bool refused = false;
+    bool stopped = false;
+    std::vector<std::string> lines; // the result list of the Statistics page
+    std::vector<CodeId> changed;
+    InitialResult initial;    // tool 1
+    ToolRunResult other;      // tools 2 and 3
+    OptimiseResult optimised; // tool 4
+};
+
+class OptimiseDialog
+{
+public:
+    OptimiseDialog(ScheduleData &d, OptimiseDialogSettings &settings, ToolDialogue &ui);
+
+    Tool tool() const { return m_tool; }
+    // The dialog's caption: the tool name once a tool is chosen.
+    std::string caption() const;
+    std::string startButton() const { return startCaption(m_tool); }
+    int helpContext() const { return m_helpContext; }
+    bool startAllowed() const { return m_startAllowed; }
+    bool running() const { return m_running; }
+
+    // The tool buttons and status lines.
+    ToolTotals totals();
+    // A tool button: lists rebuilt, patterns learned, refusals (told through the dialogue), then
+    // the event picker and the limits check. False when refused.
+    bool chooseTool(Tool t);
+    PickOutcome pickEvents();
+    // Checks the time and block limits; the label shows the range's first and last slot or the
+    // warning. Decides whether Start is allowed.
+    bool validateLimits();
+    const std::string &limitsLabel() const { return m_limitsLabel; }
+    // The week boxes: the optimiser range runs from `from` to the larger of the two.
+    void setWeeks(int from, int to);
+    // "Select all slots": days and bells in use.
+    void selectAllSlots();
+    // The "Close" of the Selections page leaves no slot block table selected.
+    void closeSelections() { m_settings.initial.blockSlotsNum = 0; }
+
+    // Start: runs the chosen tool over the marked events. `progress` may be null.
+    DialogRun start(ToolProgress *progress = nullptr);
+    // Stop: the run ends at its next check.
+    void stop() { m_stop = true; }
+
+    // The line beside the progress bar, and the optimiser's status lines.
+    const std::string &progressLine() const { return m_progressLine; }
+    const std::string &statusLine() const { return m_statusLine; }
+    const std::string &changeLine() const { return m_changeLine; }
+    const GapGraph &graph() const { return m_graph; }
+
+    UnscheduledOutline showUnscheduled();
+
+private:
+    class RunProgress;
+
+    ScheduleData &m_d;
+    OptimiseDialogSettings &m_settings;
+    ToolDialogue &m_ui;
+    Tool m_tool = Tool::None;
+    int m_helpContext = 2300;
+    bool m_startAllowed = false;
+    bool m_running = false;
+    std::atomic<bool> m_stop = false;
+    std::string m_limitsLabel;
+    std::string m_progressLine;
+    std::string m_statusLine;
+    std::string m_changeLine;
+    GapGraph m_graph;
+};
+
+} // namespace quivra

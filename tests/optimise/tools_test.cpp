@@ -1,10 +1,13 @@
 #include "optimise/tools.h"
 
+#include "optimise/optimisedialog.h"
+
 #include "engine/codetable.h"
 #include "engine/dump.h"
 #include "engine/lectures.h"
 #include "engine/scheduling.h"
 #include "support/fixture.h"
+#include "support/generator.h"
 
 #include <gtest/gtest.h>
 
@@ -400,6 +403,136 @@ TEST(Tools, ExamModeSwitchAndImitationChoice)
     EXPECT_EQ(chooseImitationTarget(*x.d, ui), 0);
     EXPECT_EQ(ui.told.back(), "This event cannot be selected - no periods have been scheduled.");
     EXPECT_EQ(chooseImitationTarget(*x.d, ui), 0);
+}
+
+TEST(OptimiseDialogRun, ToolChoiceLimitsAndTheInitialSolutionRun)
+{
+    Fixture x;
+    x.f.allocate("E1", 1, 1, 3).allocate("E2", 1, 1, 2);
+    x.f.finish();
+    OptimiseDialogSettings settings;
+    settings.initial = defaultInitialSettings(*x.d);
+    ScriptedTools ui;
+    OptimiseDialog dialog(*x.d, settings, ui);
+    EXPECT_EQ(dialog.startButton(), "Start!");
+    EXPECT_TRUE(dialog.start().refused); // no tool chosen yet
+
+    // Tool 3 is refused while nothing is scheduled; the dialog stays without a tool.
+    EXPECT_FALSE(dialog.chooseTool(Tool::RemovePeriods));
+    EXPECT_EQ(ui.told.back(), toolRefusal(*x.d, Tool::RemovePeriods));
+    EXPECT_EQ(dialog.tool(), Tool::None);
+
+    ui.script.push_back(ScriptedTools::Reply{std::vector<CodeId>{x.id("E1")}});
+    ASSERT_TRUE(dialog.chooseTool(Tool::InitialSolution));
+    EXPECT_EQ(dialog.caption(), "Initial solution");
+    EXPECT_EQ(dialog.startButton(), "Start");
+    EXPECT_EQ(dialog.helpContext(), 2310);
+    EXPECT_TRUE(dialog.startAllowed());
+
+    settings.initial.minSeq = 4; // beyond the longest block
+    EXPECT_FALSE(dialog.validateLimits());
+    EXPECT_EQ(dialog.limitsLabel(), "Please check the time and block length limits!");
+    EXPECT_TRUE(dialog.start().refused);
+    EXPECT_EQ(x.d->codes[x.id("E1")].scheduled, 0);
+    settings.initial.minSeq = 1;
+    settings.initial.maxRepeats = 9;
+    EXPECT_TRUE(dialog.validateLimits());
+    EXPECT_EQ(settings.initial.maxRepeats, 5);
+    EXPECT_EQ(x.d->optimiseRange.a, 3);
+
+    const DialogRun run = dialog.start();
+    EXPECT_FALSE(run.refused);
+    EXPECT_EQ(run.lines, std::vector<std::string>{"1: E1:Name of E1"});
+    EXPECT_EQ(dialog.progressLine(), " E2"); // the last event visited
+    EXPECT_EQ(x.d->codes[x.id("E1")].scheduled, 3);
+    EXPECT_EQ(x.d->codes[x.id("E2")].scheduled, 0); // not chosen
+    EXPECT_EQ(x.d->codes[x.id("E1")].flags & LinkMarksMask, 1);
+
+    dialog.closeSelections();
+    EXPECT_EQ(settings.initial.blockSlotsNum, 0);
+    EXPECT_EQ(dialog.showUnscheduled().lines.back(), "  E2:Name of E2 (0/2)");
+    EXPECT_EQ(dialog.helpContext(), 2350);
+}
+
+// Presses Stop from the progress callback once `after` events have been visited.
+struct PressStop : ToolProgress
+{
+    OptimiseDialog *dialog = nullptr;
+    int after = 0;
+    void eventStep(int position, int, CodeId) override
+    {
+        if (position > after)
+            dialog->stop();
+    }
+};
+
+TEST(OptimiseDialogRun, StopEndsTheRunAndKeepsWhatWasDone)
+{
+    Fixture x;
+    x.f.allocate("E1", 1, 1, 2).allocate("E2", 1, 1, 2);
+    x.f.finish();
+    OptimiseDialogSettings settings;
+    settings.initial = defaultInitialSettings(*x.d);
+    ScriptedTools ui;
+    ui.script.push_back(ScriptedTools::Reply{std::vector<CodeId>{x.id("E1"), x.id("E2")}});
+    OptimiseDialog dialog(*x.d, settings, ui);
+    ASSERT_TRUE(dialog.chooseTool(Tool::InitialSolution));
+    PressStop stop;
+    stop.dialog = &dialog;
+    stop.after = 1;
+    const DialogRun run = dialog.start(&stop);
+    EXPECT_TRUE(run.stopped);
+    EXPECT_EQ(run.changed, std::vector<CodeId>{x.id("E1")});
+    EXPECT_FALSE(dialog.running());
+
+    // A new start clears the stop; the optimiser with nothing chosen changes nothing.
+    ui.script.push_back(ScriptedTools::Reply{std::vector<CodeId>{}});
+    ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
+    const std::string before = dumpScheduleData(*x.d);
+    const DialogRun none = dialog.start();
+    EXPECT_EQ(none.lines, resultLines(*x.d, {}, 0));
+    EXPECT_EQ(dumpScheduleData(*x.d), before);
+}
+
+TEST(OptimiseDialogRun, OptimiserRunFeedsTheGraph)
+{
+    auto d = makeScheduleData();
+    InstitutionSpec spec = smallInstitution(4);
+    generateInstitution(*d, spec);
+    OptimiseDialogSettings settings;
+    settings.initial = defaultInitialSettings(*d);
+    settings.optimiser.maxRounds = 3;
+    ScriptedTools ui;
+    std::vector<CodeId> all;
+    for (int i = 1; i <= d->eventList[0]; ++i)
+        if (d->codes[d->eventList[i]].scheduled > 0)
+            all.push_back(d->eventList[i]);
+    ui.script.push_back(ScriptedTools::Reply{all});
+    OptimiseDialog dialog(*d, settings, ui);
+    ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
+    const DialogRun run = dialog.start();
+    ASSERT_FALSE(run.refused) << (run.lines.empty() ? "" : run.lines[0]);
+    EXPECT_EQ(run.optimised.conflictsAfter, 0);
+    const auto &total = dialog.graph().series[0];
+    ASSERT_GE(total.size(), 2u);
+    EXPECT_EQ(total.front(), run.optimised.gapsBefore);
+    EXPECT_EQ(total.back(), run.optimised.gapsAfter);
+    EXPECT_TRUE(dialog.statusLine().starts_with(" Time: ")) << dialog.statusLine();
+    EXPECT_TRUE(dialog.changeLine().starts_with(" Now: ")) << dialog.changeLine();
+}
+
+TEST(OptimiseDialogRun, GraphKeepsTheFirstCycleWhenFull)
+{
+    GapGraph g;
+    g.start(0, 500);
+    for (int i = 1; i <= GapGraph::MaxPoints + 2; ++i)
+        g.add(0, 500 - i);
+    const auto &s = g.series[0];
+    ASSERT_EQ(s.size(), std::size_t(GapGraph::MaxPoints) + 1);
+    EXPECT_EQ(s[0], 500); // the start value
+    EXPECT_EQ(s[1], 499); // the first cycle stays
+    EXPECT_EQ(s[2], 496); // points 2 and 3 were dropped
+    EXPECT_EQ(s.back(), 500 - GapGraph::MaxPoints - 2);
 }
 
 } // namespace

@@ -494,7 +494,7 @@ bool extractWeek(Session &s)
         s.prompter.pickWeek(d, d.currentWeek, "\r\nSelect the week to extract:", last, 1);
     if (week < 1)
         return false;
-    char name[16];
+    char name[24];
     std::snprintf(name, sizeof name, "week%03d.qvf", week);
     FileRequest request;
     request.title = "Save week " + formatWeek(d, week, 3) + " as";

@@ -7,10 +7,10 @@ namespace quivra {
 
 namespace fs = std::filesystem;
 
-Session::Session(ScheduleData &data, Settings &settings, SettingsPaths paths, Prompter &prompter,
-                 const Clock &clock, Progress &progress)
-    : data(data), settings(settings), paths(std::move(paths)), prompter(prompter), clock(clock),
-      progress(progress)
+Session::Session(ScheduleData &dataSet, Settings &programSettings, SettingsPaths settingsPaths,
+                 Prompter &dialogs, const Clock &systemClock, Progress &progressSink)
+    : data(dataSet), settings(programSettings), paths(std::move(settingsPaths)), prompter(dialogs),
+      clock(systemClock), progress(progressSink)
 {}
 
 std::string Session::caption() const

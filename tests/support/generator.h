@@ -12,7 +12,7 @@
 // resources are free, at most one block of a lesson per day; a block that finds no such position
 // stays unscheduled. The timetables that result are conflict-free and full of gaps.
 //
-// The same spec gives the same data set, code by code and lecture by lecture.
+// The same InstitutionSpec gives the same data set, code by code and lecture by lecture.
 
 #include "engine/scheduledata.h"
 
@@ -47,7 +47,7 @@ struct GeneratedInstitution
     int unplaced = 0;
 };
 
-// Clears `d` and fills it from the spec; the data set is recounted and reads as unmodified.
-GeneratedInstitution generateInstitution(ScheduleData &d, const InstitutionSpec &spec);
+// Clears `d` and fills it as `institution` says; the data set is recounted and reads as unmodified.
+GeneratedInstitution generateInstitution(ScheduleData &d, const InstitutionSpec &institution);
 
 } // namespace quivra

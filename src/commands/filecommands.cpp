@@ -268,7 +268,7 @@ bool checkFileOpen(Session &s, const std::string &path)
     return ok;
 }
 
-bool checkFileValid(Session &s, const std::string &path)
+bool checkFileValid(Session &s, const std::string &path, bool *recovered)
 {
     const FileCheck check = checkDataFile(path);
     switch (check.verdict) {
@@ -294,7 +294,8 @@ bool checkFileValid(Session &s, const std::string &path)
             inQuotes(path) + " anyhow?\r\n");
     case FileVerdict::Invalid:
         s.prompter.warnDlg("This file appears not to be a valid Quivra file.");
-        recoverFile(s, path);
+        if (recoverFile(s, path) && recovered)
+            *recovered = true;
         return false;
     }
     return false;
@@ -401,12 +402,8 @@ bool openFile(Session &s)
     request.folder = s.settings.directory.defaultDir;
     bool opened = false;
     if (auto path = s.prompter.openFile(request)) {
-        const bool untitledBefore = s.untitled();
-        const std::string before = s.currentFile();
-        if (checkInUse(s, *path) && checkFileValid(s, *path))
+        if (checkInUse(s, *path) && checkFileValid(s, *path, &opened))
             opened = openWindows(s, *path);
-        else
-            opened = s.currentFile() != before || s.untitled() != untitledBefore;
     }
     if (!opened && s.data.codeCount == 0 &&
         s.prompter.yesNoDlg("Do you want to create a new file?"))

@@ -71,9 +71,9 @@ bool exitProgram(Session &s);
 bool checkInUse(Session &s, const std::string &path);
 bool checkFileOpen(Session &s, const std::string &path);
 // The full validity check of Open: read-only and newer files are refused or asked about, and a
-// file that is not a data file is offered for recovery (see recoverFile). True when the file
-// may be opened.
-bool checkFileValid(Session &s, const std::string &path);
+// file that is not a data file is offered for recovery (see recoverFile; *recovered is set when
+// its data were opened). True when the file may be opened.
+bool checkFileValid(Session &s, const std::string &path, bool *recovered = nullptr);
 // Recovery of a file with garbage in front of its header: asks, writes the salvaged bytes to a
 // new "recovered" file beside it, and opens that data as an untitled data set. True when
 // something was recovered and opened.

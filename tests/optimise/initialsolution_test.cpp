@@ -132,6 +132,8 @@ TEST(InitialSolution, BlocksFollowLengthsDaysAndDayRules)
                  o.f.book("T1", 1, day, 1, 1, 8);
          },
          {{1, 1, 1, 2}, {1, 2, 7, 7}}},
+        // A week the event has booked is blocked in every cell.
+        {"booked week", 2, 1, 3, 1, [](OneEvent &o) { o.f.weekBooking("E1", 1, 1, 1); }, {}},
         // Remaining periods fewer than the shortest block stay unscheduled.
         {"too few for the shortest block", 1, 2, 3, 1, {}, {}},
         // A shortest block of 0 is read as 1: no empty lectures.

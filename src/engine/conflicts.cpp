@@ -102,6 +102,8 @@ struct SweepWork
     std::vector<std::vector<CodeId>> users; // events of each resource, eventList order
     std::vector<OccupancyMap> maps;
     OccupancyMap accumulated;
+    // Per cell, how many of a resource's events seen so far cover it (counting without removal).
+    std::vector<std::uint16_t> layers;
     WeekAllocation wa;
 
     void prepare(ScheduleData &d)
@@ -170,6 +172,17 @@ struct SweepWork
                     users[r].push_back(e);
             }
         }
+    }
+
+    // Whether event e has placed periods, as its Scheduled says; an event that only holds
+    // bookings of its own takes no cell from anyone. A timetable reduced in this sweep counts
+    // as stored.
+    bool hasPeriods(const ScheduleData &d, CodeId e) const
+    {
+        if (!isReplaced[e])
+            return d.codes[e].scheduled > 0;
+        return std::any_of(replaced[e].begin(), replaced[e].end(),
+                           [](const LectureView &v) { return !isBookingWord(v.word); });
     }
 
     // Fills `map` (reset) with event e's timetable cells.
@@ -292,6 +305,26 @@ void flush(ScheduleData &d, SweepWork &work)
     work.pending.clear();
 }
 
+// The cells the first n maps of `work` share pairwise from week `from` on, summed over all pairs.
+int countPairCells(SweepWork &work, std::size_t n, int from)
+{
+    constexpr std::size_t perWeek = static_cast<std::size_t>(MaxDays) * MaxBells;
+    work.layers.assign(static_cast<std::size_t>(WeekTableSize) * perWeek, 0);
+    int pairs = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        const OccupancyMap &m = work.maps[j];
+        for (int w = std::max({from, 1, m.firstWeek}); w <= std::min(m.lastWeek, MaxWeeks); ++w)
+            for (int day = std::max(m.firstDay, 1); day <= std::min(m.lastDay, MaxDays); ++day)
+                for (std::uint32_t bits = m.mask(w, day); bits != 0; bits &= bits - 1) {
+                    const auto at = static_cast<std::size_t>(w) * perWeek +
+                                    static_cast<std::size_t>(day - 1) * MaxBells +
+                                    static_cast<std::size_t>(std::countr_zero(bits));
+                    pairs += work.layers[at]++;
+                }
+    }
+    return pairs;
+}
+
 ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, SweepWork &work)
 {
     ResourceConflicts result;
@@ -305,6 +338,8 @@ ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, Swe
     std::vector<CodeId> owners;
     std::size_t n = 0;
     for (CodeId e : events) {
+        if (!work.hasPeriods(d, e))
+            continue;
         OccupancyMap &m = work.mapAt(d, n);
         work.buildEventMap(d, e, m);
         if (m.empty())
@@ -336,6 +371,13 @@ ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, Swe
         }
     }
 
+    if (!remove) {
+        // Only counting: nothing is stored, so every pair is compared as the data stand and a
+        // cell shared by k events counts once for each of the k(k-1)/2 pairs.
+        result.cleared = countPairCells(work, n, from);
+        return result;
+    }
+
     // Each event loses what the events before it (as already reduced) occupy; the union of
     // the reduced earlier events equals the union of the originals, so one accumulator does.
     OccupancyMap &earlier = work.accumulated;
@@ -351,9 +393,8 @@ ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, Swe
         }
         unite(earlier, work.maps[j]);
     }
-    if (remove)
-        for (std::size_t j : reduced)
-            reduceEvent(d, owners[j], work.maps[j], work);
+    for (std::size_t j : reduced)
+        reduceEvent(d, owners[j], work.maps[j], work);
     return result;
 }
 
@@ -575,6 +616,10 @@ void compressSchedule(const ScheduleData &d, const OccupancyMap &map, WeekAlloca
         }
     }
     countTimetableWeeks(d, wa);
+    // A compressed schedule counts no more placed periods in a week than it has allocated
+    // there; operations that edit through rebuildTimetable recount every cell afterwards.
+    for (int w = 1; w <= MaxWeeks; ++w)
+        wa.scheduled[w] = std::min(wa.scheduled[w], wa.allocated[w]);
 }
 
 void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work)

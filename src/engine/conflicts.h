@@ -87,7 +87,7 @@ std::uint32_t bellMask(int first, int last);
 void expandSchedule(const ScheduleData &d, const WeekAllocation &wa, OccupancyMap &map, bool reset);
 // Appends the map's cells to wa's timetable as maximal blocks (one day each, runs of weeks with
 // the same mask), with the map's owner word and kind; with `reset` the list is emptied first.
-// Recomputes scheduled[] and tableBooked[].
+// Recomputes tableBooked[] and scheduled[], the latter never above allocated[] of the week.
 void compressSchedule(const ScheduleData &d, const OccupancyMap &map, WeekAllocation &wa,
                       bool reset);
 // Recomputes scheduled[] (periods) and tableBooked[] (bookings) from wa's timetable.
@@ -163,8 +163,10 @@ struct ResourceConflicts
 };
 
 // Compares every pair of events that use resource r (eventList order) from week `from` on; the
-// later event of a pair loses the cells it shares with the earlier one. Each event's map is
-// built once. With `remove` the reduced timetables are stored, otherwise only counted.
+// later event of a pair loses the cells it shares with the earlier one. Events whose Scheduled
+// is 0 (at most bookings of their own) are passed by. Each event's map is built once. With
+// `remove` the reduced timetables are stored and a cell is lost once; otherwise nothing changes
+// and `cleared` counts the shared cells of every pair.
 ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, bool remove);
 // Resolves every resource, repeating while removal still clears cells; returns the cells.
 int removeAllConflicts(ScheduleData &d, int from, bool remove);

@@ -116,13 +116,15 @@ void trimWeek(const ScheduleData &d, OccupancyMap &m, int w, int &excess)
         }
 }
 
-// Trims the placements of weeks first..last of `wa` to their allocations.
-void trimToAllocation(const ScheduleData &d, WeekAllocation &wa, int first, int last)
+// Trims the placements of weeks first..last of `wa` to their allocations, removing at most
+// `atMost` cells per week.
+void trimToAllocation(const ScheduleData &d, WeekAllocation &wa, int first, int last,
+                      int atMost = MaxDays * MaxBells)
 {
     std::array<int, WeekTableSize> excess{};
     bool any = false;
     for (int w = std::max(first, 1); w <= std::min(last, MaxWeeks); ++w) {
-        excess[w] = std::max(0, wa.scheduled[w] - wa.allocated[w]);
+        excess[w] = std::min(atMost, std::max(0, wa.scheduled[w] - wa.allocated[w]));
         any = any || excess[w] > 0;
     }
     if (!any)
@@ -294,41 +296,27 @@ void rebuildTimetable(const ScheduleData &d, WeekAllocation &wa, std::uint16_t e
     countTimetableWeeks(d, wa);
 }
 
-int storeWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
-{
-    if (!validCode(d, c))
-        return 0;
-    const bool event = d.codes[c].isEvent();
-    const std::uint16_t own = ownWord(d, c);
-    const int cap = weekCap(d);
+namespace {
 
-    const auto [first, last] = allocationSpan(d, wa);
-    const int weekRuns = weekRunsOf(d, wa);
+// The entries storeWeekAllocation writes for `wa`.
+int entriesNeeded(const ScheduleData &d, const WeekAllocation &wa)
+{
     int lectures = 0;
     for (const LectureView &v : wa.timetable)
         if (v.word != 0 && validTimetableLecture(d, v))
             ++lectures;
-    const int needed = weekRuns + lectures;
+    return weekRunsOf(d, wa) + lectures;
+}
 
-    // Count the room first: a store that cannot take everything keeps what it had.
-    int room = MaxLectures - d.lectureCount;
-    if (needed > room) {
-        compactStore(d);
-        room = MaxLectures - d.lectureCount;
-    }
-    int mine = 0;
-    for (int k = 1; k <= d.lectureCount; ++k)
-        if (lectureCode(d, d.lectureWord[k]) == c && d.lectureWord[k] != 0)
-            ++mine;
-    if (needed > room + mine)
-        return 0;
-
-    d.modified = true;
-    for (int k = 1; k <= d.lectureCount; ++k)
-        if (d.lectureWord[k] != 0 && lectureCode(d, d.lectureWord[k]) == c)
-            d.lectureWord[k] = 0;
-    if (needed > room)
-        compactStore(d);
+// Appends `wa` as code c's entries once its old ones are cleared: week allocations and week
+// bookings as runs, then the timetable lectures. Sets firstLecture, widens the schedule extent
+// and, for an event, sets Allocated and Scheduled. Returns the entries written.
+int appendEntries(ScheduleData &d, int c, WeekAllocation &wa)
+{
+    const bool event = d.codes[c].isEvent();
+    const std::uint16_t own = ownWord(d, c);
+    const int cap = weekCap(d);
+    const auto [first, last] = allocationSpan(d, wa);
     d.codes[c].firstLecture = 0;
 
     wa.code = static_cast<CodeId>(c);
@@ -390,6 +378,79 @@ int storeWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
         rec.planned = std::max<std::uint16_t>({rec.planned, rec.allocated, 1});
     }
     return written;
+}
+
+// One code's new allocation waiting to be stored with others.
+struct PendingStore
+{
+    CodeId code = 0;
+    WeekAllocation wa;
+};
+
+// Stores several codes at once (each at most once): one pass clears their old entries and the
+// new ones are appended, instead of a pass over the store per code. When the store cannot take
+// them all, each is stored on its own, so one without room keeps its old entries.
+void storeAll(ScheduleData &d, std::vector<PendingStore> &items)
+{
+    if (items.empty())
+        return;
+    std::vector<char> mine(static_cast<std::size_t>(d.codeCount) + 1, 0);
+    int needed = 0;
+    for (PendingStore &item : items) {
+        mine[item.code] = 1;
+        needed += entriesNeeded(d, item.wa);
+    }
+    int reusable = 0;
+    for (int k = 1; k <= d.lectureCount; ++k) {
+        const int c = lectureCode(d, d.lectureWord[k]);
+        if (d.lectureWord[k] == 0 || !validCode(d, c) || mine[c])
+            ++reusable;
+    }
+    if (needed > MaxLectures - d.lectureCount + reusable) {
+        for (PendingStore &item : items)
+            storeWeekAllocation(d, item.code, item.wa);
+        return;
+    }
+    d.modified = true;
+    for (int k = 1; k <= d.lectureCount; ++k) {
+        const int c = lectureCode(d, d.lectureWord[k]);
+        if (d.lectureWord[k] != 0 && validCode(d, c) && mine[c])
+            d.lectureWord[k] = 0;
+    }
+    if (needed > MaxLectures - d.lectureCount)
+        compactStore(d);
+    for (PendingStore &item : items)
+        appendEntries(d, item.code, item.wa);
+}
+
+} // namespace
+
+int storeWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
+{
+    if (!validCode(d, c))
+        return 0;
+    const int needed = entriesNeeded(d, wa);
+
+    // Count the room first: a store that cannot take everything keeps what it had.
+    int room = MaxLectures - d.lectureCount;
+    if (needed > room) {
+        compactStore(d);
+        room = MaxLectures - d.lectureCount;
+    }
+    int mine = 0;
+    for (int k = 1; k <= d.lectureCount; ++k)
+        if (lectureCode(d, d.lectureWord[k]) == c && d.lectureWord[k] != 0)
+            ++mine;
+    if (needed > room + mine)
+        return 0;
+
+    d.modified = true;
+    for (int k = 1; k <= d.lectureCount; ++k)
+        if (d.lectureWord[k] != 0 && lectureCode(d, d.lectureWord[k]) == c)
+            d.lectureWord[k] = 0;
+    if (needed > room)
+        compactStore(d);
+    return appendEntries(d, c, wa);
 }
 
 void clearWeeks(ScheduleData &d, WeekAllocation &wa, int week, int flags)
@@ -612,16 +673,19 @@ int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, int e, int category
 
     // Load per week: the largest allocated total among the event's resources of the category.
     std::array<int, WeekTableSize> load{};
+    bool anyResource = false;
     const MemberList members = collectionOf(d, e);
     WeekAllocation other;
+    const LectureIndex index(d);
     for (int i = 1; i <= members[0] && i <= MaxMembers; ++i) {
         const int r = members[i];
         if (!validCode(d, r) || categoryOf(d, r) != category)
             continue;
+        anyResource = true;
         std::array<int, WeekTableSize> profile{};
         int cursor = d.collectionEntryCount + 1;
         while (CodeId x = eventsOfResource(d, r, cursor)) {
-            reloadWeekAllocation(d, x, other);
+            loadWeekAllocation(d, x, other, index);
             for (int w = 1; w <= weeks; ++w)
                 profile[w] += other.allocated[w];
         }
@@ -646,7 +710,10 @@ int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, int e, int category
         if (best == 0)
             break;
         ++wa.allocated[best];
-        ++load[best]; // the event uses every one of these resources
+        // The event is one of the events of each of these resources; without any, every week
+        // stays equally (un)loaded and the earliest week keeps taking periods.
+        if (anyResource)
+            ++load[best];
         allocated += lengthOf(d, best);
         ++added;
     }
@@ -700,8 +767,10 @@ int removeOneAllocated(ScheduleData &d, WeekAllocation &wa, int a, int b)
         if (wa.allocated[w] == 0)
             continue;
         --wa.allocated[w];
+        // One period less takes at most one placed cell with it, even from a week that held
+        // more placed than allocated before.
         if (wa.scheduled[w] > wa.allocated[w])
-            trimToAllocation(d, wa, w, w);
+            trimToAllocation(d, wa, w, w, 1);
         return w;
     }
     return 0;
@@ -1208,30 +1277,40 @@ int copyDay(ScheduleData &d, int sourceWeek, int sourceDay, int targetWeek, int 
         sourceDay > dayCap(d) || targetDay < 1 || targetDay > dayCap(d) ||
         (sourceWeek == targetWeek && sourceDay == targetDay))
         return 0;
-    int changedEvents = 0;
-    WeekAllocation wa;
-    for (int e = 1; e <= d.codeCount; ++e) {
-        if (!d.codes[e].isEvent() || (!all && !marked(d, e)))
-            continue;
-        reloadWeekAllocation(d, e, wa);
-        if (wa.timetable.empty())
-            continue;
-        bool changed = false;
-        rebuildTimetable(d, wa, 0, [&](std::uint16_t, std::int16_t, OccupancyMap &m) {
-            const std::uint32_t source = m.mask(sourceWeek, sourceDay);
-            if (source == 0 || m.mask(targetWeek, targetDay) == source)
-                return;
-            m.maskRef(targetWeek, targetDay) = 0;
-            m.add(targetWeek, targetDay, source);
-            changed = true;
-        });
-        if (!changed)
-            continue;
-        // What is placed in a week is also allocated there, so the next save keeps it.
-        wa.allocated[targetWeek] = std::max(wa.allocated[targetWeek], wa.scheduled[targetWeek]);
-        storeWeekAllocation(d, e, wa);
-        ++changedEvents;
+    // Every event is read through one index and the changed ones are stored together.
+    std::vector<PendingStore> changes;
+    {
+        const LectureIndex index(d);
+        PendingStore item;
+        for (int e = 1; e <= d.codeCount; ++e) {
+            if (!d.codes[e].isEvent() || (!all && !marked(d, e)))
+                continue;
+            WeekAllocation &wa = item.wa;
+            loadWeekAllocation(d, e, wa, index);
+            wa.code = static_cast<CodeId>(e);
+            if (wa.timetable.empty())
+                continue;
+            bool changed = false;
+            rebuildTimetable(d, wa, 0, [&](std::uint16_t, std::int16_t, OccupancyMap &m) {
+                // The target day becomes a copy of the source day, an empty one included.
+                const std::uint32_t source = m.mask(sourceWeek, sourceDay);
+                if (m.mask(targetWeek, targetDay) == source)
+                    return;
+                m.maskRef(targetWeek, targetDay) = 0;
+                m.add(targetWeek, targetDay, source);
+                changed = true;
+            });
+            if (!changed)
+                continue;
+            // What is placed in a week is also allocated there, so the next save keeps it.
+            wa.allocated[targetWeek] = std::max(wa.allocated[targetWeek], wa.scheduled[targetWeek]);
+            item.code = static_cast<CodeId>(e);
+            changes.push_back(std::move(item));
+            item = PendingStore{};
+        }
     }
+    storeAll(d, changes);
+    const int changedEvents = static_cast<int>(changes.size());
     compactStore(d);
     totals(d, 1, d.codeCount);
     return changedEvents;
@@ -1346,9 +1425,14 @@ TidyResult tidy(ScheduleData &d)
 {
     TidyResult result;
     result.lecturesBefore = d.lectureCount;
-    WeekAllocation wa;
+    // Every code is read through one index and the rewritten ones are stored together.
+    std::vector<PendingStore> changes;
+    const LectureIndex index(d);
+    PendingStore item;
     for (int c = 1; c <= d.codeCount; ++c) {
-        reloadWeekAllocation(d, c, wa);
+        WeekAllocation &wa = item.wa;
+        loadWeekAllocation(d, c, wa, index);
+        wa.code = static_cast<CodeId>(c);
         if (wa.timetable.empty() && wa.weekEntries <= weekRunsOf(d, wa))
             continue;
         const std::size_t before = wa.timetable.size();
@@ -1397,12 +1481,22 @@ TidyResult tidy(ScheduleData &d)
             wa.timetableKinds = std::move(kinds);
             countTimetableWeeks(d, wa);
         }
-        if (wa.timetable.size() < before || wa.weekEntries > weekRunsOf(d, wa))
-            storeWeekAllocation(d, c, wa);
+        if (wa.timetable.size() < before || wa.weekEntries > weekRunsOf(d, wa)) {
+            item.code = static_cast<CodeId>(c);
+            changes.push_back(std::move(item));
+            item = PendingStore{};
+        }
     }
-    // Each code was rewritten as maximal blocks and runs above, which is what merging the store
-    // would give; a compaction drops the entries the stores replaced.
+    storeAll(d, changes);
+    // Blocks of one day come out of the maps; merging the sorted store joins blocks of
+    // neighbouring days and weeks. At most three rounds, while the store still shrinks.
     compactStore(d);
+    for (int round = 0; round < 3; ++round) {
+        const int before = d.lectureCount;
+        mergeLectures(d);
+        if (d.lectureCount >= before)
+            break;
+    }
     // A code that repeats an earlier code's text gets a text of its own; nothing is deleted.
     std::unordered_set<std::string> seen;
     for (int c = 1; c <= d.codeCount; ++c) {

@@ -84,14 +84,16 @@ bool weekFitsPattern(int pattern, int w, int first, int last);
 int distributeByPattern(ScheduleData &d, WeekAllocation &wa, int e, int last,
                         AllocationPatterns &patterns);
 // Allocates the missing periods one by one to the weeks where the event's resources of
-// `category` are least loaded (allocated periods per week). Only weeks allocatableInWeek
-// accepts are used; ends when none is left. Stores; returns the periods allocated.
+// `category` are least loaded (allocated periods per week; ties and an event without such
+// resources go to the earliest week). Only weeks that can take a period are used; ends when
+// none is left. Stores; returns the periods allocated.
 int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, int e, int category);
 // Moves the allocations (and week bookings) from week w on one week later (+1), or up to week
 // w one week earlier (-1); trims placements to the new allocations. The caller stores.
 bool shiftAllocation(ScheduleData &d, WeekAllocation &wa, int w, int dir);
-// Takes one allocated period from the last week of a..b that has one, removing a placed cell
-// when the week would hold more placed than allocated. Returns the week, 0 when none.
+// Takes one allocated period from the last week of a..b that has one, removing one placed cell
+// (last day, highest bell) when the week then holds more placed than allocated. Returns the
+// week, 0 when none.
 int removeOneAllocated(ScheduleData &d, WeekAllocation &wa, int a, int b);
 // Copies the event's cells of week s into weeks first..last (not s) where no resource is busy,
 // the week is not booked and (unless ignoreAllocation) periods are left. Returns cells copied.
@@ -139,8 +141,9 @@ struct WeekClipboard
 int copyWeek(ScheduleData &d, int w, bool all, WeekClipboard &clip);
 // Replaces week w of the same codes by the buffer; manual rooms of the source week are copied.
 int pasteWeek(ScheduleData &d, int w, bool all, const WeekClipboard &clip);
-// Copies the cells of (source week, day) into (target week, day) for every event (or the
-// marked ones); a target week's allocation is raised to what it then has placed.
+// Makes (target week, day) a copy of (source week, day) for every event (or the marked ones):
+// an event with nothing on the source day loses what it had on the target day. A target week's
+// allocation is raised to what it then has placed. Returns the events changed.
 int copyDay(ScheduleData &d, int sourceWeek, int sourceDay, int targetWeek, int targetDay,
             bool all);
 // Splits weeks of length > 1 from week w on into weeks of length 1; true when any was split.
@@ -171,8 +174,8 @@ struct TidyResult
     int renamedDuplicates = 0; // later codes whose text repeated an earlier one
 };
 // Regroups slot bookings by kind (kind 1 first), rewrites every code's lectures as maximal
-// blocks and its allocations as runs, compacts the store, and gives codes that repeat an earlier
-// code's text a unique text (their data is kept). Recomputes totals.
+// blocks and its allocations as runs, compacts and merges the store, and gives codes that repeat
+// an earlier code's text a unique text (their data is kept). Recomputes totals.
 TidyResult tidy(ScheduleData &d);
 
 // The question asked before a locked event is changed; `askUnlock` gets the event and returns

@@ -183,6 +183,86 @@ TEST(SweepTest, RemovalLeavesNoConflictAndLosesOnlyTheClearedCells)
     EXPECT_EQ(sweepConflicts(*d, 1, false).found, 0);
 }
 
+// Three events in one cell of one teacher. Counting compares every pair as the data stands, so
+// each pair counts; removing clears the cell from the second event before the third is
+// compared with it, so the third loses it once.
+struct ThreeWayCase
+{
+    const char *name;
+    bool remove;
+    int found;
+    int e2Left, e3Left;
+};
+
+class ThreeWayTest : public testing::TestWithParam<ThreeWayCase>
+{
+};
+
+TEST_P(ThreeWayTest, CountingComparesEveryPairRemovingClearsEachCellOnce)
+{
+    const ThreeWayCase &p = GetParam();
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1"});
+    for (const char *e : {"E1", "E2", "E3"})
+        f.event(e, {"T1"}, 4).allocate(e, 1, 1, 2).place(e, 1, 1, 1, 2);
+    f.finish();
+    const ResourceConflicts r = resolveResourceConflicts(*d, f.id("T1"), 1, p.remove);
+    EXPECT_EQ(r.cleared, 2 * p.found);
+    EXPECT_EQ(r.eventA, f.id("E1"));
+    EXPECT_EQ(r.eventB, f.id("E2"));
+    EXPECT_EQ(scheduledIn(*d, f.id("E1"), 1), 2);
+    EXPECT_EQ(scheduledIn(*d, f.id("E2"), 1), p.e2Left);
+    EXPECT_EQ(scheduledIn(*d, f.id("E3"), 1), p.e3Left);
+}
+
+INSTANTIATE_TEST_SUITE_P(Handling, ThreeWayTest,
+                         testing::Values(ThreeWayCase{"count", false, 3, 2, 2},
+                                         ThreeWayCase{"remove", true, 2, 0, 0}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+TEST(SweepTest, OnlyCountingReportsEveryPairOfEveryResource)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1"}).resources('R', {"R1"});
+    for (const char *e : {"E1", "E2", "E3"})
+        f.event(e, {"T1", "R1"}, 4).allocate(e, 1, 1, 1).place(e, 1, 2, 3, 3);
+    f.finish();
+    EXPECT_EQ(sweepConflicts(*d, 1, false).found, 6) << "three pairs on each of two resources";
+    EXPECT_EQ(sweepConflicts(*d, 1, true).found, 2) << "the first resource clears both";
+}
+
+TEST(SweepTest, EventWithoutScheduledPeriodsTakesNoCellFromOthers)
+{
+    // E1 holds only a slot booking of its own; its Scheduled is 0, so the sweep passes it by and
+    // E2 keeps its period. Once E1 has a period as well, its booking counts like one.
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1"});
+    f.event("E1", {"T1"}, 4).allocate("E1", 1, 1, 1);
+    f.event("E2", {"T1"}, 4).allocate("E2", 1, 1, 1).place("E2", 1, 1, 1, 1);
+    f.finish();
+    const CodeId e1 = f.id("E1"), e2 = f.id("E2");
+    TimeRange cell;
+    cell.startWeek = cell.endWeek = 1;
+    cell.startDay = cell.endDay = 1;
+    cell.startBell = cell.endBell = 1;
+    ASSERT_EQ(setSlotBookings(*d, e1, 1, 1, false, cell), 1);
+    ASSERT_EQ(d->codes[e1].scheduled, 0);
+    EXPECT_EQ(sweepConflicts(*d, 1, true).found, 0);
+    EXPECT_EQ(scheduledIn(*d, e2, 1), 1);
+
+    LectureView period;
+    period.startWeek = period.endWeek = 1;
+    period.startDay = period.endDay = 2;
+    period.startBell = period.endBell = 1;
+    placeBlock(*d, ownWord(*d, e1), period);
+    ASSERT_GT(d->codes[e1].scheduled, 0);
+    EXPECT_EQ(sweepConflicts(*d, 1, true).found, 1);
+    EXPECT_EQ(scheduledIn(*d, e2, 1), 0);
+}
+
 // Answers the sweep's questions from a script and keeps what it was given.
 class ScriptedDialogue : public SweepDialogue
 {

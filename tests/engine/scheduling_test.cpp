@@ -168,8 +168,7 @@ TEST(RepairTest, BookedWeekLosesItsAllocationAndPlacementsOnly)
     EXPECT_EQ(repairWeeks(*d), 2) << "weeks 2 and 3 are booked";
     EXPECT_EQ(cellsIn(*d, e, 2), 0) << "the event is blocked in week 2";
     EXPECT_EQ(cellsIn(*d, e, 4), 1) << "other weeks keep their periods";
-    EXPECT_EQ(weekEntriesOf(*d, e),
-              (std::vector<WeekEntryRow>{{2, 3, 1, true}, {4, 4, 1, false}}));
+    EXPECT_EQ(weekEntriesOf(*d, e), (std::vector<WeekEntryRow>{{2, 3, 1, true}, {4, 4, 1, false}}));
 }
 
 struct PatternCase
@@ -261,6 +260,81 @@ TEST(AllocateTest, ShiftMovesAllocationsAndTrimsWhatNoLongerFits)
     EXPECT_FALSE(shiftAllocation(*d, wa, 0, +1)) << "the last used week is taken";
     EXPECT_EQ(removeOneAllocated(*d, wa, 1, 6), 6);
     EXPECT_EQ(removeOneAllocated(*d, wa, 5, 6), 0);
+}
+
+TEST(AllocateTest, LeastLoadedWithoutResourcesOfTheCategoryFillsTheEarliestWeek)
+{
+    // No room in the collection: every week carries the same load (none), so each period goes
+    // to the earliest week that still takes one.
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1"}).resources('R', {"R1"});
+    f.event("E1", {"T1"}, 3);
+    f.finish();
+    WeekAllocation wa;
+    EXPECT_EQ(allocateLeastLoaded(*d, wa, f.id("E1"), 3), 3);
+    EXPECT_EQ(weekEntriesOf(*d, f.id("E1")), (std::vector<WeekEntryRow>{{1, 1, 3, false}}));
+}
+
+struct RemoveOneCase
+{
+    const char *name;
+    int allocated; // in week 2, which holds cells on days 1 and 3 (bells 2..3)
+    int allocatedAfter;
+    int scheduledAfter;
+    std::vector<int> lastBells; // end bell of each remaining lecture, day order
+};
+
+class RemoveOneTest : public testing::TestWithParam<RemoveOneCase>
+{
+};
+
+TEST_P(RemoveOneTest, TakesOnePeriodAndAtMostOneCell)
+{
+    const RemoveOneCase &p = GetParam();
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1"}).event("E1", {"T1"}, 20);
+    f.allocate("E1", 2, 2, p.allocated).place("E1", 2, 1, 2, 3).place("E1", 2, 3, 2, 3);
+    f.finish();
+    WeekAllocation wa;
+    reloadWeekAllocation(*d, f.id("E1"), wa);
+    EXPECT_EQ(removeOneAllocated(*d, wa, 1, 4), 2);
+    EXPECT_EQ(wa.allocated[2], p.allocatedAfter);
+    EXPECT_EQ(wa.scheduled[2], p.scheduledAfter);
+    std::vector<int> bells;
+    for (const LectureView &v : wa.timetable)
+        bells.push_back(v.endBell);
+    EXPECT_EQ(bells, p.lastBells);
+}
+
+INSTANTIATE_TEST_SUITE_P(Weeks, RemoveOneTest,
+                         testing::Values(RemoveOneCase{"roomLeft", 6, 5, 4, {3, 3}},
+                                         RemoveOneCase{"exactlyFull", 4, 3, 3, {3, 2}},
+                                         RemoveOneCase{"alreadyOver", 2, 1, 3, {3, 2}}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+TEST(WeekEditTest, CopyDayMakesTheTargetDayLikeTheSource)
+{
+    // E1 has day 1 of week 1 and day 1 of week 2; E2 only day 1 of week 2. Copying week 1 day 1
+    // onto week 2 day 1 gives E1 its week 1 cells there and leaves E2 nothing on that day.
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1", "T2"});
+    f.event("E1", {"T1"}, 20).allocate("E1", 1, 2, 3).place("E1", 1, 1, 1, 2);
+    f.place("E1", 2, 1, 5, 5);
+    f.event("E2", {"T2"}, 20).allocate("E2", 2, 2, 2).place("E2", 2, 1, 3, 4);
+    f.place("E2", 2, 2, 1, 1);
+    f.finish();
+    copyDay(*d, 1, 1, 2, 1, true);
+    WeekAllocation wa;
+    reloadWeekAllocation(*d, f.id("E1"), wa);
+    EXPECT_EQ(wa.scheduled[2], 2);
+    ASSERT_EQ(wa.timetable.size(), 1u) << "weeks 1 and 2 now hold the same block";
+    EXPECT_EQ(wa.timetable[0].endWeek, 2);
+    EXPECT_EQ(wa.timetable[0].endBell, 2);
+    reloadWeekAllocation(*d, f.id("E2"), wa);
+    EXPECT_EQ(wa.scheduled[2], 1) << "only day 2 is left";
 }
 
 TEST(WeekEditTest, DeleteWeekClosesTheGap)
@@ -440,6 +514,24 @@ TEST(TidyTest, MergesBlocksAndRenamesDuplicateCodes)
     EXPECT_EQ(d->codeCount, 3);
     EXPECT_NE(d->codes[3].code.view(), "E1");
     EXPECT_EQ(cellsIn(*d, 2, 1), 3);
+}
+
+TEST(TidyTest, JoinsBlocksOfNeighbouringDays)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1"}).event("E1", {"T1"}, 20);
+    f.allocate("E1", 1, 2, 4).place("E1", 1, 1, 1, 2).place("E1", 1, 2, 1, 2);
+    f.place("E1", 2, 1, 1, 2).place("E1", 2, 2, 1, 2);
+    f.finish();
+    const TidyResult r = tidy(*d);
+    EXPECT_EQ(r.lecturesAfter, 2) << "one week entry and one block of weeks 1-2, days 1-2";
+    WeekAllocation wa;
+    reloadWeekAllocation(*d, f.id("E1"), wa);
+    ASSERT_EQ(wa.timetable.size(), 1u);
+    EXPECT_EQ(wa.timetable[0].endDay, 2);
+    EXPECT_EQ(wa.scheduled[1], 4);
+    EXPECT_EQ(wa.scheduled[2], 4);
 }
 
 TEST(LockGuardTest, AsksOnlyForLockedEvents)

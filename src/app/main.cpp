@@ -1,24 +1,28 @@
-// The desktop program: creates the one data set and the main frame, and opens the data file
-// named on the command line.
+// The desktop program: creates the one data set and the main frame, starts the session of the
+// file commands and opens what the command line names.
 //
-// Hidden option for documentation: "--screenshot FILE" saves a picture of the frame once it is
-// shown and ends the program.
+// Hidden option for documentation: "--screenshot FILE" opens the data file named on the command
+// line without any question, saves a picture of the frame once it is shown and ends.
 
+#include "commands/session.h"
+#include "commands/startup.h"
 #include "engine/scheduledata.h"
+#include "files/settings.h"
 #include "shell/tframeform.h"
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QFile>
 #include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 struct CommandLine
 {
-    QString dataFile;
+    std::vector<std::string> arguments; // for the session: files and switches
     QString screenshot;
 };
 
@@ -26,16 +30,33 @@ CommandLine parse(const QStringList &arguments)
 {
     CommandLine line;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == QLatin1String("--screenshot") && i + 1 < arguments.size())
+        if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size())
             line.screenshot = arguments[++i];
-        else if (argument.compare(QLatin1String("/T"), Qt::CaseInsensitive) == 0 ||
-                 argument.compare(QLatin1String("/W"), Qt::CaseInsensitive) == 0)
-            continue; // switches of the file commands, not handled by the frame yet
-        else if (line.dataFile.isEmpty())
-            line.dataFile = argument;
+        else
+            line.arguments.push_back(QFile::encodeName(arguments[i]).toStdString());
     }
     return line;
+}
+
+int takeScreenshot(quivra::TFrameForm &frame, const CommandLine &line)
+{
+    if (!line.arguments.empty()) {
+        QString error;
+        const QString path = QFile::decodeName(line.arguments.front().c_str());
+        if (!frame.openDataFile(path, &error)) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
+            return 1;
+        }
+    }
+    frame.show();
+    // Let the frame lay itself out and paint before it is grabbed.
+    QTimer::singleShot(500, &frame, [&frame, &line] {
+        const bool saved = frame.grab().save(line.screenshot);
+        if (!saved)
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(line.screenshot));
+        QApplication::exit(saved ? 0 : 1);
+    });
+    return QApplication::exec();
 }
 
 } // namespace
@@ -50,28 +71,22 @@ int main(int argc, char *argv[])
     const CommandLine line = parse(QApplication::arguments());
     auto data = quivra::makeScheduleData();
     quivra::TFrameForm frame(*data);
+    if (!line.screenshot.isEmpty())
+        return takeScreenshot(frame, line);
+
+    quivra::Settings settings;
+    const auto paths = quivra::systemSettingsPaths(
+        QFile::encodeName(QApplication::applicationDirPath()).toStdString(),
+        [](const char *name) { return std::getenv(name); });
+    quivra::SystemClock clock;
+    quivra::Session session(*data, settings, paths, frame.prompter(), clock, frame.progress());
+    session.arguments = line.arguments;
+    frame.attachSession(session);
+
+    quivra::createFrame(session);
     frame.show();
-
-    if (!line.dataFile.isEmpty()) {
-        QString error;
-        if (!frame.openDataFile(line.dataFile, &error)) {
-            if (!line.screenshot.isEmpty()) {
-                std::fprintf(stderr, "%s: %s\n", qPrintable(line.dataFile), qPrintable(error));
-                return 1;
-            }
-            QMessageBox::warning(&frame, QStringLiteral("Error"),
-                                 QStringLiteral("%1\n\n%2").arg(line.dataFile, error));
-        }
-    }
-
-    if (!line.screenshot.isEmpty()) {
-        // Let the frame lay itself out and paint before it is grabbed.
-        QTimer::singleShot(500, &frame, [&frame, &line] {
-            const bool saved = frame.grab().save(line.screenshot);
-            if (!saved)
-                std::fprintf(stderr, "cannot write %s\n", qPrintable(line.screenshot));
-            QApplication::exit(saved ? 0 : 1);
-        });
-    }
-    return QApplication::exec();
+    quivra::firstPaint(session);
+    const int result = session.exitRequested ? 0 : QApplication::exec();
+    frame.detachSession(); // the session ends before the frame
+    return result;
 }

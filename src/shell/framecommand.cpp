@@ -1,5 +1,6 @@
 #include "shell/framecommand.h"
 
+#include "commands/filecommands.h"
 #include "shell/tframeform.h"
 
 #include <QMdiArea>
@@ -35,20 +36,45 @@ struct TableBuilder
     }
 };
 
+// A file command of the session, offered once the frame has one (and, with `needsFile`, once a
+// data set is open).
+void sessionCommand(FrameCommand &row, TFrameForm &frame, void (*command)(Session &),
+                    bool needsFile)
+{
+    row.run = [&frame, command] { frame.withSession(command); };
+    row.enabled = [&frame, needsFile] {
+        return frame.session() != nullptr && (!needsFile || frame.viewsExist());
+    };
+}
+
 void fileMenu(TableBuilder &t, TFrameForm &frame)
 {
     t.menu = "File";
-    auto &open = t.add("file.new", "&New", "Create a new file", QKeySequence::New);
-    open.button = "New";
-    auto &openFile = t.add("file.open", "&Open ...", "Open a file", QKeySequence::Open);
-    openFile.button = "Open";
-    openFile.run = [&frame] { frame.chooseFileToOpen(); };
+    auto &newFile = t.add("file.new", "&New", "Create a new file", QKeySequence::New);
+    newFile.button = "New";
+    sessionCommand(
+        newFile, frame, [](Session &s) { quivra::newFile(s); }, false);
+    auto &open = t.add("file.open", "&Open ...", "Open a file", QKeySequence::Open);
+    open.button = "Open";
+    open.run = [&frame] {
+        if (frame.session())
+            openFile(*frame.session());
+        else
+            frame.chooseFileToOpen();
+    };
     t.add("file.close", "&Close", "Close the file");
     auto &save = t.add("file.save", "&Save", "Save the file", QKeySequence(Qt::CTRL | Qt::Key_S));
     save.button = "Save";
-    t.add("file.saveAs", "Save &As ...", "Save the file with a new name",
-          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    t.add("file.extractWeek", "E&xtract week ...", "Save one week to a file of its own");
+    sessionCommand(
+        save, frame, [](Session &s) { saveFile(s); }, true);
+    auto &saveAs = t.add("file.saveAs", "Save &As ...", "Save the file with a new name",
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    sessionCommand(
+        saveAs, frame, [](Session &s) { saveFileAs(s); }, true);
+    auto &extract =
+        t.add("file.extractWeek", "E&xtract week ...", "Save one week to a file of its own");
+    sessionCommand(
+        extract, frame, [](Session &s) { extractWeek(s); }, true);
     t.group("file.demo", "Make a demo file", "Let Quivra create a demo file step by step");
     t.add("file.sample", "Open a sample file ...", "Open one of the sample files");
     t.group("file.import", "File &Import ...");

@@ -1,5 +1,7 @@
 #include "shell/tframeform.h"
 
+#include "commands/filecommands.h"
+#include "commands/session.h"
 #include "engine/calendar.h"
 #include "engine/lectures.h"
 #include "files/datafile.h"
@@ -12,6 +14,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -38,7 +41,8 @@ int indexOf(ViewTag tag)
 } // namespace
 
 TFrameForm::TFrameForm(ScheduleData &d, QWidget *parent)
-    : QMainWindow(parent), m_d(d), m_mdi(new QMdiArea(this))
+    : QMainWindow(parent), m_d(d), m_dialogs(d, this), m_prompter(m_dialogs),
+      m_mdi(new QMdiArea(this))
 {
     setObjectName("frame");
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -49,12 +53,54 @@ TFrameForm::TFrameForm(ScheduleData &d, QWidget *parent)
     m_status = new QLabel(this);
     m_status->setObjectName("statusLine");
     statusBar()->addPermanentWidget(m_status);
+    m_progress = std::make_unique<QtProgress>(this, m_status);
 
     buildCommands();
     buildButtons();
     updateTitle();
     updateCommands();
     resize(1100, 720);
+}
+
+TFrameForm::~TFrameForm()
+{
+    detachSession();
+}
+
+void TFrameForm::detachSession()
+{
+    if (!m_session)
+        return;
+    m_session->hooks.refreshViews = {};
+    m_session->hooks.setCaption = {};
+    m_session = nullptr;
+    updateCommands();
+}
+
+void TFrameForm::attachSession(Session &session)
+{
+    m_session = &session;
+    session.hooks.refreshViews = [this] { dataSetChanged(); };
+    session.hooks.setCaption = [this](const std::string &caption) {
+        setWindowTitle(toQString(caption));
+    };
+    updateCommands();
+}
+
+void TFrameForm::withSession(const std::function<void(Session &)> &command)
+{
+    if (m_session)
+        command(*m_session);
+}
+
+void TFrameForm::dataSetChanged()
+{
+    if (m_session)
+        m_filePath = QFile::decodeName(m_session->currentFile().c_str());
+    m_options.activeWeek = std::clamp(m_options.activeWeek, 1, std::max(1, usedWeeks(m_d)));
+    if (!viewsExist())
+        createViews();
+    refreshViews();
 }
 
 // ----- opening a file -------------------------------------------------------------------------
@@ -71,11 +117,7 @@ bool TFrameForm::openDataFile(const QString &path, QString *error)
     }
     m_d = std::move(*fresh);
     m_filePath = QFileInfo(path).absoluteFilePath();
-    m_options.activeWeek = std::clamp(m_options.activeWeek, 1, std::max(1, usedWeeks(m_d)));
-
-    if (!viewsExist())
-        createViews();
-    refreshViews();
+    dataSetChanged();
     updateTitle();
     if (!read->complete)
         setStatusText(toQString("The file was read only in part: " + read->reason));
@@ -128,7 +170,7 @@ bool TFrameForm::askToSave()
 
 void TFrameForm::closeEvent(QCloseEvent *event)
 {
-    if (askToSave())
+    if (m_session ? exitProgram(*m_session) : askToSave())
         event->accept();
     else
         event->ignore();

@@ -11,6 +11,9 @@
 
 #include "engine/scheduledata.h"
 #include "shell/framecommand.h"
+#include "shell/qtdialogs.h"
+#include "shell/qtports.h"
+#include "ui/prompter.h"
 #include "views/viewform.h"
 #include "views/viewoptions.h"
 
@@ -18,6 +21,8 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -28,12 +33,29 @@ class QToolBar;
 
 namespace quivra {
 
+struct Session;
+
 class TFrameForm : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit TFrameForm(ScheduleData &d, QWidget *parent = nullptr);
+    ~TFrameForm() override;
+
+    // The desktop ports the file commands and later commands talk to the user through.
+    Prompter &prompter() { return m_prompter; }
+    Progress &progress() { return *m_progress; }
+
+    // Hands the file commands (New, Open, Save, Save As, Extract week, Exit) their session and
+    // hooks the frame into it. Without a session those commands are not offered and Open
+    // reads the chosen file directly.
+    void attachSession(Session &session);
+    // Lets go of the session before it ends.
+    void detachSession();
+    Session *session() const { return m_session; }
+    // Runs a command of the session; nothing without one.
+    void withSession(const std::function<void(Session &)> &command);
 
     // Reads `path` into a fresh data set and, on success, makes it the open one, shows the views
     // and puts the file name in the title. On failure nothing changes and `error` (when given)
@@ -62,6 +84,10 @@ public:
     // Re-evaluates which commands are enabled and checked.
     void updateCommands();
 
+    // After the data set was replaced or changed as a whole: creates the views on the first
+    // file and rebuilds them.
+    void dataSetChanged();
+
     // Window and display commands the table binds.
     void chooseFileToOpen();
     void toggleButtonRows();
@@ -85,6 +111,10 @@ private:
     bool askToSave();
 
     ScheduleData &m_d;
+    QtDialogs m_dialogs;
+    Prompter m_prompter;
+    std::unique_ptr<QtProgress> m_progress;
+    Session *m_session = nullptr;
     ViewOptions m_options;
     QString m_filePath;
     QMdiArea *m_mdi;

@@ -1,6 +1,8 @@
 // The main frame on the offscreen platform: opening data files, the views it shows, its
 // command table.
 
+#include "commands/filecommands.h"
+#include "commands/session.h"
 #include "engine/codetable.h"
 #include "files/datafile.h"
 #include "shell/tframeform.h"
@@ -165,6 +167,30 @@ private slots:
         frame.setActiveWeek(0);
         QCOMPARE(frame.activeWeek(), 1);
         QCOMPARE(timetables->model()->placedCells(), 2);
+    }
+
+    // With a session the file commands are offered, and a file opened through them shows the
+    // views and names the file in the title.
+    void fileCommandsRunThroughTheSession()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        QVERIFY(!frame.action("file.save")->isEnabled());
+        Settings settings;
+        SettingsPaths paths{m_dir.path().toStdString(), {}, {}};
+        FixedClock clock(45901);
+        {
+            Session session(*d, settings, paths, frame.prompter(), clock, frame.progress());
+            frame.attachSession(session);
+            QVERIFY(frame.action("file.new")->isEnabled());
+            QVERIFY(!frame.action("file.save")->isEnabled());
+            QVERIFY(openWindows(session, writeFixture("session.qvf").toStdString()));
+            QCOMPARE(frame.mdiArea()->subWindowList().size(), 4);
+            QVERIFY(frame.windowTitle().contains("session.qvf"));
+            QVERIFY(frame.action("file.save")->isEnabled());
+            frame.detachSession();
+        }
+        QVERIFY(!frame.action("file.save")->isEnabled());
     }
 
     void pickingAResourceShowsItsTimetable()

@@ -47,18 +47,18 @@ struct ScriptedTools : ToolDialogue
         return r ? std::get<Answer>(*r) : Answer::Cancel;
     }
     std::optional<std::vector<CodeId>> pickEvents(const std::string &title,
-                                                  const std::vector<CodeId> &offered) override
+                                                  const std::vector<CodeId> &choices) override
     {
-        this->offered = offered;
+        offered = choices;
         const auto r = next(title);
         if (!r)
             return std::nullopt;
         return std::get<std::vector<CodeId>>(*r);
     }
     std::optional<CodeId> pickEvent(const std::string &title, const std::vector<CodeId> &,
-                                    const std::vector<std::string> &lines) override
+                                    const std::vector<std::string> &shown) override
     {
-        this->lines = lines;
+        lines = shown;
         const auto r = next(title);
         if (!r)
             return std::nullopt;

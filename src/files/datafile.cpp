@@ -44,7 +44,7 @@ enum Tag : std::uint16_t {
     TagUsageCounters = 9,
     TagCodes = 10,
     TagRecords = 11,
-    TagOldRecords = 12, // per-code block of older files, read and dropped
+    TagOldRecords = 12, // block of older files, read and dropped
     TagColours = 13,
     TagLectureWords = 21,
     TagLectureStarts = 22,
@@ -667,6 +667,8 @@ private:
     std::string shortText(std::size_t length, int limit = MaxShortText) const;
     void readPerCode(int tag, std::size_t recordSize);
     void readLegacyKinds();
+    std::size_t oldRecordsSize(std::size_t length) const;
+    bool blockFollows(std::size_t size) const;
     void finish();
 
     std::span<const std::uint8_t> m_bytes;
@@ -797,6 +799,46 @@ void Reader::readPerCode(int tag, std::size_t recordSize)
     }
 }
 
+bool isKnownTag(int tag)
+{
+    if (tag > TagNameBase && tag <= TagNameBase + MaxCodes)
+        return true;
+    if ((tag >= TagEnd && tag <= TagColours) || (tag >= TagLectureWords && tag <= TagReserved26))
+        return true;
+    if (tag >= TagFirstReportTitle && tag < TagFirstReportTitle + ReportTitleCount)
+        return true;
+    switch (tag) {
+    case TagVocabulary:
+    case TagReserved131:
+    case TagReserved132:
+    case TagAssignments:
+    case TagRoles:
+    case TagDescription:
+    case TagManualRooms:
+    case TagManualRoomSettings:
+    case TagComment:
+    case TagMemo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether a block header of a known tag starts `size` bytes into the current block.
+bool Reader::blockFollows(std::size_t size) const
+{
+    return remaining() >= size + BlockHeaderSize && isKnownTag(decodeU16(here() + size));
+}
+
+// Block 12 of older writers is read and dropped. Its length counts its bytes like that of any
+// plain block; only when that lands on no block at all while reading the length as a record
+// size per code (as blocks 10, 11 and 13 do) lands on one is the block taken as per code.
+std::size_t Reader::oldRecordsSize(std::size_t length) const
+{
+    const std::size_t perCode = length * static_cast<std::size_t>(m_d.codeCount);
+    return !blockFollows(length) && blockFollows(perCode) ? perCode : length;
+}
+
 // While no code needs bit 12, older writers kept a booking's kind in bits 12..13 of its word.
 // The kind moves to bookingKind (unless block 25 gave one) and the word keeps only the code.
 void Reader::readLegacyKinds()
@@ -850,13 +892,14 @@ Result<ReadReport> Reader::run()
 
         // Bytes the block occupies; the record blocks 141 and 142 are sized inside.
         std::size_t size = length;
-        const bool perCode =
-            tag == TagCodes || tag == TagRecords || tag == TagOldRecords || tag == TagColours;
+        const bool perCode = tag == TagCodes || tag == TagRecords || tag == TagColours;
         if (perCode) {
-            if (length == 0 && tag != TagOldRecords)
+            if (length == 0 && d.codeCount > 0)
                 return fail(Error::Code::Corrupt, where(tag) + " has code records of 0 bytes");
             size = length * static_cast<std::size_t>(d.codeCount);
         }
+        if (tag == TagOldRecords)
+            size = oldRecordsSize(length);
         if (tag == TagAssignments || tag == TagRoles) {
             const std::size_t expected =
                 tag == TagAssignments ? AssignmentRecordSize : RoleRecordSize;

@@ -340,6 +340,311 @@ TEST(DataFileTest, TableBookingKeepsItsKind)
     }
 }
 
+// ---- files of an independent writer ---------------------------------------------------------
+//
+// tests/files/make_qvf_fixtures.py builds these files byte by byte from the documented layout,
+// without our code, so a misreading on either side shows up here.
+
+Bytes fixtureFile(const std::string &name)
+{
+    const fs::path path = fs::path(__FILE__).parent_path() / "data" / "qvf" / name;
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in) << "missing fixture " << path;
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// The moment the independent institution was saved; opening it then adds no editing time.
+constexpr DayTime InstitutionSaved{738600, 100000};
+
+struct LectureRow
+{
+    int code;
+    std::uint16_t bits; // word bits above the code part
+    int startWeek, startDay, startBell, endWeek, endDay, endBell;
+    int kind;
+
+    friend bool operator==(const LectureRow &, const LectureRow &) = default;
+};
+
+std::vector<LectureRow> lectureRows(const ScheduleData &d)
+{
+    std::vector<LectureRow> rows;
+    const SlotCoding &k = d.coding;
+    for (int i = 1; i <= d.lectureCount; ++i) {
+        const std::uint16_t w = d.lectureWord[i];
+        const SlotCode s = d.lectureStart[i];
+        const SlotCode e = d.lectureEnd[i];
+        rows.push_back({lectureCode(d, w), static_cast<std::uint16_t>(w & ~d.lectureCodeMask),
+                        k.weekOf(s), k.dayOf(s), k.bellOf(s), k.weekOf(e), k.dayOf(e), k.bellOf(e),
+                        d.bookingKind[i] & 0xFF});
+    }
+    return rows;
+}
+
+void PrintTo(const LectureRow &r, std::ostream *os)
+{
+    *os << "{code " << r.code << " bits " << std::hex << r.bits << std::dec << " " << r.startWeek
+        << "/" << r.startDay << "/" << r.startBell << ".." << r.endWeek << "/" << r.endDay << "/"
+        << r.endBell << " kind " << r.kind << "}";
+}
+
+std::vector<std::uint16_t> collectionEntries(const ScheduleData &d)
+{
+    return {d.collection.begin() + 1, d.collection.begin() + 1 + d.collectionEntryCount};
+}
+
+struct RecordRow
+{
+    std::string code, name;
+    int planned, allocated, flags, firstLecture, collectionPos, scheduled, links;
+    std::int32_t colour;
+
+    friend bool operator==(const RecordRow &, const RecordRow &) = default;
+};
+
+std::vector<RecordRow> recordRows(const ScheduleData &d)
+{
+    std::vector<RecordRow> rows;
+    for (int c = 1; c <= d.codeCount; ++c) {
+        const CodeRecord &r = d.codes[c];
+        rows.push_back({r.code.str(), r.name.str(), r.planned, r.allocated, r.flags, r.firstLecture,
+                        r.collectionPos, r.scheduled, r.links, r.colour});
+    }
+    return rows;
+}
+
+void PrintTo(const RecordRow &r, std::ostream *os)
+{
+    *os << "{" << r.code << " '" << r.name << "' " << r.planned << "/" << r.allocated << " flags "
+        << std::hex << r.flags << std::dec << " first " << r.firstLecture << " pos "
+        << r.collectionPos << " sched " << r.scheduled << " links " << r.links << " colour "
+        << r.colour << "}";
+}
+
+TEST(DataFileFixtureTest, IndependentInstitutionLoadsFieldByField)
+{
+    const Bytes file = fixtureFile("institution.qvf");
+    auto d = makeScheduleData();
+    auto report = decodeDataFile(file, *d, InstitutionSaved);
+    ASSERT_TRUE(report) << report.error().detail;
+    EXPECT_TRUE(report->complete) << report->reason;
+    EXPECT_EQ(report->versionRead, 6149);
+
+    const std::vector<RecordRow> records = {
+        {"T1", "Ann Teacher", 13, 10, 0x0100, 1, 0, 2, 2, 0},
+        {"R1", "Room 1 #30", 10, 8, 0x0220, 0, 0, 2, 1, 0},
+        {"MATH", "Mathematics", 10, 8, 0x4080, 2, 1, 2, 2, 0x00336699},
+        {"ART", "Art", 3, 2, 0xC100, 4, 4, 0, 1, -1},
+    };
+    EXPECT_EQ(recordRows(*d), records);
+    EXPECT_EQ(d->lectureCodeMask, NarrowCodeMask);
+
+    const std::vector<LectureRow> lectures = {
+        {1, LectureBookingBit, 1, 4, 1, 1, 4, 2, 2},
+        {3, LectureEventBit, 1, 0, 0, 3, 0, 2, 0},
+        {3, LectureEventBit, 1, 1, 1, 1, 1, 2, 0},
+        {4, LectureEventBit, 2, 0, 0, 2, 0, 1, 0},
+        {4, LectureEventBit | LectureBookingBit, 4, 0, 0, 4, 0, 1, 0},
+    };
+    EXPECT_EQ(lectureRows(*d), lectures);
+    EXPECT_EQ(collectionEntries(*d), (std::vector<std::uint16_t>{3 | CollectionMarkerBit, 1, 2,
+                                                                 4 | CollectionMarkerBit, 1}));
+    EXPECT_EQ(d->collectionCount, 2);
+    EXPECT_EQ(d->manualRooms[0], 3);
+    EXPECT_EQ((std::array{d->manualRooms[1], d->manualRooms[2], d->manualRooms[3]}),
+              (std::array<std::uint16_t, 3>{289, 3, 2}));
+    EXPECT_EQ(d->manualRoomSettings,
+              (std::array<std::uint8_t, 10>{0, 0, 0, 0, 1, 0x11, 0, 4, 0, 0}));
+
+    ASSERT_EQ(d->roleCount, 1);
+    EXPECT_EQ(d->roles[1].name.view(), "Lead");
+    EXPECT_EQ(d->roles[1].uses, 1);
+    ASSERT_EQ(d->assignmentCount, 1);
+    EXPECT_EQ(d->assignments[1].event, 3);
+    EXPECT_EQ(d->assignments[1].resource, 1);
+    EXPECT_EQ(d->assignments[1].role, 1);
+    EXPECT_TRUE(d->rolesOn);
+    EXPECT_EQ(d->comments, std::vector<std::string>{"[001101];MATH;Bring calculators"});
+    EXPECT_EQ(d->memos, std::vector<std::string>{"ART;Needs an easel"});
+
+    // Calendar.
+    EXPECT_EQ(d->coding.weekBits, 8);
+    EXPECT_EQ(d->coding.bellLimit, 30);
+    EXPECT_EQ(d->calendarRange, (TimeRange{0, 0, 1, 1, 1, 4, 5, 6}));
+    EXPECT_EQ(d->optimiseRange, (TimeRange{2, 1, 1, 1, 1, 4, 5, 6}));
+    EXPECT_EQ(d->scheduleExtent, (TimeRange{2, 2, 1, 1, 1, 4, 4, 2}));
+    EXPECT_EQ(d->firstWeekDate, 45000);
+    EXPECT_EQ(d->calendarMode, 2);
+    EXPECT_EQ(d->currentWeek, 2);
+    EXPECT_EQ(d->averageDivider, 4);
+    EXPECT_EQ(d->weeks[2].name.view(), "Hol");
+    EXPECT_EQ(d->weeks[2].length, 2);
+    EXPECT_EQ(d->weeks[3].name.view(), "W3");
+    EXPECT_EQ(d->weeks[200].name.view(), "[200]");
+    EXPECT_EQ(d->dayNames, "Monday$Tuesday$Wednesday$Thursday$Friday$Saturday$Sunday$");
+    EXPECT_EQ(d->bellNames[1].view(), "8:00-8:45");
+    EXPECT_EQ(d->bellNames[2].view(), "9:00-9:45");
+    EXPECT_EQ(d->bellNames[2].chars[9], 'X'); // bytes after the text are kept as found
+    EXPECT_TRUE(d->bellNames[3].empty());
+
+    // Categories, masks and texts.
+    EXPECT_EQ(d->resourceCategories.view(), "G:Groups$T:Teachers$R:Rooms$");
+    EXPECT_EQ(d->bookingKinds.view(), "/////$Free$Other$/////$Meeting$Other$");
+    EXPECT_EQ(d->noGapsMasks, (std::array<std::uint8_t, 3>{0, 0x08, 0}));
+    EXPECT_EQ(d->roomsCategory, 3);
+    EXPECT_EQ(d->subjectsCategory, 4);
+    EXPECT_EQ(d->reportTitles[1], "Timetables");
+    EXPECT_EQ(d->reportTitles[3], "Rooms");
+    EXPECT_EQ(d->description, "Spring term");
+    EXPECT_TRUE(d->reserved131.empty()); // a reserved text readers ignore
+    EXPECT_EQ(d->reserved26[0], 1);
+    EXPECT_EQ(d->reserved26[39], 40);
+
+    // Counters and header state.
+    EXPECT_EQ(d->usageCounters[10], 7);
+    EXPECT_EQ(d->usageCounters[62], 6); // opened once more
+    EXPECT_EQ(d->usageCounters[63], 738000);
+    const FileHeaderState &h = d->header;
+    EXPECT_EQ(h.reserved10, (std::array<std::uint8_t, 10>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(h.reserved88, 0x1234);
+    EXPECT_EQ(h.reserved90, (std::array<std::uint8_t, 2>{0xAB, 0xCD}));
+    EXPECT_EQ(h.reserved250, (std::array<std::uint8_t, 4>{9, 8, 7, 6}));
+    EXPECT_EQ(h.statisticsEvents, 7);
+    EXPECT_EQ(h.statisticsResources, 8);
+    EXPECT_EQ(h.defaultEventBookingKind, 1);
+    EXPECT_EQ(h.defaultResourceBookingKind, 2);
+    EXPECT_EQ(h.bookingsCountAsOccupied, 1);
+    EXPECT_EQ(h.fileComment.view(), "draft");
+    EXPECT_EQ(h.weeklyCategoryLimits[1], 5);
+    EXPECT_EQ(h.weeklyCategoryLimits[7], 9);
+    EXPECT_EQ(h.conflictSourceCounters[0], 3 << 16 | 12345);
+    EXPECT_EQ(h.savedDay, 738600);
+    EXPECT_EQ(h.savedTicks, 100000);
+    EXPECT_EQ(h.openedDay, InstitutionSaved.day);
+    EXPECT_EQ(h.editingDays, 3);
+    EXPECT_EQ(h.editingTicks, 1000);
+    EXPECT_FALSE(d->modified);
+}
+
+// Given what it read, our writer writes the independent file again, byte for byte, apart from
+// what the format itself says changes between an open and the next save.
+TEST(DataFileFixtureTest, OurWriterRewritesTheIndependentInstitution)
+{
+    const Bytes theirs = fixtureFile("institution.qvf");
+    auto d = makeScheduleData();
+    ASSERT_TRUE(decodeDataFile(theirs, *d, InstitutionSaved));
+    const Bytes ours = encodeDataFile(*d);
+
+    const std::vector<BlockAt> a = blocksOf(theirs);
+    const std::vector<BlockAt> b = blocksOf(ours);
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        SCOPED_TRACE("block " + std::to_string(a[i].tag));
+        ASSERT_EQ(b[i].tag, a[i].tag);
+        Bytes expected(theirs.begin() + a[i].at + 4, theirs.begin() + a[i].at + 4 + a[i].size);
+        const Bytes written(ours.begin() + b[i].at + 4, ours.begin() + b[i].at + 4 + b[i].size);
+        switch (a[i].tag) {
+        case 1:
+            // Opened-at is the moment of this open, not of the one before.
+            coding::encodeI32(&expected[234], InstitutionSaved.day);
+            coding::encodeI32(&expected[238], InstitutionSaved.ticks);
+            break;
+        case 9:
+            // The open counter counts this open.
+            coding::encodeI32(&expected[62 * 4], 6);
+            break;
+        case 131:
+            // A reserved text that readers ignore, so it is written empty.
+            expected = {0};
+            break;
+        default:
+            break;
+        }
+        EXPECT_EQ(b[i].length, a[i].tag == 131 ? 1 : a[i].length);
+        EXPECT_EQ(written, expected);
+    }
+}
+
+TEST(DataFileFixtureTest, OlderFileLoadsWithKindsFromTheLectureWords)
+{
+    const Bytes file = fixtureFile("old_style.qvf");
+    auto d = makeScheduleData();
+    auto report = decodeDataFile(file, *d, Stamp);
+    ASSERT_TRUE(report) << report.error().detail;
+    EXPECT_TRUE(report->complete) << report->reason;
+    EXPECT_EQ(report->versionRead, 5 * 1024 + 3);
+
+    // 12-byte records leave LINKS to the recount, which counts the collections.
+    const std::vector<RecordRow> records = {
+        {"T1", "Old Teacher", 0, 0, 0x0100, 1, 0, 0, 1, 0},
+        {"R1", "Old Room", 0, 0, 0x0200, 0, 0, 0, 1, 0},
+        {"E1", "Old Event", 6, 6, 0x4080, 3, 1, 2, 2, 0},
+    };
+    EXPECT_EQ(recordRows(*d), records);
+    // The kinds come out of the words; a resource's plain timetable entry is a booking; a
+    // booking without a kind and the event bit of an event's entry are put right.
+    const std::vector<LectureRow> lectures = {
+        {1, LectureBookingBit, 1, 2, 3, 1, 2, 4, 2},
+        {1, LectureBookingBit, 2, 1, 1, 2, 1, 1, 3},
+        {3, LectureEventBit, 1, 0, 0, 3, 0, 2, 0},
+        {3, LectureEventBit, 1, 1, 1, 1, 1, 2, 0},
+    };
+    EXPECT_EQ(lectureRows(*d), lectures);
+
+    // Missing blocks and an all-zero coding leave the defaults of a new data set.
+    const SlotCoding defaults;
+    EXPECT_EQ(d->coding.weekBits, defaults.weekBits);
+    EXPECT_EQ(d->coding.bellLimit, defaults.bellLimit);
+    EXPECT_EQ(d->roleCount, 0);
+    EXPECT_EQ(d->assignmentCount, 0);
+    EXPECT_TRUE(d->rolesOn);
+    EXPECT_EQ(d->manualRooms[0], 0);
+    EXPECT_TRUE(d->comments.empty());
+    EXPECT_TRUE(d->memos.empty());
+    EXPECT_EQ(d->roomsCategory, 3);
+    EXPECT_EQ(d->subjectsCategory, 4);
+    EXPECT_EQ(d->header.defaultEventBookingKind, 1);
+    EXPECT_EQ(d->firstWeekDate, 0);
+    EXPECT_EQ(d->description, "From an old version");
+    // Counters that never started start now.
+    EXPECT_EQ(d->usageCounters[5], 0);
+    EXPECT_EQ(d->usageCounters[62], 1);
+    EXPECT_EQ(d->usageCounters[63], Stamp.day);
+
+    // Saved again, the kinds go to block 25 and stay mirrored in the words.
+    const Bytes saved = encodeDataFile(*d);
+    const BlockAt kinds = findBlock(saved, 25);
+    ASSERT_EQ(kinds.length, 10);
+    EXPECT_EQ(coding::decodeU16(&saved[kinds.at + 6]), 2);
+    EXPECT_EQ(coding::decodeU16(&saved[kinds.at + 8]), 3);
+    const BlockAt words = findBlock(saved, 21);
+    EXPECT_EQ(coding::decodeU16(&saved[words.at + 8]), 0x8000 | 3 << 12 | 1);
+}
+
+TEST(DataFileFixtureTest, UnknownTagsAreSkippedAndARepeatedNameEndsReading)
+{
+    const Bytes file = fixtureFile("unknown_tags.qvf");
+    auto d = makeScheduleData();
+    auto report = decodeDataFile(file, *d, Stamp);
+    ASSERT_TRUE(report) << report.error().detail;
+    EXPECT_FALSE(report->complete);
+    EXPECT_NE(report->reason.find("repeated"), std::string::npos) << report->reason;
+
+    // The single-space code is gone and the event moved down to take its place.
+    const std::vector<RecordRow> records = {
+        {"LONGCODE-ABCDEF", "Long one", 0, 0, 0x0100, 0, 0, 0, 1, 0},
+        {"E1", "Event again", 2, 2, 0x4080, 1, 1, 0, 1, 0},
+    };
+    EXPECT_EQ(recordRows(*d), records);
+    EXPECT_EQ(lectureRows(*d),
+              (std::vector<LectureRow>{{2, LectureEventBit, 1, 0, 0, 2, 0, 1, 0}}));
+    EXPECT_EQ(collectionEntries(*d), (std::vector<std::uint16_t>{2 | CollectionMarkerBit, 1}));
+    EXPECT_EQ(d->comments, std::vector<std::string>{"[000000];;kept"});
+    EXPECT_EQ(d->reportTitles[2], std::string(40, 'T'));
+    EXPECT_EQ(d->description, "Desc!");
+    EXPECT_TRUE(d->memos.empty()); // after the stop
+}
+
 // ---- reading damaged files ------------------------------------------------------------------
 
 TEST(DataFileTest, TruncatedFileLoadsOnlyCompleteBlocksAndSaysSo)

@@ -219,6 +219,41 @@ bool inScope(const ScheduleData &d, int k, int c)
     return c == 0 || lectureCode(d, word) == c;
 }
 
+// Gives week `to` a copy of every slot comment ("[wwwdbb];code;text") of week `from`; the
+// source week keeps its own. A comment of the same code and slot already in `to` is replaced.
+void copyWeekComments(ScheduleData &d, int from, int to)
+{
+    struct Copy
+    {
+        std::string code, text;
+        int day, bell;
+    };
+    std::vector<Copy> copies;
+    for (const std::string &entry : d.comments) {
+        const std::size_t first = entry.find(';');
+        if (first == std::string::npos)
+            continue;
+        const std::size_t second = entry.find(';', first + 1);
+        std::string digits;
+        for (char ch : std::string_view(entry).substr(0, first))
+            if (ch != '[' && ch != ']' && ch != ' ')
+                digits += ch;
+        if (entry.find('[') == std::string::npos || digits.size() != 6 ||
+            !std::all_of(digits.begin(), digits.end(),
+                         [](char ch) { return ch >= '0' && ch <= '9'; }))
+            continue;
+        const int value = std::stoi(digits);
+        if (value / 1000 != from)
+            continue;
+        const std::string code = entry.substr(
+            first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+        const std::string text = second == std::string::npos ? "" : entry.substr(second + 1);
+        copies.push_back({code, text, value / 100 % 10, value % 100});
+    }
+    for (const Copy &c : copies)
+        addComment(d, to, c.text, c.code, c.bell, c.day);
+}
+
 } // namespace
 
 int reloadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
@@ -879,8 +914,10 @@ int copyBookingsToWeeks(ScheduleData &d, int c, int s, int first, int last, bool
 {
     if (!validCode(d, c) || !inWeeks(d, s))
         return 0;
+    // The source is the week as its timetable shows it: a booking hidden under a period is not
+    // copied, and a week showing periods but no bookings still clears the targets on replace.
     WeekTimetable source;
-    bookingTimetableOf(d, c, s, source);
+    weekTimetableOf(d, c, s, source, false, true);
     if (source.writes == 0)
         return 0;
     int copied = 0;
@@ -897,7 +934,7 @@ int copyBookingsToCode(ScheduleData &d, int source, int target, int sourceWeek, 
         !inWeeks(d, targetWeek) || (source == target && sourceWeek == targetWeek))
         return 0;
     WeekTimetable cells;
-    bookingTimetableOf(d, source, sourceWeek, cells);
+    weekTimetableOf(d, source, sourceWeek, cells, false, true);
     if (cells.writes == 0)
         return 0;
     return copyBookingCells(d, cells, target, targetWeek, replace);
@@ -1265,6 +1302,8 @@ int pasteWeek(ScheduleData &d, int w, bool all, const WeekClipboard &clip)
             d.manualRooms[0] = static_cast<std::uint16_t>(kept.size());
         }
     }
+    if (clip.week != w)
+        copyWeekComments(d, clip.week, w);
     compactStore(d);
     totals(d, 1, d.codeCount);
     d.modified = true;

@@ -100,8 +100,9 @@ int removeOneAllocated(ScheduleData &d, WeekAllocation &wa, int a, int b);
 int copyWeekTimetable(ScheduleData &d, WeekAllocation &wa, int s, int first, int last,
                       bool ignoreAllocation, bool replace);
 
-// Copies c's slot bookings of week s into free cells of weeks first..last; with `replace` the
-// target weeks' bookings are cleared first. Returns cells copied.
+// Copies the booking cells c's timetable shows in week s (not those hidden under a period) into
+// free cells of weeks first..last; with `replace` c's bookings of the target weeks are cleared
+// first, when week s shows anything at all. Returns cells copied.
 int copyBookingsToWeeks(ScheduleData &d, int c, int s, int first, int last, bool replace);
 int copyBookingsToCode(ScheduleData &d, int source, int target, int sourceWeek, int targetWeek,
                        bool replace);

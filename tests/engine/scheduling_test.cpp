@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace quivra {
@@ -380,7 +381,7 @@ TEST(WeekEditTest, CopyAndPasteWeekReplaceTheTargetWeek)
     FixtureBuilder f(*d);
     f.calendar(8, 5, 8).resources('T', {"T1"}).event("E1", {"T1"}, 20);
     f.allocate("E1", 1, 1, 2).place("E1", 1, 2, 3, 4).allocate("E1", 5, 5, 1);
-    f.place("E1", 5, 1, 1, 1);
+    f.place("E1", 5, 1, 1, 1).comment("[001203];E1;bring books");
     f.finish();
     WeekClipboard clip;
     EXPECT_EQ(copyWeek(*d, 1, true, clip), 2);
@@ -390,6 +391,11 @@ TEST(WeekEditTest, CopyAndPasteWeekReplaceTheTargetWeek)
     EXPECT_EQ(wa.allocated[5], 2);
     EXPECT_EQ(wa.scheduled[5], 2);
     EXPECT_EQ(wa.scheduled[1], 2);
+    auto has = [&](const std::string &entry) {
+        return std::find(d->comments.begin(), d->comments.end(), entry) != d->comments.end();
+    };
+    EXPECT_TRUE(has("[005203];E1;bring books")) << "the pasted week has the comment too";
+    EXPECT_TRUE(has("[001203];E1;bring books")) << "the source week keeps its comment";
 }
 
 TEST(BookingTest, WriteWeekBookingsWritesRunsAndKeepsPeriods)
@@ -480,6 +486,44 @@ TEST(BookingTest, CopyBookingsFillOnlyFreeCells)
     EXPECT_EQ(cellsIn(*d, f.id("R1"), 2, true), 1) << "E1 sits in bell 2 of week 2";
     EXPECT_EQ(cellsIn(*d, f.id("R1"), 3, true), 2);
 }
+
+// R1 is booked in week 1 on day 1, bells 1 and 2, with E1's period over bell 1, and in week 2
+// on day 3, bell 3. Week 3 shows only E1's period, week 4 nothing.
+struct CopyBookingsCase
+{
+    const char *name;
+    int sourceWeek;
+    bool replace;
+    int copied;
+    int week2Bookings;
+};
+
+class CopyBookingsTest : public testing::TestWithParam<CopyBookingsCase>
+{
+};
+
+TEST_P(CopyBookingsTest, CopiesWhatTheSourceWeekShows)
+{
+    const CopyBookingsCase &p = GetParam();
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('R', {"R1"}).event("E1", {"R1"}, 4);
+    f.allocate("E1", 1, 1, 1).place("E1", 1, 1, 1, 1).allocate("E1", 3, 3, 1);
+    f.place("E1", 3, 1, 1, 1).book("R1", 1, 1, 1, 2, 2).book("R1", 2, 3, 3, 1);
+    f.finish();
+    const CodeId r = f.id("R1");
+    EXPECT_EQ(copyBookingsToWeeks(*d, r, p.sourceWeek, 2, 2, p.replace), p.copied);
+    EXPECT_EQ(cellsIn(*d, r, 2, true), p.week2Bookings);
+    EXPECT_EQ(cellsIn(*d, r, 1, true), 2) << "the source week keeps its bookings";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, CopyBookingsTest,
+                         testing::Values(CopyBookingsCase{"hiddenBookingStays", 1, false, 1, 2},
+                                         CopyBookingsCase{"replaceKeepsOnlyTheCopy", 1, true, 1, 1},
+                                         CopyBookingsCase{"replaceFromPeriodsOnly", 3, true, 0, 0},
+                                         CopyBookingsCase{"emptyWeekChangesNothing", 4, true, 0,
+                                                          1}),
+                         [](const auto &row) { return std::string(row.param.name); });
 
 TEST(CopyWeekTimetableTest, CopiesWhereResourcesAreFreeAndAdjustsAllocation)
 {

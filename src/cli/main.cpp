@@ -10,13 +10,20 @@
 #include "engine/textutil.h"
 #include "files/datafile.h"
 #include "files/textexchange.h"
+#include "optimise/optimiser.h"
 
 #include <nlohmann/json.hpp>
 
+#include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +44,9 @@ constexpr const char *UsageText =
     "  convert IN OUT                             read IN and write it as OUT (.qvf or .qvx)\n"
     "  import FILE ADD.qvx --rule N --out OUT [--json]\n"
     "                                             add a text file to FILE by rule 1..4\n"
+    "  optimise FILE --out OUT [--seed N] [--seconds S | --rounds R] [--weights w1,...,w7]\n"
+    "           [--reference] [--remove-conflicts] [--json]\n"
+    "                                             reduce the weighted gaps of the timetables\n"
     "\n"
     "Files ending in .qvx are text exchange files, all others data files. The moment written as\n"
     "\"Created\" into text files is taken from SOURCE_DATE_EPOCH when it is set.\n"
@@ -54,42 +64,68 @@ int fileError(const std::string &reason)
     return BadFile;
 }
 
+// The arguments of one command: positionals, switches and options with a value. A command
+// names what it accepts as "json remove out= rule=" (a trailing "=" takes a value).
 struct Arguments
 {
     std::vector<std::string> positional;
-    bool json = false;
-    bool remove = false;
-    std::string out;
-    int rule = 0;
+    std::set<std::string, std::less<>> switches;
+    std::map<std::string, std::string, std::less<>> values;
     bool valid = true;
+
+    bool has(std::string_view name) const { return switches.contains(name); }
+    std::string value(std::string_view name) const
+    {
+        const auto it = values.find(name);
+        return it == values.end() ? std::string() : it->second;
+    }
+    bool given(std::string_view name) const { return values.contains(name); }
+
+    bool json() const { return has("json"); }
+    std::string out() const { return value("out"); }
 };
 
-// Positionals and the options a command accepts; anything else makes the arguments invalid.
-Arguments parseArguments(int argc, char **argv, std::string_view allowed)
+Arguments parseArguments(int argc, char **argv, std::string_view accepted)
 {
+    std::set<std::string, std::less<>> flags;
+    std::set<std::string, std::less<>> withValue;
+    std::istringstream names{std::string(accepted)};
+    for (std::string name; names >> name;) {
+        if (name.ends_with('='))
+            withValue.insert(name.substr(0, name.size() - 1));
+        else
+            flags.insert(name);
+    }
     Arguments a;
     for (int i = 2; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        const auto accepts = [&](std::string_view option) {
-            return allowed.find(option) != std::string_view::npos;
-        };
-        if (arg == "--json" && accepts("json")) {
-            a.json = true;
-        } else if (arg == "--remove" && accepts("remove")) {
-            a.remove = true;
-        } else if (arg == "--out" && accepts("out") && i + 1 < argc) {
-            a.out = argv[++i];
-        } else if (arg == "--rule" && accepts("rule") && i + 1 < argc) {
-            const std::string_view value = argv[++i];
-            a.rule = value.size() == 1 && value[0] >= '1' && value[0] <= '4' ? value[0] - '0' : 0;
-            a.valid = a.valid && a.rule != 0;
-        } else if (arg.starts_with("--")) {
-            a.valid = false;
-        } else {
+        if (!arg.starts_with("--")) {
             a.positional.emplace_back(arg);
+            continue;
+        }
+        const std::string_view name = arg.substr(2);
+        if (flags.contains(name)) {
+            a.switches.emplace(name);
+        } else if (withValue.contains(name) && i + 1 < argc) {
+            a.values[std::string(name)] = argv[++i];
+        } else {
+            a.valid = false;
         }
     }
     return a;
+}
+
+// A whole number in low..high; nullopt when the text is anything else.
+std::optional<long long> number(const std::string &text, long long low, long long high)
+{
+    if (text.empty())
+        return std::nullopt;
+    char *end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || value < low || value > high)
+        return std::nullopt;
+    return value;
 }
 
 bool hasExtension(std::string_view path, std::string_view extension)
@@ -216,7 +252,7 @@ int runInfo(const Arguments &args)
     info["weeks"] = usedWeeks(*d);
     info["days"] = usedDays(*d);
     info["bells"] = usedBells(*d);
-    if (args.json) {
+    if (args.json()) {
         std::cout << info.dump(2) << '\n';
     } else {
         for (const auto &[key, value] : info.items())
@@ -227,7 +263,7 @@ int runInfo(const Arguments &args)
 
 int runDump(const Arguments &args)
 {
-    if (args.positional.size() != 1 || args.json)
+    if (args.positional.size() != 1 || args.json())
         return usage();
     auto d = makeScheduleData();
     std::string reason;
@@ -239,7 +275,7 @@ int runDump(const Arguments &args)
 
 int runCheck(const Arguments &args)
 {
-    if (args.positional.size() != 1 || (!args.out.empty() && !args.remove))
+    if (args.positional.size() != 1 || (!args.out().empty() && !args.has("remove")))
         return usage();
     const std::string &path = args.positional[0];
     auto d = makeScheduleData();
@@ -247,11 +283,11 @@ int runCheck(const Arguments &args)
     if (!load(path, *d, reason))
         return fileError(reason);
 
-    const ConflictReport report = sweepConflicts(*d, 1, args.remove);
-    if (!args.out.empty() && refusedOutput(args.out))
+    const ConflictReport report = sweepConflicts(*d, 1, args.has("remove"));
+    if (!args.out().empty() && refusedOutput(args.out()))
         return Refused;
-    if (args.remove && report.removed > 0) {
-        const std::string target = args.out.empty() ? path : args.out;
+    if (args.has("remove") && report.removed > 0) {
+        const std::string target = args.out().empty() ? path : args.out();
         if (!save(*d, target, reason))
             return fileError(reason);
     }
@@ -271,12 +307,12 @@ int runCheck(const Arguments &args)
     } else {
         result["first"] = nullptr;
     }
-    if (args.json) {
+    if (args.json()) {
         std::cout << result.dump(2) << '\n';
         return Done;
     }
     std::cout << "conflicts found: " << report.found << '\n';
-    if (args.remove)
+    if (args.has("remove"))
         std::cout << "conflicts removed: " << report.removed << '\n';
     if (report.hasFirst)
         std::cout << "first: week " << report.week << ", day " << report.day << ", bell "
@@ -287,7 +323,7 @@ int runCheck(const Arguments &args)
 
 int runConvert(const Arguments &args)
 {
-    if (args.positional.size() != 2 || args.json)
+    if (args.positional.size() != 2 || args.json())
         return usage();
     const std::string &in = args.positional[0];
     const std::string &out = args.positional[1];
@@ -304,7 +340,7 @@ int runConvert(const Arguments &args)
 
 int runImport(const Arguments &args)
 {
-    if (args.positional.size() != 2 || args.rule == 0 || args.out.empty())
+    if (args.positional.size() != 2 || !args.given("rule") || args.out().empty())
         return usage();
     const std::string &path = args.positional[0];
     const std::string &added = args.positional[1];
@@ -312,18 +348,21 @@ int runImport(const Arguments &args)
         std::cerr << "quivra-cli: " << added << ": only .qvx files can be added\n";
         return Refused;
     }
-    if (refusedOutput(args.out))
+    if (refusedOutput(args.out()))
         return Refused;
     auto d = makeScheduleData();
     std::string reason;
     if (!load(path, *d, reason))
         return fileError(reason);
-    auto report = addTextFile(*d, added, args.rule);
+    const auto rule = number(args.value("rule"), 1, 4);
+    if (!rule)
+        return usage();
+    auto report = addTextFile(*d, added, static_cast<int>(*rule));
     if (!report)
         return fileError(added + ": " + report.error().detail);
-    if (!args.json)
+    if (!args.json())
         reportSkipped(added, *report);
-    if (!save(*d, args.out, reason))
+    if (!save(*d, args.out(), reason))
         return fileError(reason);
 
     Json result;
@@ -333,12 +372,108 @@ int runImport(const Arguments &args)
     result["codes_updated"] = report->codesUpdated;
     result["conflicts_found"] = report->conflicts.found;
     result["conflicts_removed"] = report->conflicts.removed;
-    if (args.json) {
+    if (args.json()) {
         std::cout << result.dump(2) << '\n';
     } else {
         for (const auto &[key, value] : result.items())
             std::cout << key << ": " << value << '\n';
     }
+    return Done;
+}
+
+// "w1,...,w7": seven gap weights 0..9.
+bool parseWeights(const std::string &text, std::array<int, MaxCategories + 1> &weights)
+{
+    std::istringstream in(text);
+    std::string item;
+    int k = 0;
+    while (std::getline(in, item, ',')) {
+        const auto w = number(item, 0, 9);
+        if (!w || ++k > MaxCategories)
+            return false;
+        weights[static_cast<std::size_t>(k)] = static_cast<int>(*w);
+    }
+    return k == MaxCategories;
+}
+
+// Sweeps the data set's conflicts away when asked to, else refuses a data set that has any.
+bool clearOfConflicts(ScheduleData &d, bool removeConflicts)
+{
+    const ConflictReport conflicts = sweepConflicts(d, 1, removeConflicts);
+    if (conflicts.found == 0 || removeConflicts)
+        return true;
+    std::cerr << "quivra-cli: the data set has " << conflicts.found
+              << " conflicting cells; remove them first (--remove-conflicts)\n";
+    return false;
+}
+
+int runOptimise(const Arguments &args)
+{
+    if (args.positional.size() != 1 || args.out().empty() ||
+        (args.given("seconds") && args.given("rounds")))
+        return usage();
+    OptimiseSettings settings;
+    if (args.given("seed")) {
+        const auto seed = number(args.value("seed"), 0, 4294967295LL);
+        if (!seed)
+            return usage();
+        settings.seed = static_cast<std::uint32_t>(*seed);
+    }
+    if (args.given("seconds")) {
+        const auto seconds = number(args.value("seconds"), 1, 86400);
+        if (!seconds)
+            return usage();
+        settings.maxSeconds = static_cast<double>(*seconds);
+    }
+    if (args.given("rounds")) {
+        const auto rounds = number(args.value("rounds"), 1, 1000000);
+        if (!rounds)
+            return usage();
+        settings.maxRounds = static_cast<int>(*rounds);
+    }
+    if (args.given("weights") && !parseWeights(args.value("weights"), settings.gapWeights))
+        return usage();
+    settings.reference = args.has("reference");
+    if (refusedOutput(args.out()))
+        return Refused;
+
+    auto d = makeScheduleData();
+    std::string reason;
+    if (!load(args.positional[0], *d, reason))
+        return fileError(reason);
+    if (!clearOfConflicts(*d, args.has("remove-conflicts")))
+        return Refused;
+    settings.bookings = d->header.bookingsCountAsOccupied != 0;
+
+    const OptimiseResult result = optimise(*d, settings, nullptr);
+    if (result.refused()) {
+        std::cerr << "quivra-cli: " << result.message << '\n';
+        return Refused;
+    }
+    if (!save(*d, args.out(), reason))
+        return fileError(reason);
+
+    Json json;
+    json["gaps_before"] = result.gapsBefore;
+    json["gaps_after"] = result.gapsAfter;
+    json["by_category"] = Json::array();
+    for (int k = 1; k <= MaxCategories; ++k)
+        json["by_category"].push_back(
+            {{"before", result.categoryBefore[static_cast<std::size_t>(k)]},
+             {"after", result.categoryAfter[static_cast<std::size_t>(k)]}});
+    json["swaps"] = result.swaps;
+    json["moves"] = result.moves;
+    json["undone"] = result.undone;
+    json["rounds"] = result.rounds;
+    json["seconds"] = result.seconds;
+    if (args.json()) {
+        std::cout << json.dump(2) << '\n';
+        return Done;
+    }
+    std::cout << "gaps: " << result.gapsBefore << " -> " << result.gapsAfter << '\n'
+              << "swaps: " << result.swaps << ", moves: " << result.moves
+              << ", undone: " << result.undone << ", rounds: " << result.rounds << '\n'
+              << result.message << '\n';
     return Done;
 }
 
@@ -367,9 +502,11 @@ int main(int argc, char **argv)
     constexpr Command Commands[] = {
         {"info", "json", runInfo},
         {"dump", "", runDump},
-        {"check", "json remove out", runCheck},
+        {"check", "json remove out=", runCheck},
         {"convert", "", runConvert},
-        {"import", "json rule out", runImport},
+        {"import", "json rule= out=", runImport},
+        {"optimise", "json out= seed= seconds= rounds= weights= reference remove-conflicts",
+         runOptimise},
     };
     for (const Command &c : Commands) {
         if (c.name != command)

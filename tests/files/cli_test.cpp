@@ -218,6 +218,44 @@ TEST_F(CliTest, ImportAddsATextFileAndSweeps)
               3);
 }
 
+TEST_F(CliTest, OptimiseRefusesConflictsAndIsRepeatable)
+{
+    // school.qvf holds one conflict: refused unless it may be swept first.
+    EXPECT_EQ(run("optimise " + path("school.qvf") + " --out " + path("o.qvf")).exitCode, 3);
+    EXPECT_FALSE(fs::exists(path("o.qvf")));
+    EXPECT_EQ(run("optimise " + path("school.qvf") + " --out " + path("o.qvf") +
+                  " --seconds 5 --rounds 5")
+                  .exitCode,
+              1);
+    EXPECT_EQ(run("optimise " + path("school.qvf") + " --out " + path("o.qvf") + " --weights 1,2,3")
+                  .exitCode,
+              1);
+
+    const std::string common = " --remove-conflicts --seed 5 --rounds 3 --json";
+    const Outcome first =
+        run("optimise " + path("school.qvf") + " --out " + path("a.qvf") + common);
+    ASSERT_EQ(first.exitCode, 0) << first.out;
+    const auto result = nlohmann::ordered_json::parse(first.out);
+    std::vector<std::string> keys;
+    for (const auto &[key, value] : result.items())
+        keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"gaps_before", "gaps_after", "by_category", "swaps",
+                                              "moves", "undone", "rounds", "seconds"}));
+    EXPECT_EQ(result["by_category"].size(), 7u);
+    EXPECT_LE(result["gaps_after"], result["gaps_before"]);
+    EXPECT_EQ(nlohmann::json::parse(run("check " + path("a.qvf") + " --json").out)["found"], 0);
+
+    ASSERT_EQ(run("optimise " + path("school.qvf") + " --out " + path("b.qvf") + common).exitCode,
+              0);
+    // The header records when each file was saved; everything from the codes on must match.
+    const auto stores = [&](const std::string &name) {
+        const std::string dump = run("dump " + path(name)).out;
+        return dump.substr(std::min(dump.find("[codes]"), dump.size()));
+    };
+    EXPECT_FALSE(stores("a.qvf").empty());
+    EXPECT_EQ(stores("a.qvf"), stores("b.qvf")) << "the same seed gives the same timetables";
+}
+
 TEST_F(CliTest, ConvertWritesAFileThatReadsBack)
 {
     ASSERT_EQ(run("convert " + path("school.qvf") + " " + path("copy.QVF")).exitCode, 0);

@@ -70,8 +70,9 @@ bool weekInRange(const ScheduleData &d, int w)
 // valid time are skipped.
 DateRange eventDateRange(const ScheduleData &d, int c, int week)
 {
+    const int lectures = std::clamp(d.lectureCount, 0, MaxLectures);
     std::array<bool, WeekTableSize> allocated{};
-    for (int i = 1; i <= d.lectureCount; ++i) {
+    for (int i = 1; i <= lectures; ++i) {
         const auto word = d.lectureWord[static_cast<std::size_t>(i)];
         if (lectureCode(d, word) != c || isBookingWord(word))
             continue;
@@ -100,7 +101,7 @@ DateRange eventDateRange(const ScheduleData &d, int c, int week)
 
     int firstDay = usedDays(d) + 1;
     int lastDay = 0;
-    for (int i = 1; i <= d.lectureCount; ++i) {
+    for (int i = 1; i <= lectures; ++i) {
         const auto word = d.lectureWord[static_cast<std::size_t>(i)];
         if (lectureCode(d, word) != c || isBookingWord(word))
             continue;

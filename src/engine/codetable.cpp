@@ -377,7 +377,8 @@ bool knownSortKey(int key)
 
 int insertCode(ScheduleData &d, int position, const CodeRecord &record)
 {
-    if (position < 0 || position > MaxCodes || d.codeCount >= MaxCodes || record.code.empty())
+    if (position < 0 || position > MaxCodes || d.codeCount < 0 || d.codeCount >= MaxCodes ||
+        record.code.empty())
         return 0;
     if (position == 0)
         position = d.codeCount + 1;

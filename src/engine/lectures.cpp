@@ -510,7 +510,8 @@ bool replaceMember(ScheduleData &d, int event, int oldResource, int newResource)
     if (positionInList(oldResource, members) == 0 || positionInList(newResource, members) != 0)
         return false;
     const int pos = d.codes[event].collectionPos;
-    for (int i = pos + 1; i <= d.collectionEntryCount && !isMarker(d.collection[i]); ++i) {
+    const int n = std::min(d.collectionEntryCount, MaxCollectionEntries);
+    for (int i = pos + 1; i <= n && !isMarker(d.collection[i]); ++i) {
         if (d.collection[i] == oldResource)
             d.collection[i] = static_cast<std::uint16_t>(newResource);
     }
@@ -632,9 +633,11 @@ void removeLecturesOf(ScheduleData &d, int c)
 }
 
 LectureIndex::LectureIndex(const ScheduleData &d)
-    : m_offsets(static_cast<std::size_t>(d.codeCount) + 2, 0)
+    : m_offsets(static_cast<std::size_t>(std::clamp(d.codeCount, 0, MaxCodes)) + 2, 0)
 {
-    for (int i = 1; i <= d.lectureCount; ++i) {
+    // Counts as far as the stores reach, whatever a damaged data set claims.
+    const int lectures = std::clamp(d.lectureCount, 0, MaxLectures);
+    for (int i = 1; i <= lectures; ++i) {
         const int c = lectureCode(d, d.lectureWord[i]);
         if (validCode(d, c))
             ++m_offsets[c + 1];
@@ -643,7 +646,7 @@ LectureIndex::LectureIndex(const ScheduleData &d)
         m_offsets[c] += m_offsets[c - 1];
     m_items.resize(m_offsets.back());
     std::vector<int> fill(m_offsets.begin(), m_offsets.end() - 1);
-    for (int i = 1; i <= d.lectureCount; ++i) {
+    for (int i = 1; i <= lectures; ++i) {
         const int c = lectureCode(d, d.lectureWord[i]);
         if (validCode(d, c))
             m_items[fill[c]++] = i;

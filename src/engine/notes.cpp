@@ -126,6 +126,15 @@ bool isWildcardFor(std::string_view field, int category)
     return category > 0 && toInt(number, -1) == category;
 }
 
+// Whether a code field is a wildcard for any code or for some category ("*", "?", "3*").
+bool isWildcardPattern(std::string_view field)
+{
+    if (field.empty() || (field.back() != '*' && field.back() != '?'))
+        return false;
+    const std::string_view number = field.substr(0, field.size() - 1);
+    return std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 int slotDateKey(std::int32_t serial)
 {
     int y = 0, m = 0, day = 0;
@@ -172,7 +181,9 @@ void scanComments(const ScheduleData &d, int week, std::string_view code, int be
         }
 
         const CommentKey k = parseKey(p.key);
-        bool general = wildcard;
+        // A comment for all codes or a whole category is general whoever asks, so that a look-up
+        // without a code does not edit or erase it as if it were one slot's own comment.
+        bool general = wildcard || isWildcardPattern(p.code);
         if (k.kind == KeyKind::Slot) {
             if (!fieldMatches(k.week, week) || !fieldMatches(k.day, day) ||
                 !fieldMatches(k.bell, bell))

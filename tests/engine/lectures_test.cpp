@@ -1,5 +1,7 @@
 #include "engine/calendar.h"
+#include "engine/codetable.h"
 #include "engine/lectures.h"
+#include "engine/roles.h"
 
 #include <gtest/gtest.h>
 
@@ -607,6 +609,84 @@ TEST_F(LecturesTest, FreeSeatsIsRoomCapacityMinusTheOtherResources)
     std::copy(std::begin(triples), std::end(triples), d.manualRooms.begin() + 1);
     EXPECT_EQ(freeSeats(d, withoutRoom, -1), 10); // the smaller manual room
     EXPECT_EQ(freeSeats(d, withRoom, -1), 5);     // has a room resource: manual rooms unused
+}
+
+// Invalid ids and counts that claim more than a store holds (as a damaged data set could) are
+// refused or read as far as the stores reach; nothing is read or written outside them.
+TEST_F(LecturesTest, DamagedCountsAndInvalidIdsStayInsideTheStores)
+{
+    struct Damage
+    {
+        const char *name;
+        void (*apply)(ScheduleData &);
+    };
+    const Damage damages[] = {
+        {"none", [](ScheduleData &) {}},
+        {"lecture count beyond the store", [](ScheduleData &x) { x.lectureCount = 40000; }},
+        {"negative lecture count", [](ScheduleData &x) { x.lectureCount = -7; }},
+        {"collection count beyond the store",
+         [](ScheduleData &x) { x.collectionEntryCount = 40000; }},
+        {"manual rooms beyond the store", [](ScheduleData &x) { x.manualRooms[0] = 65535; }},
+        {"role counts beyond the stores",
+         [](ScheduleData &x) {
+             x.roleCount = 9000;
+             x.assignmentCount = 60000;
+         }},
+        {"event list count beyond the table", [](ScheduleData &x) { x.eventList[0] = 65535; }},
+    };
+    const int badIds[] = {0, -1, 4, 8191, 8192, 65535};
+
+    for (const Damage &damage : damages) {
+        SCOPED_TRACE(damage.name);
+        auto data = makeScheduleData();
+        ScheduleData &x = *data;
+        const CodeId r = addCode(x, false, 1, "R", "Room #20");
+        const CodeId e = addCode(x, true, 1, "E");
+        const CodeId other = addCode(x, false, 2, "T");
+        setCollection(x, e, members({r}));
+        appendLecture(x, allocation(e, 1, 2, 2));
+        appendLecture(x, block(eventWord(e), 1, 1, 1, 1, 1, 2));
+        damage.apply(x);
+
+        for (int bad : badIds) {
+            EXPECT_EQ(collectionOf(x, bad)[0], 0);
+            EXPECT_EQ(setCollection(x, bad, members({r})), 0);
+            EXPECT_FALSE(replaceMember(x, bad, r, other));
+            int cursor = 1 << 20;
+            EXPECT_EQ(eventsOfResource(x, bad, cursor), 0);
+            EXPECT_EQ(seats(x, bad), 0);
+            EXPECT_FALSE(codeDateRange(x, bad).valid);
+            EXPECT_EQ(formatCode(x, bad, ShowCodeAndName | ShowCategory | ShowKind), "");
+            EXPECT_EQ(categoryOf(x, bad), 0);
+            EXPECT_FALSE(deleteCode(x, bad));
+            EXPECT_EQ(unpackLecture(x, bad), LectureView{});
+            WeekAllocation wa;
+            EXPECT_EQ(loadWeekAllocation(x, bad, wa), 0);
+            EXPECT_EQ(LectureIndex(x).of(bad).size(), 0u);
+            EXPECT_EQ(roleOf(x, bad, r), 0);
+            freeSeats(x, e, bad);
+            swapCodes(x, bad, e);
+            setLock(x, bad, LockMode::Toggle);
+            resourceTotals(x, bad);
+        }
+        // Operations on valid codes read no further than the stores either.
+        EXPECT_TRUE(replaceMember(x, e, r, other));
+        codeDateRange(x, other);
+        freeSeats(x, e, -1);
+        WeekAllocation wa;
+        loadWeekAllocation(x, e, wa, LectureIndex(x));
+        normaliseRoles(x);
+        rebuildLists(x);
+        EXPECT_EQ(x.codeCount, 3);
+        EXPECT_EQ(collectionOf(x, e)[1], other);
+    }
+
+    // A negative code count refuses inserts instead of moving records from before the table.
+    auto data = makeScheduleData();
+    data->codeCount = -3;
+    CodeRecord record;
+    record.code.assign("X");
+    EXPECT_EQ(insertCode(*data, 0, record), 0);
 }
 
 } // namespace

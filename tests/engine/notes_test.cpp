@@ -69,6 +69,17 @@ TEST_F(NotesTest, FindCommentMatchesKeysAndCodeFields)
          "see ;A; too"},
         {"no code field", {"[004101];;free"}, 4, 1, 1, "A", 0, -1, false, ""},
         {"look-up without code", {"[004101];B;b"}, 4, 1, 1, "", 0, 0, false, "b"},
+        {"wildcard seen without code", {"[004101];*;all"}, 4, 1, 1, "", 0, 0, true, "all"},
+        {"category wildcard seen without code",
+         {"[004101];2?;two"},
+         4,
+         1,
+         1,
+         "",
+         0,
+         0,
+         true,
+         "two"},
         {"dated", {"(240108);A;d"}, 3, 2, 1, "A", jan8, 0, false, "d"},
         {"dated, other day", {"(240108);A;d"}, 3, 2, 1, "A", jan8 + 1, -1, false, ""},
         {"dated, no date", {"(240108);A;d"}, 3, 2, 1, "A", 0, -1, false, ""},
@@ -134,6 +145,11 @@ TEST_F(NotesTest, EraseCommentsKeepsGeneralAndOtherCodes)
     EXPECT_EQ(eraseComments(*d, 4, "A", 2, 3, 1, 1), 2);
     EXPECT_EQ(d->comments, (Lines{"[000002];A;general", "[004102];B;other", "[004104];A;outside"}));
     EXPECT_EQ(eraseComments(*d, 4, "A", 0, 1000000, 0, 1000000), 1); // ranges are bounded
+
+    // Erasing without a code takes every code's own comments but leaves wildcard comments.
+    d->comments = {"[004102];*;all", "[004102];B;b", "[004102];1*;cat"};
+    EXPECT_EQ(eraseComments(*d, 4, "", 2, 2, 1, 1), 1);
+    EXPECT_EQ(d->comments, (Lines{"[004102];*;all", "[004102];1*;cat"}));
 }
 
 TEST_F(NotesTest, TidyTouchesKeysOnly)

@@ -640,10 +640,12 @@ public:
 private:
     std::size_t remaining() const { return m_bytes.size() - m_pos; }
     const std::uint8_t *here() const { return m_bytes.data() + m_pos; }
+    // Keeps the first reason: a block cut short that also meets a stop rule was cut first.
     void stopEarly(std::string reason)
     {
         m_report.complete = false;
-        m_report.reason = std::move(reason);
+        if (m_report.reason.empty())
+            m_report.reason = std::move(reason);
     }
     std::string where(int tag) const
     {
@@ -665,7 +667,8 @@ private:
         return n;
     }
     std::string shortText(std::size_t length, int limit = MaxShortText) const;
-    void readPerCode(int tag, std::size_t recordSize);
+    // Records of codes 1.. as far as `records` of them are present.
+    void readPerCode(int tag, std::size_t recordSize, int records);
     void readLegacyKinds();
     std::size_t oldRecordsSize(std::size_t length) const;
     bool blockFollows(std::size_t size) const;
@@ -774,11 +777,12 @@ std::string Reader::shortText(std::size_t length, int limit) const
     return std::string(reinterpret_cast<const char *>(here() + 1), n);
 }
 
-void Reader::readPerCode(int tag, std::size_t recordSize)
+void Reader::readPerCode(int tag, std::size_t recordSize, int records)
 {
     ScheduleData &d = m_d;
     const std::uint8_t *p = here();
-    for (int c = 1; c <= d.codeCount; ++c, p += recordSize) {
+    const int last = std::min(d.codeCount, records);
+    for (int c = 1; c <= last; ++c, p += recordSize) {
         CodeRecord &r = d.codes[c];
         if (tag == TagCodes) {
             // Length byte, then up to recordSize - 1 characters, cut to the field.
@@ -881,7 +885,7 @@ Result<ReadReport> Reader::run()
             break;
         }
         const int tag = decodeU16(here());
-        const std::size_t length = decodeU16(here() + 2);
+        const std::size_t declared = decodeU16(here() + 2);
         m_pos += BlockHeaderSize;
         if (!headerSeen && tag != TagHeader)
             return fail(Error::Code::Corrupt, "not a data file: it does not begin with a header");
@@ -891,23 +895,24 @@ Result<ReadReport> Reader::run()
         }
 
         // Bytes the block occupies; the record blocks 141 and 142 are sized inside.
-        std::size_t size = length;
+        std::size_t size = declared;
         const bool perCode = tag == TagCodes || tag == TagRecords || tag == TagColours;
+        const bool recordBlock = tag == TagAssignments || tag == TagRoles;
         if (perCode) {
-            if (length == 0 && d.codeCount > 0)
+            if (declared == 0 && d.codeCount > 0)
                 return fail(Error::Code::Corrupt, where(tag) + " has code records of 0 bytes");
-            size = length * static_cast<std::size_t>(d.codeCount);
+            size = declared * static_cast<std::size_t>(d.codeCount);
         }
         if (tag == TagOldRecords)
-            size = oldRecordsSize(length);
-        if (tag == TagAssignments || tag == TagRoles) {
+            size = oldRecordsSize(declared);
+        if (recordBlock) {
             const std::size_t expected =
                 tag == TagAssignments ? AssignmentRecordSize : RoleRecordSize;
-            if (length != expected)
+            if (declared != expected)
                 return fail(Error::Code::Corrupt,
-                            where(tag) + " has records of " + std::to_string(length) + " bytes");
-            size = length;
-            if (remaining() >= length) {
+                            where(tag) + " has records of " + std::to_string(declared) + " bytes");
+            size = declared;
+            if (remaining() >= declared) {
                 const int count = decodeU16(here());
                 const int limit = tag == TagAssignments ? MaxAssignments : MaxRoles;
                 if (count > limit)
@@ -915,13 +920,17 @@ Result<ReadReport> Reader::run()
                                 where(tag) + " announces " + std::to_string(count) +
                                     (tag == TagAssignments ? " role assignments" : " roles") +
                                     ", more than " + std::to_string(limit));
-                size = length * static_cast<std::size_t>(count + 1);
+                size = declared * static_cast<std::size_t>(count + 1);
             }
         }
-        if (remaining() < size) {
+        // A block the file cuts short still gives what it holds; reading stops after it.
+        const bool cut = remaining() < size;
+        const std::size_t present = std::min(size, remaining());
+        if (cut)
             stopEarly("the file ends inside " + where(tag));
-            break;
-        }
+        // Bytes of a plain block; the record size for per-code and record blocks.
+        const std::size_t length = perCode || recordBlock ? declared : present;
+        const int records = length == 0 ? 0 : static_cast<int>(present / length);
 
         const int nameCode =
             tag > TagNameBase && tag <= TagNameBase + MaxCodes ? tag - TagNameBase : 0;
@@ -988,7 +997,7 @@ Result<ReadReport> Reader::run()
             case TagCodes:
             case TagRecords:
             case TagColours:
-                readPerCode(tag, length);
+                readPerCode(tag, length, records);
                 break;
             case TagOldRecords:
                 ++m_report.blocksSkipped;
@@ -1023,8 +1032,10 @@ Result<ReadReport> Reader::run()
                 d.description = shortText(length);
                 break;
             case TagAssignments: {
+                if (records == 0)
+                    break;
                 const std::uint8_t *p = here();
-                d.assignmentCount = decodeU16(p);
+                d.assignmentCount = std::min<int>(decodeU16(p), records - 1);
                 d.rolesOn = decodeU16(p + 2) != 0;
                 for (int i = 1; i <= d.assignmentCount; ++i) {
                     p += AssignmentRecordSize;
@@ -1033,8 +1044,10 @@ Result<ReadReport> Reader::run()
                 break;
             }
             case TagRoles: {
+                if (records == 0)
+                    break;
                 const std::uint8_t *p = here();
-                d.roleCount = decodeU16(p);
+                d.roleCount = std::min<int>(decodeU16(p), records - 1);
                 for (int i = 1; i <= d.roleCount; ++i) {
                     p += RoleRecordSize;
                     Role &r = d.roles[i];
@@ -1082,10 +1095,10 @@ Result<ReadReport> Reader::run()
                 break;
             }
         }
-        m_pos += size;
+        m_pos += present;
         ++m_report.blocksRead;
         previousTag = tag;
-        if (stop)
+        if (stop || cut)
             break;
     }
 

@@ -12,7 +12,8 @@
 // Reading always fills a fresh data set that the caller swaps in only on success. Every length
 // in the file is checked against its store: counts above capacity are clamped to the capacity
 // and to the entries present, oversized records are cut, and impossible sizes refuse the file.
-// A file that ends early still loads what its complete blocks held, but the report says so.
+// A file that ends early still loads what it holds, up to the last whole record of the block it
+// ends in, but the report says so.
 
 #include "engine/result.h"
 #include "engine/scheduledata.h"

@@ -647,7 +647,7 @@ TEST(DataFileFixtureTest, UnknownTagsAreSkippedAndARepeatedNameEndsReading)
 
 // ---- reading damaged files ------------------------------------------------------------------
 
-TEST(DataFileTest, TruncatedFileLoadsOnlyCompleteBlocksAndSaysSo)
+TEST(DataFileTest, TruncatedFileLoadsWhatItHoldsAndSaysSo)
 {
     auto d = makeScheduleData();
     buildInstitution(*d);
@@ -676,6 +676,27 @@ TEST(DataFileTest, TruncatedFileLoadsOnlyCompleteBlocksAndSaysSo)
     EXPECT_NE(report->reason.find("block 21"), std::string::npos) << report->reason;
     EXPECT_EQ(loaded->codeCount, d->codeCount);
     EXPECT_EQ(loaded->bellNames[1].view(), "8:00-8:45");
+
+    // Cut inside the collection list after the collection of MATH: MATH keeps its periods, ART
+    // has no resources left and so no periods.
+    const BlockAt list = findBlock(f, 24);
+    const int math = FixtureBuilder(*d).id("MATH");
+    const int art = FixtureBuilder(*d).id("ART");
+    ASSERT_EQ(d->collection[1], math | CollectionMarkerBit);
+    ASSERT_EQ(d->collection[5], art | CollectionMarkerBit);
+    loaded = makeScheduleData();
+    ASSERT_TRUE(decodeDataFile(std::span(f).first(list.at + 4 + 5 * 2 + 1), *loaded));
+    EXPECT_EQ(lecturesOf(*loaded, math, true), lecturesOf(*d, math, true));
+    EXPECT_EQ(loaded->codes[math].allocated, d->codes[math].allocated);
+    EXPECT_EQ(lecturesOf(*loaded, art, false), 0);
+
+    // Cut inside the codes: the whole records before the cut are read.
+    const BlockAt codes = findBlock(f, 10);
+    loaded = makeScheduleData();
+    ASSERT_TRUE(decodeDataFile(std::span(f).first(codes.at + 4 + 2 * 16 + 5), *loaded));
+    EXPECT_EQ(loaded->codes[1].code.view(), d->codes[1].code.view());
+    EXPECT_EQ(loaded->codes[2].code.view(), d->codes[2].code.view());
+    EXPECT_TRUE(loaded->codes[3].code.empty());
 }
 
 TEST(DataFileTest, RefusesWhatCannotBeADataFile)
@@ -793,6 +814,27 @@ TEST(DataFileTest, StopRulesEndReadingAndReportIt)
         ASSERT_TRUE(report);
         EXPECT_FALSE(report->complete);
         EXPECT_TRUE(d->description.empty());
+    }
+}
+
+// Block 12 of older writers counts its bytes like any plain block; a file whose block 12 counts
+// a record per code, as blocks 10, 11 and 13 do, is still read past it.
+TEST(DataFileTest, BlockTwelveIsSkippedWhicheverWayItsLengthCounts)
+{
+    constexpr std::size_t Block12 = 4 + 278; // right after the header
+    Bytes perRecord = handMade(3, {{12, Bytes(12, 0xEE)}, {151, shortText("after")}});
+    setU16(perRecord, Block12 + 2, 4); // three records of 4 bytes
+    const std::vector<std::pair<const char *, Bytes>> cases = {
+        {"bytes", handMade(3, {{12, Bytes(10, 0xEE)}, {151, shortText("after")}})},
+        {"records", perRecord},
+    };
+    for (const auto &[name, f] : cases) {
+        SCOPED_TRACE(name);
+        auto d = makeScheduleData();
+        auto report = decodeDataFile(f, *d);
+        ASSERT_TRUE(report) << report.error().detail;
+        EXPECT_TRUE(report->complete) << report->reason;
+        EXPECT_EQ(d->description, "after");
     }
 }
 

@@ -154,9 +154,9 @@ std::string formatWeekDay(const ScheduleData &d, std::int32_t value)
 void setSlotCoding(ScheduleData &d, int weekBits, int dayBits, int bellBits, int maxWeeks,
                    int maxDays, int maxBells)
 {
-    const bool valid = weekBits > 0 && dayBits > 0 && bellBits > 0 &&
-                       weekBits + dayBits + bellBits <= 16 && maxWeeks > 0 && maxDays > 0 &&
-                       maxBells > 0;
+    const bool valid = weekBits > 0 && dayBits > 0 && bellBits > 0 && weekBits <= 16 &&
+                       dayBits <= 16 && bellBits <= 16 && weekBits + dayBits + bellBits <= 16 &&
+                       maxWeeks > 0 && maxDays > 0 && maxBells > 0;
     SlotCoding &k = d.coding;
     if (valid) {
         k.weekBits = weekBits;
@@ -238,6 +238,8 @@ void resetScheduleExtent(ScheduleData &d)
 
 std::int32_t weekDate(const ScheduleData &d, int n)
 {
+    if (n <= 1)
+        return d.firstWeekDate;
     std::int64_t weeks = 0;
     const int tableWeeks = std::min(n - 1, d.coding.weekLimit);
     for (int w = 1; w <= tableWeeks; ++w)
@@ -361,7 +363,7 @@ std::string formatBellRange(const ScheduleData &d, int day, int bell, int n, int
         out = dayName(d, day).substr(0, static_cast<std::size_t>(std::max(dayNameLength, 0)));
     if (bell >= 1 && bell <= usedBells(d)) {
         out += " [" + bellName(d, bell) + "]";
-        if (n > 1 && bell + n - 1 <= usedBells(d))
+        if (n > 1 && n - 1 <= usedBells(d) - bell)
             out += "...[" + bellName(d, bell + n - 1) + "]";
     }
     return out;

@@ -236,8 +236,9 @@ std::string shownName(std::string_view name, int nameBrackets)
 void computeWeekSpans(ScheduleData &d)
 {
     WeekAllocation wa;
+    const LectureIndex index(d); // one pass over the store instead of one per code
     for (int c = 1; c <= d.codeCount; ++c) {
-        const int entries = loadWeekAllocation(d, c, wa);
+        const int entries = loadWeekAllocation(d, c, wa, index);
         const bool any = entries > 0 && wa.firstWeek >= 1 && wa.firstWeek <= wa.lastWeek;
         d.weekSpan[c] = any ? static_cast<std::uint16_t>((std::min(wa.firstWeek, 255) << 8) |
                                                          std::min(wa.lastWeek, 255))

@@ -538,7 +538,7 @@ CodeId eventsOfResource(const ScheduleData &d, int resource, int &cursor)
         cursor = 0;
         return 0;
     }
-    int i = std::min(cursor, n + 1) - 1;
+    int i = std::clamp(cursor, 0, n + 1) - 1;
     while (i >= 1) {
         if (d.collection[i] != resource || isMarker(d.collection[i])) {
             --i;

@@ -291,7 +291,9 @@ void shiftCommentWeeks(ScheduleData &d, int week, int delta)
 {
     if (delta == 0)
         return;
-    week = std::max(week, 1);
+    // A shift past the whole week table moves every comment out of it just the same.
+    delta = std::clamp(delta, -WeekTableSize, WeekTableSize);
+    week = std::clamp(week, 1, WeekTableSize);
     std::vector<std::string> kept;
     kept.reserve(d.comments.size());
     for (std::string &entry : d.comments) {

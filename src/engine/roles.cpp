@@ -38,7 +38,7 @@ bool isResource(const ScheduleData &d, int c)
 // Position of the first role with that id, 0 if none.
 int rolePosition(const ScheduleData &d, int roleId)
 {
-    if (roleId == 0)
+    if (roleId < 1)
         return 0;
     // After normalisation ids are positions, so try that first.
     if (roleId <= roleCount(d) && d.roles[at(roleId)].id == roleId)

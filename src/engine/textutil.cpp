@@ -1,5 +1,6 @@
 #include "engine/textutil.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -186,6 +187,7 @@ std::string hexText(std::uint32_t value, int digits)
         out.insert(out.begin(), Hex[value & 15]);
         value >>= 4;
     } while (value != 0);
+    digits = std::min(digits, 32); // no 32-bit value needs more; a wild width pads no further
     if (static_cast<int>(out.size()) < digits)
         out.insert(0, static_cast<std::size_t>(digits) - out.size(), '0');
     return out;
@@ -215,18 +217,19 @@ void serialToDate(std::int32_t serial, int &y, int &m, int &d)
 int isoWeekday(std::int32_t serial)
 {
     // Serial 2 (1 January 1900) was a Monday.
-    return wrapInt(serial - 2, 0, 6) + 1;
+    const std::int64_t offset = (std::int64_t{serial} - 2) % 7;
+    return static_cast<int>(offset < 0 ? offset + 7 : offset) + 1;
 }
 
 int isoWeek(std::int32_t serial)
 {
     // The week belongs to the year of its Thursday.
-    const std::int32_t thursday = serial - isoWeekday(serial) + 4;
+    const std::int64_t thursday = std::int64_t{serial} - isoWeekday(serial) + 4;
     if (thursday < FirstSerial || thursday > LastSerial)
         return 0;
     int y = 0, m = 0, d = 0;
-    serialToDate(thursday, y, m, d);
-    return (thursday - dateSerial(y, 1, 1)) / 7 + 1;
+    serialToDate(static_cast<std::int32_t>(thursday), y, m, d);
+    return static_cast<int>((thursday - dateSerial(y, 1, 1)) / 7 + 1);
 }
 
 std::string serialToYmd(std::int32_t serial)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -679,6 +680,30 @@ TEST_F(LecturesTest, DamagedCountsAndInvalidIdsStayInsideTheStores)
         rebuildLists(x);
         EXPECT_EQ(x.codeCount, 3);
         EXPECT_EQ(collectionOf(x, e)[1], other);
+    }
+
+    // Arguments at the ends of their types are refused or read as "none", without overflow.
+    {
+        auto data = makeScheduleData();
+        ScheduleData &x = *data;
+        const CodeId r = addCode(x, false, 1, "R");
+        const CodeId e = addCode(x, true, 1, "E");
+        setCollection(x, e, members({r}));
+        addRole(x, "Lead");
+        for (const int id : {-1, INT_MIN, INT_MAX, 70000}) {
+            EXPECT_EQ(roleNameById(x, id), "") << id;
+            EXPECT_EQ(setRole(x, e, r, id), 0) << id;
+            int cursor = id;
+            EXPECT_EQ(eventsOfResource(x, r, cursor), id > 0 ? e : 0) << id;
+            EXPECT_EQ(formatBellRange(x, 1, 1, id, 3), "Mon []") << id;
+        }
+        EXPECT_EQ(weekDate(x, -1), 0);
+        EXPECT_EQ(weekDate(x, INT_MIN), 0);
+        EXPECT_EQ(weekDate(x, 70000), 7 * 69999);
+        EXPECT_EQ(weekDate(x, INT_MAX), INT32_MAX);
+        setSlotCoding(x, INT_MAX, INT_MAX, 2, 10, 10, 10); // falls back to the defaults
+        EXPECT_EQ(x.coding.weekShift, 8);
+        EXPECT_EQ(x.coding.bellLimit, 30);
     }
 
     // A negative code count refuses inserts instead of moving records from before the table.

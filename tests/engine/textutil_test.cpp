@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 namespace quivra {
 namespace {
 
@@ -130,6 +133,15 @@ TEST(TextUtilTest, IsoWeekdaysAndWeeks)
         EXPECT_EQ(isoWeek(s), c.week) << c.y << "-" << c.m << "-" << c.d;
     }
     EXPECT_EQ(isoWeekday(-1), 5); // days before the epoch wrap correctly
+
+    // The ends of the serial range give an answer, not an overflow.
+    const std::int32_t extremes[] = {INT32_MIN, INT32_MIN + 1, INT32_MAX - 1, INT32_MAX};
+    for (const std::int32_t s : extremes) {
+        EXPECT_GE(isoWeekday(s), 1) << s;
+        EXPECT_LE(isoWeekday(s), 7) << s;
+        EXPECT_EQ(isoWeek(s), 0) << s;
+    }
+    EXPECT_EQ(hexText(255, 1 << 30), std::string(32 - 2, '0') + "FF"); // no runaway padding
 }
 
 } // namespace

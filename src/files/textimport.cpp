@@ -126,7 +126,8 @@ private:
     void roleLine(const std::vector<std::string> &f);
 
     bool readBlock(const std::vector<std::string> &f, std::size_t from, Block &b);
-    WeekAllocation &pending(CodeId c);
+    struct Pending;
+    Pending &pending(CodeId c);
     void flushCollections();
     void flushLectures();
     void buildRoomIndex();
@@ -141,10 +142,19 @@ private:
     std::unordered_map<std::string, CodeId> m_codes; // first code of each text
     std::unordered_set<std::string> m_relevant;      // events a known resource needs
 
-    // Lectures are gathered per code and written once at the end (or before codes move).
-    std::vector<std::unique_ptr<WeekAllocation>> m_pending;
+    // Lectures are gathered per code and written once at the end (or before codes move), all
+    // codes in one pass over the store.
+    struct Pending
+    {
+        WeekAllocation wa;
+        int lines = 0;           // lines that fed it, counted as skipped if it cannot be stored
+        bool countsStale = true; // scheduled[] may lag behind the timetable list
+        // Timetable entries already held, to drop repeats in constant time once the list is long.
+        std::unordered_set<std::uint64_t> seen;
+    };
+    std::vector<std::unique_ptr<Pending>> m_pending;
     std::vector<CodeId> m_touched;
-    std::vector<int> m_linesOf = std::vector<int>(CodeTableSize, 0);
+    std::unique_ptr<LectureIndex> m_index; // the store as it was before the gathered lectures
 
     // Collections being read: per event its new member list, in the order first seen.
     std::vector<std::pair<CodeId, MemberList>> m_lists;
@@ -201,6 +211,7 @@ CodeId Importer::appendCode(const CodeRecord &record)
             d.lectureWord[k] = static_cast<std::uint16_t>(word & ~LegacyKindBits);
         }
         d.lectureCodeMask = WideCodeMask;
+        m_index.reset();
     }
     m_codes.emplace(std::string(record.code.view()), c);
     d.modified = true;
@@ -514,26 +525,115 @@ void Importer::collectionLine(const std::vector<std::string> &f)
     members[++members[0]] = r;
 }
 
+namespace {
+
+bool isMarkerEntry(std::uint16_t entry)
+{
+    return (entry & CollectionMarkerBit) != 0;
+}
+
+// Where each event's blocks lie in the collection list: a marker up to the next marker.
+std::unordered_map<CodeId, std::vector<std::pair<int, int>>> markerRanges(const ScheduleData &d)
+{
+    std::unordered_map<CodeId, std::vector<std::pair<int, int>>> ranges;
+    const int n = d.collectionEntryCount;
+    for (int i = 1; i <= n; ++i) {
+        if (!isMarkerEntry(d.collection[i]))
+            continue;
+        int end = i + 1;
+        while (end <= n && !isMarkerEntry(d.collection[end]))
+            ++end;
+        ranges[collectionCode(d.collection[i])].emplace_back(i, end);
+        i = end - 1;
+    }
+    return ranges;
+}
+
+} // namespace
+
+// Gives every event read its new member list, as setCollection would one by one (the old
+// blocks become holes, the new block goes to the end, a list without room for the whole new
+// collection refuses it), but finds the old blocks from one scan of the list instead of one
+// scan per event.
 void Importer::flushCollections()
 {
+    ScheduleData &d = m_d;
+    auto ranges = markerRanges(d);
+    int live = 0;
+    for (int i = 1; i <= d.collectionEntryCount; ++i)
+        live += validCode(d, collectionCode(d.collection[i])) ? 1 : 0;
+    const auto refuse = [&](const MemberList &members) {
+        for (int k = 0; k < members[0]; ++k)
+            skip(SkipReason::StoreFull);
+    };
     for (auto &[e, members] : m_lists) {
         m_listIndex[e] = -1;
-        if (members == collectionOf(m_d, e))
+        if (members == collectionOf(d, e))
             continue;
-        if (setCollection(m_d, e, members) == 0 && members[0] > 0) {
-            for (int k = 0; k < members[0]; ++k)
-                skip(SkipReason::StoreFull);
+        std::vector<CodeId> fresh;
+        for (int i = 1; i <= std::clamp<int>(members[0], 0, MaxMembers); ++i) {
+            if (validCode(d, members[i]))
+                fresh.push_back(members[i]);
         }
+        const int need = fresh.empty() ? 0 : 1 + static_cast<int>(fresh.size());
+        const auto found = ranges.find(e);
+        int old = 0;
+        if (found != ranges.end()) {
+            for (const auto &[from, to] : found->second) {
+                for (int i = from; i < to; ++i)
+                    old += validCode(d, collectionCode(d.collection[i])) ? 1 : 0;
+            }
+        }
+        if (d.collectionEntryCount + need > MaxCollectionEntries) {
+            // The list must be compacted first; rare enough to leave to the engine.
+            if (live - old + need > MaxCollectionEntries || setCollection(d, e, members) == 0) {
+                refuse(members);
+                continue;
+            }
+            live += need - old;
+            ranges = markerRanges(d);
+            continue;
+        }
+        d.modified = true;
+        if (found != ranges.end()) {
+            for (const auto &[from, to] : found->second)
+                std::fill(d.collection.begin() + from, d.collection.begin() + to, 0);
+            d.collectionCount = std::max(0, d.collectionCount - 1);
+            ranges.erase(found);
+        }
+        live -= old;
+        d.codes[e].collectionPos = 0;
+        d.codes[e].links = 0;
+        if (need == 0) {
+            if (members[0] > 0)
+                refuse(members);
+            continue;
+        }
+        ++d.collectionCount;
+        d.collection[++d.collectionEntryCount] =
+            static_cast<std::uint16_t>(e | CollectionMarkerBit);
+        d.codes[e].collectionPos = static_cast<std::uint16_t>(d.collectionEntryCount);
+        for (const CodeId r : fresh)
+            d.collection[++d.collectionEntryCount] = r;
+        d.codes[e].links = static_cast<std::uint16_t>(fresh.size());
+        live += need;
     }
     m_lists.clear();
 }
 
-WeekAllocation &Importer::pending(CodeId c)
+Importer::Pending &Importer::pending(CodeId c)
 {
     auto &slot = m_pending[c];
     if (!slot) {
-        slot = std::make_unique<WeekAllocation>();
-        reloadWeekAllocation(m_d, c, *slot);
+        slot = std::make_unique<Pending>();
+        if (m_d.lectureCount > 0) {
+            if (!m_index)
+                m_index = std::make_unique<LectureIndex>(m_d);
+            loadWeekAllocation(m_d, c, slot->wa, *m_index);
+        } else {
+            loadWeekAllocation(m_d, c, slot->wa);
+        }
+        slot->wa.code = c;
         m_touched.push_back(c);
     }
     return *slot;
@@ -568,8 +668,12 @@ void Importer::weekLine(const std::vector<std::string> &f, bool booking)
     const int w1 = toInt(f[1], -1), w2 = toInt(f[2], -1), value = toInt(f[3], -1);
     if (w1 < 1 || w1 > w2 || w2 > d.coding.weekLimit || value < 0 || value > 255)
         return skip(SkipReason::OutOfRange);
-    WeekAllocation &wa = pending(c);
-    countTimetableWeeks(d, wa);
+    Pending &p = pending(c);
+    WeekAllocation &wa = p.wa;
+    if (p.countsStale) {
+        countTimetableWeeks(d, wa);
+        p.countsStale = false;
+    }
     const int cap = std::min(d.coding.slotsPerWeek, 255);
     for (int w = w1; w <= w2; ++w) {
         if (booking) {
@@ -580,8 +684,28 @@ void Importer::weekLine(const std::vector<std::string> &f, bool booking)
                 static_cast<std::uint8_t>(std::clamp<int>(value, wa.scheduled[w], cap));
         }
     }
-    ++m_linesOf[c];
+    ++p.lines;
 }
+
+namespace {
+
+// What makes two timetable entries of one code the same entry: kind of entry, cells and, for a
+// booking, its kind.
+std::uint64_t entryKey(const LectureView &v, bool booking, int kind)
+{
+    std::uint64_t key = 0;
+    for (const std::uint8_t field :
+         {v.startWeek, v.endWeek, v.startDay, v.endDay, v.startBell, v.endBell})
+        key = key << 8 | field;
+    if (booking)
+        key |= 1ull << 56 | static_cast<std::uint64_t>(kind & 0xFF) << 48;
+    return key;
+}
+
+// Below this many entries a code's list is searched directly.
+constexpr std::size_t SeenSetFrom = 16;
+
+} // namespace
 
 void Importer::tableLine(const std::vector<std::string> &f, bool booking)
 {
@@ -617,31 +741,133 @@ void Importer::tableLine(const std::vector<std::string> &f, bool booking)
     v.endDay = static_cast<std::uint8_t>(b.d2);
     v.startBell = static_cast<std::uint8_t>(b.b1);
     v.endBell = static_cast<std::uint8_t>(b.b2);
-    WeekAllocation &wa = pending(c);
-    // The same entry twice (a file added again) is one entry.
-    for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
+    Pending &p = pending(c);
+    WeekAllocation &wa = p.wa;
+    const auto keyAt = [&](std::size_t i) {
         const LectureView &x = wa.timetable[i];
+        const bool xBooking = isBookingWord(x.word);
         const int xKind = i < wa.timetableKinds.size() ? wa.timetableKinds[i] & 0xFF : 0;
-        if (isBookingWord(x.word) == booking && x.startWeek == v.startWeek &&
-            x.endWeek == v.endWeek && x.startDay == v.startDay && x.endDay == v.endDay &&
-            x.startBell == v.startBell && x.endBell == v.endBell && (!booking || xKind == kind))
+        return entryKey(x, xBooking, xBooking ? xKind : 0);
+    };
+    // The same entry twice (a file added again) is one entry.
+    const std::uint64_t key = entryKey(v, booking, kind);
+    if (wa.timetable.size() < SeenSetFrom) {
+        for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
+            if (keyAt(i) == key)
+                return;
+        }
+    } else {
+        if (p.seen.empty()) {
+            for (std::size_t i = 0; i < wa.timetable.size(); ++i)
+                p.seen.insert(keyAt(i));
+        }
+        if (!p.seen.insert(key).second)
             return;
     }
     wa.timetable.push_back(v);
     wa.timetableKinds.resize(wa.timetable.size() - 1);
     wa.timetableKinds.push_back(static_cast<std::int16_t>(kind));
-    ++m_linesOf[c];
+    p.countsStale = true;
+    ++p.lines;
 }
 
+namespace {
+
+int weekCap(const ScheduleData &d)
+{
+    return std::clamp(d.coding.weekLimit, 1, MaxWeeks);
+}
+
+// First and last week with an allocation or a week booking; (weekCap, 1) when none.
+std::pair<int, int> allocationSpan(const ScheduleData &d, const WeekAllocation &wa)
+{
+    int first = weekCap(d), last = 1;
+    bool any = false;
+    for (int w = 1; w <= weekCap(d); ++w) {
+        if (wa.allocated[w] || wa.booked[w]) {
+            first = any ? first : w;
+            last = w;
+            any = true;
+        }
+    }
+    return {first, last};
+}
+
+// One code's entries as they are written back: runs of equal week allocations, runs of equal
+// week bookings, then the timetable entries, each as (view, kind).
+void entriesOf(const ScheduleData &d, CodeId c, const WeekAllocation &wa,
+               std::vector<std::pair<LectureView, int>> &out)
+{
+    out.clear();
+    const std::uint16_t own = ownWord(d, c);
+    const auto [first, last] = allocationSpan(d, wa);
+    const auto runs = [&](const std::array<std::uint8_t, WeekTableSize> &values, bool booking) {
+        for (int w = first; w <= last; ++w) {
+            const int value = values[w];
+            if (value == 0)
+                continue;
+            int end = w;
+            while (end < last && values[end + 1] == value)
+                ++end;
+            LectureView v;
+            v.word = booking ? static_cast<std::uint16_t>(own | LectureBookingBit) : own;
+            v.count = static_cast<std::uint16_t>(booking ? (value & 7) : value);
+            v.startWeek = static_cast<std::uint8_t>(w);
+            v.endWeek = static_cast<std::uint8_t>(end);
+            out.emplace_back(v, booking ? (value & 7) : 0);
+            w = end;
+        }
+    };
+    runs(wa.allocated, false);
+    runs(wa.booked, true);
+    for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
+        LectureView v = wa.timetable[i];
+        if (v.word == 0 || !validTimetableLecture(d, v))
+            continue;
+        if (lectureCode(d, v.word) != c)
+            v.word = static_cast<std::uint16_t>(own | (v.word & LectureBookingBit));
+        v.count = 0;
+        const int kind = i < wa.timetableKinds.size() ? wa.timetableKinds[i] : 0;
+        out.emplace_back(v, isBookingWord(v.word) ? std::max(kind & 0xFF, 1) : 0);
+    }
+}
+
+// An event's Allocated and Scheduled from its weeks, and Planned at least Allocated.
+void eventCounts(ScheduleData &d, CodeId c, WeekAllocation &wa)
+{
+    countTimetableWeeks(d, wa);
+    std::int64_t allocated = 0, scheduled = 0;
+    for (int w = 1; w <= weekCap(d); ++w) {
+        const int length = std::max<int>(d.weeks[w].length, 1);
+        allocated += std::int64_t{wa.allocated[w]} * length;
+        scheduled += std::int64_t{wa.scheduled[w]} * length;
+    }
+    CodeRecord &rec = d.codes[c];
+    rec.allocated = static_cast<std::uint16_t>(std::clamp<std::int64_t>(allocated, 0, 65535));
+    rec.scheduled = static_cast<std::uint16_t>(std::clamp<std::int64_t>(scheduled, 0, 65535));
+    rec.planned = std::max<std::uint16_t>({rec.planned, rec.allocated, 1});
+}
+
+} // namespace
+
 // Writes every gathered code's lectures back; an event's weeks get at least as many allocated
-// periods as they hold placed. A code whose lectures do not fit the store keeps its old ones,
-// and its lines count as skipped.
+// periods as they hold placed. Each code replaces all of its entries or, when they do not fit
+// the store, keeps its old ones and its lines count as skipped. Codes are judged in the order
+// they were first named, on the room the store would have after a compaction, and then written
+// in one pass: the store is scanned a fixed number of times, not once per code.
 void Importer::flushLectures()
 {
     ScheduleData &d = m_d;
     const int cap = std::min(d.coding.slotsPerWeek, 255);
+    struct Write
+    {
+        CodeId code;
+        std::vector<std::pair<LectureView, int>> entries;
+    };
+    std::vector<Write> writes;
+    long total = 0;
     for (const CodeId c : m_touched) {
-        WeekAllocation &wa = *m_pending[c];
+        WeekAllocation &wa = m_pending[c]->wa;
         countTimetableWeeks(d, wa);
         if (d.codes[c].isEvent()) {
             for (int w = 1; w <= MaxWeeks; ++w) {
@@ -650,18 +876,74 @@ void Importer::flushLectures()
                         static_cast<std::uint8_t>(std::min<int>(wa.scheduled[w], cap));
             }
         }
-        bool any = false;
+        bool any = !wa.timetable.empty();
         for (int w = 1; w <= MaxWeeks && !any; ++w)
             any = wa.allocated[w] != 0 || wa.booked[w] != 0;
-        any = any || !wa.timetable.empty();
-        if (any && storeWeekAllocation(d, c, wa) == 0) {
-            for (int k = 0; k < m_linesOf[c]; ++k)
+        if (!any)
+            continue;
+        writes.push_back({c, {}});
+        entriesOf(d, c, wa, writes.back().entries);
+        total += static_cast<long>(writes.back().entries.size());
+    }
+
+    // Judge the room. When everything fits behind the last entry no code can be refused;
+    // otherwise the store is compacted first and each code may use what it frees.
+    std::vector<bool> replaced(static_cast<std::size_t>(d.codeCount) + 1, false);
+    if (total > MaxLectures - d.lectureCount) {
+        compactLectures(d);
+        std::vector<int> mine(static_cast<std::size_t>(d.codeCount) + 1, 0);
+        for (int i = 1; i <= d.lectureCount; ++i) {
+            const int c = lectureCode(d, d.lectureWord[i]);
+            if (d.lectureWord[i] != 0 && validCode(d, c))
+                ++mine[c];
+        }
+        long live = d.lectureCount;
+        for (Write &write : writes) {
+            const long needed = static_cast<long>(write.entries.size());
+            if (needed > MaxLectures - live + mine[write.code]) {
+                for (int k = 0; k < m_pending[write.code]->lines; ++k)
+                    skip(SkipReason::StoreFull);
+                write.code = 0;
+                continue;
+            }
+            live += needed - mine[write.code];
+            replaced[write.code] = true;
+        }
+    } else {
+        for (const Write &write : writes)
+            replaced[write.code] = true;
+    }
+
+    const int n = std::min(d.lectureCount, MaxLectures);
+    for (int i = 1; i <= n; ++i) {
+        const int c = lectureCode(d, d.lectureWord[i]);
+        if (d.lectureWord[i] != 0 && validCode(d, c) && replaced[c])
+            d.lectureWord[i] = 0;
+    }
+    long accepted = 0;
+    for (const Write &write : writes)
+        accepted += write.code != 0 ? static_cast<long>(write.entries.size()) : 0;
+    if (accepted > MaxLectures - d.lectureCount)
+        compactLectures(d);
+
+    for (const Write &write : writes) {
+        if (write.code == 0)
+            continue;
+        d.modified = true;
+        int written = 0;
+        for (const auto &[v, kind] : write.entries)
+            written += appendLecture(d, v, kind) != 0 ? 1 : 0;
+        if (written == 0) {
+            for (int k = 0; k < m_pending[write.code]->lines; ++k)
                 skip(SkipReason::StoreFull);
         }
-        m_pending[c].reset();
-        m_linesOf[c] = 0;
+        if (d.codes[write.code].isEvent())
+            eventCounts(d, write.code, m_pending[write.code]->wa);
     }
+    for (const CodeId c : m_touched)
+        m_pending[c].reset();
     m_touched.clear();
+    m_index.reset();
 }
 
 void Importer::buildRoomIndex()
@@ -721,6 +1003,7 @@ void Importer::removeLine(const std::vector<std::string> &f)
         return skip(SkipReason::UnknownCode);
     // Deleting renumbers the codes after c: gathered lectures go first, indexes are rebuilt.
     flushLectures();
+    m_index.reset();
     deleteCode(m_d, c);
     ++m_report.codesRemoved;
     indexCodes();

@@ -622,25 +622,50 @@ void compressSchedule(const ScheduleData &d, const OccupancyMap &map, WeekAlloca
         wa.scheduled[w] = std::min(wa.scheduled[w], wa.allocated[w]);
 }
 
-void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work)
+namespace {
+
+void loadCode(ScheduleData &d, int c, WeekAllocation &work, const LectureIndex *index)
+{
+    if (index)
+        loadWeekAllocation(d, c, work, *index);
+    else
+        reloadWeekAllocation(d, c, work);
+    work.code = static_cast<CodeId>(validCode(d, c) ? c : 0);
+}
+
+void buildOccupancyWith(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work,
+                        const LectureIndex *index)
 {
     if (reset)
         map.reset(d);
     if (!validCode(d, c))
         return;
-    reloadWeekAllocation(d, c, work);
+    loadCode(d, c, work, index);
     expandSchedule(d, work, map, false);
     if (isTimetabledResource(d, c)) {
         int cursor = d.collectionEntryCount + 1;
         while (CodeId e = eventsOfResource(d, c, cursor)) {
             if (!validCode(d, e))
                 continue;
-            reloadWeekAllocation(d, e, work);
+            loadCode(d, e, work, index);
             expandSchedule(d, work, map, false);
         }
     }
     map.owner = static_cast<std::uint16_t>(c);
     map.kind = 0;
+}
+
+} // namespace
+
+void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work)
+{
+    buildOccupancyWith(d, c, map, reset, work, nullptr);
+}
+
+void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work,
+                    const LectureIndex &index)
+{
+    buildOccupancyWith(d, c, map, reset, work, &index);
 }
 
 CellPos findFirstConflict(const OccupancyMap &a, const OccupancyMap &b, int from, int *commonCells)
@@ -696,9 +721,9 @@ bool canJoin(ScheduleData &d, int e, int r, bool check, int from)
 namespace {
 
 void enterLectures(ScheduleData &d, int x, int w, WeekTimetable &t, WeekAllocation &work,
-                   bool bookingsOnly)
+                   bool bookingsOnly, const LectureIndex *index = nullptr)
 {
-    reloadWeekAllocation(d, x, work);
+    loadCode(d, x, work, index);
     for (std::size_t i = 0; i < work.timetable.size(); ++i) {
         const LectureView &v = work.timetable[i];
         if (v.word == 0 || !coversWeek(v, w) || !validTimetableLecture(d, v))
@@ -723,8 +748,10 @@ void enterLectures(ScheduleData &d, int x, int w, WeekTimetable &t, WeekAllocati
 
 } // namespace
 
-int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms,
-                    bool forceNoTimetable)
+namespace {
+
+int weekTimetableWith(ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms,
+                      bool forceNoTimetable, const LectureIndex *index)
 {
     t = WeekTimetable{};
     if (w < 1 || w > MaxWeeks || !validCode(d, c))
@@ -735,7 +762,7 @@ int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, bool manual
         return 0;
 
     WeekAllocation work;
-    enterLectures(d, c, w, t, work, false);
+    enterLectures(d, c, w, t, work, false, index);
     if (event) {
         if (const int kind = work.booked[w]) {
             const CellWord fill =
@@ -753,7 +780,7 @@ int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, bool manual
         int cursor = d.collectionEntryCount + 1;
         while (CodeId e = eventsOfResource(d, c, cursor))
             if (validCode(d, e))
-                enterLectures(d, e, w, t, work, false);
+                enterLectures(d, e, w, t, work, false, index);
     }
 
     if (manualRooms && !event && categoryOf(d, c) == d.roomsCategory) {
@@ -775,6 +802,20 @@ int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, bool manual
     return t.writes;
 }
 
+} // namespace
+
+int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms,
+                    bool forceNoTimetable)
+{
+    return weekTimetableWith(d, c, w, t, manualRooms, forceNoTimetable, nullptr);
+}
+
+int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, const LectureIndex &index,
+                    bool manualRooms, bool forceNoTimetable)
+{
+    return weekTimetableWith(d, c, w, t, manualRooms, forceNoTimetable, &index);
+}
+
 void bookingTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t)
 {
     t = WeekTimetable{};
@@ -791,8 +832,9 @@ bool slotBlocked(ScheduleData &d, int e, int w, int day, int firstBell, int last
         return true;
     firstBell = std::max(firstBell, 1);
     lastBell = std::min(lastBell, MaxBells);
+    const LectureIndex index(d);
     WeekAllocation wa;
-    reloadWeekAllocation(d, e, wa);
+    loadWeekAllocation(d, e, wa, index);
     if (wa.booked[w])
         return true;
     auto busy = [&](const WeekTimetable &t) {
@@ -802,13 +844,13 @@ bool slotBlocked(ScheduleData &d, int e, int w, int day, int firstBell, int last
         return false;
     };
     WeekTimetable t;
-    weekTimetableOf(d, e, w, t);
+    weekTimetableOf(d, e, w, t, index);
     if (busy(t))
         return true;
     MemberList members = collectionOf(d, e);
     dropNoTimetable(d, members);
     for (int i = 1; i <= members[0] && i <= MaxMembers; ++i) {
-        weekTimetableOf(d, members[i], w, t);
+        weekTimetableOf(d, members[i], w, t, index);
         if (busy(t))
             return true;
     }
@@ -824,9 +866,10 @@ std::string slotConflictText(ScheduleData &d, int e, int w, int day, int bell,
         return text;
     MemberList members = collectionOf(d, e);
     dropNoTimetable(d, members);
+    const LectureIndex index(d);
     WeekTimetable t;
     for (int i = 1; i <= members[0] && i <= MaxMembers; ++i) {
-        weekTimetableOf(d, members[i], w, t);
+        weekTimetableOf(d, members[i], w, t, index);
         const CellWord cell = t.cell(day, bell);
         if (cell == 0)
             continue;

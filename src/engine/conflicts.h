@@ -96,6 +96,9 @@ void countTimetableWeeks(const ScheduleData &d, WeekAllocation &wa);
 // Every cell occupied for code c over all weeks: its own lectures and, for a timetabled
 // resource, those of every event that uses it. The map's owner becomes c.
 void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work);
+// The same through an index of the unchanged store, for callers that build many maps.
+void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work,
+                    const LectureIndex &index);
 
 // A cell position; week 0 means none.
 struct CellPos
@@ -140,6 +143,9 @@ struct WeekTimetable
 // NoTimetable gets an empty timetable unless `forceNoTimetable`. Returns the cell writes.
 int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms = false,
                     bool forceNoTimetable = false);
+// The same through an index of the unchanged store, for callers that build many timetables.
+int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, const LectureIndex &index,
+                    bool manualRooms = false, bool forceNoTimetable = false);
 // Only c's own slot bookings in week w; periods of anyone are left out, so a booking hidden
 // under a period is still there. This is what booking edits write back from.
 void bookingTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t);

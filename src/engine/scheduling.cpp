@@ -831,11 +831,12 @@ int copyWeekTimetable(ScheduleData &d, WeekAllocation &wa, int s, int first, int
     auto busy = std::make_unique<OccupancyMap>();
     busy->reset(d);
     WeekAllocation work;
-    buildOccupancy(d, e, *busy, false, work);
+    const LectureIndex index(d);
+    buildOccupancy(d, e, *busy, false, work, index);
     MemberList members = collectionOf(d, e);
     dropNoTimetable(d, members);
     for (int i = 1; i <= members[0] && i <= MaxMembers; ++i)
-        buildOccupancy(d, members[i], *busy, false, work);
+        buildOccupancy(d, members[i], *busy, false, work, index);
 
     const std::uint16_t own = ownWord(d, e);
     const int days = std::clamp(usedDays(d), 0, dayCap(d));

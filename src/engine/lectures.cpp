@@ -655,7 +655,7 @@ LectureIndex::LectureIndex(const ScheduleData &d)
 
 std::span<const int> LectureIndex::of(int c) const
 {
-    if (c < 1 || c + 1 >= static_cast<int>(m_offsets.size()))
+    if (c < 1 || c >= static_cast<int>(m_offsets.size()) - 1)
         return {};
     return std::span<const int>(m_items).subspan(m_offsets[c], m_offsets[c + 1] - m_offsets[c]);
 }

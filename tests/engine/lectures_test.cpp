@@ -635,7 +635,7 @@ TEST_F(LecturesTest, DamagedCountsAndInvalidIdsStayInsideTheStores)
          }},
         {"event list count beyond the table", [](ScheduleData &x) { x.eventList[0] = 65535; }},
     };
-    const int badIds[] = {0, -1, 4, 8191, 8192, 65535};
+    const int badIds[] = {0, -1, 4, 8191, 8192, 65535, INT_MAX, INT_MIN};
 
     for (const Damage &damage : damages) {
         SCOPED_TRACE(damage.name);

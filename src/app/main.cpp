@@ -48,6 +48,7 @@ int takeScreenshot(quivra::TFrameForm &frame, const CommandLine &line)
             return 1;
         }
     }
+    frame.resize(1280, 800);
     frame.show();
     // Let the frame lay itself out and paint before it is grabbed.
     QTimer::singleShot(500, &frame, [&frame, &line] {

@@ -31,6 +31,8 @@ void TEditForm::refresh()
     m_table->clearSpans();
     if (m_model->eventAt(0) == 0 && m_model->columnCount() > 1)
         m_table->setSpan(0, 0, 1, m_model->columnCount());
+    // Week headers carry dates; the columns fit them (the header samples at most 1000 rows).
+    m_table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
     setWindowTitle(QStringLiteral("Weeks: %1").arg(m_model->weekCount()));
     followCurrentCode();
     if (!m_table->currentIndex().isValid() && m_model->eventAt(0) != 0) {

@@ -1,9 +1,11 @@
-// The conflict sweep on a data set at every capacity: 8191 codes, a full lecture store.
+// The conflict sweep, and operations that rewrite many codes, on a data set at every capacity:
+// 8191 codes, a full lecture store.
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/conflicts.h"
 #include "engine/lectures.h"
+#include "engine/scheduling.h"
 
 #include <benchmark/benchmark.h>
 
@@ -127,6 +129,32 @@ void BM_SweepRemove(benchmark::State &state)
     state.counters["removed"] = r.removed;
 }
 BENCHMARK(BM_SweepRemove)->Unit(benchmark::kMillisecond);
+
+// Operations that rewrite many codes at once on the same full data set.
+template <typename Operation> void runOnCopies(benchmark::State &state, Operation operation)
+{
+    const auto original = fullDataSet();
+    auto d = makeScheduleData();
+    for (auto _ : state) {
+        state.PauseTiming();
+        *d = *original;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(operation(*d));
+    }
+    state.counters["lectures"] = original->lectureCount;
+}
+
+void BM_CopyDayAllEvents(benchmark::State &state)
+{
+    runOnCopies(state, [](ScheduleData &d) { return copyDay(d, 3, 2, 4, 2, true); });
+}
+BENCHMARK(BM_CopyDayAllEvents)->Unit(benchmark::kMillisecond);
+
+void BM_Tidy(benchmark::State &state)
+{
+    runOnCopies(state, [](ScheduleData &d) { return tidy(d).lecturesAfter; });
+}
+BENCHMARK(BM_Tidy)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace quivra

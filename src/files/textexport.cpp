@@ -396,8 +396,8 @@ void writeNotes(TextWriter &out, const ScheduleData &d, const CodeTexts &t)
 {
     out.section("[Tablecomments]");
     for (const std::string &comment : d.comments) {
-        if (comment.size() > 1 ||
-            (comment.size() == 1 && static_cast<unsigned char>(comment[0]) > ' '))
+        // Blank entries and ones that sort below a space (control characters) are no comment.
+        if (comment > " ")
             out.numbered(oneLine(comment));
     }
     out.section("[Roles]");

@@ -451,7 +451,6 @@ void Importer::codeLine(const std::vector<std::string> &f, bool event)
         return skip(SkipReason::BadCategory);
     const int planned = event ? field(3, 1) : 0;
     const int locked = event ? field(4, 0) : 0;
-    const bool hasColour = f.size() > (event ? 5u : 4u) && !f[event ? 5 : 4].empty();
     const int colour = field(event ? 5 : 4, 0);
     if (planned < 0 || planned > 65535 || locked == INT32_MIN || colour == INT32_MIN)
         return skip(SkipReason::OutOfRange);
@@ -467,16 +466,14 @@ void Importer::codeLine(const std::vector<std::string> &f, bool event)
     const std::string name = f.size() >= 2 ? f[1] : std::string();
 
     if (const CodeId c = lookup(f[0])) {
+        // A code this data set already has takes the file's name and flags only: its planned
+        // periods and colour stay as they are here.
         CodeRecord &r = d.codes[c];
         if (r.isEvent() != event)
             return skip(SkipReason::WrongKind);
         r.name.clear();
         r.name.assign(name);
         r.flags = flags;
-        if (event)
-            r.planned = static_cast<std::uint16_t>(planned);
-        if (hasColour)
-            r.colour = colour;
         ++m_report.codesUpdated;
         d.modified = true;
         return;
@@ -665,8 +662,10 @@ void Importer::weekLine(const std::vector<std::string> &f, bool booking)
         return skip(SkipReason::UnknownCode);
     if (!booking && !d.codes[c].isEvent())
         return skip(SkipReason::WrongKind);
-    const int w1 = toInt(f[1], -1), w2 = toInt(f[2], -1), value = toInt(f[3], -1);
-    if (w1 < 1 || w1 > w2 || w2 > d.coding.weekLimit || value < 0 || value > 255)
+    const int w1 = toInt(f[1], -1), w2 = toInt(f[2], -1), value = toInt(f[3], INT32_MIN);
+    // A count is clamped into its week; a kind is one byte.
+    if (w1 < 1 || w1 > w2 || w2 > d.coding.weekLimit || value == INT32_MIN ||
+        (booking && (value < 0 || value > 255)))
         return skip(SkipReason::OutOfRange);
     Pending &p = pending(c);
     WeekAllocation &wa = p.wa;

@@ -140,6 +140,233 @@ struct TempFolder
     }
 };
 
+// Files written by hand from the format description, the way another system writes them.
+std::string fixturePath(const char *name)
+{
+    return (std::filesystem::path(__FILE__).parent_path() / "data" / "qvx" / name).string();
+}
+
+std::string fileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// The lines of one section of a dump, without its heading.
+std::string dumpSection(const ScheduleData &d, const std::string &name)
+{
+    const std::string dump = dumpScheduleData(d);
+    const auto from = dump.find("[" + name + "]\n");
+    if (from == std::string::npos)
+        return {};
+    const auto start = from + name.size() + 3;
+    return dump.substr(start, dump.find("\n[", start) - start);
+}
+
+TEST(TextExchange, FilesOfAnotherSystemImportExactly)
+{
+    struct Case
+    {
+        const char *file;
+        const char *codes, *collections, *lectures, *manualRooms, *roles;
+    };
+    const Case cases[] = {
+        {"minimal.qvx",
+         "count 5 lecture-mask 4095\n"
+         "1 ENG event cat 1 planned 3 name \"English\"\n"
+         "2 ART event cat 1 planned 1 name \"Art\"\n"
+         "3 7A resource cat 1 planned 4 name \"Class 7A\"\n"
+         "4 SMI resource cat 2 planned 3 name \"Smith\"\n"
+         "5 B12 resource cat 3 planned 3 name \"Room B12\"\n",
+         "ENG: 7A SMI B12\nART: 7A\n",
+         "count 4\nENG alloc w1 x3\nENG lecture w1 d1 b1\nENG lecture w1 d3 b2-3\n"
+         "ART alloc w1 x1\n",
+         "words 0 settings 00000000000000000000\n", "roles-on yes count 0 assignments 0\n"},
+        {"full.qvx",
+         "count 8 lecture-mask 4095\n"
+         "1 MATH1 event cat 1 planned 4 colour 255 name \"Mathematics 1\"\n"
+         "2 PHYS1 event cat 2 locked planned 2 colour 65280 name \"Physics lab\"\n"
+         "3 HIST event cat 1 planned 2 name \"History\"\n"
+         "4 G1 resource cat 1 planned 8 name \"Group one\"\n"
+         "5 T1 resource cat 2 planned 6 colour 16711680 name \"Ann Baker\"\n"
+         "6 T2 resource cat 2 planned 2 name \"Carl Dunn\"\n"
+         "7 R1 resource cat 3 no-timetable planned 4 name \"Room 101 #30\"\n"
+         "8 R2 resource cat 3 no-timetable planned 2 name \"Lab #12\"\n",
+         "MATH1: G1 T1 R1\nPHYS1: G1 T2 R2\nHIST: G1 T1\n",
+         "count 9\nMATH1 alloc w1-2 x2\nMATH1 lecture w1 d1 b1-2\nMATH1 lecture w2 d3 b2\n"
+         "PHYS1 alloc w1 x2\nPHYS1 lecture w1 d2 b3-4\nHIST week-booking w1-2 bell 2 kind 2\n"
+         "HIST alloc w4 x1\nG1 booking w3 d1 b1 kind 1\nT1 booking w1-2 d5 b5-6 kind 2\n",
+         "words 3 settings 00000000000000000000\nw1 d1 b1 MATH1 R2\n",
+         "roles-on yes count 2 assignments 1\nrole 1 id 1 uses 1 \"Lecturer\"\n"
+         "role 2 id 2 uses 0 \"Assistant\"\nassign MATH1 T1 role 1\n"},
+        // Blanks around separators, comments, sections in another order, numbers out of order,
+        // defaults for left-out fields, a keyed line outside [Header], an unknown section and
+        // no line end after the last line.
+        {"unusual.qvx",
+         "count 5 lecture-mask 4095\n"
+         "1 T1 resource cat 2 planned 5 name \"Jones\"\n"
+         "2 R1 resource cat 3 planned 6 name \"Hall #200\"\n"
+         "3 G1 resource cat 1 planned 1 name \"Year 9\"\n"
+         "4 EXAM event cat 1 planned 1 name \"Final exam\"\n"
+         "5 CHOIR event cat 2 locked planned 5 name \"Choir\"\n",
+         "EXAM: G1 R1\nCHOIR: T1 R1\n",
+         "count 7\nT1 booking w1 d5 b7-8 kind 3\nEXAM alloc w1 x1\nEXAM lecture w1 d2 b5\n"
+         "EXAM week-booking w3 bell 1 kind 1\nCHOIR alloc w1 x1\nCHOIR alloc w2-3 x2\n"
+         "CHOIR lecture w2-3 d4 b6-7\n",
+         "words 3 settings 00000000000000000000\nw1 d2 b5 EXAM R1\n",
+         "roles-on yes count 1 assignments 1\nrole 1 id 1 uses 1 \"Conductor\"\n"
+         "assign CHOIR T1 role 1\n"},
+    };
+    for (const Case &c : cases) {
+        auto d = makeScheduleData();
+        const auto report = importTextFile(fixturePath(c.file), *d, dateSerial(2023, 3, 13));
+        ASSERT_TRUE(report.has_value()) << c.file;
+        EXPECT_EQ(report->linesSkipped, 0) << c.file << ::testing::PrintToString(report->samples);
+        EXPECT_EQ(dumpSection(*d, "codes"), c.codes) << c.file;
+        EXPECT_EQ(dumpSection(*d, "collections"), c.collections) << c.file;
+        EXPECT_EQ(dumpSection(*d, "lectures"), c.lectures) << c.file;
+        EXPECT_EQ(dumpSection(*d, "manual-rooms"), c.manualRooms) << c.file;
+        EXPECT_EQ(dumpSection(*d, "roles"), c.roles) << c.file;
+    }
+
+    auto d = makeScheduleData();
+    const auto unusual = importTextFile(fixturePath("unusual.qvx"), *d, dateSerial(2023, 3, 13));
+    ASSERT_TRUE(unusual.has_value());
+    EXPECT_EQ(d->header.fileComment.view(), "Exams");
+    EXPECT_EQ(d->eventCategories.view(), "b:Basic$x:Extra$");
+    EXPECT_EQ(usedBells(*d), 8);
+    EXPECT_EQ(d->firstWeekDate, dateSerial(2023, 3, 13)); // no date in the file
+
+    // The full file holds every section: settings, calendar and categories are read too, and
+    // exporting what was read writes the same file again.
+    const std::string path = fixturePath("full.qvx");
+    const auto report = importTextFile(path, *d, dateSerial(2023, 3, 13));
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(report->settings.originalFile, "C:\\Plans\\college.qvf");
+    EXPECT_EQ(report->settings.sourceFile, "college.qvf");
+    EXPECT_EQ(report->settings.fileId, "college-2024");
+    EXPECT_EQ(report->settings.dateText, "20240108");
+    ASSERT_EQ(report->settings.blockPatterns.size(), 2u);
+    EXPECT_EQ(report->settings.blockPatterns[1], "AA----BB----------------------");
+    EXPECT_EQ(d->header.fileComment.view(), "Spring term");
+    EXPECT_EQ(d->description, "Riverside College");
+    EXPECT_EQ(d->header.defaultEventBookingKind, 2);
+    EXPECT_EQ(d->header.defaultResourceBookingKind, 3);
+    EXPECT_EQ(d->bookingKinds.view(), "Closed$Reserved$Other$Absent$Meeting$Duty$");
+    EXPECT_EQ(d->noTimetableMasks[1], 1u << 3);
+    EXPECT_EQ(d->noGapsMasks[1], 1u << 2);
+    EXPECT_EQ(d->firstWeekDate, dateSerial(2024, 1, 8));
+    EXPECT_TRUE(weeksDated(*d));
+    EXPECT_EQ(d->currentWeek, 2);
+    EXPECT_EQ(d->averageDivider, 4);
+    EXPECT_EQ(usedWeeks(*d), 4);
+    EXPECT_EQ(usedDays(*d), 5);
+    EXPECT_EQ(usedBells(*d), 6);
+    EXPECT_EQ(d->bellNames[5].view(), "13:00");
+    EXPECT_EQ(d->weeks[3].name.view(), "Break");
+    EXPECT_EQ(d->weeks[3].length, 2);
+    ASSERT_EQ(d->comments.size(), 1u);
+    EXPECT_EQ(d->comments[0], "[001100];*;Staff day");
+
+    ExportOptions o = fixedOptions();
+    o.settings = report->settings;
+    std::string written = exportText(*d, o);
+    std::string original = fileBytes(path);
+    const auto dropCreated = [](std::string &text) {
+        const auto at = text.find("Created=");
+        text.erase(at, text.find('\n', at) - at);
+    };
+    dropCreated(written);
+    dropCreated(original);
+    EXPECT_EQ(written, original);
+}
+
+// The four rules of adding a file, on a file that names known and unknown codes.
+TEST(TextExchange, AddRulesOnAnotherSystemsFile)
+{
+    struct Case
+    {
+        int rule;
+        int skipped;
+        const char *codes, *collections, *lectures, *manualRooms;
+    };
+    const Case cases[] = {
+        // Everything: known codes take the file's names and flags but keep their planned
+        // periods and colour; the event's collection becomes the file's run of lines.
+        {1, 0,
+         "count 8 lecture-mask 4095\n"
+         "1 ENG event cat 1 locked planned 4 name \"English\"\n"
+         "2 ART event cat 1 planned 1 name \"Art\"\n"
+         "3 7A resource cat 1 planned 1 name \"Class 7A\"\n"
+         "4 SMI resource cat 2 planned 2 name \"Smith J\"\n"
+         "5 B12 resource cat 3 planned 6 name \"Room B12\"\n"
+         "6 NEW1 resource cat 2 planned 5 name \"New teacher\"\n"
+         "7 MUS event cat 1 planned 2 name \"Music\"\n"
+         "8 DRAMA event cat 1 planned 1 name \"Drama\"\n",
+         "ENG: B12 NEW1\nART: 7A\nMUS: SMI B12\nDRAMA: NEW1\n",
+         "count 10\nENG alloc w1 x4\nENG lecture w1 d1 b1\nENG lecture w1 d2 b4\n"
+         "ENG lecture w1 d3 b2-3\nART alloc w1 x1\nSMI booking w1 d5 b1 kind 2\n"
+         "MUS alloc w1 x2\nMUS lecture w1 d2 b1-2\nDRAMA alloc w1 x1\nDRAMA lecture w1 d4 b1\n",
+         "words 3 settings 00000000000000000000\nw1 d2 b1 MUS B12\n"},
+        // Only relevant events: MUS needs a known resource; DRAMA only the unknown NEW1, which
+        // is not created either.
+        {2, 6,
+         "count 6 lecture-mask 4095\n"
+         "1 ENG event cat 1 locked planned 4 name \"English\"\n"
+         "2 ART event cat 1 planned 1 name \"Art\"\n"
+         "3 7A resource cat 1 planned 1 name \"Class 7A\"\n"
+         "4 SMI resource cat 2 planned 2 name \"Smith J\"\n"
+         "5 B12 resource cat 3 planned 6 name \"Room B12\"\n"
+         "6 MUS event cat 1 planned 2 name \"Music\"\n",
+         "ENG: B12\nART: 7A\nMUS: SMI B12\n",
+         "count 8\nENG alloc w1 x4\nENG lecture w1 d1 b1\nENG lecture w1 d2 b4\n"
+         "ENG lecture w1 d3 b2-3\nART alloc w1 x1\nSMI booking w1 d5 b1 kind 2\n"
+         "MUS alloc w1 x2\nMUS lecture w1 d2 b1-2\n",
+         "words 3 settings 00000000000000000000\nw1 d2 b1 MUS B12\n"},
+        // Skip scheduled periods: codes, collections and weeks only.
+        {3, 0,
+         "count 8 lecture-mask 4095\n"
+         "1 ENG event cat 1 locked planned 3 name \"English\"\n"
+         "2 ART event cat 1 planned 1 name \"Art\"\n"
+         "3 7A resource cat 1 planned 1 name \"Class 7A\"\n"
+         "4 SMI resource cat 2 planned 2 name \"Smith J\"\n"
+         "5 B12 resource cat 3 planned 5 name \"Room B12\"\n"
+         "6 NEW1 resource cat 2 planned 4 name \"New teacher\"\n"
+         "7 MUS event cat 1 planned 2 name \"Music\"\n"
+         "8 DRAMA event cat 1 planned 1 name \"Drama\"\n",
+         "ENG: B12 NEW1\nART: 7A\nMUS: SMI B12\nDRAMA: NEW1\n",
+         "count 6\nENG alloc w1 x3\nENG lecture w1 d1 b1\nENG lecture w1 d3 b2-3\n"
+         "ART alloc w1 x1\nMUS alloc w1 x2\nDRAMA alloc w1 x1\n",
+         "words 0 settings 00000000000000000000\n"},
+        // Schedules as bookings: no codes, collections or weeks; ENG's period becomes a booking.
+        {4, 3,
+         "count 5 lecture-mask 4095\n"
+         "1 ENG event cat 1 planned 3 name \"English\"\n"
+         "2 ART event cat 1 planned 1 name \"Art\"\n"
+         "3 7A resource cat 1 planned 4 name \"Class 7A\"\n"
+         "4 SMI resource cat 2 planned 3 name \"Smith\"\n"
+         "5 B12 resource cat 3 planned 3 name \"Room B12\"\n",
+         "ENG: 7A SMI B12\nART: 7A\n",
+         "count 6\nENG alloc w1 x3\nENG lecture w1 d1 b1\nENG booking w1 d2 b4 kind 2\n"
+         "ENG lecture w1 d3 b2-3\nART alloc w1 x1\nSMI booking w1 d5 b1 kind 2\n",
+         "words 0 settings 00000000000000000000\n"},
+    };
+    for (const Case &c : cases) {
+        auto d = makeScheduleData();
+        ASSERT_TRUE(importTextFile(fixturePath("minimal.qvx"), *d, 1).has_value());
+        const auto report = addTextFile(*d, fixturePath("add.qvx"), c.rule);
+        ASSERT_TRUE(report.has_value()) << c.rule;
+        EXPECT_EQ(report->linesSkipped, c.skipped) << c.rule;
+        EXPECT_EQ(report->conflicts.removed, 0) << c.rule;
+        EXPECT_EQ(dumpSection(*d, "codes"), c.codes) << c.rule;
+        EXPECT_EQ(dumpSection(*d, "collections"), c.collections) << c.rule;
+        EXPECT_EQ(dumpSection(*d, "lectures"), c.lectures) << c.rule;
+        EXPECT_EQ(dumpSection(*d, "manual-rooms"), c.manualRooms) << c.rule;
+        // Settings are not part of any rule.
+        EXPECT_EQ(d->header.fileComment.view(), "") << c.rule;
+    }
+}
+
 TEST(TextExchange, ImportOfExportReproducesTheDataSet)
 {
     auto d = institution();
@@ -228,6 +455,11 @@ TEST(TextExchange, SectionRules)
         {"allocation raised to the placed periods",
          "[Tablelectures]\r\n1=E;1;1;1;3;1;4\r\n[Weeklectures]\r\n1=E;1;1;5\r\n", ImportSchedules,
          "E alloc w1 x12"},
+        {"count below the placed periods clamped",
+         "[Tablelectures]\r\n1=E;1;1;1;3;1;4\r\n[Weeklectures]\r\n1=E;1;1;-3\r\n", ImportSchedules,
+         "E alloc w1 x12"},
+        {"count above the slots of a week clamped", "[Weeklectures]\r\n1=E;1;1;300\r\n",
+         ImportSchedules, "E alloc w1 x210"},
         {"date as a serial", "[Time]\r\nDate=40000\r\n", ImportSettings, "first-week-date 40000"},
         {"date as a day number", "[Time]\r\nDate=733594\r\n", ImportSettings,
          "first-week-date 40000"},

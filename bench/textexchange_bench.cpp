@@ -109,5 +109,28 @@ void BM_ImportFullDataSet(benchmark::State &state)
 }
 BENCHMARK(BM_ImportFullDataSet)->Unit(benchmark::kMillisecond);
 
+// Adding a file to a full data set that already holds every code: each code's lectures are
+// read from the store, the file's repeats are dropped, and everything is written back.
+void BM_AddToFullDataSet(benchmark::State &state)
+{
+    auto source = fullDataSet();
+    ExportOptions exportOptions;
+    exportOptions.created = 1700000000;
+    const std::string text = exportText(*source, exportOptions);
+    auto d = makeScheduleData();
+    ImportOptions options;
+    options.mode = ImportSchedules;
+    for (auto _ : state) {
+        state.PauseTiming();
+        clearScheduleData(*d);
+        importText(*d, text, ImportOptions{});
+        state.ResumeTiming();
+        const ImportReport report = importText(*d, text, options);
+        benchmark::DoNotOptimize(report.linesRead);
+    }
+    state.counters["lectures"] = d->lectureCount;
+}
+BENCHMARK(BM_AddToFullDataSet)->Unit(benchmark::kMillisecond);
+
 } // namespace
 } // namespace quivra

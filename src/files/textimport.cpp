@@ -139,8 +139,18 @@ private:
     std::string_view m_line;
     Section m_section = Section::Other;
 
-    std::unordered_map<std::string, CodeId> m_codes; // first code of each text
-    std::unordered_set<std::string> m_relevant;      // events a known resource needs
+    // Code texts looked up without copying the text of each line.
+    struct TextHash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const
+        {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    std::unordered_map<std::string, CodeId, TextHash, std::equal_to<>> m_codes; // first of each
+    std::unordered_set<std::string, TextHash, std::equal_to<>>
+        m_relevant; // events a resource needs
 
     // Lectures are gathered per code and written once at the end (or before codes move), all
     // codes in one pass over the store.
@@ -187,7 +197,7 @@ void Importer::indexCodes()
 
 CodeId Importer::lookup(std::string_view code) const
 {
-    const auto it = m_codes.find(std::string(code.substr(0, CodeLength)));
+    const auto it = m_codes.find(code.substr(0, CodeLength));
     return it == m_codes.end() ? 0 : it->second;
 }
 
@@ -478,7 +488,8 @@ void Importer::codeLine(const std::vector<std::string> &f, bool event)
         d.modified = true;
         return;
     }
-    if (mode(OnlyRelevantEvents) && (!event || !m_relevant.contains(f[0].substr(0, CodeLength))))
+    if (mode(OnlyRelevantEvents) &&
+        (!event || !m_relevant.contains(std::string_view(f[0]).substr(0, CodeLength))))
         return skip(SkipReason::NotRelevant);
     CodeRecord r;
     r.code.assign(f[0]);

@@ -353,6 +353,7 @@ void Importer::keyedLine(std::string_view key, std::string_view value)
     } else if (key == "Bookings") {
         if (m_section == Section::Courses)
             d.bookingKinds.assign(value);
+        // Resource kinds follow the event kinds; a list of empty names adds nothing.
         else if (m_section == Section::Components &&
                  value.find_first_not_of('$') != std::string_view::npos)
             d.bookingKinds.assign(std::string(d.bookingKinds.view()) + std::string(value));

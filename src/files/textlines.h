@@ -62,8 +62,9 @@ struct KeyValue
     std::string_view value;
 };
 
-// "key=value" with blanks around the "=" dropped; none for comments (";"), lines without "="
-// and an empty key. The key is cut to 40 characters.
+// "key=value" with blanks around the first "=" dropped; none for comments (";"), lines without
+// "=" and an empty key. The key is cut to 40 characters. Blanks around a later "=" belong to the
+// value, so a name such as "A = B" reads back unchanged.
 inline std::optional<KeyValue> splitKeyValue(std::string_view line)
 {
     if (line.empty() || line.front() == ';')

@@ -458,6 +458,8 @@ TEST(TextExchange, SectionRules)
         {"count below the placed periods clamped",
          "[Tablelectures]\r\n1=E;1;1;1;3;1;4\r\n[Weeklectures]\r\n1=E;1;1;-3\r\n", ImportSchedules,
          "E alloc w1 x12"},
+        {"an = inside a name is kept", "[Componentdata]\r\n1 = R3 ; Hall = main ; 3\r\n",
+         ImportSettings, "name \"Hall = main\""},
         {"count above the slots of a week clamped", "[Weeklectures]\r\n1=E;1;1;300\r\n",
          ImportSchedules, "E alloc w1 x210"},
         {"date as a serial", "[Time]\r\nDate=40000\r\n", ImportSettings, "first-week-date 40000"},

@@ -16,6 +16,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <iostream>
+#include <string_view>
 #include <cstdlib>
 
 namespace {
@@ -60,10 +62,26 @@ int takeScreenshot(quivra::TFrameForm &frame, const CommandLine &line)
     return QApplication::exec();
 }
 
+// "/T" (convert) and "/W" (add and write) run without a window, so scripts can use them on a
+// machine without a display.
+bool headlessSwitch(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "/T" || arg == "/t" || arg == "/W" || arg == "/w")
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (headlessSwitch(argc, argv))
+        return quivra::runHeadless(std::vector<std::string>(argv + 1, argv + argc), std::cout,
+                                   std::cerr);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quivra"));
     QApplication::setApplicationVersion(QStringLiteral(QUIVRA_VERSION));

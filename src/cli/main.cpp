@@ -10,6 +10,7 @@
 #include "engine/textutil.h"
 #include "files/datafile.h"
 #include "files/textexchange.h"
+#include "optimise/initialsolution.h"
 #include "optimise/optimiser.h"
 
 #include <nlohmann/json.hpp>
@@ -44,6 +45,8 @@ constexpr const char *UsageText =
     "  convert IN OUT                             read IN and write it as OUT (.qvf or .qvx)\n"
     "  import FILE ADD.qvx --rule N --out OUT [--json]\n"
     "                                             add a text file to FILE by rule 1..4\n"
+    "  schedule FILE --out OUT [--seed N] [--remove-conflicts] [--json]\n"
+    "                                             place every allocated period not yet placed\n"
     "  optimise FILE --out OUT [--seed N] [--seconds S | --rounds R] [--weights w1,...,w7]\n"
     "           [--reference] [--remove-conflicts] [--json]\n"
     "                                             reduce the weighted gaps of the timetables\n"
@@ -407,6 +410,51 @@ bool clearOfConflicts(ScheduleData &d, bool removeConflicts)
     return false;
 }
 
+int runSchedule(const Arguments &args)
+{
+    if (args.positional.size() != 1 || args.out().empty())
+        return usage();
+    std::uint32_t seed = 1;
+    if (args.given("seed")) {
+        const auto value = number(args.value("seed"), 0, 4294967295LL);
+        if (!value)
+            return usage();
+        seed = static_cast<std::uint32_t>(*value);
+    }
+    if (refusedOutput(args.out()))
+        return Refused;
+
+    auto d = makeScheduleData();
+    std::string reason;
+    if (!load(args.positional[0], *d, reason))
+        return fileError(reason);
+    if (!clearOfConflicts(*d, args.has("remove-conflicts")))
+        return Refused;
+    const ScheduleSummary result = scheduleAll(*d, seed);
+    if (!result.refusal.empty()) {
+        std::cerr << "quivra-cli: " << result.refusal << '\n';
+        return Refused;
+    }
+    if (!result.message.empty())
+        std::cerr << "quivra-cli: " << result.message << '\n';
+    if (!save(*d, args.out(), reason))
+        return fileError(reason);
+
+    Json json;
+    json["planned"] = result.planned;
+    json["allocated"] = result.allocated;
+    json["scheduled"] = result.scheduled;
+    json["left"] = result.left;
+    json["seconds"] = result.seconds;
+    if (args.json()) {
+        std::cout << json.dump(2) << '\n';
+    } else {
+        for (const auto &[key, value] : json.items())
+            std::cout << key << ": " << value << '\n';
+    }
+    return Done;
+}
+
 int runOptimise(const Arguments &args)
 {
     if (args.positional.size() != 1 || args.out().empty() ||
@@ -505,6 +553,7 @@ int main(int argc, char **argv)
         {"check", "json remove out=", runCheck},
         {"convert", "", runConvert},
         {"import", "json rule= out=", runImport},
+        {"schedule", "json out= seed= remove-conflicts", runSchedule},
         {"optimise", "json out= seed= seconds= rounds= weights= reference remove-conflicts",
          runOptimise},
     };

@@ -292,9 +292,10 @@ inline CodeId collectionCode(std::uint16_t entry)
     return entry & CollectionCodeMask;
 }
 
+// True for a code of the table; a damaged count never lets an id reach past the table.
 inline bool validCode(const ScheduleData &d, int c)
 {
-    return c >= 1 && c <= d.codeCount;
+    return c >= 1 && c <= d.codeCount && c <= MaxCodes;
 }
 
 } // namespace quivra

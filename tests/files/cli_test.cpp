@@ -256,6 +256,26 @@ TEST_F(CliTest, OptimiseRefusesConflictsAndIsRepeatable)
     EXPECT_EQ(stores("a.qvf"), stores("b.qvf")) << "the same seed gives the same timetables";
 }
 
+TEST_F(CliTest, SchedulePlacesWhatIsAllocated)
+{
+    // After the sweep, ART's allocated period is no longer placed.
+    ASSERT_EQ(run("check " + path("school.qvf") + " --remove --out " + path("swept.qvf")).exitCode,
+              0);
+    EXPECT_EQ(run("schedule " + path("school.qvf") + " --out " + path("s.qvf")).exitCode, 3)
+        << "conflicts refuse the run";
+    const Outcome r = run("schedule " + path("swept.qvf") + " --out " + path("s.qvf") + " --json");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    const auto result = nlohmann::ordered_json::parse(r.out);
+    std::vector<std::string> keys;
+    for (const auto &[key, value] : result.items())
+        keys.push_back(key);
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"planned", "allocated", "scheduled", "left", "seconds"}));
+    EXPECT_EQ(result["left"], 0);
+    EXPECT_EQ(result["scheduled"], result["allocated"]);
+    EXPECT_EQ(nlohmann::json::parse(run("check " + path("s.qvf") + " --json").out)["found"], 0);
+}
+
 TEST_F(CliTest, ConvertWritesAFileThatReadsBack)
 {
     ASSERT_EQ(run("convert " + path("school.qvf") + " " + path("copy.QVF")).exitCode, 0);

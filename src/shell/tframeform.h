@@ -43,6 +43,9 @@ public:
     explicit TFrameForm(ScheduleData &d, QWidget *parent = nullptr);
     ~TFrameForm() override;
 
+    // The one data set the frame and its views work on.
+    ScheduleData &data() { return m_d; }
+
     // The desktop ports the file commands and later commands talk to the user through.
     Prompter &prompter() { return m_prompter; }
     Progress &progress() { return *m_progress; }

@@ -875,6 +875,8 @@ void Importer::flushLectures()
         CodeId code;
         std::vector<std::pair<LectureView, int>> entries;
     };
+    if (m_touched.empty())
+        return;
     std::vector<Write> writes;
     long total = 0;
     for (const CodeId c : m_touched) {
@@ -1012,13 +1014,26 @@ void Importer::removeLine(const std::vector<std::string> &f)
     const CodeId c = lookup(f[0]);
     if (c == 0)
         return skip(SkipReason::UnknownCode);
-    // Deleting renumbers the codes after c: gathered lectures go first, indexes are rebuilt.
+    // Deleting renumbers the codes after c: gathered lectures go first, indexes follow.
     flushLectures();
     m_index.reset();
-    deleteCode(m_d, c);
+    const std::string text(m_d.codes[c].code.view());
+    if (!deleteCode(m_d, c))
+        return skip(SkipReason::WrongKind);
     ++m_report.codesRemoved;
-    indexCodes();
     m_roomIndexBuilt = false;
+    for (auto &[code, id] : m_codes) {
+        if (id > c)
+            --id;
+    }
+    // The text may name a later code too, which now answers for it.
+    m_codes.erase(text);
+    for (int k = 1; k <= m_d.codeCount; ++k) {
+        if (m_d.codes[k].code.view() == text) {
+            m_codes.emplace(text, static_cast<CodeId>(k));
+            break;
+        }
+    }
 }
 
 void Importer::roleLine(const std::vector<std::string> &f)

@@ -838,13 +838,17 @@ TEST(DataFileTest, BlockTwelveIsSkippedWhicheverWayItsLengthCounts)
     }
 }
 
-TEST(DataFileTest, EditedTagsAndLengthsNeverBreakTheReader)
+void editEveryBlock(const Bytes &good)
 {
-    auto d = makeScheduleData();
-    buildInstitution(*d);
-    const Bytes good = encodeDataFile(*d);
-    const std::vector<BlockAt> blocks = blocksOf(good);
-    for (const BlockAt &b : blocks) {
+    for (const BlockAt &b : blocksOf(good)) {
+        for (std::size_t cut : {b.at + 2, b.at + 4 + b.size / 2}) {
+            auto loaded = makeScheduleData();
+            auto report =
+                decodeDataFile(std::span(good).first(std::min(cut, good.size())), *loaded);
+            if (report) {
+                EXPECT_FALSE(report->complete);
+            }
+        }
         for (int tag : {0, 1, 10, 12, 21, 141, 161, 171, 16385, 24575, 40000, 65535}) {
             Bytes f = good;
             setU16(f, b.at, tag);
@@ -861,6 +865,16 @@ TEST(DataFileTest, EditedTagsAndLengthsNeverBreakTheReader)
             }
         }
     }
+}
+
+// Our own file and those of the independent writer, with a tag or a length changed anywhere.
+TEST(DataFileTest, EditedTagsAndLengthsNeverBreakTheReader)
+{
+    auto d = makeScheduleData();
+    buildInstitution(*d);
+    for (const Bytes &good : {encodeDataFile(*d), fixtureFile("institution.qvf"),
+                              fixtureFile("old_style.qvf"), fixtureFile("unknown_tags.qvf")})
+        editEveryBlock(good);
 }
 
 // ---- files on disk --------------------------------------------------------------------------

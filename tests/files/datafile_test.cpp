@@ -842,9 +842,10 @@ void editEveryBlock(const Bytes &good)
 {
     for (const BlockAt &b : blocksOf(good)) {
         for (std::size_t cut : {b.at + 2, b.at + 4 + b.size / 2}) {
+            if (cut >= good.size())
+                continue;
             auto loaded = makeScheduleData();
-            auto report =
-                decodeDataFile(std::span(good).first(std::min(cut, good.size())), *loaded);
+            auto report = decodeDataFile(std::span(good).first(cut), *loaded);
             if (report) {
                 EXPECT_FALSE(report->complete);
             }

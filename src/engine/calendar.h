@@ -30,6 +30,24 @@ inline int usedBells(const ScheduleData &d)
 {
     return d.calendarRange.endBell;
 }
+// The largest week, day and bell the coding allows, held inside the fixed tables.
+inline int weekCap(const ScheduleData &d)
+{
+    return d.coding.weekLimit < 1          ? 1
+           : d.coding.weekLimit > MaxWeeks ? MaxWeeks
+                                           : d.coding.weekLimit;
+}
+inline int dayCap(const ScheduleData &d)
+{
+    return d.coding.dayLimit < 1 ? 1 : d.coding.dayLimit > MaxDays ? MaxDays : d.coding.dayLimit;
+}
+inline int bellCap(const ScheduleData &d)
+{
+    return d.coding.bellLimit < 1          ? 1
+           : d.coding.bellLimit > MaxBells ? MaxBells
+                                           : d.coding.bellLimit;
+}
+
 // Length of week w in real weeks; 0 counts as 1, weeks outside 1..weekLimit count 1.
 int weekLength(const ScheduleData &d, int w);
 // Whether weeks carry real dates (calendar mode bit value 2).

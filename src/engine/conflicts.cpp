@@ -14,18 +14,6 @@ namespace quivra {
 
 namespace {
 
-int weekCap(const ScheduleData &d)
-{
-    return std::clamp(d.coding.weekLimit, 1, MaxWeeks);
-}
-int dayCap(const ScheduleData &d)
-{
-    return std::clamp(d.coding.dayLimit, 1, MaxDays);
-}
-int bellCap(const ScheduleData &d)
-{
-    return std::clamp(d.coding.bellLimit, 1, MaxBells);
-}
 
 bool isTimetabledResource(const ScheduleData &d, int c)
 {

@@ -784,11 +784,6 @@ void Importer::tableLine(const std::vector<std::string> &f, bool booking)
 
 namespace {
 
-int weekCap(const ScheduleData &d)
-{
-    return std::clamp(d.coding.weekLimit, 1, MaxWeeks);
-}
-
 // First and last week with an allocation or a week booking; (weekCap, 1) when none.
 std::pair<int, int> allocationSpan(const ScheduleData &d, const WeekAllocation &wa)
 {

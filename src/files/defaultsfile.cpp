@@ -1,5 +1,7 @@
 #include "files/defaultsfile.h"
 
+#include "files/textlines.h"
+
 #include "engine/calendar.h"
 #include "engine/lectures.h"
 #include "engine/roles.h"
@@ -396,22 +398,6 @@ private:
     DefaultsReport m_report;
 };
 
-// Splits on LF, CR LF or a lone CR; the last line needs no end.
-template <typename F> void forEachLine(std::string_view text, F &&f)
-{
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            f(text.substr(start));
-            return;
-        }
-        f(text.substr(start, end - start));
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
-            ++start;
-    }
-}
 
 std::string rightAligned(int value, int width)
 {
@@ -455,7 +441,7 @@ void setBuiltInDefaults(ScheduleData &d)
 DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, int mode)
 {
     DefaultsReader reader(d, mode);
-    forEachLine(text, [&](std::string_view line) { reader.line(line); });
+    forEachTextLine(text, [&](std::string_view line) { reader.line(line); });
     DefaultsReport report = reader.finish();
     report.fileRead = true;
     return report;

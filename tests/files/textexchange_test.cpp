@@ -524,6 +524,51 @@ TEST(TextExchange, AddingKeepsTheCodingAndSweepsConflicts)
     EXPECT_FALSE(addTextFile(*d, path, 5).has_value());
 }
 
+// A code whose lectures no longer fit the store keeps the ones it had, and only its lines are
+// refused; codes after it that fit are still written.
+TEST(TextExchange, FullLectureStoreRefusesWholeCodes)
+{
+    std::string base = "[Componentdata]\r\n1=R1;r;3\r\n[Coursedata]\r\n1=BIG;b;1;1\r\n"
+                       "2=SMALL;s;1;1\r\n3=NEW;n;1;1\r\n[Collections]\r\n1=BIG;R1\r\n"
+                       "2=SMALL;R1\r\n3=NEW;R1\r\n[Tablelectures]\r\n1=SMALL;1;1;1;1;1;1\r\n";
+    // One lecture per cell of weeks 2..153: the store has 840 entries left.
+    int n = 1;
+    for (int w = 2; w <= 153; ++w) {
+        for (int day = 1; day <= 7; ++day) {
+            for (int bell = 1; bell <= 30; ++bell)
+                base += std::to_string(++n) + "=BIG;" + std::to_string(w) + ";" +
+                        std::to_string(w) + ";" + std::to_string(day) + ";" + std::to_string(day) +
+                        ";" + std::to_string(bell) + ";" + std::to_string(bell) + "\r\n";
+        }
+    }
+    auto d = imported(base);
+    const int before = d->lectureCount;
+    ASSERT_EQ(before, MaxLectures - 840);
+
+    // SMALL would need more than the store has left; NEW fits; BIG repeats what it holds.
+    std::string lines = "[Tablelectures]\r\n";
+    for (int w = 1; w <= 10; ++w) {
+        for (int day = 5; day <= 7; ++day) {
+            for (int bell = 1; bell <= 30; ++bell)
+                lines += "1=SMALL;" + std::to_string(w) + ";" + std::to_string(w) + ";" +
+                         std::to_string(day) + ";" + std::to_string(day) + ";" +
+                         std::to_string(bell) + ";" + std::to_string(bell) + "\r\n";
+        }
+    }
+    const int refused = 10 * 3 * 30;
+    lines += "2=NEW;1;1;4;4;1;1\r\n3=BIG;2;2;1;1;1;1\r\n";
+    const ImportReport report = importInto(*d, lines, ImportSchedules);
+
+    EXPECT_EQ(report.linesSkipped, refused);
+    EXPECT_EQ(report.skippedBy.at(SkipReason::StoreFull), refused);
+    const std::string lectures = lecturesOf(*d);
+    EXPECT_NE(lectures.find("SMALL lecture w1 d1 b1\n"), std::string::npos);
+    EXPECT_EQ(lectures.find("SMALL lecture w1 d5"), std::string::npos);
+    EXPECT_NE(lectures.find("NEW lecture w1 d4 b1\n"), std::string::npos);
+    // SMALL as it was, NEW's allocation and lecture added; BIG's repeat changes nothing.
+    EXPECT_EQ(d->lectureCount, before + 2);
+}
+
 TEST(TextExchange, MalformedInputIsSkippedAndCounted)
 {
     std::string garbage;

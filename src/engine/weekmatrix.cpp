@@ -65,7 +65,13 @@ void WeekMatrix::setCurrentRow(int row)
 
 int WeekMatrix::build(ScheduleData &d, int week)
 {
-    rebuildLists(d);
+    return build(d, week, Lists::Recount);
+}
+
+int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
+{
+    if (lists == Lists::Recount)
+        rebuildLists(d);
     m_week = week >= 1 && week <= MaxWeeks ? week : 0;
     m_days = std::clamp(quivra::usedDays(d), 0, MaxDays);
     m_bells = std::clamp(quivra::usedBells(d), 0, MaxBells);
@@ -105,6 +111,8 @@ int WeekMatrix::build(ScheduleData &d, int week)
         if (validCode(d, d.eventList[i]))
             m_rank[d.eventList[i]] = static_cast<std::uint16_t>(i);
 
+    // Every code's entries found in one pass over the store, not one pass per row and event.
+    const LectureIndex index(d);
     WeekAllocation wa;
     auto enterLecture = [&](const LectureView &v, CellWord word,
                             std::span<const std::uint16_t> rows) {
@@ -122,7 +130,7 @@ int WeekMatrix::build(ScheduleData &d, int week)
     if (m_week != 0) {
         for (int row = 1; row <= m_rows; ++row) {
             const CodeId c = m_rowCode[static_cast<std::size_t>(row)];
-            loadWeekAllocation(d, c, wa);
+            loadWeekAllocation(d, c, wa, index);
             const std::uint16_t rows[1] = {static_cast<std::uint16_t>(row)};
             for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
                 const LectureView &v = wa.timetable[i];
@@ -140,7 +148,7 @@ int WeekMatrix::build(ScheduleData &d, int week)
         const CodeId e = d.eventList[i];
         if (!validCode(d, e) || !d.codes[e].isEvent() || d.codes[e].links == 0)
             continue;
-        loadWeekAllocation(d, e, wa);
+        loadWeekAllocation(d, e, wa, index);
         const int allowed = wa.allocated[static_cast<std::size_t>(m_week)];
         const int placed = wa.scheduled[static_cast<std::size_t>(m_week)];
         if (allowed == 0 && placed == 0)
@@ -184,7 +192,7 @@ int WeekMatrix::build(ScheduleData &d, int week)
     for (int row = 1; row <= m_rows; ++row) {
         const auto k = static_cast<std::size_t>(m_rowCategory[static_cast<std::size_t>(row)]);
         for (int day = 1; day <= m_days; ++day) {
-            const int n = std::popcount(eventMask(row, day));
+            const int n = bellCount(eventMask(row, day));
             m_balanceMin[k] = std::min(m_balanceMin[k], n);
             m_balanceMax[k] = std::max(m_balanceMax[k], n);
         }

@@ -100,6 +100,12 @@ public:
     // every event with resources that has periods allocated or placed in w, in eventList order.
     // Clears the MoveLog and the LinkMarks of all codes. Returns the number of rows.
     int build(ScheduleData &d, int week);
+    // The same without the recount: the lists and derived fields are taken as they stand. Only
+    // for a caller that recounted after its last change to codes, collections or categories and
+    // has changed the lecture store since only through block operations; the matrix is then the
+    // same as after a recount, built without sorting the store again.
+    enum class Lists { Recount, AsTheyStand };
+    int build(ScheduleData &d, int week, Lists lists);
 
     int rowCount() const { return m_rows; }
     int week() const { return m_week; }

@@ -51,7 +51,7 @@ int bellSum(std::uint32_t mask)
 // The per-category measures of one week's timetables, added into `stats`.
 void addWeekStats(const ScheduleData &d, const WeekMatrix &m, bool bookings, TimetableStats &stats)
 {
-    const std::uint32_t used = bellMask(1, m.usedBells());
+    const std::uint32_t used = bellSpan(1, m.usedBells());
     for (int row = 1; row <= m.rowCount(); ++row) {
         const int k = m.categoryOfRow(row);
         if (k == d.roomsCategory)
@@ -65,7 +65,7 @@ void addWeekStats(const ScheduleData &d, const WeekMatrix &m, bool bookings, Tim
                 continue;
             const int first = std::countr_zero(cells) + 1;
             const int last = 32 - std::countl_zero(cells);
-            occupied += std::popcount(cells);
+            occupied += bellCount(cells);
             gaps += dayGaps(cells);
             longest = std::max(longest, last - first + 1);
             shortest = std::min(shortest, last - first + 1);
@@ -108,7 +108,7 @@ class OptimiserRun
 {
 public:
     OptimiserRun(ScheduleData &d, const OptimiseSettings &s, OptimiseProgress *progress)
-        : m_d(d), m_s(s), m_progress(progress), m_rowStamp(1, 0)
+        : m_d(d), m_s(s), m_progress(progress), m_rowStamp(1, 0), m_rowSlot(1, 0)
     {}
 
     OptimiseResult run();
@@ -128,6 +128,15 @@ private:
     // Applies `change`, which alters the cells of events a and b (b may be 0) on days dayA and
     // dayB only, and keeps the running gap total in step with it.
     template <typename Change> void tracked(int a, int b, int dayA, int dayB, Change change);
+    // The rows of events a and b (b may be 0) whose category weighs, each once; roles[i] bit 0
+    // when rows[i] belongs to a, bit 1 when to b. Returns the number of rows.
+    int weightedRows(int a, int b, std::uint16_t *rows, std::uint8_t *roles);
+    // What the day's gaps of the row would become with `bells` added: cells known to be free
+    // in the row, so the probe is read from the masks without writing a cell.
+    int addedGaps(int row, int day, std::uint32_t bells) const;
+    // The change in weighted gaps when event e enters p's place and event f enters b's place,
+    // both places free in the rows of the event entering them.
+    int exchangedGaps(int e, const TimetableBlock &p, int f, const TimetableBlock &b);
     void probeEnter(int e, int day, int bell, int length);
     void probeErase(int e, int day, int bell, int length);
 
@@ -159,6 +168,7 @@ private:
     std::vector<bool> m_chosen;            // events whose blocks may move
     std::vector<std::uint16_t> m_improved; // improving calls per resource
     std::vector<int> m_rowStamp;
+    std::vector<std::uint16_t> m_rowSlot; // with m_rowStamp: where weightedRows put the row
     int m_stamp = 0;
     int m_total = 0; // running weighted gaps of the matrix (fast path)
     int m_swaps = 0;
@@ -188,9 +198,13 @@ void OptimiserRun::restoreMarks()
 
 void OptimiserRun::buildWeek(int week)
 {
-    m.build(m_d, week);
+    // The run recounted before its first week and changes the store only through the matrix,
+    // so the fast path builds from the lists as they stand; the reference mode recounts every
+    // time, as a build on its own does.
+    m.build(m_d, week, m_s.reference ? WeekMatrix::Lists::Recount : WeekMatrix::Lists::AsTheyStand);
     restoreMarks();
     m_rowStamp.assign(static_cast<std::size_t>(m.rowCount()) + 1, 0);
+    m_rowSlot.assign(m_rowStamp.size(), 0);
     m_stamp = 0;
     m_total = gapCount(m, m_weights, m_s.bookings).total;
 }
@@ -198,7 +212,7 @@ void OptimiserRun::buildWeek(int week)
 int OptimiserRun::rowDayGaps(int row, int day) const
 {
     const std::uint32_t bookings = m_s.bookings ? m.bookingMask(row, day) : 0u;
-    return dayGaps((m.eventMask(row, day) | bookings) & bellMask(1, m.usedBells()));
+    return dayGaps((m.eventMask(row, day) | bookings) & bellSpan(1, m.usedBells()));
 }
 
 // The reference mode counts as the gap count is defined: every cell of every weighted row.
@@ -240,7 +254,7 @@ bool OptimiserRun::fits(int e, int day, int bell, int length, FreeCells &scratch
     }
     if (day < 1 || day > m.usedDays() || bell < 1 || bell + length - 1 > m.usedBells())
         return false;
-    const std::uint32_t bits = bellMask(bell, bell + length - 1);
+    const std::uint32_t bits = bellSpan(bell, bell + length - 1);
     std::vector<std::uint16_t> scratchRows;
     for (const std::uint16_t row : m.rowsOf(m_d, e, scratchRows))
         if ((m.eventMask(row, day) | m.bookingMask(row, day)) & bits)
@@ -255,22 +269,9 @@ void OptimiserRun::tracked(int a, int b, int dayA, int dayB, Change change)
         change();
         return;
     }
-    // The rows of both events, each once, with weight > 0.
     std::uint16_t rows[2 * MaxMembers];
-    int n = 0;
-    ++m_stamp;
-    std::vector<std::uint16_t> scratch;
-    for (const int e : {a, b}) {
-        if (e == 0)
-            continue;
-        for (const std::uint16_t row : m.rowsOf(m_d, e, scratch)) {
-            int &stamp = m_rowStamp[row];
-            if (stamp == m_stamp || categoryWeight(row) == 0 || n == 2 * MaxMembers)
-                continue;
-            stamp = m_stamp;
-            rows[n++] = row;
-        }
-    }
+    std::uint8_t roles[2 * MaxMembers];
+    const int n = weightedRows(a, b, rows, roles);
     const bool twoDays = dayB != dayA;
     auto sum = [&] {
         int total = 0;
@@ -285,6 +286,63 @@ void OptimiserRun::tracked(int a, int b, int dayA, int dayB, Change change)
     m_total -= sum();
     change();
     m_total += sum();
+}
+
+int OptimiserRun::weightedRows(int a, int b, std::uint16_t *rows, std::uint8_t *roles)
+{
+    int n = 0;
+    ++m_stamp;
+    std::vector<std::uint16_t> scratch;
+    for (const int e : {a, b}) {
+        if (e == 0)
+            continue;
+        const auto role = static_cast<std::uint8_t>(e == a ? 1 : 2);
+        for (const std::uint16_t row : m.rowsOf(m_d, e, scratch)) {
+            int &stamp = m_rowStamp[row];
+            if (stamp == m_stamp) {
+                roles[m_rowSlot[row]] |= role;
+                continue;
+            }
+            if (categoryWeight(row) == 0 || n == 2 * MaxMembers)
+                continue;
+            stamp = m_stamp;
+            m_rowSlot[row] = static_cast<std::uint16_t>(n);
+            roles[n] = role;
+            rows[n++] = row;
+        }
+        if (a == b)
+            break;
+    }
+    return n;
+}
+
+int OptimiserRun::addedGaps(int row, int day, std::uint32_t bells) const
+{
+    const std::uint32_t booked = m_s.bookings ? m.bookingMask(row, day) : 0u;
+    const std::uint32_t cells = (m.eventMask(row, day) | booked) & bellSpan(1, m.usedBells());
+    return (dayGaps(cells | bells) - dayGaps(cells)) * categoryWeight(row);
+}
+
+int OptimiserRun::exchangedGaps(int e, const TimetableBlock &p, int f, const TimetableBlock &b)
+{
+    std::uint16_t rows[2 * MaxMembers];
+    std::uint8_t roles[2 * MaxMembers];
+    const int n = weightedRows(e, f, rows, roles);
+    const std::uint32_t toP = bellSpan(p.bell, p.bell + p.length - 1);
+    const std::uint32_t toB = bellSpan(b.bell, b.bell + b.length - 1);
+    int delta = 0;
+    for (int i = 0; i < n; ++i) {
+        const bool ofE = roles[i] & 1, ofF = roles[i] & 2;
+        if (p.day == b.day) {
+            delta += addedGaps(rows[i], p.day, (ofE ? toP : 0u) | (ofF ? toB : 0u));
+            continue;
+        }
+        if (ofE)
+            delta += addedGaps(rows[i], p.day, toP);
+        if (ofF)
+            delta += addedGaps(rows[i], b.day, toB);
+    }
+    return delta;
 }
 
 void OptimiserRun::probeEnter(int e, int day, int bell, int length)
@@ -359,6 +417,11 @@ MoveChoice OptimiserRun::bestMove(const TimetableBlock &block)
     probeErase(e, block.day, block.bell, length);
     FreeCells free;
     freeCellScores(m_d, m, e, m_weights, free);
+    // A candidate's cells are free in every row of the event, so in the fast path its gaps are
+    // the gaps without the block plus what the block adds to the rows' masks on that day.
+    std::uint16_t rows[2 * MaxMembers];
+    std::uint8_t roles[2 * MaxMembers];
+    const int n = m_s.reference ? 0 : weightedRows(e, 0, rows, roles);
     MoveChoice best;
     for (int day = 1; day <= m.usedDays(); ++day) {
         const auto dd = static_cast<std::size_t>(day);
@@ -366,9 +429,17 @@ MoveChoice OptimiserRun::bestMove(const TimetableBlock &block)
             const auto bb = static_cast<std::size_t>(bell);
             if (free.score[dd][bb] < ScoreBase || free.run[dd][bb] < length)
                 continue;
-            probeEnter(e, day, bell, length);
-            const int after = gaps();
-            probeErase(e, day, bell, length);
+            int after = 0;
+            if (m_s.reference) {
+                probeEnter(e, day, bell, length);
+                after = gaps();
+                probeErase(e, day, bell, length);
+            } else {
+                const std::uint32_t bits = bellSpan(bell, bell + length - 1);
+                after = m_total;
+                for (int i = 0; i < n; ++i)
+                    after += addedGaps(rows[i], day, bits);
+            }
             const int s = after == base ? block.bell - bell : base - after;
             const int score = clampScore(ScoreBase + s);
             if (score > best.score)
@@ -402,11 +473,16 @@ SwapChoice OptimiserRun::bestSwap(const BlockList &list, int index)
             continue;
         probeErase(f, p.day, p.bell, length);
         if (fits(e, p.day, p.bell, length, free)) {
-            probeEnter(e, p.day, p.bell, length);
-            probeEnter(f, b.day, b.bell, length);
-            const int after = gaps();
-            probeErase(f, b.day, b.bell, length);
-            probeErase(e, p.day, p.bell, length);
+            int after = 0;
+            if (m_s.reference) {
+                probeEnter(e, p.day, p.bell, length);
+                probeEnter(f, b.day, b.bell, length);
+                after = gaps();
+                probeErase(f, b.day, b.bell, length);
+                probeErase(e, p.day, p.bell, length);
+            } else {
+                after = m_total + exchangedGaps(e, p, f, b);
+            }
             const int score = clampScore(ScoreBase + base - after);
             if (score > best.score)
                 best = {j, score};
@@ -463,7 +539,7 @@ int OptimiserRun::dayRuleCheck(int e) const
         }
     }
     if (m_s.mode & ModeBalancedDays) {
-        const std::uint32_t used = bellMask(1, m.usedBells());
+        const std::uint32_t used = bellSpan(1, m.usedBells());
         for (const std::uint16_t row : ev->rows) {
             const int k = m.categoryOfRow(row);
             if (categoryWeight(row) == 0 || k == m_d.roomsCategory)
@@ -472,7 +548,7 @@ int OptimiserRun::dayRuleCheck(int e) const
             if (hi < lo)
                 continue;
             for (int day = 1; day <= m.usedDays(); ++day) {
-                const int n = std::popcount(m.eventMask(row, day) & used);
+                const int n = bellCount(m.eventMask(row, day) & used);
                 if (n < lo || n > hi)
                     broken |= 2;
             }
@@ -872,7 +948,7 @@ int weekConflicts(const ScheduleData &d, const WeekMatrix &m)
             for (int day = 1; day <= MaxDays; ++day) {
                 std::uint32_t &c = covered[static_cast<std::size_t>(row) * (MaxDays + 1) + day];
                 const std::uint32_t cells = ev->cells[static_cast<std::size_t>(day)];
-                conflicts += std::popcount(c & cells);
+                conflicts += bellCount(c & cells);
                 c |= cells;
             }
     }

@@ -1078,10 +1078,29 @@ void Importer::applyHolidays()
     }
 }
 
+// A later line may change a code's kind or category, or the rooms category, after a manual
+// room was read: such a triple keeps its slot but needs a room again, so the data set never
+// holds a room assignment its own export could not be read back with.
+void unassignNonRooms(ScheduleData &d)
+{
+    const int words = std::min<int>(d.manualRooms[0], ManualRoomStoreSize - 1);
+    for (int i = 1; i + 2 <= words; i += 3) {
+        const int event = d.manualRooms[i + 1];
+        const int room = d.manualRooms[i + 2];
+        if (room == 0)
+            continue;
+        const bool valid = validCode(d, event) && d.codes[event].isEvent() && validCode(d, room) &&
+                           !d.codes[room].isEvent() && categoryOf(d, room) == d.roomsCategory;
+        if (!valid)
+            d.manualRooms[i + 2] = 0;
+    }
+}
+
 // What every load ends with: derived fields, the consistency pass of a save, lists and roles.
 void finishDataSet(ScheduleData &d)
 {
     recount(d);
+    unassignNonRooms(d);
     totals(d, 1, d.codeCount);
     if (repairWeeks(d) > 0) {
         recount(d);

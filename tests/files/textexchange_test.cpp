@@ -618,6 +618,26 @@ TEST(TextExchange, MalformedInputIsSkippedAndCounted)
     EXPECT_EQ(findCode(*imported(longLine), std::string(15, 'x')), 1);
 }
 
+TEST(TextExchange, ARoomThatStopsBeingARoomLosesItsAssignments)
+{
+    // R1 is a room when its manual room is read and a teacher by the end of the file: the slot
+    // keeps its event but needs a room again, and the export reads back without a skipped line.
+    const std::string text =
+        "[Componentdata]\r\n1=R1;room;3\r\n[Coursedata]\r\n1=E1;e;1;1\r\n"
+        "[Collections]\r\n1=E1;R1\r\n[Manualrooms]\r\n1=E1;R1;1;1;1\r\n"
+        "[Componentdata]\r\n1=R1;teacher;2\r\n";
+    auto d = imported(text);
+    ASSERT_EQ(d->manualRooms[0], 3);
+    EXPECT_EQ(d->manualRooms[2], findCode(*d, "E1"));
+    EXPECT_EQ(d->manualRooms[3], 0);
+    ExportOptions options;
+    options.created = 1;
+    auto again = makeScheduleData();
+    EXPECT_EQ(importInto(*again, exportText(*d, options), ImportSettings | ImportSchedules)
+                  .linesSkipped,
+              0);
+}
+
 TEST(TextExchange, Utf8FileWithByteOrderMarkBecomesCodePage)
 {
     TempFolder folder;

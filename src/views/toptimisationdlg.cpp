@@ -1,0 +1,793 @@
+#include "views/toptimisationdlg.h"
+
+#include "commands/session.h"
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+#include "files/settings.h"
+#include "shell/tframeform.h"
+#include "ui/prompter.h"
+#include "views/gapgraph.h"
+#include "views/qtext.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace quivra {
+
+namespace {
+
+constexpr int FixedSeedFrom = 65535; // stored seeds below this follow the day
+
+// Sums of the events' periods, for the bars of the Tools page.
+struct PeriodSums
+{
+    long planned = 0, allocated = 0, scheduled = 0;
+};
+
+PeriodSums periodSums(const ScheduleData &d)
+{
+    PeriodSums s;
+    for (int c = 1; c <= d.codeCount; ++c) {
+        const CodeRecord &r = d.codes[c];
+        if (!r.isEvent())
+            continue;
+        s.planned += r.planned;
+        s.allocated += r.allocated;
+        s.scheduled += r.scheduled;
+    }
+    return s;
+}
+
+void setBar(QProgressBar *bar, long value, long maximum)
+{
+    const auto clampInt = [](long v) { return static_cast<int>(std::clamp(v, 0L, 1L << 30)); };
+    bar->setRange(0, std::max(clampInt(maximum), 1));
+    bar->setValue(std::min(clampInt(value), bar->maximum()));
+}
+
+QSpinBox *spin(int low, int high)
+{
+    auto *box = new QSpinBox;
+    box->setRange(low, high);
+    return box;
+}
+
+// The desktop answers of the tools' questions: message boxes and pickers through the frame's
+// prompter, and a check list of just the events a tool offers.
+class PromptedToolDialogue final : public ToolDialogue
+{
+public:
+    PromptedToolDialogue(ScheduleData &d, Prompter &prompter, QWidget *parent)
+        : m_d(d), m_prompter(prompter), m_parent(parent)
+    {}
+
+    void inform(const std::string &text) override { m_prompter.infoDlg(text); }
+    bool askYesNo(const std::string &question) override { return m_prompter.yesNoDlg(question); }
+    Answer askYesNoCancel(const std::string &question) override
+    {
+        const int a = m_prompter.yesNoCancelDlg(question);
+        return a == quivra::Answer::Yes  ? Answer::Yes
+               : a == quivra::Answer::No ? Answer::No
+                                         : Answer::Cancel;
+    }
+
+    std::optional<std::vector<CodeId>> pickEvents(const std::string &title,
+                                                  const std::vector<CodeId> &offered) override
+    {
+        QDialog dialog(m_parent);
+        dialog.setWindowTitle(toQString(title));
+        auto *list = new QListWidget;
+        for (const CodeId c : offered) {
+            auto *item = new QListWidgetItem(toQString(formatCode(m_d, c, ShowCodeAndName)));
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState((m_d.codes[c].flags & 1) ? Qt::Checked : Qt::Unchecked);
+            list->addItem(item);
+        }
+        auto *all = new QPushButton(QObject::tr("Select all"));
+        auto *none = new QPushButton(QObject::tr("Select none"));
+        const auto checkAll = [list](Qt::CheckState state) {
+            for (int i = 0; i < list->count(); ++i)
+                list->item(i)->setCheckState(state);
+        };
+        QObject::connect(all, &QPushButton::clicked, list, [=] { checkAll(Qt::Checked); });
+        QObject::connect(none, &QPushButton::clicked, list, [=] { checkAll(Qt::Unchecked); });
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        auto *row = new QHBoxLayout;
+        row->addWidget(all);
+        row->addWidget(none);
+        row->addStretch();
+        auto *layout = new QVBoxLayout(&dialog);
+        layout->addWidget(list);
+        layout->addLayout(row);
+        layout->addWidget(buttons);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        std::vector<CodeId> chosen;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->checkState() == Qt::Checked)
+                chosen.push_back(offered[static_cast<std::size_t>(i)]);
+        return chosen;
+    }
+
+    std::optional<CodeId> pickEvent(const std::string &title, const std::vector<CodeId> &offered,
+                                    const std::vector<std::string> &lines) override
+    {
+        QStringList items;
+        for (const std::string &l : lines)
+            items << toQString(l);
+        bool ok = false;
+        const QString chosen =
+            QInputDialog::getItem(m_parent, toQString(title), QString(), items, 0, false, &ok);
+        const auto at = items.indexOf(chosen);
+        if (!ok || at < 0 || at >= static_cast<qsizetype>(offered.size()))
+            return std::nullopt;
+        return offered[static_cast<std::size_t>(at)];
+    }
+
+    std::optional<int> pickWeek(const std::string &question, int preset, int first,
+                                int last) override
+    {
+        const int w = m_prompter.pickWeek(m_d, preset, question, last, first);
+        return w > 0 ? std::optional<int>(w) : std::nullopt;
+    }
+
+    std::optional<int> pickCategory(const std::string &title, bool events, int preset) override
+    {
+        CategoryChoiceOptions options;
+        options.events = events;
+        const int k = m_prompter.categoryChoice(m_d, title, 0, preset, options);
+        return k >= 1 && k <= MaxCategories ? std::optional<int>(k) : std::nullopt;
+    }
+
+private:
+    ScheduleData &m_d;
+    Prompter &m_prompter;
+    QWidget *m_parent;
+};
+
+} // namespace
+
+// ---- Settings --------------------------------------------------------------------------------
+
+OptimiseDialogSettings optimiseDialogSettings(const ScheduleData &d, const Settings &s,
+                                              std::int32_t today)
+{
+    const Settings::Optimize &z = s.optimize;
+    OptimiseDialogSettings o;
+    o.initial = defaultInitialSettings(d);
+    o.includeLocked = z.locked;
+    o.bookings = z.bookings;
+    o.initial.mode = z.mode & 15;
+    o.initial.minSeq = std::clamp(z.minSeq, 0, MaxBells);
+    o.initial.maxSeq = std::clamp(z.maxSeq, 0, MaxBells);
+    o.initial.maxRepeats = std::clamp(z.maxRepeats, 0, MaxDays);
+    o.initial.blockSlotsNum = std::clamp(z.blockSlotsNum, 0, 15);
+    const std::uint32_t seed = z.randSeed >= FixedSeedFrom ? static_cast<std::uint32_t>(z.randSeed)
+                                                           : static_cast<std::uint32_t>(today);
+    o.initial.seed = seed;
+    o.optimiser.seed = seed;
+    o.optimiser.methods = z.methods;
+    o.optimiser.mode = z.mode & (ModeOneBlockPerDay | ModeBalancedDays);
+    for (int k = 1; k <= MaxCategories; ++k)
+        o.optimiser.gapWeights[static_cast<std::size_t>(k)] =
+            std::clamp(z.gapWeight[static_cast<std::size_t>(k)], 0, 9);
+    for (const auto &[key, value] : z.blocks) {
+        const int bell = key / 10;
+        const int day = key % 10;
+        if (bell >= 1 && bell <= MaxBells && day >= 1 && day <= MaxDays)
+            o.initial.slotBlocks[static_cast<std::size_t>(bell)][static_cast<std::size_t>(day)] =
+                static_cast<std::uint16_t>(std::clamp(value, 0, 0xffff));
+    }
+    const std::size_t patterns = std::min<std::size_t>(z.initial.size(), MaxPatterns);
+    o.patterns.assign(z.initial.begin(), z.initial.begin() + static_cast<long>(patterns));
+    return o;
+}
+
+void storeOptimiseDialogSettings(const OptimiseDialogSettings &o, Settings &s)
+{
+    Settings::Optimize &z = s.optimize;
+    z.locked = o.includeLocked;
+    z.bookings = o.bookings;
+    z.mode = o.initial.mode & 15;
+    z.methods = o.optimiser.methods;
+    z.minSeq = o.initial.minSeq;
+    z.maxSeq = o.initial.maxSeq;
+    z.maxRepeats = o.initial.maxRepeats;
+    z.blockSlotsNum = o.initial.blockSlotsNum;
+    z.randSeed = static_cast<std::int32_t>(o.initial.seed);
+    for (int k = 1; k <= MaxCategories; ++k)
+        z.gapWeight[static_cast<std::size_t>(k)] =
+            o.optimiser.gapWeights[static_cast<std::size_t>(k)];
+    for (int bell = 1; bell <= MaxBells; ++bell)
+        for (int day = 1; day <= MaxDays; ++day) {
+            const int value =
+                o.initial.slotBlocks[static_cast<std::size_t>(bell)][static_cast<std::size_t>(day)];
+            const int key = bell * 10 + day;
+            if (value != 0 || z.blocks.contains(key))
+                z.blocks[key] = value;
+        }
+    z.initial.assign(o.patterns.begin(), o.patterns.end());
+}
+
+// ---- Progress of a run -----------------------------------------------------------------------
+
+// Shows the run's progress and lets the interface breathe so that Stop gets through. Pending
+// events are processed at most every few milliseconds, and always at a report.
+class TOptimisationDlg::Progress final : public ToolProgress
+{
+public:
+    explicit Progress(TOptimisationDlg &dialog) : m_dialog(dialog) { m_clock.start(); }
+
+    void eventStep(int position, int total, CodeId) override
+    {
+        setBar(m_dialog.m_bar, position, total);
+        m_dialog.showProgress();
+        pump(false);
+    }
+
+    void report(const OptimiseStatus &s) override
+    {
+        if (!m_gauged) {
+            m_gauged = true;
+            m_initial = s.gapsInitial;
+            setBar(m_dialog.m_bar, 0, s.gapsInitial);
+            m_dialog.m_gaps->setText(QStringLiteral(" Initially: %1").arg(s.gapsInitial));
+        }
+        if (s.point == OptimiseStatus::Point::Cycle) {
+            if (s.gapsNow <= m_initial)
+                setBar(m_dialog.m_bar, s.gapsNow, m_initial);
+            m_dialog.m_gaps->setText(QStringLiteral(" Initially: %1").arg(m_initial) +
+                                     toQString(m_dialog.m_logic.changeLine()) +
+                                     QStringLiteral(" Undone: %1").arg(s.undone));
+        }
+        m_dialog.m_graph->setGraph(m_dialog.m_logic.graph());
+        m_dialog.showProgress();
+        emit m_dialog.progressed();
+        pump(true);
+    }
+
+    bool stopRequested() override
+    {
+        pump(false);
+        return false; // Stop reaches the run through the dialog logic's own flag
+    }
+
+private:
+    void pump(bool always)
+    {
+        if (!always && m_clock.elapsed() < 30)
+            return;
+        QCoreApplication::processEvents();
+        m_clock.restart();
+    }
+
+    TOptimisationDlg &m_dialog;
+    QElapsedTimer m_clock;
+    bool m_gauged = false;
+    int m_initial = 0;
+};
+
+// ---- The dialog ------------------------------------------------------------------------------
+
+TOptimisationDlg::TOptimisationDlg(ScheduleData &d, OptimiseDialogSettings &settings,
+                                   ToolDialogue &ui, QWidget *parent)
+    : QDialog(parent), m_d(d), m_settings(settings), m_ui(ui), m_logic(d, settings, ui)
+{
+    m_pages = new QTabWidget;
+    m_pages->addTab(buildToolsPage(), tr("Tools"));
+    m_pages->addTab(buildSelectionsPage(), tr("Selections"));
+    m_pages->addTab(buildStatisticsPage(), tr("Statistics"));
+    connect(m_pages, &QTabWidget::currentChanged, this, &TOptimisationDlg::pageChosen);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_pages);
+    setWindowTitle(toQString(m_logic.caption()));
+
+    loadPages();
+    showTotals();
+    adjustSelections();
+    setRunning(false);
+}
+
+TOptimisationDlg::~TOptimisationDlg() = default;
+
+QPushButton *TOptimisationDlg::toolButton(Tool t) const
+{
+    const int i = static_cast<int>(t);
+    return i >= 1 && i <= 4 ? m_toolButtons[static_cast<std::size_t>(i)] : nullptr;
+}
+
+QWidget *TOptimisationDlg::buildToolsPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    const std::array<Tool, 4> order{Tool::InitialSolution, Tool::Optimise, Tool::CopyAcrossWeeks,
+                                    Tool::RemovePeriods};
+    for (const Tool t : order) {
+        auto *button = new QPushButton;
+        m_toolButtons[static_cast<std::size_t>(t)] = button;
+        connect(button, &QPushButton::clicked, this, [this, t] { chooseTool(t); });
+        layout->addWidget(button);
+    }
+    m_toolButtons[static_cast<std::size_t>(Tool::CopyAcrossWeeks)]->setToolTip(
+        tr("Copy timetables across weeks (if you have defined more than one week)"));
+    m_toolButtons[0] = new QPushButton;
+    connect(m_toolButtons[0], &QPushButton::clicked, this, &TOptimisationDlg::showUnscheduled);
+    layout->addWidget(m_toolButtons[0]);
+
+    m_scheduledLine = new QLabel;
+    m_scheduledBar = new QProgressBar;
+    m_allocatedLine = new QLabel;
+    m_allocatedBar = new QProgressBar;
+    layout->addSpacing(8);
+    layout->addWidget(m_scheduledLine);
+    layout->addWidget(m_scheduledBar);
+    layout->addWidget(m_allocatedLine);
+    layout->addWidget(m_allocatedBar);
+    layout->addStretch();
+    m_close[0] = new QPushButton(tr("Close"));
+    connect(m_close[0], &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(m_close[0], 0, Qt::AlignRight);
+    return page;
+}
+
+QWidget *TOptimisationDlg::buildSelectionsPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    const int weeks = std::clamp(usedWeeks(m_d), 1, MaxWeeks);
+    const int days = std::clamp(usedDays(m_d), 1, MaxDays);
+    const int bells = std::clamp(usedBells(m_d), 1, MaxBells);
+
+    auto *weekBox = new QGroupBox(tr("Week range (=included weeks or terms) "));
+    auto *weekLayout = new QFormLayout(weekBox);
+    m_fromWeek = spin(1, weeks);
+    m_toWeek = spin(1, weeks);
+    weekLayout->addRow(tr("From week:"), m_fromWeek);
+    weekLayout->addRow(tr("To week:"), m_toWeek);
+    m_weekGroup = weekBox;
+    layout->addWidget(weekBox);
+
+    auto *timeBox = new QGroupBox(tr("Time range (=included slots in timetables) "));
+    auto *timeLayout = new QGridLayout(timeBox);
+    m_fromDay = spin(1, days);
+    m_toDay = spin(1, days);
+    m_fromBell = spin(1, bells);
+    m_toBell = spin(1, bells);
+    timeLayout->addWidget(new QLabel(tr("Days:")), 0, 0);
+    timeLayout->addWidget(m_fromDay, 0, 1);
+    timeLayout->addWidget(m_toDay, 0, 2);
+    timeLayout->addWidget(new QLabel(tr("Time periods:")), 1, 0);
+    timeLayout->addWidget(m_fromBell, 1, 1);
+    timeLayout->addWidget(m_toBell, 1, 2);
+    auto *allSlots = new QPushButton(tr("Select all slots"));
+    connect(allSlots, &QPushButton::clicked, this, [this] {
+        m_logic.selectAllSlots();
+        loadPages();
+        validate();
+    });
+    timeLayout->addWidget(allSlots, 2, 1, 1, 2);
+    m_limits = new QLabel;
+    timeLayout->addWidget(m_limits, 3, 0, 1, 3);
+    m_timeGroup = timeBox;
+    layout->addWidget(timeBox);
+
+    auto *blockBox = new QGroupBox(tr("Block range (=consecutive periods) "));
+    auto *blockLayout = new QGridLayout(blockBox);
+    m_minSeq = spin(0, bells);
+    m_maxSeq = spin(0, bells);
+    blockLayout->addWidget(new QLabel(tr("Min")), 0, 0);
+    blockLayout->addWidget(m_minSeq, 0, 1);
+    blockLayout->addWidget(new QLabel(tr("Max")), 0, 2);
+    blockLayout->addWidget(m_maxSeq, 0, 3);
+    m_repeatsRow = new QWidget;
+    auto *repeatsLayout = new QHBoxLayout(m_repeatsRow);
+    repeatsLayout->setContentsMargins(0, 0, 0, 0);
+    m_repeats = spin(0, days);
+    repeatsLayout->addWidget(new QLabel(tr("Repeat Max at most")));
+    repeatsLayout->addWidget(m_repeats);
+    repeatsLayout->addWidget(new QLabel(tr("times in week")));
+    blockLayout->addWidget(m_repeatsRow, 1, 0, 1, 4);
+    m_oneBlock = new QCheckBox(tr("Disable multiple event blocks on same day"));
+    m_balanced = new QCheckBox(tr("Maintain balanced daily schedules"));
+    blockLayout->addWidget(m_oneBlock, 2, 0, 1, 4);
+    blockLayout->addWidget(m_balanced, 3, 0, 1, 4);
+    m_blockGroup = blockBox;
+    layout->addWidget(blockBox);
+
+    auto *optimiseBox = new QGroupBox(tr("Gap weights (by category)"));
+    auto *optimiseLayout = new QGridLayout(optimiseBox);
+    optimiseLayout->addWidget(new QLabel(tr(" Category")), 0, 0);
+    optimiseLayout->addWidget(new QLabel(tr("Weight ")), 0, 1);
+    OptimiseSettings probe;
+    const GapCategoryWeights counted = optimiserWeights(m_d, probe);
+    int row = 1;
+    for (int k = 1; k <= MaxCategories; ++k) {
+        const std::string name = plainCategoryName(m_d, false, k);
+        if (name.empty())
+            continue;
+        const bool weighs = counted[static_cast<std::size_t>(k)] > 0;
+        auto *label = new QLabel(weighs ? toQString(name) : "(" + toQString(name) + ")");
+        QPalette colour = label->palette();
+        colour.setColor(QPalette::WindowText, gapSeriesColour(k));
+        label->setPalette(colour);
+        auto *weight = spin(0, 9);
+        weight->setEnabled(weighs);
+        m_weights[static_cast<std::size_t>(k)] = weight;
+        optimiseLayout->addWidget(label, row, 0);
+        optimiseLayout->addWidget(weight, row, 1);
+        ++row;
+    }
+    m_methods = new QComboBox;
+    m_methods->addItem(tr("Algorithm 1"), int(MethodSwaps));
+    m_methods->addItem(tr("Algorithm 2"), int(MethodMoves));
+    m_methods->addItem(tr("Both"), int(MethodBoth));
+    optimiseLayout->addWidget(new QLabel(tr("Optimisation algorithm ")), row, 0);
+    optimiseLayout->addWidget(m_methods, row, 1);
+    m_optimiseGroup = optimiseBox;
+    layout->addWidget(optimiseBox);
+
+    m_locked = new QCheckBox(tr("Include locked events"));
+    m_bookings = new QCheckBox(tr("Treat bookings like events"));
+    layout->addWidget(m_locked);
+    layout->addWidget(m_bookings);
+
+    for (QSpinBox *box : {m_fromWeek, m_toWeek, m_fromDay, m_toDay, m_fromBell, m_toBell, m_minSeq,
+                          m_maxSeq, m_repeats})
+        connect(box, &QSpinBox::valueChanged, this, [this] { validate(); });
+
+    auto *buttons = new QHBoxLayout;
+    m_pickEvents = new QPushButton(tr("Select events"));
+    connect(m_pickEvents, &QPushButton::clicked, this, [this] {
+        readPages();
+        const PickOutcome out = m_logic.pickEvents();
+        if (!out.cancelled && !out.buttonCaption.empty())
+            m_pickEvents->setText(toQString(out.buttonCaption));
+        validate();
+    });
+    m_selectionsStart = new QPushButton;
+    connect(m_selectionsStart, &QPushButton::clicked, this, &TOptimisationDlg::startRun);
+    m_close[1] = new QPushButton(tr("Close"));
+    connect(m_close[1], &QPushButton::clicked, this, [this] {
+        m_logic.closeSelections();
+        accept();
+    });
+    buttons->addWidget(m_pickEvents);
+    buttons->addStretch();
+    buttons->addWidget(m_selectionsStart);
+    buttons->addWidget(m_close[1]);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    return page;
+}
+
+QWidget *TOptimisationDlg::buildStatisticsPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    m_blockLine = new QLabel;
+    m_bar = new QProgressBar;
+    m_progressLine = new QLabel;
+    m_status = new QLabel;
+    m_gaps = new QLabel;
+    m_graph = new GapGraphView;
+    m_results = new QListWidget;
+    layout->addWidget(m_blockLine);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_progressLine);
+    layout->addWidget(m_status);
+    layout->addWidget(m_gaps);
+    layout->addWidget(m_graph, 1);
+    layout->addWidget(m_results, 1);
+    auto *buttons = new QHBoxLayout;
+    m_start = new QPushButton;
+    connect(m_start, &QPushButton::clicked, this, &TOptimisationDlg::startRun);
+    m_stop = new QPushButton(tr("Stop"));
+    m_stop->setToolTip(tr("Click to stop process..."));
+    connect(m_stop, &QPushButton::clicked, this, &TOptimisationDlg::stopRun);
+    m_close[2] = new QPushButton(tr("Close"));
+    connect(m_close[2], &QPushButton::clicked, this, &QDialog::accept);
+    buttons->addStretch();
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_stop);
+    buttons->addWidget(m_close[2]);
+    layout->addLayout(buttons);
+    return page;
+}
+
+void TOptimisationDlg::loadPages()
+{
+    m_loading = true;
+    const InitialSettings &i = m_settings.initial;
+    m_fromWeek->setValue(m_d.optimiseRange.startWeek);
+    m_toWeek->setValue(m_d.optimiseRange.endWeek);
+    const bool oneWeek = usedWeeks(m_d) <= 1;
+    m_fromWeek->setEnabled(!oneWeek);
+    m_toWeek->setEnabled(!oneWeek);
+    m_fromDay->setValue(i.range.startDay);
+    m_toDay->setValue(i.range.endDay);
+    m_fromBell->setValue(i.range.startBell);
+    m_toBell->setValue(i.range.endBell);
+    m_minSeq->setValue(i.minSeq);
+    m_maxSeq->setValue(i.maxSeq);
+    m_repeats->setValue(i.maxRepeats);
+    m_oneBlock->setChecked(i.mode & ModeOneBlockPerDay);
+    m_balanced->setChecked(i.mode & ModeBalancedDays);
+    for (int k = 1; k <= MaxCategories; ++k)
+        if (QSpinBox *w = m_weights[static_cast<std::size_t>(k)])
+            w->setValue(
+                w->isEnabled() ? m_settings.optimiser.gapWeights[static_cast<std::size_t>(k)] : 0);
+    m_methods->setCurrentIndex(std::clamp(m_settings.optimiser.methods & MethodBoth, 1, 3) - 1);
+    m_locked->setChecked(m_settings.includeLocked);
+    m_bookings->setChecked(m_settings.bookings);
+    m_loading = false;
+}
+
+void TOptimisationDlg::readPages()
+{
+    if (m_loading)
+        return;
+    m_logic.setWeeks(m_fromWeek->value(), m_toWeek->value());
+    InitialSettings &i = m_settings.initial;
+    i.range.startDay = static_cast<std::uint8_t>(m_fromDay->value());
+    i.range.endDay = static_cast<std::uint8_t>(m_toDay->value());
+    i.range.startBell = static_cast<std::uint8_t>(m_fromBell->value());
+    i.range.endBell = static_cast<std::uint8_t>(m_toBell->value());
+    i.minSeq = m_minSeq->value();
+    i.maxSeq = m_maxSeq->value();
+    i.maxRepeats = m_repeats->value();
+    i.mode = (i.mode & ~(ModeOneBlockPerDay | ModeBalancedDays)) |
+             (m_oneBlock->isChecked() ? ModeOneBlockPerDay : 0) |
+             (m_balanced->isChecked() ? ModeBalancedDays : 0);
+    // A category that cannot weigh now keeps the weight it had, for when its timetables return.
+    for (int k = 1; k <= MaxCategories; ++k)
+        if (QSpinBox *w = m_weights[static_cast<std::size_t>(k)]; w && w->isEnabled())
+            m_settings.optimiser.gapWeights[static_cast<std::size_t>(k)] = w->value();
+    // Bits the dialog has no control for (such as block splitting) stay as the settings had them.
+    m_settings.optimiser.methods =
+        (m_settings.optimiser.methods & ~MethodBoth) | m_methods->currentData().toInt();
+    m_settings.includeLocked = m_locked->isChecked();
+    m_settings.bookings = m_bookings->isChecked();
+}
+
+void TOptimisationDlg::validate()
+{
+    if (m_loading)
+        return;
+    readPages();
+    m_logic.validateLimits();
+    m_limits->setText(toQString(m_logic.limitsLabel()));
+    if (m_repeats->value() != m_settings.initial.maxRepeats) {
+        m_loading = true;
+        m_repeats->setValue(m_settings.initial.maxRepeats);
+        m_loading = false;
+    }
+    setRunning(running());
+}
+
+void TOptimisationDlg::showTotals()
+{
+    const ToolTotals t = m_logic.totals();
+    for (std::size_t i = 0; i < m_toolButtons.size(); ++i) {
+        m_toolButtons[i]->setText(toQString(t.captions[i]));
+        m_toolButtons[i]->setEnabled(t.enabled[i] && !running());
+    }
+    const PeriodSums s = periodSums(m_d);
+    m_scheduledLine->setText(toQString(t.scheduledLine));
+    m_scheduledLine->setVisible(t.scheduledLineShown);
+    m_scheduledBar->setVisible(t.scheduledLineShown);
+    setBar(m_scheduledBar, s.scheduled, s.allocated);
+    m_allocatedLine->setText(toQString(t.allocatedLine));
+    m_allocatedLine->setVisible(t.allocatedLineShown);
+    m_allocatedBar->setVisible(t.allocatedLineShown);
+    setBar(m_allocatedBar, s.allocated, s.planned);
+    m_blockLine->setText(toQString(t.blockLine));
+}
+
+void TOptimisationDlg::adjustSelections()
+{
+    const Tool t = m_logic.tool();
+    const bool initial = t == Tool::InitialSolution;
+    const bool optimise = t == Tool::Optimise;
+    m_weekGroup->setVisible(t != Tool::CopyAcrossWeeks);
+    m_timeGroup->setVisible(initial || t == Tool::RemovePeriods);
+    m_blockGroup->setVisible(initial || optimise);
+    m_repeatsRow->setVisible(initial);
+    m_oneBlock->setEnabled(optimise);
+    m_balanced->setEnabled(optimise);
+    m_optimiseGroup->setVisible(optimise);
+    m_bookings->setEnabled(initial || optimise);
+    const QString start = toQString(m_logic.startButton());
+    m_start->setText(start);
+    m_selectionsStart->setText(start);
+    setWindowTitle(toQString(m_logic.caption()));
+}
+
+void TOptimisationDlg::setRunning(bool on)
+{
+    const bool chosen = m_logic.tool() != Tool::None;
+    for (QPushButton *b : m_close)
+        b->setEnabled(!on);
+    m_stop->setEnabled(on);
+    m_start->setEnabled(!on && chosen && m_logic.startAllowed());
+    m_selectionsStart->setEnabled(m_start->isEnabled());
+    m_pickEvents->setEnabled(!on && chosen);
+    if (on)
+        for (QPushButton *b : m_toolButtons)
+            b->setEnabled(false);
+    m_pages->widget(SelectionsPage)->setEnabled(!on);
+}
+
+void TOptimisationDlg::pageChosen(int index)
+{
+    // The Selections and Statistics pages belong to a chosen tool.
+    if (index != ToolsPage && m_logic.tool() == Tool::None)
+        m_pages->setCurrentIndex(ToolsPage);
+}
+
+bool TOptimisationDlg::chooseTool(Tool t)
+{
+    if (running())
+        return false;
+    readPages();
+    const bool chosen = m_logic.chooseTool(t);
+    adjustSelections();
+    showTotals();
+    if (chosen) {
+        int marked = 0;
+        for (int i = 1; i <= m_d.eventList[0]; ++i)
+            marked += (m_d.codes[m_d.eventList[static_cast<std::size_t>(i)]].flags & 1) ? 1 : 0;
+        m_pickEvents->setText(tr("Select events (%1 selected)").arg(marked));
+        loadPages();
+        m_pages->setCurrentIndex(SelectionsPage);
+    } else {
+        m_pages->setCurrentIndex(ToolsPage);
+    }
+    validate();
+    return chosen;
+}
+
+void TOptimisationDlg::showProgress()
+{
+    m_progressLine->setText(toQString(m_logic.progressLine()));
+    m_status->setText(toQString(m_logic.statusLine()));
+}
+
+void TOptimisationDlg::startRun()
+{
+    if (running() || m_logic.tool() == Tool::None)
+        return;
+    readPages();
+    const Tool tool = m_logic.tool();
+    m_results->clear();
+    m_progressLine->clear();
+    m_gaps->clear();
+    m_graph->setGraph(GapGraph{});
+    std::array<QString, MaxCategories + 1> legend;
+    if (tool == Tool::Optimise) {
+        const GapCategoryWeights w = optimiserWeights(m_d, m_settings.optimiser);
+        for (int k = 1; k <= MaxCategories; ++k)
+            if (w[static_cast<std::size_t>(k)] > 0)
+                legend[static_cast<std::size_t>(k)] = toQString(plainCategoryName(m_d, false, k));
+        m_status->setText(tr(" Please wait ..."));
+    } else {
+        m_status->clear();
+    }
+    m_graph->setLegend(legend);
+    m_pages->setCurrentIndex(StatisticsPage);
+    showTotals();
+    setRunning(true);
+
+    Progress progress(*this);
+    m_lastRun = m_logic.start(&progress);
+
+    setBar(m_bar, m_bar->maximum(), m_bar->maximum());
+    showProgress();
+    m_graph->setGraph(m_logic.graph());
+    for (const std::string &line : m_lastRun.lines)
+        m_results->addItem(toQString(line));
+    const bool changed = !m_lastRun.changed.empty() || m_lastRun.optimised.swaps > 0 ||
+                         m_lastRun.optimised.moves > 0 || m_lastRun.initial.placed > 0 ||
+                         m_lastRun.other.cells > 0;
+    if (changed) {
+        m_changedData = true;
+        m_d.modified = true;
+    }
+    setRunning(false);
+    showTotals();
+    if (tool == Tool::Optimise && !m_lastRun.refused) {
+        const OptimiseResult &r = m_lastRun.optimised;
+        if (m_lastRun.stopped) {
+            m_status->setText(tr(" Optimisation stopped."));
+            if (r.changedTimetables > 0)
+                m_results->addItem(tr("Timetables changed during optimisation: %1 (%2 changes)")
+                                       .arg(r.changedTimetables)
+                                       .arg(r.swaps + r.moves));
+        } else if (r.end == OptimiseEnd::NoImprovement || r.end == OptimiseEnd::StoreFailed) {
+            m_ui.inform(r.message);
+        }
+    } else if (m_lastRun.refused && !m_lastRun.lines.empty() && !m_lastRun.lines[0].empty()) {
+        m_ui.inform(m_lastRun.lines[0]);
+    }
+    emit runFinished();
+}
+
+void TOptimisationDlg::stopRun()
+{
+    if (running())
+        m_logic.stop();
+}
+
+void TOptimisationDlg::showUnscheduled()
+{
+    const UnscheduledOutline outline = m_logic.showUnscheduled();
+    QDialog view(this);
+    view.setWindowTitle(tr("Unscheduled periods"));
+    auto *title = new QLabel(toQString(outline.title));
+    auto *list = new QListWidget;
+    for (const std::string &line : outline.lines)
+        list->addItem(toQString(line));
+    auto *close = new QPushButton(tr("Close"));
+    close->setToolTip(tr("Close this view"));
+    connect(close, &QPushButton::clicked, &view, &QDialog::accept);
+    auto *layout = new QVBoxLayout(&view);
+    layout->addWidget(title);
+    layout->addWidget(list);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    view.exec();
+}
+
+void TOptimisationDlg::reject()
+{
+    if (!running())
+        QDialog::reject();
+}
+
+void TOptimisationDlg::closeEvent(QCloseEvent *event)
+{
+    if (running())
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+void showOptimisationDialog(TFrameForm &frame)
+{
+    Session *session = frame.session();
+    if (!session)
+        return; // the dialog's settings live in the session
+    ScheduleData &d = session->data;
+    OptimiseDialogSettings settings =
+        optimiseDialogSettings(d, session->settings, session->clock.today());
+    PromptedToolDialogue ui(d, frame.prompter(), &frame);
+    bool changed = false;
+    {
+        TOptimisationDlg dialog(d, settings, ui, &frame);
+        dialog.exec();
+        changed = dialog.changedData();
+    }
+    storeOptimiseDialogSettings(settings, session->settings);
+    if (changed)
+        frame.refreshViews();
+}
+
+} // namespace quivra

@@ -22,6 +22,13 @@ GapTotals gapCount(const WeekMatrix &m, const GapCategoryWeights &weights, bool 
 void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
                     const GapCategoryWeights &weights, FreeCells &out)
 {
+    freeCellScores(d, m, e, weights, 0, 0, out);
+}
+
+void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
+                    const GapCategoryWeights &weights, int liftedDay, std::uint32_t liftedBells,
+                    FreeCells &out)
+{
     const int days = m.usedDays();
     const int bells = m.usedBells();
     out = FreeCells{};
@@ -37,7 +44,9 @@ void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
     for (const std::uint16_t row : m.rowsOf(d, e, scratch)) {
         const int f = std::max<int>(weights[static_cast<std::size_t>(m.categoryOfRow(row))], 1);
         for (int day = 1; day <= days; ++day) {
-            const std::uint32_t occupied = (m.eventMask(row, day) | m.bookingMask(row, day)) & used;
+            const std::uint32_t lifted = day == liftedDay ? liftedBells : 0u;
+            const std::uint32_t occupied =
+                (m.eventMask(row, day) | m.bookingMask(row, day)) & used & ~lifted;
             if (occupied == 0)
                 continue;
             auto &score = out.score[static_cast<std::size_t>(day)];

@@ -75,6 +75,12 @@ struct FreeCells
 };
 void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
                     const GapCategoryWeights &weights, FreeCells &out);
+// The scores as they would be with the event's cells `liftedBells` of day `liftedDay` taken out
+// of its rows, read without changing the matrix. Only while m.hidesNothing() and the event
+// holds those cells: then taking them out frees them and nothing else.
+void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
+                    const GapCategoryWeights &weights, int liftedDay, std::uint32_t liftedBells,
+                    FreeCells &out);
 
 // Occupancy of one code's timetables over weeks w1..w2, days and bells up to the extent of what
 // is scheduled. A cell is occupied when it holds a period, or a booking with `bookings`.

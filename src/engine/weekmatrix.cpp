@@ -105,6 +105,7 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
     m_eventMask.assign(static_cast<std::size_t>(m_rows + 1) * (MaxDays + 1), 0);
     m_bookingMask.assign(m_eventMask.size(), 0);
     m_categoryGaps = {};
+    m_building = true;
 
     const int events = std::min<int>(d.eventList[0], MaxCodes);
     for (int i = 1; i <= events; ++i)
@@ -187,10 +188,16 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
         m_slotOf[e] = static_cast<std::uint16_t>(m_events.size());
     }
 
+    m_building = false;
     m_balanceMin.fill(MaxBells + 1);
     m_balanceMax.fill(-1);
     for (int row = 1; row <= m_rows; ++row) {
         const auto k = static_cast<std::size_t>(m_rowCategory[static_cast<std::size_t>(row)]);
+        for (int day = 1; day <= MaxDays; ++day) {
+            const auto mi = static_cast<std::size_t>(maskIndex(row, day));
+            m_categoryGaps[0][k] += dayGaps(m_eventMask[mi]);
+            m_categoryGaps[1][k] += dayGaps(m_eventMask[mi] | m_bookingMask[mi]);
+        }
         for (int day = 1; day <= m_days; ++day) {
             const int n = bellCount(eventMask(row, day));
             m_balanceMin[k] = std::min(m_balanceMin[k], n);
@@ -270,6 +277,13 @@ void WeekMatrix::show(std::uint32_t index, CellWord word)
     const int day = static_cast<int>(index >> MatrixDayShift) & 7;
     const std::uint32_t bit = 1u << ((index & 31u) - 1);
     const auto mi = static_cast<std::size_t>(maskIndex(row, day));
+    if (m_building) {
+        // The build sums the gaps once at its end.
+        m_eventMask[mi] = (word & CellEventBit) ? m_eventMask[mi] | bit : m_eventMask[mi] & ~bit;
+        m_bookingMask[mi] =
+            (word & CellBookingBit) ? m_bookingMask[mi] | bit : m_bookingMask[mi] & ~bit;
+        return;
+    }
     // The category sums follow the day's gaps, so a gap count never rescans the rows.
     auto &sums = m_categoryGaps;
     const auto k = static_cast<std::size_t>(m_rowCategory[static_cast<std::size_t>(row)]);

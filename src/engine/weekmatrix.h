@@ -130,6 +130,10 @@ public:
         return m_categoryGaps[bookings ? 1 : 0][static_cast<std::size_t>(k)];
     }
 
+    // True when no cell hides a code under the one it shows: taking a block out then frees
+    // exactly its cells, so an evaluation may read the masks as if the block were gone.
+    bool hidesNothing() const { return m_hidden.empty(); }
+
     // Cells where two codes met since the build (the conflicts of the week after a build).
     int conflictWrites() const { return m_conflicts; }
     int nonZeroWrites() const { return m_nonZeroWrites; }
@@ -240,6 +244,7 @@ private:
     int m_zeroWrites = 0;
     int m_largestCollection = 0;
     std::uint16_t m_codeMask = NarrowCodeMask;
+    bool m_building = false; // cells entered by build(): gap sums taken once at its end
     std::vector<CellWord> m_cells;
     std::vector<std::uint32_t> m_eventMask;
     std::vector<std::uint32_t> m_bookingMask;

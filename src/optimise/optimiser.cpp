@@ -144,10 +144,16 @@ private:
     void extractBlocks(int row, BlockList &list) const;
     MoveChoice bestMove(const TimetableBlock &block);
     SwapChoice bestSwap(const BlockList &list, int index);
+    // The same read from the masks alone, for a matrix that hides nothing: every probe is a
+    // change of a few rows' masks on one or two days, and no cell is written.
+    MoveChoice bestMoveRead(const TimetableBlock &block);
+    SwapChoice bestSwapRead(const BlockList &list, int index);
+    std::uint32_t occupiedCells(int row, int day) const;
     int swapAlgorithm(int row, int limit);
     int moveAlgorithm(int row, int limit);
     int dayRuleCheck(int e) const;
     bool commit(BlockOutcome outcome);
+    void keepStoreCompact();
     bool undoLast(int a, int b, int dayA, int dayB);
 
     int weekBellSum() const;
@@ -169,8 +175,11 @@ private:
     std::vector<std::uint16_t> m_improved; // improving calls per resource
     std::vector<int> m_rowStamp;
     std::vector<std::uint16_t> m_rowSlot; // with m_rowStamp: where weightedRows put the row
+    std::vector<int> m_ofE, m_ofF;        // rows of a swap's two events, by stamp
+    int m_eStamp = 0, m_fStamp = 0;
     int m_stamp = 0;
-    int m_total = 0; // running weighted gaps of the matrix (fast path)
+    int m_total = 0;       // running weighted gaps of the matrix (fast path)
+    int m_compactSize = 0; // entries in the lecture store after its last compaction
     int m_swaps = 0;
     int m_moves = 0;
     int m_undone = 0;
@@ -205,6 +214,9 @@ void OptimiserRun::buildWeek(int week)
     restoreMarks();
     m_rowStamp.assign(static_cast<std::size_t>(m.rowCount()) + 1, 0);
     m_rowSlot.assign(m_rowStamp.size(), 0);
+    m_ofE.assign(m_rowStamp.size(), 0);
+    m_ofF.assign(m_rowStamp.size(), 0);
+    m_eStamp = m_fStamp = 0;
     m_stamp = 0;
     m_total = gapCount(m, m_weights, m_s.bookings).total;
 }
@@ -411,6 +423,8 @@ void OptimiserRun::extractBlocks(int row, BlockList &list) const
 // place there is nothing to do.
 MoveChoice OptimiserRun::bestMove(const TimetableBlock &block)
 {
+    if (!m_s.reference && m.hidesNothing())
+        return bestMoveRead(block);
     const int e = block.event;
     const int length = block.length;
     const int base = gaps();
@@ -457,6 +471,8 @@ MoveChoice OptimiserRun::bestMove(const TimetableBlock &block)
 // the exchange leaving the fewest gaps wins, the earliest in the list among equals.
 SwapChoice OptimiserRun::bestSwap(const BlockList &list, int index)
 {
+    if (!m_s.reference && m.hidesNothing())
+        return bestSwapRead(list, index);
     const TimetableBlock &b = list.blocks[static_cast<std::size_t>(index)];
     const int e = b.event;
     const int length = b.length;
@@ -493,14 +509,161 @@ SwapChoice OptimiserRun::bestSwap(const BlockList &list, int index)
     return best;
 }
 
+std::uint32_t OptimiserRun::occupiedCells(int row, int day) const
+{
+    const std::uint32_t booked = m_s.bookings ? m.bookingMask(row, day) : 0u;
+    return (m.eventMask(row, day) | booked) & bellSpan(1, m.usedBells());
+}
+
+// bestMove without taking the block out: its cells are cleared from its rows' masks where they
+// are read. Every candidate is free in all the event's rows, so the gaps with the block there
+// are the rows' masks without the block and with the candidate.
+MoveChoice OptimiserRun::bestMoveRead(const TimetableBlock &block)
+{
+    const int e = block.event;
+    const int length = block.length;
+    const std::uint32_t own = bellSpan(block.bell, block.bell + length - 1);
+    FreeCells free;
+    freeCellScores(m_d, m, e, m_weights, block.day, own, free);
+    std::uint16_t rows[2 * MaxMembers];
+    std::uint8_t roles[2 * MaxMembers];
+    const int n = weightedRows(e, 0, rows, roles);
+    // Per day and row: the cells without the block, and their weighted gaps as they stand.
+    // Taking the block out changes the gaps of its own day by `lifted`.
+    std::uint32_t without[MaxDays + 1][2 * MaxMembers];
+    int now[MaxDays + 1][2 * MaxMembers];
+    int lifted = 0;
+    for (int day = 1; day <= m.usedDays(); ++day)
+        for (int i = 0; i < n; ++i) {
+            const std::uint32_t cells = occupiedCells(rows[i], day);
+            without[day][i] = day == block.day ? cells & ~own : cells;
+            now[day][i] = dayGaps(cells) * categoryWeight(rows[i]);
+            if (day == block.day)
+                lifted += dayGaps(without[day][i]) * categoryWeight(rows[i]) - now[day][i];
+        }
+    MoveChoice best;
+    for (int day = 1; day <= m.usedDays(); ++day) {
+        const auto dd = static_cast<std::size_t>(day);
+        for (int bell = 1; bell <= m.usedBells(); ++bell) {
+            const auto bb = static_cast<std::size_t>(bell);
+            if (free.score[dd][bb] < ScoreBase || free.run[dd][bb] < length)
+                continue;
+            const std::uint32_t bits = bellSpan(bell, bell + length - 1);
+            int delta = day == block.day ? 0 : lifted;
+            for (int i = 0; i < n; ++i)
+                delta += dayGaps(without[day][i] | bits) * categoryWeight(rows[i]) - now[day][i];
+            const int s = delta == 0 ? block.bell - bell : -delta;
+            const int score = clampScore(ScoreBase + s);
+            if (score > best.score)
+                best = {day, bell, score};
+        }
+    }
+    if (best.day == block.day && best.bell == block.bell)
+        return {};
+    return best;
+}
+
+// bestSwap without taking blocks out: both blocks are cleared from their events' rows where the
+// masks are read. A cell of the other block's place that one of the events holds is freed by
+// the exchange; any other occupied cell there blocks it.
+SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
+{
+    const TimetableBlock &b = list.blocks[static_cast<std::size_t>(index)];
+    const int e = b.event;
+    const int length = b.length;
+    const std::uint32_t atB = bellSpan(b.bell, b.bell + length - 1);
+    std::vector<std::uint16_t> scratchE, scratchF;
+    const auto rowsE = m.rowsOf(m_d, e, scratchE);
+    ++m_eStamp;
+    for (const std::uint16_t row : rowsE)
+        m_ofE[row] = m_eStamp;
+    SwapChoice best;
+    std::uint16_t rows[2 * MaxMembers];
+    std::uint8_t roles[2 * MaxMembers];
+    for (int j = 0; j < static_cast<int>(list.blocks.size()); ++j) {
+        const TimetableBlock &p = list.blocks[static_cast<std::size_t>(j)];
+        if (j == index || p.length != length || p.event == e)
+            continue;
+        const int f = p.event;
+        const std::uint32_t atP = bellSpan(p.bell, p.bell + length - 1);
+        // f at b's place: free once e has left it.
+        const auto rowsF = m.rowsOf(m_d, f, scratchF);
+        bool fits = true;
+        for (const std::uint16_t row : rowsF) {
+            const std::uint32_t cells = m.eventMask(row, b.day) | m.bookingMask(row, b.day);
+            const std::uint32_t freed = m_ofE[row] == m_eStamp ? atB : 0u;
+            if (cells & ~freed & atB) {
+                fits = false;
+                break;
+            }
+        }
+        if (!fits)
+            continue;
+        // e at p's place: free once f has left it (and e has left b).
+        ++m_fStamp;
+        for (const std::uint16_t row : rowsF)
+            m_ofF[row] = m_fStamp;
+        for (const std::uint16_t row : rowsE) {
+            const std::uint32_t cells = m.eventMask(row, p.day) | m.bookingMask(row, p.day);
+            std::uint32_t freed = m_ofF[row] == m_fStamp ? atP : 0u;
+            if (p.day == b.day)
+                freed |= atB;
+            if (cells & ~freed & atP) {
+                fits = false;
+                break;
+            }
+        }
+        if (!fits)
+            continue;
+        const int n = weightedRows(e, f, rows, roles);
+        int delta = 0;
+        for (int i = 0; i < n; ++i) {
+            const bool ofE = roles[i] & 1, ofF = roles[i] & 2;
+            for (const int day : {b.day, p.day}) {
+                const std::uint32_t cells = occupiedCells(rows[i], day);
+                std::uint32_t next = cells;
+                if (day == b.day)
+                    next = ofE ? next & ~atB : next;
+                if (day == p.day)
+                    next = ofF ? next & ~atP : next;
+                if (day == p.day && ofE)
+                    next |= atP;
+                if (day == b.day && ofF)
+                    next |= atB;
+                delta += (dayGaps(next) - dayGaps(cells)) * categoryWeight(rows[i]);
+                if (b.day == p.day)
+                    break;
+            }
+        }
+        const int score = clampScore(ScoreBase - delta);
+        if (score > best.score)
+            best = {j, score};
+    }
+    return best;
+}
+
 // A change the lecture store refused was not made (the matrix only changes with the store);
 // the run ends there.
 bool OptimiserRun::commit(BlockOutcome outcome)
 {
-    if (outcome)
+    if (outcome) {
+        keepStoreCompact();
         return true;
+    }
     m_storeFailed = true;
     return false;
+}
+
+// Every stored change leaves the event's old entries behind as empty words until the store is
+// compacted, and every store operation reads the whole store. The fast path compacts once the
+// empty entries outnumber the live ones, so a change costs the same late in a run as early.
+// The order of the entries never steers a decision, and the run ends with a recount.
+void OptimiserRun::keepStoreCompact()
+{
+    if (m_s.reference || m_d.lectureCount <= 2 * m_compactSize + 256)
+        return;
+    compactLectures(m_d);
+    m_compactSize = m_d.lectureCount;
 }
 
 bool OptimiserRun::undoLast(int a, int b, int dayA, int dayB)
@@ -509,6 +672,8 @@ bool OptimiserRun::undoLast(int a, int b, int dayA, int dayB)
     tracked(a, b, dayA, dayB, [&] { undone = m.undo(m_d); });
     if (!undone)
         m_storeFailed = true;
+    else
+        keepStoreCompact();
     return undone;
 }
 
@@ -686,6 +851,7 @@ OptimiseResult OptimiserRun::run()
     m_start = Clock::now();
     rebuildLists(m_d);
     totals(m_d, 1, m_d.codeCount);
+    m_compactSize = m_d.lectureCount;
     const int events = m_d.eventList[0];
     std::int64_t allocated = 0, scheduled = 0;
     for (int i = 1; i <= events; ++i) {

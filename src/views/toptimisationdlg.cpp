@@ -786,8 +786,9 @@ void showOptimisationDialog(TFrameForm &frame)
         changed = dialog.changedData();
     }
     storeOptimiseDialogSettings(settings, session->settings);
-    if (changed)
-        frame.refreshViews();
+    // Through the session's hook, so this layer needs nothing of the frame but its accessors.
+    if (changed && session->hooks.refreshViews)
+        session->hooks.refreshViews();
 }
 
 } // namespace quivra

@@ -1,0 +1,255 @@
+// The optimisation dialog on the offscreen platform: tool choice and its refusals, a run of the
+// initial solution and of the optimiser to their end, Stop in the middle of a run, and the
+// dialog's settings in the settings file.
+
+#include "engine/conflicts.h"
+#include "engine/dump.h"
+#include "files/settings.h"
+#include "support/fixture.h"
+#include "support/generator.h"
+#include "views/gapgraph.h"
+#include "views/toptimisationdlg.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QtTest>
+
+#include <deque>
+
+using namespace quivra;
+
+namespace {
+
+// Answers the event picker with every event offered, or with a queued choice; records what the
+// dialog told.
+class PickAll final : public ToolDialogue
+{
+public:
+    void inform(const std::string &text) override { told.push_back(text); }
+    bool askYesNo(const std::string &) override { return false; }
+    Answer askYesNoCancel(const std::string &) override { return Answer::Cancel; }
+    std::optional<std::vector<CodeId>> pickEvents(const std::string &,
+                                                  const std::vector<CodeId> &offered) override
+    {
+        if (picks.empty())
+            return offered;
+        auto chosen = picks.front();
+        picks.pop_front();
+        return chosen;
+    }
+    std::optional<CodeId> pickEvent(const std::string &, const std::vector<CodeId> &,
+                                    const std::vector<std::string> &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<int> pickWeek(const std::string &, int, int, int) override
+    {
+        return std::nullopt;
+    }
+    std::optional<int> pickCategory(const std::string &, bool, int) override
+    {
+        return std::nullopt;
+    }
+
+    std::deque<std::vector<CodeId>> picks;
+    std::vector<std::string> told;
+};
+
+QStringList items(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+// A generated school with its timetables full of gaps.
+std::unique_ptr<ScheduleData> school()
+{
+    auto d = makeScheduleData();
+    generateInstitution(*d, smallInstitution(4));
+    return d;
+}
+
+} // namespace
+
+class OptimisationDlgTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void refusedToolStaysOnTheToolsPage()
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(1, 5, 6).resources('G', {"G1"}).resources('T', {"T1"});
+        f.event("MATH", {"G1", "T1"}, 3).allocate("MATH", 1, 1, 3);
+        f.finish();
+        OptimiseDialogSettings settings;
+        settings.initial = defaultInitialSettings(*d);
+        PickAll ui;
+        TOptimisationDlg dlg(*d, settings, ui);
+
+        // Nothing is scheduled: the optimiser's button says so and a press is refused.
+        QVERIFY(!dlg.toolButton(Tool::Optimise)->isEnabled());
+        QVERIFY(dlg.toolButton(Tool::Optimise)->text().contains("none of the 3 periods"));
+        QVERIFY(!dlg.chooseTool(Tool::Optimise));
+        QCOMPARE(ui.told.size(), std::size_t(1));
+        QVERIFY(ui.told[0].starts_with("You cannot run \"Optimise timetables\" now"));
+        QCOMPARE(dlg.pages()->currentIndex(), int(TOptimisationDlg::ToolsPage));
+        dlg.pages()->setCurrentIndex(TOptimisationDlg::StatisticsPage);
+        QCOMPARE(dlg.pages()->currentIndex(), int(TOptimisationDlg::ToolsPage));
+        QVERIFY(!dlg.startButton()->isEnabled());
+
+        // The initial solution places the periods; its run lists the event it changed.
+        QVERIFY(dlg.chooseTool(Tool::InitialSolution));
+        QCOMPARE(dlg.pages()->currentIndex(), int(TOptimisationDlg::SelectionsPage));
+        QCOMPARE(dlg.windowTitle(), QString("Initial solution"));
+        QVERIFY(dlg.startButton()->isEnabled());
+        QTest::mouseClick(dlg.startButton(), Qt::LeftButton);
+        QVERIFY(!dlg.running());
+        QCOMPARE(dlg.pages()->currentIndex(), int(TOptimisationDlg::StatisticsPage));
+        QCOMPARE(d->codes[f.id("MATH")].scheduled, 3);
+        QVERIFY(dlg.changedData() && d->modified);
+        QVERIFY(items(dlg.resultList()).join('|').startsWith("1: MATH"));
+        // Now the optimiser may run, and the initial solution has nothing left to do.
+        QVERIFY(dlg.toolButton(Tool::Optimise)->isEnabled());
+        QVERIFY(!dlg.toolButton(Tool::InitialSolution)->isEnabled());
+    }
+
+    void optimiserRunsToItsEnd()
+    {
+        auto d = school();
+        OptimiseDialogSettings settings;
+        settings.initial = defaultInitialSettings(*d);
+        settings.optimiser.maxRounds = 4;
+        PickAll ui;
+        TOptimisationDlg dlg(*d, settings, ui);
+        int reports = 0;
+        connect(&dlg, &TOptimisationDlg::progressed, this, [&] { ++reports; });
+
+        QVERIFY(dlg.chooseTool(Tool::Optimise));
+        QCOMPARE(dlg.startButton()->text(), QString("Optimise"));
+        dlg.startRun();
+
+        const DialogRun &run = dlg.lastRun();
+        QVERIFY2(!run.refused, run.lines.empty() ? "" : run.lines[0].c_str());
+        QVERIFY(!run.stopped);
+        QVERIFY(reports > 0);
+        QVERIFY(run.optimised.swaps + run.optimised.moves > 0);
+        QVERIFY(run.optimised.gapsAfter < run.optimised.gapsBefore);
+        QVERIFY(dlg.changedData() && d->modified);
+        QCOMPARE(conflictsInWeeks(*d, 1, 1), 0);
+        QVERIFY(dlg.statusLabel()->text().startsWith(" Time: "));
+        QVERIFY(dlg.gapsLabel()->text().startsWith(
+            QStringLiteral(" Initially: %1").arg(run.optimised.gapsBefore)));
+        QVERIFY(dlg.gapsLabel()->text().contains(" Now: "));
+        const auto &total = dlg.graphView()->graph().series[0];
+        QVERIFY(total.size() >= 2);
+        QCOMPARE(total.front(), run.optimised.gapsBefore);
+        QCOMPARE(total.back(), run.optimised.gapsAfter);
+        QVERIFY(!items(dlg.resultList()).isEmpty());
+        // The run is over: Stop is off, Close and the tools are back.
+        QVERIFY(!dlg.stopButton()->isEnabled());
+        QVERIFY(dlg.toolButton(Tool::Optimise)->isEnabled());
+        QVERIFY(dlg.startButton()->isEnabled());
+    }
+
+    void stopEndsARunAndLocksTheDialogMeanwhile()
+    {
+        auto d = school();
+        OptimiseDialogSettings settings;
+        settings.initial = defaultInitialSettings(*d);
+        settings.optimiser.fruitlessCycles = 1000000; // would run on for a long time
+        PickAll ui;
+        TOptimisationDlg dlg(*d, settings, ui);
+        QVERIFY(dlg.chooseTool(Tool::Optimise));
+
+        bool lockedDuringRun = true;
+        int reports = 0;
+        connect(&dlg, &TOptimisationDlg::progressed, this, [&] {
+            ++reports;
+            lockedDuringRun = lockedDuringRun && dlg.running() && dlg.stopButton()->isEnabled() &&
+                              !dlg.startButton()->isEnabled() &&
+                              !dlg.toolButton(Tool::InitialSolution)->isEnabled();
+            if (reports == 3)
+                QTest::mouseClick(dlg.stopButton(), Qt::LeftButton);
+        });
+        dlg.startRun();
+
+        QVERIFY(lockedDuringRun);
+        QVERIFY(dlg.lastRun().stopped);
+        QCOMPARE(dlg.lastRun().optimised.end, OptimiseEnd::Stopped);
+        QVERIFY(reports >= 3 && reports <= 5);
+        QCOMPARE(dlg.statusLabel()->text(), QString(" Optimisation stopped."));
+        QCOMPARE(conflictsInWeeks(*d, 1, 1), 0);
+        QVERIFY(!dlg.running() && !dlg.stopButton()->isEnabled());
+        QVERIFY(ui.told.empty()); // a stop by the user is quiet
+
+        // A new run starts afresh.
+        disconnect(&dlg, &TOptimisationDlg::progressed, this, nullptr);
+        settings.optimiser.maxRounds = 1;
+        dlg.startRun();
+        QVERIFY(!dlg.lastRun().stopped);
+    }
+
+    void nothingChosenChangesNothing()
+    {
+        auto d = school();
+        OptimiseDialogSettings settings;
+        settings.initial = defaultInitialSettings(*d);
+        PickAll ui;
+        ui.picks.push_back({});
+        TOptimisationDlg dlg(*d, settings, ui);
+        QVERIFY(dlg.chooseTool(Tool::Optimise));
+        const std::string before = dumpScheduleData(*d);
+        dlg.startRun();
+        QCOMPARE(dumpScheduleData(*d), before);
+        QVERIFY(!dlg.changedData());
+        QCOMPARE(items(dlg.resultList()).size(), 1);
+        QVERIFY(items(dlg.resultList())[0].startsWith("Selected operation did not change"));
+    }
+
+    void settingsFileRoundTrip()
+    {
+        auto d = school();
+        Settings s;
+        s.optimize.gapWeight = {0, 3, 12, -1, 1, 1, 1, 1};
+        s.optimize.blocks = {{21, 5}, {995, 7}}; // bell 2 day 1; a key beyond the slots
+        s.optimize.methods = 5;                  // a bit the dialog has no control for
+
+        // A seed below 65535 follows the day; a larger one is kept.
+        const std::pair<std::int32_t, std::uint32_t> seeds[] = {
+            {0, 46001}, {65534, 46001}, {-5, 46001}, {65535, 65535}, {123456, 123456}};
+        for (const auto &[stored, used] : seeds) {
+            s.optimize.randSeed = stored;
+            QCOMPARE(optimiseDialogSettings(*d, s, 46001).initial.seed, used);
+        }
+
+        s.optimize.randSeed = 7;
+        OptimiseDialogSettings o = optimiseDialogSettings(*d, s, 46001);
+        QCOMPARE(o.optimiser.gapWeights[2], 9);
+        QCOMPARE(o.optimiser.gapWeights[3], 0);
+        QCOMPARE(int(o.initial.slotBlocks[2][1]), 5);
+        {
+            PickAll ui;
+            TOptimisationDlg dlg(*d, o, ui);
+            QVERIFY(dlg.chooseTool(Tool::Optimise));
+            dlg.weightBox(1)->setValue(4);
+            QVERIFY(dlg.chooseTool(Tool::Optimise));
+        }
+        Settings back = s;
+        storeOptimiseDialogSettings(o, back);
+        QCOMPARE(back.optimize.randSeed, 46001); // the day's seed is written back
+        QCOMPARE(back.optimize.gapWeight[1], 4);
+        QCOMPARE(back.optimize.methods, 5);
+        QCOMPARE(back.optimize.blocks.at(21), 5);
+        QCOMPARE(back.optimize.blocks.at(995), 7); // kept as it was
+    }
+};
+
+QTEST_MAIN(OptimisationDlgTest)
+#include "optimisationdlg_test.moc"

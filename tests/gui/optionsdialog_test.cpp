@@ -1,0 +1,183 @@
+// The Options dialog on the offscreen platform: what its check boxes write into the category
+// masks and the resources, the defaults it keeps, and the conflict question after conflict
+// checking is switched on for a category.
+
+#include "engine/dump.h"
+#include "engine/lectures.h"
+#include "files/settings.h"
+#include "shell/optionsdialog.h"
+#include "support/fixture.h"
+#include "ui/ports.h"
+#include "ui/prompter.h"
+#include "ui/scripteddialogs.h"
+
+#include <QCheckBox>
+#include <QtTest>
+
+using namespace quivra;
+
+namespace {
+
+constexpr int G = 1, T = 2, R = 3; // resource categories of the fixture
+
+// MATH and ENG share the room R1 in the same cell; rooms start without conflict checking, so the
+// shared cell is no conflict yet. The category Q has no resources.
+std::unique_ptr<ScheduleData> twoEventsInOneRoom()
+{
+    auto d = makeScheduleData();
+    d->resourceCategories.assign("G:Groups$T:Teachers$R:Rooms$Q:Equipment$");
+    d->noTimetableMasks[1] = (1u << R) | (1u << 4);
+    d->noGapsMasks[1] = (1u << R) | (1u << 4);
+    FixtureBuilder f(*d);
+    f.calendar(2, 5, 6).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2"});
+    f.resources('R', {"R1"});
+    f.event("MATH", {"G1", "T1", "R1"}, 2).event("ENG", {"G2", "T2", "R1"}, 2);
+    f.allocate("MATH", 1, 1, 2).allocate("ENG", 1, 1, 2);
+    f.place("MATH", 1, 2, 3, 4).place("ENG", 1, 2, 3, 4);
+    f.finish();
+    return d;
+}
+
+bool noTimetable(const ScheduleData &d, const char *code)
+{
+    for (int c = 1; c <= d.codeCount; ++c)
+        if (d.codes[c].code.view() == code)
+            return d.codes[c].flags & NoTimetableBit;
+    qFatal("no code %s", code);
+}
+
+int scheduledOf(const ScheduleData &d, const char *code)
+{
+    for (int c = 1; c <= d.codeCount; ++c)
+        if (d.codes[c].code.view() == code)
+            return d.codes[c].scheduled;
+    qFatal("no code %s", code);
+}
+
+} // namespace
+
+class OptionsDialogTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void checkBoxesWriteTheMasksAndTheResources()
+    {
+        auto d = twoEventsInOneRoom();
+        Settings settings;
+        OptionsDialog dialog(*d, readOptions(*d, settings));
+
+        // The boxes show the inverse of the bits; a category without timetables cannot count
+        // gaps.
+        QVERIFY(dialog.preventBox(G)->isChecked() && dialog.gapsBox(G)->isChecked());
+        QVERIFY(!dialog.preventBox(R)->isChecked());
+        QVERIFY(!dialog.gapsBox(R)->isChecked() && !dialog.gapsBox(R)->isEnabled());
+        QVERIFY(dialog.preventBox(5) == nullptr); // no name, no box
+
+        // Teachers stop being checked for conflicts: their gaps go with it.
+        dialog.preventBox(T)->click();
+        QVERIFY(!dialog.gapsBox(T)->isChecked() && !dialog.gapsBox(T)->isEnabled());
+        dialog.gapsBox(G)->click(); // groups keep their timetables but their gaps do not count
+        const OptionsApplied applied = applyOptions(*d, settings, dialog.values());
+
+        QVERIFY(applied.masksChanged);
+        QVERIFY(!applied.conflictsPossible); // only switched off
+        QCOMPARE(int(d->noTimetableMasks[1]), (1 << T) | (1 << R) | (1 << 4));
+        QCOMPARE(int(d->noGapsMasks[1]), (1 << G) | (1 << T) | (1 << R) | (1 << 4));
+        QVERIFY(noTimetable(*d, "T1") && noTimetable(*d, "T2") && noTimetable(*d, "R1"));
+        QVERIFY(!noTimetable(*d, "G1"));
+        QVERIFY(d->modified);
+
+        // Read back, the dialog shows what was written.
+        const OptionsValues again = readOptions(*d, settings);
+        QVERIFY(!again.preventConflicts[T] && !again.countGaps[G] && again.preventConflicts[G]);
+    }
+
+    void defaultsAreClampedAndAnUnchangedPageChangesNothing()
+    {
+        auto d = twoEventsInOneRoom();
+        Settings settings;
+        const std::string before = dumpScheduleData(*d);
+        OptionsDialog untouched(*d, readOptions(*d, settings));
+        const OptionsApplied none = applyOptions(*d, settings, untouched.values());
+        QVERIFY(!none.masksChanged && !d->modified);
+        QCOMPARE(dumpScheduleData(*d), before);
+
+        OptionsValues v = readOptions(*d, settings);
+        v.eventBookingKind = 9;
+        v.resourceBookingKind = 0;
+        v.bookingsOccupied = true;
+        v.showMode = 2;
+        v.codeMode = 7;
+        v.blockLength = 0;
+        v.useCodeColors = false;
+        applyOptions(*d, settings, v);
+        QCOMPARE(int(d->header.defaultEventBookingKind), 3);
+        QCOMPARE(int(d->header.defaultResourceBookingKind), 1);
+        QCOMPARE(int(d->header.bookingsCountAsOccupied), 1);
+        QCOMPARE(settings.preferences.showMode, 2);
+        QCOMPARE(settings.preferences.codeMode, 3);
+        QCOMPARE(settings.preferences.blockSize, 1);
+        QVERIFY(!settings.preferences.useCodeColors);
+        QVERIFY(d->modified);
+
+        // The widgets start from the values and give them back.
+        OptionsDialog shown(*d, readOptions(*d, settings));
+        QCOMPARE(shown.values(), readOptions(*d, settings));
+    }
+
+    void switchingConflictCheckingOnAsksAndSweeps()
+    {
+        auto d = twoEventsInOneRoom();
+        Settings settings;
+        OptionsDialog dialog(*d, readOptions(*d, settings));
+        dialog.preventBox(R)->click();
+        dialog.preventBox(4)->click(); // no resources: nothing to fear from it alone
+        const OptionsApplied applied = applyOptions(*d, settings, dialog.values());
+        QVERIFY(applied.conflictsPossible);
+        QVERIFY(!noTimetable(*d, "R1"));
+
+        ScriptedDialogs ui;
+        ui.expect("may cause conflicts").answer(Answer::Yes);
+        ui.expect("copy possible conflicts to the Clipboard").answer(Answer::No);
+        Prompter prompter(ui);
+        NullProgress progress;
+        MemoryClipboard clipboard;
+        PromptedSweep sweep(prompter, progress, &clipboard);
+        const ConflictReport report = settleConflicts(*d, prompter, sweep, 46000);
+        QVERIFY2(ui.finished(), ui.problems().c_str());
+        QCOMPARE(report.found, 2);
+        QCOMPARE(report.removed, 2);
+        // MATH comes first and keeps its periods; ENG loses the shared cells.
+        QCOMPARE(scheduledOf(*d, "MATH"), 2);
+        QCOMPARE(scheduledOf(*d, "ENG"), 0);
+        QCOMPARE(d->header.conflictSourceCounters[2], 0);
+        QVERIFY(clipboard.text().empty());
+    }
+
+    void decliningTheSweepLeavesTheDataAndNotesTheCheck()
+    {
+        auto d = twoEventsInOneRoom();
+        d->header.conflictSourceCounters[2] = (3 << 16) | 100; // declined three times before
+        Settings settings;
+        OptionsValues v = readOptions(*d, settings);
+        v.preventConflicts[R] = true;
+        QVERIFY(applyOptions(*d, settings, v).conflictsPossible);
+
+        ScriptedDialogs ui;
+        ui.expect("may cause conflicts").answer(Answer::No);
+        ui.expect("Tools|Remove conflicts").answer(Answer::Ok);
+        Prompter prompter(ui);
+        NullProgress progress;
+        PromptedSweep sweep(prompter, progress, nullptr);
+        const ConflictReport report = settleConflicts(*d, prompter, sweep, 0x12345);
+        QVERIFY2(ui.finished(), ui.problems().c_str());
+        QCOMPARE(report.found, 0);
+        QCOMPARE(scheduledOf(*d, "ENG"), 2);
+        // One more occasion, dated with the low half of the day number.
+        QCOMPARE(d->header.conflictSourceCounters[2], (4 << 16) | 0x2345);
+    }
+};
+
+QTEST_MAIN(OptionsDialogTest)
+#include "optionsdialog_test.moc"

@@ -1,9 +1,28 @@
 #include "shell/framecommand.h"
 
 #include "commands/filecommands.h"
+#include "commands/framecommands.h"
+#include "engine/codetable.h"
 #include "shell/tframeform.h"
+#include "views/qtext.h"
+#include "views/tmatsform.h"
 
+#include <QColorDialog>
+#include <QDateTime>
+#include <QItemSelectionModel>
 #include <QMdiArea>
+#include <QTableView>
+
+#if __has_include("shell/optionsdialog.h")
+#include "shell/optionsdialog.h"
+#define QUIVRA_HAS_OPTIONS_DIALOG 1
+#endif
+#if __has_include("views/toptimisationdlg.h")
+#include "views/toptimisationdlg.h"
+#define QUIVRA_HAS_OPTIMISATION_DIALOG 1
+#endif
+
+#include <algorithm>
 
 namespace quivra {
 namespace {
@@ -45,6 +64,79 @@ void sessionCommand(FrameCommand &row, TFrameForm &frame, void (*command)(Sessio
     row.enabled = [&frame, needsFile] {
         return frame.session() != nullptr && (!needsFile || frame.viewsExist());
     };
+}
+
+// A command that works on the data set: offered once a data set is open; when it changed the
+// data set, every view is rebuilt.
+using DataCommand = std::function<bool(ScheduleData &, Prompter &)>;
+void dataCommand(FrameCommand &row, TFrameForm &frame, DataCommand command)
+{
+    row.run = [&frame, command = std::move(command)] {
+        if (command(frame.data(), frame.prompter()))
+            frame.refreshViews();
+    };
+    row.enabled = [&frame] { return frame.viewsExist(); };
+}
+
+// The cells selected in the Timetables view's week, or its current cell; false when none.
+bool selectedTimetableRange(TFrameForm &frame, int &day1, int &bell1, int &day2, int &bell2)
+{
+    auto *timetables = static_cast<TMatsForm *>(frame.view(ViewTag::Timetables));
+    if (!timetables || !timetables->table()->selectionModel())
+        return false;
+    QModelIndexList cells = timetables->table()->selectionModel()->selectedIndexes();
+    if (cells.isEmpty() && timetables->table()->currentIndex().isValid())
+        cells.append(timetables->table()->currentIndex());
+    if (cells.isEmpty())
+        return false;
+    // Columns are days and rows bells, both from 1.
+    day1 = bell1 = MaxBells + 1;
+    day2 = bell2 = 0;
+    for (const QModelIndex &cell : cells) {
+        day1 = std::min(day1, cell.column() + 1);
+        day2 = std::max(day2, cell.column() + 1);
+        bell1 = std::min(bell1, cell.row() + 1);
+        bell2 = std::max(bell2, cell.row() + 1);
+    }
+    return true;
+}
+
+void showFreeResourcesOfSelection(TFrameForm &frame)
+{
+    int day1 = 0, bell1 = 0, day2 = 0, bell2 = 0;
+    if (!selectedTimetableRange(frame, day1, bell1, day2, bell2)) {
+        frame.prompter().infoDlg("Select first a time range in a timetable of the Timetables "
+                                 "view.");
+        return;
+    }
+    ScheduleData &d = frame.data();
+    auto *timetables = static_cast<TMatsForm *>(frame.view(ViewTag::Timetables));
+    const CodeId shown = timetables->resource();
+    const int category = validCode(d, shown) ? categoryOf(d, shown) : 0;
+    const CodeId chosen = showFreeResources(d, frame.prompter(), frame.activeWeek(), day1, bell1,
+                                            day2, bell2, category);
+    if (chosen != 0) {
+        d.currentCode = chosen;
+        timetables->followCurrentCode();
+        frame.showView(ViewTag::Timetables);
+    }
+}
+
+void setColourOfCurrentCode(TFrameForm &frame)
+{
+    ScheduleData &d = frame.data();
+    const CodeId c = d.currentCode;
+    if (!validCode(d, c))
+        return;
+    const std::uint32_t stored = static_cast<std::uint32_t>(std::max(d.codes[c].colour, 0));
+    const QColor initial(int(stored & 0xFF), int((stored >> 8) & 0xFF), int((stored >> 16) & 0xFF));
+    const QColor chosen = QColorDialog::getColor(
+        initial, &frame,
+        QStringLiteral("Set colour to \"%1\"").arg(toQString(d.codes[c].code.str())));
+    if (!chosen.isValid())
+        return;
+    setCodeColour(d, c, storedColour(chosen.rgb() & 0xFFFFFF));
+    frame.refreshViews();
 }
 
 void fileMenu(TableBuilder &t, TFrameForm &frame)
@@ -114,23 +206,45 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     exit.run = [&frame] { frame.close(); };
 }
 
-void toolsMenu(TableBuilder &t)
+void toolsMenu(TableBuilder &t, TFrameForm &frame)
 {
     t.menu = "Tools";
     auto &optimise = t.add("tools.optimise", "&Optimise ...", "Optimise timetables");
     optimise.button = "Optimise";
+#ifdef QUIVRA_HAS_OPTIMISATION_DIALOG
+    optimise.run = [&frame] { showOptimisationDialog(frame); };
+    optimise.enabled = [&frame] { return frame.viewsExist(); };
+#endif
 
     t.menu = "Tools/Clear";
-    t.add("tools.clear1", "1 Bookings from timetables");
-    t.add("tools.clear2", "2 Scheduled periods");
-    t.add("tools.clear3", "3 Bookings from weeks");
-    t.add("tools.clear4", "4 Allocated and scheduled periods");
-    t.group("tools.clear5", "5 Events");
-    t.add("tools.clear6", "6 Resources");
-    t.add("tools.clear7", "7 Event resources");
-    t.group("tools.clear8", "8 Comments");
-    t.add("tools.clear9", "9 Memos");
-    t.add("tools.clear10", "10 Delete selected week range");
+    const std::array<std::pair<const char *, int>, 4> clears = {{
+        {"1 Bookings from timetables", ClearPartTableBookings},
+        {"2 Scheduled periods", ClearPartPlacements},
+        {"3 Bookings from weeks", ClearPartWeekBookings},
+        {"4 Allocated and scheduled periods", ClearPartAllocations},
+    }};
+    for (std::size_t i = 0; i < clears.size(); ++i) {
+        const int parts = clears[i].second | ClearPartAskWeekRange;
+        dataCommand(t.add(QStringLiteral("tools.clear%1").arg(i + 1), clears[i].first), frame,
+                    [parts](ScheduleData &d, Prompter &p) { return clearPeriods(d, p, parts); });
+    }
+    dataCommand(t.group("tools.clear5", "5 Events"), frame,
+                [](ScheduleData &d, Prompter &p) { return removeCodes(d, p, true); });
+    dataCommand(t.add("tools.clear6", "6 Resources"), frame,
+                [](ScheduleData &d, Prompter &p) { return removeCodes(d, p, false); });
+    dataCommand(t.add("tools.clear7", "7 Event resources"), frame, removeEventResources);
+    dataCommand(t.group("tools.clear8", "8 Comments"), frame, clearComments);
+    dataCommand(t.add("tools.clear9", "9 Memos"), frame, clearMemos);
+    auto &weeks = t.add("tools.clear10", "10 Delete selected week range");
+    weeks.run = [&frame] {
+        int week = frame.activeWeek();
+        if (!deleteWeekRange(frame.data(), frame.prompter(), week))
+            return;
+        frame.showView(ViewTag::Weeks);
+        frame.refreshViews();
+        frame.setActiveWeek(week);
+    };
+    weeks.enabled = [&frame] { return frame.viewsExist() && lastLectureWeek(frame.data()) > 1; };
 
     t.menu = "Tools/Sort";
     t.add("tools.sortResources", "Sort resources by ...");
@@ -142,10 +256,18 @@ void toolsMenu(TableBuilder &t)
     t.add("tools.sortMembers", "Sort event resources");
 
     t.menu = "Tools/Lock events";
-    t.add("tools.lockSelectEvents", "Select events to lock");
-    t.add("tools.lockSelectResources", "Select resources to lock");
-    t.add("tools.lockAll", "Lock all events by rules");
-    t.add("tools.unlockAll", "Unlock all events by rules");
+    const std::array<std::tuple<const char *, const char *, int>, 4> locks = {{
+        {"tools.lockSelectEvents", "Select events to lock", SelectEventsToLock},
+        {"tools.lockSelectResources", "Select resources to lock", SelectResourcesToLock},
+        {"tools.lockAll", "Lock all events by rules", LockAllByRules},
+        {"tools.unlockAll", "Unlock all events by rules", UnlockAllByRules},
+    }};
+    for (const auto &[id, caption, command] : locks) {
+        const std::string name = caption;
+        dataCommand(t.add(id, caption), frame, [name, command](ScheduleData &d, Prompter &p) {
+            return lockEventsByRules(d, p, command, name);
+        });
+    }
 
     t.menu = "Tools";
     t.group("tools.rooms", "Select rooms manually", {}, QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -162,7 +284,10 @@ void toolsMenu(TableBuilder &t)
     t.add("tools.selectionOptimise", "Selection optimisation");
     t.add("tools.intake", "Intake scheduling");
     t.add("tools.campusCollisions", "Check for campus collisions");
-    t.add("tools.freeResources", "Show free resources");
+    auto &free = t.add("tools.freeResources", "Show free resources",
+                       "Resources free in the time range selected in the Timetables view");
+    free.run = [&frame] { showFreeResourcesOfSelection(frame); };
+    free.enabled = [&frame] { return frame.viewsExist(); };
     t.menu = "Tools/Check for conflicts";
     t.add("tools.conflictsAll", "From all weeks (complete)");
     t.add("tools.conflictsFrom", "From the &selected week on");
@@ -192,12 +317,18 @@ void optionsMenu(TableBuilder &t, TFrameForm &frame)
         row.checked = [&frame, mode] { return frame.viewOptions().showMode == mode; };
     }
     t.menu = "Options/Default booking type";
-    t.add("options.bookingWeeks", "For &weeks");
-    t.add("options.bookingTimetables", "For &timetables");
+    dataCommand(t.add("options.bookingWeeks", "For &weeks"), frame,
+                [](ScheduleData &d, Prompter &p) { return bookingChoice(d, p, true) != 0; });
+    dataCommand(t.add("options.bookingTimetables", "For &timetables"), frame,
+                [](ScheduleData &d, Prompter &p) { return bookingChoice(d, p, false) != 0; });
 
     t.menu = "Options";
     auto &options = t.group("options.dialog", "&Options ...", "Change the settings");
     options.button = "Options";
+#ifdef QUIVRA_HAS_OPTIONS_DIALOG
+    options.run = [&frame] { showOptionsDialog(frame); };
+    options.enabled = [&frame] { return frame.viewsExist(); };
+#endif
 }
 
 void windowMenu(TableBuilder &t, TFrameForm &frame)
@@ -261,17 +392,30 @@ void helpAndColourMenus(TableBuilder &t, TFrameForm &frame)
 
     // The colour commands; the "Colours" button pops up the same menu.
     t.menu = "Tools/Colours";
-    t.add("colours.set", "Set colour to this item");
+    auto &set = t.add("colours.set", "Set colour to this item");
+    set.run = [&frame] { setColourOfCurrentCode(frame); };
+    set.enabled = [&frame] {
+        return frame.viewsExist() && validCode(frame.data(), frame.data().currentCode);
+    };
     auto &show = t.add("colours.show", "Show event and resource colours");
     show.run = [&frame] { frame.toggleColours(); };
     show.checked = [&frame] { return frame.viewOptions().showColours; };
-    t.add("colours.clear", "Clear event and resource colours");
+    dataCommand(t.add("colours.clear", "Clear event and resource colours"), frame, clearColours);
     t.add("colours.change", "Change the current colour");
     t.menu = "Tools/Colours/Set colours automatically";
-    t.add("colours.byCategory", "Colours based on category");
-    t.add("colours.random", "Random colours");
-    t.add("colours.randomEvents", "Random colours to events only");
-    t.add("colours.randomResources", "Random colours to resources only");
+    const std::array<std::tuple<const char *, const char *, int>, 4> automatic = {{
+        {"colours.byCategory", "Colours based on category", ColoursByCategory},
+        {"colours.random", "Random colours", RandomColours},
+        {"colours.randomEvents", "Random colours to events only", RandomEventColours},
+        {"colours.randomResources", "Random colours to resources only", RandomResourceColours},
+    }};
+    for (const auto &[id, caption, mode] : automatic) {
+        dataCommand(t.add(id, caption), frame, [mode](ScheduleData &d, Prompter &p) {
+            // The random numbers start from the clock, so each run gives other colours.
+            const auto seed = static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
+            return setColoursAutomatically(d, p, mode, seed);
+        });
+    }
     t.menu = "Tools/Colours";
     t.add("colours.more", "More colour selections");
 }
@@ -282,7 +426,7 @@ std::vector<FrameCommand> frameCommands(TFrameForm &frame)
 {
     TableBuilder t;
     fileMenu(t, frame);
-    toolsMenu(t);
+    toolsMenu(t, frame);
     optionsMenu(t, frame);
     windowMenu(t, frame);
     helpAndColourMenus(t, frame);

@@ -64,6 +64,9 @@ TFrameForm::TFrameForm(ScheduleData &d, QWidget *parent)
 
 TFrameForm::~TFrameForm()
 {
+    // A frame destroyed while shown still hides its sub-windows afterwards, in QWidget's
+    // destructor, and must not hear of it any more.
+    disconnect(m_mdi, nullptr, this, nullptr);
     detachSession();
 }
 
@@ -73,6 +76,7 @@ void TFrameForm::detachSession()
         return;
     m_session->hooks.refreshViews = {};
     m_session->hooks.setCaption = {};
+    m_session->hooks.firstStart = {};
     m_session = nullptr;
     updateCommands();
 }
@@ -83,6 +87,15 @@ void TFrameForm::attachSession(Session &session)
     session.hooks.refreshViews = [this] { dataSetChanged(); };
     session.hooks.setCaption = [this](const std::string &caption) {
         setWindowTitle(toQString(caption));
+    };
+    // The ways to begin at the very first start: a new file, or one of the sample files.
+    session.hooks.firstStart = [this](int choice) {
+        if (!m_session)
+            return;
+        if (choice == 1)
+            newFile(*m_session);
+        else if (choice == 2)
+            openFile(*m_session);
     };
     updateCommands();
 }

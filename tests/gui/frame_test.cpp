@@ -1,6 +1,8 @@
 // The main frame on the offscreen platform: opening data files, the views it shows, its
 // command table.
 
+#include "modaldriver.h"
+
 #include "commands/filecommands.h"
 #include "commands/session.h"
 #include "engine/codetable.h"
@@ -39,6 +41,7 @@ private:
         f.resources('R', {"R1"});
         f.event("MATH", {"G1", "T1", "R1"}, 4).event("ENG", {"G1", "T2"}, 2);
         f.allocate("MATH", 1, 2, 2).place("MATH", 1, 1, 1, 2);
+        f.memo("T1", "part time");
         f.finish();
         const QString path = m_dir.filePath(name);
         const Result<void> written = writeDataFile(*d, path.toStdString());
@@ -206,6 +209,92 @@ private slots:
         resources->table()->setCurrentIndex(resources->model()->index(row, 0));
         QCOMPARE(d->currentCode, t2);
         QCOMPARE(timetables->resource(), t2);
+    }
+
+    // Exit with changes pending asks to save; a Save As the user cancels keeps the program open
+    // with the data, and No ends it without writing.
+    void exitAsksToSaveAndCancelledSaveAsKeepsTheProgram()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        Settings settings;
+        SettingsPaths paths{m_dir.filePath("exit").toStdString(), {}, {}};
+        FixedClock clock(45901);
+        Session session(*d, settings, paths, frame.prompter(), clock, frame.progress());
+        frame.attachSession(session);
+        const QString path = writeFixture("exit.qvf");
+        QVERIFY(openWindows(session, path.toStdString()));
+        frame.show();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        file.close();
+
+        d->memos.clear();
+        d->modified = true;
+        ModalDriver driver;
+        driver.message("Do you want to save it on disk?", "Yes").file({});
+        QVERIFY(!frame.close());
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(frame.isVisible());
+        QVERIFY(!session.exitRequested);
+        QVERIFY(d->modified);
+
+        driver.message("Do you want to save it on disk?", "No");
+        QVERIFY(frame.close());
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(session.exitRequested);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+        frame.detachSession();
+    }
+
+    // "Do not ask this again" ticked with Yes answers the question at once for the rest of the
+    // run; ticked with No it silences nothing.
+    void doNotAskAgainIsHonoured()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        frame.show();
+        ModalDriver driver;
+        driver.expect("messageDialog", "to go on", [](QDialog *dialog) {
+            auto *box = static_cast<QMessageBox *>(dialog);
+            QVERIFY(box->checkBox() && box->checkBox()->text() == "Do not show this again");
+            box->checkBox()->setChecked(true);
+            ModalDriver::press(dialog, "Yes");
+        });
+        QVERIFY(frame.prompter().sureDlg("to go on", 5));
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(frame.prompter().sureDlg("to go on", 5)); // no dialog: the driver expects none
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+
+        driver.message("Save the list?", "No", true).message("Save the list?", "Yes");
+        QVERIFY(!frame.prompter().yesNoDlg("Save the list?", 6));
+        QVERIFY(frame.prompter().yesNoDlg("Save the list?", 6));
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+    }
+
+    // The frame's own commands run through the real dialogs and rebuild the views.
+    void clearCommandRunsThroughTheDialogs()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        QVERIFY(frame.openDataFile(writeFixture("clear.qvf")));
+        frame.show();
+        QVERIFY(frame.action("tools.clear9")->isEnabled());
+        QVERIFY(frame.action("tools.lockAll")->isEnabled());
+        ModalDriver driver;
+        driver.message("Are you sure to clear all 1 memo lines?", "Yes")
+            .message("1 memo lines cleared.", "OK");
+        frame.action("tools.clear9")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(d->memos.empty());
+        QVERIFY(d->modified);
+
+        driver.option("Additional selection", 0).message("2 events locked, 2 changed.", "OK");
+        frame.action("tools.lockAll")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(countLocked(*d), 2);
     }
 };
 

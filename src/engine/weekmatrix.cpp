@@ -189,8 +189,6 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
     }
 
     m_building = false;
-    m_balanceMin.fill(MaxBells + 1);
-    m_balanceMax.fill(-1);
     for (int row = 1; row <= m_rows; ++row) {
         const auto k = static_cast<std::size_t>(m_rowCategory[static_cast<std::size_t>(row)]);
         for (int day = 1; day <= MaxDays; ++day) {
@@ -198,16 +196,39 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
             m_categoryGaps[0][k] += dayGaps(m_eventMask[mi]);
             m_categoryGaps[1][k] += dayGaps(m_eventMask[mi] | m_bookingMask[mi]);
         }
+    }
+    takeBalanceLimits();
+
+    setCurrentRow(m_currentRow);
+    m_nonZeroWrites = m_zeroWrites = 0;
+    return m_rows;
+}
+
+int WeekMatrix::reopen(ScheduleData &d)
+{
+    for (int c = 1; c <= d.codeCount; ++c)
+        d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
+    m_log.clear();
+    // A build counts one meeting for every code it leaves hidden.
+    m_conflicts = static_cast<int>(m_hidden.size());
+    takeBalanceLimits();
+    setCurrentRow(m_currentRow);
+    m_nonZeroWrites = m_zeroWrites = 0;
+    return m_rows;
+}
+
+void WeekMatrix::takeBalanceLimits()
+{
+    m_balanceMin.fill(MaxBells + 1);
+    m_balanceMax.fill(-1);
+    for (int row = 1; row <= m_rows; ++row) {
+        const auto k = static_cast<std::size_t>(m_rowCategory[static_cast<std::size_t>(row)]);
         for (int day = 1; day <= m_days; ++day) {
             const int n = bellCount(eventMask(row, day));
             m_balanceMin[k] = std::min(m_balanceMin[k], n);
             m_balanceMax[k] = std::max(m_balanceMax[k], n);
         }
     }
-
-    setCurrentRow(m_currentRow);
-    m_nonZeroWrites = m_zeroWrites = 0;
-    return m_rows;
 }
 
 CellWord WeekMatrix::cell(int row, int day, int bell) const

@@ -106,6 +106,12 @@ public:
     // same as after a recount, built without sorting the store again.
     enum class Lists { Recount, AsTheyStand };
     int build(ScheduleData &d, int week, Lists lists);
+    // Starts working on the week built before as a build would leave it (the MoveLog and the
+    // LinkMarks cleared, the balance limits taken from the cells as they are), without reading
+    // the store again. Only for a caller that has changed the store since the build solely
+    // through block operations of week matrices, each of its own week: the cells of this week
+    // are then still those of the store. Returns the number of rows.
+    int reopen(ScheduleData &d);
 
     int rowCount() const { return m_rows; }
     int week() const { return m_week; }
@@ -215,6 +221,7 @@ private:
                static_cast<std::uint32_t>(day << MatrixDayShift) | static_cast<std::uint32_t>(bell);
     }
     bool inRange(int day, int bell, int length) const;
+    void takeBalanceLimits();
     MatrixEvent *eventState(int e);
     bool outranks(CellWord incoming, CellWord shown) const;
     void show(std::uint32_t index, CellWord word);

@@ -116,6 +116,11 @@ public:
 private:
     bool refuse(const std::string &why);
     void buildWeek(int week);
+    // A week visit: the week's matrix kept from its last visit when there is one, else a build;
+    // closeWeek keeps it for the next visit.
+    void openWeek(int week);
+    void closeWeek();
+    void startWeek();
     void restoreMarks();
 
     // Weighted gaps of the current matrix with the run's weights.
@@ -165,6 +170,11 @@ private:
     const OptimiseSettings &m_s;
     OptimiseProgress *m_progress;
     WeekMatrix m;
+    // Fast path: the matrix of every week of the range between visits. A visit changes the store
+    // only through its own week's matrix, so the others stay equal to a fresh build.
+    std::vector<WeekMatrix> m_kept;
+    std::vector<char> m_keptValid;
+    int m_keptFirst = 0;
     Random m_random;
     GapCategoryWeights m_weights{};
     GapCategoryWeights m_mask{};
@@ -211,6 +221,32 @@ void OptimiserRun::buildWeek(int week)
     // so the fast path builds from the lists as they stand; the reference mode recounts every
     // time, as a build on its own does.
     m.build(m_d, week, m_s.reference ? WeekMatrix::Lists::Recount : WeekMatrix::Lists::AsTheyStand);
+    startWeek();
+}
+
+void OptimiserRun::openWeek(int week)
+{
+    const auto i = static_cast<std::size_t>(week - m_keptFirst);
+    if (m_kept.empty() || !m_keptValid[i]) {
+        buildWeek(week);
+        return;
+    }
+    std::swap(m, m_kept[i]);
+    m.reopen(m_d);
+    startWeek();
+}
+
+void OptimiserRun::closeWeek()
+{
+    if (m_kept.empty())
+        return;
+    const auto i = static_cast<std::size_t>(m.week() - m_keptFirst);
+    std::swap(m, m_kept[i]);
+    m_keptValid[i] = 1;
+}
+
+void OptimiserRun::startWeek()
+{
     restoreMarks();
     m_rowStamp.assign(static_cast<std::size_t>(m.rowCount()) + 1, 0);
     m_rowSlot.assign(m_rowStamp.size(), 0);
@@ -902,6 +938,15 @@ OptimiseResult OptimiserRun::run()
     int previousGaps = 0, previousBells = 0;
     for (int w = firstWeek; w <= lastWeek; ++w) {
         buildWeek(w);
+        // Keeping every week's matrix is worth its memory while the range is not huge.
+        constexpr std::int64_t KeptCellsLimit = std::int64_t{1} << 24;
+        const std::int64_t cells =
+            std::int64_t{lastWeek - firstWeek + 1} * (m.rowCount() + 1) * MatrixRowCells;
+        if (w == firstWeek && !m_s.reference && cells <= KeptCellsLimit) {
+            m_kept.resize(static_cast<std::size_t>(lastWeek - firstWeek + 1));
+            m_keptValid.assign(m_kept.size(), 0);
+            m_keptFirst = firstWeek;
+        }
         conflicts += weekConflicts(m_d, m);
         const GapTotals g = gapCount(m, m_weights, m_s.bookings);
         r.gapsBefore += g.total;
@@ -910,6 +955,7 @@ OptimiseResult OptimiserRun::run()
                 g.byCategory[static_cast<std::size_t>(k)];
         previousBells += weekBellSum();
         addWeekStats(m_d, m, m_s.bookings, r.statsBefore);
+        closeWeek();
     }
     previousGaps = r.gapsBefore;
     if (conflicts > 0) {
@@ -925,7 +971,7 @@ OptimiseResult OptimiserRun::run()
     int cycleGaps = 0, cycleBells = 0;
     bool stop = false;
     while (!stop) {
-        buildWeek(week);
+        openWeek(week);
         const int rows = m.rowCount();
         int row = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
         int visited = 0;
@@ -975,6 +1021,7 @@ OptimiseResult OptimiserRun::run()
         cycleGaps += gapCount(m, m_weights, m_s.bookings).total;
         cycleBells += weekBellSum();
         reportWeek(round);
+        closeWeek();
         stop = pollStop() || stop;
 
         if (++week > lastWeek) {
@@ -1032,7 +1079,8 @@ OptimiseResult OptimiserRun::run()
         r.message = "Optimisation ended at its time limit.";
     }
 
-    // The final state, checked week by week.
+    // The final state, checked week by week on fresh builds.
+    m_kept.clear();
     for (int w = firstWeek; w <= lastWeek; ++w) {
         buildWeek(w);
         r.conflictsAfter += weekConflicts(m_d, m);

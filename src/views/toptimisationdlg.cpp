@@ -3,6 +3,7 @@
 #include "commands/session.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/textutil.h"
 #include "files/settings.h"
 #include "shell/tframeform.h"
 #include "ui/prompter.h"
@@ -19,6 +20,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -388,6 +391,30 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     timeLayout->addWidget(allSlots, 2, 1, 1, 2);
     m_limits = new QLabel;
     timeLayout->addWidget(m_limits, 3, 0, 1, 3);
+    m_slotTable = new QComboBox;
+    m_slotTable->addItem(tr("[No slot blocks]"));
+    for (int k = 1; k <= 15; ++k)
+        m_slotTable->addItem(tr("Slot block #%1").arg(k));
+    connect(m_slotTable, &QComboBox::currentIndexChanged, this, [this](int k) {
+        if (!m_loading)
+            m_settings.initial.blockSlotsNum = k;
+        showSlotGrid();
+    });
+    timeLayout->addWidget(m_slotTable, 4, 0, 1, 3);
+    m_slotGrid = new QTableWidget(bells, days);
+    m_slotGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_slotGrid->setSelectionMode(QAbstractItemView::NoSelection);
+    m_slotGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_slotGrid->setToolTip(
+        tr("Double-click a slot to keep blocks of the selected table out of it"));
+    for (int day = 1; day <= days; ++day)
+        m_slotGrid->setHorizontalHeaderItem(
+            day - 1, new QTableWidgetItem(toQString(listItem(m_d.dayNames, day))));
+    for (int bell = 1; bell <= bells; ++bell)
+        m_slotGrid->setVerticalHeaderItem(
+            bell - 1, new QTableWidgetItem(toQString(m_d.bellNames[std::size_t(bell)].view())));
+    connect(m_slotGrid, &QTableWidget::cellDoubleClicked, this, &TOptimisationDlg::toggleSlot);
+    timeLayout->addWidget(m_slotGrid, 5, 0, 1, 3);
     m_timeGroup = timeBox;
     layout->addWidget(timeBox);
 
@@ -413,6 +440,46 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     blockLayout->addWidget(m_balanced, 3, 0, 1, 4);
     m_blockGroup = blockBox;
     layout->addWidget(blockBox);
+
+    // The initial solution's own choices: where its block lengths come from, imitation and
+    // exam scheduling.
+    auto *initialBox = new QGroupBox(tr("Initial solution"));
+    auto *initialLayout = new QGridLayout(initialBox);
+    m_rangeSource = new QComboBox;
+    m_rangeSource->addItem(tr("Below (in \"Block range\")"), int(RangesBelow));
+    m_rangeSource->addItem(tr("By application"), int(RangesByApplication));
+    m_rangeSource->addItem(tr("Below and by application"), int(RangesBelowAndByApplication));
+    initialLayout->addWidget(new QLabel(tr("Apply ranges as specified ")), 0, 0);
+    initialLayout->addWidget(m_rangeSource, 0, 1, 1, 2);
+    m_imitationTarget = new QPushButton(tr("Select the event"));
+    connect(m_imitationTarget, &QPushButton::clicked, this, [this] {
+        m_settings.initial.imitationTarget = chooseImitationTarget(m_d, m_ui);
+        showImitation(nullptr);
+    });
+    m_imitateMultiple = new QCheckBox(tr("Imitate multiple events"));
+    m_showImitated = new QPushButton(tr("Display imitated events"));
+    connect(m_showImitated, &QPushButton::clicked, this, [this] {
+        const ImitatedList list = imitatedEvents(m_d);
+        std::string text = list.heading;
+        for (const std::string &line : list.lines)
+            text += "\n" + line;
+        m_ui.inform(text);
+    });
+    initialLayout->addWidget(m_imitationTarget, 1, 0);
+    initialLayout->addWidget(m_imitateMultiple, 1, 1);
+    initialLayout->addWidget(m_showImitated, 1, 2);
+    m_exam = new QPushButton(tr("Exam scheduling"));
+    m_exam->setCheckable(true);
+    connect(m_exam, &QPushButton::clicked, this, [this] {
+        toggleExamMode(m_d, m_settings.initial.exam, m_ui);
+        showExamMode();
+    });
+    m_examLabel = new QLabel;
+    m_examLabel->setWordWrap(true);
+    initialLayout->addWidget(m_exam, 2, 0);
+    initialLayout->addWidget(m_examLabel, 2, 1, 1, 2);
+    m_initialGroup = initialBox;
+    layout->addWidget(initialBox);
 
     auto *optimiseBox = new QGroupBox(tr("Gap weights (by category)"));
     auto *optimiseLayout = new QGridLayout(optimiseBox);
@@ -460,8 +527,10 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     connect(m_pickEvents, &QPushButton::clicked, this, [this] {
         readPages();
         const PickOutcome out = m_logic.pickEvents();
-        if (!out.cancelled && !out.buttonCaption.empty())
+        if (!out.cancelled && !out.buttonCaption.empty()) {
             m_pickEvents->setText(toQString(out.buttonCaption));
+            showImitation(&out);
+        }
         validate();
     });
     m_selectionsStart = new QPushButton;
@@ -539,7 +608,18 @@ void TOptimisationDlg::loadPages()
     m_methods->setCurrentIndex(std::clamp(m_settings.optimiser.methods & MethodBoth, 1, 3) - 1);
     m_locked->setChecked(m_settings.includeLocked);
     m_bookings->setChecked(m_settings.bookings);
+    m_rangeSource->setCurrentIndex(
+        std::clamp((m_settings.initial.mode & BlockRangeSourceMask) / 4, 0, 2));
+    m_slotTable->setCurrentIndex(std::clamp(m_settings.initial.blockSlotsNum, 0, 15));
+    m_imitateMultiple->setChecked(m_settings.initial.imitateMultiple);
+    int locked = 0;
+    for (int e = 1; e <= m_d.eventList[0]; ++e)
+        locked += (m_d.codes[m_d.eventList[std::size_t(e)]].flags & LockedBit) ? 1 : 0;
+    m_locked->setText(tr("Include locked events (%1)").arg(locked));
     m_loading = false;
+    showSlotGrid();
+    showExamMode();
+    showImitation(nullptr);
 }
 
 void TOptimisationDlg::readPages()
@@ -567,6 +647,62 @@ void TOptimisationDlg::readPages()
         (m_settings.optimiser.methods & ~MethodBoth) | m_methods->currentData().toInt();
     m_settings.includeLocked = m_locked->isChecked();
     m_settings.bookings = m_bookings->isChecked();
+    i.mode = (i.mode & ~BlockRangeSourceMask) | m_rangeSource->currentData().toInt();
+    i.blockSlotsNum = m_slotTable->currentIndex();
+    i.imitateMultiple = m_imitateMultiple->isChecked() && m_imitateMultiple->isEnabled();
+}
+
+void TOptimisationDlg::showSlotGrid()
+{
+    const int k = m_slotTable->currentIndex();
+    for (int row = 0; row < m_slotGrid->rowCount(); ++row)
+        for (int column = 0; column < m_slotGrid->columnCount(); ++column) {
+            const std::uint16_t word =
+                m_settings.initial.slotBlocks[std::size_t(row + 1)][std::size_t(column + 1)];
+            const bool blocked = k > 0 && ((word >> k) & 1u);
+            QTableWidgetItem *item = m_slotGrid->item(row, column);
+            if (!item) {
+                item = new QTableWidgetItem;
+                item->setTextAlignment(Qt::AlignCenter);
+                m_slotGrid->setItem(row, column, item);
+            }
+            item->setText(blocked ? QStringLiteral("X") : QString());
+        }
+}
+
+void TOptimisationDlg::toggleSlot(int row, int column)
+{
+    const int k = m_slotTable->currentIndex();
+    if (k <= 0 || running() || row < 0 || row >= MaxBells || column < 0 || column >= MaxDays)
+        return; // nothing to toggle while no table is selected
+    auto &word = m_settings.initial.slotBlocks[std::size_t(row + 1)][std::size_t(column + 1)];
+    word = static_cast<std::uint16_t>(word ^ (1u << k));
+    showSlotGrid();
+}
+
+void TOptimisationDlg::showExamMode()
+{
+    const ExamModeLabels labels = examModeLabels(m_d, m_settings.initial.exam);
+    m_exam->setChecked(m_settings.initial.exam.on);
+    m_exam->setToolTip(toQString(labels.hint));
+    QString text = toQString(labels.restriction);
+    if (m_settings.initial.exam.on)
+        text = toQString(labels.events) + "\n" + toQString(labels.resources) + "\n" + text;
+    m_examLabel->setText(text);
+}
+
+void TOptimisationDlg::showImitation(const PickOutcome *picked)
+{
+    const CodeId target = m_settings.initial.imitationTarget;
+    m_imitationTarget->setText(
+        target != 0 && target <= m_d.codeCount
+            ? tr("Imitate \"%1\"").arg(toQString(formatCode(m_d, target, ShowCode)))
+            : tr("Select the event"));
+    if (picked) {
+        m_imitateMultiple->setText(toQString(picked->imitateCaption));
+        m_imitateMultiple->setEnabled(picked->imitating > 0);
+        m_showImitated->setEnabled(picked->imitating > 0);
+    }
 }
 
 void TOptimisationDlg::validate()
@@ -616,6 +752,7 @@ void TOptimisationDlg::adjustSelections()
     m_balanced->setEnabled(optimise);
     m_optimiseGroup->setVisible(optimise);
     m_bookings->setEnabled(initial || optimise);
+    m_initialGroup->setVisible(initial);
     const QString start = toQString(m_logic.startButton());
     m_start->setText(start);
     m_selectionsStart->setText(start);

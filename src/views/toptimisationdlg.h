@@ -26,6 +26,7 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
+class QTableWidget;
 
 namespace quivra {
 
@@ -72,6 +73,10 @@ public:
     QLabel *statusLabel() const { return m_status; }
     QLabel *gapsLabel() const { return m_gaps; }
     QSpinBox *weightBox(int k) const { return m_weights[static_cast<std::size_t>(k)]; }
+    QComboBox *rangeSourceBox() const { return m_rangeSource; }
+    QComboBox *slotBlockBox() const { return m_slotTable; }
+    // The time-range grid: a double click on (bell - 1, day - 1) toggles the selected table's bit.
+    QTableWidget *slotGrid() const { return m_slotGrid; }
     GapGraphView *graphView() const { return m_graph; }
 
     // A tool button: the choice with its refusals and the event picker. False when refused.
@@ -105,6 +110,10 @@ private:
     void showProgress();
     void showUnscheduled();
     void pageChosen(int index);
+    void showSlotGrid();
+    void toggleSlot(int row, int column);
+    void showExamMode();
+    void showImitation(const PickOutcome *picked);
 
     ScheduleData &m_d;
     OptimiseDialogSettings &m_settings;
@@ -130,6 +139,15 @@ private:
     QSpinBox *m_fromBell = nullptr;
     QSpinBox *m_toBell = nullptr;
     QLabel *m_limits = nullptr;
+    QComboBox *m_slotTable = nullptr;
+    QTableWidget *m_slotGrid = nullptr;
+    QWidget *m_initialGroup = nullptr;
+    QComboBox *m_rangeSource = nullptr;
+    QCheckBox *m_imitateMultiple = nullptr;
+    QPushButton *m_imitationTarget = nullptr;
+    QPushButton *m_showImitated = nullptr;
+    QPushButton *m_exam = nullptr;
+    QLabel *m_examLabel = nullptr;
     QWidget *m_blockGroup = nullptr;
     QSpinBox *m_minSeq = nullptr;
     QSpinBox *m_maxSeq = nullptr;

@@ -4,17 +4,20 @@
 
 #include "engine/conflicts.h"
 #include "engine/dump.h"
+#include "engine/lectures.h"
 #include "files/settings.h"
 #include "support/fixture.h"
 #include "support/generator.h"
 #include "views/gapgraph.h"
 #include "views/toptimisationdlg.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QtTest>
 
 #include <deque>
@@ -211,6 +214,47 @@ private slots:
         QVERIFY(!dlg.changedData());
         QCOMPARE(items(dlg.resultList()).size(), 1);
         QVERIFY(items(dlg.resultList())[0].startsWith("Selected operation did not change"));
+    }
+
+    void slotBlocksOfTheGridKeepTheInitialSolutionOut()
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(1, 2, 3).resources('G', {"G1"}).resources('T', {"T1"});
+        f.event("MATH", {"G1", "T1"}, 1).allocate("MATH", 1, 1, 1);
+        f.finish();
+        OptimiseDialogSettings settings;
+        settings.initial = defaultInitialSettings(*d);
+        PickAll ui;
+        TOptimisationDlg dlg(*d, settings, ui);
+        QVERIFY(dlg.chooseTool(Tool::InitialSolution));
+
+        // Without a table a double click does nothing; with table 2 it blocks the slot.
+        QTableWidget *grid = dlg.slotGrid();
+        QCOMPARE(grid->rowCount(), 3);
+        QCOMPARE(grid->columnCount(), 2);
+        emit grid->cellDoubleClicked(0, 0);
+        QCOMPARE(int(settings.initial.slotBlocks[1][1]), 0);
+        dlg.slotBlockBox()->setCurrentIndex(2);
+        for (int bell = 0; bell < 3; ++bell)
+            for (int day = 0; day < 2; ++day)
+                if (bell != 2 || day != 1)
+                    emit grid->cellDoubleClicked(bell, day);
+        QCOMPARE(int(settings.initial.slotBlocks[1][1]), 1 << 2);
+        QCOMPARE(grid->item(0, 0)->text(), QString("X"));
+        QCOMPARE(grid->item(2, 1)->text(), QString());
+        emit grid->cellDoubleClicked(0, 0); // a second click frees it again
+        QCOMPARE(int(settings.initial.slotBlocks[1][1]), 0);
+        emit grid->cellDoubleClicked(0, 0);
+
+        // The only free slot is day 2, bell 3.
+        dlg.startRun();
+        WeekAllocation wa;
+        loadWeekAllocation(*d, f.id("MATH"), wa);
+        QCOMPARE(wa.timetable.size(), std::size_t(1));
+        QCOMPARE(int(wa.timetable[0].startDay), 2);
+        QCOMPARE(int(wa.timetable[0].startBell), 3);
+        QCOMPARE(settings.initial.blockSlotsNum, 2);
     }
 
     void settingsFileRoundTrip()

@@ -189,6 +189,40 @@ TEST_F(WeekMatrixTest, MoveUndoRedoAndANewStepDiscardsRedo)
     EXPECT_EQ(m.log().actions(3 + 14), 1); // redone once
 }
 
+// A week's matrix kept while another week's matrix changes the store is still its week's
+// matrix: reopened, it equals a fresh build, with the log and the link marks cleared as a build
+// clears them. A build without a recount from the store those changes left equals one with it.
+TEST_F(WeekMatrixTest, KeptWeekReopensAsAFreshBuild)
+{
+    f.place("E1", Week, 3, 2, 2); // meets E3 in G1: a hidden cell is kept as well
+    build();
+    const int e1 = id("E1"), e2 = id("E2");
+    ASSERT_TRUE(m.move(*d, e2, 3, 1, 2, 4, 1));
+
+    WeekMatrix other;
+    other.build(*d, 3);
+    ASSERT_TRUE(other.move(*d, e2, 3, 1, 2, 2, 4));
+    ASSERT_TRUE(other.schedule(*d, e1, 1, 1, 2));
+    WeekMatrix quick;
+    quick.build(*d, 3, WeekMatrix::Lists::AsTheyStand);
+
+    d->codes[e1].flags |= LinkMarksMask;
+    EXPECT_EQ(m.reopen(*d), m.rowCount());
+    EXPECT_FALSE(m.log().canUndo());
+    EXPECT_EQ(d->codes[e1].flags & LinkMarksMask, 0);
+    expectMatchesStore(*d, m);
+    WeekMatrix fresh;
+    fresh.build(*d, Week);
+    EXPECT_EQ(m.conflictWrites(), 1);
+    EXPECT_EQ(m.conflictWrites(), fresh.conflictWrites());
+    for (int k = 1; k <= MaxCategories; ++k) {
+        EXPECT_EQ(m.balanceMin(k), fresh.balanceMin(k)) << k;
+        EXPECT_EQ(m.balanceMax(k), fresh.balanceMax(k)) << k;
+    }
+    expectMatchesStore(*d, quick);
+    expectMatchesStore(*d, other);
+}
+
 TEST_F(WeekMatrixTest, FirstStepCannotBeUndoneAfterCapacityPlusOneSteps)
 {
     build();

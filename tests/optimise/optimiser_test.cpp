@@ -1,7 +1,9 @@
 #include "optimise/optimiser.h"
 
+#include "engine/codetable.h"
 #include "engine/conflicts.h"
 #include "engine/dump.h"
+#include "engine/lectures.h"
 #include "engine/weekmatrix.h"
 #include "support/fixture.h"
 #include "support/generator.h"
@@ -110,6 +112,78 @@ TEST(OptimiserTest, FastAndReferenceModesGiveTheSameStores)
             EXPECT_EQ(rf.gapsAfter, rr.gapsAfter);
             EXPECT_TRUE(dataOf(*fast) == dataOf(*reference));
         }
+    }
+}
+
+// Books one cell under a period in each of the first `rows` timetables with periods in week 1,
+// so the week holds cells that hide a booking under what they show.
+void bookUnderPeriods(ScheduleData &d, int rows)
+{
+    WeekMatrix m;
+    m.build(d, 1);
+    for (int row = 1; row <= m.rowCount() && rows > 0; ++row)
+        for (int day = 1; day <= m.usedDays(); ++day)
+            if (const std::uint32_t cells = m.eventMask(row, day)) {
+                LectureView v;
+                v.word = static_cast<std::uint16_t>(m.resourceOfRow(row) | LectureBookingBit);
+                v.startWeek = v.endWeek = 1;
+                v.startDay = v.endDay = static_cast<std::uint8_t>(day);
+                v.startBell = v.endBell = static_cast<std::uint8_t>(std::countr_zero(cells) + 1);
+                ASSERT_NE(appendLecture(d, v, 1), 0);
+                --rows;
+                break;
+            }
+    rebuildLists(d);
+}
+
+// The same over settings that change what is scored and what is undone, and over weeks where
+// bookings lie under periods (cells that hide a code, which the fast path probes by writing).
+TEST(OptimiserTest, FastAndReferenceModesAgreeOverSettingsAndHiddenBookings)
+{
+    struct Case
+    {
+        int methods;
+        int mode;
+        bool bookings;
+        int hidden; // timetables with a booking under a period
+    };
+    const Case cases[] = {
+        {MethodMoves, ModeOneBlockPerDay, true, 0},
+        {MethodSwaps, ModeBalancedDays, false, 0},
+        {MethodBoth, 0, true, 0},
+        {MethodBoth, ModeOneBlockPerDay | ModeBalancedDays, false, 6},
+        {MethodBoth, 0, true, 40},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "methods " << c.methods << " mode " << c.mode
+                                        << " bookings " << c.bookings << " hidden " << c.hidden);
+        auto fast = makeScheduleData();
+        auto reference = makeScheduleData();
+        for (ScheduleData *d : {fast.get(), reference.get()}) {
+            generateInstitution(*d, mediumInstitution(8));
+            bookUnderPeriods(*d, c.hidden);
+            if (HasFatalFailure())
+                return;
+        }
+        if (c.hidden > 0) {
+            WeekMatrix m;
+            m.build(*fast, 1);
+            ASSERT_FALSE(m.hidesNothing());
+        }
+        OptimiseSettings s = roundsOnly(6, 5);
+        s.methods = c.methods;
+        s.mode = c.mode;
+        s.bookings = c.bookings;
+        const OptimiseResult rf = optimise(*fast, s, nullptr);
+        s.reference = true;
+        const OptimiseResult rr = optimise(*reference, s, nullptr);
+        ASSERT_FALSE(rf.refused()) << rf.message;
+        EXPECT_GT(rf.swaps + rf.moves, 0);
+        EXPECT_EQ(rf.swaps, rr.swaps);
+        EXPECT_EQ(rf.moves, rr.moves);
+        EXPECT_EQ(rf.undone, rr.undone);
+        EXPECT_EQ(rf.gapsAfter, rr.gapsAfter);
+        EXPECT_TRUE(dataOf(*fast) == dataOf(*reference));
     }
 }
 

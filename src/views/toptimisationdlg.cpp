@@ -566,6 +566,17 @@ QWidget *TOptimisationDlg::buildStatisticsPage()
     layout->addWidget(m_status);
     layout->addWidget(m_gaps);
     layout->addWidget(m_graph, 1);
+    m_statsGroup = new QWidget;
+    auto *statsLayout = new QGridLayout(m_statsGroup);
+    statsLayout->setContentsMargins(0, 0, 0, 0);
+    const std::array<QString, 3> statsTitles{tr(" Gaps "), tr(" Day length range "),
+                                             tr(" First and last slot range ")};
+    for (std::size_t i = 0; i < m_stats.size(); ++i) {
+        m_stats[i] = new QListWidget;
+        statsLayout->addWidget(new QLabel(statsTitles[i]), 0, int(i));
+        statsLayout->addWidget(m_stats[i], 1, int(i));
+    }
+    layout->addWidget(m_statsGroup, 1);
     layout->addWidget(m_results, 1);
     auto *buttons = new QHBoxLayout;
     m_start = new QPushButton;
@@ -691,6 +702,37 @@ void TOptimisationDlg::showExamMode()
     m_examLabel->setText(text);
 }
 
+void TOptimisationDlg::showStats(const OptimiseResult &r)
+{
+    using Figure = int TimetableStats::Category::*;
+    static constexpr std::array<Figure, 3> Figures{&TimetableStats::Category::gaps,
+                                                   &TimetableStats::Category::spread,
+                                                   &TimetableStats::Category::idle};
+    const auto average = [](const TimetableStats::Category &c, Figure f) {
+        return c.resourceWeeks > 0 ? double(c.*f) / c.resourceWeeks : 0.0;
+    };
+    for (std::size_t i = 0; i < Figures.size(); ++i) {
+        QListWidget *list = m_stats[i];
+        list->clear();
+        for (int k = 1; k <= MaxCategories; ++k) {
+            const auto &before = r.statsBefore.byCategory[std::size_t(k)];
+            const auto &after = r.statsAfter.byCategory[std::size_t(k)];
+            if (before.resourceWeeks == 0 && after.resourceWeeks == 0)
+                continue;
+            list->addItem(QStringLiteral("%1 %2 -> %3")
+                              .arg(toQString(plainCategoryName(m_d, false, k)))
+                              .arg(average(before, Figures[i]), 0, 'f', 2)
+                              .arg(average(after, Figures[i]), 0, 'f', 2));
+        }
+        // The spread lists turn green when the whole school's average fell.
+        const bool fell = average(r.statsAfter.byCategory[0], Figures[i]) <
+                          average(r.statsBefore.byCategory[0], Figures[i]);
+        QPalette colours = list->palette();
+        colours.setColor(QPalette::Text, i > 0 && fell ? QColor(0, 128, 0) : QColor(Qt::black));
+        list->setPalette(colours);
+    }
+}
+
 void TOptimisationDlg::showImitation(const PickOutcome *picked)
 {
     const CodeId target = m_settings.initial.imitationTarget;
@@ -751,6 +793,8 @@ void TOptimisationDlg::adjustSelections()
     m_oneBlock->setEnabled(optimise);
     m_balanced->setEnabled(optimise);
     m_optimiseGroup->setVisible(optimise);
+    m_statsGroup->setVisible(optimise);
+    m_graph->setVisible(optimise);
     m_bookings->setEnabled(initial || optimise);
     m_initialGroup->setVisible(initial);
     const QString start = toQString(m_logic.startButton());
@@ -853,6 +897,7 @@ void TOptimisationDlg::startRun()
     showTotals();
     if (tool == Tool::Optimise && !m_lastRun.refused) {
         const OptimiseResult &r = m_lastRun.optimised;
+        showStats(r);
         if (m_lastRun.stopped) {
             m_status->setText(tr(" Optimisation stopped."));
             if (r.changedTimetables > 0)

@@ -70,6 +70,9 @@ public:
     QPushButton *stopButton() const { return m_stop; }
     QTabWidget *pages() const { return m_pages; }
     QListWidget *resultList() const { return m_results; }
+    // The statistics of the optimiser's timetables: 0 gaps, 1 day length range, 2 first and last
+    // slot range; one line per category, its average per resource-week before and after.
+    QListWidget *statsList(int i) const { return m_stats[static_cast<std::size_t>(i)]; }
     QLabel *statusLabel() const { return m_status; }
     QLabel *gapsLabel() const { return m_gaps; }
     QSpinBox *weightBox(int k) const { return m_weights[static_cast<std::size_t>(k)]; }
@@ -114,6 +117,7 @@ private:
     void toggleSlot(int row, int column);
     void showExamMode();
     void showImitation(const PickOutcome *picked);
+    void showStats(const OptimiseResult &r);
 
     ScheduleData &m_d;
     OptimiseDialogSettings &m_settings;
@@ -170,6 +174,8 @@ private:
     QLabel *m_gaps = nullptr;
     GapGraphView *m_graph = nullptr;
     QListWidget *m_results = nullptr;
+    std::array<QListWidget *, 3> m_stats{};
+    QWidget *m_statsGroup = nullptr;
     QPushButton *m_start = nullptr;
     QPushButton *m_stop = nullptr;
     std::array<QPushButton *, 3> m_close{};

@@ -155,6 +155,11 @@ private slots:
         QCOMPARE(total.front(), run.optimised.gapsBefore);
         QCOMPARE(total.back(), run.optimised.gapsAfter);
         QVERIFY(!items(dlg.resultList()).isEmpty());
+        // One line per category with timetables: its gaps per resource-week before and after.
+        const QStringList gaps = items(dlg.statsList(0));
+        QVERIFY(!gaps.isEmpty());
+        QVERIFY2(gaps.filter(QRegularExpression("^Groups [0-9.]+ -> [0-9.]+$")).size() == 1,
+                 qPrintable(gaps.join('|')));
         // The run is over: Stop is off, Close and the tools are back.
         QVERIFY(!dlg.stopButton()->isEnabled());
         QVERIFY(dlg.toolButton(Tool::Optimise)->isEnabled());

@@ -187,8 +187,13 @@ void PromptedSweep::progress(int done, int total, int fromWeek, int toWeek, int 
                       std::to_string(toWeek) + " - " + std::to_string(found) + " found, " +
                       std::to_string(removed) + " removed.");
     m_progress.step(done);
-    if (done >= total)
+}
+
+void PromptedSweep::finish()
+{
+    if (m_began)
         m_progress.end();
+    m_began = false;
 }
 
 bool PromptedSweep::stopRequested()
@@ -344,7 +349,11 @@ void showOptionsDialog(TFrameForm &frame)
     if (applied.conflictsPossible) {
         QtClipboard clipboard;
         PromptedSweep sweep(frame.prompter(), frame.progress(), &clipboard);
-        settleConflicts(d, frame.prompter(), sweep, session->clock.today());
+        const ConflictReport report =
+            settleConflicts(d, frame.prompter(), sweep, session->clock.today());
+        sweep.finish();
+        if (report.found > 0 || report.manualRoomOverlaps > 0)
+            frame.progress().status("Conflicts: " + sweepStatusText(report));
     }
     frame.setShowMode(settings.preferences.showMode); // also rebuilds the views
 }

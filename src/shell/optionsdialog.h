@@ -94,7 +94,8 @@ public:
     bool stopRequested() override;
     void deliverLines(const std::string &lines) override;
 
-    bool began() const { return m_began; }
+    // Closes the progress display of the sweep, when one was shown.
+    void finish();
 
 private:
     Prompter &m_prompter;

@@ -137,22 +137,28 @@ private slots:
         QVERIFY(applied.conflictsPossible);
         QVERIFY(!noTimetable(*d, "R1"));
 
-        ScriptedDialogs ui;
-        ui.expect("may cause conflicts").answer(Answer::Yes);
-        ui.expect("copy possible conflicts to the Clipboard").answer(Answer::No);
-        Prompter prompter(ui);
-        NullProgress progress;
-        MemoryClipboard clipboard;
-        PromptedSweep sweep(prompter, progress, &clipboard);
-        const ConflictReport report = settleConflicts(*d, prompter, sweep, 46000);
-        QVERIFY2(ui.finished(), ui.problems().c_str());
-        QCOMPARE(report.found, 2);
-        QCOMPARE(report.removed, 2);
-        // MATH comes first and keeps its periods; ENG loses the shared cells.
-        QCOMPARE(scheduledOf(*d, "MATH"), 2);
-        QCOMPARE(scheduledOf(*d, "ENG"), 0);
-        QCOMPARE(d->header.conflictSourceCounters[2], 0);
-        QVERIFY(clipboard.text().empty());
+        // The lines of the conflicts reach the clipboard only when asked for.
+        for (const bool copy : {false, true}) {
+            auto data = twoEventsInOneRoom();
+            applyOptions(*data, settings, dialog.values());
+            ScriptedDialogs ui;
+            ui.expect("may cause conflicts").answer(Answer::Yes);
+            ui.expect("copy possible conflicts to the Clipboard")
+                .answer(copy ? Answer::Yes : Answer::No);
+            Prompter prompter(ui);
+            NullProgress progress;
+            MemoryClipboard clipboard;
+            PromptedSweep sweep(prompter, progress, &clipboard);
+            const ConflictReport report = settleConflicts(*data, prompter, sweep, 46000);
+            QVERIFY2(ui.finished(), ui.problems().c_str());
+            QCOMPARE(report.found, 2);
+            QCOMPARE(report.removed, 2);
+            // MATH comes first and keeps its periods; ENG loses the shared cells.
+            QCOMPARE(scheduledOf(*data, "MATH"), 2);
+            QCOMPARE(scheduledOf(*data, "ENG"), 0);
+            QCOMPARE(data->header.conflictSourceCounters[2], 0);
+            QCOMPARE(clipboard.text().find("\tR1") != std::string::npos, copy);
+        }
     }
 
     void decliningTheSweepLeavesTheDataAndNotesTheCheck()

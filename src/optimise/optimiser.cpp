@@ -696,7 +696,7 @@ bool OptimiserRun::commit(BlockOutcome outcome)
 // The order of the entries never steers a decision, and the run ends with a recount.
 void OptimiserRun::keepStoreCompact()
 {
-    if (m_s.reference || m_d.lectureCount <= 2 * m_compactSize + 256)
+    if (m_s.reference || m_d.lectureCount <= m_compactSize + m_compactSize / 4 + 128)
         return;
     compactLectures(m_d);
     m_compactSize = m_d.lectureCount;

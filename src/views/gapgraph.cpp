@@ -45,6 +45,10 @@ void GapGraphView::paintEvent(QPaintEvent *)
     int legendWidth = 0;
     QStringList lines;
     std::vector<int> lineSeries;
+    if (!m_graph.series[0].empty()) {
+        lines << tr("Total");
+        lineSeries.push_back(0);
+    }
     for (int k = 1; k <= MaxCategories; ++k) {
         if (m_legend[static_cast<std::size_t>(k)].isEmpty())
             continue;

@@ -98,6 +98,78 @@ void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
                 ev->cells[static_cast<std::size_t>(day)] != 0;
 }
 
+DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, int e,
+                        const GapCategoryWeights &weights, int liftedDay, std::uint32_t liftedBells,
+                        int length)
+{
+    DayMasks out{};
+    const int days = m.usedDays();
+    const int bells = m.usedBells();
+    if (length < 1 || length > bells)
+        return out;
+    const std::uint32_t used = bellSpan(1, bells);
+    std::vector<std::uint16_t> scratch;
+    const auto rows = m.rowsOf(d, e, scratch);
+    const std::size_t n = std::min<std::size_t>(rows.size(), MaxMembers);
+    std::array<std::array<std::uint32_t, MaxDays + 1>, MaxMembers> occupied;
+    std::array<std::uint8_t, MaxMembers> factor;
+    for (std::size_t i = 0; i < n; ++i) {
+        factor[i] = static_cast<std::uint8_t>(
+            std::max<int>(weights[static_cast<std::size_t>(m.categoryOfRow(rows[i]))], 1));
+        for (int day = 1; day <= days; ++day) {
+            const std::uint32_t lifted = day == liftedDay ? liftedBells : 0u;
+            occupied[i][static_cast<std::size_t>(day)] =
+                (m.eventMask(rows[i], day) | m.bookingMask(rows[i], day)) & used & ~lifted;
+        }
+    }
+    for (int day = 1; day <= days; ++day) {
+        const auto dd = static_cast<std::size_t>(day);
+        std::uint32_t taken = 0, raised = 0, lowered = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint32_t cells = occupied[i][dd];
+            if (cells == 0)
+                continue;
+            const int first = std::countr_zero(cells) + 1;
+            const int last = 32 - std::countl_zero(cells);
+            taken |= cells;
+            raised |= bellSpan(first + 1, last - 1);
+            lowered |= bellSpan(1, first - 2) | bellSpan(last + 2, bells);
+        }
+        const std::uint32_t open = used & ~taken;
+        std::uint32_t scoring = open & ~lowered;
+        // Raised by some rows and lowered by others: the rows' rules in their order.
+        for (std::uint32_t bits = open & lowered & raised; bits != 0; bits &= bits - 1) {
+            const int bell = std::countr_zero(bits) + 1;
+            int score = 100;
+            for (std::size_t i = 0; i < n; ++i) {
+                const std::uint32_t cells = occupied[i][dd];
+                if (cells == 0)
+                    continue;
+                const int first = std::countr_zero(cells) + 1;
+                const int last = 32 - std::countl_zero(cells);
+                const int f = factor[i];
+                if (bell > first && bell < last) {
+                    score = std::min(score + f, 255);
+                } else if (bell < first - 1) {
+                    if (const int a = first - bell + 1; a < score)
+                        score = std::max(score - a * f, 1);
+                } else if (bell > last + 1) {
+                    if (const int a = bell - last - 1; a < score)
+                        score = std::max(score - a * f, 1);
+                }
+            }
+            if (score >= 100)
+                scoring |= bits & (~bits + 1);
+        }
+        // A block starts where `length` open bells follow.
+        std::uint32_t room = open;
+        for (int k = 1; k < length; ++k)
+            room &= open >> k;
+        out[dd] = scoring & room;
+    }
+    return out;
+}
+
 DayMeasures dayMeasures(ScheduleData &d, int c, int w1, int w2, bool bookings)
 {
     DayMeasures r;

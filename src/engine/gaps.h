@@ -82,6 +82,16 @@ void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
                     const GapCategoryWeights &weights, int liftedDay, std::uint32_t liftedBells,
                     FreeCells &out);
 
+// The cells where a block of `length` bells of event e may start for a move: the block's cells
+// all free for the event (run >= length) and the first cell scoring at least 100, with the
+// event's cells `liftedBells` of day `liftedDay` taken out as for the lifted scores above. The
+// same cells as those scores give, found from the rows' masks: a cell that no row scores down
+// keeps at least 100, one that rows only score down falls below it, and only a cell that some
+// rows raise and others lower is scored row by row. Per day [1..7], bit b - 1 = bell b.
+DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, int e,
+                        const GapCategoryWeights &weights, int liftedDay, std::uint32_t liftedBells,
+                        int length);
+
 // Occupancy of one code's timetables over weeks w1..w2, days and bells up to the extent of what
 // is scheduled. A cell is occupied when it holds a period, or a booking with `bookings`.
 struct DayMeasures

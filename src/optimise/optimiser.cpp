@@ -157,9 +157,12 @@ private:
     int swapAlgorithm(int row, int limit);
     int moveAlgorithm(int row, int limit);
     int dayRuleCheck(int e) const;
+    // Whether the chosen change breaks a selected day rule, tried on the matrix alone and taken
+    // back there: a change the rules would undo never reaches the lecture store.
+    bool moveBreaksDayRules(const TimetableBlock &b, int day, int bell);
+    bool swapBreaksDayRules(const TimetableBlock &a, const TimetableBlock &p);
     bool commit(BlockOutcome outcome);
     void keepStoreCompact();
-    bool undoLast(int a, int b, int dayA, int dayB);
 
     int weekBellSum() const;
     bool pollStop();
@@ -559,8 +562,7 @@ MoveChoice OptimiserRun::bestMoveRead(const TimetableBlock &block)
     const int e = block.event;
     const int length = block.length;
     const std::uint32_t own = bellSpan(block.bell, block.bell + length - 1);
-    FreeCells free;
-    freeCellScores(m_d, m, e, m_weights, block.day, own, free);
+    const DayMasks candidates = moveCandidates(m_d, m, e, m_weights, block.day, own, length);
     std::uint16_t rows[2 * MaxMembers];
     std::uint8_t roles[2 * MaxMembers];
     const int n = weightedRows(e, 0, rows, roles);
@@ -579,11 +581,9 @@ MoveChoice OptimiserRun::bestMoveRead(const TimetableBlock &block)
         }
     MoveChoice best;
     for (int day = 1; day <= m.usedDays(); ++day) {
-        const auto dd = static_cast<std::size_t>(day);
-        for (int bell = 1; bell <= m.usedBells(); ++bell) {
-            const auto bb = static_cast<std::size_t>(bell);
-            if (free.score[dd][bb] < ScoreBase || free.run[dd][bb] < length)
-                continue;
+        for (std::uint32_t starts = candidates[static_cast<std::size_t>(day)]; starts != 0;
+             starts &= starts - 1) {
+            const int bell = std::countr_zero(starts) + 1;
             const std::uint32_t bits = bellSpan(bell, bell + length - 1);
             int delta = day == block.day ? 0 : lifted;
             for (int i = 0; i < n; ++i)
@@ -702,17 +702,6 @@ void OptimiserRun::keepStoreCompact()
     m_compactSize = m_d.lectureCount;
 }
 
-bool OptimiserRun::undoLast(int a, int b, int dayA, int dayB)
-{
-    bool undone = false;
-    tracked(a, b, dayA, dayB, [&] { undone = m.undo(m_d); });
-    if (!undone)
-        m_storeFailed = true;
-    else
-        keepStoreCompact();
-    return undone;
-}
-
 // Bit 0: the event's first timetable holds it in two separate runs on a day, or more than maxSeq
 // cells on a day. Bit 1: one of its weighted, non-room timetables has a daily count of periods
 // outside its category's limits of the build.
@@ -758,6 +747,38 @@ int OptimiserRun::dayRuleCheck(int e) const
     return broken;
 }
 
+// The matrix goes through the same cell changes as the change and its undo would make, so the
+// rules read what they would read after the change. The running gap total is not touched: the
+// cells end as they were.
+bool OptimiserRun::moveBreaksDayRules(const TimetableBlock &b, int day, int bell)
+{
+    if (!(m_s.mode & (ModeOneBlockPerDay | ModeBalancedDays)))
+        return false;
+    m.probeErase(b.event, b.day, b.bell, b.length);
+    m.probeEnter(b.event, day, bell, b.length);
+    const bool broken = dayRuleCheck(b.event) != 0;
+    m.probeErase(b.event, day, bell, b.length);
+    m.probeEnter(b.event, b.day, b.bell, b.length);
+    return broken;
+}
+
+bool OptimiserRun::swapBreaksDayRules(const TimetableBlock &a, const TimetableBlock &p)
+{
+    if (!(m_s.mode & (ModeOneBlockPerDay | ModeBalancedDays)))
+        return false;
+    const int length = a.length;
+    m.probeErase(a.event, a.day, a.bell, length);
+    m.probeErase(p.event, p.day, p.bell, length);
+    m.probeEnter(a.event, p.day, p.bell, length);
+    m.probeEnter(p.event, a.day, a.bell, length);
+    const bool broken = (dayRuleCheck(a.event) | dayRuleCheck(p.event)) != 0;
+    m.probeErase(a.event, p.day, p.bell, length);
+    m.probeErase(p.event, a.day, a.bell, length);
+    m.probeEnter(a.event, a.day, a.bell, length);
+    m.probeEnter(p.event, p.day, p.bell, length);
+    return broken;
+}
+
 int OptimiserRun::swapAlgorithm(int row, int limit)
 {
     if (m.rowCount() < 2 || m.weekEvents().size() < 2)
@@ -790,18 +811,16 @@ int OptimiserRun::swapAlgorithm(int row, int limit)
             break;
         const TimetableBlock a = list.blocks[static_cast<std::size_t>(chosen)];
         const TimetableBlock p = list.blocks[static_cast<std::size_t>(choice.partner)];
+        if (swapBreaksDayRules(a, p)) {
+            ++m_undone;
+            break;
+        }
         BlockOutcome outcome;
         tracked(a.event, p.event, a.day, p.day, [&] {
             outcome = m.swap(m_d, a.event, a.day, a.bell, p.event, p.day, p.bell, a.length);
         });
         if (!commit(outcome))
             break;
-        if ((m_s.mode & (ModeOneBlockPerDay | ModeBalancedDays)) &&
-            (dayRuleCheck(a.event) | dayRuleCheck(p.event)) != 0) {
-            if (undoLast(a.event, p.event, a.day, p.day))
-                ++m_undone;
-            break;
-        }
         ++successes;
         succeeded = true;
     } while (succeeded && attempts <= limit);
@@ -839,17 +858,16 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
         if (chosen < 0)
             break;
         const TimetableBlock b = list.blocks[static_cast<std::size_t>(chosen)];
+        if (moveBreaksDayRules(b, target.day, target.bell)) {
+            ++m_undone;
+            break;
+        }
         BlockOutcome outcome;
         tracked(b.event, 0, b.day, target.day, [&] {
             outcome = m.move(m_d, b.event, b.day, b.bell, b.length, target.day, target.bell);
         });
         if (!commit(outcome))
             break;
-        if ((m_s.mode & (ModeOneBlockPerDay | ModeBalancedDays)) && dayRuleCheck(b.event) != 0) {
-            if (undoLast(b.event, 0, b.day, target.day))
-                ++m_undone;
-            break;
-        }
         ++successes;
         succeeded = true;
     } while (succeeded && attempts <= limit);

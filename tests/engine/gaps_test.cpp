@@ -96,6 +96,25 @@ TEST(GapsTest, DayGapsOfAMask)
         EXPECT_EQ(dayGaps(c.bells), c.gaps) << c.bells;
 }
 
+// The starts moveCandidates gives are the cells whose scores reach 100 with a free run of
+// `length`, for every length that fits.
+void expectCandidatesFollowScores(const ScheduleData &d, const WeekMatrix &m, int e,
+                                  const GapCategoryWeights &weights, int liftedDay,
+                                  std::uint32_t liftedBells, const FreeCells &scores)
+{
+    for (int length = 1; length <= 4; ++length) {
+        const DayMasks starts = moveCandidates(d, m, e, weights, liftedDay, liftedBells, length);
+        for (int day = 1; day <= MaxDays; ++day)
+            for (int bell = 1; bell <= MaxBells; ++bell) {
+                const bool expected = scores.score[static_cast<std::size_t>(day)][bell] >= 100 &&
+                                      scores.run[static_cast<std::size_t>(day)][bell] >= length;
+                const bool found = starts[static_cast<std::size_t>(day)] & (1u << (bell - 1));
+                ASSERT_EQ(found, expected)
+                    << "event " << e << " length " << length << " " << day << "/" << bell;
+            }
+    }
+}
+
 // Generated weeks: resources of three categories, events of one to three of them, random blocks
 // (conflicts allowed) and bookings; weights random. The mask-based measures equal the literal ones.
 TEST(GapsTest, GapCountAndFreeCellScoresEqualTheLiteralRules)
@@ -153,6 +172,9 @@ TEST(GapsTest, GapCountAndFreeCellScoresEqualTheLiteralRules)
                         << "seed " << seed << " event " << e << " " << day << "/" << bell;
                     ASSERT_EQ(fc.run[day][bell], run[day][bell]);
                 }
+            expectCandidatesFollowScores(*d, m, e, weights, 0, 0, fc);
+            if (HasFatalFailure())
+                return;
         }
     }
 }
@@ -183,6 +205,9 @@ TEST(GapsTest, ScoresWithALiftedBlockEqualScoresWithTheBlockTakenOut)
                 m.probeEnter(e, day, bell, length);
                 ASSERT_EQ(lifted.score, taken.score) << "event " << e << " " << day << "/" << bell;
                 ASSERT_EQ(lifted.run, taken.run);
+                expectCandidatesFollowScores(*d, m, e, weights, day, bits, lifted);
+                if (HasFatalFailure())
+                    return;
                 ++blocks;
             }
         }

@@ -398,7 +398,6 @@ private:
     DefaultsReport m_report;
 };
 
-
 std::string rightAligned(int value, int width)
 {
     std::string s = std::to_string(value);
@@ -513,7 +512,10 @@ std::string defaultsText(const ScheduleData &d)
 
     heading(Section::Months);
     heading(Section::Base);
-    put(std::to_string(d.firstWeekDate));
+    // A serial the reader would take for a day number is written as the day number it means.
+    put(std::to_string(d.firstWeekDate > DayNumberOffset
+                           ? std::int64_t{d.firstWeekDate} + DayNumberOffset
+                           : std::int64_t{d.firstWeekDate}));
     heading(Section::Mode);
     put(std::to_string(d.calendarMode));
 

@@ -95,6 +95,22 @@ TEST(DefaultsFile, WrittenFileReadsBackToTheSameDataSet)
     }
 }
 
+TEST(DefaultsFile, FirstWeekDatesOnBothSidesOfTheDayNumberRangeReadBack)
+{
+    // The reader takes a large [Base] value for a day number counted from year 1; a date serial
+    // that large must still come back as itself.
+    for (const std::int32_t date : {0, 45299, 693594, 693595, 2000000}) {
+        SCOPED_TRACE(date);
+        auto d = makeScheduleData();
+        setBuiltInDefaults(*d);
+        d->firstWeekDate = date;
+        auto back = makeScheduleData();
+        setBuiltInDefaults(*back);
+        EXPECT_EQ(applyDefaultsText(defaultsText(*d), *back, DefaultsFullLoad).linesSkipped, 0);
+        EXPECT_EQ(back->firstWeekDate, date);
+    }
+}
+
 TEST(DefaultsFile, FullLoadOfAHandWrittenFile)
 {
     auto d = newDataSet();

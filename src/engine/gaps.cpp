@@ -110,23 +110,15 @@ DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, int e,
     const std::uint32_t used = bellSpan(1, bells);
     std::vector<std::uint16_t> scratch;
     const auto rows = m.rowsOf(d, e, scratch);
-    const std::size_t n = std::min<std::size_t>(rows.size(), MaxMembers);
-    std::array<std::array<std::uint32_t, MaxDays + 1>, MaxMembers> occupied;
-    std::array<std::uint8_t, MaxMembers> factor;
-    for (std::size_t i = 0; i < n; ++i) {
-        factor[i] = static_cast<std::uint8_t>(
-            std::max<int>(weights[static_cast<std::size_t>(m.categoryOfRow(rows[i]))], 1));
-        for (int day = 1; day <= days; ++day) {
-            const std::uint32_t lifted = day == liftedDay ? liftedBells : 0u;
-            occupied[i][static_cast<std::size_t>(day)] =
-                (m.eventMask(rows[i], day) | m.bookingMask(rows[i], day)) & used & ~lifted;
-        }
-    }
     for (int day = 1; day <= days; ++day) {
         const auto dd = static_cast<std::size_t>(day);
+        const std::uint32_t lifted = day == liftedDay ? liftedBells : 0u;
+        auto occupied = [&](std::uint16_t row) {
+            return (m.eventMask(row, day) | m.bookingMask(row, day)) & used & ~lifted;
+        };
         std::uint32_t taken = 0, raised = 0, lowered = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint32_t cells = occupied[i][dd];
+        for (const std::uint16_t row : rows) {
+            const std::uint32_t cells = occupied(row);
             if (cells == 0)
                 continue;
             const int first = std::countr_zero(cells) + 1;
@@ -141,13 +133,14 @@ DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, int e,
         for (std::uint32_t bits = open & lowered & raised; bits != 0; bits &= bits - 1) {
             const int bell = std::countr_zero(bits) + 1;
             int score = 100;
-            for (std::size_t i = 0; i < n; ++i) {
-                const std::uint32_t cells = occupied[i][dd];
+            for (const std::uint16_t row : rows) {
+                const std::uint32_t cells = occupied(row);
                 if (cells == 0)
                     continue;
                 const int first = std::countr_zero(cells) + 1;
                 const int last = 32 - std::countl_zero(cells);
-                const int f = factor[i];
+                const int f =
+                    std::max<int>(weights[static_cast<std::size_t>(m.categoryOfRow(row))], 1);
                 if (bell > first && bell < last) {
                     score = std::min(score + f, 255);
                 } else if (bell < first - 1) {

@@ -53,11 +53,6 @@ CodeId WeekMatrix::resourceOfRow(int row) const
     return row >= 1 && row <= m_rows ? m_rowCode[static_cast<std::size_t>(row)] : CodeId{0};
 }
 
-int WeekMatrix::categoryOfRow(int row) const
-{
-    return row >= 1 && row <= m_rows ? m_rowCategory[static_cast<std::size_t>(row)] : 0;
-}
-
 void WeekMatrix::setCurrentRow(int row)
 {
     m_currentRow = std::clamp(row, 1, std::max(m_rows, 1));
@@ -229,13 +224,6 @@ void WeekMatrix::takeBalanceLimits()
             m_balanceMax[k] = std::max(m_balanceMax[k], n);
         }
     }
-}
-
-CellWord WeekMatrix::cell(int row, int day, int bell) const
-{
-    if (row < 1 || row > m_rows || day < 1 || day > MaxDays || bell < 1 || bell > MaxBells)
-        return 0;
-    return m_cells[cellIndex(row, day, bell)];
 }
 
 void WeekMatrix::setCell(int row, int day, int bell, CellWord word)

@@ -119,12 +119,20 @@ public:
     int usedBells() const { return m_bells; }
     int rowOf(int c) const;
     CodeId resourceOfRow(int row) const;
-    int categoryOfRow(int row) const;
+    int categoryOfRow(int row) const
+    {
+        return row >= 1 && row <= m_rows ? m_rowCategory[static_cast<std::size_t>(row)] : 0;
+    }
     int currentRow() const { return m_currentRow; }
     void setCurrentRow(int row);
 
     // Cells; out-of-range positions read 0 and are not written.
-    CellWord cell(int row, int day, int bell) const;
+    CellWord cell(int row, int day, int bell) const
+    {
+        if (row < 1 || row > m_rows || day < 1 || day > MaxDays || bell < 1 || bell > MaxBells)
+            return 0;
+        return m_cells[cellIndex(row, day, bell)];
+    }
     void setCell(int row, int day, int bell, CellWord word);
     std::uint32_t eventMask(int row, int day) const { return m_eventMask[maskIndex(row, day)]; }
     std::uint32_t bookingMask(int row, int day) const { return m_bookingMask[maskIndex(row, day)]; }

@@ -126,10 +126,7 @@ private:
     // Weighted gaps of the current matrix with the run's weights.
     int gaps() const;
     int rowDayGaps(int row, int day) const;
-    int categoryWeight(int row) const
-    {
-        return m_weights[static_cast<std::size_t>(m.categoryOfRow(row))];
-    }
+    int categoryWeight(int row) const { return m_rowWeight[static_cast<std::size_t>(row)]; }
     // Applies `change`, which alters the cells of events a and b (b may be 0) on days dayA and
     // dayB only, and keeps the running gap total in step with it.
     template <typename Change> void tracked(int a, int b, int dayA, int dayB, Change change);
@@ -153,7 +150,11 @@ private:
     // change of a few rows' masks on one or two days, and no cell is written.
     MoveChoice bestMoveRead(const TimetableBlock &block);
     SwapChoice bestSwapRead(const BlockList &list, int index);
-    std::uint32_t occupiedCells(int row, int day) const;
+    std::uint32_t occupiedCells(int row, int day) const
+    {
+        const std::uint32_t booked = m_s.bookings ? m.bookingMask(row, day) : 0u;
+        return (m.eventMask(row, day) | booked) & bellSpan(1, m.usedBells());
+    }
     int swapAlgorithm(int row, int limit);
     int moveAlgorithm(int row, int limit);
     int dayRuleCheck(int e) const;
@@ -187,8 +188,9 @@ private:
     std::vector<bool> m_chosen;            // events whose blocks may move
     std::vector<std::uint16_t> m_improved; // improving calls per resource
     std::vector<int> m_rowStamp;
-    std::vector<std::uint16_t> m_rowSlot; // with m_rowStamp: where weightedRows put the row
-    std::vector<int> m_ofE, m_ofF;        // rows of a swap's two events, by stamp
+    std::vector<std::uint8_t> m_rowWeight; // the weight of each row's category
+    std::vector<std::uint16_t> m_rowSlot;  // with m_rowStamp: where weightedRows put the row
+    std::vector<int> m_ofE, m_ofF;         // rows of a swap's two events, by stamp
     int m_eStamp = 0, m_fStamp = 0;
     int m_stamp = 0;
     int m_total = 0;       // running weighted gaps of the matrix (fast path)
@@ -253,6 +255,10 @@ void OptimiserRun::startWeek()
     restoreMarks();
     m_rowStamp.assign(static_cast<std::size_t>(m.rowCount()) + 1, 0);
     m_rowSlot.assign(m_rowStamp.size(), 0);
+    m_rowWeight.assign(m_rowStamp.size(), 0);
+    for (int row = 1; row <= m.rowCount(); ++row)
+        m_rowWeight[static_cast<std::size_t>(row)] =
+            m_weights[static_cast<std::size_t>(m.categoryOfRow(row))];
     m_ofE.assign(m_rowStamp.size(), 0);
     m_ofF.assign(m_rowStamp.size(), 0);
     m_eStamp = m_fStamp = 0;
@@ -548,12 +554,6 @@ SwapChoice OptimiserRun::bestSwap(const BlockList &list, int index)
     return best;
 }
 
-std::uint32_t OptimiserRun::occupiedCells(int row, int day) const
-{
-    const std::uint32_t booked = m_s.bookings ? m.bookingMask(row, day) : 0u;
-    return (m.eventMask(row, day) | booked) & bellSpan(1, m.usedBells());
-}
-
 // bestMove without taking the block out: its cells are cleared from its rows' masks where they
 // are read. Every candidate is free in all the event's rows, so the gaps with the block there
 // are the rows' masks without the block and with the candidate.
@@ -563,31 +563,37 @@ MoveChoice OptimiserRun::bestMoveRead(const TimetableBlock &block)
     const int length = block.length;
     const std::uint32_t own = bellSpan(block.bell, block.bell + length - 1);
     const DayMasks candidates = moveCandidates(m_d, m, e, m_weights, block.day, own, length);
+    if (std::all_of(candidates.begin(), candidates.end(), [](std::uint32_t c) { return c == 0; }))
+        return {};
     std::uint16_t rows[2 * MaxMembers];
     std::uint8_t roles[2 * MaxMembers];
     const int n = weightedRows(e, 0, rows, roles);
-    // Per day and row: the cells without the block, and their weighted gaps as they stand.
     // Taking the block out changes the gaps of its own day by `lifted`.
-    std::uint32_t without[MaxDays + 1][2 * MaxMembers];
-    int now[MaxDays + 1][2 * MaxMembers];
     int lifted = 0;
-    for (int day = 1; day <= m.usedDays(); ++day)
-        for (int i = 0; i < n; ++i) {
-            const std::uint32_t cells = occupiedCells(rows[i], day);
-            without[day][i] = day == block.day ? cells & ~own : cells;
-            now[day][i] = dayGaps(cells) * categoryWeight(rows[i]);
-            if (day == block.day)
-                lifted += dayGaps(without[day][i]) * categoryWeight(rows[i]) - now[day][i];
-        }
+    for (int i = 0; i < n; ++i) {
+        const std::uint32_t cells = occupiedCells(rows[i], block.day);
+        lifted += (dayGaps(cells & ~own) - dayGaps(cells)) * categoryWeight(rows[i]);
+    }
+    // Per row of a day with candidates: the cells without the block, and their weighted gaps
+    // as they stand.
+    std::uint32_t without[2 * MaxMembers];
+    int now[2 * MaxMembers];
     MoveChoice best;
     for (int day = 1; day <= m.usedDays(); ++day) {
+        if (candidates[static_cast<std::size_t>(day)] == 0)
+            continue;
+        for (int i = 0; i < n; ++i) {
+            const std::uint32_t cells = occupiedCells(rows[i], day);
+            without[i] = day == block.day ? cells & ~own : cells;
+            now[i] = dayGaps(cells) * categoryWeight(rows[i]);
+        }
         for (std::uint32_t starts = candidates[static_cast<std::size_t>(day)]; starts != 0;
              starts &= starts - 1) {
             const int bell = std::countr_zero(starts) + 1;
             const std::uint32_t bits = bellSpan(bell, bell + length - 1);
             int delta = day == block.day ? 0 : lifted;
             for (int i = 0; i < n; ++i)
-                delta += dayGaps(without[day][i] | bits) * categoryWeight(rows[i]) - now[day][i];
+                delta += dayGaps(without[i] | bits) * categoryWeight(rows[i]) - now[i];
             const int s = delta == 0 ? block.bell - bell : -delta;
             const int score = clampScore(ScoreBase + s);
             if (score > best.score)

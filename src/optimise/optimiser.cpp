@@ -421,8 +421,14 @@ void OptimiserRun::extractBlocks(int row, BlockList &list) const
     list.distinctEvents = 0;
     const int bells = m.usedBells();
     for (int day = 1; day <= m.usedDays(); ++day) {
+        // Only cells the row's mask marks can start a block.
+        const std::uint32_t periods = m.eventMask(row, day) & bellSpan(1, bells);
         int bell = 1;
         while (bell <= bells) {
+            const std::uint32_t rest = periods & ~bellSpan(1, bell - 1);
+            if (rest == 0)
+                break;
+            bell = std::countr_zero(rest) + 1;
             const CellWord word = m.cell(row, day, bell);
             if (!isPeriod(word)) {
                 ++bell;

@@ -24,12 +24,10 @@ bool covers(const LectureView &v, int week)
     return v.startWeek <= week && week <= v.endWeek;
 }
 
-// Period cells of the event's own lectures in one week, per day.
-DayMasks storedWeekCells(ScheduleData &d, int e, int week)
+// Period cells of the event's loaded lectures in one week, per day.
+DayMasks weekCellsOf(const ScheduleData &d, const WeekAllocation &wa, int week)
 {
     DayMasks cells{};
-    WeekAllocation wa;
-    loadWeekAllocation(d, e, wa);
     for (const LectureView &v : wa.timetable) {
         if (!isPeriodCell(v.word) || !covers(v, week) || !validTimetableLecture(d, v))
             continue;
@@ -37,6 +35,14 @@ DayMasks storedWeekCells(ScheduleData &d, int e, int week)
             cells[static_cast<std::size_t>(day)] |= bellMask(v.startBell, v.endBell);
     }
     return cells;
+}
+
+// Period cells of the event's own lectures in one week, per day.
+DayMasks storedWeekCells(ScheduleData &d, int e, int week)
+{
+    WeekAllocation wa;
+    loadWeekAllocation(d, e, wa);
+    return weekCellsOf(d, wa, week);
 }
 
 } // namespace
@@ -210,6 +216,26 @@ int WeekMatrix::reopen(ScheduleData &d)
     setCurrentRow(m_currentRow);
     m_nonZeroWrites = m_zeroWrites = 0;
     return m_rows;
+}
+
+bool WeekMatrix::agreesWithStore(ScheduleData &d, int e) const
+{
+    return agreesWithStore(d, e, LectureIndex(d));
+}
+
+bool WeekMatrix::agreesWithStore(ScheduleData &d, int e, const LectureIndex &index) const
+{
+    if (m_week == 0 || !validCode(d, e))
+        return true;
+    WeekAllocation wa;
+    loadWeekAllocation(d, e, wa, index);
+    const auto w = static_cast<std::size_t>(m_week);
+    const MatrixEvent *ev = event(e);
+    if (!ev)
+        return !d.codes[e].isEvent() || d.codes[e].links == 0 ||
+               (wa.allocated[w] == 0 && wa.scheduled[w] == 0);
+    return ev->allowed == wa.allocated[w] && ev->placed == wa.scheduled[w] &&
+           ev->cells == weekCellsOf(d, wa, m_week);
 }
 
 void WeekMatrix::takeBalanceLimits()

@@ -25,6 +25,7 @@
 // passed to every operation that reads or changes the stores.
 
 #include "engine/conflicts.h"
+#include "engine/lectures.h"
 #include "engine/movelog.h"
 #include "engine/scheduledata.h"
 
@@ -112,6 +113,12 @@ public:
     // through block operations of week matrices, each of its own week: the cells of this week
     // are then still those of the store. Returns the number of rows.
     int reopen(ScheduleData &d);
+    // Whether the store holds for event e in this week what the matrix holds: the same period
+    // cells and the same allocated and placed counts (none at all for an event the matrix does
+    // not hold). Reads the whole store; the overload reads it through an index of the store as
+    // it stands, for checking many events.
+    bool agreesWithStore(ScheduleData &d, int e) const;
+    bool agreesWithStore(ScheduleData &d, int e, const LectureIndex &index) const;
 
     int rowCount() const { return m_rows; }
     int week() const { return m_week; }

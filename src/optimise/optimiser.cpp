@@ -120,6 +120,7 @@ private:
     // closeWeek keeps it for the next visit.
     void openWeek(int week);
     void closeWeek();
+    void noteStored(int a, int b);
     void startWeek();
     void restoreMarks();
 
@@ -178,6 +179,9 @@ private:
     // only through its own week's matrix, so the others stay equal to a fresh build.
     std::vector<WeekMatrix> m_kept;
     std::vector<char> m_keptValid;
+    // Per kept week, the events whose entries other weeks' visits have stored since: a kept
+    // matrix is reopened only while the store still holds for each of them what it shows.
+    std::vector<std::vector<CodeId>> m_storedSince;
     int m_keptFirst = 0;
     Random m_random;
     GapCategoryWeights m_weights{};
@@ -236,9 +240,34 @@ void OptimiserRun::openWeek(int week)
         buildWeek(week);
         return;
     }
+    std::vector<CodeId> &stored = m_storedSince[i];
+    std::sort(stored.begin(), stored.end());
+    stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
+    bool agrees = true;
+    if (!stored.empty()) {
+        const LectureIndex index(m_d);
+        agrees = std::all_of(stored.begin(), stored.end(),
+                             [&](CodeId e) { return m_kept[i].agreesWithStore(m_d, e, index); });
+    }
+    stored.clear();
+    if (!agrees) {
+        buildWeek(week);
+        return;
+    }
     std::swap(m, m_kept[i]);
     m.reopen(m_d);
     startWeek();
+}
+
+void OptimiserRun::noteStored(int a, int b)
+{
+    for (std::size_t i = 0; i < m_storedSince.size(); ++i) {
+        if (static_cast<int>(i) == m.week() - m_keptFirst)
+            continue;
+        for (const int e : {a, b})
+            if (e != 0)
+                m_storedSince[i].push_back(static_cast<CodeId>(e));
+    }
 }
 
 void OptimiserRun::closeWeek()
@@ -833,6 +862,7 @@ int OptimiserRun::swapAlgorithm(int row, int limit)
         });
         if (!commit(outcome))
             break;
+        noteStored(a.event, p.event);
         ++successes;
         succeeded = true;
     } while (succeeded && attempts <= limit);
@@ -880,6 +910,7 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
         });
         if (!commit(outcome))
             break;
+        noteStored(b.event, 0);
         ++successes;
         succeeded = true;
     } while (succeeded && attempts <= limit);
@@ -975,6 +1006,7 @@ OptimiseResult OptimiserRun::run()
         if (w == firstWeek && !m_s.reference && cells <= KeptCellsLimit) {
             m_kept.resize(static_cast<std::size_t>(lastWeek - firstWeek + 1));
             m_keptValid.assign(m_kept.size(), 0);
+            m_storedSince.assign(m_kept.size(), {});
             m_keptFirst = firstWeek;
         }
         conflicts += weekConflicts(m_d, m);

@@ -2,6 +2,7 @@
 
 #include "engine/conflicts.h"
 #include "engine/lectures.h"
+#include "engine/scheduling.h"
 #include "support/fixture.h"
 
 #include <gtest/gtest.h>
@@ -206,6 +207,8 @@ TEST_F(WeekMatrixTest, KeptWeekReopensAsAFreshBuild)
     WeekMatrix quick;
     quick.build(*d, 3, WeekMatrix::Lists::AsTheyStand);
 
+    EXPECT_TRUE(m.agreesWithStore(*d, e1));
+    EXPECT_TRUE(m.agreesWithStore(*d, e2));
     d->codes[e1].flags |= LinkMarksMask;
     EXPECT_EQ(m.reopen(*d), m.rowCount());
     EXPECT_FALSE(m.log().canUndo());
@@ -221,6 +224,15 @@ TEST_F(WeekMatrixTest, KeptWeekReopensAsAFreshBuild)
     }
     expectMatchesStore(*d, quick);
     expectMatchesStore(*d, other);
+
+    // A change to the week made past the matrix is noticed.
+    LectureView block;
+    block.startWeek = block.endWeek = Week;
+    block.startDay = block.endDay = 5;
+    block.startBell = block.endBell = 1;
+    ASSERT_GT(placeBlock(*d, ownWord(*d, e2), block), 0);
+    EXPECT_FALSE(m.agreesWithStore(*d, e2));
+    EXPECT_TRUE(m.agreesWithStore(*d, e1));
 }
 
 TEST_F(WeekMatrixTest, FirstStepCannotBeUndoneAfterCapacityPlusOneSteps)

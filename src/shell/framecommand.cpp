@@ -3,24 +3,17 @@
 #include "commands/filecommands.h"
 #include "commands/framecommands.h"
 #include "engine/codetable.h"
+#include "shell/optionsdialog.h"
 #include "shell/tframeform.h"
 #include "views/qtext.h"
 #include "views/tmatsform.h"
+#include "views/toptimisationdlg.h"
 
 #include <QColorDialog>
 #include <QDateTime>
 #include <QItemSelectionModel>
 #include <QMdiArea>
 #include <QTableView>
-
-#if __has_include("shell/optionsdialog.h")
-#include "shell/optionsdialog.h"
-#define QUIVRA_HAS_OPTIONS_DIALOG 1
-#endif
-#if __has_include("views/toptimisationdlg.h")
-#include "views/toptimisationdlg.h"
-#define QUIVRA_HAS_OPTIMISATION_DIALOG 1
-#endif
 
 #include <algorithm>
 
@@ -211,10 +204,8 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     t.menu = "Tools";
     auto &optimise = t.add("tools.optimise", "&Optimise ...", "Optimise timetables");
     optimise.button = "Optimise";
-#ifdef QUIVRA_HAS_OPTIMISATION_DIALOG
     optimise.run = [&frame] { showOptimisationDialog(frame); };
     optimise.enabled = [&frame] { return frame.viewsExist(); };
-#endif
 
     t.menu = "Tools/Clear";
     const std::array<std::pair<const char *, int>, 4> clears = {{
@@ -325,10 +316,8 @@ void optionsMenu(TableBuilder &t, TFrameForm &frame)
     t.menu = "Options";
     auto &options = t.group("options.dialog", "&Options ...", "Change the settings");
     options.button = "Options";
-#ifdef QUIVRA_HAS_OPTIONS_DIALOG
     options.run = [&frame] { showOptionsDialog(frame); };
     options.enabled = [&frame] { return frame.viewsExist(); };
-#endif
 }
 
 void windowMenu(TableBuilder &t, TFrameForm &frame)

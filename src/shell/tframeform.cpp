@@ -5,6 +5,7 @@
 #include "engine/calendar.h"
 #include "engine/lectures.h"
 #include "files/datafile.h"
+#include "shell/optionsdialog.h"
 #include "views/codelistform.h"
 #include "views/qtext.h"
 #include "views/teditform.h"
@@ -77,6 +78,7 @@ void TFrameForm::detachSession()
     m_session->hooks.refreshViews = {};
     m_session->hooks.setCaption = {};
     m_session->hooks.firstStart = {};
+    m_session->hooks.showOptions = {};
     m_session = nullptr;
     updateCommands();
 }
@@ -88,6 +90,7 @@ void TFrameForm::attachSession(Session &session)
     session.hooks.setCaption = [this](const std::string &caption) {
         setWindowTitle(toQString(caption));
     };
+    session.hooks.showOptions = [this] { showOptionsDialog(*this); };
     // The ways to begin at the very first start: a new file, or one of the sample files.
     session.hooks.firstStart = [this](int choice) {
         if (!m_session)

@@ -14,7 +14,9 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
@@ -72,11 +74,9 @@ public:
                 dialog->reject();
                 return;
             }
-            static_cast<QFileDialog *>(dialog)->selectFile(path);
-            dialog->accept();
+            chooseFile(static_cast<QFileDialog *>(dialog), path, 50);
         });
     }
-
     bool finished() const { return m_steps.empty() && m_problems.isEmpty(); }
     QString problems() const
     {
@@ -97,6 +97,26 @@ public:
         dialog->reject();
     }
 
+    // The file dialog reads its folder in the background and may refuse a name until it has;
+    // the choice is repeated until the dialog takes it.
+    static void chooseFile(QFileDialog *dialog, const QString &path, int attempts)
+    {
+        const QFileInfo info(path);
+        dialog->setDirectory(info.absolutePath());
+        dialog->selectFile(info.fileName());
+        // The name as a user types it: the whole path in the file name box.
+        if (auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit"))
+            edit->setText(info.absoluteFilePath());
+        static_cast<QDialog *>(dialog)->accept();
+        if (dialog->isVisible() && attempts > 0) {
+            QPointer<QFileDialog> alive(dialog);
+            QTimer::singleShot(100, [alive, path, attempts] {
+                if (alive && alive->isVisible())
+                    chooseFile(alive, path, attempts - 1);
+            });
+        }
+    }
+
     // Every text a dialog shows, for matching.
     static QString textOf(QDialog *dialog)
     {
@@ -105,6 +125,12 @@ public:
             text += "\n" + box->text();
         for (QLabel *label : dialog->findChildren<QLabel *>())
             text += "\n" + label->text();
+        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+            text += "\n" + button->text();
+        if (auto *list = dialog->findChild<QListWidget *>()) {
+            for (int i = 0; i < list->count(); ++i)
+                text += "\n" + list->item(i)->text();
+        }
         return text;
     }
 
@@ -123,6 +149,9 @@ private:
             return;
         m_current = dialog;
         const QString shown = dialog->objectName() + ": " + textOf(dialog).simplified();
+        // MODAL_DEBUG=1 lists every dialog the driver meets.
+        if (qEnvironmentVariableIsSet("MODAL_DEBUG"))
+            qDebug("modal: %s", qPrintable(shown.left(200)));
         if (m_steps.empty()) {
             m_problems += "unexpected " + shown + "\n";
             dialog->reject();

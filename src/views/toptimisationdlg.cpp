@@ -98,10 +98,14 @@ public:
         QDialog dialog(m_parent);
         dialog.setWindowTitle(toQString(title));
         auto *list = new QListWidget;
+        // The events chosen last time stay chosen; with none of them on offer, all are.
+        const bool anyMarked = std::any_of(offered.begin(), offered.end(),
+                                           [&](CodeId c) { return m_d.codes[c].flags & 1; });
         for (const CodeId c : offered) {
             auto *item = new QListWidgetItem(toQString(formatCode(m_d, c, ShowCodeAndName)));
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState((m_d.codes[c].flags & 1) ? Qt::Checked : Qt::Unchecked);
+            const bool checked = !anyMarked || (m_d.codes[c].flags & 1);
+            item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
             list->addItem(item);
         }
         auto *all = new QPushButton(QObject::tr("Select all"));

@@ -2,22 +2,28 @@
 // initial solution and of the optimiser to their end, Stop in the middle of a run, and the
 // dialog's settings in the settings file.
 
+#include "commands/session.h"
 #include "engine/conflicts.h"
 #include "engine/dump.h"
 #include "engine/lectures.h"
 #include "files/settings.h"
+#include "shell/tframeform.h"
 #include "support/fixture.h"
 #include "support/generator.h"
+#include "ui/ports.h"
 #include "views/gapgraph.h"
 #include "views/toptimisationdlg.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include <deque>
@@ -67,6 +73,14 @@ QStringList items(const QListWidget *list)
     for (int i = 0; i < list->count(); ++i)
         out << list->item(i)->text();
     return out;
+}
+
+long scheduledSum(const ScheduleData &d)
+{
+    long sum = 0;
+    for (int i = 1; i <= d.eventList[0]; ++i)
+        sum += d.codes[d.eventList[std::size_t(i)]].scheduled;
+    return sum;
 }
 
 // A generated school with its timetables full of gaps.
@@ -260,6 +274,61 @@ private slots:
         QCOMPARE(int(wa.timetable[0].startDay), 2);
         QCOMPARE(int(wa.timetable[0].startBell), 3);
         QCOMPARE(settings.initial.blockSlotsNum, 2);
+    }
+
+    // From the frame: the desktop event picker, the run, the settings written back.
+    void frameRunsTheDialogThroughTheSession()
+    {
+        auto d = school();
+        TFrameForm frame(*d);
+        Settings settings;
+        settings.optimize.randSeed = 0;
+        FixedClock clock(46002);
+        Session session(*d, settings, SettingsPaths{}, frame.prompter(), clock, frame.progress());
+        frame.attachSession(session);
+        const long before = scheduledSum(*d);
+
+        // The user: chooses the optimiser, keeps every event the picker offers, starts, accepts
+        // the closing message and closes the dialog.
+        int step = 0;
+        QStringList offered;
+        int checked = 0;
+        QTimer user;
+        connect(&user, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            auto *dlg = qobject_cast<TOptimisationDlg *>(modal);
+            if (dlg && step == 0) {
+                step = 1;
+                // Queued, so this handler returns and can answer the picker the click opens.
+                QTimer::singleShot(0, dlg->toolButton(Tool::Optimise), &QPushButton::click);
+            } else if (dlg && step == 1) {
+                step = 2;
+                QTimer::singleShot(0, dlg->startButton(), &QPushButton::click);
+            } else if (dlg && step == 2 && !dlg->running()) {
+                step = 3;
+                dlg->accept();
+            } else if (auto *list = modal ? modal->findChild<QListWidget *>() : nullptr;
+                       list && step == 1) {
+                offered = items(list);
+                for (int i = 0; i < list->count(); ++i)
+                    checked += list->item(i)->checkState() == Qt::Checked ? 1 : 0;
+                qobject_cast<QDialog *>(modal)->accept();
+            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                box->buttons().constFirst()->click();
+            }
+        });
+        user.start(20);
+        showOptimisationDialog(frame);
+        user.stop();
+        frame.detachSession();
+
+        QCOMPARE(step, 3);
+        QCOMPARE(offered.size(), d->eventList[0]); // every event has periods placed
+        QCOMPARE(checked, offered.size());         // nothing chosen before: all are offered
+        QCOMPARE(settings.optimize.randSeed, 46002);
+        QCOMPARE(scheduledSum(*d), before); // moved, never added or dropped
+        QVERIFY(d->modified);
+        QCOMPARE(conflictsInWeeks(*d, 1, 1), 0);
     }
 
     void settingsFileRoundTrip()

@@ -11,14 +11,15 @@
 #include "shell/tframeform.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string_view>
-#include <cstdlib>
 
 namespace {
 
@@ -62,6 +63,20 @@ int takeScreenshot(quivra::TFrameForm &frame, const CommandLine &line)
     return QApplication::exec();
 }
 
+// The folder of the language file and the installed settings: the program's own folder (a
+// build tree, or a copy that keeps everything together), else ../share/quivra of an installed
+// program.
+QString programFolder()
+{
+    const QString own = QApplication::applicationDirPath();
+    if (QFile::exists(own + QStringLiteral("/english.cfw")))
+        return own;
+    const QString shared = QDir::cleanPath(own + QStringLiteral("/../share/quivra"));
+    if (QFile::exists(shared + QStringLiteral("/english.cfw")))
+        return shared;
+    return own;
+}
+
 // "/T" (convert) and "/W" (add and write) run without a window, so scripts can use them on a
 // machine without a display.
 bool headlessSwitch(int argc, char *argv[])
@@ -94,9 +109,9 @@ int main(int argc, char *argv[])
         return takeScreenshot(frame, line);
 
     quivra::Settings settings;
-    const auto paths = quivra::systemSettingsPaths(
-        QFile::encodeName(QApplication::applicationDirPath()).toStdString(),
-        [](const char *name) { return std::getenv(name); });
+    const auto paths =
+        quivra::systemSettingsPaths(QFile::encodeName(programFolder()).toStdString(),
+                                    [](const char *name) { return std::getenv(name); });
     quivra::SystemClock clock;
     quivra::Session session(*data, settings, paths, frame.prompter(), clock, frame.progress());
     session.arguments = line.arguments;

@@ -2,16 +2,23 @@
 // masks and the resources, the defaults it keeps, and the conflict question after conflict
 // checking is switched on for a category.
 
+#include "commands/session.h"
 #include "engine/dump.h"
 #include "engine/lectures.h"
 #include "files/settings.h"
 #include "shell/optionsdialog.h"
+#include "shell/tframeform.h"
 #include "support/fixture.h"
 #include "ui/ports.h"
 #include "ui/prompter.h"
 #include "ui/scripteddialogs.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace quivra;
@@ -159,6 +166,45 @@ private slots:
             QCOMPARE(data->header.conflictSourceCounters[2], 0);
             QCOMPARE(clipboard.text().find("\tR1") != std::string::npos, copy);
         }
+    }
+
+    // From the frame, with the desktop's own message boxes: Accept writes, Yes sweeps.
+    void frameAcceptsAndSweepsThroughTheSession()
+    {
+        auto d = twoEventsInOneRoom();
+        TFrameForm frame(*d);
+        Settings settings;
+        FixedClock clock(46003);
+        Session session(*d, settings, SettingsPaths{}, frame.prompter(), clock, frame.progress());
+        frame.attachSession(session);
+
+        QStringList asked;
+        QTimer user;
+        connect(&user, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *options = qobject_cast<OptionsDialog *>(modal)) {
+                options->preventBox(R)->setChecked(true);
+                options->gapsBox(R)->setChecked(true);
+                options->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                asked << box->text();
+                const bool yes = box->text().contains("may cause conflicts");
+                for (QAbstractButton *b : box->buttons())
+                    if (b->text() == (yes ? "Yes" : "No"))
+                        QTimer::singleShot(0, b, &QAbstractButton::click);
+            }
+        });
+        user.start(20);
+        showOptionsDialog(frame);
+        user.stop();
+        frame.detachSession();
+
+        QCOMPARE(asked.size(), 2);
+        QVERIFY(asked[1].contains("Clipboard"));
+        QCOMPARE(int(d->noTimetableMasks[1]), 1 << 4);
+        QCOMPARE(int(d->noGapsMasks[1]), 1 << 4);
+        QCOMPARE(scheduledOf(*d, "ENG"), 0);
+        QVERIFY(d->modified);
     }
 
     void decliningTheSweepLeavesTheDataAndNotesTheCheck()

@@ -541,6 +541,33 @@ bool setColoursAutomatically(ScheduleData &d, Prompter &p, int mode, std::uint32
     return coloured > 0;
 }
 
+// ----- sorting --------------------------------------------------------------------------------
+
+bool sortCodesBy(ScheduleData &d, Prompter &p, bool events, bool ascending, bool categoryFirst)
+{
+    std::string keys = "CODE$NAME$PLANNED$ALLOCATED$SCHEDULED$LINKS$TIME$PLANNED-ALLOCATED$"
+                       "ALLOCATED-SCHEDULED$";
+    if (events)
+        keys += "EVENT RESOURCES$";
+    const int chosen =
+        p.choice(std::string("Sort ") + (events ? "events" : "resources") + " by:", 0, 1, keys);
+    if (chosen == 0)
+        return false;
+    int key = SortByCode + chosen - 1;
+    if (chosen == 10) {
+        const int category =
+            p.categoryChoice(d, "Sort events by their first resource of the category:", 0, 1,
+                             CategoryChoiceOptions{false, true, false});
+        if (category == 0)
+            return false;
+        key = SortByFirstResource + category;
+    }
+    sortCodes(d, key, events ? CodeKind::Event : CodeKind::Resource, ascending, categoryFirst);
+    rebuildLists(d);
+    d.modified = true;
+    return true;
+}
+
 // ----- free resources -------------------------------------------------------------------------
 
 std::vector<CodeId> freeResources(ScheduleData &d, int week, int day1, int bell1, int day2,

@@ -91,6 +91,11 @@ bool setColoursAutomatically(ScheduleData &d, Prompter &p, int mode, std::uint32
 // Gives code c the colour (0x00BBGGRR); false for an invalid code.
 bool setCodeColour(ScheduleData &d, int c, std::int32_t colour);
 
+// Sort events (or resources) by ...: the user chooses the key (for events also "EVENT
+// RESOURCES", the first resource of a chosen category); the code table is sorted and every store
+// renumbered. True when sorted.
+bool sortCodesBy(ScheduleData &d, Prompter &p, bool events, bool ascending, bool categoryFirst);
+
 // The resources of `category` (0: all timetabled resources) whose timetables are free in every
 // cell of days day1..day2 and bells bell1..bell2 of week `week`.
 std::vector<CodeId> freeResources(ScheduleData &d, int week, int day1, int bell1, int day2,

@@ -115,6 +115,31 @@ void showFreeResourcesOfSelection(TFrameForm &frame)
     }
 }
 
+// The conflict check over all weeks, or from a week the user picks when lectures reach beyond
+// week 1; ends with what it found and removed.
+void checkForConflicts(TFrameForm &frame, bool fromPickedWeek)
+{
+    ScheduleData &d = frame.data();
+    int week = 1;
+    const int last = lastLectureWeek(d);
+    if (fromPickedWeek && last > 1) {
+        week = frame.prompter().pickWeek(
+            d, frame.activeWeek(),
+            "\r\nSelect the first week to start\r\nsearching for conflicts:", last, 1);
+        if (week == 0)
+            return;
+    }
+    QtClipboard clipboard;
+    PromptedSweep sweep(frame.prompter(), frame.progress(), &clipboard);
+    const ConflictReport report = conflictSweep(d, week, sweep);
+    sweep.finish();
+    if (report.removed > 0 || report.manualRoomOverlaps > 0)
+        d.modified = true;
+    frame.refreshViews();
+    frame.prompter().infoDlg("Conflicts from week " + std::to_string(week) + ": " +
+                             sweepStatusText(report));
+}
+
 void setColourOfCurrentCode(TFrameForm &frame)
 {
     ScheduleData &d = frame.data();
@@ -238,10 +263,22 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     weeks.enabled = [&frame] { return frame.viewsExist() && lastLectureWeek(frame.data()) > 1; };
 
     t.menu = "Tools/Sort";
-    t.add("tools.sortResources", "Sort resources by ...");
-    t.add("tools.sortEvents", "Sort events by ...");
-    t.group("tools.sortCategories", "Sort first by categories");
-    t.add("tools.sortAscending", "Sort in ascending order");
+    for (const bool events : {false, true}) {
+        dataCommand(t.add(events ? "tools.sortEvents" : "tools.sortResources",
+                          events ? "Sort events by ..." : "Sort resources by ..."),
+                    frame, [&frame, events](ScheduleData &d, Prompter &p) {
+                        const auto &sort = frame.sortOptions();
+                        return sortCodesBy(d, p, events, sort.ascending, sort.categoriesFirst);
+                    });
+    }
+    auto &categories = t.group("tools.sortCategories", "Sort first by categories");
+    categories.run = [&frame] {
+        frame.sortOptions().categoriesFirst = !frame.sortOptions().categoriesFirst;
+    };
+    categories.checked = [&frame] { return frame.sortOptions().categoriesFirst; };
+    auto &ascending = t.add("tools.sortAscending", "Sort in ascending order");
+    ascending.run = [&frame] { frame.sortOptions().ascending = !frame.sortOptions().ascending; };
+    ascending.checked = [&frame] { return frame.sortOptions().ascending; };
     t.add("tools.sortAuto", "Sort automatically");
     t.add("tools.sortLock", "Sort lock");
     t.add("tools.sortMembers", "Sort event resources");
@@ -280,8 +317,12 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     free.run = [&frame] { showFreeResourcesOfSelection(frame); };
     free.enabled = [&frame] { return frame.viewsExist(); };
     t.menu = "Tools/Check for conflicts";
-    t.add("tools.conflictsAll", "From all weeks (complete)");
-    t.add("tools.conflictsFrom", "From the &selected week on");
+    auto &all = t.add("tools.conflictsAll", "From all weeks (complete)");
+    all.run = [&frame] { checkForConflicts(frame, false); };
+    all.enabled = [&frame] { return frame.viewsExist(); };
+    auto &from = t.add("tools.conflictsFrom", "From the &selected week on");
+    from.run = [&frame] { checkForConflicts(frame, true); };
+    from.enabled = [&frame] { return frame.viewsExist(); };
 }
 
 void optionsMenu(TableBuilder &t, TFrameForm &frame)

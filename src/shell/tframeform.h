@@ -80,6 +80,14 @@ public:
     void setActiveWeek(int week);
     const ViewOptions &viewOptions() const { return m_options; }
 
+    // How the sort commands order codes; they live as long as the frame.
+    struct SortOptions
+    {
+        bool ascending = true;
+        bool categoriesFirst = false;
+    };
+    SortOptions &sortOptions() { return m_sort; }
+
     // Recomputes the resource totals and rebuilds every view; nothing while no file is open.
     void refreshViews();
     // Brings the view with `tag` to the front, showing it again when it was closed.
@@ -119,6 +127,7 @@ private:
     std::unique_ptr<QtProgress> m_progress;
     Session *m_session = nullptr;
     ViewOptions m_options;
+    SortOptions m_sort;
     QString m_filePath;
     QMdiArea *m_mdi;
     std::array<ViewForm *, 4> m_views{};

@@ -159,6 +159,10 @@ TEST_F(FrameCommandsTest, EveryClearAndLockQuestionCancelsWithoutChange)
          [&] { return lockEventsByRules(*d, p, SelectEventsToLock, "Select"); }},
         {"colours", [](ScriptedDialogs &s) { s.answer(Answer::No); },
          [&] { return setColoursAutomatically(*d, p, RandomColours, 7); }},
+        {"sort key", [](ScriptedDialogs &s) { s.cancel(); },
+         [&] { return sortCodesBy(*d, p, true, true, false); }},
+        {"sort category", [](ScriptedDialogs &s) { s.choose(10).cancel(); },
+         [&] { return sortCodesBy(*d, p, true, true, false); }},
         {"booking kind", [](ScriptedDialogs &s) { s.choose(4).cancel(); },
          [&] { return bookingChoice(*d, p, true) != 0; }},
     };
@@ -317,6 +321,22 @@ TEST_F(FrameCommandsTest, BookingDefaultsAndCaptions)
     EXPECT_TRUE(ui.finished()) << ui.problems();
     EXPECT_TRUE(ui.shown()[1].options.size() == 4);
     EXPECT_EQ(listItem(d->bookingKinds.view(), 1), "Exam");
+}
+
+// Sorting moves the codes and renumbers everything that names them.
+TEST_F(FrameCommandsTest, SortEventsByPlannedKeepsTheirCollectionsAndLectures)
+{
+    buildSchool();
+    ui.expect("Sort events by:").choose(3);
+    EXPECT_TRUE(sortCodesBy(*d, p, true, true, false));
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+    const auto eventAt = [&](int k) { return d->codes[d->eventList[k]].code.str(); };
+    EXPECT_EQ(eventAt(1), "E3");
+    EXPECT_EQ(eventAt(2), "E2");
+    EXPECT_EQ(eventAt(3), "E1");
+    EXPECT_EQ(collectionOf(*d, id("E1"))[1], id("T1"));
+    EXPECT_EQ(scheduledIn("E1", 3), 2);
+    EXPECT_EQ(roomsInWeek(3), 1);
 }
 
 TEST_F(FrameCommandsTest, FreeResourcesOfARange)

@@ -568,6 +568,97 @@ bool sortCodesBy(ScheduleData &d, Prompter &p, bool events, bool ascending, bool
     return true;
 }
 
+// ----- categories and names -------------------------------------------------------------------
+
+int recategorise(ScheduleData &d, Prompter &p, int c)
+{
+    std::vector<CodeId> codes;
+    if (c != 0) {
+        if (!validCode(d, c))
+            return 0;
+        codes.push_back(static_cast<CodeId>(c));
+    } else {
+        const auto chosen =
+            p.pickCodes(d, "Select the codes to recategorise", 0, PickEvents | PickResources);
+        if (!chosen || chosen->empty())
+            return 0;
+        codes = ofKind(d, *chosen, d.codes[chosen->front()].isEvent());
+    }
+    const bool events = d.codes[codes.front()].isEvent();
+    const std::string_view names = events ? d.eventCategories.view() : d.resourceCategories.view();
+
+    std::array<int, MaxCategories + 1> members{};
+    for (int k = 1; k <= d.codeCount; ++k) {
+        if (d.codes[k].isEvent() == events)
+            ++members[categoryOf(d, k)];
+    }
+    // Unnamed categories stay in the list as blanks, so an option's number is its category.
+    std::string list;
+    for (int k = 1; k <= MaxCategories; ++k) {
+        const std::string item = listItem(names, k);
+        list += (item.find(':') != std::string::npos
+                     ? item + " (" + str(members[static_cast<std::size_t>(k)]) + ")"
+                     : std::string(" ")) +
+                "$";
+    }
+    const int category =
+        p.choice("Select the new category:", 0, categoryOf(d, codes.front()), list);
+    if (category < 1 || category > MaxCategories)
+        return 0;
+    const auto bit = static_cast<std::uint16_t>(1u << (CategoryShift + category - 1));
+    const bool noTimetable = d.noTimetableMasks[1] & (1u << category);
+    for (const CodeId code : codes) {
+        std::uint16_t &flags = d.codes[code].flags;
+        flags = events ? static_cast<std::uint16_t>(IsEventBit | bit | (flags & LockedBit))
+                       : static_cast<std::uint16_t>(bit | (noTimetable ? NoTimetableBit : 0));
+    }
+    recount(d);
+    totals(d, 1, d.codeCount);
+    allResourceTotals(d);
+    d.modified = true;
+    return category;
+}
+
+int attributeNewEvent(ScheduleData &d, Prompter &p, int newEvent, int original, bool *keepAsking)
+{
+    if (!keepAsking || !*keepAsking || !isEvent(d, newEvent) || !isEvent(d, original))
+        return 0;
+    static constexpr std::array<std::pair<const char *, const char *>, 6> Forms = {{
+        {"", " "},
+        {"[", "]"},
+        {"(", ")"},
+        {"{", "}"},
+        {"\\", "\\"},
+        {"/", "/"},
+    }};
+    const auto form = [](int k, const std::string &code) {
+        const auto &[open, close] = Forms[static_cast<std::size_t>(k - 1)];
+        return open + code + close;
+    };
+    const std::string code = d.codes[newEvent].code.str();
+    const std::string name = d.codes[newEvent].name.str();
+    std::string options;
+    for (int k = 1; k <= 6; ++k)
+        options += form(k, code) + name.substr(0, 30) + "...$";
+    const int chosen =
+        p.choice(std::string("Do you want to attribute the new event?") + LineBreak +
+                     "Select [OK] to insert \"" + code + "\" in front of the new event name." +
+                     LineBreak + "Select [Cancel] to keep the original event name.",
+                 0, 1, options, keepAsking);
+    if (chosen < 1 || chosen > 6)
+        return 0;
+    for (const int c : {newEvent, original}) {
+        const std::string prefix = form(chosen, d.codes[c].code.str());
+        const std::string current = d.codes[c].name.str();
+        if (current.find(prefix) != std::string::npos)
+            continue;
+        // A name near its limit loses its end rather than overrunning the stored field.
+        d.codes[c].name.assign((prefix + current).substr(0, NameLength));
+    }
+    d.modified = true;
+    return chosen;
+}
+
 // ----- free resources -------------------------------------------------------------------------
 
 std::vector<CodeId> freeResources(ScheduleData &d, int week, int day1, int bell1, int day2,

@@ -96,6 +96,18 @@ bool setCodeColour(ScheduleData &d, int c, std::int32_t colour);
 // renumbered. True when sorted.
 bool sortCodesBy(ScheduleData &d, Prompter &p, bool events, bool ascending, bool categoryFirst);
 
+// Moves code c (0: the codes the user picks, all of the first picked code's kind) to a category
+// the user chooses among the named categories of its kind. The flag word is rebuilt (an event
+// keeps its lock, a resource takes its category's no-timetable rule; marks are cleared) and the
+// data set recounted. Returns the category, 0 when cancelled.
+int recategorise(ScheduleData &d, Prompter &p, int c = 0);
+
+// After an event was made from another (a split or a copy): offers to put a form of each
+// event's code in front of its name ("CODE name", "[CODE]name", "(CODE)name", ...), so the two
+// can be told apart. Asked only while *keepAsking is true; its "Don't ask this again" box clears
+// it. Names keep their stored length limit. Returns the form chosen (1..6), 0 when none.
+int attributeNewEvent(ScheduleData &d, Prompter &p, int newEvent, int original, bool *keepAsking);
+
 // The resources of `category` (0: all timetabled resources) whose timetables are free in every
 // cell of days day1..day2 and bells bell1..bell2 of week `week`.
 std::vector<CodeId> freeResources(ScheduleData &d, int week, int day1, int bell1, int day2,

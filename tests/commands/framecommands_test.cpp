@@ -163,6 +163,13 @@ TEST_F(FrameCommandsTest, EveryClearAndLockQuestionCancelsWithoutChange)
          [&] { return sortCodesBy(*d, p, true, true, false); }},
         {"sort category", [](ScriptedDialogs &s) { s.choose(10).cancel(); },
          [&] { return sortCodesBy(*d, p, true, true, false); }},
+        {"recategorise", [](ScriptedDialogs &s) { s.cancel(); },
+         [&] { return recategorise(*d, p, e2) != 0; }},
+        {"attribute", [](ScriptedDialogs &s) { s.cancel(); },
+         [&] {
+             bool keepAsking = true;
+             return attributeNewEvent(*d, p, e1, e2, &keepAsking) != 0;
+         }},
         {"booking kind", [](ScriptedDialogs &s) { s.choose(4).cancel(); },
          [&] { return bookingChoice(*d, p, true) != 0; }},
     };
@@ -337,6 +344,41 @@ TEST_F(FrameCommandsTest, SortEventsByPlannedKeepsTheirCollectionsAndLectures)
     EXPECT_EQ(collectionOf(*d, id("E1"))[1], id("T1"));
     EXPECT_EQ(scheduledIn("E1", 3), 2);
     EXPECT_EQ(roomsInWeek(3), 1);
+}
+
+TEST_F(FrameCommandsTest, RecategoriseKeepsLocksAndTakesTheNoTimetableRule)
+{
+    buildSchool();
+    ui.expect("Select the new category:").choose(2);
+    EXPECT_EQ(recategorise(*d, p, id("E2")), 2);
+    EXPECT_EQ(categoryOf(*d, id("E2")), 2);
+    EXPECT_TRUE(queryLock(*d, id("E2")));
+    EXPECT_EQ(ui.shown().back().checked, std::vector<int>{1}); // its category preselected
+
+    // Picked codes of the first one's kind move together; events picked with them stay.
+    d->noTimetableMasks[1] = 1u << 3;
+    ui.pick({id("T1"), id("T2"), id("E1")}).choose(3);
+    EXPECT_EQ(recategorise(*d, p), 3);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+    EXPECT_EQ(categoryOf(*d, id("T2")), 3);
+    EXPECT_TRUE(d->codes[id("T1")].flags & NoTimetableBit);
+    EXPECT_EQ(categoryOf(*d, id("E1")), 1);
+}
+
+TEST_F(FrameCommandsTest, AttributingANewEventKeepsNamesWithinTheirLength)
+{
+    buildSchool();
+    d->codes[id("E1")].name.assign(std::string(198, 'x'));
+    d->codes[id("E2")].name.assign("[E2]Already attributed");
+    bool keepAsking = true;
+    ui.expect("Do you want to attribute the new event?").choose(2, true);
+    EXPECT_EQ(attributeNewEvent(*d, p, id("E1"), id("E2"), &keepAsking), 2);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+    EXPECT_EQ(ui.shown().back().options[1].text, "[E1]" + std::string(30, 'x') + "...");
+    EXPECT_EQ(d->codes[id("E1")].name.str(), "[E1]" + std::string(196, 'x'));
+    EXPECT_EQ(d->codes[id("E2")].name.str(), "[E2]Already attributed");
+    EXPECT_FALSE(keepAsking);
+    EXPECT_EQ(attributeNewEvent(*d, p, id("E1"), id("E2"), &keepAsking), 0); // not asked again
 }
 
 TEST_F(FrameCommandsTest, FreeResourcesOfARange)

@@ -375,7 +375,7 @@ void windowMenu(TableBuilder &t, TFrameForm &frame)
                          QKeySequence(Qt::Key_F11));
     expand.run = [&frame] { frame.toggleButtonRows(); };
     auto &refresh = t.add("window.refresh", "&Refresh", "Recount and redraw all views");
-    refresh.run = [&frame] { frame.refreshViews(); };
+    refresh.run = [&frame] { frame.refreshAll(); };
     refresh.enabled = hasViews;
     t.add("window.arrangeIcons", "&Arrange icons");
     auto &minimise = t.add("window.minimiseAll", "&Minimise all");

@@ -4,6 +4,8 @@
 #include "commands/session.h"
 #include "engine/calendar.h"
 #include "engine/lectures.h"
+#include "engine/manualrooms.h"
+#include "engine/scheduling.h"
 #include "files/datafile.h"
 #include "shell/optionsdialog.h"
 #include "views/codelistform.h"
@@ -254,6 +256,23 @@ void TFrameForm::refreshViews()
         view->refresh();
     setStatusText({});
     updateCommands();
+}
+
+void TFrameForm::refreshAll()
+{
+    if (!viewsExist())
+        return;
+    setStatusText(QStringLiteral("Refreshing - please wait ..."));
+    // Rewriting lectures as blocks changes nothing the data say; a renamed duplicate code or a
+    // dropped room does.
+    const bool modified = m_d.modified;
+    const TidyResult tidied = tidy(m_d);
+    const int last = m_d.scheduleExtent.endWeek >= m_d.scheduleExtent.startWeek
+                         ? int(m_d.scheduleExtent.endWeek)
+                         : 0;
+    const bool roomsDropped = last > 0 && validityCleanup(m_d, 1, last) > 0;
+    m_d.modified = modified || roomsDropped || tidied.renamedDuplicates > 0;
+    refreshViews();
 }
 
 void TFrameForm::onCurrentCodeChanged(ViewForm *from)

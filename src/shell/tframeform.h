@@ -90,6 +90,9 @@ public:
 
     // Recomputes the resource totals and rebuilds every view; nothing while no file is open.
     void refreshViews();
+    // Window|Refresh: tidies the lecture store, drops rooms given by hand that no longer hold,
+    // then refreshes the views. The active week stays.
+    void refreshAll();
     // Brings the view with `tag` to the front, showing it again when it was closed.
     void showView(ViewTag tag);
     // Re-evaluates which commands are enabled and checked.

@@ -126,6 +126,11 @@ private slots:
         QCOMPARE(countLocked(*d), locked);
         QVERIFY(d->modified);
 
+        // Window|Refresh tidies and redraws; the week and the locks stay.
+        frame.action("window.refresh")->trigger();
+        QCOMPARE(frame.activeWeek(), 2);
+        QCOMPARE(countLocked(*d), locked);
+
         // File|Save As under a new name.
         driver.file(saved);
         frame.action("file.saveAs")->trigger();

@@ -194,12 +194,11 @@ bool clearPeriods(ScheduleData &d, Prompter &p, int parts, int week)
             storeWeekAllocation(d, c, wa);
         cleared += found;
         ++codesChanged;
-        // Rooms given by hand to periods that are gone would point at nothing.
-        if (part == ClearPartAllocations || part == ClearPartPlacements) {
-            for (int w = first; w <= last; ++w)
-                clearRooms(d, w, 0, 0, c);
-        }
     }
+    // Rooms given by hand to periods that are gone would point at nothing; one pass over the
+    // weeks drops them, where a clean-up per event and week would rescan every room each time.
+    if (codesChanged > 0 && (part == ClearPartAllocations || part == ClearPartPlacements))
+        validityCleanup(d, first, last);
     if (codesChanged > 0) {
         recount(d);
         totals(d, 1, d.codeCount);

@@ -214,7 +214,7 @@ bool clearPeriods(ScheduleData &d, Prompter &p, int parts, int week)
 bool removeCodes(ScheduleData &d, Prompter &p, bool events)
 {
     const std::string what =
-        events ? "event(s) you want to remove" : "resources(s) you want to remove";
+        events ? "event(s) you want to remove" : "resource(s) you want to remove";
     const auto chosen = pick(d, p, "Select " + what, events);
     if (!chosen || chosen->empty())
         return false;

@@ -20,16 +20,19 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFrame>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -60,6 +63,7 @@ TFrameForm::TFrameForm(ScheduleData &d, QWidget *parent)
 
     buildCommands();
     buildButtons();
+    buildStartPanel();
     updateTitle();
     updateCommands();
     resize(1100, 720);
@@ -70,6 +74,7 @@ TFrameForm::~TFrameForm()
     // A frame destroyed while shown still hides its sub-windows afterwards, in QWidget's
     // destructor, and must not hear of it any more.
     disconnect(m_mdi, nullptr, this, nullptr);
+    m_mdi->viewport()->removeEventFilter(this);
     detachSession();
 }
 
@@ -186,6 +191,54 @@ bool TFrameForm::askToSave()
     return true;
 }
 
+// The start panel: what a user can do in an empty frame. Each button runs a command of the
+// table and is offered only while that command is.
+void TFrameForm::buildStartPanel()
+{
+    m_startPanel = new QFrame(m_mdi->viewport());
+    m_startPanel->setObjectName("startPanel");
+    static_cast<QFrame *>(m_startPanel)->setFrameShape(QFrame::StyledPanel);
+    m_startPanel->setAutoFillBackground(true);
+    auto *layout = new QVBoxLayout(m_startPanel);
+    layout->addWidget(
+        new QLabel(QStringLiteral("\nYour screen looks empty.\nWhat would you like to do now?\n"),
+                   m_startPanel));
+    const std::array<std::pair<const char *, const char *>, 4> choices = {{
+        {"Create a new file (File|New)", "file.new"},
+        {"Open a sample file (File|Open a sample file)", "file.sample"},
+        {"Make a demo file (File|Make a demo file)", "file.demo"},
+        {"Open tutorial (Help|Tutorial)", "help.tutorial"},
+    }};
+    for (const auto &[caption, id] : choices) {
+        auto *button = new QPushButton(QString::fromLatin1(caption), m_startPanel);
+        QAction *action = m_actions.value(QString::fromLatin1(id));
+        button->setEnabled(action && action->isEnabled());
+        if (action) {
+            connect(action, &QAction::changed, button,
+                    [button, action] { button->setEnabled(action->isEnabled()); });
+            connect(button, &QPushButton::clicked, this, [this, action] {
+                m_startPanel->hide();
+                action->trigger();
+            });
+        }
+        layout->addWidget(button);
+    }
+    m_startPanel->adjustSize();
+    m_startPanel->move(40, 40);
+    m_startPanel->hide();
+    m_mdi->viewport()->installEventFilter(this);
+}
+
+bool TFrameForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_mdi->viewport() && event->type() == QEvent::MouseButtonPress &&
+        !viewsExist()) {
+        m_startPanel->setVisible(!m_startPanel->isVisible());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TFrameForm::closeEvent(QCloseEvent *event)
 {
     if (m_session ? exitProgram(*m_session) : askToSave())
@@ -198,6 +251,7 @@ void TFrameForm::closeEvent(QCloseEvent *event)
 
 void TFrameForm::createViews()
 {
+    m_startPanel->hide();
     m_views[indexOf(ViewTag::Resources)] = new TRefForm(m_d, m_options);
     m_views[indexOf(ViewTag::Events)] = new TCodesForm(m_d, m_options);
     m_views[indexOf(ViewTag::Weeks)] = new TEditForm(m_d, m_options);

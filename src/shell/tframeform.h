@@ -111,13 +111,18 @@ public:
     void toggleColours();
     void showAbout();
 
+    // The panel a click on the empty frame shows or hides while no file is open.
+    QWidget *startPanel() const { return m_startPanel; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildCommands();
     QMenu *menuFor(const QString &path);
     void buildButtons();
+    void buildStartPanel();
     void createViews();
     void updateTitle();
     void setStatusText(const QString &text);
@@ -141,6 +146,7 @@ private:
     QToolBar *m_buttons = nullptr;
     QSpinBox *m_week = nullptr;
     QLabel *m_status = nullptr;
+    QWidget *m_startPanel = nullptr;
 };
 
 } // namespace quivra

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -246,6 +247,36 @@ private slots:
         QVERIFY(session.exitRequested);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), bytes);
+        frame.detachSession();
+    }
+
+    // In an empty frame a click shows the start panel; its first button starts a new file.
+    void startPanelOffersANewFile()
+    {
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        Settings settings;
+        SettingsPaths paths{m_dir.filePath("start").toStdString(), {}, {}};
+        FixedClock clock(45901);
+        Session session(*d, settings, paths, frame.prompter(), clock, frame.progress());
+        frame.attachSession(session);
+        frame.show();
+        QWidget *panel = frame.startPanel();
+        QVERIFY(!panel->isVisible());
+        QTest::mouseClick(frame.mdiArea()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(panel->isVisible());
+        const auto buttons = panel->findChildren<QPushButton *>();
+        QCOMPARE(buttons.size(), 4);
+        QVERIFY(buttons[0]->isEnabled());
+        QVERIFY(!buttons[2]->isEnabled()); // no demo maker is offered
+
+        ModalDriver driver;
+        driver.option("Select the file from the list below", 0)
+            .message("Do you want to change these settings now?", "No");
+        buttons[0]->click();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(frame.viewsExist());
+        QVERIFY(!panel->isVisible());
         frame.detachSession();
     }
 

@@ -16,6 +16,9 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <array>
+#include <string>
+#include <tuple>
 
 namespace quivra {
 namespace {

@@ -12,7 +12,7 @@
 #include "support/generator.h"
 #include "ui/ports.h"
 #include "views/gapgraph.h"
-#include "views/toptimisationdlg.h"
+#include "shell/toptimisationdlg.h"
 
 #include <QApplication>
 #include <QComboBox>

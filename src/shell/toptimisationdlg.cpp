@@ -1,4 +1,4 @@
-#include "views/toptimisationdlg.h"
+#include "shell/toptimisationdlg.h"
 
 #include "commands/session.h"
 #include "engine/calendar.h"

@@ -21,7 +21,7 @@
 namespace quivra {
 namespace {
 
-InstitutionSpec institution(int size)
+InstitutionPlan institution(int size)
 {
     switch (size) {
     case 0:

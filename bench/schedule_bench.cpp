@@ -12,9 +12,9 @@
 namespace quivra {
 namespace {
 
-InstitutionSpec specOf(int size)
+InstitutionPlan planOf(int size)
 {
-    InstitutionSpec s = size == 0   ? smallInstitution(7)
+    InstitutionPlan s = size == 0   ? smallInstitution(7)
                         : size == 1 ? mediumInstitution(7)
                                     : largeInstitution(7);
     s.place = false;
@@ -23,12 +23,12 @@ InstitutionSpec specOf(int size)
 
 void BM_InitialSolution(benchmark::State &state)
 {
-    const InstitutionSpec spec = specOf(static_cast<int>(state.range(0)));
+    const InstitutionPlan plan = planOf(static_cast<int>(state.range(0)));
     auto d = makeScheduleData();
     ScheduleSummary last;
     for (auto _ : state) {
         state.PauseTiming();
-        generateInstitution(*d, spec);
+        generateInstitution(*d, plan);
         state.ResumeTiming();
         last = scheduleAll(*d, 1);
         benchmark::DoNotOptimize(last.scheduled);
@@ -43,10 +43,10 @@ BENCHMARK(BM_InitialSolution)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 void BM_ConflictCount(benchmark::State &state)
 {
     auto d = makeScheduleData();
-    const InstitutionSpec spec = largeInstitution(7);
-    generateInstitution(*d, spec);
+    const InstitutionPlan plan = largeInstitution(7);
+    generateInstitution(*d, plan);
     for (auto _ : state)
-        benchmark::DoNotOptimize(conflictsInWeeks(*d, 1, spec.weeks));
+        benchmark::DoNotOptimize(conflictsInWeeks(*d, 1, plan.weeks));
 }
 BENCHMARK(BM_ConflictCount)->Unit(benchmark::kMillisecond);
 

@@ -431,26 +431,26 @@ TEST(InitialSolution, LearnedPatternsShapeBlocks)
 
 TEST(InitialSolution, GeneratedInstitutionsArePlacedWithoutConflicts)
 {
-    for (const InstitutionSpec &base : {smallInstitution(3), mediumInstitution(5)}) {
+    for (const InstitutionPlan &base : {smallInstitution(3), mediumInstitution(5)}) {
         SCOPED_TRACE(base.periodsPerWeek);
-        InstitutionSpec spec = base;
-        spec.place = false;
+        InstitutionPlan plan = base;
+        plan.place = false;
         std::string firstDump;
         for (int pass = 0; pass < 2; ++pass) {
             auto d = makeScheduleData();
-            const GeneratedInstitution g = generateInstitution(*d, spec);
+            const GeneratedInstitution g = generateInstitution(*d, plan);
             markAll(*d);
             InitialSettings s = defaultInitialSettings(*d);
             s.seed = 11;
             const InitialResult r = run(*d, s);
             ASSERT_FALSE(r.refused) << r.message;
             totals(*d, 1, d->codeCount);
-            const int allocated = g.periodsPerWeek * spec.weeks;
+            const int allocated = g.periodsPerWeek * plan.weeks;
             EXPECT_EQ(d->counters.allocatedTotal, allocated);
             EXPECT_EQ(r.placed, d->counters.scheduledTotal);
             EXPECT_GT(r.placed, allocated * 3 / 4);
             EXPECT_EQ(r.conflictsAfter, 0);
-            EXPECT_EQ(conflictsInWeeks(*d, 1, spec.weeks), 0);
+            EXPECT_EQ(conflictsInWeeks(*d, 1, plan.weeks), 0);
             EXPECT_EQ(selfOverlaps(*d), 0);
             for (int i = 1; i <= d->eventList[0]; ++i) {
                 const CodeRecord &rec = d->codes[d->eventList[i]];
@@ -467,9 +467,9 @@ TEST(InitialSolution, GeneratedInstitutionsArePlacedWithoutConflicts)
 TEST(InitialSolution, ScheduleAllReportsWhatIsLeft)
 {
     auto d = makeScheduleData();
-    InstitutionSpec spec = smallInstitution(9);
-    spec.place = false;
-    generateInstitution(*d, spec);
+    InstitutionPlan plan = smallInstitution(9);
+    plan.place = false;
+    generateInstitution(*d, plan);
     const ScheduleSummary s = scheduleAll(*d, 1);
     EXPECT_TRUE(s.refusal.empty()) << s.refusal;
     EXPECT_EQ(s.allocated, s.scheduled + s.left);

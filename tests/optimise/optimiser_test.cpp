@@ -77,12 +77,12 @@ TEST(GeneratorTest, SameSeedSameDataOtherSeedOtherData)
     EXPECT_FALSE(dataOf(*a) == dataOf(*b));
 
     // The sizes hold roughly what they promise, mostly placed and without conflicts.
-    for (const InstitutionSpec &spec :
+    for (const InstitutionPlan &plan :
          {smallInstitution(3), mediumInstitution(3), largeInstitution(3)}) {
-        const GeneratedInstitution g = generateInstitution(*a, spec);
-        EXPECT_EQ(g.periodsPerWeek, spec.periodsPerWeek);
-        EXPECT_GE(g.placed, g.periodsPerWeek * spec.weeks * 9 / 10);
-        EXPECT_EQ(g.placed + g.unplaced, g.periodsPerWeek * spec.weeks);
+        const GeneratedInstitution g = generateInstitution(*a, plan);
+        EXPECT_EQ(g.periodsPerWeek, plan.periodsPerWeek);
+        EXPECT_GE(g.placed, g.periodsPerWeek * plan.weeks * 9 / 10);
+        EXPECT_EQ(g.placed + g.unplaced, g.periodsPerWeek * plan.weeks);
         EXPECT_EQ(sweepConflicts(*a, 1, false).found, 0);
         EXPECT_FALSE(a->modified);
     }
@@ -95,11 +95,11 @@ TEST(OptimiserTest, FastAndReferenceModesGiveTheSameStores)
     for (const bool medium : {false, true}) {
         for (const std::uint32_t seed : {1u, 2u, 3u}) {
             SCOPED_TRACE(testing::Message() << "medium " << medium << " seed " << seed);
-            const InstitutionSpec spec = medium ? mediumInstitution(seed) : smallInstitution(seed);
+            const InstitutionPlan plan = medium ? mediumInstitution(seed) : smallInstitution(seed);
             auto fast = makeScheduleData();
             auto reference = makeScheduleData();
-            generateInstitution(*fast, spec);
-            generateInstitution(*reference, spec);
+            generateInstitution(*fast, plan);
+            generateInstitution(*reference, plan);
             OptimiseSettings s = roundsOnly(medium ? 2 : 4, seed * 11);
             const OptimiseResult rf = optimise(*fast, s, nullptr);
             s.reference = true;

@@ -497,8 +497,8 @@ TEST(OptimiseDialogRun, StopEndsTheRunAndKeepsWhatWasDone)
 TEST(OptimiseDialogRun, OptimiserRunFeedsTheGraph)
 {
     auto d = makeScheduleData();
-    InstitutionSpec spec = smallInstitution(4);
-    generateInstitution(*d, spec);
+    InstitutionPlan plan = smallInstitution(4);
+    generateInstitution(*d, plan);
     OptimiseDialogSettings settings;
     settings.initial = defaultInitialSettings(*d);
     settings.optimiser.maxRounds = 3;

@@ -31,9 +31,9 @@ struct Lesson
 class Generator
 {
 public:
-    Generator(ScheduleData &d, const InstitutionSpec &spec) : m_d(d), m_spec(spec)
+    Generator(ScheduleData &d, const InstitutionPlan &plan) : m_d(d), m_plan(plan)
     {
-        m_random.setSeed(spec.seed);
+        m_random.setSeed(plan.seed);
     }
 
     GeneratedInstitution run();
@@ -46,7 +46,7 @@ private:
     void placeWeek(int week, GeneratedInstitution &g);
 
     ScheduleData &m_d;
-    const InstitutionSpec &m_spec;
+    const InstitutionPlan &m_plan;
     Random m_random;
     int m_days = 5;
     int m_bells = 8;
@@ -84,9 +84,9 @@ GeneratedInstitution Generator::run()
 {
     clearScheduleData(m_d);
     GeneratedInstitution g;
-    m_days = std::clamp(m_spec.days, 1, MaxDays);
-    m_bells = m_spec.bells > 0 ? std::clamp(m_spec.bells, 1, MaxBells) : 6 + draw(4);
-    const int weeks = std::clamp(m_spec.weeks, 1, 52);
+    m_days = std::clamp(m_plan.days, 1, MaxDays);
+    m_bells = m_plan.bells > 0 ? std::clamp(m_plan.bells, 1, MaxBells) : 6 + draw(4);
+    const int weeks = std::clamp(m_plan.weeks, 1, 52);
     g.bells = m_bells;
 
     TimeRange &cal = m_d.calendarRange;
@@ -100,7 +100,7 @@ GeneratedInstitution Generator::run()
 
     // Groups carry about 70% of the week, teachers about 60%, rooms at most 80%.
     const int slots = m_days * m_bells;
-    const int periods = std::max(1, m_spec.periodsPerWeek);
+    const int periods = std::max(1, m_plan.periodsPerWeek);
     const int groupLoad = std::max(1, slots * 7 / 10);
     const int teacherLoad = std::max(1, slots * 6 / 10);
     const int roomLoad = std::max(1, slots * 8 / 10);
@@ -191,7 +191,7 @@ GeneratedInstitution Generator::run()
     // Unavailable teachers: a few bells at the start or the end of one day, in every week.
     m_unavailable.assign(static_cast<std::size_t>(teachers), {});
     for (int t = 0; t < teachers; ++t) {
-        if (draw(100) >= m_spec.unavailablePercent)
+        if (draw(100) >= m_plan.unavailablePercent)
             continue;
         const int day = 1 + draw(m_days);
         const int length = std::min(m_bells, 2 + draw(2));
@@ -203,7 +203,7 @@ GeneratedInstitution Generator::run()
             ((1u << length) - 1) << (first - 1);
     }
 
-    if (m_spec.place)
+    if (m_plan.place)
         for (int w = 1; w <= weeks; ++w)
             placeWeek(w, g);
 
@@ -270,36 +270,36 @@ void Generator::placeWeek(int week, GeneratedInstitution &g)
 
 } // namespace
 
-InstitutionSpec smallInstitution(std::uint32_t seed)
+InstitutionPlan smallInstitution(std::uint32_t seed)
 {
-    InstitutionSpec s;
+    InstitutionPlan s;
     s.seed = seed;
     s.periodsPerWeek = 40;
     s.weeks = 1;
     return s;
 }
 
-InstitutionSpec mediumInstitution(std::uint32_t seed)
+InstitutionPlan mediumInstitution(std::uint32_t seed)
 {
-    InstitutionSpec s;
+    InstitutionPlan s;
     s.seed = seed;
     s.periodsPerWeek = 400;
     s.weeks = 2;
     return s;
 }
 
-InstitutionSpec largeInstitution(std::uint32_t seed)
+InstitutionPlan largeInstitution(std::uint32_t seed)
 {
-    InstitutionSpec s;
+    InstitutionPlan s;
     s.seed = seed;
     s.periodsPerWeek = 1400;
     s.weeks = 2;
     return s;
 }
 
-GeneratedInstitution generateInstitution(ScheduleData &d, const InstitutionSpec &spec)
+GeneratedInstitution generateInstitution(ScheduleData &d, const InstitutionPlan &plan)
 {
-    Generator generator(d, spec);
+    Generator generator(d, plan);
     return generator.run();
 }
 

@@ -12,7 +12,7 @@
 // resources are free, at most one block of a lesson per day; a block that finds no such position
 // stays unscheduled. The timetables that result are conflict-free and full of gaps.
 //
-// The same InstitutionSpec gives the same data set, code by code and lecture by lecture.
+// The same InstitutionPlan gives the same data set, code by code and lecture by lecture.
 
 #include "engine/scheduledata.h"
 
@@ -20,7 +20,7 @@
 
 namespace quivra {
 
-struct InstitutionSpec
+struct InstitutionPlan
 {
     std::uint32_t seed = 1;
     int periodsPerWeek = 400; // lesson periods of all groups in one week
@@ -31,9 +31,9 @@ struct InstitutionSpec
     bool place = true;
 };
 
-InstitutionSpec smallInstitution(std::uint32_t seed);  // ~40 periods a week, 1 week
-InstitutionSpec mediumInstitution(std::uint32_t seed); // ~400 periods a week, 2 weeks
-InstitutionSpec largeInstitution(std::uint32_t seed);  // ~1400 periods a week, 2 weeks
+InstitutionPlan smallInstitution(std::uint32_t seed);  // ~40 periods a week, 1 week
+InstitutionPlan mediumInstitution(std::uint32_t seed); // ~400 periods a week, 2 weeks
+InstitutionPlan largeInstitution(std::uint32_t seed);  // ~1400 periods a week, 2 weeks
 
 struct GeneratedInstitution
 {
@@ -48,6 +48,6 @@ struct GeneratedInstitution
 };
 
 // Clears `d` and fills it as `institution` says; the data set is recounted and reads as unmodified.
-GeneratedInstitution generateInstitution(ScheduleData &d, const InstitutionSpec &institution);
+GeneratedInstitution generateInstitution(ScheduleData &d, const InstitutionPlan &institution);
 
 } // namespace quivra

@@ -116,7 +116,8 @@ std::string OptimiseDialog::caption() const
 
 ToolTotals OptimiseDialog::totals()
 {
-    return toolTotals(m_d, 0);
+    // A week matrix has one row per resource with a timetable.
+    return toolTotals(m_d, m_d.counters.timetabledResources);
 }
 
 bool OptimiseDialog::chooseTool(Tool t)

@@ -447,6 +447,11 @@ TEST(OptimiseDialogRun, ToolChoiceLimitsAndTheInitialSolutionRun)
     EXPECT_EQ(x.d->codes[x.id("E1")].scheduled, 3);
     EXPECT_EQ(x.d->codes[x.id("E2")].scheduled, 0); // not chosen
     EXPECT_EQ(x.d->codes[x.id("E1")].flags & LinkMarksMask, 1);
+    // The block line counts the timetables a week matrix holds: one per timetabled resource.
+    const std::string timetables =
+        " x " + std::to_string(x.d->counters.timetabledResources) + " timetables to optimise";
+    EXPECT_GT(x.d->counters.timetabledResources, 0);
+    EXPECT_TRUE(dialog.totals().blockLine.ends_with(timetables)) << dialog.totals().blockLine;
 
     dialog.closeSelections();
     EXPECT_EQ(settings.initial.blockSlotsNum, 0);

@@ -65,8 +65,14 @@ public:
     void report(const OptimiseStatus &s) override
     {
         GapGraph &g = m_dialog.m_graph;
-        if (g.series[0].empty())
+        // Only the categories the run weighs get a series; the others' gaps are not counted.
+        const auto weighed = [&s](int k) { return s.weights[static_cast<std::size_t>(k)] > 0; };
+        if (g.series[0].empty()) {
             g.start(0, s.gapsInitial);
+            for (int k = 1; k <= MaxCategories; ++k)
+                if (weighed(k))
+                    g.start(k, s.categoryInitial[static_cast<std::size_t>(k)]);
+        }
         const int changes = s.swaps + s.moves;
         const double perMinute = s.seconds > 1e-5 ? changes / (s.seconds / 60.0) : 0.0;
         m_dialog.m_statusLine =
@@ -80,6 +86,9 @@ public:
                                       formatCode(m_dialog.m_d, s.latest, ShowCode) + "\")";
         if (s.point == OptimiseStatus::Point::Cycle) {
             g.add(0, s.gapsNow);
+            for (int k = 1; k <= MaxCategories; ++k)
+                if (weighed(k))
+                    g.add(k, s.categoryNow[static_cast<std::size_t>(k)]);
             std::string line = " Now: " + std::to_string(s.gapsNow) +
                                " Change: " + std::to_string(s.gapsNow - s.gapsInitial);
             if (s.gapsInitial > 0)

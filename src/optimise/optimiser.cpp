@@ -1031,6 +1031,7 @@ OptimiseResult OptimiserRun::run()
     int week = firstWeek;
     int fruitless = 0;
     int cycleGaps = 0, cycleBells = 0;
+    std::array<int, MaxCategories + 1> cycleByCategory{};
     bool stop = false;
     while (!stop) {
         openWeek(week);
@@ -1080,7 +1081,11 @@ OptimiseResult OptimiserRun::run()
         if (m_storeFailed)
             break;
 
-        cycleGaps += gapCount(m, m_weights, m_s.bookings).total;
+        const GapTotals weekGaps = gapCount(m, m_weights, m_s.bookings);
+        cycleGaps += weekGaps.total;
+        for (int k = 1; k <= MaxCategories; ++k)
+            cycleByCategory[static_cast<std::size_t>(k)] +=
+                weekGaps.byCategory[static_cast<std::size_t>(k)];
         cycleBells += weekBellSum();
         reportWeek(round);
         closeWeek();
@@ -1107,10 +1112,14 @@ OptimiseResult OptimiserRun::run()
                 st.latest = m_latest;
                 st.gapsInitial = r.gapsBefore;
                 st.gapsNow = cycleGaps;
+                st.categoryInitial = r.categoryBefore;
+                st.categoryNow = cycleByCategory;
+                st.weights = m_weights;
                 st.seconds = elapsed();
                 m_progress->report(st);
             }
             cycleGaps = cycleBells = 0;
+            cycleByCategory = {};
             ++round;
             r.rounds = round - 1;
             if (m_s.fruitlessCycles > 0 && fruitless >= m_s.fruitlessCycles) {
@@ -1189,6 +1198,8 @@ void OptimiserRun::reportWeek(int round)
         st.changedTimetables += m_improved[m.resourceOfRow(row)] != 0 ? 1 : 0;
     st.latest = m_latest;
     st.gapsInitial = m_result.gapsBefore;
+    st.categoryInitial = m_result.categoryBefore;
+    st.weights = m_weights;
     st.seconds = elapsed();
     m_progress->report(st);
 }

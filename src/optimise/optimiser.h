@@ -45,6 +45,10 @@ struct OptimiseStatus
     CodeId latest = 0;   // the resource of the last improving call
     int gapsInitial = 0; // weighted gaps of the range at the start
     int gapsNow = 0;     // at Point::Cycle: weighted gaps of the range after the cycle
+    // The same per resource category (entry 0 unused); they add up to the totals above.
+    std::array<int, MaxCategories + 1> categoryInitial{};
+    std::array<int, MaxCategories + 1> categoryNow{}; // at Point::Cycle
+    GapCategoryWeights weights{}; // what the run scores with; 0 for a category left out
     double seconds = 0;
 };
 

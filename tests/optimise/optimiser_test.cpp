@@ -51,8 +51,10 @@ public:
     void report(const OptimiseStatus &st) override
     {
         ++reports;
-        if (st.point == OptimiseStatus::Point::Cycle)
+        if (st.point == OptimiseStatus::Point::Cycle) {
             cycleGaps.push_back(st.gapsNow);
+            cycles.push_back(st);
+        }
         if (stopAfterReports > 0 && reports >= stopAfterReports)
             stop = true;
     }
@@ -62,6 +64,7 @@ public:
     int stopAfterReports = 0;
     bool stop = false;
     std::vector<int> cycleGaps;
+    std::vector<OptimiseStatus> cycles;
 };
 
 TEST(GeneratorTest, SameSeedSameDataOtherSeedOtherData)
@@ -214,6 +217,20 @@ TEST(OptimiserTest, GapsNeverRisePeriodsStayAndNoConflictAppears)
         for (int k = 1; k <= MaxCategories; ++k)
             sum += r.categoryAfter[static_cast<std::size_t>(k)];
         EXPECT_EQ(sum, r.gapsAfter);
+        // Every cycle reports its gaps per category too: they add up to its total, start from
+        // the range's figures and end at the result's, and a category left out stays at 0.
+        for (const OptimiseStatus &st : progress.cycles) {
+            int cycleSum = 0;
+            for (int k = 1; k <= MaxCategories; ++k) {
+                const auto i = static_cast<std::size_t>(k);
+                cycleSum += st.categoryNow[i];
+                if (st.weights[i] == 0)
+                    EXPECT_EQ(st.categoryNow[i], 0) << k;
+            }
+            EXPECT_EQ(cycleSum, st.gapsNow);
+            EXPECT_EQ(st.categoryInitial, r.categoryBefore);
+        }
+        EXPECT_EQ(progress.cycles.back().categoryNow, r.categoryAfter);
     }
 }
 

@@ -522,6 +522,25 @@ TEST(OptimiseDialogRun, OptimiserRunFeedsTheGraph)
     ASSERT_GE(total.size(), 2u);
     EXPECT_EQ(total.front(), run.optimised.gapsBefore);
     EXPECT_EQ(total.back(), run.optimised.gapsAfter);
+    // A series per weighed category, one point per cycle like the total; the rooms category
+    // carries no weight and gets none.
+    const GapCategoryWeights weights = optimiserWeights(*d, settings.optimiser);
+    int drawn = 0;
+    for (int k = 1; k <= MaxCategories; ++k) {
+        SCOPED_TRACE(k);
+        const auto i = static_cast<std::size_t>(k);
+        const auto &series = dialog.graph().series[i];
+        if (weights[i] == 0) {
+            EXPECT_TRUE(series.empty());
+            continue;
+        }
+        ASSERT_EQ(series.size(), total.size());
+        EXPECT_EQ(series.front(), run.optimised.categoryBefore[i]);
+        EXPECT_EQ(series.back(), run.optimised.categoryAfter[i]);
+        drawn += series.front() > 0 ? 1 : 0;
+    }
+    EXPECT_GT(drawn, 0);
+    EXPECT_TRUE(dialog.graph().series[static_cast<std::size_t>(d->roomsCategory)].empty());
     EXPECT_TRUE(dialog.statusLine().starts_with(" Time: ")) << dialog.statusLine();
     EXPECT_TRUE(dialog.changeLine().starts_with(" Now: ")) << dialog.changeLine();
 }

@@ -215,6 +215,60 @@ std::string lowerExtension(const fs::path &p)
     return toLowerAscii(p.extension().string());
 }
 
+// The shipped demo institution, in the program folder beside the language file.
+constexpr const char *DemoFileName = "demo.qvf";
+
+// The folder copies of samples go to: the user's documents folder, else the data folder.
+fs::path sampleCopyFolder(const Session &s)
+{
+    if (!s.paths.userFolder.empty())
+        return s.paths.userFolder;
+    return fs::path(s.settings.directory.defaultDir);
+}
+
+// Copies `sample` into `folder` under its own name, or "<stem>-N<ext>" with the first N whose
+// file does not exist yet. The copy is writable whatever the sample's permissions. Returns the
+// copy's path, or an empty path with `error` set.
+fs::path copyUnderFreeName(const fs::path &sample, const fs::path &folder, std::string &error)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec)) {
+        error = "the folder " + inQuotes(folder.string()) + " cannot be created";
+        return {};
+    }
+    const std::string stem = sample.stem().string();
+    const std::string extension = sample.extension().string();
+    for (int n = 1; n <= 9999; ++n) {
+        const fs::path target =
+            folder / (n == 1 ? stem + extension : stem + "-" + std::to_string(n) + extension);
+        if (fs::exists(fs::symlink_status(target, ec)))
+            continue;
+        // copy_file refuses an existing target, so a file that appeared meanwhile is kept.
+        if (!fs::copy_file(sample, target, fs::copy_options::none, ec)) {
+            if (ec == std::errc::file_exists)
+                continue;
+            // The name was free a moment ago: what stands there now is a partial copy.
+            error = ec.message();
+            std::error_code ignored;
+            fs::remove(target, ignored);
+            return {};
+        }
+        // The copy inherits the sample's read-only permissions; the user must be able to save.
+        fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write,
+                        fs::perm_options::add, ec);
+        if (ec) {
+            error = ec.message();
+            std::error_code ignored;
+            fs::remove(target, ignored);
+            return {};
+        }
+        return target;
+    }
+    error = "no free file name is left in " + inQuotes(folder.string());
+    return {};
+}
+
 } // namespace
 
 ExportOptions exportOptionsFor(const Session &s)
@@ -419,6 +473,73 @@ bool openLatestFile(Session &s, int k)
     if (!checkFileOpen(s, path) || askToSave(s) == Answer::Cancel)
         return false;
     return openWindows(s, path);
+}
+
+std::vector<std::string> sampleFiles(const Session &s)
+{
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto &entry : fs::directory_iterator(s.paths.programFolder, ec)) {
+        if (entry.is_regular_file(ec) && lowerExtension(entry.path()) == ".qvf")
+            files.push_back(entry.path().string());
+    }
+    std::ranges::sort(files);
+    return files;
+}
+
+std::string demoFile(const Session &s)
+{
+    return (s.paths.programFolder / DemoFileName).string();
+}
+
+bool openSampleFile(Session &s)
+{
+    const std::vector<std::string> files = sampleFiles(s);
+    if (files.empty()) {
+        s.prompter.warnDlg("No sample files are installed in " +
+                           inQuotes(s.paths.programFolder.string()) + ".");
+        return false;
+    }
+    std::string list;
+    for (const std::string &file : files)
+        list += fs::path(file).stem().string() + "$";
+    const int choice = s.prompter.choice(
+        "Select a sample file.\r\nA copy of it is opened, so the sample itself stays as it is.", 0,
+        1, list);
+    if (choice < 1 || choice > static_cast<int>(files.size()))
+        return false;
+    return openSampleCopy(s, files[static_cast<std::size_t>(choice - 1)]);
+}
+
+bool openDemoFile(Session &s)
+{
+    return openSampleCopy(s, demoFile(s));
+}
+
+bool openSampleCopy(Session &s, const std::string &sample)
+{
+    const FileCheck check = checkDataFile(sample);
+    if (check.verdict != FileVerdict::Valid && check.verdict != FileVerdict::ReadOnly) {
+        s.prompter.warnDlg("The sample file " + inQuotes(sample) +
+                           " cannot be opened.\r\nIt is missing or not a valid Quivra file; "
+                           "reinstalling Quivra restores it.");
+        return false;
+    }
+    if (askToSave(s) == Answer::Cancel)
+        return false;
+    std::string error;
+    const fs::path copy = copyUnderFreeName(sample, sampleCopyFolder(s), error);
+    if (copy.empty()) {
+        showError(s,
+                  "The sample file " + inQuotes(sample) + " could not be copied: " + error + ".");
+        return false;
+    }
+    if (openWindows(s, copy.string()))
+        return true;
+    // The copy was made for this open only; nothing refers to it yet.
+    std::error_code ec;
+    fs::remove(copy, ec);
+    return false;
 }
 
 bool saveFileToDisk(Session &s, const std::string &path)

@@ -19,6 +19,7 @@
 #include "files/textexchange.h"
 
 #include <string>
+#include <vector>
 
 namespace quivra {
 
@@ -38,6 +39,20 @@ bool openLatestFile(Session &s, int k);
 // Reads `path` and makes it the current file (an empty path: a new untitled data set). Shows
 // why when the file cannot be read. The in-use and validity checks are the caller's.
 bool openWindows(Session &s, const std::string &path);
+
+// The sample files shipped with the program (the data files of the program folder), sorted.
+std::vector<std::string> sampleFiles(const Session &s);
+// The demo institution among them.
+std::string demoFile(const Session &s);
+// Open a sample file: offers the sample files and opens a copy of the one chosen.
+bool openSampleFile(Session &s);
+// Make a demo file: opens a copy of the demo institution.
+bool openDemoFile(Session &s);
+// Samples are installed read-only and must stay as shipped, so the user works on a copy: the
+// sample is copied under a free name into the user's documents folder (never over an existing
+// file) and the copy is opened as an ordinary file that can be edited and saved. A missing or
+// invalid sample, a question answered Cancel or a failed copy change nothing.
+bool openSampleCopy(Session &s, const std::string &sample);
 
 // Save: Save As for an untitled data set, else writes the current file.
 bool saveFile(Session &s);

@@ -292,6 +292,88 @@ TEST(Open, ASecondSessionIsToldTheFileIsInUseEvenAfterASave)
     EXPECT_TRUE(second.ui.finished()) << second.ui.problems();
 }
 
+// Samples are installed read-only; opening one works on a writable copy in the user's folder.
+TEST(SampleFiles, OpenedAsAWritableCopyUnderAFreeName)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    const std::string sample = root / "program/demo.qvf";
+    writeSample(sample);
+    fs::permissions(sample, fs::perms::owner_read | fs::perms::group_read);
+    const auto shipped = fileBytes(sample);
+    ASSERT_EQ(sampleFiles(f.session), std::vector<std::string>{sample});
+
+    f.ui.expect("Select a sample file").choose(1);
+    ASSERT_TRUE(openSampleFile(f.session));
+    const std::string copy = root / "user/demo.qvf";
+    EXPECT_EQ(f.session.currentFile(), copy);
+    EXPECT_FALSE(f.session.untitled());
+    EXPECT_EQ(f.data->codeCount, 5);
+    EXPECT_EQ(checkDataFile(copy).verdict, FileVerdict::Valid); // not read-only like the sample
+
+    // The copy is an ordinary file: edited and saved in place.
+    f.data->description = "edited copy";
+    f.data->modified = true;
+    ASSERT_TRUE(saveFile(f.session));
+    EXPECT_EQ(f.session.currentFile(), copy);
+
+    // Opened again, the sample goes to the next free name; the edited copy is kept.
+    ASSERT_TRUE(openDemoFile(f.session));
+    EXPECT_EQ(f.session.currentFile(), root / "user/demo-2.qvf");
+    EXPECT_NE(dumpOfFile(copy).find("edited copy"), std::string::npos);
+    EXPECT_EQ(fileBytes(sample), shipped);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+}
+
+TEST(SampleFiles, AMissingOrInvalidSampleChangesNothing)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<std::uint8_t> demoBytes; // empty: no demo file installed
+        std::function<bool(Session &)> command;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"demo missing", {}, openDemoFile, "cannot be opened"},
+        {"demo not a data file", {'h', 'e', 'l', 'l', 'o', '!'}, openDemoFile, "not a valid"},
+        {"no samples installed", {}, openSampleFile, "No sample files are installed"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder root;
+        SessionFixture f(root);
+        const std::string current = root / "data/plan.qvf";
+        writeSample(current);
+        ASSERT_TRUE(openWindows(f.session, current));
+        f.data->modified = true; // reaching the save question would be a fault here
+        const std::string before = dumpWithoutTimes(*f.data);
+        if (!c.demoBytes.empty())
+            writeBytes(root / "program/demo.qvf", c.demoBytes);
+
+        f.ui.expect(c.message).answer(Answer::Ok);
+        EXPECT_FALSE(c.command(f.session));
+        EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+        EXPECT_EQ(dumpWithoutTimes(*f.data), before);
+        EXPECT_EQ(f.session.currentFile(), current);
+        EXPECT_FALSE(fs::exists(root.path() / "user"));
+    }
+}
+
+TEST(SampleFiles, CancellingTheSaveQuestionMakesNoCopy)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    writeSample(root / "program/demo.qvf");
+    buildSample(*f.data);
+    f.data->modified = true;
+    f.ui.expect("You have modified").answer(Answer::Cancel);
+    EXPECT_FALSE(openDemoFile(f.session));
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    EXPECT_TRUE(f.data->modified);
+    EXPECT_FALSE(fs::exists(root.path() / "user"));
+}
+
 TEST(LatestFiles, NewestFirstTenAtMostNoDuplicates)
 {
     std::array<std::string, 11> latest{};

@@ -8,11 +8,11 @@
 #include "engine/lectures.h"
 #include "files/settings.h"
 #include "shell/tframeform.h"
+#include "shell/toptimisationdlg.h"
 #include "support/fixture.h"
 #include "support/generator.h"
 #include "ui/ports.h"
 #include "views/gapgraph.h"
-#include "shell/toptimisationdlg.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -168,6 +168,21 @@ private slots:
         QVERIFY(total.size() >= 2);
         QCOMPARE(total.front(), run.optimised.gapsBefore);
         QCOMPARE(total.back(), run.optimised.gapsAfter);
+        // The weighed categories have their own series, drawn beside the total.
+        int categoryPoints = 0;
+        for (int k = 1; k <= MaxCategories; ++k) {
+            const auto &series = dlg.graphView()->graph().series[static_cast<std::size_t>(k)];
+            if (series.empty())
+                continue;
+            QCOMPARE(series.size(), total.size());
+            QCOMPARE(series.back(), run.optimised.categoryAfter[static_cast<std::size_t>(k)]);
+            if (series.front() > 0)
+                categoryPoints += static_cast<int>(series.size());
+        }
+        QVERIFY(categoryPoints > 0);
+        dlg.graphView()->resize(dlg.graphView()->sizeHint());
+        dlg.graphView()->grab();
+        QCOMPARE(dlg.graphView()->pointsDrawn(), static_cast<int>(total.size()) + categoryPoints);
         QVERIFY(!items(dlg.resultList()).isEmpty());
         // One line per category with timetables: its gaps per resource-week before and after.
         const QStringList gaps = items(dlg.statsList(0));

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <string>
 #include <tuple>
 
@@ -188,8 +189,21 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
         t.add("file.extractWeek", "E&xtract week ...", "Save one week to a file of its own");
     sessionCommand(
         extract, frame, [](Session &s) { extractWeek(s); }, true);
-    t.group("file.demo", "Make a demo file", "Let Quivra create a demo file step by step");
-    t.add("file.sample", "Open a sample file ...", "Open one of the sample files");
+    // Both open a copy in the user's documents, so they are offered whenever a sample is
+    // installed, with or without a data set open.
+    auto &demo =
+        t.group("file.demo", "Make a demo file", "Let Quivra create a demo file step by step");
+    demo.run = [&frame] { frame.withSession([](Session &s) { openDemoFile(s); }); };
+    demo.enabled = [&frame] {
+        std::error_code ec;
+        return frame.session() != nullptr &&
+               std::filesystem::is_regular_file(demoFile(*frame.session()), ec);
+    };
+    auto &sample = t.add("file.sample", "Open a sample file ...", "Open one of the sample files");
+    sample.run = [&frame] { frame.withSession([](Session &s) { openSampleFile(s); }); };
+    sample.enabled = [&frame] {
+        return frame.session() != nullptr && !sampleFiles(*frame.session()).empty();
+    };
     t.group("file.import", "File &Import ...");
     t.add("file.add", "File A&dd ...");
     t.add("file.split", "File S&plit ...");

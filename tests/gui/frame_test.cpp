@@ -13,6 +13,7 @@
 #include "views/tmatsform.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -268,7 +269,7 @@ private slots:
         const auto buttons = panel->findChildren<QPushButton *>();
         QCOMPARE(buttons.size(), 4);
         QVERIFY(buttons[0]->isEnabled());
-        QVERIFY(!buttons[2]->isEnabled()); // no demo maker is offered
+        QVERIFY(!buttons[2]->isEnabled()); // no demo is installed in that folder
 
         ModalDriver driver;
         driver.option("Select the file from the list below", 0)
@@ -277,6 +278,45 @@ private slots:
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
         QVERIFY(frame.viewsExist());
         QVERIFY(!panel->isVisible());
+        frame.detachSession();
+    }
+
+    // With the read-only demo installed, the start panel's sample and demo buttons are offered;
+    // the demo button opens a writable copy in the user's folder and the demo stays as shipped.
+    void startPanelOpensACopyOfTheDemo()
+    {
+        const QString program = m_dir.filePath("installed");
+        QVERIFY(QDir().mkpath(program));
+        const QString demo = program + "/demo.qvf";
+        QVERIFY(QFile::rename(writeFixture("demo-source.qvf"), demo));
+        QVERIFY(QFile::setPermissions(demo, QFile::ReadOwner | QFile::ReadGroup));
+        const QByteArray shipped = [&] {
+            QFile file(demo);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+
+        auto d = makeScheduleData();
+        TFrameForm frame(*d);
+        Settings settings;
+        const QString user = m_dir.filePath("documents");
+        SettingsPaths paths{program.toStdString(), {}, user.toStdString()};
+        FixedClock clock(45901);
+        Session session(*d, settings, paths, frame.prompter(), clock, frame.progress());
+        frame.attachSession(session);
+        frame.show();
+        QTest::mouseClick(frame.mdiArea()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        const auto buttons = frame.startPanel()->findChildren<QPushButton *>();
+        QCOMPARE(buttons.size(), 4);
+        QVERIFY(buttons[1]->isEnabled());
+        QVERIFY(buttons[2]->isEnabled());
+
+        buttons[2]->click();
+        QVERIFY(frame.viewsExist());
+        QCOMPARE(QString::fromStdString(session.currentFile()), user + "/demo.qvf");
+        QVERIFY(frame.windowTitle().contains("demo.qvf"));
+        QFile file(demo);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), shipped);
         frame.detachSession();
     }
 

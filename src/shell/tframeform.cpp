@@ -105,7 +105,9 @@ void TFrameForm::attachSession(Session &session)
         if (choice == 1)
             newFile(*m_session);
         else if (choice == 2)
-            openFile(*m_session);
+            openSampleFile(*m_session);
+        else if (choice == 3)
+            openDemoFile(*m_session);
     };
     updateCommands();
 }

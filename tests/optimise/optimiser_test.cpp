@@ -224,8 +224,9 @@ TEST(OptimiserTest, GapsNeverRisePeriodsStayAndNoConflictAppears)
             for (int k = 1; k <= MaxCategories; ++k) {
                 const auto i = static_cast<std::size_t>(k);
                 cycleSum += st.categoryNow[i];
-                if (st.weights[i] == 0)
+                if (st.weights[i] == 0) {
                     EXPECT_EQ(st.categoryNow[i], 0) << k;
+                }
             }
             EXPECT_EQ(cycleSum, st.gapsNow);
             EXPECT_EQ(st.categoryInitial, r.categoryBefore);

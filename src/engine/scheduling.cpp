@@ -319,6 +319,44 @@ void rebuildTimetable(const ScheduleData &d, WeekAllocation &wa, std::uint16_t e
     countTimetableWeeks(d, wa);
 }
 
+void storedEntriesOf(const ScheduleData &d, int c, const WeekAllocation &wa,
+                     std::vector<std::pair<LectureView, int>> &out)
+{
+    out.clear();
+    if (!validCode(d, c))
+        return;
+    const std::uint16_t own = ownWord(d, c);
+    const auto [first, last] = allocationSpan(d, wa);
+    const auto runs = [&](const std::array<std::uint8_t, WeekTableSize> &values, bool booking) {
+        for (int w = first; w <= last; ++w) {
+            const int value = values[w];
+            if (value == 0)
+                continue;
+            int end = w;
+            while (end < last && values[end + 1] == value)
+                ++end;
+            LectureView v;
+            v.word = booking ? static_cast<std::uint16_t>(own | LectureBookingBit) : own;
+            v.count = static_cast<std::uint16_t>(booking ? (value & 7) : value);
+            v.startWeek = static_cast<std::uint8_t>(w);
+            v.endWeek = static_cast<std::uint8_t>(end);
+            out.emplace_back(v, booking ? (value & 7) : 0);
+            w = end;
+        }
+    };
+    runs(wa.allocated, false);
+    runs(wa.booked, true);
+    for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
+        LectureView v = wa.timetable[i];
+        if (v.word == 0 || !validTimetableLecture(d, v))
+            continue;
+        if (lectureCode(d, v.word) != c)
+            v.word = static_cast<std::uint16_t>(own | (v.word & LectureBookingBit));
+        v.count = 0;
+        out.emplace_back(v, isBookingWord(v.word) ? std::max(kindAt(wa, i) & 0xFF, 1) : 0);
+    }
+}
+
 namespace {
 
 // The entries storeWeekAllocation writes for `wa`.
@@ -337,7 +375,6 @@ int entriesNeeded(const ScheduleData &d, const WeekAllocation &wa)
 int appendEntries(ScheduleData &d, int c, WeekAllocation &wa)
 {
     const bool event = d.codes[c].isEvent();
-    const std::uint16_t own = ownWord(d, c);
     const int cap = weekCap(d);
     const auto [first, last] = allocationSpan(d, wa);
     d.codes[c].firstLecture = 0;
@@ -352,34 +389,12 @@ int appendEntries(ScheduleData &d, int c, WeekAllocation &wa)
         if (written++ == 0)
             d.codes[c].firstLecture = static_cast<std::uint16_t>(index);
     };
-    auto appendRuns = [&](const std::array<std::uint8_t, WeekTableSize> &values, bool booking) {
-        for (int w = first; w <= last; ++w) {
-            const int value = values[w];
-            if (value == 0)
-                continue;
-            int end = w;
-            while (end < last && values[end + 1] == value)
-                ++end;
-            LectureView v;
-            v.word = booking ? static_cast<std::uint16_t>(own | LectureBookingBit) : own;
-            v.count = static_cast<std::uint16_t>(booking ? (value & 7) : value);
-            v.startWeek = static_cast<std::uint8_t>(w);
-            v.endWeek = static_cast<std::uint8_t>(end);
-            note(appendLecture(d, v, booking ? (value & 7) : 0));
-            w = end;
-        }
-    };
-    appendRuns(wa.allocated, false);
-    appendRuns(wa.booked, true);
-    for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
-        LectureView v = wa.timetable[i];
-        if (v.word == 0 || !validTimetableLecture(d, v))
-            continue;
-        if (lectureCode(d, v.word) != c)
-            v.word = static_cast<std::uint16_t>(own | (v.word & LectureBookingBit));
-        v.count = 0;
-        const int kind = isBookingWord(v.word) ? std::max(kindAt(wa, i) & 0xFF, 1) : 0;
+    std::vector<std::pair<LectureView, int>> entries;
+    storedEntriesOf(d, c, wa, entries);
+    for (const auto &[v, kind] : entries) {
         note(appendLecture(d, v, kind));
+        if (v.startDay == 0)
+            continue;
         d.scheduleExtent.endWeek = std::max(d.scheduleExtent.endWeek, v.endWeek);
         d.scheduleExtent.endDay = std::max(d.scheduleExtent.endDay, v.endDay);
         d.scheduleExtent.endBell = std::max(d.scheduleExtent.endBell, v.endBell);

@@ -18,6 +18,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quivra {
@@ -40,6 +41,11 @@ void rebuildTimetable(const ScheduleData &d, WeekAllocation &wa, std::uint16_t e
 // store without room is left untouched and the result is 0. For an event also sets Allocated
 // and Scheduled (Planned is kept at least Allocated). Returns the entries written.
 int storeWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa);
+
+// The entries storing `wa` writes for code c, each with its booking kind: runs of equal week
+// allocations, runs of equal week bookings, then the valid timetable entries.
+void storedEntriesOf(const ScheduleData &d, int c, const WeekAllocation &wa,
+                     std::vector<std::pair<LectureView, int>> &out);
 
 enum ClearFlags : int {
     ClearAllocations = 1, // implies ClearPlacements

@@ -784,60 +784,6 @@ void Importer::tableLine(const std::vector<std::string> &f, bool booking)
 
 namespace {
 
-// First and last week with an allocation or a week booking; (weekCap, 1) when none.
-std::pair<int, int> allocationSpan(const ScheduleData &d, const WeekAllocation &wa)
-{
-    int first = weekCap(d), last = 1;
-    bool any = false;
-    for (int w = 1; w <= weekCap(d); ++w) {
-        if (wa.allocated[w] || wa.booked[w]) {
-            first = any ? first : w;
-            last = w;
-            any = true;
-        }
-    }
-    return {first, last};
-}
-
-// One code's entries as they are written back: runs of equal week allocations, runs of equal
-// week bookings, then the timetable entries, each as (view, kind).
-void entriesOf(const ScheduleData &d, CodeId c, const WeekAllocation &wa,
-               std::vector<std::pair<LectureView, int>> &out)
-{
-    out.clear();
-    const std::uint16_t own = ownWord(d, c);
-    const auto [first, last] = allocationSpan(d, wa);
-    const auto runs = [&](const std::array<std::uint8_t, WeekTableSize> &values, bool booking) {
-        for (int w = first; w <= last; ++w) {
-            const int value = values[w];
-            if (value == 0)
-                continue;
-            int end = w;
-            while (end < last && values[end + 1] == value)
-                ++end;
-            LectureView v;
-            v.word = booking ? static_cast<std::uint16_t>(own | LectureBookingBit) : own;
-            v.count = static_cast<std::uint16_t>(booking ? (value & 7) : value);
-            v.startWeek = static_cast<std::uint8_t>(w);
-            v.endWeek = static_cast<std::uint8_t>(end);
-            out.emplace_back(v, booking ? (value & 7) : 0);
-            w = end;
-        }
-    };
-    runs(wa.allocated, false);
-    runs(wa.booked, true);
-    for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
-        LectureView v = wa.timetable[i];
-        if (v.word == 0 || !validTimetableLecture(d, v))
-            continue;
-        if (lectureCode(d, v.word) != c)
-            v.word = static_cast<std::uint16_t>(own | (v.word & LectureBookingBit));
-        v.count = 0;
-        const int kind = i < wa.timetableKinds.size() ? wa.timetableKinds[i] : 0;
-        out.emplace_back(v, isBookingWord(v.word) ? std::max(kind & 0xFF, 1) : 0);
-    }
-}
-
 // An event's Allocated and Scheduled from its weeks, and Planned at least Allocated.
 void eventCounts(ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
@@ -890,7 +836,7 @@ void Importer::flushLectures()
         if (!any)
             continue;
         writes.push_back({c, {}});
-        entriesOf(d, c, wa, writes.back().entries);
+        storedEntriesOf(d, c, wa, writes.back().entries);
         total += static_cast<long>(writes.back().entries.size());
     }
 

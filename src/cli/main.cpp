@@ -229,6 +229,17 @@ bool save(ScheduleData &d, const std::string &path, std::string &reason)
     return saved.has_value();
 }
 
+// A command's result: JSON, or one "key: value" line per key.
+void print(const Json &result, bool json)
+{
+    if (json) {
+        std::cout << result.dump(2) << '\n';
+        return;
+    }
+    for (const auto &[key, value] : result.items())
+        std::cout << key << ": " << value << '\n';
+}
+
 int runInfo(const Arguments &args)
 {
     if (args.positional.size() != 1)
@@ -255,12 +266,7 @@ int runInfo(const Arguments &args)
     info["weeks"] = usedWeeks(*d);
     info["days"] = usedDays(*d);
     info["bells"] = usedBells(*d);
-    if (args.json()) {
-        std::cout << info.dump(2) << '\n';
-    } else {
-        for (const auto &[key, value] : info.items())
-            std::cout << key << ": " << value << '\n';
-    }
+    print(info, args.json());
     return Done;
 }
 
@@ -375,12 +381,7 @@ int runImport(const Arguments &args)
     result["codes_updated"] = report->codesUpdated;
     result["conflicts_found"] = report->conflicts.found;
     result["conflicts_removed"] = report->conflicts.removed;
-    if (args.json()) {
-        std::cout << result.dump(2) << '\n';
-    } else {
-        for (const auto &[key, value] : result.items())
-            std::cout << key << ": " << value << '\n';
-    }
+    print(result, args.json());
     return Done;
 }
 
@@ -446,12 +447,7 @@ int runSchedule(const Arguments &args)
     json["scheduled"] = result.scheduled;
     json["left"] = result.left;
     json["seconds"] = result.seconds;
-    if (args.json()) {
-        std::cout << json.dump(2) << '\n';
-    } else {
-        for (const auto &[key, value] : json.items())
-            std::cout << key << ": " << value << '\n';
-    }
+    print(json, args.json());
     return Done;
 }
 

@@ -176,38 +176,33 @@ std::optional<std::string> ScriptedDialogs::input(const InputRequest &request)
     shown.maxBytes = request.maxBytes;
     shown.initial = request.initial;
 
-    const Step step = next();
-    if (const auto *t = std::get_if<TextStep>(&step.reply))
-        return t->text;
-    if (!std::holds_alternative<CancelStep>(step.reply))
-        fail("the queued answer is for another kind of dialog");
-    return std::nullopt;
+    return textReply();
+}
+
+std::optional<std::string> ScriptedDialogs::fileChoice(DialogShape shape,
+                                                       const FileRequest &request)
+{
+    ShownDialog &shown = m_shown.emplace_back();
+    shown.shape = shape;
+    shown.caption = request.title;
+    shown.text = request.title;
+    shown.initial = request.fileName;
+    return textReply();
 }
 
 std::optional<std::string> ScriptedDialogs::openFile(const FileRequest &request)
 {
-    ShownDialog &shown = m_shown.emplace_back();
-    shown.shape = DialogShape::OpenFile;
-    shown.caption = request.title;
-    shown.text = request.title;
-    shown.initial = request.fileName;
-
-    const Step step = next();
-    if (const auto *t = std::get_if<TextStep>(&step.reply))
-        return t->text;
-    if (!std::holds_alternative<CancelStep>(step.reply))
-        fail("the queued answer is for another kind of dialog");
-    return std::nullopt;
+    return fileChoice(DialogShape::OpenFile, request);
 }
 
 std::optional<std::string> ScriptedDialogs::saveFile(const FileRequest &request)
 {
-    ShownDialog &shown = m_shown.emplace_back();
-    shown.shape = DialogShape::SaveFile;
-    shown.caption = request.title;
-    shown.text = request.title;
-    shown.initial = request.fileName;
+    return fileChoice(DialogShape::SaveFile, request);
+}
 
+// The queued answer to a dialog that answers with a text: the text, or nothing for Cancel.
+std::optional<std::string> ScriptedDialogs::textReply()
+{
     const Step step = next();
     if (const auto *t = std::get_if<TextStep>(&step.reply))
         return t->text;

@@ -122,6 +122,8 @@ private:
     ScriptedDialogs &queue(Reply reply);
     // Takes the next step for a dialog just recorded; throws when it does not fit.
     Step next();
+    std::optional<std::string> textReply();
+    std::optional<std::string> fileChoice(DialogShape shape, const FileRequest &request);
     [[noreturn]] void fail(const std::string &why);
 
     std::deque<Step> m_queue;

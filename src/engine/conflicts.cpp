@@ -723,6 +723,11 @@ void enterLectures(ScheduleData &d, int x, int w, WeekTimetable &t, WeekAllocati
         for (int day = v.startDay; day <= v.endDay; ++day)
             for (int bell = v.startBell; bell <= v.endBell; ++bell) {
                 CellWord &target = t.cellRef(day, bell);
+                if (!booking && target != 0 && !isBookingCell(target) &&
+                    cellLectureWord(target) != v.word && t.hidden[bell][day] == 0) {
+                    t.hidden[bell][day] = target;
+                    ++t.clashes;
+                }
                 if (!booking || target == 0)
                     target = cell;
                 ++t.writes;

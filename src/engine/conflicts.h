@@ -132,8 +132,13 @@ struct WeekTimetable
     std::array<std::array<CellWord, MaxDays + 1>, MaxBells + 1> cells{};
     // For a room: the event a manual room assignment puts into a free cell.
     std::array<std::array<CodeId, MaxDays + 1>, MaxBells + 1> manualRoom{};
+    // A clash: the period a later period of another event overwrote in the cell (0: none), so
+    // a cell held by two events can show both.
+    std::array<std::array<CellWord, MaxDays + 1>, MaxBells + 1> hidden{};
+    int clashes = 0; // cells holding periods of two events
 
     CellWord cell(int day, int bell) const { return cells[bell][day]; }
+    CellWord hiddenCell(int day, int bell) const { return hidden[bell][day]; }
     CellWord &cellRef(int day, int bell) { return cells[bell][day]; }
 };
 

@@ -48,6 +48,11 @@ int TimetableModel::placedCells() const
     return n;
 }
 
+int TimetableModel::conflictCells() const
+{
+    return m_table.clashes;
+}
+
 int TimetableModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_bells;
@@ -83,6 +88,27 @@ QVariant TimetableModel::data(const QModelIndex &index, int role) const
         if (name.empty())
             name = listItem(m_d.bookingKinds.view(), kind);
         return toQString(name);
+    }
+    const CellWord hidden = m_table.hiddenCell(day, bell);
+    if (hidden != 0) {
+        // Two events in one cell: both are shown, and the cell is marked.
+        const CodeId other = cellCode(m_d, hidden);
+        switch (role) {
+        case Qt::DisplayRole:
+            return toQString(formatCode(m_d, other, m_options.showMode) + " / " +
+                             formatCode(m_d, c, m_options.showMode));
+        case Qt::ToolTipRole:
+            return toQString("Conflict: " + formatCode(m_d, other, ShowCodeAndName) + " and " +
+                             formatCode(m_d, c, ShowCodeAndName));
+        case Qt::BackgroundRole:
+            return ConflictColour;
+        case Qt::ForegroundRole:
+            return QColor(Qt::white);
+        case ConflictRole:
+            return true;
+        default:
+            return {};
+        }
     }
     switch (role) {
     case Qt::DisplayRole:

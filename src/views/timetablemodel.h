@@ -2,11 +2,13 @@
 
 // One code's timetable of one week: a column per day in use, a row per bell in use. A cell shows
 // the event placed there or the name of a booking. The week timetable is built once per reload.
+// A cell that two events hold is a conflict: it shows both and is drawn in the conflict colour.
 
 #include "engine/conflicts.h"
 #include "views/viewoptions.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 
 namespace quivra {
 
@@ -24,6 +26,12 @@ public:
     void reload();
     // The number of periods placed in the shown week.
     int placedCells() const;
+    // The cells of the shown week that two events hold.
+    int conflictCells() const;
+
+    // True for a cell two events hold.
+    static constexpr int ConflictRole = Qt::UserRole + 1;
+    static inline const QColor ConflictColour{200, 30, 30};
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

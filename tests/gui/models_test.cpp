@@ -198,6 +198,39 @@ private slots:
         QCOMPARE(timetable.placedCells(), 0);
     }
 
+    // Two events in one cell of a resource: the cell shows both and is marked; the resource's
+    // other cells and the events' own timetables are not.
+    void timetableShowsAClashInOneCell()
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(1, 5, 6).resources('T', {"T1"}).resources('R', {"R1"});
+        f.event("MATH", {"T1", "R1"}, 2).event("ART", {"T1"}, 2);
+        f.allocate("MATH", 1, 1, 2).allocate("ART", 1, 1, 2);
+        f.place("MATH", 1, 1, 1, 2).place("ART", 1, 1, 2, 3).finish();
+        ViewOptions options;
+        TimetableModel timetable(*d, options);
+        QAbstractItemModelTester tester(&timetable,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        timetable.setCode(f.id("T1"));
+        QCOMPARE(timetable.conflictCells(), 1);
+        QCOMPARE(cell(timetable, 0, 0), QString("MATH"));
+        const QString both = cell(timetable, 1, 0);
+        QVERIFY2(both == "MATH / ART" || both == "ART / MATH", qPrintable(both));
+        QCOMPARE(cell(timetable, 2, 0), QString("ART"));
+        QVERIFY(timetable.data(timetable.index(1, 0), TimetableModel::ConflictRole).toBool());
+        QVERIFY(!timetable.data(timetable.index(0, 0), TimetableModel::ConflictRole).toBool());
+        QCOMPARE(timetable.data(timetable.index(1, 0), Qt::BackgroundRole).value<QColor>(),
+                 TimetableModel::ConflictColour);
+        QVERIFY(cell(timetable, 1, 0, Qt::ToolTipRole).startsWith("Conflict: "));
+
+        timetable.setCode(f.id("R1")); // only MATH uses the room
+        QCOMPARE(timetable.conflictCells(), 0);
+        timetable.setCode(f.id("ART"));
+        QCOMPARE(timetable.conflictCells(), 0);
+        QCOMPARE(cell(timetable, 1, 0), QString("ART"));
+    }
+
     void textCrossesTheCodePage()
     {
         std::string all;

@@ -4,6 +4,7 @@
 // Hidden option for documentation: "--screenshot FILE" opens the data file named on the command
 // line without any question, saves a picture of the frame once it is shown and ends.
 
+#include "commands/filecommands.h"
 #include "commands/session.h"
 #include "commands/startup.h"
 #include "engine/scheduledata.h"
@@ -41,15 +42,13 @@ CommandLine parse(const QStringList &arguments)
     return line;
 }
 
+// Opens the file the command line names through the same command a user's Open runs, then
+// saves a picture of the frame once it is shown.
 int takeScreenshot(quivra::TFrameForm &frame, const CommandLine &line)
 {
-    if (!line.arguments.empty()) {
-        QString error;
-        const QString path = QFile::decodeName(line.arguments.front().c_str());
-        if (!frame.openDataFile(path, &error)) {
-            std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));
-            return 1;
-        }
+    if (!line.arguments.empty() && !quivra::openWindows(frame.session(), line.arguments.front())) {
+        std::fprintf(stderr, "%s: cannot be opened\n", line.arguments.front().c_str());
+        return 1;
     }
     frame.resize(1280, 800);
     frame.show();
@@ -104,23 +103,19 @@ int main(int argc, char *argv[])
 
     const CommandLine line = parse(QApplication::arguments());
     auto data = quivra::makeScheduleData();
-    quivra::TFrameForm frame(*data);
-    if (!line.screenshot.isEmpty())
-        return takeScreenshot(frame, line);
-
     quivra::Settings settings;
     const auto paths =
         quivra::systemSettingsPaths(QFile::encodeName(programFolder()).toStdString(),
                                     [](const char *name) { return std::getenv(name); });
     quivra::SystemClock clock;
-    quivra::Session session(*data, settings, paths, frame.prompter(), clock, frame.progress());
-    session.arguments = line.arguments;
-    frame.attachSession(session);
+    quivra::TFrameForm frame(*data, settings, paths, clock);
+    if (!line.screenshot.isEmpty())
+        return takeScreenshot(frame, line);
 
+    quivra::Session &session = frame.session();
+    session.arguments = line.arguments;
     quivra::createFrame(session);
     frame.show();
     quivra::firstPaint(session);
-    const int result = session.exitRequested ? 0 : QApplication::exec();
-    frame.detachSession(); // the session ends before the frame
-    return result;
+    return session.exitRequested ? 0 : QApplication::exec();
 }

@@ -24,6 +24,10 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<std::uint32_t> chooseColour(const ColourRequest &) override
+    {
+        return std::nullopt;
+    }
 
 private:
     std::ostream &m_out;

@@ -487,6 +487,18 @@ bool setCodeColour(ScheduleData &d, int c, std::int32_t colour)
     return true;
 }
 
+bool chooseCodeColour(ScheduleData &d, Prompter &p, CodeId c)
+{
+    if (!validCode(d, c))
+        return false;
+    const auto stored = static_cast<std::uint32_t>(std::max(d.codes[c].colour, 0));
+    // Stored as 0x00BBGGRR, offered as 0xRRGGBB; the swap is its own inverse.
+    const auto initial = static_cast<std::uint32_t>(storedColour(stored & 0xFFFFFF));
+    const auto chosen =
+        p.chooseColour("Set colour to \"" + std::string(d.codes[c].code.view()) + "\"", initial);
+    return chosen && setCodeColour(d, c, storedColour(*chosen));
+}
+
 bool clearColours(ScheduleData &d, Prompter &p)
 {
     if (!p.sureDlg("to clear all resource and event colours"))

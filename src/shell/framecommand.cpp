@@ -9,7 +9,6 @@
 #include "views/tmatsform.h"
 #include "shell/toptimisationdlg.h"
 
-#include <QColorDialog>
 #include <QDateTime>
 #include <QItemSelectionModel>
 #include <QMdiArea>
@@ -52,15 +51,13 @@ struct TableBuilder
     }
 };
 
-// A file command of the session, offered once the frame has one (and, with `needsFile`, once a
-// data set is open).
+// A file command of the session; with `needsFile` offered once a data set is open.
 void sessionCommand(FrameCommand &row, TFrameForm &frame, void (*command)(Session &),
                     bool needsFile)
 {
-    row.run = [&frame, command] { frame.withSession(command); };
-    row.enabled = [&frame, needsFile] {
-        return frame.session() != nullptr && (!needsFile || frame.viewsExist());
-    };
+    row.run = [&frame, command] { command(frame.session()); };
+    if (needsFile)
+        row.enabled = [&frame] { return frame.viewsExist(); };
 }
 
 // A command that works on the data set: offered once a data set is open; when it changed the
@@ -146,19 +143,8 @@ void checkForConflicts(TFrameForm &frame, bool fromPickedWeek)
 
 void setColourOfCurrentCode(TFrameForm &frame)
 {
-    ScheduleData &d = frame.data();
-    const CodeId c = d.currentCode;
-    if (!validCode(d, c))
-        return;
-    const std::uint32_t stored = static_cast<std::uint32_t>(std::max(d.codes[c].colour, 0));
-    const QColor initial(int(stored & 0xFF), int((stored >> 8) & 0xFF), int((stored >> 16) & 0xFF));
-    const QColor chosen = QColorDialog::getColor(
-        initial, &frame,
-        QStringLiteral("Set colour to \"%1\"").arg(toQString(d.codes[c].code.str())));
-    if (!chosen.isValid())
-        return;
-    setCodeColour(d, c, storedColour(chosen.rgb() & 0xFFFFFF));
-    frame.refreshViews();
+    if (chooseCodeColour(frame.data(), frame.prompter(), frame.data().currentCode))
+        frame.refreshViews();
 }
 
 void fileMenu(TableBuilder &t, TFrameForm &frame)
@@ -170,12 +156,8 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
         newFile, frame, [](Session &s) { quivra::newFile(s); }, false);
     auto &open = t.add("file.open", "&Open ...", "Open a file", QKeySequence::Open);
     open.button = "Open";
-    open.run = [&frame] {
-        if (frame.session())
-            openFile(*frame.session());
-        else
-            frame.chooseFileToOpen();
-    };
+    sessionCommand(
+        open, frame, [](Session &s) { openFile(s); }, false);
     t.add("file.close", "&Close", "Close the file");
     auto &save = t.add("file.save", "&Save", "Save the file", QKeySequence(Qt::CTRL | Qt::Key_S));
     save.button = "Save";
@@ -193,16 +175,17 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     // installed, with or without a data set open.
     auto &demo =
         t.group("file.demo", "Make a demo file", "Let Quivra create a demo file step by step");
-    demo.run = [&frame] { frame.withSession([](Session &s) { openDemoFile(s); }); };
+    sessionCommand(
+        demo, frame, [](Session &s) { openDemoFile(s); }, false);
     demo.enabled = [&frame] {
         std::error_code ec;
-        return frame.session() != nullptr &&
-               std::filesystem::is_regular_file(demoFile(*frame.session()), ec);
+        return std::filesystem::is_regular_file(demoFile(frame.session()), ec);
     };
     auto &sample = t.add("file.sample", "Open a sample file ...", "Open one of the sample files");
-    sample.run = [&frame] { frame.withSession([](Session &s) { openSampleFile(s); }); };
+    sessionCommand(
+        sample, frame, [](Session &s) { openSampleFile(s); }, false);
     sample.enabled = [&frame] {
-        return frame.session() != nullptr && !sampleFiles(*frame.session()).empty();
+        return !sampleFiles(frame.session()).empty();
     };
     t.group("file.import", "File &Import ...");
     t.add("file.add", "File A&dd ...");

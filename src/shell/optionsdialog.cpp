@@ -337,9 +337,7 @@ OptionsValues OptionsDialog::values() const
 
 void showOptionsDialog(TFrameForm &frame)
 {
-    Session *session = frame.session();
-    if (!session)
-        return; // the options live in the session's data set and settings
+    Session *session = &frame.session();
     ScheduleData &d = session->data;
     Settings &settings = session->settings;
     OptionsDialog dialog(d, readOptions(d, settings), &frame);

@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -314,6 +315,16 @@ std::optional<std::vector<CodeId>> QtDialogs::pickCodes(const CodePickRequest &r
             chosen.push_back(codes[i]);
     }
     return chosen;
+}
+
+std::optional<std::uint32_t> QtDialogs::chooseColour(const ColourRequest &request)
+{
+    QColorDialog dialog(QColor::fromRgb(request.initial & 0xFFFFFF), m_parent);
+    dialog.setObjectName("colourDialog");
+    dialog.setWindowTitle(displayText(request.caption));
+    if (dialog.exec() != QDialog::Accepted || !dialog.selectedColor().isValid())
+        return std::nullopt;
+    return dialog.selectedColor().rgb() & 0xFFFFFF;
 }
 
 } // namespace quivra

@@ -23,6 +23,7 @@ public:
     std::optional<std::string> openFile(const FileRequest &request) override;
     std::optional<std::string> saveFile(const FileRequest &request) override;
     std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &request) override;
+    std::optional<std::uint32_t> chooseColour(const ColourRequest &request) override;
 
 private:
     std::optional<std::string> chooseFile(const FileRequest &request, bool save);

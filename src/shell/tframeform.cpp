@@ -6,7 +6,6 @@
 #include "engine/lectures.h"
 #include "engine/manualrooms.h"
 #include "engine/scheduling.h"
-#include "files/datafile.h"
 #include "shell/optionsdialog.h"
 #include "views/codelistform.h"
 #include "views/qtext.h"
@@ -18,7 +17,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
@@ -26,7 +24,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -46,7 +43,8 @@ int indexOf(ViewTag tag)
 
 } // namespace
 
-TFrameForm::TFrameForm(ScheduleData &d, QWidget *parent)
+TFrameForm::TFrameForm(ScheduleData &d, Settings &settings, SettingsPaths paths,
+                       const Clock &clock, QWidget *parent)
     : QMainWindow(parent), m_d(d), m_dialogs(d, this), m_prompter(m_dialogs),
       m_mdi(new QMdiArea(this))
 {
@@ -60,6 +58,9 @@ TFrameForm::TFrameForm(ScheduleData &d, QWidget *parent)
     m_status->setObjectName("statusLine");
     statusBar()->addPermanentWidget(m_status);
     m_progress = std::make_unique<QtProgress>(this, m_status);
+    m_session =
+        std::make_unique<Session>(d, settings, std::move(paths), m_prompter, clock, *m_progress);
+    hookSession();
 
     buildCommands();
     buildButtons();
@@ -75,33 +76,19 @@ TFrameForm::~TFrameForm()
     // destructor, and must not hear of it any more.
     disconnect(m_mdi, nullptr, this, nullptr);
     m_mdi->viewport()->removeEventFilter(this);
-    detachSession();
+    m_session->hooks = {};
 }
 
-void TFrameForm::detachSession()
+void TFrameForm::hookSession()
 {
-    if (!m_session)
-        return;
-    m_session->hooks.refreshViews = {};
-    m_session->hooks.setCaption = {};
-    m_session->hooks.firstStart = {};
-    m_session->hooks.showOptions = {};
-    m_session = nullptr;
-    updateCommands();
-}
-
-void TFrameForm::attachSession(Session &session)
-{
-    m_session = &session;
-    session.hooks.refreshViews = [this] { dataSetChanged(); };
-    session.hooks.setCaption = [this](const std::string &caption) {
+    SessionHooks &hooks = m_session->hooks;
+    hooks.refreshViews = [this] { dataSetChanged(); };
+    hooks.setCaption = [this](const std::string &caption) {
         setWindowTitle(toQString(caption));
     };
-    session.hooks.showOptions = [this] { showOptionsDialog(*this); };
+    hooks.showOptions = [this] { showOptionsDialog(*this); };
     // The ways to begin at the very first start: a new file, or one of the sample files.
-    session.hooks.firstStart = [this](int choice) {
-        if (!m_session)
-            return;
+    hooks.firstStart = [this](int choice) {
         if (choice == 1)
             newFile(*m_session);
         else if (choice == 2)
@@ -109,88 +96,15 @@ void TFrameForm::attachSession(Session &session)
         else if (choice == 3)
             openDemoFile(*m_session);
     };
-    updateCommands();
-}
-
-void TFrameForm::withSession(const std::function<void(Session &)> &command)
-{
-    if (m_session)
-        command(*m_session);
 }
 
 void TFrameForm::dataSetChanged()
 {
-    if (m_session)
-        m_filePath = QFile::decodeName(m_session->currentFile().c_str());
+    m_filePath = QFile::decodeName(m_session->currentFile().c_str());
     m_options.activeWeek = std::clamp(m_options.activeWeek, 1, std::max(1, usedWeeks(m_d)));
     if (!viewsExist())
         createViews();
     refreshViews();
-}
-
-// ----- opening a file -------------------------------------------------------------------------
-
-bool TFrameForm::openDataFile(const QString &path, QString *error)
-{
-    // Read into a data set of its own, so a file that fails to load leaves the open one as it was.
-    auto fresh = makeScheduleData();
-    const Result<ReadReport> read = readDataFile(path.toStdString(), *fresh);
-    if (!read) {
-        if (error)
-            *error = toQString(read.error().detail);
-        return false;
-    }
-    m_d = std::move(*fresh);
-    m_filePath = QFileInfo(path).absoluteFilePath();
-    dataSetChanged();
-    updateTitle();
-    if (!read->complete)
-        setStatusText(toQString("The file was read only in part: " + read->reason));
-    return true;
-}
-
-void TFrameForm::chooseFileToOpen()
-{
-    if (!askToSave())
-        return;
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open"),
-                                                      QFileInfo(m_filePath).absolutePath(),
-                                                      QStringLiteral("Quivra file (*.qvf)"));
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!openDataFile(path, &error))
-        QMessageBox::warning(this, QStringLiteral("Error"),
-                             QStringLiteral("%1\n\n%2").arg(QFileInfo(path).fileName(), error));
-}
-
-// The data set is never changed by the views of this stage, but a file opened with changes
-// still pending must not be dropped without asking.
-bool TFrameForm::askToSave()
-{
-    if (!m_d.modified)
-        return true;
-    const auto answer = QMessageBox::question(
-        this, QStringLiteral("Confirm"),
-        QStringLiteral("You have modified your data. Do you want to save it on disk?"),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
-    if (answer == QMessageBox::Cancel)
-        return false;
-    if (answer == QMessageBox::No)
-        return true;
-    QString path = m_filePath;
-    if (path.isEmpty()) {
-        path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), QString(),
-                                            QStringLiteral("Quivra file (*.qvf)"));
-        if (path.isEmpty())
-            return false;
-    }
-    const Result<void> written = writeDataFile(m_d, path.toStdString());
-    if (!written) {
-        QMessageBox::warning(this, QStringLiteral("Error"), toQString(written.error().detail));
-        return false;
-    }
-    return true;
 }
 
 // The start panel: what a user can do in an empty frame. Each button runs a command of the
@@ -243,7 +157,7 @@ bool TFrameForm::eventFilter(QObject *watched, QEvent *event)
 
 void TFrameForm::closeEvent(QCloseEvent *event)
 {
-    if (m_session ? exitProgram(*m_session) : askToSave())
+    if (exitProgram(*m_session))
         event->accept();
     else
         event->ignore();
@@ -386,10 +300,9 @@ void TFrameForm::toggleColours()
 
 void TFrameForm::showAbout()
 {
-    QMessageBox::about(this, QStringLiteral("About"),
-                       QStringLiteral("Quivra %1\n\nTimetabling and course scheduling for schools, "
-                                      "colleges and universities.")
-                           .arg(QApplication::applicationVersion()));
+    m_prompter.infoDlg("Quivra " + QApplication::applicationVersion().toStdString() +
+                       "\r\n\r\nTimetabling and course scheduling for schools, colleges and "
+                       "universities.");
 }
 
 // ----- commands, menus and buttons ------------------------------------------------------------

@@ -4,15 +4,18 @@
 // the menus and the command buttons built from the command table (framecommand.h), the status
 // and hint lines and the active week, and shows the name of the open data file in its title.
 //
-// The frame owns no data: it works on the one ScheduleData it is given. Opening a file reads it
-// into a fresh data set first and replaces the current one only when reading succeeded, so a
-// damaged file never costs the data already open. Views are created when the first file opens
+// The frame owns no data: it works on the one ScheduleData it is given, through the Session it
+// starts over it. Every file command (New, Open, Save, Exit) runs in that session, which reads a
+// file into a fresh data set first and replaces the current one only when reading succeeded, so
+// a damaged file never costs the data already open. Views are created when the first file opens
 // and live until the frame closes; closing a view only hides it.
 
 #include "engine/scheduledata.h"
+#include "files/settings.h"
 #include "shell/framecommand.h"
 #include "shell/qtdialogs.h"
 #include "shell/qtports.h"
+#include "ui/ports.h"
 #include "ui/prompter.h"
 #include "views/viewform.h"
 #include "views/viewoptions.h"
@@ -21,7 +24,6 @@
 #include <QMainWindow>
 
 #include <array>
-#include <functional>
 #include <memory>
 
 class QAction;
@@ -40,30 +42,22 @@ class TFrameForm : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit TFrameForm(ScheduleData &d, QWidget *parent = nullptr);
+    // The frame starts the session of the file commands over `d` at once, talking to the user
+    // through its own dialogs; `settings`, `clock` and everything the paths name outlive it.
+    TFrameForm(ScheduleData &d, Settings &settings, SettingsPaths paths, const Clock &clock,
+               QWidget *parent = nullptr);
     ~TFrameForm() override;
 
     // The one data set the frame and its views work on.
     ScheduleData &data() { return m_d; }
 
-    // The desktop ports the file commands and later commands talk to the user through.
+    // The desktop ports the commands talk to the user through.
     Prompter &prompter() { return m_prompter; }
     Progress &progress() { return *m_progress; }
 
-    // Hands the file commands (New, Open, Save, Save As, Extract week, Exit) their session and
-    // hooks the frame into it. Without a session those commands are not offered and Open
-    // reads the chosen file directly.
-    void attachSession(Session &session);
-    // Lets go of the session before it ends.
-    void detachSession();
-    Session *session() const { return m_session; }
-    // Runs a command of the session; nothing without one.
-    void withSession(const std::function<void(Session &)> &command);
-
-    // Reads `path` into a fresh data set and, on success, makes it the open one, shows the views
-    // and puts the file name in the title. On failure nothing changes and `error` (when given)
-    // receives the reason.
-    bool openDataFile(const QString &path, QString *error = nullptr);
+    // The session every file command runs in: New, Open, Save and Exit have one path, the
+    // menus', the command line's and the tests' alike.
+    Session &session() { return *m_session; }
     QString filePath() const { return m_filePath; }
 
     const std::vector<FrameCommand> &commands() const { return m_commands; }
@@ -103,7 +97,6 @@ public:
     void dataSetChanged();
 
     // Window and display commands the table binds.
-    void chooseFileToOpen();
     void toggleButtonRows();
     void minimiseAll();
     void restoreAll();
@@ -127,13 +120,13 @@ private:
     void updateTitle();
     void setStatusText(const QString &text);
     void onCurrentCodeChanged(ViewForm *from);
-    bool askToSave();
+    void hookSession();
 
     ScheduleData &m_d;
     QtDialogs m_dialogs;
     Prompter m_prompter;
     std::unique_ptr<QtProgress> m_progress;
-    Session *m_session = nullptr;
+    std::unique_ptr<Session> m_session;
     ViewOptions m_options;
     SortOptions m_sort;
     QString m_filePath;

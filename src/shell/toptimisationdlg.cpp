@@ -958,9 +958,7 @@ void TOptimisationDlg::closeEvent(QCloseEvent *event)
 
 void showOptimisationDialog(TFrameForm &frame)
 {
-    Session *session = frame.session();
-    if (!session)
-        return; // the dialog's settings live in the session
+    Session *session = &frame.session();
     ScheduleData &d = session->data;
     OptimiseDialogSettings settings =
         optimiseDialogSettings(d, session->settings, session->clock.today());

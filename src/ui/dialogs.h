@@ -137,6 +137,13 @@ struct CodePickRequest
     std::vector<CodeId> preset;
 };
 
+// A colour choice. Colours travel as 0xRRGGBB; `initial` is the colour the dialog starts on.
+struct ColourRequest
+{
+    std::string caption;
+    std::uint32_t initial = 0;
+};
+
 class Dialogs
 {
 public:
@@ -151,6 +158,10 @@ public:
     virtual std::optional<std::string> saveFile(const FileRequest &request) = 0;
     // The checked codes, or nothing when cancelled.
     virtual std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &request) = 0;
+
+    // ----- colours -----
+    // The chosen colour (0xRRGGBB), or nothing when cancelled.
+    virtual std::optional<std::uint32_t> chooseColour(const ColourRequest &request) = 0;
 };
 
 } // namespace quivra

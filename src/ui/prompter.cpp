@@ -447,4 +447,16 @@ std::optional<std::string> Prompter::saveFile(const FileRequest &request)
     return path;
 }
 
+std::optional<std::uint32_t> Prompter::chooseColour(std::string_view caption,
+                                                   std::uint32_t initial)
+{
+    ColourRequest request;
+    request.caption = std::string(caption);
+    request.initial = initial & 0xFFFFFF;
+    std::optional<std::uint32_t> colour = m_dialogs.chooseColour(request);
+    if (!colour)
+        return std::nullopt;
+    return *colour & 0xFFFFFF;
+}
+
 } // namespace quivra

@@ -104,6 +104,9 @@ public:
     std::optional<std::string> openFile(const FileRequest &request);
     std::optional<std::string> saveFile(const FileRequest &request);
 
+    // A colour (0xRRGGBB) starting on `initial`; nothing when cancelled.
+    std::optional<std::uint32_t> chooseColour(std::string_view caption, std::uint32_t initial);
+
     std::uint32_t silencedQuestions() const { return m_silenced; }
     void setSilencedQuestions(std::uint32_t set) { m_silenced = set; }
     // Called with the new set whenever a question is silenced.

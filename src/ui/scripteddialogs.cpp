@@ -21,6 +21,8 @@ const char *shapeName(DialogShape shape)
         return "save file choice";
     case DialogShape::PickCodes:
         return "code picker";
+    case DialogShape::Colour:
+        return "colour dialog";
     }
     return "dialog";
 }
@@ -67,6 +69,11 @@ ScriptedDialogs &ScriptedDialogs::file(std::string path)
 ScriptedDialogs &ScriptedDialogs::pick(std::vector<CodeId> codes)
 {
     return queue(PickStep{std::move(codes)});
+}
+
+ScriptedDialogs &ScriptedDialogs::colour(std::uint32_t rgb)
+{
+    return queue(ColourStep{rgb});
 }
 
 ScriptedDialogs &ScriptedDialogs::cancel()
@@ -223,6 +230,22 @@ std::optional<std::vector<CodeId>> ScriptedDialogs::pickCodes(const CodePickRequ
     const Step step = next();
     if (const auto *p = std::get_if<PickStep>(&step.reply))
         return p->codes;
+    if (!std::holds_alternative<CancelStep>(step.reply))
+        fail("the queued answer is for another kind of dialog");
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> ScriptedDialogs::chooseColour(const ColourRequest &request)
+{
+    ShownDialog &shown = m_shown.emplace_back();
+    shown.shape = DialogShape::Colour;
+    shown.caption = request.caption;
+    shown.text = request.caption;
+    shown.colour = request.initial;
+
+    const Step step = next();
+    if (const auto *c = std::get_if<ColourStep>(&step.reply))
+        return c->rgb;
     if (!std::holds_alternative<CancelStep>(step.reply))
         fail("the queued answer is for another kind of dialog");
     return std::nullopt;

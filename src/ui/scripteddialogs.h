@@ -35,7 +35,7 @@ public:
     using std::logic_error::logic_error;
 };
 
-enum class DialogShape { Message, Options, Input, OpenFile, SaveFile, PickCodes };
+enum class DialogShape { Message, Options, Input, OpenFile, SaveFile, PickCodes, Colour };
 
 // What a dialog showed and what it was answered.
 struct ShownDialog
@@ -52,6 +52,7 @@ struct ShownDialog
     std::size_t maxBytes = 0; // input
     std::string initial;      // input: the text offered
     int answer = 0;           // messages: the answer; options: first chosen, 0 cancelled
+    std::uint32_t colour = 0; // colour: the colour offered
 };
 
 class ScriptedDialogs final : public Dialogs
@@ -73,6 +74,8 @@ public:
     ScriptedDialogs &file(std::string path);
     // Code picker: check exactly these codes and press OK.
     ScriptedDialogs &pick(std::vector<CodeId> codes);
+    // Colour dialogs: choose this colour (0xRRGGBB).
+    ScriptedDialogs &colour(std::uint32_t rgb);
     // Any dialog: press Cancel (or close it, for a message without Cancel).
     ScriptedDialogs &cancel();
 
@@ -88,6 +91,7 @@ public:
     std::optional<std::string> openFile(const FileRequest &request) override;
     std::optional<std::string> saveFile(const FileRequest &request) override;
     std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &request) override;
+    std::optional<std::uint32_t> chooseColour(const ColourRequest &request) override;
 
 private:
     struct MessageStep
@@ -109,10 +113,15 @@ private:
     {
         std::vector<CodeId> codes;
     };
+    struct ColourStep
+    {
+        std::uint32_t rgb;
+    };
     struct CancelStep
     {
     };
-    using Reply = std::variant<MessageStep, OptionsStep, TextStep, PickStep, CancelStep>;
+    using Reply =
+        std::variant<MessageStep, OptionsStep, TextStep, PickStep, ColourStep, CancelStep>;
     struct Step
     {
         std::string expected;

@@ -297,6 +297,30 @@ TEST_F(FrameCommandsTest, ColoursByCategoryAndClearing)
     EXPECT_EQ(colour("T1"), 0);
 }
 
+// The colour dialog starts on the code's own colour and stores the choice; Cancel keeps it.
+TEST_F(FrameCommandsTest, ColourOfOneCodeIsAskedFromItsOwn)
+{
+    buildSchool();
+    f.finish();
+    const CodeId t1 = id("T1");
+    d->codes[t1].colour = 0x00336699; // stored as 0x00BBGGRR
+    d->modified = false;
+    ui.expect("Set colour to \"T1\"").colour(0x102030);
+    EXPECT_TRUE(chooseCodeColour(*d, p, t1));
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_EQ(ui.shown()[0].colour, 0x996633u);
+    EXPECT_EQ(d->codes[t1].colour, 0x00302010);
+    EXPECT_TRUE(d->modified);
+
+    d->modified = false;
+    ui.cancel();
+    EXPECT_FALSE(chooseCodeColour(*d, p, t1));
+    EXPECT_EQ(d->codes[t1].colour, 0x00302010);
+    EXPECT_FALSE(d->modified);
+    EXPECT_FALSE(chooseCodeColour(*d, p, 0)); // no code: nothing asked
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 TEST_F(FrameCommandsTest, CommentsOfWeeksThenTheRestAndMemos)
 {
     buildSchool();

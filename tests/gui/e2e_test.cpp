@@ -69,13 +69,12 @@ private slots:
         const QString saved = folder("documents") + "/school.qvf";
 
         auto d = makeScheduleData();
-        TFrameForm frame(*d);
         Settings settings;
         SettingsPaths paths{program.toStdString(), folder("config").toStdString(),
                             folder("user").toStdString()};
         SystemClock clock;
-        Session session(*d, settings, paths, frame.prompter(), clock, frame.progress());
-        frame.attachSession(session);
+        TFrameForm frame(*d, settings, paths, clock);
+        Session &session = frame.session();
         createFrame(session);
         frame.show();
         QVERIFY(!frame.viewsExist());
@@ -158,7 +157,6 @@ private slots:
         QVERIFY(frame.close());
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
         QVERIFY(session.exitRequested);
-        frame.detachSession();
     }
 };
 

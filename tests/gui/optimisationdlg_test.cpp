@@ -295,12 +295,10 @@ private slots:
     void frameRunsTheDialogThroughTheSession()
     {
         auto d = school();
-        TFrameForm frame(*d);
         Settings settings;
         settings.optimize.randSeed = 0;
         FixedClock clock(46002);
-        Session session(*d, settings, SettingsPaths{}, frame.prompter(), clock, frame.progress());
-        frame.attachSession(session);
+        TFrameForm frame(*d, settings, SettingsPaths{}, clock);
         const long before = scheduledSum(*d);
 
         // The user: chooses the optimiser, keeps every event the picker offers, starts, accepts
@@ -335,7 +333,6 @@ private slots:
         user.start(20);
         showOptimisationDialog(frame);
         user.stop();
-        frame.detachSession();
 
         QCOMPARE(step, 3);
         QCOMPARE(offered.size(), d->eventList[0]); // every event has periods placed

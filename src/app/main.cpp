@@ -46,6 +46,9 @@ CommandLine parse(const QStringList &arguments)
 // saves a picture of the frame once it is shown.
 int takeScreenshot(quivra::TFrameForm &frame, const CommandLine &line)
 {
+    // Nobody is there to answer: capacity tags in resource names show the seats rather than
+    // asking whether to.
+    frame.session().settings.preferences.capacityCheck = true;
     if (!line.arguments.empty() && !quivra::openWindows(frame.session(), line.arguments.front())) {
         std::fprintf(stderr, "%s: cannot be opened\n", line.arguments.front().c_str());
         return 1;

@@ -9,7 +9,7 @@
 #include "commands/startup.h"
 #include "engine/scheduledata.h"
 #include "files/settings.h"
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 
 #include <QApplication>
 #include <QDir>

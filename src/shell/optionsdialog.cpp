@@ -5,7 +5,7 @@
 #include "engine/lectures.h"
 #include "engine/textutil.h"
 #include "shell/qtports.h"
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 #include "ui/ports.h"
 #include "ui/prompter.h"
 #include "views/qtext.h"

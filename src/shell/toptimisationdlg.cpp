@@ -5,7 +5,7 @@
 #include "engine/codetable.h"
 #include "engine/textutil.h"
 #include "files/settings.h"
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 #include "ui/prompter.h"
 #include "views/gapgraph.h"
 #include "views/qtext.h"

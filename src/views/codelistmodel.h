@@ -5,7 +5,7 @@
 // is reloaded, so rows stay stable until the next reload; the frame reloads after every change.
 
 #include "engine/codetable.h"
-#include "views/codelistrow.h"
+#include "commands/codelistrow.h"
 #include "views/viewoptions.h"
 
 #include <QAbstractTableModel>

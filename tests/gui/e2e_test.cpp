@@ -11,7 +11,7 @@
 #include "engine/codetable.h"
 #include "engine/dump.h"
 #include "files/datafile.h"
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 #include "views/viewform.h"
 
 #include <QAction>

@@ -8,10 +8,10 @@
 #include "commands/session.h"
 #include "engine/codetable.h"
 #include "files/datafile.h"
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 #include "support/fixture.h"
 #include "views/codelistform.h"
-#include "views/tmatsform.h"
+#include "views/timetablesview.h"
 
 #include <QAction>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "commands/session.h"
 #include "engine/scheduledata.h"
 #include "files/settings.h"
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 #include "ui/ports.h"
 
 #include <QString>

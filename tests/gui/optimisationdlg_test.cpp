@@ -7,7 +7,7 @@
 #include "engine/dump.h"
 #include "engine/lectures.h"
 #include "files/settings.h"
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 #include "shell/toptimisationdlg.h"
 #include "support/fixture.h"
 #include "support/generator.h"

@@ -7,7 +7,7 @@
 #include "engine/lectures.h"
 #include "files/settings.h"
 #include "shell/optionsdialog.h"
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 #include "support/fixture.h"
 #include "ui/ports.h"
 #include "ui/prompter.h"

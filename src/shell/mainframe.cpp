@@ -1,4 +1,4 @@
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 
 #include "commands/filecommands.h"
 #include "commands/session.h"
@@ -9,8 +9,8 @@
 #include "shell/optionsdialog.h"
 #include "views/codelistform.h"
 #include "views/qtext.h"
-#include "views/teditform.h"
-#include "views/tmatsform.h"
+#include "views/weeksview.h"
+#include "views/timetablesview.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,4 +1,4 @@
-#include "views/tmatsform.h"
+#include "views/timetablesview.h"
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"

@@ -1,7 +1,8 @@
 #pragma once
 
-// The Timetables view: the week timetable of one timetabled resource in the active week, read
-// only. The resource is chosen in the view, or follows the current code when that is one.
+// TMatsForm, the Timetables view: the week timetable of one timetabled resource in the active
+// week, read only. The resource is chosen in the view, or follows the current code when that is
+// one.
 
 #include "views/timetablemodel.h"
 #include "views/viewform.h"

@@ -1,4 +1,4 @@
-#include "views/teditform.h"
+#include "views/weeksview.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

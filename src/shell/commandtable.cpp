@@ -1,12 +1,12 @@
-#include "shell/framecommand.h"
+#include "shell/commandtable.h"
 
 #include "commands/filecommands.h"
 #include "commands/framecommands.h"
 #include "engine/codetable.h"
 #include "shell/optionsdialog.h"
-#include "shell/tframeform.h"
+#include "shell/mainframe.h"
 #include "views/qtext.h"
-#include "views/tmatsform.h"
+#include "views/timetablesview.h"
 #include "shell/toptimisationdlg.h"
 
 #include <QDateTime>

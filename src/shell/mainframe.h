@@ -1,7 +1,7 @@
 #pragma once
 
 // TFrameForm: the main window. It hosts the four views as child windows of an MDI area, carries
-// the menus and the command buttons built from the command table (framecommand.h), the status
+// the menus and the command buttons built from the command table (commandtable.h), the status
 // and hint lines and the active week, and shows the name of the open data file in its title.
 //
 // The frame owns no data: it works on the one ScheduleData it is given, through the Session it
@@ -12,7 +12,7 @@
 
 #include "engine/scheduledata.h"
 #include "files/settings.h"
-#include "shell/framecommand.h"
+#include "shell/commandtable.h"
 #include "shell/qtdialogs.h"
 #include "shell/qtports.h"
 #include "ui/ports.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-// The frame's command set, as one table. Every menu item and command button of the main frame is
-// a row: where it sits, its caption, its shortcut, its hint, when it is enabled and what it does.
+// The main frame's command table. Every menu item and command button of the main frame is a
+// row: where it sits, its caption, its shortcut, its hint, when it is enabled and what it does.
 // The frame builds its menus, buttons and shortcuts from the rows and nothing else, so a command
 // exists in exactly one place and a shortcut can be bound only once.
 //

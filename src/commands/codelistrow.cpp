@@ -1,4 +1,4 @@
-#include "views/codelistrow.h"
+#include "commands/codelistrow.h"
 
 #include "engine/lectures.h"
 

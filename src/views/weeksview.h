@@ -1,6 +1,6 @@
 #pragma once
 
-// The Weeks view: the events-by-weeks allocation grid, read only.
+// TEditForm, the Weeks view: the events-by-weeks allocation grid, read only.
 
 #include "views/viewform.h"
 #include "views/weeksmodel.h"

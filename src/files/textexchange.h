@@ -120,8 +120,8 @@ struct ImportOptions
 // a replacing import passes a fresh data set.
 ImportReport importText(ScheduleData &d, std::string_view text, const ImportOptions &options);
 
-// Replacing import: clears `fresh`, takes `today` as the first week date, imports with modes
-// 1 and 2 and applies the name conversion of the file's folder. A file without a Date line but
+// Replacing import: clears `fresh`, gives it the built-in report titles (the file has none),
+// takes `today` as the first week date, imports with modes 1 and 2 and applies the name conversion of the file's folder. A file without a Date line but
 // with a date text takes the date from the text. `today` 0: the clock. Fails when the file
 // cannot be read; `fresh` is then cleared.
 Result<ImportReport> importTextFile(const std::string &path, ScheduleData &fresh,

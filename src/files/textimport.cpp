@@ -11,6 +11,7 @@
 #include "engine/scheduling.h"
 #include "engine/textutil.h"
 #include "files/datafile.h"
+#include "files/defaultsfile.h"
 #include "files/encoding.h"
 #include "files/textlines.h"
 
@@ -1165,6 +1166,7 @@ Result<ImportReport> importTextFile(const std::string &path, ScheduleData &fresh
     const auto text = readTextFile(path, &replaced);
     if (!text)
         return std::unexpected(text.error());
+    setBuiltInReportTitles(fresh);
     if (today == 0)
         today = todaySerial();
     fresh.firstWeekDate = today;

@@ -1183,7 +1183,7 @@ Result<ImportReport> importTextFile(const std::string &path, ScheduleData &fresh
     return report;
 }
 
-Result<ImportReport> addTextFile(ScheduleData &d, const std::string &path, int rule)
+Result<ImportReport> addTextFile(ScheduleData &d, const std::string &path, int rule, AddSweep sweep)
 {
     const int mode = addRuleMode(rule);
     if (mode < 0)
@@ -1198,9 +1198,11 @@ Result<ImportReport> addTextFile(ScheduleData &d, const std::string &path, int r
     options.nameConversionFolder = folderOf(path);
     ImportReport report = importText(d, *text, options);
     report.charactersReplaced = replaced;
-    report.conflicts = sweepConflicts(d, 1, true);
-    if (report.conflicts.removed > 0)
-        finishDataSet(d);
+    if (sweep == AddSweep::Sweep) {
+        report.conflicts = sweepConflicts(d, 1, true);
+        if (report.conflicts.removed > 0)
+            finishDataSet(d);
+    }
     d.modified = true;
     return report;
 }

@@ -35,7 +35,7 @@ public:
     using std::logic_error::logic_error;
 };
 
-enum class DialogShape { Message, Options, Input, OpenFile, SaveFile, PickCodes };
+enum class DialogShape { Message, Options, Input, OpenFile, SaveFile, PickCodes, OrderedOptions };
 
 // What a dialog showed and what it was answered.
 struct ShownDialog
@@ -54,7 +54,7 @@ struct ShownDialog
     int answer = 0;           // messages: the answer; options: first chosen, 0 cancelled
 };
 
-class ScriptedDialogs final : public Dialogs
+class ScriptedDialogs final : public Dialogs, public OrderedLists
 {
 public:
     // The next dialog must show a text containing `part`; the answer queued next goes with it.
@@ -73,6 +73,9 @@ public:
     ScriptedDialogs &file(std::string path);
     // Code picker: check exactly these codes and press OK.
     ScriptedDialogs &pick(std::vector<CodeId> codes);
+    // Reorderable lists: leave the options in this order (numbers), check these, press OK.
+    // A plain choose() answers one too: those options checked, the order as shown.
+    ScriptedDialogs &arrange(std::vector<int> order, std::vector<int> checked);
     // Any dialog: press Cancel (or close it, for a message without Cancel).
     ScriptedDialogs &cancel();
 
@@ -88,6 +91,7 @@ public:
     std::optional<std::string> openFile(const FileRequest &request) override;
     std::optional<std::string> saveFile(const FileRequest &request) override;
     std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &request) override;
+    std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request) override;
 
 private:
     struct MessageStep
@@ -109,10 +113,15 @@ private:
     {
         std::vector<CodeId> codes;
     };
+    struct ArrangeStep
+    {
+        OrderedSelection selection;
+    };
     struct CancelStep
     {
     };
-    using Reply = std::variant<MessageStep, OptionsStep, TextStep, PickStep, CancelStep>;
+    using Reply =
+        std::variant<MessageStep, OptionsStep, TextStep, PickStep, ArrangeStep, CancelStep>;
     struct Step
     {
         std::string expected;
@@ -124,6 +133,8 @@ private:
     Step next();
     std::optional<std::string> textReply();
     std::optional<std::string> fileChoice(DialogShape shape, const FileRequest &request);
+    ShownDialog &recordOptions(DialogShape shape, const OptionsRequest &request);
+    void checkOffered(const OptionsRequest &request, const std::vector<int> &numbers);
     [[noreturn]] void fail(const std::string &why);
 
     std::deque<Step> m_queue;

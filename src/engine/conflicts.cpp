@@ -14,7 +14,6 @@ namespace quivra {
 
 namespace {
 
-
 bool isTimetabledResource(const ScheduleData &d, int c)
 {
     return validCode(d, c) && !d.codes[c].isEvent() && !(d.codes[c].flags & NoTimetableBit);
@@ -86,6 +85,7 @@ struct SweepWork
     std::vector<std::vector<LectureView>> replaced;
     std::vector<std::vector<std::int16_t>> replacedKinds;
     std::vector<char> isReplaced;
+    std::vector<int> lost; // cells each reduced event loses, once flush() has stored it
     std::vector<CodeId> pending;
     std::vector<std::vector<CodeId>> users; // events of each resource, eventList order
     std::vector<OccupancyMap> maps;
@@ -101,6 +101,7 @@ struct SweepWork
         replaced.assign(codes, {});
         replacedKinds.assign(codes, {});
         isReplaced.assign(codes, 0);
+        lost.assign(codes, 0);
         pending.clear();
         users.assign(codes, {});
         const SlotCoding &k = d.coding;
@@ -234,11 +235,12 @@ void reduceEvent(const ScheduleData &d, CodeId e, const OccupancyMap &keep, Swee
 // Writes the reduced timetables back. Only timetable lectures change (allocations and week
 // bookings stay where they are), so all of them are replaced in one go with two compactions
 // instead of one store per event. When the store could not take them all, each event is
-// stored on its own, and one that does not fit keeps its old lectures.
-void flush(ScheduleData &d, SweepWork &work)
+// stored on its own, and one that does not fit keeps its old lectures. Returns the cells
+// really removed: those of the events stored.
+int flush(ScheduleData &d, SweepWork &work)
 {
     if (work.pending.empty())
-        return;
+        return 0;
     const SlotCoding &k = d.coding;
     std::vector<char> mine(static_cast<std::size_t>(d.codeCount) + 1, 0);
     int needed = 0;
@@ -253,17 +255,20 @@ void flush(ScheduleData &d, SweepWork &work)
         if (word == 0 || !validCode(d, c) || (mine[c] && k.dayOf(d.lectureStart[i]) != 0))
             ++reusable;
     }
-    d.modified = true;
+    int removed = 0;
     if (needed > MaxLectures - d.lectureCount + reusable) {
         for (CodeId e : work.pending) {
             reloadWeekAllocation(d, e, work.wa);
             work.wa.timetable = work.replaced[e];
             work.wa.timetableKinds = work.replacedKinds[e];
-            storeWeekAllocation(d, e, work.wa);
+            // A refused store writes nothing and leaves the event as it was.
+            if (storeWeekAllocation(d, e, work.wa) > 0)
+                removed += work.lost[e];
         }
         work.pending.clear();
-        return;
+        return removed;
     }
+    d.modified = true;
     for (int i = 1; i <= d.lectureCount; ++i) {
         const CodeId c = lectureCode(d, d.lectureWord[i]);
         if (validCode(d, c) && mine[c] && k.dayOf(d.lectureStart[i]) != 0)
@@ -288,9 +293,11 @@ void flush(ScheduleData &d, SweepWork &work)
         for (int w = 1; w <= MaxWeeks; ++w)
             scheduled += std::int64_t{cells[w]} * std::max<int>(d.weeks[w].length, 1);
         d.codes[e].scheduled = static_cast<std::uint16_t>(std::min<std::int64_t>(scheduled, 65535));
+        removed += work.lost[e];
     }
     compactLectures(d);
     work.pending.clear();
+    return removed;
 }
 
 // The cells the first n maps of `work` share pairwise from week `from` on, summed over all pairs.
@@ -376,6 +383,7 @@ ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, Swe
             const int cleared = subtract(work.maps[j], earlier, from);
             if (cleared > 0) {
                 result.cleared += cleared;
+                work.lost[owners[j]] += cleared;
                 reduced.push_back(j);
             }
         }
@@ -468,8 +476,7 @@ ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *d
         if (!remove || clearedThisPass == 0)
             break;
     }
-    flush(d, work);
-    report.removed = remove ? report.found : 0;
+    report.removed = flush(d, work);
     if (collect && dialogue)
         dialogue->deliverLines(lines);
     return report;
@@ -901,8 +908,8 @@ int removeAllConflicts(ScheduleData &d, int from, bool remove)
         if (!remove || cleared == 0)
             break;
     }
-    flush(d, work);
-    return total;
+    const int removed = flush(d, work);
+    return remove ? removed : total;
 }
 
 ConflictReport sweepConflicts(ScheduleData &d, int fromWeek, bool remove)

@@ -174,7 +174,8 @@ struct ResourceConflicts
 // `remove` the reduced timetables are stored and a cell is lost once; otherwise nothing changes
 // and `cleared` counts the shared cells of every pair.
 ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, bool remove);
-// Resolves every resource, repeating while removal still clears cells; returns the cells.
+// Resolves every resource, repeating while removal still clears cells; returns the cells
+// (with `remove`, those really stored).
 int removeAllConflicts(ScheduleData &d, int from, bool remove);
 
 // Outcome of a conflict sweep. `first` is the first conflicting cell found: the resource, and
@@ -182,7 +183,8 @@ int removeAllConflicts(ScheduleData &d, int from, bool remove);
 struct ConflictReport
 {
     int found = 0;   // conflicting cells found
-    int removed = 0; // cells removed
+    int removed = 0; // cells removed and stored; a full lecture store that refuses an event's
+                     // reduced timetable leaves its cells found but not removed
     bool hasFirst = false;
     int week = 0, day = 0, bell = 0;
     CodeId resource = 0;

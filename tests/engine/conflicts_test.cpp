@@ -1,6 +1,7 @@
 #include "engine/conflicts.h"
 
 #include "engine/codetable.h"
+#include "engine/lectures.h"
 #include "engine/scheduling.h"
 #include "support/fixture.h"
 
@@ -181,6 +182,44 @@ TEST(SweepTest, RemovalLeavesNoConflictAndLosesOnlyTheClearedCells)
     EXPECT_GT(r.removed, 0);
     EXPECT_EQ(totalCells(), before - r.removed);
     EXPECT_EQ(sweepConflicts(*d, 1, false).found, 0);
+}
+
+TEST(SweepTest, AFullStoreThatRefusesTheChangeRemovesNothing)
+{
+    // E2's block over weeks 1-3 loses week 2 to E1 and becomes two entries; with every entry of
+    // the store in use there is no room for the second, so E2 keeps its cells.
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1"});
+    f.event("E1", {"T1"}, 4).allocate("E1", 2, 2, 1).place("E1", 2, 1, 1, 1);
+    f.event("E2", {"T1"}, 4).allocate("E2", 1, 3, 1).place("E2", 1, 1, 1, 1);
+    f.event("E3", {"T1"}, 1).allocate("E3", 4, 4, 1);
+    f.finish();
+    int filler = 0;
+    for (int i = 1; i <= d->lectureCount; ++i) {
+        const CodeId c = lectureCode(*d, d->lectureWord[i]);
+        if (c == f.id("E2") && d->coding.dayOf(d->lectureStart[i]) != 0)
+            d->lectureEnd[i] = d->coding.pack(3, 1, 1); // weeks 1-3 in one entry
+        if (c == f.id("E3"))
+            filler = i;
+    }
+    ASSERT_NE(filler, 0);
+    ASSERT_EQ(scheduledIn(*d, f.id("E2"), 2), 1);
+    for (int i = d->lectureCount + 1; i <= MaxLectures; ++i) {
+        d->lectureWord[i] = d->lectureWord[filler];
+        d->lectureStart[i] = d->lectureStart[filler];
+        d->lectureEnd[i] = d->lectureEnd[filler];
+        d->bookingKind[i] = d->bookingKind[filler];
+    }
+    d->lectureCount = MaxLectures;
+    d->modified = false;
+
+    const ConflictReport r = sweepConflicts(*d, 1, true);
+    EXPECT_EQ(r.found, 1);
+    EXPECT_EQ(r.removed, 0);
+    EXPECT_EQ(scheduledIn(*d, f.id("E2"), 2), 1);
+    EXPECT_FALSE(d->modified);
+    EXPECT_EQ(removeAllConflicts(*d, 1, true), 0);
 }
 
 // Three events in one cell of one teacher. Counting compares every pair as the data stands, so

@@ -90,8 +90,6 @@ struct SweepWork
     std::vector<std::vector<CodeId>> users; // events of each resource, eventList order
     std::vector<OccupancyMap> maps;
     OccupancyMap accumulated;
-    // Per cell, how many of a resource's events seen so far cover it (counting without removal).
-    std::vector<std::uint16_t> layers;
     WeekAllocation wa;
 
     void prepare(ScheduleData &d)
@@ -300,27 +298,7 @@ int flush(ScheduleData &d, SweepWork &work)
     return removed;
 }
 
-// The cells the first n maps of `work` share pairwise from week `from` on, summed over all pairs.
-int countPairCells(SweepWork &work, std::size_t n, int from)
-{
-    constexpr std::size_t perWeek = static_cast<std::size_t>(MaxDays) * MaxBells;
-    work.layers.assign(static_cast<std::size_t>(WeekTableSize) * perWeek, 0);
-    int pairs = 0;
-    for (std::size_t j = 0; j < n; ++j) {
-        const OccupancyMap &m = work.maps[j];
-        for (int w = std::max({from, 1, m.firstWeek}); w <= std::min(m.lastWeek, MaxWeeks); ++w)
-            for (int day = std::max(m.firstDay, 1); day <= std::min(m.lastDay, MaxDays); ++day)
-                for (std::uint32_t bits = m.mask(w, day); bits != 0; bits &= bits - 1) {
-                    const auto at = static_cast<std::size_t>(w) * perWeek +
-                                    static_cast<std::size_t>(day - 1) * MaxBells +
-                                    static_cast<std::size_t>(std::countr_zero(bits));
-                    pairs += work.layers[at]++;
-                }
-    }
-    return pairs;
-}
-
-ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, SweepWork &work)
+ResourceConflicts resolveWith(ScheduleData &d, int r, int from, SweepWork &work)
 {
     ResourceConflicts result;
     if (!isTimetabledResource(d, r) || static_cast<std::size_t>(r) >= work.users.size())
@@ -366,15 +344,10 @@ ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, Swe
         }
     }
 
-    if (!remove) {
-        // Only counting: nothing is stored, so every pair is compared as the data stand and a
-        // cell shared by k events counts once for each of the k(k-1)/2 pairs.
-        result.cleared = countPairCells(work, n, from);
-        return result;
-    }
-
     // Each event loses what the events before it (as already reduced) occupy; the union of
     // the reduced earlier events equals the union of the originals, so one accumulator does.
+    // Counting does the same in `work` and only leaves out flush(), so both modes count one
+    // measure: the cells the later events lose.
     OccupancyMap &earlier = work.accumulated;
     earlier.reset(d);
     std::vector<std::size_t> reduced;
@@ -434,7 +407,7 @@ ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *d
             ++done;
             if (clean[r])
                 continue;
-            const ResourceConflicts res = resolveWith(d, r, from, remove, work);
+            const ResourceConflicts res = resolveWith(d, r, from, work);
             if (res.cleared == 0) {
                 clean[r] = 1;
             } else {
@@ -473,10 +446,10 @@ ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *d
                 }
             }
         }
-        if (!remove || clearedThisPass == 0)
+        if (clearedThisPass == 0)
             break;
     }
-    report.removed = flush(d, work);
+    report.removed = remove ? flush(d, work) : 0;
     if (collect && dialogue)
         dialogue->deliverLines(lines);
     return report;
@@ -887,8 +860,9 @@ ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, boo
 {
     SweepWork work;
     work.prepare(d);
-    const ResourceConflicts result = resolveWith(d, r, from, remove, work);
-    flush(d, work);
+    const ResourceConflicts result = resolveWith(d, r, from, work);
+    if (remove)
+        flush(d, work);
     return result;
 }
 
@@ -903,13 +877,12 @@ int removeAllConflicts(ScheduleData &d, int from, bool remove)
     for (int pass = 0; pass < 100; ++pass) {
         int cleared = 0;
         for (CodeId r : resources)
-            cleared += resolveWith(d, r, from, remove, work).cleared;
+            cleared += resolveWith(d, r, from, work).cleared;
         total += cleared;
-        if (!remove || cleared == 0)
+        if (cleared == 0)
             break;
     }
-    const int removed = flush(d, work);
-    return remove ? removed : total;
+    return remove ? flush(d, work) : total;
 }
 
 ConflictReport sweepConflicts(ScheduleData &d, int fromWeek, bool remove)
@@ -935,7 +908,8 @@ ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue)
 
 std::string sweepStatusText(const ConflictReport &report)
 {
-    return std::to_string(report.found) + " found, " + std::to_string(report.removed) + " removed.";
+    return std::to_string(report.found) + " conflicting cell(s) found, " +
+           std::to_string(report.removed) + " removed.";
 }
 
 } // namespace quivra

@@ -180,6 +180,7 @@ ExportOptions textCopyOptions(const Session &s)
     ExportOptions o;
     const Settings &st = s.settings;
     o.linePerBell = st.directory.convOptions & 1;
+    o.extended = st.preferences.colourCodes;
     o.settings.originalFile = st.preferences.originalFile;
     o.settings.sourceFile = st.preferences.sourceFile;
     o.settings.fileId = st.preferences.fileId;

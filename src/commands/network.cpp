@@ -48,33 +48,6 @@ std::string stampText(std::chrono::system_clock::time_point when)
            " " + time + "]";
 }
 
-// Without an ordering dialog: the plain multiple choice of the dialogs, in the given order. It
-// holds 31 options; names beyond them stay in the order but are not offered this time.
-std::optional<OrderedSelection> plainSelection(Session &s, const OptionsRequest &request)
-{
-    constexpr int MaxOptions = 31;
-    std::uint32_t bits = 0;
-    std::string list;
-    for (const OptionItem &item : request.options) {
-        if (item.number > MaxOptions)
-            break;
-        std::string text = item.text;
-        std::ranges::replace(text, '$', '_'); // "$" would split the list
-        list += text + "$";
-    }
-    for (int k : request.checked)
-        bits |= k <= MaxOptions ? 1u << k : 0u;
-    if (s.prompter.multiChoice(request.question, 0, bits, list) == 0)
-        return std::nullopt;
-    OrderedSelection selection;
-    for (const OptionItem &item : request.options) {
-        selection.order.push_back(item.number);
-        if (item.number <= MaxOptions && (bits & (1u << item.number)))
-            selection.checked.push_back(item.number);
-    }
-    return selection;
-}
-
 } // namespace
 
 bool selectNetworkFolder(Session &s)
@@ -172,8 +145,7 @@ NetworkReadReport readFromNetwork(Session &s)
         }
         request.options.push_back({number, text});
     }
-    const auto selection =
-        s.hooks.orderedSelection ? s.hooks.orderedSelection(request) : plainSelection(s, request);
+    const auto selection = s.prompter.orderedChoice(request);
     if (!selection)
         return report;
 
@@ -213,14 +185,15 @@ NetworkReadReport readFromNetwork(Session &s)
             continue;
         }
         s.progress.status("Adding data from " + path + " ...");
-        // Adding applies the folder's name conversion and sweeps the conflicts it made.
-        if (addTextFile(s.data, path, rule))
+        // Adding applies the folder's name conversion; the conflicts are swept once below.
+        if (addTextFile(s.data, path, rule, AddSweep::LeaveToCaller))
             ++report.added;
         else
             report.skipped.push_back(name);
     }
     s.progress.end();
     if (report.added > 0) {
+        report.conflicts = sweepConflicts(s.data, 1, true);
         if (s.hooks.refreshViews)
             s.hooks.refreshViews();
         compress(s);

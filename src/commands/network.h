@@ -5,6 +5,7 @@
 // the own copy and the remembered order.
 
 #include "commands/session.h"
+#include "engine/conflicts.h"
 
 #include <string>
 #include <vector>
@@ -19,10 +20,12 @@ struct NetworkReadReport
 {
     int added = 0;
     std::vector<std::string> skipped; // chosen files gone, in use or unreadable meanwhile
+    ConflictReport conflicts;         // the one sweep after the last file added
 };
 // Asks for the adding rule and the files (in an order the user may change; the order shown at
-// OK is remembered whatever comes next), then adds each chosen file under the rule, sweeps the
-// conflicts out and compresses. Files that vanished or are in use are skipped and named.
+// OK is remembered whatever comes next), then adds each chosen file under the rule and, once
+// after the last, sweeps the conflicts out (the later event loses its cells) and compresses. Files
+// that vanished or are in use are skipped and named.
 NetworkReadReport readFromNetwork(Session &s);
 
 // Asks for the network folder and offers to create it when it does not exist. False when

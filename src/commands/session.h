@@ -29,14 +29,6 @@
 
 namespace quivra {
 
-// The answer of a list in which the user checks names and may also reorder them (Previous and
-// Next buttons): the option numbers in their new order, and the checked ones.
-struct OrderedSelection
-{
-    std::vector<int> order;
-    std::vector<int> checked;
-};
-
 struct SessionHooks
 {
     std::function<void()> refreshViews;         // after any change of the data set
@@ -45,9 +37,6 @@ struct SessionHooks
     std::function<void()> showOptions;          // "Options" after the welcome question
     std::function<void(const std::string &path)> showNoteFile; // the data file's note file
     std::function<void(const std::string &caption)> setCaption;
-    // A multiple-choice list whose order the user may change; nothing when cancelled. Without
-    // it the list is shown through the prompter in its given order.
-    std::function<std::optional<OrderedSelection>(const OptionsRequest &)> orderedSelection;
 };
 
 struct Session

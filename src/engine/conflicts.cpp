@@ -14,7 +14,6 @@ namespace quivra {
 
 namespace {
 
-
 bool isTimetabledResource(const ScheduleData &d, int c)
 {
     return validCode(d, c) && !d.codes[c].isEvent() && !(d.codes[c].flags & NoTimetableBit);
@@ -86,12 +85,11 @@ struct SweepWork
     std::vector<std::vector<LectureView>> replaced;
     std::vector<std::vector<std::int16_t>> replacedKinds;
     std::vector<char> isReplaced;
+    std::vector<int> lost; // cells each reduced event loses, once flush() has stored it
     std::vector<CodeId> pending;
     std::vector<std::vector<CodeId>> users; // events of each resource, eventList order
     std::vector<OccupancyMap> maps;
     OccupancyMap accumulated;
-    // Per cell, how many of a resource's events seen so far cover it (counting without removal).
-    std::vector<std::uint16_t> layers;
     WeekAllocation wa;
 
     void prepare(ScheduleData &d)
@@ -101,6 +99,7 @@ struct SweepWork
         replaced.assign(codes, {});
         replacedKinds.assign(codes, {});
         isReplaced.assign(codes, 0);
+        lost.assign(codes, 0);
         pending.clear();
         users.assign(codes, {});
         const SlotCoding &k = d.coding;
@@ -234,11 +233,12 @@ void reduceEvent(const ScheduleData &d, CodeId e, const OccupancyMap &keep, Swee
 // Writes the reduced timetables back. Only timetable lectures change (allocations and week
 // bookings stay where they are), so all of them are replaced in one go with two compactions
 // instead of one store per event. When the store could not take them all, each event is
-// stored on its own, and one that does not fit keeps its old lectures.
-void flush(ScheduleData &d, SweepWork &work)
+// stored on its own, and one that does not fit keeps its old lectures. Returns the cells
+// really removed: those of the events stored.
+int flush(ScheduleData &d, SweepWork &work)
 {
     if (work.pending.empty())
-        return;
+        return 0;
     const SlotCoding &k = d.coding;
     std::vector<char> mine(static_cast<std::size_t>(d.codeCount) + 1, 0);
     int needed = 0;
@@ -253,17 +253,20 @@ void flush(ScheduleData &d, SweepWork &work)
         if (word == 0 || !validCode(d, c) || (mine[c] && k.dayOf(d.lectureStart[i]) != 0))
             ++reusable;
     }
-    d.modified = true;
+    int removed = 0;
     if (needed > MaxLectures - d.lectureCount + reusable) {
         for (CodeId e : work.pending) {
             reloadWeekAllocation(d, e, work.wa);
             work.wa.timetable = work.replaced[e];
             work.wa.timetableKinds = work.replacedKinds[e];
-            storeWeekAllocation(d, e, work.wa);
+            // A refused store writes nothing and leaves the event as it was.
+            if (storeWeekAllocation(d, e, work.wa) > 0)
+                removed += work.lost[e];
         }
         work.pending.clear();
-        return;
+        return removed;
     }
+    d.modified = true;
     for (int i = 1; i <= d.lectureCount; ++i) {
         const CodeId c = lectureCode(d, d.lectureWord[i]);
         if (validCode(d, c) && mine[c] && k.dayOf(d.lectureStart[i]) != 0)
@@ -288,32 +291,14 @@ void flush(ScheduleData &d, SweepWork &work)
         for (int w = 1; w <= MaxWeeks; ++w)
             scheduled += std::int64_t{cells[w]} * std::max<int>(d.weeks[w].length, 1);
         d.codes[e].scheduled = static_cast<std::uint16_t>(std::min<std::int64_t>(scheduled, 65535));
+        removed += work.lost[e];
     }
     compactLectures(d);
     work.pending.clear();
+    return removed;
 }
 
-// The cells the first n maps of `work` share pairwise from week `from` on, summed over all pairs.
-int countPairCells(SweepWork &work, std::size_t n, int from)
-{
-    constexpr std::size_t perWeek = static_cast<std::size_t>(MaxDays) * MaxBells;
-    work.layers.assign(static_cast<std::size_t>(WeekTableSize) * perWeek, 0);
-    int pairs = 0;
-    for (std::size_t j = 0; j < n; ++j) {
-        const OccupancyMap &m = work.maps[j];
-        for (int w = std::max({from, 1, m.firstWeek}); w <= std::min(m.lastWeek, MaxWeeks); ++w)
-            for (int day = std::max(m.firstDay, 1); day <= std::min(m.lastDay, MaxDays); ++day)
-                for (std::uint32_t bits = m.mask(w, day); bits != 0; bits &= bits - 1) {
-                    const auto at = static_cast<std::size_t>(w) * perWeek +
-                                    static_cast<std::size_t>(day - 1) * MaxBells +
-                                    static_cast<std::size_t>(std::countr_zero(bits));
-                    pairs += work.layers[at]++;
-                }
-    }
-    return pairs;
-}
-
-ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, SweepWork &work)
+ResourceConflicts resolveWith(ScheduleData &d, int r, int from, SweepWork &work)
 {
     ResourceConflicts result;
     if (!isTimetabledResource(d, r) || static_cast<std::size_t>(r) >= work.users.size())
@@ -359,15 +344,10 @@ ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, Swe
         }
     }
 
-    if (!remove) {
-        // Only counting: nothing is stored, so every pair is compared as the data stand and a
-        // cell shared by k events counts once for each of the k(k-1)/2 pairs.
-        result.cleared = countPairCells(work, n, from);
-        return result;
-    }
-
     // Each event loses what the events before it (as already reduced) occupy; the union of
     // the reduced earlier events equals the union of the originals, so one accumulator does.
+    // Counting does the same in `work` and only leaves out flush(), so both modes count one
+    // measure: the cells the later events lose.
     OccupancyMap &earlier = work.accumulated;
     earlier.reset(d);
     std::vector<std::size_t> reduced;
@@ -376,6 +356,7 @@ ResourceConflicts resolveWith(ScheduleData &d, int r, int from, bool remove, Swe
             const int cleared = subtract(work.maps[j], earlier, from);
             if (cleared > 0) {
                 result.cleared += cleared;
+                work.lost[owners[j]] += cleared;
                 reduced.push_back(j);
             }
         }
@@ -426,7 +407,7 @@ ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *d
             ++done;
             if (clean[r])
                 continue;
-            const ResourceConflicts res = resolveWith(d, r, from, remove, work);
+            const ResourceConflicts res = resolveWith(d, r, from, work);
             if (res.cleared == 0) {
                 clean[r] = 1;
             } else {
@@ -465,11 +446,10 @@ ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *d
                 }
             }
         }
-        if (!remove || clearedThisPass == 0)
+        if (clearedThisPass == 0)
             break;
     }
-    flush(d, work);
-    report.removed = remove ? report.found : 0;
+    report.removed = remove ? flush(d, work) : 0;
     if (collect && dialogue)
         dialogue->deliverLines(lines);
     return report;
@@ -885,8 +865,9 @@ ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, boo
 {
     SweepWork work;
     work.prepare(d);
-    const ResourceConflicts result = resolveWith(d, r, from, remove, work);
-    flush(d, work);
+    const ResourceConflicts result = resolveWith(d, r, from, work);
+    if (remove)
+        flush(d, work);
     return result;
 }
 
@@ -901,13 +882,12 @@ int removeAllConflicts(ScheduleData &d, int from, bool remove)
     for (int pass = 0; pass < 100; ++pass) {
         int cleared = 0;
         for (CodeId r : resources)
-            cleared += resolveWith(d, r, from, remove, work).cleared;
+            cleared += resolveWith(d, r, from, work).cleared;
         total += cleared;
-        if (!remove || cleared == 0)
+        if (cleared == 0)
             break;
     }
-    flush(d, work);
-    return total;
+    return remove ? flush(d, work) : total;
 }
 
 ConflictReport sweepConflicts(ScheduleData &d, int fromWeek, bool remove)
@@ -933,7 +913,8 @@ ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue)
 
 std::string sweepStatusText(const ConflictReport &report)
 {
-    return std::to_string(report.found) + " found, " + std::to_string(report.removed) + " removed.";
+    return std::to_string(report.found) + " conflicting cell(s) found, " +
+           std::to_string(report.removed) + " removed.";
 }
 
 } // namespace quivra

@@ -174,12 +174,13 @@ struct ResourceConflicts
 };
 
 // Compares every pair of events that use resource r (eventList order) from week `from` on; the
-// later event of a pair loses the cells it shares with the earlier one. Events whose Scheduled
-// is 0 (at most bookings of their own) are passed by. Each event's map is built once. With
-// `remove` the reduced timetables are stored and a cell is lost once; otherwise nothing changes
-// and `cleared` counts the shared cells of every pair.
+// later event of a pair loses the cells it shares with the earlier ones, each cell once. Events
+// whose Scheduled is 0 (at most bookings of their own) are passed by. Each event's map is built
+// once. With `remove` the reduced timetables are stored; otherwise nothing changes. `cleared`
+// is the same in both: the cells the later events lose.
 ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, bool remove);
-// Resolves every resource, repeating while removal still clears cells; returns the cells.
+// Resolves every resource, repeating while removal still clears cells; returns the cells
+// (with `remove`, those really stored).
 int removeAllConflicts(ScheduleData &d, int from, bool remove);
 
 // Outcome of a conflict sweep. `first` is the first conflicting cell found: the resource, and
@@ -187,7 +188,8 @@ int removeAllConflicts(ScheduleData &d, int from, bool remove);
 struct ConflictReport
 {
     int found = 0;   // conflicting cells found
-    int removed = 0; // cells removed
+    int removed = 0; // cells removed and stored; a full lecture store that refuses an event's
+                     // reduced timetable leaves its cells found but not removed
     bool hasFirst = false;
     int week = 0, day = 0, bell = 0;
     CodeId resource = 0;
@@ -225,7 +227,10 @@ public:
 // or removed alike. Returns the report; a cancelled question gives an empty report.
 ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue);
 
-// "%d found, %d removed." as shown in the sweep's progress and summary.
+// "%d conflicting cell(s) found, %d removed." as shown in the sweep's progress and summary. A
+// conflicting cell is a timetable cell a later event loses to an earlier one that shares a
+// resource with it: counted once however many resources they share, so counting and removing
+// give the same number.
 std::string sweepStatusText(const ConflictReport &report);
 
 } // namespace quivra

@@ -259,14 +259,16 @@ void prepareDataSet(ScheduleData &d)
 }
 
 // Adds the time between opening and saving to the editing time, carrying whole days. A saved-at
-// before opened-at (a clock set back) adds nothing.
+// before opened-at (a clock set back) adds nothing, and neither does a data set without an
+// opened-at (made new or imported, never read from a file): its session has no known start.
 void accumulateEditingTime(FileHeaderState &h)
 {
     const auto moment = [](std::int64_t day, std::int64_t ticks) {
         return day * TicksPerDay + ticks;
     };
+    const bool opened = h.openedDay > 0;
     const std::int64_t spent =
-        moment(h.savedDay, h.savedTicks) - moment(h.openedDay, h.openedTicks);
+        opened ? moment(h.savedDay, h.savedTicks) - moment(h.openedDay, h.openedTicks) : 0;
     std::int64_t total = moment(h.editingDays, h.editingTicks) + std::max<std::int64_t>(spent, 0);
     total = std::max<std::int64_t>(total, 0);
     const std::int64_t days =

@@ -431,10 +431,15 @@ void setBuiltInDefaults(ScheduleData &d)
     d.visibleMasks = {255, 255, 255};
     d.noTimetableMasks = {};
     d.noGapsMasks = {};
+    setBuiltInReportTitles(d);
+    d.vocabulary = DefaultVocabulary;
+}
+
+void setBuiltInReportTitles(ScheduleData &d)
+{
     for (int i = 1; i <= ReportTitleCount; ++i)
         d.reportTitles[static_cast<std::size_t>(i)] =
             BuiltInReportTitles[static_cast<std::size_t>(i - 1)];
-    d.vocabulary = DefaultVocabulary;
 }
 
 DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, int mode)

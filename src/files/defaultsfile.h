@@ -55,6 +55,10 @@ struct DefaultsReport
 // Codes, lectures, collections, comments, memos and roles are not touched.
 void setBuiltInDefaults(ScheduleData &d);
 
+// Report titles 1..6 as a new data set has them ("Events", "Resources", ...). The text exchange
+// file does not carry them, so a replacing import starts from these.
+void setBuiltInReportTitles(ScheduleData &d);
+
 // Applies the text of a defaults file to `d` as described above, then applies the slot coding
 // (an invalid one falls back to the default coding) and recounts. A full load is meant for a
 // new data set: when `d` already stores lectures, their slot codes would no longer decode under

@@ -120,18 +120,23 @@ struct ImportOptions
 // a replacing import passes a fresh data set.
 ImportReport importText(ScheduleData &d, std::string_view text, const ImportOptions &options);
 
-// Replacing import: clears `fresh`, takes `today` as the first week date, imports with modes
-// 1 and 2 and applies the name conversion of the file's folder. A file without a Date line but
-// with a date text takes the date from the text. `today` 0: the clock. Fails when the file
-// cannot be read; `fresh` is then cleared.
+// Replacing import: clears `fresh`, gives it the built-in report titles (the file has none),
+// takes `today` as the first week date, imports with modes 1 and 2 and applies the name conversion
+// of the file's folder. A file without a Date line but with a date text takes the date from the
+// text. `today` 0: the clock. Fails when the file cannot be read; `fresh` is then cleared.
 Result<ImportReport> importTextFile(const std::string &path, ScheduleData &fresh,
                                     std::int32_t today = 0);
 
+// Whether adding a file ends with its own conflict sweep. A caller that adds several files in a
+// row leaves it to itself and sweeps once after the last.
+enum class AddSweep { Sweep, LeaveToCaller };
+
 // Adds a file to the open data set under rule 1..4 (see addRuleMode), keeping its slot coding;
-// then the name conversion, [Holidays], and a conflict sweep from week 1 that removes the
-// later event's cells. Fails, with nothing changed, when the file cannot be read or the rule
-// is not 1..4.
-Result<ImportReport> addTextFile(ScheduleData &d, const std::string &path, int rule);
+// then the name conversion, [Holidays], and (AddSweep::Sweep) a conflict sweep from week 1 that
+// removes the later event's cells. Fails, with nothing changed, when the file cannot be read or
+// the rule is not 1..4.
+Result<ImportReport> addTextFile(ScheduleData &d, const std::string &path, int rule,
+                                 AddSweep sweep = AddSweep::Sweep);
 
 // Reads a whole text file as code-page bytes (see encoding.h). Refuses files above 256 MB.
 Result<std::string> readTextFile(const std::string &path, int *charactersReplaced = nullptr);

@@ -11,6 +11,7 @@
 #include "engine/scheduling.h"
 #include "engine/textutil.h"
 #include "files/datafile.h"
+#include "files/defaultsfile.h"
 #include "files/encoding.h"
 #include "files/textlines.h"
 
@@ -1165,6 +1166,7 @@ Result<ImportReport> importTextFile(const std::string &path, ScheduleData &fresh
     const auto text = readTextFile(path, &replaced);
     if (!text)
         return std::unexpected(text.error());
+    setBuiltInReportTitles(fresh);
     if (today == 0)
         today = todaySerial();
     fresh.firstWeekDate = today;
@@ -1181,7 +1183,7 @@ Result<ImportReport> importTextFile(const std::string &path, ScheduleData &fresh
     return report;
 }
 
-Result<ImportReport> addTextFile(ScheduleData &d, const std::string &path, int rule)
+Result<ImportReport> addTextFile(ScheduleData &d, const std::string &path, int rule, AddSweep sweep)
 {
     const int mode = addRuleMode(rule);
     if (mode < 0)
@@ -1196,9 +1198,11 @@ Result<ImportReport> addTextFile(ScheduleData &d, const std::string &path, int r
     options.nameConversionFolder = folderOf(path);
     ImportReport report = importText(d, *text, options);
     report.charactersReplaced = replaced;
-    report.conflicts = sweepConflicts(d, 1, true);
-    if (report.conflicts.removed > 0)
-        finishDataSet(d);
+    if (sweep == AddSweep::Sweep) {
+        report.conflicts = sweepConflicts(d, 1, true);
+        if (report.conflicts.removed > 0)
+            finishDataSet(d);
+    }
     d.modified = true;
     return report;
 }

@@ -134,8 +134,7 @@ void checkForConflicts(TFrameForm &frame, bool fromPickedWeek)
     PromptedSweep sweep(frame.prompter(), frame.progress(), &clipboard);
     const ConflictReport report = conflictSweep(d, week, sweep);
     sweep.finish();
-    if (report.removed > 0 || report.manualRoomOverlaps > 0)
-        d.modified = true;
+    // The sweep marks the data set modified itself, and only when it stored a change.
     frame.refreshViews();
     frame.prompter().infoDlg("Conflicts from week " + std::to_string(week) + ": " +
                              sweepStatusText(report));

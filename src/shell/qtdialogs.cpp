@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -231,6 +232,66 @@ OptionsReply QtDialogs::options(const OptionsRequest &request)
             reply.focused = request.options[i].number;
     }
     return reply;
+}
+
+std::optional<OrderedSelection> QtDialogs::orderedOptions(const OptionsRequest &request)
+{
+    QDialog dialog(m_parent);
+    dialog.setObjectName("orderedOptionsDialog");
+    dialog.setWindowTitle(toQString(request.caption));
+    auto *layout = new QVBoxLayout(&dialog);
+    if (!request.question.empty())
+        layout->addWidget(new QLabel(displayText(request.question), &dialog));
+
+    // Each row carries its option number, so the order is read back from the rows.
+    auto *list = new QListWidget(&dialog);
+    list->setObjectName("orderedList");
+    for (const OptionItem &item : request.options) {
+        auto *row = new QListWidgetItem(toQString(item.text), list);
+        row->setData(Qt::UserRole, item.number);
+        const bool preset = std::find(request.checked.begin(), request.checked.end(),
+                                      item.number) != request.checked.end();
+        row->setCheckState(preset ? Qt::Checked : Qt::Unchecked);
+    }
+    if (list->count() > 0)
+        list->setCurrentRow(0);
+    layout->addWidget(list);
+
+    if (list->count() >= 2) {
+        auto *moves = new QHBoxLayout;
+        auto *previous = new QPushButton(QStringLiteral("Previous"), &dialog);
+        auto *next = new QPushButton(QStringLiteral("Next"), &dialog);
+        previous->setObjectName("previousButton");
+        next->setObjectName("nextButton");
+        const auto move = [list](int by) {
+            const int from = list->currentRow();
+            const int to = from + by;
+            if (from < 0 || to < 0 || to >= list->count())
+                return;
+            QListWidgetItem *row = list->takeItem(from);
+            list->insertItem(to, row);
+            list->setCurrentRow(to);
+        };
+        QObject::connect(previous, &QPushButton::clicked, &dialog, [move] { move(-1); });
+        QObject::connect(next, &QPushButton::clicked, &dialog, [move] { move(+1); });
+        moves->addWidget(previous);
+        moves->addWidget(next);
+        moves->addStretch();
+        layout->addLayout(moves);
+    }
+    layout->addWidget(okCancel(dialog));
+
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    OrderedSelection selection;
+    for (int i = 0; i < list->count(); ++i) {
+        const QListWidgetItem *row = list->item(i);
+        const int number = row->data(Qt::UserRole).toInt();
+        selection.order.push_back(number);
+        if (row->checkState() == Qt::Checked)
+            selection.checked.push_back(number);
+    }
+    return selection;
 }
 
 std::optional<std::string> QtDialogs::input(const InputRequest &request)

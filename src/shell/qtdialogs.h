@@ -11,7 +11,7 @@ class QWidget;
 
 namespace quivra {
 
-class QtDialogs final : public Dialogs
+class QtDialogs final : public Dialogs, public OrderedLists
 {
 public:
     // `d` is the data set whose codes the code picker lists; `parent` centres the dialogs.
@@ -24,6 +24,8 @@ public:
     std::optional<std::string> saveFile(const FileRequest &request) override;
     std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &request) override;
     std::optional<std::uint32_t> chooseColour(const ColourRequest &request) override;
+    // A check list with Previous and Next buttons that move the current row.
+    std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request) override;
 
 private:
     std::optional<std::string> chooseFile(const FileRequest &request, bool save);

@@ -164,4 +164,26 @@ public:
     virtual std::optional<std::uint32_t> chooseColour(const ColourRequest &request) = 0;
 };
 
+// ---- Reorderable lists ----------------------------------------------------------------------
+// A multiple choice whose order the user may also change, with Previous and Next buttons that
+// move the current option up or down (the order in which files are added, say). A backend that
+// can draw one derives from OrderedLists beside Dialogs; Prompter::orderedChoice finds it there
+// and falls back to a plain multiple choice in the given order for one that cannot.
+
+// The answer of a reorderable list: every option number in its new order, and the checked ones.
+struct OrderedSelection
+{
+    std::vector<int> order;
+    std::vector<int> checked;
+};
+
+class OrderedLists
+{
+public:
+    virtual ~OrderedLists() = default;
+    // Shows `request` (multiple, every option listed however many) with Previous and Next
+    // buttons when it has two or more options; nothing when cancelled.
+    virtual std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request) = 0;
+};
+
 } // namespace quivra

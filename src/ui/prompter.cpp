@@ -241,6 +241,44 @@ int Prompter::multiChoice(std::string_view question, int helpTopic, std::uint32_
     return static_cast<int>(request.options.size());
 }
 
+std::optional<OrderedSelection> Prompter::orderedChoice(OptionsRequest request)
+{
+    request.multiple = true;
+    if (request.options.empty())
+        return std::nullopt;
+    std::optional<OrderedSelection> answer;
+    if (auto *lists = dynamic_cast<OrderedLists *>(&m_dialogs)) {
+        answer = lists->orderedOptions(request);
+    } else {
+        const OptionsReply reply = m_dialogs.options(request);
+        if (reply.accepted) {
+            answer.emplace();
+            answer->checked = reply.chosen;
+        }
+    }
+    if (!answer)
+        return std::nullopt;
+    // Whatever the backend returned: each offered option once, those it left out after the
+    // others in their given order, and only offered options checked.
+    OrderedSelection clean;
+    const auto listed = [](const std::vector<int> &v, int k) {
+        return std::find(v.begin(), v.end(), k) != v.end();
+    };
+    for (const int k : answer->order) {
+        if (offered(request.options, k) && !listed(clean.order, k))
+            clean.order.push_back(k);
+    }
+    for (const OptionItem &o : request.options) {
+        if (!listed(clean.order, o.number))
+            clean.order.push_back(o.number);
+    }
+    for (const int k : answer->checked) {
+        if (offered(request.options, k) && !listed(clean.checked, k))
+            clean.checked.push_back(k);
+    }
+    return clean;
+}
+
 int Prompter::categoryChoice(const ScheduleData &d, std::string_view question, int helpTopic,
                              int defaultCategory, CategoryChoiceOptions choiceOptions)
 {

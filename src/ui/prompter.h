@@ -75,6 +75,11 @@ public:
     // `bits` unchanged.
     int multiChoice(std::string_view question, int helpTopic, std::uint32_t &bits,
                     std::string_view list);
+    // Several options that the user may also reorder (see OrderedLists in dialogs.h): every
+    // option of `request` is offered, however many. A backend without reorderable lists shows
+    // a plain multiple choice and the order comes back as given. Nothing when cancelled; the
+    // answer names only options of the request, each once.
+    std::optional<OrderedSelection> orderedChoice(OptionsRequest request);
     // A category with members, shown as its name and " (count)": returns its index 1..7, 8 for
     // the "all" option, 0 when cancelled or nothing is offered.
     int categoryChoice(const ScheduleData &d, std::string_view question, int helpTopic,

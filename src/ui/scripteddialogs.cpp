@@ -23,6 +23,8 @@ const char *shapeName(DialogShape shape)
         return "code picker";
     case DialogShape::Colour:
         return "colour dialog";
+    case DialogShape::OrderedOptions:
+        return "reorderable list";
     }
     return "dialog";
 }
@@ -74,6 +76,11 @@ ScriptedDialogs &ScriptedDialogs::pick(std::vector<CodeId> codes)
 ScriptedDialogs &ScriptedDialogs::colour(std::uint32_t rgb)
 {
     return queue(ColourStep{rgb});
+}
+
+ScriptedDialogs &ScriptedDialogs::arrange(std::vector<int> order, std::vector<int> checked)
+{
+    return queue(ArrangeStep{{std::move(order), std::move(checked)}});
 }
 
 ScriptedDialogs &ScriptedDialogs::cancel()
@@ -141,27 +148,37 @@ MessageReply ScriptedDialogs::message(const MessageRequest &request)
     return reply;
 }
 
-OptionsReply ScriptedDialogs::options(const OptionsRequest &request)
+ShownDialog &ScriptedDialogs::recordOptions(DialogShape shape, const OptionsRequest &request)
 {
     ShownDialog &shown = m_shown.emplace_back();
-    shown.shape = DialogShape::Options;
+    shown.shape = shape;
     shown.caption = request.caption;
     shown.text = request.question;
     shown.helpTopic = request.helpTopic;
     shown.options = request.options;
     shown.checked = request.checked;
     shown.multiple = request.multiple;
+    return shown;
+}
 
+void ScriptedDialogs::checkOffered(const OptionsRequest &request, const std::vector<int> &numbers)
+{
+    for (const int k : numbers) {
+        bool listed = false;
+        for (const OptionItem &item : request.options)
+            listed = listed || item.number == k;
+        if (!listed)
+            fail("option " + std::to_string(k) + " is not shown");
+    }
+}
+
+OptionsReply ScriptedDialogs::options(const OptionsRequest &request)
+{
+    ShownDialog &shown = recordOptions(DialogShape::Options, request);
     const Step step = next();
     OptionsReply reply;
     if (const auto *o = std::get_if<OptionsStep>(&step.reply)) {
-        for (const int k : o->numbers) {
-            bool listed = false;
-            for (const OptionItem &item : request.options)
-                listed = listed || item.number == k;
-            if (!listed)
-                fail("option " + std::to_string(k) + " is not shown");
-        }
+        checkOffered(request, o->numbers);
         if (!request.multiple && o->numbers.size() != 1)
             fail("a single choice takes exactly one option");
         if (o->dontAsk && request.dontAskLabel.empty())
@@ -249,6 +266,28 @@ std::optional<std::uint32_t> ScriptedDialogs::chooseColour(const ColourRequest &
     if (!std::holds_alternative<CancelStep>(step.reply))
         fail("the queued answer is for another kind of dialog");
     return std::nullopt;
+}
+
+std::optional<OrderedSelection> ScriptedDialogs::orderedOptions(const OptionsRequest &request)
+{
+    ShownDialog &shown = recordOptions(DialogShape::OrderedOptions, request);
+    const Step step = next();
+    std::optional<OrderedSelection> reply;
+    if (const auto *a = std::get_if<ArrangeStep>(&step.reply)) {
+        checkOffered(request, a->selection.order);
+        checkOffered(request, a->selection.checked);
+        reply = a->selection;
+    } else if (const auto *o = std::get_if<OptionsStep>(&step.reply)) {
+        checkOffered(request, o->numbers);
+        reply.emplace();
+        for (const OptionItem &item : request.options)
+            reply->order.push_back(item.number);
+        reply->checked = o->numbers;
+    } else if (!std::holds_alternative<CancelStep>(step.reply)) {
+        fail("the queued answer is for another kind of dialog");
+    }
+    shown.answer = reply && !reply->checked.empty() ? reply->checked[0] : 0;
+    return reply;
 }
 
 } // namespace quivra

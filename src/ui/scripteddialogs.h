@@ -35,7 +35,16 @@ public:
     using std::logic_error::logic_error;
 };
 
-enum class DialogShape { Message, Options, Input, OpenFile, SaveFile, PickCodes, Colour };
+enum class DialogShape {
+    Message,
+    Options,
+    Input,
+    OpenFile,
+    SaveFile,
+    PickCodes,
+    Colour,
+    OrderedOptions,
+};
 
 // What a dialog showed and what it was answered.
 struct ShownDialog
@@ -55,7 +64,7 @@ struct ShownDialog
     std::uint32_t colour = 0; // colour: the colour offered
 };
 
-class ScriptedDialogs final : public Dialogs
+class ScriptedDialogs final : public Dialogs, public OrderedLists
 {
 public:
     // The next dialog must show a text containing `part`; the answer queued next goes with it.
@@ -76,6 +85,9 @@ public:
     ScriptedDialogs &pick(std::vector<CodeId> codes);
     // Colour dialogs: choose this colour (0xRRGGBB).
     ScriptedDialogs &colour(std::uint32_t rgb);
+    // Reorderable lists: leave the options in this order (numbers), check these, press OK.
+    // A plain choose() answers one too: those options checked, the order as shown.
+    ScriptedDialogs &arrange(std::vector<int> order, std::vector<int> checked);
     // Any dialog: press Cancel (or close it, for a message without Cancel).
     ScriptedDialogs &cancel();
 
@@ -92,6 +104,7 @@ public:
     std::optional<std::string> saveFile(const FileRequest &request) override;
     std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &request) override;
     std::optional<std::uint32_t> chooseColour(const ColourRequest &request) override;
+    std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request) override;
 
 private:
     struct MessageStep
@@ -117,11 +130,16 @@ private:
     {
         std::uint32_t rgb;
     };
+    struct ArrangeStep
+    {
+        OrderedSelection selection;
+    };
     struct CancelStep
     {
     };
     using Reply =
-        std::variant<MessageStep, OptionsStep, TextStep, PickStep, ColourStep, CancelStep>;
+        std::variant<MessageStep, OptionsStep, TextStep, PickStep, ColourStep, ArrangeStep,
+                     CancelStep>;
     struct Step
     {
         std::string expected;
@@ -133,6 +151,8 @@ private:
     Step next();
     std::optional<std::string> textReply();
     std::optional<std::string> fileChoice(DialogShape shape, const FileRequest &request);
+    ShownDialog &recordOptions(DialogShape shape, const OptionsRequest &request);
+    void checkOffered(const OptionsRequest &request, const std::vector<int> &numbers);
     [[noreturn]] void fail(const std::string &why);
 
     std::deque<Step> m_queue;

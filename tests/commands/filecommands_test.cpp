@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace quivra {
@@ -134,6 +135,36 @@ TEST(Save, TextCopyGoesToTheNetworkFolderWhenThereIsOne)
     EXPECT_TRUE(fs::exists(root / "net/plan.qvx"));
     EXPECT_EQ(f.settings.directory.numOfFileSaves, 2);
     EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+}
+
+// The first [Coursedata] line of a text file, after its "N=".
+std::string firstEventLine(const std::string &path)
+{
+    const std::vector<std::uint8_t> bytes = fileBytes(path);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t section = text.find("[Coursedata]");
+    if (section == std::string::npos)
+        return {};
+    const std::size_t start = text.find('=', section) + 1;
+    return text.substr(start, text.find('\r', start) - start);
+}
+
+TEST(Save, TextCopyWritesLocksAndColoursOnlyWithTheColourCodesSetting)
+{
+    for (const bool colourCodes : {true, false}) {
+        TempFolder root;
+        SessionFixture f(root);
+        f.settings.preferences.makeTextFile = true;
+        f.settings.preferences.colourCodes = colourCodes;
+        const std::string path = root / "data/plan.qvf";
+        writeSample(path);
+        ASSERT_TRUE(openWindows(f.session, path));
+        ASSERT_TRUE(saveFile(f.session));
+        const std::string line = firstEventLine(root / "data/plan.qvx");
+        // code;name;category;planned, then ;locked;colour with the setting on.
+        EXPECT_EQ(std::count(line.begin(), line.end(), ';'), colourCodes ? 5 : 3) << line;
+        EXPECT_EQ(exportOptionsFor(f.session).extended, colourCodes);
+    }
 }
 
 TEST(New, OffersTheLanguageFilesAndStartsOnAMonday)

@@ -2,6 +2,7 @@
 
 #include "commands/filecommands.h"
 #include "commands/sessionfixture.h"
+#include "files/filelock.h"
 #include "files/networkfolder.h"
 #include "files/textexchange.h"
 
@@ -32,10 +33,10 @@ void writeCopy(const std::string &path, std::string_view event)
     ASSERT_TRUE(exportTextFile(*d, path).has_value());
 }
 
-std::vector<std::string> optionTexts(const OptionsRequest &request)
+std::vector<std::string> optionTexts(const ShownDialog &list)
 {
     std::vector<std::string> texts;
-    for (const OptionItem &o : request.options)
+    for (const OptionItem &o : list.options)
         texts.push_back(o.text.substr(0, o.text.find(' ')));
     return texts;
 }
@@ -45,7 +46,6 @@ struct NetworkFolder : ::testing::Test
     TempFolder root;
     SessionFixture f{root};
     std::string net = root / "net";
-    std::vector<OptionsRequest> lists; // every "Files to be added" list shown
 
     void SetUp() override
     {
@@ -55,13 +55,15 @@ struct NetworkFolder : ::testing::Test
         writeSample(plan);
         ASSERT_TRUE(openWindows(f.session, plan));
     }
-    // The list answers with this order (option numbers) and these checks; nothing cancels.
-    void answerList(std::optional<OrderedSelection> answer)
+    // Every "Files to be added" list shown so far.
+    std::vector<ShownDialog> lists() const
     {
-        f.session.hooks.orderedSelection = [this, answer](const OptionsRequest &r) {
-            lists.push_back(r);
-            return answer;
-        };
+        std::vector<ShownDialog> out;
+        for (const ShownDialog &d : f.ui.shown()) {
+            if (d.shape == DialogShape::OrderedOptions)
+                out.push_back(d);
+        }
+        return out;
     }
 };
 
@@ -77,18 +79,18 @@ TEST_F(NetworkFolder, TheOrderLeftAtOkIsKeptEvenWhenAddingIsDeclined)
 {
     for (const char *name : {"a", "b", "c"})
         writeCopy(net + "/" + name + ".qvx", name);
-    answerList(OrderedSelection{{3, 1, 2}, {}});
-    f.ui.choose(1).expect("Add selected file(s) from").answer(Answer::No);
+    f.ui.choose(1).arrange({3, 1, 2}, {}).expect("Add selected file(s) from").answer(Answer::No);
     EXPECT_EQ(readFromNetwork(f.session).added, 0);
     EXPECT_EQ(networkOrder(f.settings), (std::vector<std::string>{"c.qvx", "a.qvx", "b.qvx"}));
 
-    answerList(std::nullopt);
-    f.ui.choose(1);
+    f.ui.choose(1).cancel();
     readFromNetwork(f.session);
-    ASSERT_EQ(lists.size(), 2u);
-    EXPECT_EQ(optionTexts(lists[1]), (std::vector<std::string>{"c.qvx", "a.qvx", "b.qvx"}));
-    EXPECT_EQ(lists[1].checked, (std::vector<int>{1, 2, 3})); // dated files come preselected
-    EXPECT_EQ(lists[1].caption, "Files to be added");
+    ASSERT_EQ(lists().size(), 2u);
+    const ShownDialog second = lists()[1];
+    EXPECT_EQ(optionTexts(second), (std::vector<std::string>{"c.qvx", "a.qvx", "b.qvx"}));
+    EXPECT_EQ(second.checked, (std::vector<int>{1, 2, 3})); // dated files come preselected
+    EXPECT_EQ(second.caption, "Files to be added");
+    EXPECT_TRUE(second.multiple);
     EXPECT_EQ(f.data->codeCount, 5);
     EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
 }
@@ -98,24 +100,21 @@ TEST_F(NetworkFolder, ADeletedFileDropsOutOfTheOrder)
     writeCopy(net + "/a.qvx", "A");
     writeCopy(net + "/b.qvx", "B");
     setNetworkOrder(f.settings, {"gone.qvx", "b.qvx"});
-    answerList(OrderedSelection{{1, 2}, {}});
-    f.ui.choose(1).answer(Answer::No);
+    f.ui.choose(1).arrange({1, 2}, {}).answer(Answer::No);
     readFromNetwork(f.session);
-    EXPECT_EQ(optionTexts(lists[0]), (std::vector<std::string>{"b.qvx", "a.qvx"}));
+    EXPECT_EQ(optionTexts(lists().at(0)), (std::vector<std::string>{"b.qvx", "a.qvx"}));
     EXPECT_EQ(networkOrder(f.settings), (std::vector<std::string>{"b.qvx", "a.qvx"}));
 }
 
-TEST_F(NetworkFolder, ChosenFilesAreAddedInTheListOrderAndMissingOnesNamed)
+TEST_F(NetworkFolder, ChosenFilesAreAddedInTheListOrderAndOnesInUseNamed)
 {
     writeCopy(net + "/x.qvx", "X");
     writeCopy(net + "/y.qvx", "Y");
     writeCopy(net + "/z.qvx", "Z");
-    f.session.hooks.orderedSelection = [&](const OptionsRequest &r) {
-        lists.push_back(r);
-        fs::remove(net + "/z.qvx"); // gone before it is added
-        return std::optional(OrderedSelection{{2, 1, 3}, {1, 2, 3}});
-    };
+    FileLock other; // another planner has z.qvx open
+    ASSERT_TRUE(other.acquire(net + "/z.qvx"));
     f.ui.choose(1)
+        .arrange({2, 1, 3}, {1, 2, 3})
         .expect("Add selected")
         .answer(Answer::Yes)
         .expect("Compacted")
@@ -129,29 +128,43 @@ TEST_F(NetworkFolder, ChosenFilesAreAddedInTheListOrderAndMissingOnesNamed)
     const CodeId x = codeNamed(*f.data, "X"), y = codeNamed(*f.data, "Y");
     ASSERT_TRUE(x && y);
     EXPECT_LT(y, x); // y was added first
-    // Both wanted the same cell of T1: the copy added first keeps it.
+    // Both wanted the same cell of T1: the copy added first keeps it, and the one sweep after
+    // the last file removed the other's.
     EXPECT_EQ(f.data->codes[y].scheduled, 1);
     EXPECT_EQ(f.data->codes[x].scheduled, 0);
+    EXPECT_EQ(report.conflicts.removed, 1);
     EXPECT_EQ(networkOrder(f.settings), (std::vector<std::string>{"y.qvx", "x.qvx", "z.qvx"}));
 }
 
-TEST_F(NetworkFolder, WithoutAnOrderingListThePlainChoiceAddsTheCheckedFiles)
+TEST_F(NetworkFolder, ConflictsAreSweptOnceAfterTheLastFile)
 {
+    // Three copies that all want T1's cell: the sweep after all of them sees every clash at
+    // once, where a sweep per file would have removed them one file at a time.
     for (const char *name : {"a", "b", "c"})
         writeCopy(net + "/" + name + ".qvx", std::string(1, name[0] - 'a' + 'A'));
-    f.ui.choose(1)
-        .choose({1, 3})
-        .expect("Add selected")
-        .answer(Answer::Yes)
-        .expect("Compacted")
-        .answer(Answer::Ok);
-    EXPECT_EQ(readFromNetwork(f.session).added, 2);
+    f.ui.choose(1).arrange({1, 2, 3}, {1, 2, 3}).answer(Answer::Yes).answer(Answer::Ok);
+    const NetworkReadReport report = readFromNetwork(f.session);
+    EXPECT_EQ(report.added, 3);
+    EXPECT_EQ(report.conflicts.removed, 2);
+    EXPECT_EQ(report.conflicts.found, 2);
+    EXPECT_EQ(f.data->codes[codeNamed(*f.data, "A")].scheduled, 1);
     EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
-    EXPECT_TRUE(f.ui.shown()[1].multiple);
-    EXPECT_EQ(f.ui.shown()[1].checked, (std::vector<int>{1, 2, 3}));
-    EXPECT_NE(codeNamed(*f.data, "A"), 0);
-    EXPECT_EQ(codeNamed(*f.data, "B"), 0);
-    EXPECT_NE(codeNamed(*f.data, "C"), 0);
+}
+
+TEST_F(NetworkFolder, EveryFileIsOfferedHoweverMany)
+{
+    // More copies than a plain check-box choice holds (31): every one is listed and can be
+    // chosen, the last included.
+    for (int k = 1; k <= 40; ++k)
+        writeCopy(net + "/p" + std::to_string(k) + ".qvx", "P" + std::to_string(k));
+    f.ui.choose(1).choose({40}).answer(Answer::Yes).answer(Answer::Ok);
+    EXPECT_EQ(readFromNetwork(f.session).added, 1);
+    ASSERT_EQ(lists().size(), 1u);
+    ASSERT_EQ(lists()[0].options.size(), 40u);
+    const std::string last = optionTexts(lists()[0]).back(); // "pN.qvx", holding event PN
+    EXPECT_NE(codeNamed(*f.data, "P" + last.substr(1, last.find('.') - 1)), 0) << last;
+    EXPECT_EQ(networkOrder(f.settings).size(), 40u);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
 }
 
 TEST_F(NetworkFolder, WriteStoresTheOwnCopy)

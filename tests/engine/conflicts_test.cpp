@@ -1,6 +1,7 @@
 #include "engine/conflicts.h"
 
 #include "engine/codetable.h"
+#include "engine/lectures.h"
 #include "engine/scheduling.h"
 #include "support/fixture.h"
 
@@ -183,14 +184,50 @@ TEST(SweepTest, RemovalLeavesNoConflictAndLosesOnlyTheClearedCells)
     EXPECT_EQ(sweepConflicts(*d, 1, false).found, 0);
 }
 
-// Three events in one cell of one teacher. Counting compares every pair as the data stands, so
-// each pair counts; removing clears the cell from the second event before the third is
-// compared with it, so the third loses it once.
+TEST(SweepTest, AFullStoreThatRefusesTheChangeRemovesNothing)
+{
+    // E2's block over weeks 1-3 loses week 2 to E1 and becomes two entries; with every entry of
+    // the store in use there is no room for the second, so E2 keeps its cells.
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(4, 5, 8).resources('T', {"T1"});
+    f.event("E1", {"T1"}, 4).allocate("E1", 2, 2, 1).place("E1", 2, 1, 1, 1);
+    f.event("E2", {"T1"}, 4).allocate("E2", 1, 3, 1).place("E2", 1, 1, 1, 1);
+    f.event("E3", {"T1"}, 1).allocate("E3", 4, 4, 1);
+    f.finish();
+    int filler = 0;
+    for (int i = 1; i <= d->lectureCount; ++i) {
+        const CodeId c = lectureCode(*d, d->lectureWord[i]);
+        if (c == f.id("E2") && d->coding.dayOf(d->lectureStart[i]) != 0)
+            d->lectureEnd[i] = d->coding.pack(3, 1, 1); // weeks 1-3 in one entry
+        if (c == f.id("E3"))
+            filler = i;
+    }
+    ASSERT_NE(filler, 0);
+    ASSERT_EQ(scheduledIn(*d, f.id("E2"), 2), 1);
+    for (int i = d->lectureCount + 1; i <= MaxLectures; ++i) {
+        d->lectureWord[i] = d->lectureWord[filler];
+        d->lectureStart[i] = d->lectureStart[filler];
+        d->lectureEnd[i] = d->lectureEnd[filler];
+        d->bookingKind[i] = d->bookingKind[filler];
+    }
+    d->lectureCount = MaxLectures;
+    d->modified = false;
+
+    const ConflictReport r = sweepConflicts(*d, 1, true);
+    EXPECT_EQ(r.found, 1);
+    EXPECT_EQ(r.removed, 0);
+    EXPECT_EQ(scheduledIn(*d, f.id("E2"), 2), 1);
+    EXPECT_FALSE(d->modified);
+    EXPECT_EQ(removeAllConflicts(*d, 1, true), 0);
+}
+
+// Three events in one cell of one teacher: the second and the third each lose it to the
+// first, in both modes; only removing stores that.
 struct ThreeWayCase
 {
     const char *name;
     bool remove;
-    int found;
     int e2Left, e3Left;
 };
 
@@ -198,7 +235,7 @@ class ThreeWayTest : public testing::TestWithParam<ThreeWayCase>
 {
 };
 
-TEST_P(ThreeWayTest, CountingComparesEveryPairRemovingClearsEachCellOnce)
+TEST_P(ThreeWayTest, CountingAndRemovingMeasureTheCellsTheLaterEventsLose)
 {
     const ThreeWayCase &p = GetParam();
     auto d = makeScheduleData();
@@ -208,29 +245,52 @@ TEST_P(ThreeWayTest, CountingComparesEveryPairRemovingClearsEachCellOnce)
         f.event(e, {"T1"}, 4).allocate(e, 1, 1, 2).place(e, 1, 1, 1, 2);
     f.finish();
     const ResourceConflicts r = resolveResourceConflicts(*d, f.id("T1"), 1, p.remove);
-    EXPECT_EQ(r.cleared, 2 * p.found);
+    EXPECT_EQ(r.cleared, 4);
     EXPECT_EQ(r.eventA, f.id("E1"));
     EXPECT_EQ(r.eventB, f.id("E2"));
     EXPECT_EQ(scheduledIn(*d, f.id("E1"), 1), 2);
     EXPECT_EQ(scheduledIn(*d, f.id("E2"), 1), p.e2Left);
     EXPECT_EQ(scheduledIn(*d, f.id("E3"), 1), p.e3Left);
+    EXPECT_EQ(d->modified, p.remove);
 }
 
 INSTANTIATE_TEST_SUITE_P(Handling, ThreeWayTest,
-                         testing::Values(ThreeWayCase{"count", false, 3, 2, 2},
-                                         ThreeWayCase{"remove", true, 2, 0, 0}),
+                         testing::Values(ThreeWayCase{"count", false, 2, 2},
+                                         ThreeWayCase{"remove", true, 0, 0}),
                          [](const auto &row) { return std::string(row.param.name); });
 
-TEST(SweepTest, OnlyCountingReportsEveryPairOfEveryResource)
+TEST(SweepTest, CountingFindsWhatRemovingRemovesHoweverManyResourcesAreShared)
 {
-    auto d = makeScheduleData();
-    FixtureBuilder f(*d);
-    f.calendar(4, 5, 8).resources('T', {"T1"}).resources('R', {"R1"});
-    for (const char *e : {"E1", "E2", "E3"})
-        f.event(e, {"T1", "R1"}, 4).allocate(e, 1, 1, 1).place(e, 1, 2, 3, 3);
-    f.finish();
-    EXPECT_EQ(sweepConflicts(*d, 1, false).found, 6) << "three pairs on each of two resources";
-    EXPECT_EQ(sweepConflicts(*d, 1, true).found, 2) << "the first resource clears both";
+    // Every clash is counted once per cell an event loses, not once per shared resource or pair.
+    struct Case
+    {
+        const char *name;
+        int events;
+        std::initializer_list<std::string_view> members;
+        int found;
+    };
+    const Case cases[] = {
+        {"two events sharing three resources", 2, {"G1", "T1", "R1"}, 1},
+        {"three events sharing two resources", 3, {"T1", "R1"}, 2},
+        {"two events sharing one resource", 2, {"T1"}, 1},
+    };
+    for (const Case &c : cases) {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(4, 5, 8).resources('G', {"G1"}).resources('T', {"T1"}).resources('R', {"R1"});
+        for (int k = 1; k <= c.events; ++k) {
+            const std::string e = "E" + std::to_string(k);
+            f.event(e, c.members, 4).allocate(e, 1, 1, 1).place(e, 1, 2, 3, 3);
+        }
+        f.finish();
+        const ConflictReport counted = sweepConflicts(*d, 1, false);
+        EXPECT_EQ(counted.found, c.found) << c.name;
+        EXPECT_EQ(counted.removed, 0) << c.name;
+        EXPECT_FALSE(d->modified) << c.name;
+        const ConflictReport removed = sweepConflicts(*d, 1, true);
+        EXPECT_EQ(removed.found, c.found) << c.name;
+        EXPECT_EQ(removed.removed, c.found) << c.name;
+    }
 }
 
 TEST(SweepTest, EventWithoutScheduledPeriodsTakesNoCellFromOthers)
@@ -300,7 +360,7 @@ TEST(SweepTest, DialogueChoosesHandlingAndReceivesOneLinePerResource)
 
     ScriptedDialogue count(SweepDialogue::Handling::CountOnly);
     const ConflictReport counted = conflictSweep(*d, 1, count);
-    EXPECT_EQ(sweepStatusText(counted), "2 found, 0 removed.");
+    EXPECT_EQ(sweepStatusText(counted), "2 conflicting cell(s) found, 0 removed.");
     EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 2);
     EXPECT_TRUE(count.lines.starts_with("3\t2\t4\t")) << count.lines;
     EXPECT_TRUE(count.lines.ends_with("\t2\r\n")) << count.lines;
@@ -309,7 +369,7 @@ TEST(SweepTest, DialogueChoosesHandlingAndReceivesOneLinePerResource)
     ScriptedDialogue silent(SweepDialogue::Handling::Cancel);
     const ConflictReport removed = conflictSweep(*d, 1 + 256, silent);
     EXPECT_EQ(silent.asked, 0) << "week + 256 removes without asking";
-    EXPECT_EQ(sweepStatusText(removed), "2 found, 2 removed.");
+    EXPECT_EQ(sweepStatusText(removed), "2 conflicting cell(s) found, 2 removed.");
     EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 0);
 }
 

@@ -238,6 +238,22 @@ TEST(DataFileTest, EditingTimeAddsTheSessionWithCarryAndRestartsIt)
     EXPECT_EQ(headerI32(again, 246), 14);
 }
 
+TEST(DataFileTest, EditingTimeOfADataSetNeverOpenedStartsAtItsFirstSave)
+{
+    // A new or imported data set has no opened-at; its first save must not count the whole
+    // calendar up to today as editing.
+    auto d = makeScheduleData();
+    d->header.editingDays = 2;
+    d->header.savedDay = Stamp.day;
+    d->header.savedTicks = Stamp.ticks;
+    const Bytes f = encodeDataFile(*d);
+    EXPECT_EQ(headerI32(f, 242), 2);
+    EXPECT_EQ(headerI32(f, 246), 0);
+    EXPECT_EQ(d->header.openedDay, Stamp.day);
+    d->header.savedTicks = Stamp.ticks + 100;
+    EXPECT_EQ(headerI32(encodeDataFile(*d), 246), 100);
+}
+
 int lecturesOf(ScheduleData &d, int c, bool table)
 {
     int n = 0;

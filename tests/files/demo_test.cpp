@@ -110,6 +110,11 @@ TEST(Demo, ShippedDataFileHoldsTheSameInstitution)
         EXPECT_EQ(fromData->lectureEnd[i], fromText->lectureEnd[i]);
     }
     EXPECT_EQ(sweepConflicts(*fromData, 1, false).found, 0);
+    // Made in one go: no editing time to speak of, and the report titles of a new data set.
+    EXPECT_EQ(fromData->header.editingDays, 0);
+    for (int t = 1; t <= ReportTitleCount; ++t)
+        EXPECT_EQ(fromData->reportTitles[t], fromText->reportTitles[t]) << t;
+    EXPECT_EQ(fromData->reportTitles[1], "Events");
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -236,6 +237,12 @@ TEST(TextExchange, FilesOfAnotherSystemImportExactly)
     EXPECT_EQ(d->eventCategories.view(), "b:Basic$x:Extra$");
     EXPECT_EQ(usedBells(*d), 8);
     EXPECT_EQ(d->firstWeekDate, dateSerial(2023, 3, 13)); // no date in the file
+    // The file carries no report titles: the imported data set has those of a new one.
+    const std::array<std::string, 6> titles = {
+        "Events",         "Resources", "Timetables", "Events by resources", "Resources by events",
+        "Timeline report"};
+    for (int t = 1; t <= 6; ++t)
+        EXPECT_EQ(d->reportTitles[static_cast<std::size_t>(t)], titles[t - 1U]) << t;
 
     // The full file holds every section: settings, calendar and categories are read too, and
     // exporting what was read writes the same file again.
@@ -622,10 +629,9 @@ TEST(TextExchange, ARoomThatStopsBeingARoomLosesItsAssignments)
 {
     // R1 is a room when its manual room is read and a teacher by the end of the file: the slot
     // keeps its event but needs a room again, and the export reads back without a skipped line.
-    const std::string text =
-        "[Componentdata]\r\n1=R1;room;3\r\n[Coursedata]\r\n1=E1;e;1;1\r\n"
-        "[Collections]\r\n1=E1;R1\r\n[Manualrooms]\r\n1=E1;R1;1;1;1\r\n"
-        "[Componentdata]\r\n1=R1;teacher;2\r\n";
+    const std::string text = "[Componentdata]\r\n1=R1;room;3\r\n[Coursedata]\r\n1=E1;e;1;1\r\n"
+                             "[Collections]\r\n1=E1;R1\r\n[Manualrooms]\r\n1=E1;R1;1;1;1\r\n"
+                             "[Componentdata]\r\n1=R1;teacher;2\r\n";
     auto d = imported(text);
     ASSERT_EQ(d->manualRooms[0], 3);
     EXPECT_EQ(d->manualRooms[2], findCode(*d, "E1"));
@@ -633,9 +639,9 @@ TEST(TextExchange, ARoomThatStopsBeingARoomLosesItsAssignments)
     ExportOptions options;
     options.created = 1;
     auto again = makeScheduleData();
-    EXPECT_EQ(importInto(*again, exportText(*d, options), ImportSettings | ImportSchedules)
-                  .linesSkipped,
-              0);
+    EXPECT_EQ(
+        importInto(*again, exportText(*d, options), ImportSettings | ImportSchedules).linesSkipped,
+        0);
 }
 
 TEST(TextExchange, Utf8FileWithByteOrderMarkBecomesCodePage)

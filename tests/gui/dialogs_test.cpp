@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -143,6 +144,44 @@ private slots:
         // The blank item is not shown but keeps its number.
         QCOMPARE(prompter.choice("Which?", 0, 1, "Alpha$ $Gamma$"), 3);
         QCOMPARE(shown, QStringList({"Alpha", "Gamma"}));
+    }
+
+    // Previous and Next move the current row; the answer is every option in its new order and
+    // the checked ones, however many there are.
+    void orderedChoiceMovesRowsWithPreviousAndNext()
+    {
+        auto d = makeScheduleData();
+        QtDialogs dialogs(*d, nullptr);
+        Prompter prompter(dialogs);
+        OptionsRequest request;
+        request.caption = "Files to be added";
+        for (int k = 1; k <= 40; ++k)
+            request.options.push_back({k, "f" + std::to_string(k) + ".qvx"});
+        request.checked = {40};
+        int rows = 0;
+        whenModal([&](QWidget *modal) {
+            auto *list = modal->findChild<QListWidget *>("orderedList");
+            QVERIFY(list);
+            rows = list->count();
+            list->setCurrentRow(39);
+            press(modal, "Previous"); // 40 moves above 39
+            list->setCurrentRow(0);
+            press(modal, "Next"); // 1 moves below 2
+            list->item(0)->setCheckState(Qt::Checked);
+            press(modal, "OK");
+        });
+        const auto answer = prompter.orderedChoice(request);
+        QCOMPARE(rows, 40);
+        QVERIFY(answer.has_value());
+        QCOMPARE(answer->order.size(), std::size_t(40));
+        QCOMPARE(answer->order[0], 2);
+        QCOMPARE(answer->order[1], 1);
+        QCOMPARE(answer->order[38], 40);
+        QCOMPARE(answer->order[39], 39);
+        QCOMPARE(answer->checked, (std::vector<int>{2, 40}));
+
+        whenModal([](QWidget *modal) { press(modal, "Cancel"); });
+        QVERIFY(!prompter.orderedChoice(request).has_value());
     }
 
     void stopButtonSetsTheStopFlag()

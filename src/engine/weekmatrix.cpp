@@ -1,10 +1,13 @@
 #include "engine/weekmatrix.h"
 
+#include "engine/bookings.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "engine/gaps.h"
-#include "engine/lectures.h"
-#include "engine/scheduling.h"
+#include "engine/lecturestore.h"
+#include "engine/placement.h"
+#include "engine/weekstore.h"
 
 #include <algorithm>
 #include <bit>

@@ -25,7 +25,7 @@
 // passed to every operation that reads or changes the stores.
 
 #include "engine/conflicts.h"
-#include "engine/lectures.h"
+#include "engine/lecturestore.h"
 #include "engine/movelog.h"
 #include "engine/scheduledata.h"
 

@@ -91,35 +91,28 @@ void replaceOptimiseRange(ScheduleData &d)
     o = copy;
 }
 
-} // namespace
-
-// The recount, in order: clamp the optimiser's end into the calendar; rebuild the collection
-// list, collectionPos and Links (and apply lock-others); drop the periods of events without
-// resources; normalise, validate, sort and de-duplicate the lecture store; default categories
-// and column widths; firstLecture, the extent, kind counters and booking statistics (counted
-// after every deletion); grow the calendar in use; week facts; NoTimetable and the category
-// counters; replace an empty optimiser range.
-void recount(ScheduleData &d)
+// Collections first: whether an event still has resources must come from the list itself,
+// never from Links or collectionPos as stored. Lock-others then locks every event except those
+// of the resource.
+void recountCollections(ScheduleData &d)
 {
-    clampCounts(d);
-    const SlotCoding &k = d.coding;
-    d.facts = RecountFacts{};
-    clampOptimiseEnd(d);
-
-    // Collections first: whether an event still has resources must come from the list itself,
-    // never from Links or collectionPos as stored.
     rebuildCollections(d);
-    if (validCode(d, d.lockOthersResource) && !d.codes[d.lockOthersResource].isEvent()) {
-        for (int e = 1; e <= d.codeCount; ++e) {
-            if (d.codes[e].isEvent())
-                setLock(d, e, LockMode::Lock);
-        }
-        int cursor = d.collectionEntryCount + 1;
-        while (const CodeId e = eventsOfResource(d, d.lockOthersResource, cursor))
-            setLock(d, e, LockMode::Unlock);
+    if (!validCode(d, d.lockOthersResource) || d.codes[d.lockOthersResource].isEvent())
+        return;
+    for (int e = 1; e <= d.codeCount; ++e) {
+        if (d.codes[e].isEvent())
+            setLock(d, e, LockMode::Lock);
     }
+    int cursor = d.collectionEntryCount + 1;
+    while (const CodeId e = eventsOfResource(d, d.lockOthersResource, cursor))
+        setLock(d, e, LockMode::Unlock);
+}
 
-    // An event without resources can hold no periods.
+// Drops the periods of events without resources (an event without resources can hold none),
+// then normalises, validates, sorts and de-duplicates the lecture store.
+void rebuildLectureStore(ScheduleData &d)
+{
+    const SlotCoding &k = d.coding;
     std::vector<Entry> entries;
     entries.reserve(static_cast<std::size_t>(d.lectureCount));
     for (int i = 1; i <= d.lectureCount; ++i) {
@@ -144,7 +137,12 @@ void recount(ScheduleData &d)
     };
     entries.erase(std::unique(entries.begin(), entries.end(), sameCells), entries.end());
     writeEntries(d, entries);
+}
 
+// A code without a category gets category 1; the longest code and name size the columns.
+// Clears firstLecture for the count that follows.
+void defaultCategoriesAndWidths(ScheduleData &d)
+{
     for (int c = 1; c <= d.codeCount; ++c) {
         CodeRecord &rec = d.codes[c];
         rec.firstLecture = 0;
@@ -154,7 +152,12 @@ void recount(ScheduleData &d)
         d.facts.longestCode = std::max(d.facts.longestCode, int(rec.code.view().size()));
         d.facts.longestName = std::max(d.facts.longestName, int(rec.name.view().size()));
     }
+}
 
+// firstLecture, the schedule extent, the kind counters and the booking statistics, counted over
+// the store as it stands after every deletion.
+void countLectures(ScheduleData &d)
+{
     StoreCounters &n = d.counters;
     n.weekAllocations = n.weekBookings = n.timetableLectures = n.tableBookings = 0;
     n.codesWithLectures = n.timetableEntries = n.timetabledResources = 0;
@@ -185,8 +188,11 @@ void recount(ScheduleData &d)
             d.facts.bookedCells[kind] +=
                 (v.endBell - v.startBell + 1) * (v.endDay - v.startDay + 1);
     }
+}
 
-    // The calendar in use grows to what is scheduled.
+// The calendar in use grows to what is scheduled; then the facts about its weeks' lengths.
+void growCalendarInUse(ScheduleData &d)
+{
     TimeRange &used = d.calendarRange;
     if (d.lectureCount > 0) {
         used.endWeek = std::max(used.endWeek, d.scheduleExtent.endWeek);
@@ -200,7 +206,12 @@ void recount(ScheduleData &d)
         d.facts.weeksSameLength = d.facts.weeksSameLength && length == firstLength;
         d.facts.anyWeekLengthOne = d.facts.anyWeekLengthOne || length == 1;
     }
+}
 
+// NoTimetable of every resource from its category, and the per-category counters.
+void countCategories(ScheduleData &d)
+{
+    StoreCounters &n = d.counters;
     for (int c = 1; c <= d.codeCount; ++c) {
         CodeRecord &rec = d.codes[c];
         const int category = categoryOf(d, c);
@@ -216,6 +227,27 @@ void recount(ScheduleData &d)
         ++n.resourceCounters[category];
         n.timetabledResources += noTimetable ? 0 : 1;
     }
+}
+
+} // namespace
+
+// The recount, in order: clamp the optimiser's end into the calendar; rebuild the collection
+// list, collectionPos and Links (and apply lock-others); drop the periods of events without
+// resources; normalise, validate, sort and de-duplicate the lecture store; default categories
+// and column widths; firstLecture, the extent, kind counters and booking statistics (counted
+// after every deletion); grow the calendar in use; week facts; NoTimetable and the category
+// counters; replace an empty optimiser range.
+void recount(ScheduleData &d)
+{
+    clampCounts(d);
+    d.facts = RecountFacts{};
+    clampOptimiseEnd(d);
+    recountCollections(d);
+    rebuildLectureStore(d);
+    defaultCategoriesAndWidths(d);
+    countLectures(d);
+    growCalendarInUse(d);
+    countCategories(d);
     replaceOptimiseRange(d);
 }
 

@@ -76,6 +76,24 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
 {
     if (lists == Lists::Recount)
         rebuildLists(d);
+    resetForWeek(d, week);
+    takeRows(d);
+    m_building = true;
+    // Every code's entries found in one pass over the store, not one pass per row and event.
+    const LectureIndex index(d);
+    enterResourceBookings(d, index);
+    enterEvents(d, index);
+    m_building = false;
+    sumCategoryGaps();
+    takeBalanceLimits();
+    setCurrentRow(m_currentRow);
+    m_nonZeroWrites = m_zeroWrites = 0;
+    return m_rows;
+}
+
+// Forgets the last week: counters, hidden cells, events, the log, and the LinkMarks of all codes.
+void WeekMatrix::resetForWeek(ScheduleData &d, int week)
+{
     m_week = week >= 1 && week <= MaxWeeks ? week : 0;
     m_days = std::clamp(quivra::usedDays(d), 0, MaxDays);
     m_bells = std::clamp(quivra::usedBells(d), 0, MaxBells);
@@ -92,7 +110,12 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
 
     for (int c = 1; c <= d.codeCount; ++c)
         d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
+}
 
+// One row per timetabled resource in table order, the cells all free, and every event's rank
+// in eventList.
+void WeekMatrix::takeRows(const ScheduleData &d)
+{
     m_rowCode.assign(1, 0);
     m_rowCategory.assign(1, 0);
     m_rows = 0;
@@ -109,46 +132,53 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
     m_eventMask.assign(static_cast<std::size_t>(m_rows + 1) * (MaxDays + 1), 0);
     m_bookingMask.assign(m_eventMask.size(), 0);
     m_categoryGaps = {};
-    m_building = true;
 
     const int events = std::min<int>(d.eventList[0], MaxCodes);
     for (int i = 1; i <= events; ++i)
         if (validCode(d, d.eventList[i]))
             m_rank[d.eventList[i]] = static_cast<std::uint16_t>(i);
+}
 
-    // Every code's entries found in one pass over the store, not one pass per row and event.
-    const LectureIndex index(d);
+// Enters the lecture's cells of this week into the rows, clipped to the days and bells in use.
+void WeekMatrix::enterLecture(const ScheduleData &d, const LectureView &v, CellWord word,
+                              std::span<const std::uint16_t> rows)
+{
+    if (!covers(v, m_week) || !validTimetableLecture(d, v))
+        return;
+    const int lastDay = std::min<int>(v.endDay, m_days);
+    const int lastBell = std::min<int>(v.endBell, m_bells);
+    for (const std::uint16_t row : rows)
+        for (int day = v.startDay; day <= lastDay; ++day)
+            for (int bell = v.startBell; bell <= lastBell; ++bell)
+                enterCell(cellIndex(row, day, bell), word);
+}
+
+// The resources' own bookings, entered before the events so the events' periods show over them.
+void WeekMatrix::enterResourceBookings(ScheduleData &d, const LectureIndex &index)
+{
+    if (m_week == 0)
+        return;
     WeekAllocation wa;
-    auto enterLecture = [&](const LectureView &v, CellWord word,
-                            std::span<const std::uint16_t> rows) {
-        if (!covers(v, m_week) || !validTimetableLecture(d, v))
-            return;
-        const int lastDay = std::min<int>(v.endDay, m_days);
-        const int lastBell = std::min<int>(v.endBell, m_bells);
-        for (const std::uint16_t row : rows)
-            for (int day = v.startDay; day <= lastDay; ++day)
-                for (int bell = v.startBell; bell <= lastBell; ++bell)
-                    enterCell(cellIndex(row, day, bell), word);
-    };
-
-    // The resources' own bookings first, so the events' periods show over them.
-    if (m_week != 0) {
-        for (int row = 1; row <= m_rows; ++row) {
-            const CodeId c = m_rowCode[static_cast<std::size_t>(row)];
-            loadWeekAllocation(d, c, wa, index);
-            const std::uint16_t rows[1] = {static_cast<std::uint16_t>(row)};
-            for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
-                const LectureView &v = wa.timetable[i];
-                if (!isBookingWord(v.word))
-                    continue;
-                const int kind = i < wa.timetableKinds.size() ? wa.timetableKinds[i] & 0xFF : 1;
-                enterLecture(v, makeCell(v.word, std::max(kind, 1)), rows);
-            }
+    for (int row = 1; row <= m_rows; ++row) {
+        const CodeId c = m_rowCode[static_cast<std::size_t>(row)];
+        loadWeekAllocation(d, c, wa, index);
+        const std::uint16_t rows[1] = {static_cast<std::uint16_t>(row)};
+        for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
+            const LectureView &v = wa.timetable[i];
+            if (!isBookingWord(v.word))
+                continue;
+            const int kind = i < wa.timetableKinds.size() ? wa.timetableKinds[i] & 0xFF : 1;
+            enterLecture(d, v, makeCell(v.word, std::max(kind, 1)), rows);
         }
     }
+}
 
-    // Events in eventList order. An event placed in the week without an allocation there still
-    // occupies its cells, so nothing can be placed over it unseen.
+// Events in eventList order. An event placed in the week without an allocation there still
+// occupies its cells, so nothing can be placed over it unseen.
+void WeekMatrix::enterEvents(ScheduleData &d, const LectureIndex &index)
+{
+    const int events = std::min<int>(d.eventList[0], MaxCodes);
+    WeekAllocation wa;
     for (int i = 1; m_week != 0 && i <= events; ++i) {
         const CodeId e = d.eventList[i];
         if (!validCode(d, e) || !d.codes[e].isEvent() || d.codes[e].links == 0)
@@ -175,14 +205,14 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
                 continue;
             if (isBookingWord(v.word)) {
                 const int kind = k < wa.timetableKinds.size() ? wa.timetableKinds[k] & 0xFF : 1;
-                enterLecture(v, makeCell(v.word, std::max(kind, 1)), ev.rows);
+                enterLecture(d, v, makeCell(v.word, std::max(kind, 1)), ev.rows);
                 continue;
             }
             if (!covers(v, m_week) || !validTimetableLecture(d, v))
                 continue;
             for (int day = v.startDay; day <= v.endDay; ++day)
                 ev.cells[static_cast<std::size_t>(day)] |= bellMask(v.startBell, v.endBell);
-            enterLecture(v, own, ev.rows);
+            enterLecture(d, v, own, ev.rows);
         }
         if (ev.listed) {
             m_weekEvents.push_back(e);
@@ -191,8 +221,11 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
         m_events.push_back(std::move(ev));
         m_slotOf[e] = static_cast<std::uint16_t>(m_events.size());
     }
+}
 
-    m_building = false;
+// The gap sums per category, taken once after the build entered its cells.
+void WeekMatrix::sumCategoryGaps()
+{
     for (int row = 1; row <= m_rows; ++row) {
         const auto k = static_cast<std::size_t>(m_rowCategory[static_cast<std::size_t>(row)]);
         for (int day = 1; day <= MaxDays; ++day) {
@@ -201,11 +234,6 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
             m_categoryGaps[1][k] += dayGaps(m_eventMask[mi] | m_bookingMask[mi]);
         }
     }
-    takeBalanceLimits();
-
-    setCurrentRow(m_currentRow);
-    m_nonZeroWrites = m_zeroWrites = 0;
-    return m_rows;
 }
 
 int WeekMatrix::reopen(ScheduleData &d)

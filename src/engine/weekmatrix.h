@@ -235,6 +235,13 @@ private:
         return (static_cast<std::uint32_t>(row) << MatrixRowShift) |
                static_cast<std::uint32_t>(day << MatrixDayShift) | static_cast<std::uint32_t>(bell);
     }
+    void resetForWeek(ScheduleData &d, int week);
+    void takeRows(const ScheduleData &d);
+    void enterLecture(const ScheduleData &d, const LectureView &v, CellWord word,
+                      std::span<const std::uint16_t> rows);
+    void enterResourceBookings(ScheduleData &d, const LectureIndex &index);
+    void enterEvents(ScheduleData &d, const LectureIndex &index);
+    void sumCategoryGaps();
     bool inRange(int day, int bell, int length) const;
     void takeBalanceLimits();
     MatrixEvent *eventState(int e);

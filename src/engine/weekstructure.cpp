@@ -283,27 +283,35 @@ int copyWeek(ScheduleData &d, int w, bool all, WeekClipboard &clip)
     return static_cast<int>(clip.entries.size());
 }
 
-int pasteWeek(ScheduleData &d, int w, bool all, const WeekClipboard &clip)
-{
-    if (!inWeeks(d, w) || clip.week == 0)
-        return 0;
-    compactStore(d);
-    const SlotCoding &k = d.coding;
-    auto scoped = [&](int c) { return validCode(d, c) && (all || marked(d, c)); };
+namespace {
 
-    // Room for the split lectures and the pasted ones, counted before anything changes.
+// The codes a paste works on: all, or those with LinkMarks bit 0.
+bool inPasteScope(const ScheduleData &d, int c, bool all)
+{
+    return validCode(d, c) && (all || marked(d, c));
+}
+
+// Room for the split lectures and the pasted ones, counted before anything changes.
+bool pasteFits(const ScheduleData &d, int w, bool all, const WeekClipboard &clip)
+{
+    const SlotCoding &k = d.coding;
     int splits = 0;
     for (int i = 1; i <= d.lectureCount; ++i) {
         const int sw = k.weekOf(d.lectureStart[i]), ew = k.weekOf(d.lectureEnd[i]);
-        if (d.lectureWord[i] && scoped(lectureCode(d, d.lectureWord[i])) && sw < w && w < ew)
+        if (d.lectureWord[i] && inPasteScope(d, lectureCode(d, d.lectureWord[i]), all) && sw < w &&
+            w < ew)
             ++splits;
     }
-    if (d.lectureCount + splits + static_cast<int>(clip.entries.size()) > MaxLectures)
-        return 0;
+    return d.lectureCount + splits + static_cast<int>(clip.entries.size()) <= MaxLectures;
+}
 
+// Cuts week w out of every lecture of the codes in scope; a lecture across w is split in two.
+void cutWeekFromStore(ScheduleData &d, int w, bool all)
+{
+    const SlotCoding &k = d.coding;
     const int n = d.lectureCount;
     for (int i = 1; i <= n; ++i) {
-        if (d.lectureWord[i] == 0 || !scoped(lectureCode(d, d.lectureWord[i])))
+        if (d.lectureWord[i] == 0 || !inPasteScope(d, lectureCode(d, d.lectureWord[i]), all))
             continue;
         const int sw = k.weekOf(d.lectureStart[i]), ew = k.weekOf(d.lectureEnd[i]);
         if (w < sw || w > ew)
@@ -319,11 +327,18 @@ int pasteWeek(ScheduleData &d, int w, bool all, const WeekClipboard &clip)
             d.lectureEnd[i] = withWeek(d, d.lectureEnd[i], w - 1);
         }
     }
+}
+
+// Appends the buffer's entries of the codes in scope as entries of week w; the events pasted
+// go to `pastedEvents`. Returns the entries appended.
+int appendPasted(ScheduleData &d, int w, bool all, const WeekClipboard &clip,
+                 std::unordered_set<int> &pastedEvents)
+{
+    const SlotCoding &k = d.coding;
     int pasted = 0;
-    std::unordered_set<int> pastedEvents;
     for (const WeekClipboard::Entry &e : clip.entries) {
         const int c = lectureCode(d, e.word);
-        if (!scoped(c) || d.lectureCount >= MaxLectures)
+        if (!inPasteScope(d, c, all) || d.lectureCount >= MaxLectures)
             continue;
         const int i = ++d.lectureCount;
         d.lectureWord[i] = e.word;
@@ -334,28 +349,47 @@ int pasteWeek(ScheduleData &d, int w, bool all, const WeekClipboard &clip)
         if (d.codes[c].isEvent())
             pastedEvents.insert(c);
     }
+    return pasted;
+}
 
-    // The pasted events take the manual rooms of the source week.
-    if (clip.week != w && !pastedEvents.empty()) {
-        const int words = std::min<int>(d.manualRooms[0], ManualRoomStoreSize - 1);
-        std::vector<std::uint16_t> kept, added;
-        for (int i = 1; i + 2 <= words; i += 3) {
-            const std::uint16_t slot = d.manualRooms[i];
-            const bool mine = pastedEvents.count(d.manualRooms[i + 1]) > 0;
-            if (mine && (slot >> 8) == w)
-                continue;
-            kept.insert(kept.end(), {slot, d.manualRooms[i + 1], d.manualRooms[i + 2]});
-            if (mine && (slot >> 8) == clip.week)
-                added.insert(added.end(), {static_cast<std::uint16_t>((w << 8) | (slot & 0xFF)),
-                                           d.manualRooms[i + 1], d.manualRooms[i + 2]});
-        }
-        kept.insert(kept.end(), added.begin(), added.end());
-        if (kept.size() + 1 <= static_cast<std::size_t>(ManualRoomStoreSize)) {
-            std::fill(d.manualRooms.begin() + 1, d.manualRooms.end(), 0);
-            std::copy(kept.begin(), kept.end(), d.manualRooms.begin() + 1);
-            d.manualRooms[0] = static_cast<std::uint16_t>(kept.size());
-        }
+// The pasted events take the manual rooms of the source week in week w, in place of their own.
+// A store that cannot take them is left as it is.
+void pasteManualRooms(ScheduleData &d, int source, int w, const std::unordered_set<int> &events)
+{
+    const int words = std::min<int>(d.manualRooms[0], ManualRoomStoreSize - 1);
+    std::vector<std::uint16_t> kept, added;
+    for (int i = 1; i + 2 <= words; i += 3) {
+        const std::uint16_t slot = d.manualRooms[i];
+        const bool mine = events.count(d.manualRooms[i + 1]) > 0;
+        if (mine && (slot >> 8) == w)
+            continue;
+        kept.insert(kept.end(), {slot, d.manualRooms[i + 1], d.manualRooms[i + 2]});
+        if (mine && (slot >> 8) == source)
+            added.insert(added.end(), {static_cast<std::uint16_t>((w << 8) | (slot & 0xFF)),
+                                       d.manualRooms[i + 1], d.manualRooms[i + 2]});
     }
+    kept.insert(kept.end(), added.begin(), added.end());
+    if (kept.size() + 1 <= static_cast<std::size_t>(ManualRoomStoreSize)) {
+        std::fill(d.manualRooms.begin() + 1, d.manualRooms.end(), 0);
+        std::copy(kept.begin(), kept.end(), d.manualRooms.begin() + 1);
+        d.manualRooms[0] = static_cast<std::uint16_t>(kept.size());
+    }
+}
+
+} // namespace
+
+int pasteWeek(ScheduleData &d, int w, bool all, const WeekClipboard &clip)
+{
+    if (!inWeeks(d, w) || clip.week == 0)
+        return 0;
+    compactStore(d);
+    if (!pasteFits(d, w, all, clip))
+        return 0;
+    cutWeekFromStore(d, w, all);
+    std::unordered_set<int> pastedEvents;
+    const int pasted = appendPasted(d, w, all, clip, pastedEvents);
+    if (clip.week != w && !pastedEvents.empty())
+        pasteManualRooms(d, clip.week, w, pastedEvents);
     if (clip.week != w)
         copyWeekComments(d, clip.week, w);
     compactStore(d);

@@ -155,7 +155,7 @@ int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, int e, int category
     return added;
 }
 
-bool shiftAllocation(ScheduleData &d, WeekAllocation &wa, int w, int dir)
+bool shiftAllocation(ScheduleData &d, WeekAllocation &wa, int w, ShiftDirection direction)
 {
     const auto [first, last] = allocationSpan(d, wa);
     if (first > last || !(wa.allocated[first] || wa.booked[first]))
@@ -164,7 +164,7 @@ bool shiftAllocation(ScheduleData &d, WeekAllocation &wa, int w, int dir)
         w = first;
     if (w < first || w > last)
         return false;
-    if (dir > 0) {
+    if (direction == ShiftDirection::Later) {
         if (last >= std::min(usedWeeks(d), weekCap(d)))
             return false;
         for (int x = last; x >= w; --x) {
@@ -178,20 +178,17 @@ bool shiftAllocation(ScheduleData &d, WeekAllocation &wa, int w, int dir)
         wa.lastWeek = last + 1;
         return true;
     }
-    if (dir < 0) {
-        if (d.currentWeek >= first || first <= 1)
-            return false;
-        for (int x = first; x <= w; ++x) {
-            wa.allocated[x - 1] = wa.allocated[x];
-            wa.booked[x - 1] = wa.booked[x];
-        }
-        wa.allocated[w] = 0;
-        wa.booked[w] = 0;
-        trimToAllocation(d, wa, first - 1, w);
-        wa.firstWeek = first - 1;
-        return true;
+    if (d.currentWeek >= first || first <= 1)
+        return false;
+    for (int x = first; x <= w; ++x) {
+        wa.allocated[x - 1] = wa.allocated[x];
+        wa.booked[x - 1] = wa.booked[x];
     }
-    return false;
+    wa.allocated[w] = 0;
+    wa.booked[w] = 0;
+    trimToAllocation(d, wa, first - 1, w);
+    wa.firstWeek = first - 1;
+    return true;
 }
 
 int removeOneAllocated(ScheduleData &d, WeekAllocation &wa, int a, int b)

@@ -33,9 +33,10 @@ int distributeByPattern(ScheduleData &d, WeekAllocation &wa, int e, int last,
 // resources go to the earliest week). Only weeks that can take a period are used; ends when
 // none is left. Stores; returns the periods allocated.
 int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, int e, int category);
-// Moves the allocations (and week bookings) from week w on one week later (+1), or up to week
-// w one week earlier (-1); trims placements to the new allocations. The caller stores.
-bool shiftAllocation(ScheduleData &d, WeekAllocation &wa, int w, int dir);
+enum class ShiftDirection { Earlier, Later };
+// Moves the allocations (and week bookings) from week w on one week later, or up to week w one
+// week earlier; trims placements to the new allocations. The caller stores.
+bool shiftAllocation(ScheduleData &d, WeekAllocation &wa, int w, ShiftDirection direction);
 // Takes one allocated period from the last week of a..b that has one, removing one placed cell
 // (last day, highest bell) when the week then holds more placed than allocated. Returns the
 // week, 0 when none.

@@ -13,7 +13,7 @@ namespace quivra {
 
 using namespace detail;
 
-int writeWeekBookings(ScheduleData &d, int mode, int c, int w, const WeekTimetable &t)
+int writeWeekBookings(ScheduleData &d, BookingWrite mode, int c, int w, const WeekTimetable &t)
 {
     if (!validCode(d, c) || !inWeeks(d, w))
         return 0;
@@ -24,7 +24,7 @@ int writeWeekBookings(ScheduleData &d, int mode, int c, int w, const WeekTimetab
     cutTimetableWeek(wa, w, [](const LectureView &v) { return isBookingWord(v.word); });
 
     int written = 0;
-    if (mode != 2) {
+    if (mode == BookingWrite::Replace) {
         const std::uint16_t word = static_cast<std::uint16_t>(ownWord(d, c) | LectureBookingBit);
         for (int day = 1; day <= dayCap(d); ++day) {
             std::array<CellWord, MaxBells + 2> column{};
@@ -89,7 +89,7 @@ int copyBookingCells(ScheduleData &d, const WeekTimetable &source, int target, i
             ++copied;
         }
     if (changed)
-        writeWeekBookings(d, 1, target, tw, own);
+        writeWeekBookings(d, BookingWrite::Replace, target, tw, own);
     return copied;
 }
 
@@ -125,9 +125,10 @@ int copyBookingsToCode(ScheduleData &d, int source, int target, int sourceWeek, 
     return copyBookingCells(d, cells, target, targetWeek, replace);
 }
 
-int setSlotBookings(ScheduleData &d, int c, int mode, int kind, bool any, const TimeRange &range)
+int setSlotBookings(ScheduleData &d, int c, SlotBookingMode mode, int kind, bool any,
+                    const TimeRange &range)
 {
-    if (!validCode(d, c) || (mode != 1 && mode != 2))
+    if (!validCode(d, c))
         return 0;
     kind = std::clamp(kind, 1, 3);
     const std::uint16_t word = static_cast<std::uint16_t>(ownWord(d, c) | LectureBookingBit);
@@ -145,7 +146,7 @@ int setSlotBookings(ScheduleData &d, int c, int mode, int kind, bool any, const 
                  bell <= std::min<int>(range.endBell, bellCap(d)); ++bell) {
                 CellWord &mine = own.cellRef(day, bell);
                 const CellWord shown = full.cell(day, bell);
-                if (mode == 1) {
+                if (mode == SlotBookingMode::Book) {
                     const bool ownBooking = isBookingCell(shown) && cellCode(d, shown) == c;
                     if ((shown == 0 || (any && ownBooking)) && mine != booking) {
                         mine = booking;
@@ -157,15 +158,16 @@ int setSlotBookings(ScheduleData &d, int c, int mode, int kind, bool any, const 
                 }
             }
         if (changed)
-            written += writeWeekBookings(d, 1, c, w, own);
+            written += writeWeekBookings(d, BookingWrite::Replace, c, w, own);
     }
     return written;
 }
 
-int changeBookingKinds(ScheduleData &d, bool events, int kind)
+int changeBookingKinds(ScheduleData &d, BookingOwner owner, int kind)
 {
     if (kind < 1 || kind > 3)
         return 0;
+    const bool events = owner == BookingOwner::Events;
     int changed = 0;
     const SlotCoding &k = d.coding;
     for (int i = 1; i <= d.lectureCount; ++i) {
@@ -188,7 +190,7 @@ int changeBookingKinds(ScheduleData &d, bool events, int kind)
     return changed;
 }
 
-bool renameBookingKind(ScheduleData &d, int kind, bool events, std::string_view name)
+bool renameBookingKind(ScheduleData &d, int kind, BookingOwner owner, std::string_view name)
 {
     if (kind < 1 || kind > 3 || name.find('$') != std::string_view::npos)
         return false;
@@ -202,7 +204,8 @@ bool renameBookingKind(ScheduleData &d, int kind, bool events, std::string_view 
             break;
         pos = end + 1;
     }
-    const std::size_t index = static_cast<std::size_t>(kind - 1 + (events ? 0 : 3));
+    const std::size_t index =
+        static_cast<std::size_t>(kind - 1 + (owner == BookingOwner::Events ? 0 : 3));
     if (items.size() <= index)
         items.resize(index + 1);
     items[index] = std::string(name);

@@ -10,10 +10,14 @@
 
 namespace quivra {
 
-// Replaces c's slot bookings of week w by the cells of `t` that hold a booking of c (mode 2:
-// removes them only). Periods are never touched, and a cell of `t` that shows a period keeps
-// the booking c already has there. Returns the booked cells written.
-int writeWeekBookings(ScheduleData &d, int mode, int c, int w, const WeekTimetable &t);
+enum class BookingWrite {
+    Replace,    // c's bookings of the week become the booking cells of the timetable
+    RemoveOnly, // c's bookings of the week are removed; the timetable is not read
+};
+// Replaces c's slot bookings of week w by the cells of `t` that hold a booking of c, or removes
+// them only. Periods are never touched, and a cell of `t` that shows a period keeps the booking
+// c already has there. Returns the booked cells written.
+int writeWeekBookings(ScheduleData &d, BookingWrite mode, int c, int w, const WeekTimetable &t);
 
 // Copies the booking cells c's timetable shows in week s (not those hidden under a period) into
 // free cells of weeks first..last; with `replace` c's bookings of the target weeks are cleared
@@ -21,14 +25,18 @@ int writeWeekBookings(ScheduleData &d, int mode, int c, int w, const WeekTimetab
 int copyBookingsToWeeks(ScheduleData &d, int c, int s, int first, int last, bool replace);
 int copyBookingsToCode(ScheduleData &d, int source, int target, int sourceWeek, int targetWeek,
                        bool replace);
-// Mode 1 books free cells (with `any` also over c's own bookings) with `kind`; mode 2 cancels
+enum class SlotBookingMode { Book, Cancel };
+// Book: books free cells (with `any` also over c's own bookings) with `kind`; Cancel: cancels
 // c's bookings (of `kind`, or all with `any`) in the days and bells of `range` over its weeks.
 // Returns the booked cells written back.
-int setSlotBookings(ScheduleData &d, int c, int mode, int kind, bool any, const TimeRange &range);
+int setSlotBookings(ScheduleData &d, int c, SlotBookingMode mode, int kind, bool any,
+                    const TimeRange &range);
+// Whose bookings a kind belongs to: the kinds of events and of resources are named apart.
+enum class BookingOwner { Events, Resources };
 // Gives every booking of events (or of resources) the kind; returns the entries changed.
-int changeBookingKinds(ScheduleData &d, bool events, int kind);
+int changeBookingKinds(ScheduleData &d, BookingOwner owner, int kind);
 // Renames booking kind 1..3 of events or resources; false for another kind or a name that
 // does not fit the list.
-bool renameBookingKind(ScheduleData &d, int kind, bool events, std::string_view name);
+bool renameBookingKind(ScheduleData &d, int kind, BookingOwner owner, std::string_view name);
 
 } // namespace quivra

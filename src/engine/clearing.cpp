@@ -25,32 +25,32 @@ std::pair<int, int> rangeOf(const ScheduleData &d, const WeekAllocation &wa, int
 
 } // namespace
 
-void clearWeeks(ScheduleData &d, WeekAllocation &wa, int week, int flags)
+void clearWeeks(ScheduleData &d, WeekAllocation &wa, int week, ClearParts parts)
 {
     const int c = wa.code;
     if (!validCode(d, c))
         return;
-    if (flags & ClearAllocations)
-        flags |= ClearPlacements;
+    if (parts.allocations)
+        parts.placements = true;
     const auto [first, last] = rangeOf(d, wa, week);
     if (!d.codes[c].isEvent()) {
-        if (flags & ClearSlotBookings) {
+        if (parts.slotBookings) {
             WeekTimetable none;
             none.owner = static_cast<CodeId>(c);
             for (int w = first; w <= last; ++w)
-                writeWeekBookings(d, 1, c, w, none);
+                writeWeekBookings(d, BookingWrite::Replace, c, w, none);
             reloadWeekAllocation(d, c, wa);
         }
         return;
     }
-    if (flags & ClearPlacements)
+    if (parts.placements)
         clearPlacements(d, wa, first, last);
-    else if (flags & TrimToAllocation)
+    else if (parts.trimToAllocation)
         trimToAllocation(d, wa, first, last);
     for (int w = std::max(first, 1); w <= std::min(last, MaxWeeks); ++w) {
-        if (flags & ClearAllocations)
+        if (parts.allocations)
             wa.allocated[w] = 0;
-        if (flags & ClearWeekBookings)
+        if (parts.weekBookings)
             wa.booked[w] = 0;
     }
 }
@@ -130,7 +130,7 @@ int repairWeeks(ScheduleData &d, int c, int from, int to, RepairCounters &counte
             const bool excess = wa.scheduled[w] > wa.allocated[w];
             const bool booked = wa.allocated[w] > 0 && wa.booked[w];
             if (booked)
-                clearWeeks(d, wa, w, ClearAllocations); // a blocked week holds no periods
+                clearWeeks(d, wa, w, {.allocations = true}); // a blocked week holds no periods
             trim = trim || (excess && !booked);
             fixes += excess || booked ? 1 : 0;
         }

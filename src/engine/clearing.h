@@ -10,16 +10,18 @@
 
 namespace quivra {
 
-enum ClearFlags : int {
-    ClearAllocations = 1, // implies ClearPlacements
-    ClearWeekBookings = 2,
-    ClearPlacements = 4,
-    ClearSlotBookings = 8, // a resource's slot bookings; written back at once
-    TrimToAllocation = 16, // removes placed cells beyond allocated[w], last day and bell first
+// The parts of a loaded schedule clearWeeks clears.
+struct ClearParts
+{
+    bool allocations = false; // implies placements
+    bool weekBookings = false;
+    bool placements = false;
+    bool slotBookings = false;     // a resource's slot bookings; written back at once
+    bool trimToAllocation = false; // placed cells beyond allocated[w], last day and bell first
 };
 // Clears parts of the loaded schedule in week w (0: wa's first..last week). Does not store,
-// except for ClearSlotBookings, which writes the bookings back and reloads `wa`.
-void clearWeeks(ScheduleData &d, WeekAllocation &wa, int week, int flags);
+// except for slot bookings, which are written back at once and `wa` reloaded.
+void clearWeeks(ScheduleData &d, WeekAllocation &wa, int week, ClearParts parts);
 
 // Cuts week w out of every timetable lecture of c and stores; returns old minus new count.
 int removeWeekFromTimetable(ScheduleData &d, int c, int w);

@@ -599,7 +599,7 @@ bool WeekMatrix::writeRowBookings(ScheduleData &d, int row)
             else if (w != 0 && !isBookingCell(w) && before.cell(day, bell) != 0)
                 ++expected;
         }
-    writeWeekBookings(d, 1, c, m_week, t);
+    writeWeekBookings(d, BookingWrite::Replace, c, m_week, t);
     WeekTimetable after;
     bookingTimetableOf(d, c, m_week, after);
     int stored = 0;
@@ -823,7 +823,7 @@ int WeekMatrix::writeBack(ScheduleData &d)
     return stored;
 }
 
-int WeekMatrix::nextBlockInRow(int row, int &bell, int &day) const
+int WeekMatrix::nextBlockInRow(int row, int &day, int &bell) const
 {
     if (row >= 1 && row <= m_rows) {
         for (int dd = std::max(day, 1); dd <= m_days; ++dd) {
@@ -847,7 +847,7 @@ int WeekMatrix::nextBlockInRow(int row, int &bell, int &day) const
     return 0;
 }
 
-bool WeekMatrix::findCellOf(int row, std::uint16_t word, int &bell, int &day) const
+bool WeekMatrix::findCellOf(int row, std::uint16_t word, int &day, int &bell) const
 {
     if (row < 1 || row > m_rows || m_days < 1 || m_bells < 1)
         return false;
@@ -868,7 +868,7 @@ bool WeekMatrix::findCellOf(int row, std::uint16_t word, int &bell, int &day) co
 }
 
 std::vector<FitEntry> WeekMatrix::fitList(ScheduleData &d, int day, int bell, int resource,
-                                          int mode) const
+                                          FitFilter filter) const
 {
     constexpr std::size_t MaxFitEntries = 210;
     std::vector<FitEntry> list;
@@ -892,7 +892,8 @@ std::vector<FitEntry> WeekMatrix::fitList(ScheduleData &d, int day, int bell, in
             allocated = wa.allocated[static_cast<std::size_t>(m_week)];
             scheduled = wa.scheduled[static_cast<std::size_t>(m_week)];
         }
-        if ((mode == 1 && allocated == 0) || (mode == 2 && allocated != 0))
+        if ((filter == FitFilter::Allocated && allocated == 0) ||
+            (filter == FitFilter::NotAllocated && allocated != 0))
             continue;
         const auto rows = rowsOf(d, e, scratch);
         if (std::all_of(rows.begin(), rows.end(),

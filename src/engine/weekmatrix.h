@@ -83,6 +83,9 @@ struct FitEntry
     int scheduled = 0;
 };
 
+// Which events fitList lists by their allocation in the week.
+enum class FitFilter { Allocated, NotAllocated, All };
+
 struct WeekTotals
 {
     int allowed = 0; // over the week's events
@@ -215,17 +218,18 @@ public:
     // matrix's, the matrix's cells. Returns the events stored, -1 when the store refused one.
     int writeBack(ScheduleData &d);
 
-    // From (bell, day) on, scanning bells then days, the next cell of the row with a period;
-    // bell and day move there and the result is the length of its run. 0 (bell and day 1) when
+    // From (day, bell) on, scanning bells then days, the next cell of the row with a period;
+    // day and bell move there and the result is the length of its run. 0 (day and bell 1) when
     // none is left.
-    int nextBlockInRow(int row, int &bell, int &day) const;
-    // The next cell after (bell, day) in day-major order, cyclically, whose word is `word` in
+    int nextBlockInRow(int row, int &day, int &bell) const;
+    // The next cell after (day, bell) in day-major order, cyclically, whose word is `word` in
     // the row; false when there is none.
-    bool findCellOf(int row, std::uint16_t word, int &bell, int &day) const;
+    bool findCellOf(int row, std::uint16_t word, int &day, int &bell) const;
     // Events (at most 210) that fit cell (day, bell): every timetabled resource has it free.
-    // resource != 0 keeps the events that use it; mode 1 allocated in the week, 2 not
-    // allocated, 3 all.
-    std::vector<FitEntry> fitList(ScheduleData &d, int day, int bell, int resource, int mode) const;
+    // resource != 0 keeps the events that use it; `filter` keeps the events allocated in the
+    // week, those not allocated, or all.
+    std::vector<FitEntry> fitList(ScheduleData &d, int day, int bell, int resource,
+                                  FitFilter filter) const;
     WeekTotals weekTotals(const ScheduleData &d) const;
 
 private:

@@ -81,7 +81,7 @@ void copyWeekComments(ScheduleData &d, int from, int to)
         copies.push_back({code, text, value / 100 % 10, value % 100});
     }
     for (const Copy &c : copies)
-        addComment(d, to, c.text, c.code, c.bell, c.day);
+        addComment(d, to, c.text, c.code, c.day, c.bell);
 }
 
 } // namespace

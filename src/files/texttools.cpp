@@ -65,7 +65,7 @@ int allDayActivity(ScheduleData &d, AllDayMode mode, std::int32_t date, std::str
         return -1;
 
     if (mode == AllDayMode::Make && !text.empty())
-        addComment(d, w, text, "*", 0, day);
+        addComment(d, w, text, "*", day, 0);
     if (mode == AllDayMode::Remove) {
         const std::string prefix = dayKeyPrefix(w, day);
         std::erase_if(d.comments, [&](const std::string &c) { return c.starts_with(prefix); });
@@ -96,7 +96,7 @@ int allDayActivity(ScheduleData &d, AllDayMode mode, std::int32_t date, std::str
             }
         }
         if (here > 0 && mode != AllDayMode::Test)
-            writeWeekBookings(d, 1, r, w, t);
+            writeWeekBookings(d, BookingWrite::Replace, r, w, t);
         changed += here;
     }
     return changed;

@@ -24,7 +24,7 @@ int counterCap(const ScheduleData &d)
 
 int allocatableInWeek(const ScheduleData &d, const WeekAllocation &wa, int w)
 {
-    const int c = wa.code;
+    const CodeId c = wa.code;
     if (!validCode(d, c) || w < 1 || w < d.currentWeek || w > usedWeeks(d) || w > weekCap(d) ||
         wa.booked[w])
         return 0;
@@ -56,12 +56,12 @@ bool weekFitsPattern(int pattern, int w, int first, int last)
     }
 }
 
-int distributeByPattern(ScheduleData &d, WeekAllocation &wa, int e, int last,
+int distributeByPattern(ScheduleData &d, WeekAllocation &wa, CodeId e, int last,
                         AllocationPatterns &patterns)
 {
     if (!isEvent(d, e))
         return 0;
-    wa.code = static_cast<CodeId>(e);
+    wa.code = e;
     const int first = std::clamp(d.currentWeek, 1, weekCap(d));
     last = std::clamp(last, 0, weekCap(d));
     const int enabled = patterns.enabled ? patterns.enabled : 1;
@@ -97,7 +97,7 @@ int distributeByPattern(ScheduleData &d, WeekAllocation &wa, int e, int last,
     return d.codes[e].allocated;
 }
 
-int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, int e, int category)
+int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, CodeId e, int category)
 {
     if (!isEvent(d, e))
         return 0;

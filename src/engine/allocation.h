@@ -26,13 +26,13 @@ bool weekFitsPattern(int pattern, int w, int first, int last);
 // Clears the allocations of weeks currentWeek..last, then deals the missing periods one per
 // qualifying week per pass with the next enabled pattern; clears the placements of those
 // weeks. Returns the new Allocated. The caller stores.
-int distributeByPattern(ScheduleData &d, WeekAllocation &wa, int e, int last,
+int distributeByPattern(ScheduleData &d, WeekAllocation &wa, CodeId e, int last,
                         AllocationPatterns &patterns);
 // Allocates the missing periods one by one to the weeks where the event's resources of
 // `category` are least loaded (allocated periods per week; ties and an event without such
 // resources go to the earliest week). Only weeks that can take a period are used; ends when
 // none is left. Stores; returns the periods allocated.
-int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, int e, int category);
+int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, CodeId e, int category);
 enum class ShiftDirection { Earlier, Later };
 // Moves the allocations (and week bookings) from week w on one week later, or up to week w one
 // week earlier; trims placements to the new allocations. The caller stores.

@@ -13,7 +13,7 @@ namespace quivra {
 
 using namespace detail;
 
-int writeWeekBookings(ScheduleData &d, BookingWrite mode, int c, int w, const WeekTimetable &t)
+int writeWeekBookings(ScheduleData &d, BookingWrite mode, CodeId c, int w, const WeekTimetable &t)
 {
     if (!validCode(d, c) || !inWeeks(d, w))
         return 0;
@@ -64,7 +64,7 @@ int writeWeekBookings(ScheduleData &d, BookingWrite mode, int c, int w, const We
 namespace {
 
 // Copies the booking cells of `source` into the free cells of target week tw of code `target`.
-int copyBookingCells(ScheduleData &d, const WeekTimetable &source, int target, int tw, bool replace)
+int copyBookingCells(ScheduleData &d, const WeekTimetable &source, CodeId target, int tw, bool replace)
 {
     WeekTimetable own, full;
     bookingTimetableOf(d, target, tw, own);
@@ -95,7 +95,7 @@ int copyBookingCells(ScheduleData &d, const WeekTimetable &source, int target, i
 
 } // namespace
 
-int copyBookingsToWeeks(ScheduleData &d, int c, int s, int first, int last, bool replace)
+int copyBookingsToWeeks(ScheduleData &d, CodeId c, int s, int first, int last, bool replace)
 {
     if (!validCode(d, c) || !inWeeks(d, s))
         return 0;
@@ -112,8 +112,8 @@ int copyBookingsToWeeks(ScheduleData &d, int c, int s, int first, int last, bool
     return copied;
 }
 
-int copyBookingsToCode(ScheduleData &d, int source, int target, int sourceWeek, int targetWeek,
-                       bool replace)
+int copyBookingsToCode(ScheduleData &d, CodeId source, CodeId target, int sourceWeek,
+                       int targetWeek, bool replace)
 {
     if (!validCode(d, source) || !validCode(d, target) || !inWeeks(d, sourceWeek) ||
         !inWeeks(d, targetWeek) || (source == target && sourceWeek == targetWeek))
@@ -125,7 +125,7 @@ int copyBookingsToCode(ScheduleData &d, int source, int target, int sourceWeek, 
     return copyBookingCells(d, cells, target, targetWeek, replace);
 }
 
-int setSlotBookings(ScheduleData &d, int c, SlotBookingMode mode, int kind, bool any,
+int setSlotBookings(ScheduleData &d, CodeId c, SlotBookingMode mode, int kind, bool any,
                     const TimeRange &range)
 {
     if (!validCode(d, c))

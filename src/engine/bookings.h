@@ -17,19 +17,19 @@ enum class BookingWrite {
 // Replaces c's slot bookings of week w by the cells of `t` that hold a booking of c, or removes
 // them only. Periods are never touched, and a cell of `t` that shows a period keeps the booking
 // c already has there. Returns the booked cells written.
-int writeWeekBookings(ScheduleData &d, BookingWrite mode, int c, int w, const WeekTimetable &t);
+int writeWeekBookings(ScheduleData &d, BookingWrite mode, CodeId c, int w, const WeekTimetable &t);
 
 // Copies the booking cells c's timetable shows in week s (not those hidden under a period) into
 // free cells of weeks first..last; with `replace` c's bookings of the target weeks are cleared
 // first, when week s shows anything at all. Returns cells copied.
-int copyBookingsToWeeks(ScheduleData &d, int c, int s, int first, int last, bool replace);
-int copyBookingsToCode(ScheduleData &d, int source, int target, int sourceWeek, int targetWeek,
-                       bool replace);
+int copyBookingsToWeeks(ScheduleData &d, CodeId c, int s, int first, int last, bool replace);
+int copyBookingsToCode(ScheduleData &d, CodeId source, CodeId target, int sourceWeek,
+                       int targetWeek, bool replace);
 enum class SlotBookingMode { Book, Cancel };
 // Book: books free cells (with `any` also over c's own bookings) with `kind`; Cancel: cancels
 // c's bookings (of `kind`, or all with `any`) in the days and bells of `range` over its weeks.
 // Returns the booked cells written back.
-int setSlotBookings(ScheduleData &d, int c, SlotBookingMode mode, int kind, bool any,
+int setSlotBookings(ScheduleData &d, CodeId c, SlotBookingMode mode, int kind, bool any,
                     const TimeRange &range);
 // Whose bookings a kind belongs to: the kinds of events and of resources are named apart.
 enum class BookingOwner { Events, Resources };

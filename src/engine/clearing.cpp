@@ -27,7 +27,7 @@ std::pair<int, int> rangeOf(const ScheduleData &d, const WeekAllocation &wa, int
 
 void clearWeeks(ScheduleData &d, WeekAllocation &wa, int week, ClearParts parts)
 {
-    const int c = wa.code;
+    const CodeId c = wa.code;
     if (!validCode(d, c))
         return;
     if (parts.allocations)
@@ -36,7 +36,7 @@ void clearWeeks(ScheduleData &d, WeekAllocation &wa, int week, ClearParts parts)
     if (!d.codes[c].isEvent()) {
         if (parts.slotBookings) {
             WeekTimetable none;
-            none.owner = static_cast<CodeId>(c);
+            none.owner = c;
             for (int w = first; w <= last; ++w)
                 writeWeekBookings(d, BookingWrite::Replace, c, w, none);
             reloadWeekAllocation(d, c, wa);
@@ -55,7 +55,7 @@ void clearWeeks(ScheduleData &d, WeekAllocation &wa, int week, ClearParts parts)
     }
 }
 
-int removeWeekFromTimetable(ScheduleData &d, int c, int w)
+int removeWeekFromTimetable(ScheduleData &d, CodeId c, int w)
 {
     if (!validCode(d, c) || !inWeeks(d, w))
         return 0;
@@ -68,7 +68,7 @@ int removeWeekFromTimetable(ScheduleData &d, int c, int w)
     return before - after;
 }
 
-int repairWeeks(ScheduleData &d, int c, int from, int to, RepairCounters &counters)
+int repairWeeks(ScheduleData &d, CodeId c, int from, int to, RepairCounters &counters)
 {
     std::vector<CodeId> events;
     if (c == 0) {
@@ -76,7 +76,7 @@ int repairWeeks(ScheduleData &d, int c, int from, int to, RepairCounters &counte
             if (d.codes[e].isEvent())
                 events.push_back(static_cast<CodeId>(e));
     } else if (isEvent(d, c)) {
-        events.push_back(static_cast<CodeId>(c));
+        events.push_back(c);
     } else if (validCode(d, c)) {
         int cursor = d.collectionEntryCount + 1;
         while (CodeId e = eventsOfResource(d, c, cursor))

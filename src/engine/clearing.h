@@ -24,7 +24,7 @@ struct ClearParts
 void clearWeeks(ScheduleData &d, WeekAllocation &wa, int week, ClearParts parts);
 
 // Cuts week w out of every timetable lecture of c and stores; returns old minus new count.
-int removeWeekFromTimetable(ScheduleData &d, int c, int w);
+int removeWeekFromTimetable(ScheduleData &d, CodeId c, int w);
 
 struct RepairCounters
 {
@@ -37,7 +37,7 @@ struct RepairCounters
 // For the events of c (c itself for an event, its events for a resource, all for 0) in weeks
 // from..to: trims placements beyond a week's allocation (the excess only) and drops the
 // allocation of a booked week. Counts the periods (weighted by week length) it finds.
-int repairWeeks(ScheduleData &d, int c, int from, int to, RepairCounters &counters);
+int repairWeeks(ScheduleData &d, CodeId c, int from, int to, RepairCounters &counters);
 
 // The consistency pass every save runs: a week with more periods scheduled than allocated loses
 // only the excess placements; a week both allocated and booked (the event is blocked there) loses

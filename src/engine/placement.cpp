@@ -19,7 +19,7 @@ int editBlock(ScheduleData &d, std::uint16_t word, const LectureView &block, boo
 {
     if (!(word & LectureEventBit) || isBookingWord(word))
         return 0;
-    const int c = lectureCode(d, word);
+    const CodeId c = lectureCode(d, word);
     if (!isEvent(d, c) || !validTimetableLecture(d, block))
         return 0;
     WeekAllocation wa;
@@ -61,7 +61,7 @@ int removeBlock(ScheduleData &d, std::uint16_t word, const LectureView &block)
 int copyWeekTimetable(ScheduleData &d, WeekAllocation &wa, int s, int first, int last,
                       bool ignoreAllocation, bool replace)
 {
-    const int e = wa.code;
+    const CodeId e = wa.code;
     if (!isEvent(d, e) || !inWeeks(d, s) || wa.scheduled[s] == 0)
         return 0;
     first = std::max(first, 1);
@@ -124,7 +124,7 @@ int copyWeekTimetable(ScheduleData &d, WeekAllocation &wa, int s, int first, int
     return copied;
 }
 
-bool lockGuard(ScheduleData &d, int e, const std::function<bool(int event)> &askUnlock)
+bool lockGuard(ScheduleData &d, CodeId e, const std::function<bool(CodeId event)> &askUnlock)
 {
     if (!validCode(d, e) || !(d.codes[e].flags & LockedBit))
         return true;

@@ -27,6 +27,6 @@ int copyWeekTimetable(ScheduleData &d, WeekAllocation &wa, int s, int first, int
 
 // The question asked before a locked event is changed; `askUnlock` gets the event and returns
 // true to unlock. True when the change may go on.
-bool lockGuard(ScheduleData &d, int e, const std::function<bool(int event)> &askUnlock);
+bool lockGuard(ScheduleData &d, CodeId e, const std::function<bool(CodeId event)> &askUnlock);
 
 } // namespace quivra

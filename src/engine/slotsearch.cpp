@@ -5,7 +5,7 @@
 
 namespace quivra {
 
-SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, int e, int &day, int &bell,
+SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, CodeId e, int &day, int &bell,
                             SlotSearchMode mode, int length, const GapCategoryWeights &weights,
                             FreeCells *scores, SlotMap *all)
 {
@@ -86,7 +86,7 @@ SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, int e, int &day, int
     return {length, Refusal::None, true};
 }
 
-BlockerGroups blockerGroups(const ScheduleData &d, const WeekMatrix &m, int e,
+BlockerGroups blockerGroups(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                             const FreeCells &scores)
 {
     constexpr std::size_t MaxGroups = 255;

@@ -46,7 +46,7 @@ struct SlotSearchResult
 // event does not hold the block, the length does not fit the day, or the store refuses the move
 // (the block then stays). `scores` receives the free-cell scores used; `all` the marks of
 // SlotSearchMode::All.
-SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, int e, int &day, int &bell,
+SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, CodeId e, int &day, int &bell,
                             SlotSearchMode mode, int length, const GapCategoryWeights &weights,
                             FreeCells *scores = nullptr, SlotMap *all = nullptr);
 
@@ -66,7 +66,7 @@ struct BlockerGroups
     std::vector<BlockerGroup> groups;
     std::array<std::array<std::uint8_t, MaxBells + 2>, MaxDays + 1> label{};
 };
-BlockerGroups blockerGroups(const ScheduleData &d, const WeekMatrix &m, int e,
+BlockerGroups blockerGroups(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                             const FreeCells &scores);
 
 } // namespace quivra

@@ -20,7 +20,7 @@ namespace {
 // A resource's slot bookings regrouped by kind, kind 1 first: the cells of each kind, less those
 // a lower kind already holds (a cell booked twice keeps the lower kind), as maximal blocks. Its
 // other timetable entries follow unchanged.
-void regroupBookings(const ScheduleData &d, int c, WeekAllocation &wa)
+void regroupBookings(const ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
     auto taken = std::make_unique<OccupancyMap>();
     taken->reset(d);
@@ -71,10 +71,10 @@ void rewriteCodes(ScheduleData &d)
     std::vector<PendingStore> changes;
     const LectureIndex index(d);
     PendingStore item;
-    for (int c = 1; c <= d.codeCount; ++c) {
+    for (CodeId c = 1; c <= d.codeCount; ++c) {
         WeekAllocation &wa = item.wa;
         loadWeekAllocation(d, c, wa, index);
-        wa.code = static_cast<CodeId>(c);
+        wa.code = c;
         if (wa.timetable.empty() && wa.weekEntries <= weekRunsOf(d, wa))
             continue;
         const std::size_t before = wa.timetable.size();
@@ -83,7 +83,7 @@ void rewriteCodes(ScheduleData &d)
         else
             regroupBookings(d, c, wa);
         if (wa.timetable.size() < before || wa.weekEntries > weekRunsOf(d, wa)) {
-            item.code = static_cast<CodeId>(c);
+            item.code = c;
             changes.push_back(std::move(item));
             item = PendingStore{};
         }

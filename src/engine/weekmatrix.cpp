@@ -41,7 +41,7 @@ DayMasks weekCellsOf(const ScheduleData &d, const WeekAllocation &wa, int week)
 }
 
 // Period cells of the event's own lectures in one week, per day.
-DayMasks storedWeekCells(ScheduleData &d, int e, int week)
+DayMasks storedWeekCells(ScheduleData &d, CodeId e, int week)
 {
     WeekAllocation wa;
     loadWeekAllocation(d, e, wa);
@@ -52,7 +52,7 @@ DayMasks storedWeekCells(ScheduleData &d, int e, int week)
 
 WeekMatrix::WeekMatrix() : m_rowOf(CodeTableSize), m_rank(CodeTableSize), m_slotOf(CodeTableSize) {}
 
-int WeekMatrix::rowOf(int c) const
+int WeekMatrix::rowOf(CodeId c) const
 {
     return c >= 1 && c < CodeTableSize ? m_rowOf[static_cast<std::size_t>(c)] : 0;
 }
@@ -249,12 +249,12 @@ int WeekMatrix::reopen(ScheduleData &d)
     return m_rows;
 }
 
-bool WeekMatrix::agreesWithStore(ScheduleData &d, int e) const
+bool WeekMatrix::agreesWithStore(ScheduleData &d, CodeId e) const
 {
     return agreesWithStore(d, e, LectureIndex(d));
 }
 
-bool WeekMatrix::agreesWithStore(ScheduleData &d, int e, const LectureIndex &index) const
+bool WeekMatrix::agreesWithStore(ScheduleData &d, CodeId e, const LectureIndex &index) const
 {
     if (m_week == 0 || !validCode(d, e))
         return true;
@@ -290,19 +290,19 @@ void WeekMatrix::setCell(int row, int day, int bell, CellWord word)
     show(cellIndex(row, day, bell), word);
 }
 
-const MatrixEvent *WeekMatrix::event(int e) const
+const MatrixEvent *WeekMatrix::event(CodeId e) const
 {
     if (e < 1 || e >= CodeTableSize || m_slotOf[static_cast<std::size_t>(e)] == 0)
         return nullptr;
     return &m_events[m_slotOf[static_cast<std::size_t>(e)] - 1u];
 }
 
-MatrixEvent *WeekMatrix::eventState(int e)
+MatrixEvent *WeekMatrix::eventState(CodeId e)
 {
     return const_cast<MatrixEvent *>(std::as_const(*this).event(e));
 }
 
-std::span<const std::uint16_t> WeekMatrix::rowsOf(const ScheduleData &d, int e,
+std::span<const std::uint16_t> WeekMatrix::rowsOf(const ScheduleData &d, CodeId e,
                                                   std::vector<std::uint16_t> &scratch) const
 {
     if (const MatrixEvent *ev = event(e))
@@ -424,13 +424,13 @@ void WeekMatrix::eraseBlock(const MatrixEvent &ev, int day, int bell, int length
             eraseCell(cellIndex(row, day, b), word);
 }
 
-void WeekMatrix::probeEnter(int e, int day, int bell, int length)
+void WeekMatrix::probeEnter(CodeId e, int day, int bell, int length)
 {
     if (const MatrixEvent *ev = event(e); ev && inRange(day, bell, length))
         enterBlock(*ev, day, bell, length);
 }
 
-void WeekMatrix::probeErase(int e, int day, int bell, int length)
+void WeekMatrix::probeErase(CodeId e, int day, int bell, int length)
 {
     if (const MatrixEvent *ev = event(e); ev && inRange(day, bell, length))
         eraseBlock(*ev, day, bell, length);
@@ -438,7 +438,7 @@ void WeekMatrix::probeErase(int e, int day, int bell, int length)
 
 // Replaces the event's period cells of the current week by `cells` in one store; false (and the
 // store unchanged) when the store has no room.
-bool WeekMatrix::storeWeekCells(ScheduleData &d, int e, const DayMasks &cells)
+bool WeekMatrix::storeWeekCells(ScheduleData &d, CodeId e, const DayMasks &cells)
 {
     WeekAllocation wa;
     reloadWeekAllocation(d, e, wa);
@@ -467,7 +467,7 @@ bool WeekMatrix::storeWeekCells(ScheduleData &d, int e, const DayMasks &cells)
     return !anyWeeks && !anyLectures;
 }
 
-BlockOutcome WeekMatrix::insertBlock(ScheduleData &d, int e, int day, int bell, int length)
+BlockOutcome WeekMatrix::insertBlock(ScheduleData &d, CodeId e, int day, int bell, int length)
 {
     MatrixEvent *ev = eventState(e);
     if (!ev || !ev->listed)
@@ -490,7 +490,7 @@ BlockOutcome WeekMatrix::insertBlock(ScheduleData &d, int e, int day, int bell, 
     return {length, Refusal::None};
 }
 
-BlockOutcome WeekMatrix::deleteBlock(ScheduleData &d, int e, int day, int bell, int length)
+BlockOutcome WeekMatrix::deleteBlock(ScheduleData &d, CodeId e, int day, int bell, int length)
 {
     MatrixEvent *ev = eventState(e);
     if (!ev)
@@ -511,8 +511,8 @@ BlockOutcome WeekMatrix::deleteBlock(ScheduleData &d, int e, int day, int bell, 
     return {length, Refusal::None};
 }
 
-BlockOutcome WeekMatrix::moveBlock(ScheduleData &d, int e, int day, int bell, int length, int day2,
-                                   int bell2)
+BlockOutcome WeekMatrix::moveBlock(ScheduleData &d, CodeId e, int day, int bell, int length,
+                                   int day2, int bell2)
 {
     MatrixEvent *ev = eventState(e);
     if (!ev)
@@ -539,8 +539,8 @@ BlockOutcome WeekMatrix::moveBlock(ScheduleData &d, int e, int day, int bell, in
     return {length, Refusal::None};
 }
 
-BlockOutcome WeekMatrix::swapBlocks(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB,
-                                    int bellB, int length)
+BlockOutcome WeekMatrix::swapBlocks(ScheduleData &d, CodeId a, int dayA, int bellA, CodeId b,
+                                    int dayB, int bellB, int length)
 {
     MatrixEvent *ea = eventState(a);
     MatrixEvent *eb = eventState(b);
@@ -700,13 +700,13 @@ bool WeekMatrix::applyStep(ScheduleData &d, MoveStep &step)
     return false;
 }
 
-BlockOutcome WeekMatrix::schedule(ScheduleData &d, int e, int day, int bell, int length)
+BlockOutcome WeekMatrix::schedule(ScheduleData &d, CodeId e, int day, int bell, int length)
 {
     const BlockOutcome r = insertBlock(d, e, day, bell, length);
     if (r) {
         MoveStep step;
         step.type = StepType::Schedule;
-        step.code = static_cast<CodeId>(e);
+        step.code = e;
         step.day = static_cast<std::uint8_t>(day);
         step.bell = static_cast<std::uint8_t>(bell);
         step.length = static_cast<std::uint8_t>(length);
@@ -716,13 +716,13 @@ BlockOutcome WeekMatrix::schedule(ScheduleData &d, int e, int day, int bell, int
     return r;
 }
 
-BlockOutcome WeekMatrix::unschedule(ScheduleData &d, int e, int day, int bell, int length)
+BlockOutcome WeekMatrix::unschedule(ScheduleData &d, CodeId e, int day, int bell, int length)
 {
     const BlockOutcome r = deleteBlock(d, e, day, bell, length);
     if (r) {
         MoveStep step;
         step.type = StepType::Unschedule;
-        step.code = static_cast<CodeId>(e);
+        step.code = e;
         step.day = static_cast<std::uint8_t>(day);
         step.bell = static_cast<std::uint8_t>(bell);
         step.length = static_cast<std::uint8_t>(length);
@@ -732,14 +732,14 @@ BlockOutcome WeekMatrix::unschedule(ScheduleData &d, int e, int day, int bell, i
     return r;
 }
 
-BlockOutcome WeekMatrix::move(ScheduleData &d, int e, int day, int bell, int length, int day2,
+BlockOutcome WeekMatrix::move(ScheduleData &d, CodeId e, int day, int bell, int length, int day2,
                               int bell2)
 {
     const BlockOutcome r = moveBlock(d, e, day, bell, length, day2, bell2);
     if (r) {
         MoveStep step;
         step.type = StepType::Move;
-        step.code = static_cast<CodeId>(e);
+        step.code = e;
         step.length = static_cast<std::uint8_t>(length);
         // Sides already exchanged: applying the step moves the block back.
         step.day = static_cast<std::uint8_t>(day2);
@@ -751,15 +751,15 @@ BlockOutcome WeekMatrix::move(ScheduleData &d, int e, int day, int bell, int len
     return r;
 }
 
-BlockOutcome WeekMatrix::swap(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB,
+BlockOutcome WeekMatrix::swap(ScheduleData &d, CodeId a, int dayA, int bellA, CodeId b, int dayB,
                               int bellB, int length)
 {
     const BlockOutcome r = swapBlocks(d, a, dayA, bellA, b, dayB, bellB, length);
     if (r) {
         MoveStep step;
         step.type = StepType::Swap;
-        step.code = static_cast<CodeId>(a);
-        step.code2 = static_cast<CodeId>(b);
+        step.code = a;
+        step.code2 = b;
         step.length = static_cast<std::uint8_t>(length);
         step.day = static_cast<std::uint8_t>(dayB);
         step.bell = static_cast<std::uint8_t>(bellB);
@@ -867,7 +867,7 @@ bool WeekMatrix::findCellOf(int row, std::uint16_t word, int &day, int &bell) co
     return false;
 }
 
-std::vector<FitEntry> WeekMatrix::fitList(ScheduleData &d, int day, int bell, int resource,
+std::vector<FitEntry> WeekMatrix::fitList(ScheduleData &d, int day, int bell, CodeId resource,
                                           FitFilter filter) const
 {
     constexpr std::size_t MaxFitEntries = 210;
@@ -925,7 +925,7 @@ WeekTotals WeekMatrix::weekTotals(const ScheduleData &d) const
 namespace {
 
 // True when every cell of the block is free in all of the event's rows.
-bool blockFree(const ScheduleData &d, const WeekMatrix &m, int e, int day, int bell, int length)
+bool blockFree(const ScheduleData &d, const WeekMatrix &m, CodeId e, int day, int bell, int length)
 {
     std::vector<std::uint16_t> scratch;
     for (const std::uint16_t row : m.rowsOf(d, e, scratch))
@@ -942,35 +942,35 @@ BlockOutcome report(CodeId e, BlockOutcome r, MatrixDialogue &ui)
     return r;
 }
 
-bool unlocked(ScheduleData &d, int e, MatrixDialogue &ui)
+bool unlocked(ScheduleData &d, CodeId e, MatrixDialogue &ui)
 {
-    if (lockGuard(d, e, [&](int event) { return ui.askUnlock(static_cast<CodeId>(event)); }))
+    if (lockGuard(d, e, [&](CodeId event) { return ui.askUnlock(event); }))
         return true;
-    ui.refused(static_cast<CodeId>(e), Refusal::Locked);
+    ui.refused(e, Refusal::Locked);
     return false;
 }
 
 } // namespace
 
-BlockOutcome scheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
-                             MatrixDialogue &ui)
+BlockOutcome scheduleCommand(ScheduleData &d, WeekMatrix &m, CodeId e, int day, int bell,
+                             int length, MatrixDialogue &ui)
 {
     if (!unlocked(d, e, ui))
         return {0, Refusal::Locked};
     if (m.event(e) && !blockFree(d, m, e, day, bell, length))
-        return report(static_cast<CodeId>(e), {0, Refusal::Blocked}, ui);
-    return report(static_cast<CodeId>(e), m.schedule(d, e, day, bell, length), ui);
+        return report(e, {0, Refusal::Blocked}, ui);
+    return report(e, m.schedule(d, e, day, bell, length), ui);
 }
 
-BlockOutcome unscheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
-                               MatrixDialogue &ui)
+BlockOutcome unscheduleCommand(ScheduleData &d, WeekMatrix &m, CodeId e, int day, int bell,
+                               int length, MatrixDialogue &ui)
 {
     if (!unlocked(d, e, ui))
         return {0, Refusal::Locked};
-    return report(static_cast<CodeId>(e), m.unschedule(d, e, day, bell, length), ui);
+    return report(e, m.unschedule(d, e, day, bell, length), ui);
 }
 
-BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
+BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, CodeId e, int day, int bell, int length,
                          int day2, int bell2, MatrixDialogue &ui)
 {
     if (!unlocked(d, e, ui))
@@ -983,12 +983,12 @@ BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bel
         const bool free = blockFree(d, m, e, day2, bell2, length);
         m.probeEnter(e, day, bell, length);
         if (!free)
-            return report(static_cast<CodeId>(e), {0, Refusal::Blocked}, ui);
+            return report(e, {0, Refusal::Blocked}, ui);
     }
-    return report(static_cast<CodeId>(e), m.move(d, e, day, bell, length, day2, bell2), ui);
+    return report(e, m.move(d, e, day, bell, length, day2, bell2), ui);
 }
 
-BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, int a, int dayA, int bellA, int b,
+BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, CodeId a, int dayA, int bellA, CodeId b,
                          int dayB, int bellB, int length, MatrixDialogue &ui)
 {
     if (!unlocked(d, a, ui) || !unlocked(d, b, ui))
@@ -1008,9 +1008,9 @@ BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, int a, int dayA, int be
         m.probeEnter(b, dayB, bellB, length);
         m.probeEnter(a, dayA, bellA, length);
         if (!free)
-            return report(static_cast<CodeId>(a), {0, Refusal::Blocked}, ui);
+            return report(a, {0, Refusal::Blocked}, ui);
     }
-    return report(static_cast<CodeId>(a), m.swap(d, a, dayA, bellA, b, dayB, bellB, length), ui);
+    return report(a, m.swap(d, a, dayA, bellA, b, dayB, bellB, length), ui);
 }
 
 } // namespace quivra

@@ -12,14 +12,14 @@ namespace quivra {
 
 using namespace detail;
 
-int reloadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
+int reloadWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
     const int read = loadWeekAllocation(d, c, wa);
     wa.code = static_cast<CodeId>(validCode(d, c) ? c : 0);
     return read;
 }
 
-std::uint16_t ownWord(const ScheduleData &d, int c)
+std::uint16_t ownWord(const ScheduleData &d, CodeId c)
 {
     if (!validCode(d, c))
         return 0;
@@ -87,7 +87,7 @@ void rebuildTimetable(const ScheduleData &d, WeekAllocation &wa, std::uint16_t e
     countTimetableWeeks(d, wa);
 }
 
-void storedEntriesOf(const ScheduleData &d, int c, const WeekAllocation &wa,
+void storedEntriesOf(const ScheduleData &d, CodeId c, const WeekAllocation &wa,
                      std::vector<std::pair<LectureView, int>> &out)
 {
     out.clear();
@@ -140,14 +140,14 @@ int entriesNeeded(const ScheduleData &d, const WeekAllocation &wa)
 // Appends `wa` as code c's entries once its old ones are cleared: week allocations and week
 // bookings as runs, then the timetable lectures. Sets firstLecture, widens the schedule extent
 // and, for an event, sets Allocated and Scheduled. Returns the entries written.
-int appendEntries(ScheduleData &d, int c, WeekAllocation &wa)
+int appendEntries(ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
     const bool event = d.codes[c].isEvent();
     const int cap = weekCap(d);
     const auto [first, last] = allocationSpan(d, wa);
     d.codes[c].firstLecture = 0;
 
-    wa.code = static_cast<CodeId>(c);
+    wa.code = c;
     wa.firstWeek = first;
     wa.lastWeek = last;
     int written = 0;
@@ -221,7 +221,7 @@ void detail::storeAll(ScheduleData &d, std::vector<PendingStore> &items)
         appendEntries(d, item.code, item.wa);
 }
 
-int storeWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
+int storeWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
     if (!validCode(d, c))
         return 0;

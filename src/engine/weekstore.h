@@ -19,9 +19,9 @@
 namespace quivra {
 
 // Clears `wa` and loads code c into it; returns the entries read.
-int reloadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa);
+int reloadWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa);
 // The lecture word a code's own entries carry: the CodeId, with bit 14 for an event.
-std::uint16_t ownWord(const ScheduleData &d, int c);
+std::uint16_t ownWord(const ScheduleData &d, CodeId c);
 
 // Rebuilds wa's timetable group by group: the lectures of each (word, kind) are expanded into a
 // map, `edit` changes the cells, and the map is compressed back. With `ensureWord` an empty
@@ -35,11 +35,11 @@ void rebuildTimetable(const ScheduleData &d, WeekAllocation &wa, std::uint16_t e
 // weeks, then every timetable lecture. The room needed is counted before anything changes; a
 // store without room is left untouched and the result is 0. For an event also sets Allocated
 // and Scheduled (Planned is kept at least Allocated). Returns the entries written.
-int storeWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa);
+int storeWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa);
 
 // The entries storing `wa` writes for code c, each with its booking kind: runs of equal week
 // allocations, runs of equal week bookings, then the valid timetable entries.
-void storedEntriesOf(const ScheduleData &d, int c, const WeekAllocation &wa,
+void storedEntriesOf(const ScheduleData &d, CodeId c, const WeekAllocation &wa,
                      std::vector<std::pair<LectureView, int>> &out);
 
 } // namespace quivra

@@ -86,7 +86,7 @@ void copyWeekComments(ScheduleData &d, int from, int to)
 
 } // namespace
 
-bool insertWeek(ScheduleData &d, int w, bool moveNames, int c)
+bool insertWeek(ScheduleData &d, int w, bool moveNames, CodeId c)
 {
     const int limit = weekCap(d);
     if (w < 1 || w > limit || (c != 0 && !validCode(d, c)))
@@ -193,7 +193,7 @@ int fillInsertedWeek(ScheduleData &d, int w, int t)
     return added;
 }
 
-bool deleteWeek(ScheduleData &d, int w, bool moveNames, int c)
+bool deleteWeek(ScheduleData &d, int w, bool moveNames, CodeId c)
 {
     const int limit = weekCap(d);
     if (w < 1 || w > limit || (c != 0 && !validCode(d, c)))

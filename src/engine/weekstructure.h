@@ -12,13 +12,13 @@ namespace quivra {
 
 // Inserts an empty week w for all codes (c = 0) or for c only. Refused (false, nothing
 // changed) when something occupies the last week of the coding, which would fall off.
-bool insertWeek(ScheduleData &d, int w, bool moveNames, int c = 0);
+bool insertWeek(ScheduleData &d, int w, bool moveNames, CodeId c = 0);
 // Fills an inserted week w from its neighbours: days 1..t from week w - 1, the rest from week
 // w + 1 (periods get a matching allocation). Returns the entries added.
 int fillInsertedWeek(ScheduleData &d, int w, int t);
 // Deletes week w for all codes (c = 0) or for c only; later weeks move one earlier. The
 // deleted week's manual rooms and comments go with it.
-bool deleteWeek(ScheduleData &d, int w, bool moveNames, int c = 0);
+bool deleteWeek(ScheduleData &d, int w, bool moveNames, CodeId c = 0);
 
 // The copy buffer of copyWeek: word, day/bell parts and kind of every entry of one week.
 struct WeekClipboard

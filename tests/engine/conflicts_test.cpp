@@ -27,7 +27,7 @@ int categoryOfLetter(char letter)
 int scheduledIn(ScheduleData &d, int c, int week)
 {
     WeekAllocation wa;
-    reloadWeekAllocation(d, c, wa);
+    reloadWeekAllocation(d, static_cast<CodeId>(c), wa);
     return wa.scheduled[week];
 }
 

@@ -45,7 +45,7 @@ std::vector<WeekEntryRow> weekEntriesOf(ScheduleData &d, int c)
 }
 
 // Cells of c's timetable lectures in week w, periods or bookings.
-int cellsIn(ScheduleData &d, int c, int w, bool bookings = false)
+int cellsIn(ScheduleData &d, CodeId c, int w, bool bookings = false)
 {
     WeekAllocation wa;
     reloadWeekAllocation(d, c, wa);

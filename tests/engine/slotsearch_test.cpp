@@ -26,7 +26,7 @@ TEST(SlotSearchTest, NextWrapsToDayOneAndPreviousWrapsBack)
     f.finish();
     WeekMatrix m;
     m.build(*d, 1);
-    const int e = f.id("E");
+    const CodeId e = f.id("E");
 
     int bell = 4, day = 2; // the last position of the week
     SlotSearchResult r = slotSearch(*d, m, e, day, bell, SlotSearchMode::Next, 1, ones());
@@ -76,7 +76,7 @@ TEST(SlotSearchTest, BestMovesNextToTheLessonsAndAllMarksEveryPosition)
     f.finish();
     WeekMatrix m;
     m.build(*d, 1);
-    const int e = f.id("E");
+    const CodeId e = f.id("E");
 
     int bell = 6, day = 1;
     SlotMap all;

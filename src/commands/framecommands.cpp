@@ -187,7 +187,11 @@ bool clearPeriods(ScheduleData &d, Prompter &p, int parts, int week)
         if (found == 0)
             continue;
         for (int w = first; w <= last; ++w)
-            clearWeeks(d, wa, w, part);
+            clearWeeks(d, wa, w,
+                       {.allocations = part == ClearPartAllocations,
+                        .weekBookings = part == ClearPartWeekBookings,
+                        .placements = part == ClearPartPlacements,
+                        .slotBookings = part == ClearPartTableBookings});
         // Slot bookings are written back by clearWeeks itself; the rest only shrinks, so the
         // store always has room for it.
         if (part != ClearPartTableBookings)
@@ -295,7 +299,7 @@ bool clearComments(ScheduleData &d, Prompter &p)
         return false;
     int erased = 0;
     for (int w = first; w <= last; ++w)
-        erased += eraseComments(d, w, "", 1, MaxBells, 1, MaxDays);
+        erased += eraseComments(d, w, "", 1, MaxDays, 1, MaxBells);
     if (erased > 0)
         d.modified = true;
     p.infoDlg(str(erased) + " out of " + str(total) + " comments cleared");
@@ -470,7 +474,9 @@ int bookingChoice(ScheduleData &d, Prompter &p, bool events)
     const auto caption =
         p.input("Change the default booking caption",
                 "Enter a new caption for \"" + name + "\":", name, ListLength, "$");
-    if (!caption || caption->empty() || !renameBookingKind(d, kind, events, *caption))
+    if (!caption || caption->empty() ||
+        !renameBookingKind(d, kind, events ? BookingOwner::Events : BookingOwner::Resources,
+                           *caption))
         return 0;
     d.modified = true;
     return 4;

@@ -1,6 +1,7 @@
 #include "engine/calendar.h"
 
-#include "engine/lectures.h"
+#include "engine/collections.h"
+#include "engine/lecturestore.h"
 #include "engine/textutil.h"
 
 #include <algorithm>

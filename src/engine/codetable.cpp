@@ -1,9 +1,12 @@
 #include "engine/codetable.h"
 
-#include "engine/lectures.h"
+#include "engine/collections.h"
+#include "engine/lecturestore.h"
 #include "engine/notes.h"
+#include "engine/recount.h"
 #include "engine/roles.h"
 #include "engine/textutil.h"
+#include "engine/totals.h"
 
 #include <algorithm>
 #include <cstdint>

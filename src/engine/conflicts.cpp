@@ -597,7 +597,7 @@ void loadCode(ScheduleData &d, int c, WeekAllocation &work, const LectureIndex *
     if (index)
         loadWeekAllocation(d, c, work, *index);
     else
-        reloadWeekAllocation(d, c, work);
+        reloadWeekAllocation(d, static_cast<CodeId>(c), work);
     work.code = static_cast<CodeId>(validCode(d, c) ? c : 0);
 }
 

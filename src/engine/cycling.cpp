@@ -1,8 +1,7 @@
 #include "engine/cycling.h"
 
 #include "engine/calendar.h"
-#include "engine/lectures.h"
-#include "engine/scheduling.h"
+#include "engine/weekstructure.h"
 
 #include <algorithm>
 

@@ -19,13 +19,13 @@ GapTotals gapCount(const WeekMatrix &m, const GapCategoryWeights &weights, bool 
     return t;
 }
 
-void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
+void freeCellScores(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                     const GapCategoryWeights &weights, FreeCells &out)
 {
     freeCellScores(d, m, e, weights, 0, 0, out);
 }
 
-void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
+void freeCellScores(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                     const GapCategoryWeights &weights, int liftedDay, std::uint32_t liftedBells,
                     FreeCells &out)
 {
@@ -98,7 +98,7 @@ void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
                 ev->cells[static_cast<std::size_t>(day)] != 0;
 }
 
-DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, int e,
+DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                         const GapCategoryWeights &weights, int liftedDay, std::uint32_t liftedBells,
                         int length)
 {

@@ -73,12 +73,12 @@ struct FreeCells
     std::array<std::array<std::uint8_t, MaxBells + 2>, MaxDays + 1> run{};
     std::array<bool, MaxDays + 1> dayHasBlock{};
 };
-void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
+void freeCellScores(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                     const GapCategoryWeights &weights, FreeCells &out);
 // The scores as they would be with the event's cells `liftedBells` of day `liftedDay` taken out
 // of its rows, read without changing the matrix. Only while m.hidesNothing() and the event
 // holds those cells: then taking them out frees them and nothing else.
-void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
+void freeCellScores(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                     const GapCategoryWeights &weights, int liftedDay, std::uint32_t liftedBells,
                     FreeCells &out);
 
@@ -88,7 +88,7 @@ void freeCellScores(const ScheduleData &d, const WeekMatrix &m, int e,
 // same cells as those scores give, found from the rows' masks: a cell that no row scores down
 // keeps at least 100, one that rows only score down falls below it, and only a cell that some
 // rows raise and others lower is scored row by row. Per day [1..7], bit b - 1 = bell b.
-DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, int e,
+DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                         const GapCategoryWeights &weights, int liftedDay, std::uint32_t liftedBells,
                         int length);
 

@@ -2,8 +2,9 @@
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "engine/conflicts.h"
-#include "engine/lectures.h"
+#include "engine/lecturestore.h"
 
 #include <algorithm>
 #include <map>

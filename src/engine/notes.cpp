@@ -199,7 +199,7 @@ void scanComments(const ScheduleData &d, int week, std::string_view code, int be
 
 } // namespace
 
-CommentMatch findComment(const ScheduleData &d, int week, std::string_view code, int bell, int day,
+CommentMatch findComment(const ScheduleData &d, int week, std::string_view code, int day, int bell,
                          std::int32_t slotDate, std::vector<int> *allMatches)
 {
     CommentMatch result;
@@ -215,8 +215,8 @@ CommentMatch findComment(const ScheduleData &d, int week, std::string_view code,
     return result;
 }
 
-bool addComment(ScheduleData &d, int week, std::string_view text, std::string_view code, int bell,
-                int day)
+bool addComment(ScheduleData &d, int week, std::string_view text, std::string_view code, int day,
+                int bell)
 {
     // The key has room for three week digits, one day digit and two bell digits.
     if (week < 0 || week > MaxWeeks || day < 0 || day > MaxDays || bell < 0 || bell > MaxBells ||
@@ -246,8 +246,8 @@ bool addComment(ScheduleData &d, int week, std::string_view text, std::string_vi
     return true;
 }
 
-int eraseComments(ScheduleData &d, int week, std::string_view code, int firstBell, int lastBell,
-                  int firstDay, int lastDay)
+int eraseComments(ScheduleData &d, int week, std::string_view code, int firstDay, int lastDay,
+                  int firstBell, int lastBell)
 {
     firstBell = std::max(firstBell, 0);
     lastBell = std::min(lastBell, MaxBells);

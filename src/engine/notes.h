@@ -23,16 +23,16 @@ struct CommentMatch
 // value 0, in the key or in the request, match any value; `slotDate` (a date serial, 0 for none)
 // is compared with dated comments. With week 0 the first match is the result; otherwise every
 // match is appended to `allMatches` and the last one is the result.
-CommentMatch findComment(const ScheduleData &d, int week, std::string_view code, int bell, int day,
+CommentMatch findComment(const ScheduleData &d, int week, std::string_view code, int day, int bell,
                          std::int32_t slotDate = 0, std::vector<int> *allMatches = nullptr);
 // Replaces the comment of the same code with exactly this key, or else puts the new comment at the
 // front. Refused (false) when week, day or bell do not fit the key or the code holds a ";".
-bool addComment(ScheduleData &d, int week, std::string_view text, std::string_view code, int bell,
-                int day);
+bool addComment(ScheduleData &d, int week, std::string_view text, std::string_view code, int day,
+                int bell);
 // Deletes, slot by slot, every specific (not wildcard, no 0 field) comment with a text that the
 // look-up finds; returns how many went.
-int eraseComments(ScheduleData &d, int week, std::string_view code, int firstBell, int lastBell,
-                  int firstDay, int lastDay);
+int eraseComments(ScheduleData &d, int week, std::string_view code, int firstDay, int lastDay,
+                  int firstBell, int lastBell);
 // "] " -> "]" and " [" -> "[" in the keys (never in the texts), as done before saving.
 void tidyComments(ScheduleData &d);
 // Renumbers the weeks of slot comments after weeks were inserted (delta > 0 weeks before `week`)

@@ -1,6 +1,6 @@
 #include "engine/roles.h"
 
-#include "engine/lectures.h"
+#include "engine/collections.h"
 
 #include <algorithm>
 #include <unordered_set>

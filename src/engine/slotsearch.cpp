@@ -5,9 +5,9 @@
 
 namespace quivra {
 
-SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, int e, int &bell, int &day, int mode,
-                            int length, const GapCategoryWeights &weights, FreeCells *scores,
-                            SlotMap *all)
+SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, CodeId e, int &day, int &bell,
+                            SlotSearchMode mode, int length, const GapCategoryWeights &weights,
+                            FreeCells *scores, SlotMap *all)
 {
     const MatrixEvent *ev = m.event(e);
     if (!ev)
@@ -33,7 +33,7 @@ SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, int e, int &bell, in
 
     const int lastStart = bells - length + 1;
     const int positions = lastStart * days;
-    const bool backward = mode != SearchAll && (mode & 0x80);
+    const bool backward = mode == SlotSearchMode::Previous;
     int b = bell, dd = day;
     int bestValue = 0;
     int foundBell = 0, foundDay = 0;
@@ -52,7 +52,7 @@ SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, int e, int &bell, in
         const auto &score = fc.score[static_cast<std::size_t>(dd)];
         if (fc.run[static_cast<std::size_t>(dd)][static_cast<std::size_t>(b)] < length)
             continue;
-        if (mode == SearchAll) {
+        if (mode == SlotSearchMode::All) {
             if (all) {
                 all->first[static_cast<std::size_t>(dd)][static_cast<std::size_t>(b)] = 1;
                 ++all->feasible;
@@ -61,7 +61,7 @@ SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, int e, int &bell, in
             }
             continue;
         }
-        if (mode == SearchBest) {
+        if (mode == SlotSearchMode::Best) {
             int value = std::accumulate(score.begin() + b, score.begin() + b + length, 0);
             if (dd != day && fc.dayHasBlock[static_cast<std::size_t>(dd)])
                 value = 0;
@@ -86,7 +86,7 @@ SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, int e, int &bell, in
     return {length, Refusal::None, true};
 }
 
-BlockerGroups blockerGroups(const ScheduleData &d, const WeekMatrix &m, int e,
+BlockerGroups blockerGroups(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                             const FreeCells &scores)
 {
     constexpr std::size_t MaxGroups = 255;

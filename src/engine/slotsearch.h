@@ -17,14 +17,14 @@
 
 namespace quivra {
 
-enum SlotSearchMode : int {
-    SearchBest = 0,       // the first position of the strictly highest summed score
-    SearchNext = 1,       // the first feasible position after the block
-    SearchAll = 2,        // mark every feasible position; the block stays
-    SearchPrevious = 255, // the first feasible position before the block (bit 7: backwards)
+enum class SlotSearchMode {
+    Best,     // the first position of the strictly highest summed score
+    Next,     // the first feasible position after the block
+    All,      // mark every feasible position; the block stays
+    Previous, // the first feasible position before the block
 };
 
-// Mode SearchAll: first[day][bell] is 1 where a feasible block may start, coverage[day][bell]
+// SlotSearchMode::All: first[day][bell] is 1 where a feasible block may start, coverage[day][bell]
 // counts the feasible blocks covering the cell.
 struct SlotMap
 {
@@ -44,10 +44,10 @@ struct SlotSearchResult
 // Searches a position for event e's block of `length` at (day, bell) and moves the block there
 // (one logged move) when the position differs; day and bell follow the block. Refused when the
 // event does not hold the block, the length does not fit the day, or the store refuses the move
-// (the block then stays). `scores` receives the free-cell scores used; `all` the marks of mode
-// SearchAll.
-SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, int e, int &bell, int &day, int mode,
-                            int length, const GapCategoryWeights &weights,
+// (the block then stays). `scores` receives the free-cell scores used; `all` the marks of
+// SlotSearchMode::All.
+SlotSearchResult slotSearch(ScheduleData &d, WeekMatrix &m, CodeId e, int &day, int &bell,
+                            SlotSearchMode mode, int length, const GapCategoryWeights &weights,
                             FreeCells *scores = nullptr, SlotMap *all = nullptr);
 
 // The single events that block cells for an event: cells blocked in exactly one of its rows by
@@ -66,7 +66,7 @@ struct BlockerGroups
     std::vector<BlockerGroup> groups;
     std::array<std::array<std::uint8_t, MaxBells + 2>, MaxDays + 1> label{};
 };
-BlockerGroups blockerGroups(const ScheduleData &d, const WeekMatrix &m, int e,
+BlockerGroups blockerGroups(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                             const FreeCells &scores);
 
 } // namespace quivra

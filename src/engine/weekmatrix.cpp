@@ -1,10 +1,13 @@
 #include "engine/weekmatrix.h"
 
+#include "engine/bookings.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "engine/gaps.h"
-#include "engine/lectures.h"
-#include "engine/scheduling.h"
+#include "engine/lecturestore.h"
+#include "engine/placement.h"
+#include "engine/weekstore.h"
 
 #include <algorithm>
 #include <bit>
@@ -38,7 +41,7 @@ DayMasks weekCellsOf(const ScheduleData &d, const WeekAllocation &wa, int week)
 }
 
 // Period cells of the event's own lectures in one week, per day.
-DayMasks storedWeekCells(ScheduleData &d, int e, int week)
+DayMasks storedWeekCells(ScheduleData &d, CodeId e, int week)
 {
     WeekAllocation wa;
     loadWeekAllocation(d, e, wa);
@@ -49,7 +52,7 @@ DayMasks storedWeekCells(ScheduleData &d, int e, int week)
 
 WeekMatrix::WeekMatrix() : m_rowOf(CodeTableSize), m_rank(CodeTableSize), m_slotOf(CodeTableSize) {}
 
-int WeekMatrix::rowOf(int c) const
+int WeekMatrix::rowOf(CodeId c) const
 {
     return c >= 1 && c < CodeTableSize ? m_rowOf[static_cast<std::size_t>(c)] : 0;
 }
@@ -73,6 +76,24 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
 {
     if (lists == Lists::Recount)
         rebuildLists(d);
+    resetForWeek(d, week);
+    takeRows(d);
+    m_building = true;
+    // Every code's entries found in one pass over the store, not one pass per row and event.
+    const LectureIndex index(d);
+    enterResourceBookings(d, index);
+    enterEvents(d, index);
+    m_building = false;
+    sumCategoryGaps();
+    takeBalanceLimits();
+    setCurrentRow(m_currentRow);
+    m_nonZeroWrites = m_zeroWrites = 0;
+    return m_rows;
+}
+
+// Forgets the last week: counters, hidden cells, events, the log, and the LinkMarks of all codes.
+void WeekMatrix::resetForWeek(ScheduleData &d, int week)
+{
     m_week = week >= 1 && week <= MaxWeeks ? week : 0;
     m_days = std::clamp(quivra::usedDays(d), 0, MaxDays);
     m_bells = std::clamp(quivra::usedBells(d), 0, MaxBells);
@@ -89,7 +110,12 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
 
     for (int c = 1; c <= d.codeCount; ++c)
         d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
+}
 
+// One row per timetabled resource in table order, the cells all free, and every event's rank
+// in eventList.
+void WeekMatrix::takeRows(const ScheduleData &d)
+{
     m_rowCode.assign(1, 0);
     m_rowCategory.assign(1, 0);
     m_rows = 0;
@@ -106,46 +132,53 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
     m_eventMask.assign(static_cast<std::size_t>(m_rows + 1) * (MaxDays + 1), 0);
     m_bookingMask.assign(m_eventMask.size(), 0);
     m_categoryGaps = {};
-    m_building = true;
 
     const int events = std::min<int>(d.eventList[0], MaxCodes);
     for (int i = 1; i <= events; ++i)
         if (validCode(d, d.eventList[i]))
             m_rank[d.eventList[i]] = static_cast<std::uint16_t>(i);
+}
 
-    // Every code's entries found in one pass over the store, not one pass per row and event.
-    const LectureIndex index(d);
+// Enters the lecture's cells of this week into the rows, clipped to the days and bells in use.
+void WeekMatrix::enterLecture(const ScheduleData &d, const LectureView &v, CellWord word,
+                              std::span<const std::uint16_t> rows)
+{
+    if (!covers(v, m_week) || !validTimetableLecture(d, v))
+        return;
+    const int lastDay = std::min<int>(v.endDay, m_days);
+    const int lastBell = std::min<int>(v.endBell, m_bells);
+    for (const std::uint16_t row : rows)
+        for (int day = v.startDay; day <= lastDay; ++day)
+            for (int bell = v.startBell; bell <= lastBell; ++bell)
+                enterCell(cellIndex(row, day, bell), word);
+}
+
+// The resources' own bookings, entered before the events so the events' periods show over them.
+void WeekMatrix::enterResourceBookings(ScheduleData &d, const LectureIndex &index)
+{
+    if (m_week == 0)
+        return;
     WeekAllocation wa;
-    auto enterLecture = [&](const LectureView &v, CellWord word,
-                            std::span<const std::uint16_t> rows) {
-        if (!covers(v, m_week) || !validTimetableLecture(d, v))
-            return;
-        const int lastDay = std::min<int>(v.endDay, m_days);
-        const int lastBell = std::min<int>(v.endBell, m_bells);
-        for (const std::uint16_t row : rows)
-            for (int day = v.startDay; day <= lastDay; ++day)
-                for (int bell = v.startBell; bell <= lastBell; ++bell)
-                    enterCell(cellIndex(row, day, bell), word);
-    };
-
-    // The resources' own bookings first, so the events' periods show over them.
-    if (m_week != 0) {
-        for (int row = 1; row <= m_rows; ++row) {
-            const CodeId c = m_rowCode[static_cast<std::size_t>(row)];
-            loadWeekAllocation(d, c, wa, index);
-            const std::uint16_t rows[1] = {static_cast<std::uint16_t>(row)};
-            for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
-                const LectureView &v = wa.timetable[i];
-                if (!isBookingWord(v.word))
-                    continue;
-                const int kind = i < wa.timetableKinds.size() ? wa.timetableKinds[i] & 0xFF : 1;
-                enterLecture(v, makeCell(v.word, std::max(kind, 1)), rows);
-            }
+    for (int row = 1; row <= m_rows; ++row) {
+        const CodeId c = m_rowCode[static_cast<std::size_t>(row)];
+        loadWeekAllocation(d, c, wa, index);
+        const std::uint16_t rows[1] = {static_cast<std::uint16_t>(row)};
+        for (std::size_t i = 0; i < wa.timetable.size(); ++i) {
+            const LectureView &v = wa.timetable[i];
+            if (!isBookingWord(v.word))
+                continue;
+            const int kind = i < wa.timetableKinds.size() ? wa.timetableKinds[i] & 0xFF : 1;
+            enterLecture(d, v, makeCell(v.word, std::max(kind, 1)), rows);
         }
     }
+}
 
-    // Events in eventList order. An event placed in the week without an allocation there still
-    // occupies its cells, so nothing can be placed over it unseen.
+// Events in eventList order. An event placed in the week without an allocation there still
+// occupies its cells, so nothing can be placed over it unseen.
+void WeekMatrix::enterEvents(ScheduleData &d, const LectureIndex &index)
+{
+    const int events = std::min<int>(d.eventList[0], MaxCodes);
+    WeekAllocation wa;
     for (int i = 1; m_week != 0 && i <= events; ++i) {
         const CodeId e = d.eventList[i];
         if (!validCode(d, e) || !d.codes[e].isEvent() || d.codes[e].links == 0)
@@ -172,14 +205,14 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
                 continue;
             if (isBookingWord(v.word)) {
                 const int kind = k < wa.timetableKinds.size() ? wa.timetableKinds[k] & 0xFF : 1;
-                enterLecture(v, makeCell(v.word, std::max(kind, 1)), ev.rows);
+                enterLecture(d, v, makeCell(v.word, std::max(kind, 1)), ev.rows);
                 continue;
             }
             if (!covers(v, m_week) || !validTimetableLecture(d, v))
                 continue;
             for (int day = v.startDay; day <= v.endDay; ++day)
                 ev.cells[static_cast<std::size_t>(day)] |= bellMask(v.startBell, v.endBell);
-            enterLecture(v, own, ev.rows);
+            enterLecture(d, v, own, ev.rows);
         }
         if (ev.listed) {
             m_weekEvents.push_back(e);
@@ -188,8 +221,11 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
         m_events.push_back(std::move(ev));
         m_slotOf[e] = static_cast<std::uint16_t>(m_events.size());
     }
+}
 
-    m_building = false;
+// The gap sums per category, taken once after the build entered its cells.
+void WeekMatrix::sumCategoryGaps()
+{
     for (int row = 1; row <= m_rows; ++row) {
         const auto k = static_cast<std::size_t>(m_rowCategory[static_cast<std::size_t>(row)]);
         for (int day = 1; day <= MaxDays; ++day) {
@@ -198,11 +234,6 @@ int WeekMatrix::build(ScheduleData &d, int week, Lists lists)
             m_categoryGaps[1][k] += dayGaps(m_eventMask[mi] | m_bookingMask[mi]);
         }
     }
-    takeBalanceLimits();
-
-    setCurrentRow(m_currentRow);
-    m_nonZeroWrites = m_zeroWrites = 0;
-    return m_rows;
 }
 
 int WeekMatrix::reopen(ScheduleData &d)
@@ -218,12 +249,12 @@ int WeekMatrix::reopen(ScheduleData &d)
     return m_rows;
 }
 
-bool WeekMatrix::agreesWithStore(ScheduleData &d, int e) const
+bool WeekMatrix::agreesWithStore(ScheduleData &d, CodeId e) const
 {
     return agreesWithStore(d, e, LectureIndex(d));
 }
 
-bool WeekMatrix::agreesWithStore(ScheduleData &d, int e, const LectureIndex &index) const
+bool WeekMatrix::agreesWithStore(ScheduleData &d, CodeId e, const LectureIndex &index) const
 {
     if (m_week == 0 || !validCode(d, e))
         return true;
@@ -259,19 +290,19 @@ void WeekMatrix::setCell(int row, int day, int bell, CellWord word)
     show(cellIndex(row, day, bell), word);
 }
 
-const MatrixEvent *WeekMatrix::event(int e) const
+const MatrixEvent *WeekMatrix::event(CodeId e) const
 {
     if (e < 1 || e >= CodeTableSize || m_slotOf[static_cast<std::size_t>(e)] == 0)
         return nullptr;
     return &m_events[m_slotOf[static_cast<std::size_t>(e)] - 1u];
 }
 
-MatrixEvent *WeekMatrix::eventState(int e)
+MatrixEvent *WeekMatrix::eventState(CodeId e)
 {
     return const_cast<MatrixEvent *>(std::as_const(*this).event(e));
 }
 
-std::span<const std::uint16_t> WeekMatrix::rowsOf(const ScheduleData &d, int e,
+std::span<const std::uint16_t> WeekMatrix::rowsOf(const ScheduleData &d, CodeId e,
                                                   std::vector<std::uint16_t> &scratch) const
 {
     if (const MatrixEvent *ev = event(e))
@@ -393,13 +424,13 @@ void WeekMatrix::eraseBlock(const MatrixEvent &ev, int day, int bell, int length
             eraseCell(cellIndex(row, day, b), word);
 }
 
-void WeekMatrix::probeEnter(int e, int day, int bell, int length)
+void WeekMatrix::probeEnter(CodeId e, int day, int bell, int length)
 {
     if (const MatrixEvent *ev = event(e); ev && inRange(day, bell, length))
         enterBlock(*ev, day, bell, length);
 }
 
-void WeekMatrix::probeErase(int e, int day, int bell, int length)
+void WeekMatrix::probeErase(CodeId e, int day, int bell, int length)
 {
     if (const MatrixEvent *ev = event(e); ev && inRange(day, bell, length))
         eraseBlock(*ev, day, bell, length);
@@ -407,7 +438,7 @@ void WeekMatrix::probeErase(int e, int day, int bell, int length)
 
 // Replaces the event's period cells of the current week by `cells` in one store; false (and the
 // store unchanged) when the store has no room.
-bool WeekMatrix::storeWeekCells(ScheduleData &d, int e, const DayMasks &cells)
+bool WeekMatrix::storeWeekCells(ScheduleData &d, CodeId e, const DayMasks &cells)
 {
     WeekAllocation wa;
     reloadWeekAllocation(d, e, wa);
@@ -436,7 +467,7 @@ bool WeekMatrix::storeWeekCells(ScheduleData &d, int e, const DayMasks &cells)
     return !anyWeeks && !anyLectures;
 }
 
-BlockOutcome WeekMatrix::insertBlock(ScheduleData &d, int e, int day, int bell, int length)
+BlockOutcome WeekMatrix::insertBlock(ScheduleData &d, CodeId e, int day, int bell, int length)
 {
     MatrixEvent *ev = eventState(e);
     if (!ev || !ev->listed)
@@ -459,7 +490,7 @@ BlockOutcome WeekMatrix::insertBlock(ScheduleData &d, int e, int day, int bell, 
     return {length, Refusal::None};
 }
 
-BlockOutcome WeekMatrix::deleteBlock(ScheduleData &d, int e, int day, int bell, int length)
+BlockOutcome WeekMatrix::deleteBlock(ScheduleData &d, CodeId e, int day, int bell, int length)
 {
     MatrixEvent *ev = eventState(e);
     if (!ev)
@@ -480,8 +511,8 @@ BlockOutcome WeekMatrix::deleteBlock(ScheduleData &d, int e, int day, int bell, 
     return {length, Refusal::None};
 }
 
-BlockOutcome WeekMatrix::moveBlock(ScheduleData &d, int e, int day, int bell, int length, int day2,
-                                   int bell2)
+BlockOutcome WeekMatrix::moveBlock(ScheduleData &d, CodeId e, int day, int bell, int length,
+                                   int day2, int bell2)
 {
     MatrixEvent *ev = eventState(e);
     if (!ev)
@@ -508,8 +539,8 @@ BlockOutcome WeekMatrix::moveBlock(ScheduleData &d, int e, int day, int bell, in
     return {length, Refusal::None};
 }
 
-BlockOutcome WeekMatrix::swapBlocks(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB,
-                                    int bellB, int length)
+BlockOutcome WeekMatrix::swapBlocks(ScheduleData &d, CodeId a, int dayA, int bellA, CodeId b,
+                                    int dayB, int bellB, int length)
 {
     MatrixEvent *ea = eventState(a);
     MatrixEvent *eb = eventState(b);
@@ -568,7 +599,7 @@ bool WeekMatrix::writeRowBookings(ScheduleData &d, int row)
             else if (w != 0 && !isBookingCell(w) && before.cell(day, bell) != 0)
                 ++expected;
         }
-    writeWeekBookings(d, 1, c, m_week, t);
+    writeWeekBookings(d, BookingWrite::Replace, c, m_week, t);
     WeekTimetable after;
     bookingTimetableOf(d, c, m_week, after);
     int stored = 0;
@@ -669,13 +700,13 @@ bool WeekMatrix::applyStep(ScheduleData &d, MoveStep &step)
     return false;
 }
 
-BlockOutcome WeekMatrix::schedule(ScheduleData &d, int e, int day, int bell, int length)
+BlockOutcome WeekMatrix::schedule(ScheduleData &d, CodeId e, int day, int bell, int length)
 {
     const BlockOutcome r = insertBlock(d, e, day, bell, length);
     if (r) {
         MoveStep step;
         step.type = StepType::Schedule;
-        step.code = static_cast<CodeId>(e);
+        step.code = e;
         step.day = static_cast<std::uint8_t>(day);
         step.bell = static_cast<std::uint8_t>(bell);
         step.length = static_cast<std::uint8_t>(length);
@@ -685,13 +716,13 @@ BlockOutcome WeekMatrix::schedule(ScheduleData &d, int e, int day, int bell, int
     return r;
 }
 
-BlockOutcome WeekMatrix::unschedule(ScheduleData &d, int e, int day, int bell, int length)
+BlockOutcome WeekMatrix::unschedule(ScheduleData &d, CodeId e, int day, int bell, int length)
 {
     const BlockOutcome r = deleteBlock(d, e, day, bell, length);
     if (r) {
         MoveStep step;
         step.type = StepType::Unschedule;
-        step.code = static_cast<CodeId>(e);
+        step.code = e;
         step.day = static_cast<std::uint8_t>(day);
         step.bell = static_cast<std::uint8_t>(bell);
         step.length = static_cast<std::uint8_t>(length);
@@ -701,14 +732,14 @@ BlockOutcome WeekMatrix::unschedule(ScheduleData &d, int e, int day, int bell, i
     return r;
 }
 
-BlockOutcome WeekMatrix::move(ScheduleData &d, int e, int day, int bell, int length, int day2,
+BlockOutcome WeekMatrix::move(ScheduleData &d, CodeId e, int day, int bell, int length, int day2,
                               int bell2)
 {
     const BlockOutcome r = moveBlock(d, e, day, bell, length, day2, bell2);
     if (r) {
         MoveStep step;
         step.type = StepType::Move;
-        step.code = static_cast<CodeId>(e);
+        step.code = e;
         step.length = static_cast<std::uint8_t>(length);
         // Sides already exchanged: applying the step moves the block back.
         step.day = static_cast<std::uint8_t>(day2);
@@ -720,15 +751,15 @@ BlockOutcome WeekMatrix::move(ScheduleData &d, int e, int day, int bell, int len
     return r;
 }
 
-BlockOutcome WeekMatrix::swap(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB,
+BlockOutcome WeekMatrix::swap(ScheduleData &d, CodeId a, int dayA, int bellA, CodeId b, int dayB,
                               int bellB, int length)
 {
     const BlockOutcome r = swapBlocks(d, a, dayA, bellA, b, dayB, bellB, length);
     if (r) {
         MoveStep step;
         step.type = StepType::Swap;
-        step.code = static_cast<CodeId>(a);
-        step.code2 = static_cast<CodeId>(b);
+        step.code = a;
+        step.code2 = b;
         step.length = static_cast<std::uint8_t>(length);
         step.day = static_cast<std::uint8_t>(dayB);
         step.bell = static_cast<std::uint8_t>(bellB);
@@ -792,7 +823,7 @@ int WeekMatrix::writeBack(ScheduleData &d)
     return stored;
 }
 
-int WeekMatrix::nextBlockInRow(int row, int &bell, int &day) const
+int WeekMatrix::nextBlockInRow(int row, int &day, int &bell) const
 {
     if (row >= 1 && row <= m_rows) {
         for (int dd = std::max(day, 1); dd <= m_days; ++dd) {
@@ -816,7 +847,7 @@ int WeekMatrix::nextBlockInRow(int row, int &bell, int &day) const
     return 0;
 }
 
-bool WeekMatrix::findCellOf(int row, std::uint16_t word, int &bell, int &day) const
+bool WeekMatrix::findCellOf(int row, std::uint16_t word, int &day, int &bell) const
 {
     if (row < 1 || row > m_rows || m_days < 1 || m_bells < 1)
         return false;
@@ -836,8 +867,8 @@ bool WeekMatrix::findCellOf(int row, std::uint16_t word, int &bell, int &day) co
     return false;
 }
 
-std::vector<FitEntry> WeekMatrix::fitList(ScheduleData &d, int day, int bell, int resource,
-                                          int mode) const
+std::vector<FitEntry> WeekMatrix::fitList(ScheduleData &d, int day, int bell, CodeId resource,
+                                          FitFilter filter) const
 {
     constexpr std::size_t MaxFitEntries = 210;
     std::vector<FitEntry> list;
@@ -861,7 +892,8 @@ std::vector<FitEntry> WeekMatrix::fitList(ScheduleData &d, int day, int bell, in
             allocated = wa.allocated[static_cast<std::size_t>(m_week)];
             scheduled = wa.scheduled[static_cast<std::size_t>(m_week)];
         }
-        if ((mode == 1 && allocated == 0) || (mode == 2 && allocated != 0))
+        if ((filter == FitFilter::Allocated && allocated == 0) ||
+            (filter == FitFilter::NotAllocated && allocated != 0))
             continue;
         const auto rows = rowsOf(d, e, scratch);
         if (std::all_of(rows.begin(), rows.end(),
@@ -893,7 +925,7 @@ WeekTotals WeekMatrix::weekTotals(const ScheduleData &d) const
 namespace {
 
 // True when every cell of the block is free in all of the event's rows.
-bool blockFree(const ScheduleData &d, const WeekMatrix &m, int e, int day, int bell, int length)
+bool blockFree(const ScheduleData &d, const WeekMatrix &m, CodeId e, int day, int bell, int length)
 {
     std::vector<std::uint16_t> scratch;
     for (const std::uint16_t row : m.rowsOf(d, e, scratch))
@@ -910,35 +942,35 @@ BlockOutcome report(CodeId e, BlockOutcome r, MatrixDialogue &ui)
     return r;
 }
 
-bool unlocked(ScheduleData &d, int e, MatrixDialogue &ui)
+bool unlocked(ScheduleData &d, CodeId e, MatrixDialogue &ui)
 {
-    if (lockGuard(d, e, [&](int event) { return ui.askUnlock(static_cast<CodeId>(event)); }))
+    if (lockGuard(d, e, [&](CodeId event) { return ui.askUnlock(event); }))
         return true;
-    ui.refused(static_cast<CodeId>(e), Refusal::Locked);
+    ui.refused(e, Refusal::Locked);
     return false;
 }
 
 } // namespace
 
-BlockOutcome scheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
-                             MatrixDialogue &ui)
+BlockOutcome scheduleCommand(ScheduleData &d, WeekMatrix &m, CodeId e, int day, int bell,
+                             int length, MatrixDialogue &ui)
 {
     if (!unlocked(d, e, ui))
         return {0, Refusal::Locked};
     if (m.event(e) && !blockFree(d, m, e, day, bell, length))
-        return report(static_cast<CodeId>(e), {0, Refusal::Blocked}, ui);
-    return report(static_cast<CodeId>(e), m.schedule(d, e, day, bell, length), ui);
+        return report(e, {0, Refusal::Blocked}, ui);
+    return report(e, m.schedule(d, e, day, bell, length), ui);
 }
 
-BlockOutcome unscheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
-                               MatrixDialogue &ui)
+BlockOutcome unscheduleCommand(ScheduleData &d, WeekMatrix &m, CodeId e, int day, int bell,
+                               int length, MatrixDialogue &ui)
 {
     if (!unlocked(d, e, ui))
         return {0, Refusal::Locked};
-    return report(static_cast<CodeId>(e), m.unschedule(d, e, day, bell, length), ui);
+    return report(e, m.unschedule(d, e, day, bell, length), ui);
 }
 
-BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
+BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, CodeId e, int day, int bell, int length,
                          int day2, int bell2, MatrixDialogue &ui)
 {
     if (!unlocked(d, e, ui))
@@ -951,12 +983,12 @@ BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bel
         const bool free = blockFree(d, m, e, day2, bell2, length);
         m.probeEnter(e, day, bell, length);
         if (!free)
-            return report(static_cast<CodeId>(e), {0, Refusal::Blocked}, ui);
+            return report(e, {0, Refusal::Blocked}, ui);
     }
-    return report(static_cast<CodeId>(e), m.move(d, e, day, bell, length, day2, bell2), ui);
+    return report(e, m.move(d, e, day, bell, length, day2, bell2), ui);
 }
 
-BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, int a, int dayA, int bellA, int b,
+BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, CodeId a, int dayA, int bellA, CodeId b,
                          int dayB, int bellB, int length, MatrixDialogue &ui)
 {
     if (!unlocked(d, a, ui) || !unlocked(d, b, ui))
@@ -976,9 +1008,9 @@ BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, int a, int dayA, int be
         m.probeEnter(b, dayB, bellB, length);
         m.probeEnter(a, dayA, bellA, length);
         if (!free)
-            return report(static_cast<CodeId>(a), {0, Refusal::Blocked}, ui);
+            return report(a, {0, Refusal::Blocked}, ui);
     }
-    return report(static_cast<CodeId>(a), m.swap(d, a, dayA, bellA, b, dayB, bellB, length), ui);
+    return report(a, m.swap(d, a, dayA, bellA, b, dayB, bellB, length), ui);
 }
 
 } // namespace quivra

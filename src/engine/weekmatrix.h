@@ -25,7 +25,7 @@
 // passed to every operation that reads or changes the stores.
 
 #include "engine/conflicts.h"
-#include "engine/lectures.h"
+#include "engine/lecturestore.h"
 #include "engine/movelog.h"
 #include "engine/scheduledata.h"
 
@@ -83,6 +83,9 @@ struct FitEntry
     int scheduled = 0;
 };
 
+// Which events fitList lists by their allocation in the week.
+enum class FitFilter { Allocated, NotAllocated, All };
+
 struct WeekTotals
 {
     int allowed = 0; // over the week's events
@@ -117,14 +120,14 @@ public:
     // cells and the same allocated and placed counts (none at all for an event the matrix does
     // not hold). Reads the whole store; the overload reads it through an index of the store as
     // it stands, for checking many events.
-    bool agreesWithStore(ScheduleData &d, int e) const;
-    bool agreesWithStore(ScheduleData &d, int e, const LectureIndex &index) const;
+    bool agreesWithStore(ScheduleData &d, CodeId e) const;
+    bool agreesWithStore(ScheduleData &d, CodeId e, const LectureIndex &index) const;
 
     int rowCount() const { return m_rows; }
     int week() const { return m_week; }
     int usedDays() const { return m_days; }
     int usedBells() const { return m_bells; }
-    int rowOf(int c) const;
+    int rowOf(CodeId c) const;
     CodeId resourceOfRow(int row) const;
     int categoryOfRow(int row) const
     {
@@ -165,9 +168,9 @@ public:
     std::span<const CodeId> weekEvents() const { return m_weekEvents; }
     int largestCollection() const { return m_largestCollection; }
     // The event's state in this week; null when it is neither allocated nor placed in it.
-    const MatrixEvent *event(int e) const;
+    const MatrixEvent *event(CodeId e) const;
     // The rows of event e (from the week's state, or from its collection into `scratch`).
-    std::span<const std::uint16_t> rowsOf(const ScheduleData &d, int e,
+    std::span<const std::uint16_t> rowsOf(const ScheduleData &d, CodeId e,
                                           std::vector<std::uint16_t> &scratch) const;
     // Smallest and largest number of period cells on one day over the rows of resource
     // category k (1..7) at the build; largest < smallest when the category has no row.
@@ -176,24 +179,25 @@ public:
 
     // Block operations, not logged. Each stores into the lecture store and changes the matrix
     // only when the store took it.
-    BlockOutcome insertBlock(ScheduleData &d, int e, int day, int bell, int length);
-    BlockOutcome deleteBlock(ScheduleData &d, int e, int day, int bell, int length);
-    BlockOutcome moveBlock(ScheduleData &d, int e, int day, int bell, int length, int day2,
+    BlockOutcome insertBlock(ScheduleData &d, CodeId e, int day, int bell, int length);
+    BlockOutcome deleteBlock(ScheduleData &d, CodeId e, int day, int bell, int length);
+    BlockOutcome moveBlock(ScheduleData &d, CodeId e, int day, int bell, int length, int day2,
                            int bell2);
     // Event a's block at (dayA, bellA) and event b's block of the same length at (dayB, bellB)
     // exchange places.
-    BlockOutcome swapBlocks(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB, int bellB,
-                            int length);
+    BlockOutcome swapBlocks(ScheduleData &d, CodeId a, int dayA, int bellA, CodeId b, int dayB,
+                            int bellB, int length);
     // Toggles the area of a row: its resource's booking cells become free, free cells become
     // bookings of `kind`; periods stay. The row's bookings are written back for the week.
     BlockOutcome toggleBookings(ScheduleData &d, int row, int kind, int day, int bell, int day2,
                                 int bell2);
 
     // The same operations, logged for undo.
-    BlockOutcome schedule(ScheduleData &d, int e, int day, int bell, int length);
-    BlockOutcome unschedule(ScheduleData &d, int e, int day, int bell, int length);
-    BlockOutcome move(ScheduleData &d, int e, int day, int bell, int length, int day2, int bell2);
-    BlockOutcome swap(ScheduleData &d, int a, int dayA, int bellA, int b, int dayB, int bellB,
+    BlockOutcome schedule(ScheduleData &d, CodeId e, int day, int bell, int length);
+    BlockOutcome unschedule(ScheduleData &d, CodeId e, int day, int bell, int length);
+    BlockOutcome move(ScheduleData &d, CodeId e, int day, int bell, int length, int day2,
+                      int bell2);
+    BlockOutcome swap(ScheduleData &d, CodeId a, int dayA, int bellA, CodeId b, int dayB, int bellB,
                       int length);
     BlockOutcome toggle(ScheduleData &d, int row, int kind, int day, int bell, int day2, int bell2);
 
@@ -208,24 +212,25 @@ public:
 
     // Probes for evaluations: the block's cells enter or leave the event's rows only; the
     // lecture store and the event's counts are not touched. Every probe must be taken back.
-    void probeEnter(int e, int day, int bell, int length);
-    void probeErase(int e, int day, int bell, int length);
+    void probeEnter(CodeId e, int day, int bell, int length);
+    void probeErase(CodeId e, int day, int bell, int length);
 
     // Stores, for every event of the week whose stored cells of the week differ from the
     // matrix's, the matrix's cells. Returns the events stored, -1 when the store refused one.
     int writeBack(ScheduleData &d);
 
-    // From (bell, day) on, scanning bells then days, the next cell of the row with a period;
-    // bell and day move there and the result is the length of its run. 0 (bell and day 1) when
+    // From (day, bell) on, scanning bells then days, the next cell of the row with a period;
+    // day and bell move there and the result is the length of its run. 0 (day and bell 1) when
     // none is left.
-    int nextBlockInRow(int row, int &bell, int &day) const;
-    // The next cell after (bell, day) in day-major order, cyclically, whose word is `word` in
+    int nextBlockInRow(int row, int &day, int &bell) const;
+    // The next cell after (day, bell) in day-major order, cyclically, whose word is `word` in
     // the row; false when there is none.
-    bool findCellOf(int row, std::uint16_t word, int &bell, int &day) const;
+    bool findCellOf(int row, std::uint16_t word, int &day, int &bell) const;
     // Events (at most 210) that fit cell (day, bell): every timetabled resource has it free.
-    // resource != 0 keeps the events that use it; mode 1 allocated in the week, 2 not
-    // allocated, 3 all.
-    std::vector<FitEntry> fitList(ScheduleData &d, int day, int bell, int resource, int mode) const;
+    // resource != 0 keeps the events that use it; `filter` keeps the events allocated in the
+    // week, those not allocated, or all.
+    std::vector<FitEntry> fitList(ScheduleData &d, int day, int bell, CodeId resource,
+                                  FitFilter filter) const;
     WeekTotals weekTotals(const ScheduleData &d) const;
 
 private:
@@ -235,16 +240,23 @@ private:
         return (static_cast<std::uint32_t>(row) << MatrixRowShift) |
                static_cast<std::uint32_t>(day << MatrixDayShift) | static_cast<std::uint32_t>(bell);
     }
+    void resetForWeek(ScheduleData &d, int week);
+    void takeRows(const ScheduleData &d);
+    void enterLecture(const ScheduleData &d, const LectureView &v, CellWord word,
+                      std::span<const std::uint16_t> rows);
+    void enterResourceBookings(ScheduleData &d, const LectureIndex &index);
+    void enterEvents(ScheduleData &d, const LectureIndex &index);
+    void sumCategoryGaps();
     bool inRange(int day, int bell, int length) const;
     void takeBalanceLimits();
-    MatrixEvent *eventState(int e);
+    MatrixEvent *eventState(CodeId e);
     bool outranks(CellWord incoming, CellWord shown) const;
     void show(std::uint32_t index, CellWord word);
     void enterCell(std::uint32_t index, CellWord word);
     void eraseCell(std::uint32_t index, CellWord word);
     void enterBlock(const MatrixEvent &ev, int day, int bell, int length);
     void eraseBlock(const MatrixEvent &ev, int day, int bell, int length);
-    bool storeWeekCells(ScheduleData &d, int e, const DayMasks &cells);
+    bool storeWeekCells(ScheduleData &d, CodeId e, const DayMasks &cells);
     bool writeRowBookings(ScheduleData &d, int row);
     bool applyStep(ScheduleData &d, MoveStep &step);
     BlockOutcome doToggle(ScheduleData &d, int row, int kind, int day, int bell, int day2,
@@ -299,13 +311,13 @@ public:
 // The block commands of the Timetables view: ask before changing a locked event, refuse a
 // target cell that is not free in every timetable of the event, perform and log the change,
 // report a refusal. Each returns what the logged operation returned.
-BlockOutcome scheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
-                             MatrixDialogue &ui);
-BlockOutcome unscheduleCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
-                               MatrixDialogue &ui);
-BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, int e, int day, int bell, int length,
+BlockOutcome scheduleCommand(ScheduleData &d, WeekMatrix &m, CodeId e, int day, int bell,
+                             int length, MatrixDialogue &ui);
+BlockOutcome unscheduleCommand(ScheduleData &d, WeekMatrix &m, CodeId e, int day, int bell,
+                               int length, MatrixDialogue &ui);
+BlockOutcome moveCommand(ScheduleData &d, WeekMatrix &m, CodeId e, int day, int bell, int length,
                          int day2, int bell2, MatrixDialogue &ui);
-BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, int a, int dayA, int bellA, int b,
+BlockOutcome swapCommand(ScheduleData &d, WeekMatrix &m, CodeId a, int dayA, int bellA, CodeId b,
                          int dayB, int bellB, int length, MatrixDialogue &ui);
 
 } // namespace quivra

@@ -65,7 +65,7 @@ int allDayActivity(ScheduleData &d, AllDayMode mode, std::int32_t date, std::str
         return -1;
 
     if (mode == AllDayMode::Make && !text.empty())
-        addComment(d, w, text, "*", 0, day);
+        addComment(d, w, text, "*", day, 0);
     if (mode == AllDayMode::Remove) {
         const std::string prefix = dayKeyPrefix(w, day);
         std::erase_if(d.comments, [&](const std::string &c) { return c.starts_with(prefix); });
@@ -80,8 +80,9 @@ int allDayActivity(ScheduleData &d, AllDayMode mode, std::int32_t date, std::str
         if (record.isEvent() || (record.flags & NoTimetableBit))
             continue;
         weekTimetableOf(d, r, w, t);
-        const CellWord booking =
-            makeCell(static_cast<std::uint16_t>(ownWord(d, r) | LectureBookingBit), kind);
+        const CellWord booking = makeCell(
+            static_cast<std::uint16_t>(ownWord(d, static_cast<CodeId>(r)) | LectureBookingBit),
+            kind);
         int here = 0;
         for (int bell = 1; bell <= std::min(usedBells(d), MaxBells); ++bell) {
             CellWord &cell = t.cellRef(day, bell);
@@ -96,7 +97,7 @@ int allDayActivity(ScheduleData &d, AllDayMode mode, std::int32_t date, std::str
             }
         }
         if (here > 0 && mode != AllDayMode::Test)
-            writeWeekBookings(d, 1, r, w, t);
+            writeWeekBookings(d, BookingWrite::Replace, static_cast<CodeId>(r), w, t);
         changed += here;
     }
     return changed;

@@ -335,14 +335,14 @@ int OptimiserRun::gaps() const
 bool OptimiserRun::fits(int e, int day, int bell, int length, FreeCells &scratch) const
 {
     if (m_s.reference) {
-        freeCellScores(m_d, m, e, m_weights, scratch);
+        freeCellScores(m_d, m, static_cast<CodeId>(e), m_weights, scratch);
         return scratch.run[static_cast<std::size_t>(day)][static_cast<std::size_t>(bell)] >= length;
     }
     if (day < 1 || day > m.usedDays() || bell < 1 || bell + length - 1 > m.usedBells())
         return false;
     const std::uint32_t bits = bellSpan(bell, bell + length - 1);
     std::vector<std::uint16_t> scratchRows;
-    for (const std::uint16_t row : m.rowsOf(m_d, e, scratchRows))
+    for (const std::uint16_t row : m.rowsOf(m_d, static_cast<CodeId>(e), scratchRows))
         if ((m.eventMask(row, day) | m.bookingMask(row, day)) & bits)
             return false;
     return true;
@@ -383,7 +383,7 @@ int OptimiserRun::weightedRows(int a, int b, std::uint16_t *rows, std::uint8_t *
         if (e == 0)
             continue;
         const auto role = static_cast<std::uint8_t>(e == a ? 1 : 2);
-        for (const std::uint16_t row : m.rowsOf(m_d, e, scratch)) {
+        for (const std::uint16_t row : m.rowsOf(m_d, static_cast<CodeId>(e), scratch)) {
             int &stamp = m_rowStamp[row];
             if (stamp == m_stamp) {
                 roles[m_rowSlot[row]] |= role;
@@ -433,12 +433,12 @@ int OptimiserRun::exchangedGaps(int e, const TimetableBlock &p, int f, const Tim
 
 void OptimiserRun::probeEnter(int e, int day, int bell, int length)
 {
-    tracked(e, 0, day, day, [&] { m.probeEnter(e, day, bell, length); });
+    tracked(e, 0, day, day, [&] { m.probeEnter(static_cast<CodeId>(e), day, bell, length); });
 }
 
 void OptimiserRun::probeErase(int e, int day, int bell, int length)
 {
-    tracked(e, 0, day, day, [&] { m.probeErase(e, day, bell, length); });
+    tracked(e, 0, day, day, [&] { m.probeErase(static_cast<CodeId>(e), day, bell, length); });
 }
 
 // Runs of one event's period word on one day of the row, kept when they pass the filters, then
@@ -510,7 +510,7 @@ MoveChoice OptimiserRun::bestMove(const TimetableBlock &block)
     const int base = gaps();
     probeErase(e, block.day, block.bell, length);
     FreeCells free;
-    freeCellScores(m_d, m, e, m_weights, free);
+    freeCellScores(m_d, m, static_cast<CodeId>(e), m_weights, free);
     // A candidate's cells are free in every row of the event, so in the fast path its gaps are
     // the gaps without the block plus what the block adds to the rows' masks on that day.
     std::uint16_t rows[2 * MaxMembers];
@@ -597,7 +597,8 @@ MoveChoice OptimiserRun::bestMoveRead(const TimetableBlock &block)
     const int e = block.event;
     const int length = block.length;
     const std::uint32_t own = bellSpan(block.bell, block.bell + length - 1);
-    const DayMasks candidates = moveCandidates(m_d, m, e, m_weights, block.day, own, length);
+    const DayMasks candidates =
+        moveCandidates(m_d, m, static_cast<CodeId>(e), m_weights, block.day, own, length);
     if (std::all_of(candidates.begin(), candidates.end(), [](std::uint32_t c) { return c == 0; }))
         return {};
     std::uint16_t rows[2 * MaxMembers];
@@ -650,7 +651,7 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
     const int length = b.length;
     const std::uint32_t atB = bellSpan(b.bell, b.bell + length - 1);
     std::vector<std::uint16_t> scratchE, scratchF;
-    const auto rowsE = m.rowsOf(m_d, e, scratchE);
+    const auto rowsE = m.rowsOf(m_d, static_cast<CodeId>(e), scratchE);
     ++m_eStamp;
     for (const std::uint16_t row : rowsE)
         m_ofE[row] = m_eStamp;
@@ -664,7 +665,7 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
         const int f = p.event;
         const std::uint32_t atP = bellSpan(p.bell, p.bell + length - 1);
         // f at b's place: free once e has left it.
-        const auto rowsF = m.rowsOf(m_d, f, scratchF);
+        const auto rowsF = m.rowsOf(m_d, static_cast<CodeId>(f), scratchF);
         bool fits = true;
         for (const std::uint16_t row : rowsF) {
             const std::uint32_t cells = m.eventMask(row, b.day) | m.bookingMask(row, b.day);
@@ -748,7 +749,7 @@ void OptimiserRun::keepStoreCompact()
 // outside its category's limits of the build.
 int OptimiserRun::dayRuleCheck(int e) const
 {
-    const MatrixEvent *ev = m.event(e);
+    const MatrixEvent *ev = m.event(static_cast<CodeId>(e));
     if (!ev || ev->rows.empty())
         return 0;
     int broken = 0;

@@ -28,7 +28,7 @@ int categoryOfLetter(char letter)
 int scheduledIn(ScheduleData &d, int c, int week)
 {
     WeekAllocation wa;
-    reloadWeekAllocation(d, c, wa);
+    reloadWeekAllocation(d, static_cast<CodeId>(c), wa);
     return wa.scheduled[week];
 }
 
@@ -308,7 +308,7 @@ TEST(SweepTest, EventWithoutScheduledPeriodsTakesNoCellFromOthers)
     cell.startWeek = cell.endWeek = 1;
     cell.startDay = cell.endDay = 1;
     cell.startBell = cell.endBell = 1;
-    ASSERT_EQ(setSlotBookings(*d, e1, 1, 1, false, cell), 1);
+    ASSERT_EQ(setSlotBookings(*d, e1, SlotBookingMode::Book, 1, false, cell), 1);
     ASSERT_EQ(d->codes[e1].scheduled, 0);
     EXPECT_EQ(sweepConflicts(*d, 1, true).found, 0);
     EXPECT_EQ(scheduledIn(*d, e2, 1), 1);

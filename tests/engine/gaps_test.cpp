@@ -43,7 +43,7 @@ GapTotals literalGapCount(const WeekMatrix &m, const GapCategoryWeights &weights
 }
 
 // The free-cell scores as the rule reads: row by row, each day scanned from the last bell down.
-void literalScores(const ScheduleData &d, const WeekMatrix &m, int e,
+void literalScores(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                    const GapCategoryWeights &weights, int score[8][32], int run[8][32])
 {
     const int days = m.usedDays(), bells = m.usedBells();
@@ -98,7 +98,7 @@ TEST(GapsTest, DayGapsOfAMask)
 
 // The starts moveCandidates gives are the cells whose scores reach 100 with a free run of
 // `length`, for every length that fits.
-void expectCandidatesFollowScores(const ScheduleData &d, const WeekMatrix &m, int e,
+void expectCandidatesFollowScores(const ScheduleData &d, const WeekMatrix &m, CodeId e,
                                   const GapCategoryWeights &weights, int liftedDay,
                                   std::uint32_t liftedBells, const FreeCells &scores)
 {

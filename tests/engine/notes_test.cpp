@@ -99,7 +99,7 @@ TEST_F(NotesTest, FindCommentMatchesKeysAndCodeFields)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         d->comments = c.comments;
-        const CommentMatch m = findComment(*d, c.week, c.code, c.bell, c.day, c.date);
+        const CommentMatch m = findComment(*d, c.week, c.code, c.day, c.bell, c.date);
         EXPECT_EQ(m.index, c.index);
         EXPECT_EQ(m.general, c.general);
         EXPECT_EQ(m.text, c.text);
@@ -115,25 +115,25 @@ TEST_F(NotesTest, AddCommentReplacesOnlyItsOwnSpecificComment)
 {
     // Only a wildcard matches: the new comment goes in front of it.
     d->comments = {"[000000];2*;two"};
-    ASSERT_TRUE(addComment(*d, 12, "new", "A", 5, 3));
+    ASSERT_TRUE(addComment(*d, 12, "new", "A", 3, 5));
     EXPECT_EQ(d->comments, (Lines{"[012305];A;new", "[000000];2*;two"}));
 
     // Its own comment is replaced in place, although the wildcard is the last match.
-    ASSERT_TRUE(addComment(*d, 12, "newer", "A", 5, 3));
+    ASSERT_TRUE(addComment(*d, 12, "newer", "A", 3, 5));
     EXPECT_EQ(d->comments, (Lines{"[012305];A;newer", "[000000];2*;two"}));
 
     // A comment without a code does not overwrite the one of code A, and a comment for every
     // week does not take over the slot of week 12.
-    ASSERT_TRUE(addComment(*d, 12, "free", "", 5, 3));
-    ASSERT_TRUE(addComment(*d, 0, "weekly", "A", 5, 3));
+    ASSERT_TRUE(addComment(*d, 12, "free", "", 3, 5));
+    ASSERT_TRUE(addComment(*d, 0, "weekly", "A", 3, 5));
     EXPECT_EQ(d->comments, (Lines{"[000305];A;weekly", "[012305];;free", "[012305];A;newer",
                                   "[000000];2*;two"}));
 
     // Keys that cannot be written, and codes that would break the fields, are refused.
     const Lines before = d->comments;
     EXPECT_FALSE(addComment(*d, 256, "x", "A", 1, 1));
-    EXPECT_FALSE(addComment(*d, 1, "x", "A", 31, 1));
-    EXPECT_FALSE(addComment(*d, 1, "x", "A", 1, 8));
+    EXPECT_FALSE(addComment(*d, 1, "x", "A", 1, 31));
+    EXPECT_FALSE(addComment(*d, 1, "x", "A", 8, 1));
     EXPECT_FALSE(addComment(*d, 1, "x", "A;B", 1, 1));
     EXPECT_EQ(d->comments, before);
 }
@@ -142,13 +142,13 @@ TEST_F(NotesTest, EraseCommentsKeepsGeneralAndOtherCodes)
 {
     d->comments = {"[004102];A;x", "[004103];A;y", "[000002];A;general", "[004102];B;other",
                    "[004104];A;outside"};
-    EXPECT_EQ(eraseComments(*d, 4, "A", 2, 3, 1, 1), 2);
+    EXPECT_EQ(eraseComments(*d, 4, "A", 1, 1, 2, 3), 2);
     EXPECT_EQ(d->comments, (Lines{"[000002];A;general", "[004102];B;other", "[004104];A;outside"}));
     EXPECT_EQ(eraseComments(*d, 4, "A", 0, 1000000, 0, 1000000), 1); // ranges are bounded
 
     // Erasing without a code takes every code's own comments but leaves wildcard comments.
     d->comments = {"[004102];*;all", "[004102];B;b", "[004102];1*;cat"};
-    EXPECT_EQ(eraseComments(*d, 4, "", 2, 2, 1, 1), 1);
+    EXPECT_EQ(eraseComments(*d, 4, "", 1, 1, 2, 2), 1);
     EXPECT_EQ(d->comments, (Lines{"[004102];*;all", "[004102];1*;cat"}));
 }
 
@@ -158,7 +158,7 @@ TEST_F(NotesTest, TidyTouchesKeysOnly)
     tidyComments(*d);
     EXPECT_EQ(d->comments,
               (Lines{"[004102];A;see ] here", "[004102];A; [a] b", "(240108);A;x ] y"}));
-    EXPECT_EQ(findComment(*d, 4, "A", 2, 1).text, " [a] b");
+    EXPECT_EQ(findComment(*d, 4, "A", 1, 2).text, " [a] b");
 }
 
 TEST_F(NotesTest, ShiftCommentWeeks)

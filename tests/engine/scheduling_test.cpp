@@ -45,7 +45,7 @@ std::vector<WeekEntryRow> weekEntriesOf(ScheduleData &d, int c)
 }
 
 // Cells of c's timetable lectures in week w, periods or bookings.
-int cellsIn(ScheduleData &d, int c, int w, bool bookings = false)
+int cellsIn(ScheduleData &d, CodeId c, int w, bool bookings = false)
 {
     WeekAllocation wa;
     reloadWeekAllocation(d, c, wa);
@@ -251,14 +251,16 @@ TEST(AllocateTest, ShiftMovesAllocationsAndTrimsWhatNoLongerFits)
     d->currentWeek = 2;
     WeekAllocation wa;
     reloadWeekAllocation(*d, f.id("E1"), wa);
-    EXPECT_FALSE(shiftAllocation(*d, wa, 0, -1)) << "week 1 is before the current week";
-    ASSERT_TRUE(shiftAllocation(*d, wa, 3, +1));
+    EXPECT_FALSE(shiftAllocation(*d, wa, 0, ShiftDirection::Earlier))
+        << "week 1 is before the current week";
+    ASSERT_TRUE(shiftAllocation(*d, wa, 3, ShiftDirection::Later));
     EXPECT_EQ(wa.allocated[3], 0);
     EXPECT_EQ(wa.allocated[4], 1);
     EXPECT_EQ(wa.scheduled[3], 0) << "placements stay put and are trimmed to the allocation";
 
     wa.allocated[6] = 1;
-    EXPECT_FALSE(shiftAllocation(*d, wa, 0, +1)) << "the last used week is taken";
+    EXPECT_FALSE(shiftAllocation(*d, wa, 0, ShiftDirection::Later))
+        << "the last used week is taken";
     EXPECT_EQ(removeOneAllocated(*d, wa, 1, 6), 6);
     EXPECT_EQ(removeOneAllocated(*d, wa, 5, 6), 0);
 }
@@ -411,7 +413,7 @@ TEST(BookingTest, WriteWeekBookingsWritesRunsAndKeepsPeriods)
     const CellWord booked = makeCell(static_cast<std::uint16_t>(r | LectureBookingBit), 3);
     t.cellRef(2, 3) = booked;
     t.cellRef(2, 4) = booked;
-    EXPECT_EQ(writeWeekBookings(*d, 1, r, 1, t), 2);
+    EXPECT_EQ(writeWeekBookings(*d, BookingWrite::Replace, r, 1, t), 2);
     WeekAllocation wa;
     reloadWeekAllocation(*d, r, wa);
     ASSERT_EQ(wa.timetable.size(), 1u);
@@ -435,14 +437,14 @@ TEST(BookingTest, BookingUnderAPeriodSurvivesEditsOfOtherCells)
     range.startDay = range.endDay = 3;
     range.startBell = 3;
     range.endBell = 4;
-    setSlotBookings(*d, r, 1, 2, false, range);
+    setSlotBookings(*d, r, SlotBookingMode::Book, 2, false, range);
     EXPECT_EQ(cellsIn(*d, r, 1, true), 3);
     WeekTimetable t;
     bookingTimetableOf(*d, r, 1, t);
     EXPECT_EQ(cellKind(t.cell(1, 1)), 1);
     EXPECT_EQ(cellKind(t.cell(3, 4)), 2);
 
-    setSlotBookings(*d, r, 2, 2, false, range);
+    setSlotBookings(*d, r, SlotBookingMode::Cancel, 2, false, range);
     bookingTimetableOf(*d, r, 1, t);
     EXPECT_EQ(cellKind(t.cell(1, 1)), 1);
     EXPECT_EQ(t.cell(3, 4), 0u);
@@ -462,15 +464,15 @@ TEST(BookingTest, ResourceAbove4095KeepsItsCodeAndKind)
     range.startWeek = range.endWeek = 1;
     range.startDay = range.endDay = 2;
     range.startBell = range.endBell = 3;
-    setSlotBookings(*d, 4500, 1, 2, false, range);
+    setSlotBookings(*d, 4500, SlotBookingMode::Book, 2, false, range);
     range.startBell = range.endBell = 5;
-    setSlotBookings(*d, 4500, 1, 3, false, range);
+    setSlotBookings(*d, 4500, SlotBookingMode::Book, 3, false, range);
     WeekTimetable t;
     weekTimetableOf(*d, 4500, 1, t);
     EXPECT_EQ(cellCode(*d, t.cell(2, 3)), 4500);
     EXPECT_EQ(cellKind(t.cell(2, 3)), 2);
     EXPECT_EQ(cellKind(t.cell(2, 5)), 3);
-    EXPECT_EQ(changeBookingKinds(*d, false, 1), 2);
+    EXPECT_EQ(changeBookingKinds(*d, BookingOwner::Resources, 1), 2);
     weekTimetableOf(*d, 4500, 1, t);
     EXPECT_EQ(cellKind(t.cell(2, 5)), 1);
 }

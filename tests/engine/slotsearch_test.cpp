@@ -26,10 +26,10 @@ TEST(SlotSearchTest, NextWrapsToDayOneAndPreviousWrapsBack)
     f.finish();
     WeekMatrix m;
     m.build(*d, 1);
-    const int e = f.id("E");
+    const CodeId e = f.id("E");
 
     int bell = 4, day = 2; // the last position of the week
-    SlotSearchResult r = slotSearch(*d, m, e, bell, day, SearchNext, 1, ones());
+    SlotSearchResult r = slotSearch(*d, m, e, day, bell, SlotSearchMode::Next, 1, ones());
     EXPECT_EQ(r.length, 1);
     EXPECT_TRUE(r.moved);
     EXPECT_EQ(day, 1);
@@ -37,7 +37,7 @@ TEST(SlotSearchTest, NextWrapsToDayOneAndPreviousWrapsBack)
     EXPECT_EQ(m.event(e)->cells[1], 0b10u);
     EXPECT_EQ(m.log().position(), 1);
 
-    r = slotSearch(*d, m, e, bell, day, SearchPrevious, 1, ones());
+    r = slotSearch(*d, m, e, day, bell, SlotSearchMode::Previous, 1, ones());
     EXPECT_TRUE(r.moved);
     EXPECT_EQ(day, 2);
     EXPECT_EQ(bell, 4);
@@ -56,7 +56,8 @@ TEST(SlotSearchTest, BestWithoutAValueKeepsTheBlockWhereItWas)
     m.build(*d, 1);
     // Day 1 is booked apart from the block; day 2 holds the event's other block.
     int bell = 1, day = 1;
-    const SlotSearchResult r = slotSearch(*d, m, f.id("E"), bell, day, SearchBest, 1, ones());
+    const SlotSearchResult r =
+        slotSearch(*d, m, f.id("E"), day, bell, SlotSearchMode::Best, 1, ones());
     EXPECT_EQ(r.length, 1);
     EXPECT_FALSE(r.moved);
     EXPECT_EQ(day, 1);
@@ -75,17 +76,18 @@ TEST(SlotSearchTest, BestMovesNextToTheLessonsAndAllMarksEveryPosition)
     f.finish();
     WeekMatrix m;
     m.build(*d, 1);
-    const int e = f.id("E");
+    const CodeId e = f.id("E");
 
     int bell = 6, day = 1;
     SlotMap all;
-    SlotSearchResult r = slotSearch(*d, m, e, bell, day, SearchAll, 1, ones(), nullptr, &all);
+    SlotSearchResult r =
+        slotSearch(*d, m, e, day, bell, SlotSearchMode::All, 1, ones(), nullptr, &all);
     EXPECT_FALSE(r.moved);
     EXPECT_EQ(all.feasible, 4); // bells 3..6
     EXPECT_EQ(all.first[1][2], 0);
     EXPECT_EQ(all.coverage[1][6], 1);
 
-    r = slotSearch(*d, m, e, bell, day, SearchBest, 1, ones());
+    r = slotSearch(*d, m, e, day, bell, SlotSearchMode::Best, 1, ones());
     EXPECT_TRUE(r.moved);
     EXPECT_EQ(bell, 3);
     EXPECT_EQ(m.cell(m.rowOf(f.id("T1")), 1, 3), static_cast<CellWord>(e | LectureEventBit));
@@ -109,7 +111,7 @@ TEST(SlotSearchTest, Refusals)
     for (const Case &c : cases) {
         int bell = c.bell, day = 1;
         const SlotSearchResult r =
-            slotSearch(*d, m, f.id("E"), bell, day, SearchNext, c.length, ones());
+            slotSearch(*d, m, f.id("E"), day, bell, SlotSearchMode::Next, c.length, ones());
         EXPECT_EQ(r.length, 0);
         EXPECT_EQ(r.refusal, c.refusal) << c.bell << "/" << c.length;
     }

@@ -89,7 +89,7 @@ protected:
         f.finish();
         m.build(*d, Week);
     }
-    int id(const char *code) const { return f.id(code); }
+    CodeId id(const char *code) const { return f.id(code); }
     int row(const char *code) const { return m.rowOf(f.id(code)); }
 
     std::unique_ptr<ScheduleData> d = makeScheduleData();
@@ -165,7 +165,7 @@ TEST_F(WeekMatrixTest, RefusalsChangeNothing)
 TEST_F(WeekMatrixTest, MoveUndoRedoAndANewStepDiscardsRedo)
 {
     build();
-    const int e = id("E1");
+    const CodeId e = id("E1");
     ASSERT_TRUE(m.move(*d, e, 1, 3, 2, 2, 5)); // Monday bell 3 -> Tuesday bell 5
     EXPECT_EQ(m.cell(row("T1"), 2, 5), P(e));
     EXPECT_EQ(m.cell(row("T1"), 1, 3), 0u);
@@ -197,7 +197,7 @@ TEST_F(WeekMatrixTest, KeptWeekReopensAsAFreshBuild)
 {
     f.place("E1", Week, 3, 2, 2); // meets E3 in G1: a hidden cell is kept as well
     build();
-    const int e1 = id("E1"), e2 = id("E2");
+    const CodeId e1 = id("E1"), e2 = id("E2");
     ASSERT_TRUE(m.move(*d, e2, 3, 1, 2, 4, 1));
 
     WeekMatrix other;
@@ -238,7 +238,7 @@ TEST_F(WeekMatrixTest, KeptWeekReopensAsAFreshBuild)
 TEST_F(WeekMatrixTest, FirstStepCannotBeUndoneAfterCapacityPlusOneSteps)
 {
     build();
-    const int e = id("E1");
+    const CodeId e = id("E1");
     ASSERT_TRUE(m.move(*d, e, 1, 3, 2, 2, 1));
     m.setBookmark(); // after step 1
     for (int k = 0; k < MoveLogCapacity; ++k) {
@@ -261,7 +261,7 @@ TEST_F(WeekMatrixTest, FirstStepCannotBeUndoneAfterCapacityPlusOneSteps)
 TEST_F(WeekMatrixTest, Bookmarks)
 {
     build();
-    const int e = id("E2");
+    const CodeId e = id("E2");
     EXPECT_FALSE(m.goToBookmark(*d)); // a build sets it to the current position
     ASSERT_TRUE(m.schedule(*d, e, 4, 1, 1));
     m.setBookmark();
@@ -312,7 +312,7 @@ TEST_F(WeekMatrixTest, ToggleBookingsUndoAndRedo)
 TEST_F(WeekMatrixTest, FullStoreRefusesTheStepAndRevertsIt)
 {
     build();
-    const int e1 = id("E1"), e2 = id("E2");
+    const CodeId e1 = id("E1"), e2 = id("E2");
     // Storing E2 once joins its blocks of weeks 2 and 3 into one lecture.
     ASSERT_TRUE(m.moveBlock(*d, e2, 3, 1, 2, 4, 1));
     ASSERT_TRUE(m.moveBlock(*d, e2, 4, 1, 2, 3, 1));
@@ -353,8 +353,8 @@ TEST_F(WeekMatrixTest, SeededRandomOperationsKeepMatrixAndStoreEqual)
     build();
     std::mt19937 rnd(20240611);
     auto pick = [&](int n) { return static_cast<int>(rnd() % static_cast<unsigned>(n)); };
-    const std::vector<int> events = {id("E1"), id("E2"), id("E3")};
-    auto freeFor = [&](int e, int day, int bell, int length) {
+    const std::vector<CodeId> events = {id("E1"), id("E2"), id("E3")};
+    auto freeFor = [&](CodeId e, int day, int bell, int length) {
         const MatrixEvent *ev = m.event(e);
         for (const std::uint16_t r : ev->rows)
             for (int b = bell; b < bell + length; ++b)
@@ -363,7 +363,7 @@ TEST_F(WeekMatrixTest, SeededRandomOperationsKeepMatrixAndStoreEqual)
         return true;
     };
     // A block of the event found from a random cell, or length 0.
-    auto someBlock = [&](int e, int &day, int &bell) {
+    auto someBlock = [&](CodeId e, int &day, int &bell) {
         const MatrixEvent *ev = m.event(e);
         for (int k = 0; k < 5; ++k) {
             day = 1 + (pick(5) + k) % 5;
@@ -380,7 +380,7 @@ TEST_F(WeekMatrixTest, SeededRandomOperationsKeepMatrixAndStoreEqual)
     int done = 0;
     for (int step = 0; step < 10000; ++step) {
         const int op = pick(6);
-        const int e = events[static_cast<std::size_t>(pick(3))];
+        const CodeId e = events[static_cast<std::size_t>(pick(3))];
         const int day = 1 + pick(5), bell = 1 + pick(8), length = 1 + pick(2);
         int bd = 0, bb = 0;
         switch (op) {
@@ -402,7 +402,7 @@ TEST_F(WeekMatrixTest, SeededRandomOperationsKeepMatrixAndStoreEqual)
             }
             break;
         case 3: {
-            const int e2 = events[static_cast<std::size_t>(pick(3))];
+            const CodeId e2 = events[static_cast<std::size_t>(pick(3))];
             int d2 = 0, b2 = 0;
             const int l = someBlock(e, bd, bb);
             const int l2 = e2 != e ? someBlock(e2, d2, b2) : 0;

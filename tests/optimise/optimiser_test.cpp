@@ -281,7 +281,7 @@ TEST(OptimiserTest, AtEqualGapsABlockMovesToAnEarlierBell)
         WeekMatrix m;
         m.build(*d, 1);
         int day = 1, bell = 1;
-        ASSERT_EQ(m.nextBlockInRow(m.rowOf(f.id("T1")), bell, day), 1);
+        ASSERT_EQ(m.nextBlockInRow(m.rowOf(f.id("T1")), day, bell), 1);
         EXPECT_EQ(bell, 1);
     }
 }

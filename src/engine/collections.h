@@ -1,0 +1,31 @@
+#pragma once
+
+// Collections: which resources each event needs. The collection list keeps, per event, a marker
+// entry followed by its members; collectionPos points at the marker the recount found first.
+
+#include "engine/scheduledata.h"
+
+#include <array>
+
+namespace quivra {
+
+// A member list: [0] the count, [1..240] CodeIds.
+using MemberList = std::array<CodeId, MaxMembers + 1>;
+
+MemberList getCollection(ScheduleData &d, int event); // also sets currentEvent
+MemberList collectionOf(const ScheduleData &d, int event);
+// Replaces the event's collection; returns the count stored, 0 when refused.
+int setCollection(ScheduleData &d, int event, const MemberList &members);
+int positionInList(int c, const MemberList &members);
+int countInCategory(const ScheduleData &d, int category, const MemberList &members);
+CodeId memberOfCategory(const ScheduleData &d, int category, int k, const MemberList &members);
+void keepCategories(const ScheduleData &d, std::uint8_t mask, MemberList &members);
+void dropNoTimetable(const ScheduleData &d, MemberList &members);
+void sortMembers(ScheduleData &d, bool dedupe, bool ascending, MemberList &members);
+bool replaceMember(ScheduleData &d, int event, int oldResource, int newResource);
+bool exchangeMembers(ScheduleData &d, int eventA, int a, int eventB, int b);
+// Walks the collection list backwards from `cursor` (start with collectionEntryCount + 1) and
+// returns the next event whose collection holds the resource, 0 at the end; moves the cursor.
+CodeId eventsOfResource(const ScheduleData &d, int resource, int &cursor);
+
+} // namespace quivra

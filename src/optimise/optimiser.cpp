@@ -144,6 +144,7 @@ private:
     void probeErase(int e, int day, int bell, int length);
 
     bool fits(int e, int day, int bell, int length, FreeCells &scratch) const;
+    bool movable(int e) const;
     void extractBlocks(int row, BlockList &list) const;
     MoveChoice bestMove(const TimetableBlock &block);
     SwapChoice bestSwap(const BlockList &list, int index);
@@ -441,6 +442,16 @@ void OptimiserRun::probeErase(int e, int day, int bell, int length)
     tracked(e, 0, day, day, [&] { m.probeErase(e, day, bell, length); });
 }
 
+// Only an event allocated in the week whose placed periods fit its allocation there may move.
+// A change is stored with the week's allocation raised to what is placed, so moving any other
+// event (placed in a week without an allocation, or beyond it) would raise its allocation; such
+// an event stays where it is and its cells stay occupied.
+bool OptimiserRun::movable(int e) const
+{
+    const MatrixEvent *ev = m.event(e);
+    return ev && ev->listed && ev->placed <= ev->allowed;
+}
+
 // Runs of one event's period word on one day of the row, kept when they pass the filters, then
 // put in event order with the gap-halving exchange sort (its order among equal events is part of
 // what the run decides).
@@ -470,7 +481,7 @@ void OptimiserRun::extractBlocks(int row, BlockList &list) const
             const CodeId e = cellCode(m_d, word);
             const bool lengthOk = !m_filterLength || (length >= m_s.minSeq && length <= m_s.maxSeq);
             const bool lockOk = m_s.includeLocked || !isLockedCode(m_d, e);
-            if (lengthOk && lockOk && m_chosen[e] && m.event(e) &&
+            if (lengthOk && lockOk && m_chosen[e] && movable(e) &&
                 static_cast<int>(list.blocks.size()) < MaxBlocks)
                 list.blocks.push_back({e, day, bell, length});
             bell = end + 1;

@@ -4,7 +4,9 @@
 #include "engine/conflicts.h"
 #include "engine/dump.h"
 #include "engine/lectures.h"
+#include "engine/scheduling.h"
 #include "engine/weekmatrix.h"
+#include "files/datafile.h"
 #include "support/fixture.h"
 #include "support/generator.h"
 
@@ -43,6 +45,19 @@ std::string dataOf(const ScheduleData &d)
     if (at != std::string::npos)
         dump.erase(at, dump.find('\n', at + 1) - at);
     return dump;
+}
+
+// Every event's allocation of every week, in code order.
+std::vector<std::array<std::uint8_t, WeekTableSize>> allocations(ScheduleData &d)
+{
+    std::vector<std::array<std::uint8_t, WeekTableSize>> v;
+    WeekAllocation wa;
+    for (int c = 1; c <= d.codeCount; ++c)
+        if (d.codes[c].isEvent()) {
+            reloadWeekAllocation(d, c, wa);
+            v.push_back(wa.allocated);
+        }
+    return v;
 }
 
 class RecordingProgress : public OptimiseProgress
@@ -232,6 +247,48 @@ TEST(OptimiserTest, GapsNeverRisePeriodsStayAndNoConflictAppears)
             EXPECT_EQ(st.categoryInitial, r.categoryBefore);
         }
         EXPECT_EQ(progress.cycles.back().categoryNow, r.categoryAfter);
+    }
+}
+
+// The optimiser only moves what is placed; no event's allocation of any week changes. Some
+// events are placed in a week where they have no allocation, or beyond it, as files imported or
+// edited by hand can be: they keep their places and their allocations.
+TEST(OptimiserTest, AllocationsOfEveryWeekStayAsTheyWere)
+{
+    auto check = [](ScheduleData &d, std::uint32_t seed) {
+        const auto before = allocations(d);
+        const OptimiseResult r = optimise(d, roundsOnly(4, seed), nullptr);
+        EXPECT_FALSE(r.refused()) << r.message;
+        EXPECT_GT(r.swaps + r.moves, 0);
+        EXPECT_TRUE(allocations(d) == before);
+    };
+    for (const std::uint32_t seed : {3u, 8u}) {
+        SCOPED_TRACE(seed);
+        auto d = makeScheduleData();
+        generateInstitution(*d, mediumInstitution(seed));
+        WeekAllocation wa;
+        int planted = 0;
+        for (int i = 1; i <= d->eventList[0]; ++i) {
+            const CodeId e = d->eventList[i];
+            reloadWeekAllocation(*d, e, wa);
+            if (i % 4 == 0 && wa.scheduled[1] > 0)
+                wa.allocated[1] = 0; // placed without an allocation
+            else if (i % 4 == 1 && wa.scheduled[2] > 1)
+                wa.allocated[2] = static_cast<std::uint8_t>(wa.scheduled[2] - 1); // beyond it
+            else
+                continue;
+            ASSERT_GT(storeWeekAllocation(*d, e, wa), 0);
+            ++planted;
+        }
+        ASSERT_GT(planted, 10);
+        check(*d, seed);
+    }
+    {
+        SCOPED_TRACE("demo");
+        auto d = makeScheduleData();
+        const auto read = readDataFile("../../examples/demo.qvf", *d);
+        ASSERT_TRUE(read.has_value() && read->complete);
+        check(*d, 2);
     }
 }
 

@@ -229,7 +229,7 @@ DialogRun OptimiseDialog::start(ToolProgress *progress)
             run.lines.push_back(run.initial.message);
         } else {
             run.lines = resultLines(m_d, run.changed, 0);
-            if (run.initial.storeFailed || run.initial.conflictsAfter > 0)
+            if (run.initial.storeFailed || run.initial.conflictsAfter > run.initial.conflictsBefore)
                 run.lines.push_back(run.initial.message);
         }
         break;

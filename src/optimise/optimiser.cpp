@@ -191,6 +191,7 @@ private:
     bool m_filterLength = false;
     std::vector<std::uint16_t> m_marks;    // LinkMarks of every code at the start
     std::vector<bool> m_chosen;            // events whose blocks may move
+    std::vector<bool> m_inConflict;        // events sharing a cell of the week with another
     std::vector<std::uint16_t> m_improved; // improving calls per resource
     std::vector<int> m_rowStamp;
     std::vector<std::uint8_t> m_rowWeight; // the weight of each row's category
@@ -294,6 +295,9 @@ void OptimiserRun::startWeek()
     m_eStamp = m_fStamp = 0;
     m_stamp = 0;
     m_total = gapCount(m, m_weights, m_s.bookings).total;
+    m_inConflict.assign(CodeTableSize, false);
+    for (const CodeId e : conflictingEvents(m_d, m))
+        m_inConflict[e] = true;
 }
 
 int OptimiserRun::rowDayGaps(int row, int day) const
@@ -446,10 +450,13 @@ void OptimiserRun::probeErase(int e, int day, int bell, int length)
 // A change is stored with the week's allocation raised to what is placed, so moving any other
 // event (placed in a week without an allocation, or beyond it) would raise its allocation; such
 // an event stays where it is and its cells stay occupied.
+// An event that shares a cell with another event in one of its timetables stays too: the cell
+// shows only one of them, so moving either would leave the other's period unseen there.
 bool OptimiserRun::movable(int e) const
 {
     const MatrixEvent *ev = m.event(e);
-    return ev && ev->listed && ev->placed <= ev->allowed;
+    return ev && ev->listed && ev->placed <= ev->allowed &&
+           !m_inConflict[static_cast<std::size_t>(e)];
 }
 
 // Runs of one event's period word on one day of the row, kept when they pass the filters, then
@@ -1004,7 +1011,8 @@ OptimiseResult OptimiserRun::run()
             m_chosen[e] = true;
     m_improved.assign(CodeTableSize, 0);
 
-    // Initial statistics; a range with conflicts is refused before anything changes.
+    // Initial statistics. Conflicts in the range stay as they are: the events holding them keep
+    // their places (see movable), so the run adds none.
     OptimiseResult &r = m_result;
     int conflicts = 0;
     int previousGaps = 0, previousBells = 0;
@@ -1031,11 +1039,7 @@ OptimiseResult OptimiserRun::run()
         closeWeek();
     }
     previousGaps = r.gapsBefore;
-    if (conflicts > 0) {
-        refuse("the weeks to optimise hold " + std::to_string(conflicts) +
-               " conflicting periods (remove the conflicts first).");
-        return m_result;
-    }
+    r.conflictsBefore = conflicts;
 
     m_random.setSeed(m_s.seed);
     int round = 1;
@@ -1173,9 +1177,9 @@ OptimiseResult OptimiserRun::run()
                 g.byCategory[static_cast<std::size_t>(k)];
         addWeekStats(m_d, m, m_s.bookings, r.statsAfter);
     }
-    if (r.conflictsAfter > 0)
-        r.message += "\nThe weeks hold " + std::to_string(r.conflictsAfter) +
-                     " conflicting periods after the run.";
+    if (r.conflictsAfter > r.conflictsBefore)
+        r.message += "\nThe weeks hold " + std::to_string(r.conflictsAfter - r.conflictsBefore) +
+                     " conflicting periods more after the run.";
     r.swaps = m_swaps;
     r.moves = m_moves;
     r.undone = m_undone;
@@ -1251,6 +1255,43 @@ int weekConflicts(const ScheduleData &d, const WeekMatrix &m)
             }
     }
     return conflicts;
+}
+
+std::vector<CodeId> conflictingEvents(const ScheduleData &d, const WeekMatrix &m)
+{
+    // Per row and day the cells one event covers and the cells two or more cover.
+    const std::size_t size = static_cast<std::size_t>(m.rowCount() + 1) * (MaxDays + 1);
+    std::vector<std::uint32_t> covered(size), shared(size);
+    std::vector<std::uint16_t> rows;
+    auto rowsOf = [&](const MatrixEvent &ev) -> const std::vector<std::uint16_t> & {
+        rows.assign(ev.rows.begin(), ev.rows.end());
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        return rows;
+    };
+    for (int i = 1; i <= d.eventList[0]; ++i)
+        if (const MatrixEvent *ev = m.event(d.eventList[i]))
+            for (const std::uint16_t row : rowsOf(*ev))
+                for (int day = 1; day <= MaxDays; ++day) {
+                    const std::size_t at = static_cast<std::size_t>(row) * (MaxDays + 1) + day;
+                    const std::uint32_t cells = ev->cells[static_cast<std::size_t>(day)];
+                    shared[at] |= covered[at] & cells;
+                    covered[at] |= cells;
+                }
+    std::vector<CodeId> events;
+    for (int i = 1; i <= d.eventList[0]; ++i) {
+        const MatrixEvent *ev = m.event(d.eventList[i]);
+        if (!ev)
+            continue;
+        bool conflicting = false;
+        for (const std::uint16_t row : rowsOf(*ev))
+            for (int day = 1; day <= MaxDays && !conflicting; ++day)
+                conflicting = (shared[static_cast<std::size_t>(row) * (MaxDays + 1) + day] &
+                               ev->cells[static_cast<std::size_t>(day)]) != 0;
+        if (conflicting)
+            events.push_back(d.eventList[i]);
+    }
+    return events;
 }
 
 OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s, OptimiseProgress *progress)

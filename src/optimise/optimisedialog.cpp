@@ -277,6 +277,10 @@ DialogRun OptimiseDialog::start(ToolProgress *progress)
             run.lines.push_back(run.optimised.message);
         if (run.stopped)
             run.lines.emplace_back(" Optimisation stopped.");
+        // The run's own stop rules, and a store without room, end it with an information box;
+        // Stop ends it quietly.
+        if (run.optimised.interrupted || run.optimised.end == OptimiseEnd::StoreFailed)
+            m_ui.inform(run.optimised.message);
         break;
     }
     case Tool::None:

@@ -19,13 +19,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int MaxBlocks = 210;       // blocks kept per row
-constexpr int MaxRound = 32767;      // the round counter's limit
-constexpr double DaySeconds = 86400; // a run never lasts longer than a day
+constexpr int MaxBlocks = 210; // blocks kept per row
 constexpr int MaxRowCounter = 65534;
 constexpr int ScoreBase = 100; // a probe that leaves the gaps as they are scores this
 
 const char *const ToolRefusal = "You cannot run \"Optimise timetables\" now, because ";
+// How the run's own stop rules end it: no improving change in 25 cycles, the round counter's
+// limit, a day of running.
+const char *const InterruptedMessage =
+    "Optimisation was interrupted by Quivra, since no improvements could be made with the "
+    "selected settings.\nYou can improve the solution by changing the settings and/or edit "
+    "timetables manually in \"Timetables view\".";
 
 int clampScore(int s)
 {
@@ -35,17 +39,6 @@ int clampScore(int s)
 bool isPeriod(CellWord cell)
 {
     return (cell & CellEventBit) && !(cell & CellBookingBit);
-}
-
-// Sum of the bell numbers of a day's cells; falls when periods move to earlier bells.
-int bellSum(std::uint32_t mask)
-{
-    int sum = 0;
-    while (mask != 0) {
-        sum += std::countr_zero(mask) + 1;
-        mask &= mask - 1;
-    }
-    return sum;
 }
 
 // The per-category measures of one week's timetables, added into `stats`.
@@ -167,7 +160,6 @@ private:
     bool commit(BlockOutcome outcome);
     void keepStoreCompact();
 
-    int weekBellSum() const;
     bool pollStop();
     double elapsed() const;
     void reportWeek(int round);
@@ -206,7 +198,8 @@ private:
     int m_undone = 0;
     bool m_storeFailed = false;
     bool m_stopRequested = false;
-    bool m_timeUp = false;
+    bool m_timeUp = false; // the owner's time limit
+    bool m_dayUp = false;  // the run's own time limit
     CodeId m_latest = 0;
     Clock::time_point m_start;
     OptimiseResult m_result;
@@ -935,16 +928,6 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
     return successes;
 }
 
-int OptimiserRun::weekBellSum() const
-{
-    int sum = 0;
-    for (int i = 1; i <= m_d.eventList[0]; ++i)
-        if (const MatrixEvent *ev = m.event(m_d.eventList[i]))
-            for (int day = 1; day <= m.usedDays(); ++day)
-                sum += bellSum(ev->cells[static_cast<std::size_t>(day)]);
-    return sum;
-}
-
 double OptimiserRun::elapsed() const
 {
     return std::chrono::duration<double>(Clock::now() - m_start).count();
@@ -956,9 +939,11 @@ bool OptimiserRun::pollStop()
     if (m_progress && m_progress->stopRequested())
         m_stopRequested = true;
     const double seconds = elapsed();
-    if (seconds > DaySeconds || (m_s.maxSeconds > 0 && seconds >= m_s.maxSeconds))
+    if (m_s.dayLimit > 0 && seconds > m_s.dayLimit)
+        m_dayUp = true;
+    else if (m_s.maxSeconds > 0 && seconds >= m_s.maxSeconds)
         m_timeUp = true;
-    return m_stopRequested || m_timeUp || m_storeFailed;
+    return m_stopRequested || m_timeUp || m_dayUp || m_storeFailed;
 }
 
 OptimiseResult OptimiserRun::run()
@@ -1015,7 +1000,7 @@ OptimiseResult OptimiserRun::run()
     // their places (see movable), so the run adds none.
     OptimiseResult &r = m_result;
     int conflicts = 0;
-    int previousGaps = 0, previousBells = 0;
+
     for (int w = firstWeek; w <= lastWeek; ++w) {
         buildWeek(w);
         // Keeping every week's matrix is worth its memory while the range is not huge.
@@ -1034,18 +1019,17 @@ OptimiseResult OptimiserRun::run()
         for (int k = 1; k <= MaxCategories; ++k)
             r.categoryBefore[static_cast<std::size_t>(k)] +=
                 g.byCategory[static_cast<std::size_t>(k)];
-        previousBells += weekBellSum();
         addWeekStats(m_d, m, m_s.bookings, r.statsBefore);
         closeWeek();
     }
-    previousGaps = r.gapsBefore;
     r.conflictsBefore = conflicts;
 
     m_random.setSeed(m_s.seed);
     int round = 1;
     int week = firstWeek;
     int fruitless = 0;
-    int cycleGaps = 0, cycleBells = 0;
+    int improvements = 0; // calls that made a change in the current cycle
+    int cycleGaps = 0;
     std::array<int, MaxCategories + 1> cycleByCategory{};
     bool stop = false;
     while (!stop) {
@@ -1083,6 +1067,7 @@ OptimiseResult OptimiserRun::run()
                 lastChanged = changes > 0;
                 if (!lastChanged || m_storeFailed)
                     break;
+                ++improvements;
                 const CodeId c = m.resourceOfRow(row);
                 auto &counter = m_improved[c];
                 counter = static_cast<std::uint16_t>(std::min(counter + 1, MaxRowCounter));
@@ -1101,21 +1086,16 @@ OptimiseResult OptimiserRun::run()
         for (int k = 1; k <= MaxCategories; ++k)
             cycleByCategory[static_cast<std::size_t>(k)] +=
                 weekGaps.byCategory[static_cast<std::size_t>(k)];
-        cycleBells += weekBellSum();
         reportWeek(round);
         closeWeek();
         stop = pollStop() || stop;
 
         if (++week > lastWeek) {
             week = firstWeek;
-            // A cycle improves only when the range's gaps fell, or at equal gaps its periods
-            // moved to earlier bells; exchanges and moves that change neither are no progress.
-            const bool improved = cycleGaps < previousGaps ||
-                                  (cycleGaps == previousGaps && cycleBells < previousBells);
-            if (!improved)
+            // A cycle without a single call that made a change is fruitless.
+            if (improvements == 0)
                 ++fruitless;
-            previousGaps = cycleGaps;
-            previousBells = cycleBells;
+            improvements = 0;
             if (m_progress) {
                 OptimiseStatus st;
                 st.point = OptimiseStatus::Point::Cycle;
@@ -1133,28 +1113,36 @@ OptimiseResult OptimiserRun::run()
                 st.seconds = elapsed();
                 m_progress->report(st);
             }
-            cycleGaps = cycleBells = 0;
+            cycleGaps = 0;
             cycleByCategory = {};
             ++round;
             r.rounds = round - 1;
             if (m_s.fruitlessCycles > 0 && fruitless >= m_s.fruitlessCycles) {
                 r.end = OptimiseEnd::NoImprovement;
+                r.interrupted = true;
                 stop = true;
-            } else if (round > MaxRound || (m_s.maxRounds > 0 && round > m_s.maxRounds)) {
+            } else if (m_s.roundLimit > 0 && round > m_s.roundLimit) {
+                r.end = OptimiseEnd::RoundLimit;
+                r.interrupted = true;
+                stop = true;
+            } else if (m_s.maxRounds > 0 && round > m_s.maxRounds) {
                 r.end = OptimiseEnd::RoundLimit;
                 stop = true;
             }
         }
     }
 
+    if (m_dayUp && !m_storeFailed && !r.interrupted) {
+        r.end = OptimiseEnd::TimeLimit;
+        r.interrupted = true;
+    }
     if (m_storeFailed) {
         r.end = OptimiseEnd::StoreFailed;
+        r.interrupted = false;
         r.message = "The lecture store has no room for a change; the optimisation ended. Every "
                     "change made before it is kept.";
-    } else if (r.end == OptimiseEnd::NoImprovement) {
-        r.message = "Optimisation was interrupted by Quivra, since no improvements could be made "
-                    "with the selected settings.\nYou can improve the solution by changing the "
-                    "settings and/or edit timetables manually in \"Timetables view\".";
+    } else if (r.interrupted) {
+        r.message = InterruptedMessage;
     } else if (r.end == OptimiseEnd::RoundLimit) {
         r.message = "Optimisation ended after " + std::to_string(r.rounds) + " rounds.";
     } else if (m_stopRequested) {

@@ -65,7 +65,7 @@ public:
 enum class OptimiseEnd {
     Refused,       // nothing was done; see the message
     Stopped,       // the owner asked to stop
-    NoImprovement, // the fruitless-cycles limit was reached
+    NoImprovement, // fruitlessCycles cycles without a change
     RoundLimit,    // maxRounds complete cycles, or the round counter's limit
     TimeLimit,     // maxSeconds, or a day of running
     StoreFailed,   // the lecture store refused a change; the change was not made
@@ -89,7 +89,10 @@ struct OptimiseResult
 {
     OptimiseEnd end = OptimiseEnd::Refused;
     std::string message; // the refusal, or why the run ended
-    int gapsBefore = 0;  // weighted gaps of the week range
+    // Ended by one of the run's own stop rules (no improvement, the round counter's limit, a day
+    // of running): the owner shows `message` in an information box.
+    bool interrupted = false;
+    int gapsBefore = 0; // weighted gaps of the week range
     int gapsAfter = 0;
     std::array<int, MaxCategories + 1> categoryBefore{}; // weighted, per resource category
     std::array<int, MaxCategories + 1> categoryAfter{};

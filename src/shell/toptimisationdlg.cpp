@@ -908,8 +908,6 @@ void TOptimisationDlg::startRun()
                 m_results->addItem(tr("Timetables changed during optimisation: %1 (%2 changes)")
                                        .arg(r.changedTimetables)
                                        .arg(r.swaps + r.moves));
-        } else if (r.end == OptimiseEnd::NoImprovement || r.end == OptimiseEnd::StoreFailed) {
-            m_ui.inform(r.message);
         }
     } else if (m_lastRun.refused && !m_lastRun.lines.empty() && !m_lastRun.lines[0].empty()) {
         m_ui.inform(m_lastRun.lines[0]);

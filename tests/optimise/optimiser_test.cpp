@@ -401,8 +401,19 @@ TEST(OptimiserTest, AtEqualGapsABlockMovesToAnEarlierBell)
 
 TEST(OptimiserTest, StopRules)
 {
-    // Two lessons of one group that can only trade places: every exchange is sideways, so no
-    // cycle improves and the run ends on its own although changes keep being accepted.
+    const std::string interrupted = "Optimisation was interrupted by Quivra";
+    // One lesson of a group in a week of one bell: nothing can ever change, so every cycle is
+    // fruitless and the 25th ends the run.
+    auto stuck = [] {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(1, 1, 1).resources('G', {"G1"}).resources('T', {"T1"});
+        f.event("E1", {"G1", "T1"}, 1).allocate("E1", 1, 1, 1).place("E1", 1, 1, 1, 1);
+        f.finish();
+        return d;
+    };
+    // Two lessons of one group that can only trade places: an exchange is sideways, taken only
+    // on the visits that accept equal scores, and a cycle with one counts as improving.
     auto plateau = [] {
         auto d = makeScheduleData();
         FixtureBuilder f(*d);
@@ -413,25 +424,56 @@ TEST(OptimiserTest, StopRules)
         return d;
     };
     {
-        auto d = plateau();
+        auto d = stuck();
         const OptimiseResult r = optimise(*d, OptimiseSettings{}, nullptr);
         EXPECT_EQ(r.end, OptimiseEnd::NoImprovement);
+        EXPECT_TRUE(r.interrupted);
         EXPECT_EQ(r.rounds, 25);
-        EXPECT_GT(r.swaps, 0);
-        EXPECT_EQ(r.gapsAfter, 0);
+        EXPECT_TRUE(r.message.starts_with(interrupted)) << r.message;
     }
     {
-        auto d = plateau();
+        auto d = stuck();
         OptimiseSettings s;
         s.fruitlessCycles = 3;
         EXPECT_EQ(optimise(*d, s, nullptr).rounds, 3);
     }
     {
+        auto d = plateau();
+        const OptimiseResult r = optimise(*d, OptimiseSettings{}, nullptr);
+        EXPECT_EQ(r.end, OptimiseEnd::NoImprovement);
+        EXPECT_GT(r.swaps, 0);
+        EXPECT_GT(r.rounds, 25) << "a cycle with an exchange is not fruitless";
+        EXPECT_EQ(r.gapsAfter, 0);
+    }
+    {
+        // The round counter's limit and the day limit end the run as no improvement does.
+        for (const bool byRounds : {true, false}) {
+            SCOPED_TRACE(byRounds);
+            auto d = makeScheduleData();
+            generateInstitution(*d, smallInstitution(2));
+            OptimiseSettings s;
+            if (byRounds)
+                s.roundLimit = 2;
+            else
+                s.dayLimit = 1e-9;
+            const OptimiseResult r = optimise(*d, s, nullptr);
+            EXPECT_EQ(r.end, byRounds ? OptimiseEnd::RoundLimit : OptimiseEnd::TimeLimit);
+            EXPECT_TRUE(r.interrupted);
+            EXPECT_TRUE(r.message.starts_with(interrupted)) << r.message;
+            if (byRounds) {
+                EXPECT_EQ(r.rounds, 2);
+            }
+        }
+    }
+    {
+        // The owner's limits end it with their own message.
         auto d = makeScheduleData();
         generateInstitution(*d, smallInstitution(2));
         const OptimiseResult r = optimise(*d, roundsOnly(2, 5), nullptr);
         EXPECT_EQ(r.end, OptimiseEnd::RoundLimit);
+        EXPECT_FALSE(r.interrupted);
         EXPECT_EQ(r.rounds, 2);
+        EXPECT_EQ(r.message, "Optimisation ended after 2 rounds.");
     }
     {
         // A stop request after the first week ends the run before its first cycle completes.
@@ -441,6 +483,7 @@ TEST(OptimiserTest, StopRules)
         progress.stopAfterReports = 1;
         const OptimiseResult r = optimise(*d, OptimiseSettings{}, &progress);
         EXPECT_EQ(r.end, OptimiseEnd::Stopped);
+        EXPECT_FALSE(r.interrupted);
         EXPECT_EQ(r.rounds, 0);
         EXPECT_EQ(progress.reports, 1);
         EXPECT_EQ(r.conflictsAfter, 0);

@@ -545,6 +545,51 @@ TEST(OptimiseDialogRun, OptimiserRunFeedsTheGraph)
     EXPECT_TRUE(dialog.changeLine().starts_with(" Now: ")) << dialog.changeLine();
 }
 
+// The run's own stop rules end it with the information box; the owner's Stop ends it quietly.
+TEST(OptimiseDialogRun, StopRulesEndWithTheInformationBox)
+{
+    const std::string interrupted = "Optimisation was interrupted by Quivra, since no "
+                                    "improvements could be made with the selected settings.";
+    for (const int rule : {0, 1, 2}) {
+        SCOPED_TRACE(rule);
+        auto d = makeScheduleData();
+        generateInstitution(*d, smallInstitution(3));
+        OptimiseDialogSettings settings;
+        settings.initial = defaultInitialSettings(*d);
+        if (rule == 0)
+            settings.optimiser.fruitlessCycles = 1;
+        else if (rule == 1)
+            settings.optimiser.roundLimit = 1;
+        else
+            settings.optimiser.dayLimit = 1e-9;
+        ScriptedTools ui;
+        ui.script.push_back(ScriptedTools::Reply{pickerEvents(*d, Tool::Optimise)});
+        OptimiseDialog dialog(*d, settings, ui);
+        ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
+        const DialogRun run = dialog.start();
+        ASSERT_FALSE(run.refused);
+        EXPECT_TRUE(run.optimised.interrupted);
+        ASSERT_EQ(ui.told.size(), 1u);
+        EXPECT_TRUE(ui.told[0].starts_with(interrupted)) << ui.told[0];
+    }
+    auto d = makeScheduleData();
+    generateInstitution(*d, smallInstitution(3));
+    OptimiseDialogSettings settings;
+    settings.initial = defaultInitialSettings(*d);
+    ScriptedTools ui;
+    ui.script.push_back(ScriptedTools::Reply{pickerEvents(*d, Tool::Optimise)});
+    OptimiseDialog dialog(*d, settings, ui);
+    ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
+    struct StopAtFirstReport : ToolProgress
+    {
+        OptimiseDialog *dialog = nullptr;
+        void report(const OptimiseStatus &) override { dialog->stop(); }
+    } stop;
+    stop.dialog = &dialog;
+    EXPECT_TRUE(dialog.start(&stop).stopped);
+    EXPECT_TRUE(ui.told.empty());
+}
+
 TEST(OptimiseDialogRun, GraphKeepsTheFirstCycleWhenFull)
 {
     GapGraph g;

@@ -59,6 +59,11 @@ PeriodSums periodSums(const ScheduleData &d)
     return s;
 }
 
+int categoryOrDefault(int k, int fallback)
+{
+    return k >= 1 && k <= MaxCategories ? k : fallback;
+}
+
 void setBar(QProgressBar *bar, long value, long maximum)
 {
     const auto clampInt = [](long v) { return static_cast<int>(std::clamp(v, 0L, 1L << 30)); };
@@ -207,11 +212,20 @@ OptimiseDialogSettings optimiseDialogSettings(const ScheduleData &d, const Setti
     }
     const std::size_t patterns = std::min<std::size_t>(z.initial.size(), MaxPatterns);
     o.patterns.assign(z.initial.begin(), z.initial.begin() + static_cast<long>(patterns));
+    // Exam scheduling: on or off as the open file last had it; the categories from the settings.
+    o.initial.exam.on = d.examMode;
+    o.initial.exam.twoDays = d.examTwoDays;
+    o.initial.exam.eventCategory = categoryOrDefault(s.preferences.examCategory, 6);
+    o.initial.exam.studentsCategory = categoryOrDefault(s.preferences.studentsCategory, 5);
     return o;
 }
 
-void storeOptimiseDialogSettings(const OptimiseDialogSettings &o, Settings &s)
+void storeOptimiseDialogSettings(const OptimiseDialogSettings &o, ScheduleData &d, Settings &s)
 {
+    d.examMode = o.initial.exam.on;
+    d.examTwoDays = o.initial.exam.twoDays;
+    s.preferences.examCategory = o.initial.exam.eventCategory;
+    s.preferences.studentsCategory = o.initial.exam.studentsCategory;
     Settings::Optimize &z = s.optimize;
     z.locked = o.includeLocked;
     z.bookings = o.bookings;
@@ -969,7 +983,7 @@ void showOptimisationDialog(TFrameForm &frame)
         dialog.exec();
         changed = dialog.changedData();
     }
-    storeOptimiseDialogSettings(settings, session->settings);
+    storeOptimiseDialogSettings(settings, d, session->settings);
     // Through the session's hook, so this layer needs nothing of the frame but its accessors.
     if (changed && session->hooks.refreshViews)
         session->hooks.refreshViews();

@@ -375,12 +375,40 @@ private slots:
             QVERIFY(dlg.chooseTool(Tool::Optimise));
         }
         Settings back = s;
-        storeOptimiseDialogSettings(o, back);
+        storeOptimiseDialogSettings(o, *d, back);
         QCOMPARE(back.optimize.randSeed, 46001); // the day's seed is written back
         QCOMPARE(back.optimize.gapWeight[1], 4);
         QCOMPARE(back.optimize.methods, 5);
         QCOMPARE(back.optimize.blocks.at(21), 5);
         QCOMPARE(back.optimize.blocks.at(995), 7); // kept as it was
+    }
+
+    // Exam scheduling stays on for the open file from one opening of the dialog to the next; its
+    // categories come from and go back to [Preferences]; a new file starts with it off.
+    void examModeIsKeptForTheOpenFile()
+    {
+        auto d = school();
+        Settings s;
+        s.preferences.examCategory = 2;
+        s.preferences.studentsCategory = 1;
+        OptimiseDialogSettings o = optimiseDialogSettings(*d, s, 46001);
+        QVERIFY(!o.initial.exam.on);
+        QCOMPARE(o.initial.exam.eventCategory, 2);
+        QCOMPARE(o.initial.exam.studentsCategory, 1);
+        o.initial.exam = ExamMode{true, true, 3, 2};
+        storeOptimiseDialogSettings(o, *d, s);
+        QCOMPARE(s.preferences.examCategory, 3);
+        QCOMPARE(s.preferences.studentsCategory, 2);
+
+        const OptimiseDialogSettings again = optimiseDialogSettings(*d, s, 46001);
+        QVERIFY(again.initial.exam.on);
+        QVERIFY(again.initial.exam.twoDays);
+        QCOMPARE(again.initial.exam.eventCategory, 3);
+        QCOMPARE(again.initial.exam.studentsCategory, 2);
+
+        clearScheduleData(*d);
+        QVERIFY(!optimiseDialogSettings(*d, s, 46001).initial.exam.on);
+        QCOMPARE(optimiseDialogSettings(*d, s, 46001).initial.exam.eventCategory, 3);
     }
 };
 

@@ -658,11 +658,10 @@ InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
             continue;
         const int before = rec.scheduled;
         if (storeWeekAllocation(d, e, wa) == 0) {
-            // The event keeps what it had; the kept timetables never saw the blocks.
-            result.storeFailed = true;
-            result.message = "The lecture store is full: the periods of \"" + rec.code.str() +
-                             "\" were not placed and the run ended there.";
-            break;
+            // The event keeps what it had; the kept timetables never saw the blocks. The next
+            // event may still fit.
+            result.storeRefused.push_back(e);
+            continue;
         }
         placer.commit(e, blocks);
         scheduledTotal += d.codes[e].scheduled - before;
@@ -670,6 +669,14 @@ InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
         result.changed.push_back(e);
     }
 
+    if (!result.storeRefused.empty()) {
+        result.storeFailed = true;
+        std::string codes;
+        for (const CodeId e : result.storeRefused)
+            codes += (codes.empty() ? "\"" : ", \"") + d.codes[e].code.str() + "\"";
+        result.message = "The lecture store is full: the periods of " + codes +
+                         " were not placed; they keep their timetables.";
+    }
     recount(d);
     validityCleanup(d, 1, usedWeeks(d));
     for (int c = 1; c <= d.codeCount && c < static_cast<int>(marks.size()); ++c)

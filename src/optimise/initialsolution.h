@@ -14,8 +14,9 @@
 //
 // Guarantees of a run: every block is checked against all timetabled resources of its event right
 // before it is stored, so a run never creates a conflict nor places an event twice in a cell; a
-// conflict the range already holds stays as it is and its cells count as occupied; a store the
-// lecture store refuses ends the run with a message and leaves that event as it was.
+// conflict the range already holds stays as it is and its cells count as occupied; an event the
+// lecture store has no room for keeps what it had, the run goes on with the next event and the
+// message names every such event.
 //
 // The run is deterministic for the same data, settings and seed; the generator is only drawn from
 // when a learned pattern is picked.
@@ -126,11 +127,12 @@ public:
 struct InitialResult
 {
     bool refused = false;
-    std::string message;         // the refusal, or why the run ended early
-    std::vector<CodeId> changed; // events that got periods, in eventList order
-    int placed = 0;              // periods placed, each week counted with its length
-    bool stopped = false;        // the stop request ended the run
-    bool storeFailed = false;    // the lecture store refused an event; the run ended there
+    std::string message;              // the refusal, or why the run ended early
+    std::vector<CodeId> changed;      // events that got periods, in eventList order
+    int placed = 0;                   // periods placed, each week counted with its length
+    bool stopped = false;             // the stop request ended the run
+    bool storeFailed = false;         // the lecture store refused at least one event
+    std::vector<CodeId> storeRefused; // events it refused, in eventList order; they kept theirs
     int conflictsBefore = 0;
     int conflictsAfter = 0; // verified after the run; conflictsBefore unless the data were damaged
 };

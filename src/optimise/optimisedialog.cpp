@@ -228,7 +228,8 @@ DialogRun OptimiseDialog::start(ToolProgress *progress)
         if (run.initial.refused) {
             run.lines.push_back(run.initial.message);
         } else {
-            run.lines = resultLines(m_d, run.changed, 0);
+            run.lines =
+                resultLines(m_d, run.changed, static_cast<int>(run.initial.storeRefused.size()));
             if (run.initial.storeFailed || run.initial.conflictsAfter > run.initial.conflictsBefore)
                 run.lines.push_back(run.initial.message);
         }

@@ -367,30 +367,37 @@ TEST(InitialSolution, StopKeepsWhatWasPlaced)
     EXPECT_EQ(o.d->codes[o.f.id("E2")].scheduled, 0);
 }
 
-TEST(InitialSolution, FullStoreEndsTheRunAndLosesNothing)
+// An event the lecture store has no room for keeps what it had; the run goes on, places a later
+// event that still fits and names the one refused.
+TEST(InitialSolution, FullStoreRefusesAnEventAndTheRunGoesOn)
 {
-    OneEvent o(3);
+    OneEvent o(2);
+    o.f.event("E2", {"G2", "T2"}, 1).allocate("E2", 1, 1, 1);
     o.f.resources('R', {"Z"});
     o.f.finish();
-    o.d->codes[o.e1()].flags |= 1;
-    // Fill the store with valid bookings of Z: no room for E1's new lecture.
+    markAll(*o.d);
+    // Fill the store with valid bookings of Z but one entry: E1's two blocks of one period need
+    // two more entries, E2's block one.
     const CodeId z = o.f.id("Z");
     const SlotCoding &k = o.d->coding;
-    for (int i = o.d->lectureCount + 1; i <= MaxLectures; ++i) {
+    for (int i = o.d->lectureCount + 1; i < MaxLectures; ++i) {
         o.d->lectureWord[i] = z | LectureBookingBit;
         o.d->lectureStart[i] = o.d->lectureEnd[i] = k.pack(1, 1 + i % 5, 1 + i % 8);
         o.d->bookingKind[i] = 1;
     }
-    o.d->lectureCount = MaxLectures;
+    o.d->lectureCount = MaxLectures - 1;
 
-    const InitialResult r = run(*o.d, settingsFor(*o.d, 1, 3, 1));
+    const InitialResult r = run(*o.d, settingsFor(*o.d, 1, 1, 1));
     EXPECT_TRUE(r.storeFailed);
-    EXPECT_TRUE(r.changed.empty());
-    EXPECT_EQ(r.placed, 0);
+    EXPECT_EQ(r.storeRefused, std::vector<CodeId>{o.e1()});
+    EXPECT_EQ(r.changed, std::vector<CodeId>{o.f.id("E2")});
+    EXPECT_EQ(r.placed, 1);
     EXPECT_NE(r.message.find("\"E1\""), std::string::npos) << r.message;
+    EXPECT_EQ(r.message.find("\"E2\""), std::string::npos) << r.message;
     EXPECT_TRUE(blocksOf(*o.d, o.e1()).empty());
     EXPECT_EQ(o.d->codes[o.e1()].scheduled, 0);
-    EXPECT_EQ(o.d->codes[o.e1()].allocated, 3);
+    EXPECT_EQ(o.d->codes[o.e1()].allocated, 2);
+    EXPECT_EQ(o.d->codes[o.f.id("E2")].scheduled, 1);
 }
 
 TEST(InitialSolution, LearnedPatternsShapeBlocks)

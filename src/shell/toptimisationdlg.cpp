@@ -1,5 +1,6 @@
 #include "shell/toptimisationdlg.h"
 
+#include "commands/optimisecommands.h"
 #include "commands/session.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
@@ -14,14 +15,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -77,105 +76,6 @@ QSpinBox *spin(int low, int high)
     box->setRange(low, high);
     return box;
 }
-
-// The desktop answers of the tools' questions: message boxes and pickers through the frame's
-// prompter, and a check list of just the events a tool offers.
-class PromptedToolDialogue final : public ToolDialogue
-{
-public:
-    PromptedToolDialogue(ScheduleData &d, Prompter &prompter, QWidget *parent)
-        : m_d(d), m_prompter(prompter), m_parent(parent)
-    {}
-
-    void inform(const std::string &text) override { m_prompter.infoDlg(text); }
-    bool askYesNo(const std::string &question) override { return m_prompter.yesNoDlg(question); }
-    Answer askYesNoCancel(const std::string &question) override
-    {
-        const int a = m_prompter.yesNoCancelDlg(question);
-        return a == quivra::Answer::Yes  ? Answer::Yes
-               : a == quivra::Answer::No ? Answer::No
-                                         : Answer::Cancel;
-    }
-
-    std::optional<std::vector<CodeId>> pickEvents(const std::string &title,
-                                                  const std::vector<CodeId> &offered) override
-    {
-        QDialog dialog(m_parent);
-        dialog.setWindowTitle(toQString(title));
-        auto *list = new QListWidget;
-        // The events chosen last time stay chosen; with none of them on offer, all are.
-        const bool anyMarked = std::any_of(offered.begin(), offered.end(),
-                                           [&](CodeId c) { return m_d.codes[c].flags & 1; });
-        for (const CodeId c : offered) {
-            auto *item = new QListWidgetItem(toQString(formatCode(m_d, c, ShowCodeAndName)));
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            const bool checked = !anyMarked || (m_d.codes[c].flags & 1);
-            item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-            list->addItem(item);
-        }
-        auto *all = new QPushButton(QObject::tr("Select all"));
-        auto *none = new QPushButton(QObject::tr("Select none"));
-        const auto checkAll = [list](Qt::CheckState state) {
-            for (int i = 0; i < list->count(); ++i)
-                list->item(i)->setCheckState(state);
-        };
-        QObject::connect(all, &QPushButton::clicked, list, [=] { checkAll(Qt::Checked); });
-        QObject::connect(none, &QPushButton::clicked, list, [=] { checkAll(Qt::Unchecked); });
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        auto *row = new QHBoxLayout;
-        row->addWidget(all);
-        row->addWidget(none);
-        row->addStretch();
-        auto *layout = new QVBoxLayout(&dialog);
-        layout->addWidget(list);
-        layout->addLayout(row);
-        layout->addWidget(buttons);
-        if (dialog.exec() != QDialog::Accepted)
-            return std::nullopt;
-        std::vector<CodeId> chosen;
-        for (int i = 0; i < list->count(); ++i)
-            if (list->item(i)->checkState() == Qt::Checked)
-                chosen.push_back(offered[static_cast<std::size_t>(i)]);
-        return chosen;
-    }
-
-    std::optional<CodeId> pickEvent(const std::string &title, const std::vector<CodeId> &offered,
-                                    const std::vector<std::string> &lines) override
-    {
-        QStringList items;
-        for (const std::string &l : lines)
-            items << toQString(l);
-        bool ok = false;
-        const QString chosen =
-            QInputDialog::getItem(m_parent, toQString(title), QString(), items, 0, false, &ok);
-        const auto at = items.indexOf(chosen);
-        if (!ok || at < 0 || at >= static_cast<qsizetype>(offered.size()))
-            return std::nullopt;
-        return offered[static_cast<std::size_t>(at)];
-    }
-
-    std::optional<int> pickWeek(const std::string &question, int preset, int first,
-                                int last) override
-    {
-        const int w = m_prompter.pickWeek(m_d, preset, question, last, first);
-        return w > 0 ? std::optional<int>(w) : std::nullopt;
-    }
-
-    std::optional<int> pickCategory(const std::string &title, bool events, int preset) override
-    {
-        CategoryChoiceOptions options;
-        options.events = events;
-        const int k = m_prompter.categoryChoice(m_d, title, 0, preset, options);
-        return k >= 1 && k <= MaxCategories ? std::optional<int>(k) : std::nullopt;
-    }
-
-private:
-    ScheduleData &m_d;
-    Prompter &m_prompter;
-    QWidget *m_parent;
-};
 
 } // namespace
 
@@ -976,7 +876,7 @@ void showOptimisationDialog(TFrameForm &frame)
     ScheduleData &d = session->data;
     OptimiseDialogSettings settings =
         optimiseDialogSettings(d, session->settings, session->clock.today());
-    PromptedToolDialogue ui(d, frame.prompter(), &frame);
+    PromptedToolDialogue ui(d, frame.prompter());
     bool changed = false;
     {
         TOptimisationDlg dialog(d, settings, ui, &frame);

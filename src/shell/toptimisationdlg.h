@@ -32,21 +32,10 @@ namespace quivra {
 
 class GapGraphView;
 class TFrameForm;
-struct Settings;
 
 // Opens the dialog over the frame's data set, modal; on close the optimisation settings go back
 // into the session's settings and the views are refreshed.
 void showOptimisationDialog(TFrameForm &frame);
-
-// The dialog's settings from the [Optimize] settings. A stored seed below 65535 gives the day
-// number `today`, so runs of one day repeat their choices unless a fixed seed was stored. Exam
-// scheduling is on as the open file last had it, with the exams and students categories of
-// [Preferences].
-OptimiseDialogSettings optimiseDialogSettings(const ScheduleData &d, const Settings &s,
-                                              std::int32_t today);
-// Writes the dialog's settings back into [Optimize] and the exam categories into [Preferences];
-// exam scheduling stays on or off for the open file.
-void storeOptimiseDialogSettings(const OptimiseDialogSettings &o, ScheduleData &d, Settings &s);
 
 class TOptimisationDlg : public QDialog
 {

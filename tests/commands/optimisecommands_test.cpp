@@ -1,8 +1,9 @@
-// The optimisation dialog's questions through the Prompter and scripted dialogs: the tools'
-// event picker, the choice of an imitated event, exam scheduling and the information box that
-// ends a run.
+// The optimisation dialog's settings in the settings file, and its questions through the
+// Prompter and scripted dialogs: the tools' event picker, the choice of an imitated event, exam
+// scheduling and the information box that ends a run.
 
 #include "commands/optimisecommands.h"
+#include "files/settings.h"
 #include "optimise/optimisedialog.h"
 #include "support/fixture.h"
 #include "support/generator.h"
@@ -48,6 +49,71 @@ protected:
     PromptedToolDialogue tools;
     OptimiseDialogSettings settings;
 };
+
+TEST_F(OptimiseCommandsTest, SettingsFileRoundTrip)
+{
+    buildSchool();
+    Settings s;
+    s.optimize.gapWeight = {0, 3, 12, -1, 1, 1, 1, 1};
+    s.optimize.blocks = {{21, 5}, {995, 7}}; // bell 2 day 1; a key beyond the slots
+    s.optimize.methods = 5;                  // a bit the dialog has no control for
+
+    // A seed below 65535 follows the day; a larger one is kept.
+    const std::pair<std::int32_t, std::uint32_t> seeds[] = {
+        {0, 46001}, {65534, 46001}, {-5, 46001}, {65535, 65535}, {123456, 123456}};
+    for (const auto &[stored, used] : seeds) {
+        s.optimize.randSeed = stored;
+        const OptimiseDialogSettings o = optimiseDialogSettings(*d, s, 46001);
+        EXPECT_EQ(o.initial.seed, used) << stored;
+        EXPECT_EQ(o.optimiser.seed, used) << stored;
+    }
+
+    s.optimize.randSeed = 7;
+    OptimiseDialogSettings o = optimiseDialogSettings(*d, s, 46001);
+    EXPECT_EQ(o.optimiser.gapWeights[1], 3);
+    EXPECT_EQ(o.optimiser.gapWeights[2], 9);
+    EXPECT_EQ(o.optimiser.gapWeights[3], 0);
+    EXPECT_EQ(o.initial.slotBlocks[2][1], 5);
+    o.optimiser.gapWeights[1] = 4;
+    Settings back = s;
+    storeOptimiseDialogSettings(o, *d, back);
+    EXPECT_EQ(back.optimize.randSeed, 46001); // the day's seed is written back
+    EXPECT_EQ(back.optimize.gapWeight[1], 4);
+    EXPECT_EQ(back.optimize.methods, 5);
+    EXPECT_EQ(back.optimize.blocks.at(21), 5);
+    EXPECT_EQ(back.optimize.blocks.at(995), 7); // kept as it was
+}
+
+// Exam scheduling stays on for the open file from one opening of the dialog to the next; its
+// categories come from and go back to the preferences; a new file starts with it off.
+TEST_F(OptimiseCommandsTest, ExamModeIsKeptForTheOpenFile)
+{
+    buildSchool();
+    Settings s;
+    s.preferences.examCategory = 2;
+    s.preferences.studentsCategory = 1;
+    OptimiseDialogSettings o = optimiseDialogSettings(*d, s, 46001);
+    EXPECT_FALSE(o.initial.exam.on);
+    EXPECT_EQ(o.initial.exam.eventCategory, 2);
+    EXPECT_EQ(o.initial.exam.studentsCategory, 1);
+    o.initial.exam = ExamMode{true, true, 3, 2};
+    storeOptimiseDialogSettings(o, *d, s);
+    EXPECT_EQ(s.preferences.examCategory, 3);
+    EXPECT_EQ(s.preferences.studentsCategory, 2);
+
+    const OptimiseDialogSettings again = optimiseDialogSettings(*d, s, 46001);
+    EXPECT_TRUE(again.initial.exam.on);
+    EXPECT_TRUE(again.initial.exam.twoDays);
+    EXPECT_EQ(again.initial.exam.eventCategory, 3);
+    EXPECT_EQ(again.initial.exam.studentsCategory, 2);
+
+    clearScheduleData(*d);
+    EXPECT_FALSE(optimiseDialogSettings(*d, s, 46001).initial.exam.on);
+    EXPECT_EQ(optimiseDialogSettings(*d, s, 46001).initial.exam.eventCategory, 3);
+    // A category the settings cannot name falls back to the usual one.
+    s.preferences.examCategory = 0;
+    EXPECT_EQ(optimiseDialogSettings(*d, s, 46001).initial.exam.eventCategory, 6);
+}
 
 TEST_F(OptimiseCommandsTest, ToolPickerOffersTheToolsEventsAndKeepsTheLastChoice)
 {

@@ -1,7 +1,7 @@
 #include "commands/optimisecommands.h"
 
+#include "engine/random.h"
 #include "files/settings.h"
-#include "optimise/random.h"
 
 #include <algorithm>
 
@@ -18,11 +18,11 @@ int categoryOrDefault(int k, int fallback)
 
 // ---- Settings --------------------------------------------------------------------------------
 
-OptimiseDialogSettings optimiseDialogSettings(const ScheduleData &d, const Settings &s,
-                                              std::int32_t today)
+OptimisationSessionSettings optimisationSessionSettings(const ScheduleData &d, const Settings &s,
+                                                        std::int32_t today)
 {
     const Settings::Optimize &z = s.optimize;
-    OptimiseDialogSettings o;
+    OptimisationSessionSettings o;
     o.initial = defaultInitialSettings(d);
     o.includeLocked = z.locked;
     o.bookings = z.bookings;
@@ -56,7 +56,8 @@ OptimiseDialogSettings optimiseDialogSettings(const ScheduleData &d, const Setti
     return o;
 }
 
-void storeOptimiseDialogSettings(const OptimiseDialogSettings &o, ScheduleData &d, Settings &s)
+void storeOptimisationSessionSettings(const OptimisationSessionSettings &o, ScheduleData &d,
+                                      Settings &s)
 {
     d.examMode = o.initial.exam.on;
     d.examTwoDays = o.initial.exam.twoDays;

@@ -3,13 +3,13 @@
 // The optimisation dialog's commands: its settings read from and written to the settings file,
 // and its questions put through the Prompter.
 //
-// The dialog's logic (optimise/optimisedialog.h) and its tools ask through a ToolDialogue; the
+// The dialog's logic (optimise/optimisationsession.h) and its tools ask through a ToolDialogue; the
 // one here words and draws every such question with the Prompter, so the desktop dialog and the
 // scripted dialogs of the tests see the same messages, pickers and category choices. The
 // desktop dialog only draws the settings and hands back what the user set.
 
 #include "engine/scheduledata.h"
-#include "optimise/optimisedialog.h"
+#include "optimise/optimisationsession.h"
 #include "optimise/tools.h"
 #include "ui/prompter.h"
 
@@ -23,11 +23,12 @@ struct Settings;
 // number `today`, so runs of one day repeat their choices unless a fixed seed was stored. Exam
 // scheduling is on as the open file last had it, with the exams and students categories of
 // [Preferences].
-OptimiseDialogSettings optimiseDialogSettings(const ScheduleData &d, const Settings &s,
-                                              std::int32_t today);
+OptimisationSessionSettings optimisationSessionSettings(const ScheduleData &d, const Settings &s,
+                                                        std::int32_t today);
 // Writes the dialog's settings back into [Optimize] and the exam categories into [Preferences];
 // exam scheduling stays on or off for the open file.
-void storeOptimiseDialogSettings(const OptimiseDialogSettings &o, ScheduleData &d, Settings &s);
+void storeOptimisationSessionSettings(const OptimisationSessionSettings &o, ScheduleData &d,
+                                      Settings &s);
 
 // The dialog's questions, through the Prompter.
 class PromptedToolDialogue final : public ToolDialogue

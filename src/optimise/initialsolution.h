@@ -21,9 +21,9 @@
 // The run is deterministic for the same data, settings and seed; the generator is only drawn from
 // when a learned pattern is picked.
 
+#include "engine/random.h"
 #include "engine/scheduledata.h"
 #include "optimise/optimiser.h"
-#include "optimise/random.h"
 
 #include <array>
 #include <cstdint>

@@ -5,8 +5,8 @@
 #include "engine/conflicts.h"
 #include "engine/lectures.h"
 #include "engine/manualrooms.h"
+#include "engine/random.h"
 #include "engine/weekmatrix.h"
-#include "optimise/random.h"
 
 #include <algorithm>
 #include <bit>

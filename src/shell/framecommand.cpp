@@ -7,7 +7,7 @@
 #include "shell/tframeform.h"
 #include "views/qtext.h"
 #include "views/tmatsform.h"
-#include "shell/toptimisationdlg.h"
+#include "shell/optimisationdialog.h"
 
 #include <QColorDialog>
 #include <QDateTime>

@@ -4,7 +4,7 @@
 
 #include "commands/optimisecommands.h"
 #include "files/settings.h"
-#include "optimise/optimisedialog.h"
+#include "optimise/optimisationsession.h"
 #include "support/fixture.h"
 #include "support/generator.h"
 #include "ui/scripteddialogs.h"
@@ -47,7 +47,7 @@ protected:
     ScriptedDialogs ui;
     Prompter p;
     PromptedToolDialogue tools;
-    OptimiseDialogSettings settings;
+    OptimisationSessionSettings settings;
 };
 
 TEST_F(OptimiseCommandsTest, SettingsFileRoundTrip)
@@ -63,20 +63,20 @@ TEST_F(OptimiseCommandsTest, SettingsFileRoundTrip)
         {0, 46001}, {65534, 46001}, {-5, 46001}, {65535, 65535}, {123456, 123456}};
     for (const auto &[stored, used] : seeds) {
         s.optimize.randSeed = stored;
-        const OptimiseDialogSettings o = optimiseDialogSettings(*d, s, 46001);
+        const OptimisationSessionSettings o = optimisationSessionSettings(*d, s, 46001);
         EXPECT_EQ(o.initial.seed, used) << stored;
         EXPECT_EQ(o.optimiser.seed, used) << stored;
     }
 
     s.optimize.randSeed = 7;
-    OptimiseDialogSettings o = optimiseDialogSettings(*d, s, 46001);
+    OptimisationSessionSettings o = optimisationSessionSettings(*d, s, 46001);
     EXPECT_EQ(o.optimiser.gapWeights[1], 3);
     EXPECT_EQ(o.optimiser.gapWeights[2], 9);
     EXPECT_EQ(o.optimiser.gapWeights[3], 0);
     EXPECT_EQ(o.initial.slotBlocks[2][1], 5);
     o.optimiser.gapWeights[1] = 4;
     Settings back = s;
-    storeOptimiseDialogSettings(o, *d, back);
+    storeOptimisationSessionSettings(o, *d, back);
     EXPECT_EQ(back.optimize.randSeed, 46001); // the day's seed is written back
     EXPECT_EQ(back.optimize.gapWeight[1], 4);
     EXPECT_EQ(back.optimize.methods, 5);
@@ -92,34 +92,34 @@ TEST_F(OptimiseCommandsTest, ExamModeIsKeptForTheOpenFile)
     Settings s;
     s.preferences.examCategory = 2;
     s.preferences.studentsCategory = 1;
-    OptimiseDialogSettings o = optimiseDialogSettings(*d, s, 46001);
+    OptimisationSessionSettings o = optimisationSessionSettings(*d, s, 46001);
     EXPECT_FALSE(o.initial.exam.on);
     EXPECT_EQ(o.initial.exam.eventCategory, 2);
     EXPECT_EQ(o.initial.exam.studentsCategory, 1);
     o.initial.exam = ExamMode{true, true, 3, 2};
-    storeOptimiseDialogSettings(o, *d, s);
+    storeOptimisationSessionSettings(o, *d, s);
     EXPECT_EQ(s.preferences.examCategory, 3);
     EXPECT_EQ(s.preferences.studentsCategory, 2);
 
-    const OptimiseDialogSettings again = optimiseDialogSettings(*d, s, 46001);
+    const OptimisationSessionSettings again = optimisationSessionSettings(*d, s, 46001);
     EXPECT_TRUE(again.initial.exam.on);
     EXPECT_TRUE(again.initial.exam.twoDays);
     EXPECT_EQ(again.initial.exam.eventCategory, 3);
     EXPECT_EQ(again.initial.exam.studentsCategory, 2);
 
     clearScheduleData(*d);
-    EXPECT_FALSE(optimiseDialogSettings(*d, s, 46001).initial.exam.on);
-    EXPECT_EQ(optimiseDialogSettings(*d, s, 46001).initial.exam.eventCategory, 3);
+    EXPECT_FALSE(optimisationSessionSettings(*d, s, 46001).initial.exam.on);
+    EXPECT_EQ(optimisationSessionSettings(*d, s, 46001).initial.exam.eventCategory, 3);
     // A category the settings cannot name falls back to the usual one.
     s.preferences.examCategory = 0;
-    EXPECT_EQ(optimiseDialogSettings(*d, s, 46001).initial.exam.eventCategory, 6);
+    EXPECT_EQ(optimisationSessionSettings(*d, s, 46001).initial.exam.eventCategory, 6);
 }
 
 TEST_F(OptimiseCommandsTest, ToolPickerOffersTheToolsEventsAndKeepsTheLastChoice)
 {
     buildSchool();
     const CodeId e1 = f.id("E1"), e2 = f.id("E2"), e3 = f.id("E3");
-    OptimiseDialog dialog(*d, settings, tools);
+    OptimisationSession dialog(*d, settings, tools);
     // Nothing chosen before: every offered event is checked; the user keeps E3 only.
     ui.expect("Select events for \"Initial solution\"").choose(e3);
     ASSERT_TRUE(dialog.chooseTool(Tool::InitialSolution));
@@ -178,7 +178,7 @@ TEST_F(OptimiseCommandsTest, StopRuleEndsTheRunWithTheInformationBox)
     settings.initial = defaultInitialSettings(*d);
     settings.optimiser.fruitlessCycles = 1;
     settings.optimiser.roundLimit = 50; // the other rule with the same box, should it come first
-    OptimiseDialog dialog(*d, settings, tools);
+    OptimisationSession dialog(*d, settings, tools);
     const std::vector<CodeId> offered = pickerEvents(*d, Tool::Optimise);
     ASSERT_GE(offered.size(), 3u);
     ui.expect("Select events for \"Optimise timetables\"")
@@ -186,7 +186,7 @@ TEST_F(OptimiseCommandsTest, StopRuleEndsTheRunWithTheInformationBox)
     ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
     ui.expect("Optimisation was interrupted by Quivra, since no improvements could be made")
         .answer(Answer::Ok);
-    const DialogRun run = dialog.start();
+    const SessionRun run = dialog.start();
     EXPECT_TRUE(run.optimised.interrupted);
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }

@@ -8,12 +8,12 @@
 #include "engine/dump.h"
 #include "engine/lectures.h"
 #include "files/settings.h"
+#include "shell/gapgraph.h"
+#include "shell/optimisationdialog.h"
 #include "shell/tframeform.h"
-#include "shell/toptimisationdlg.h"
 #include "support/fixture.h"
 #include "support/generator.h"
 #include "ui/ports.h"
-#include "views/gapgraph.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -106,7 +106,7 @@ private slots:
         f.calendar(1, 5, 6).resources('G', {"G1"}).resources('T', {"T1"});
         f.event("MATH", {"G1", "T1"}, 3).allocate("MATH", 1, 1, 3);
         f.finish();
-        OptimiseDialogSettings settings;
+        OptimisationSessionSettings settings;
         settings.initial = defaultInitialSettings(*d);
         PickAll ui;
         TOptimisationDlg dlg(*d, settings, ui);
@@ -141,7 +141,7 @@ private slots:
     void optimiserRunsToItsEnd()
     {
         auto d = school();
-        OptimiseDialogSettings settings;
+        OptimisationSessionSettings settings;
         settings.initial = defaultInitialSettings(*d);
         settings.optimiser.maxRounds = 4;
         PickAll ui;
@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(dlg.startButton()->text(), QString("Optimise"));
         dlg.startRun();
 
-        const DialogRun &run = dlg.lastRun();
+        const SessionRun &run = dlg.lastRun();
         QVERIFY2(!run.refused, run.lines.empty() ? "" : run.lines[0].c_str());
         QVERIFY(!run.stopped);
         QVERIFY(reports > 0);
@@ -199,7 +199,7 @@ private slots:
     void stopEndsARunAndLocksTheDialogMeanwhile()
     {
         auto d = school();
-        OptimiseDialogSettings settings;
+        OptimisationSessionSettings settings;
         settings.initial = defaultInitialSettings(*d);
         settings.optimiser.fruitlessCycles = 1000000; // would run on for a long time
         PickAll ui;
@@ -237,7 +237,7 @@ private slots:
     void nothingChosenChangesNothing()
     {
         auto d = school();
-        OptimiseDialogSettings settings;
+        OptimisationSessionSettings settings;
         settings.initial = defaultInitialSettings(*d);
         PickAll ui;
         ui.picks.push_back({});
@@ -258,7 +258,7 @@ private slots:
         f.calendar(1, 2, 3).resources('G', {"G1"}).resources('T', {"T1"});
         f.event("MATH", {"G1", "T1"}, 1).allocate("MATH", 1, 1, 1);
         f.finish();
-        OptimiseDialogSettings settings;
+        OptimisationSessionSettings settings;
         settings.initial = defaultInitialSettings(*d);
         PickAll ui;
         TOptimisationDlg dlg(*d, settings, ui);
@@ -352,7 +352,7 @@ private slots:
     {
         auto d = school();
         Settings s;
-        OptimiseDialogSettings o = optimiseDialogSettings(*d, s, 46001);
+        OptimisationSessionSettings o = optimisationSessionSettings(*d, s, 46001);
         {
             PickAll ui;
             TOptimisationDlg dlg(*d, o, ui);
@@ -360,7 +360,7 @@ private slots:
             dlg.weightBox(1)->setValue(4);
             QVERIFY(dlg.chooseTool(Tool::Optimise));
         }
-        storeOptimiseDialogSettings(o, *d, s);
+        storeOptimisationSessionSettings(o, *d, s);
         QCOMPARE(s.optimize.gapWeight[1], 4);
     }
 };

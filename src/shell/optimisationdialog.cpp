@@ -1,13 +1,13 @@
-#include "shell/toptimisationdlg.h"
+#include "shell/optimisationdialog.h"
 
 #include "commands/optimisecommands.h"
 #include "commands/session.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/textutil.h"
+#include "shell/gapgraph.h"
 #include "shell/tframeform.h"
 #include "ui/prompter.h"
-#include "views/gapgraph.h"
 #include "views/qtext.h"
 
 #include <QCheckBox>
@@ -131,7 +131,7 @@ private:
 
 // ---- The dialog ------------------------------------------------------------------------------
 
-TOptimisationDlg::TOptimisationDlg(ScheduleData &d, OptimiseDialogSettings &settings,
+TOptimisationDlg::TOptimisationDlg(ScheduleData &d, OptimisationSessionSettings &settings,
                                    ToolDialogue &ui, QWidget *parent)
     : QDialog(parent), m_d(d), m_settings(settings), m_ui(ui), m_logic(d, settings, ui)
 {
@@ -795,8 +795,8 @@ void showOptimisationDialog(TFrameForm &frame)
     if (!session)
         return; // the dialog's settings live in the session
     ScheduleData &d = session->data;
-    OptimiseDialogSettings settings =
-        optimiseDialogSettings(d, session->settings, session->clock.today());
+    OptimisationSessionSettings settings =
+        optimisationSessionSettings(d, session->settings, session->clock.today());
     PromptedToolDialogue ui(d, frame.prompter());
     bool changed = false;
     {
@@ -804,7 +804,7 @@ void showOptimisationDialog(TFrameForm &frame)
         dialog.exec();
         changed = dialog.changedData();
     }
-    storeOptimiseDialogSettings(settings, d, session->settings);
+    storeOptimisationSessionSettings(settings, d, session->settings);
     // Through the session's hook, so this layer needs nothing of the frame but its accessors.
     if (changed && session->hooks.refreshViews)
         session->hooks.refreshViews();

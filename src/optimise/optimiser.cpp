@@ -107,6 +107,15 @@ public:
     OptimiseResult run();
 
 private:
+    // The steps of the run.
+    bool start();
+    void prepare();
+    void initialStatistics();
+    bool visitRows();
+    bool endCycle();
+    void endMessage();
+    void finish();
+
     bool refuse(const std::string &why);
     void buildWeek(int week);
     // A week visit: the week's matrix kept from its last visit when there is one, else a build;
@@ -202,6 +211,13 @@ private:
     bool m_dayUp = false;  // the run's own time limit
     CodeId m_latest = 0;
     Clock::time_point m_start;
+    int m_firstWeek = 0; // the week range
+    int m_lastWeek = 0;
+    int m_round = 1;
+    int m_fruitless = 0;    // cycles without a change
+    int m_improvements = 0; // calls with a change in this cycle
+    int m_cycleGaps = 0;    // weighted gaps of this cycle's weeks
+    std::array<int, MaxCategories + 1> m_cycleByCategory{};
     OptimiseResult m_result;
 };
 
@@ -946,9 +962,9 @@ bool OptimiserRun::pollStop()
     return m_stopRequested || m_timeUp || m_dayUp || m_storeFailed;
 }
 
-OptimiseResult OptimiserRun::run()
+// Start: the refusals, then the week range. False, with nothing changed, when refused.
+bool OptimiserRun::start()
 {
-    m_start = Clock::now();
     rebuildLists(m_d);
     totals(m_d, 1, m_d.codeCount);
     m_compactSize = m_d.lectureCount;
@@ -958,29 +974,25 @@ OptimiseResult OptimiserRun::run()
         allocated += m_d.codes[m_d.eventList[i]].allocated;
         scheduled += m_d.codes[m_d.eventList[i]].scheduled;
     }
-    if (events == 0) {
-        refuse("there are no valid events (go to Events view).");
-        return m_result;
-    }
-    if (allocated == 0) {
-        refuse("there are no periods allocated to weeks (go to Weeks view).");
-        return m_result;
-    }
-    if (scheduled == 0) {
-        refuse("no periods have been scheduled.\nSelect \"Initial solution\" or go to Timetables "
-               "view.");
-        return m_result;
-    }
+    if (events == 0)
+        return refuse("there are no valid events (go to Events view).");
+    if (allocated == 0)
+        return refuse("there are no periods allocated to weeks (go to Weeks view).");
+    if (scheduled == 0)
+        return refuse("no periods have been scheduled.\nSelect \"Initial solution\" or go to "
+                      "Timetables view.");
     const int weeks = usedWeeks(m_d);
-    const int firstWeek =
+    m_firstWeek =
         std::max(1, m_s.firstWeek != 0 ? m_s.firstWeek : int{m_d.optimiseRange.startWeek});
-    const int lastWeek =
-        std::min(weeks, m_s.lastWeek != 0 ? m_s.lastWeek : int{m_d.optimiseRange.endWeek});
-    if (firstWeek > lastWeek) {
-        refuse("the week range holds no week in use.");
-        return m_result;
-    }
+    m_lastWeek = std::min(weeks, m_s.lastWeek != 0 ? m_s.lastWeek : int{m_d.optimiseRange.endWeek});
+    if (m_firstWeek > m_lastWeek)
+        return refuse("the week range holds no week in use.");
+    return true;
+}
 
+// The weights, the filters, the marks to put back and the events whose blocks may move.
+void OptimiserRun::prepare()
+{
     m_weights = optimiserWeights(m_d, m_s);
     for (int k = 1; k <= MaxCategories; ++k)
         m_mask[static_cast<std::size_t>(k)] = m_weights[static_cast<std::size_t>(k)] > 0 ? 1 : 0;
@@ -995,25 +1007,26 @@ OptimiseResult OptimiserRun::run()
         if (validCode(m_d, e))
             m_chosen[e] = true;
     m_improved.assign(CodeTableSize, 0);
+}
 
-    // Initial statistics. Conflicts in the range stay as they are: the events holding them keep
-    // their places (see movable), so the run adds none.
+// Initial statistics. Conflicts in the range stay as they are: the events holding them keep their
+// places (see movable), so the run adds none.
+void OptimiserRun::initialStatistics()
+{
     OptimiseResult &r = m_result;
-    int conflicts = 0;
-
-    for (int w = firstWeek; w <= lastWeek; ++w) {
+    for (int w = m_firstWeek; w <= m_lastWeek; ++w) {
         buildWeek(w);
         // Keeping every week's matrix is worth its memory while the range is not huge.
         constexpr std::int64_t KeptCellsLimit = std::int64_t{1} << 24;
         const std::int64_t cells =
-            std::int64_t{lastWeek - firstWeek + 1} * (m.rowCount() + 1) * MatrixRowCells;
-        if (w == firstWeek && !m_s.reference && cells <= KeptCellsLimit) {
-            m_kept.resize(static_cast<std::size_t>(lastWeek - firstWeek + 1));
+            std::int64_t{m_lastWeek - m_firstWeek + 1} * (m.rowCount() + 1) * MatrixRowCells;
+        if (w == m_firstWeek && !m_s.reference && cells <= KeptCellsLimit) {
+            m_kept.resize(static_cast<std::size_t>(m_lastWeek - m_firstWeek + 1));
             m_keptValid.assign(m_kept.size(), 0);
             m_storedSince.assign(m_kept.size(), {});
-            m_keptFirst = firstWeek;
+            m_keptFirst = m_firstWeek;
         }
-        conflicts += weekConflicts(m_d, m);
+        r.conflictsBefore += weekConflicts(m_d, m);
         const GapTotals g = gapCount(m, m_weights, m_s.bookings);
         r.gapsBefore += g.total;
         for (int k = 1; k <= MaxCategories; ++k)
@@ -1022,116 +1035,112 @@ OptimiseResult OptimiserRun::run()
         addWeekStats(m_d, m, m_s.bookings, r.statsBefore);
         closeWeek();
     }
-    r.conflictsBefore = conflicts;
+}
 
-    m_random.setSeed(m_s.seed);
-    int round = 1;
-    int week = firstWeek;
-    int fruitless = 0;
-    int improvements = 0; // calls that made a change in the current cycle
-    int cycleGaps = 0;
-    std::array<int, MaxCategories + 1> cycleByCategory{};
+// The visit of the open week: rows in an order that changes with the round, up to three calls on
+// a row while the previous one made a change; a row whose calls changed something ends the visit,
+// and so does having visited every row. True when the run is to stop.
+bool OptimiserRun::visitRows()
+{
+    const int rows = m.rowCount();
+    int row = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
+    int visited = 0;
     bool stop = false;
-    while (!stop) {
-        openWeek(week);
-        const int rows = m.rowCount();
-        int row = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
-        int visited = 0;
-        bool lastChanged = false;
-        while (rows > 0) {
-            switch (round % 3) {
-            case 0:
-                ++row;
-                break;
-            case 1:
-                row += static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
-                break;
-            default:
-                --row;
-                break;
-            }
-            if (row > rows)
-                row = 1;
-            else if (row < 1)
-                row = rows;
-            const int limit = (visited + round) % 13 == 0 ? 0 : round;
-            for (int call = 0; call < 3; ++call) {
-                int changes = 0;
-                if ((visited + round + row) % 2 == 0) {
-                    changes = (m_methods & MethodSwaps) ? swapAlgorithm(row, limit) : 0;
-                    m_swaps += changes;
-                } else {
-                    changes = (m_methods & MethodMoves) ? moveAlgorithm(row, limit) : 0;
-                    m_moves += changes;
-                }
-                lastChanged = changes > 0;
-                if (!lastChanged || m_storeFailed)
-                    break;
-                ++improvements;
-                const CodeId c = m.resourceOfRow(row);
-                auto &counter = m_improved[c];
-                counter = static_cast<std::uint16_t>(std::min(counter + 1, MaxRowCounter));
-                m_latest = c;
-            }
-            ++visited;
-            stop = pollStop();
-            if (lastChanged || visited > rows || stop)
-                break;
-        }
-        if (m_storeFailed)
+    while (rows > 0) {
+        switch (m_round % 3) {
+        case 0:
+            ++row;
             break;
-
-        const GapTotals weekGaps = gapCount(m, m_weights, m_s.bookings);
-        cycleGaps += weekGaps.total;
-        for (int k = 1; k <= MaxCategories; ++k)
-            cycleByCategory[static_cast<std::size_t>(k)] +=
-                weekGaps.byCategory[static_cast<std::size_t>(k)];
-        reportWeek(round);
-        closeWeek();
-        stop = pollStop() || stop;
-
-        if (++week > lastWeek) {
-            week = firstWeek;
-            // A cycle without a single call that made a change is fruitless.
-            if (improvements == 0)
-                ++fruitless;
-            improvements = 0;
-            if (m_progress) {
-                OptimiseStatus st;
-                st.point = OptimiseStatus::Point::Cycle;
-                st.round = round;
-                st.week = lastWeek;
-                st.swaps = m_swaps;
-                st.moves = m_moves;
-                st.undone = m_undone;
-                st.latest = m_latest;
-                st.gapsInitial = r.gapsBefore;
-                st.gapsNow = cycleGaps;
-                st.categoryInitial = r.categoryBefore;
-                st.categoryNow = cycleByCategory;
-                st.weights = m_weights;
-                st.seconds = elapsed();
-                m_progress->report(st);
-            }
-            cycleGaps = 0;
-            cycleByCategory = {};
-            ++round;
-            r.rounds = round - 1;
-            if (m_s.fruitlessCycles > 0 && fruitless >= m_s.fruitlessCycles) {
-                r.end = OptimiseEnd::NoImprovement;
-                r.interrupted = true;
-                stop = true;
-            } else if (m_s.roundLimit > 0 && round > m_s.roundLimit) {
-                r.end = OptimiseEnd::RoundLimit;
-                r.interrupted = true;
-                stop = true;
-            } else if (m_s.maxRounds > 0 && round > m_s.maxRounds) {
-                r.end = OptimiseEnd::RoundLimit;
-                stop = true;
-            }
+        case 1:
+            row += static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
+            break;
+        default:
+            --row;
+            break;
         }
+        if (row > rows)
+            row = 1;
+        else if (row < 1)
+            row = rows;
+        const int limit = (visited + m_round) % 13 == 0 ? 0 : m_round;
+        bool lastChanged = false;
+        for (int call = 0; call < 3; ++call) {
+            int changes = 0;
+            if ((visited + m_round + row) % 2 == 0) {
+                changes = (m_methods & MethodSwaps) ? swapAlgorithm(row, limit) : 0;
+                m_swaps += changes;
+            } else {
+                changes = (m_methods & MethodMoves) ? moveAlgorithm(row, limit) : 0;
+                m_moves += changes;
+            }
+            lastChanged = changes > 0;
+            if (!lastChanged || m_storeFailed)
+                break;
+            ++m_improvements;
+            const CodeId c = m.resourceOfRow(row);
+            auto &counter = m_improved[c];
+            counter = static_cast<std::uint16_t>(std::min(counter + 1, MaxRowCounter));
+            m_latest = c;
+        }
+        ++visited;
+        stop = pollStop();
+        if (lastChanged || visited > rows || stop)
+            break;
     }
+    return stop;
+}
 
+// The end of a cycle over the weeks: the fruitless count, the cycle's report, the next round and
+// the stop rules. True when a stop rule ends the run.
+bool OptimiserRun::endCycle()
+{
+    OptimiseResult &r = m_result;
+    // A cycle without a single call that made a change is fruitless.
+    if (m_improvements == 0)
+        ++m_fruitless;
+    m_improvements = 0;
+    if (m_progress) {
+        OptimiseStatus st;
+        st.point = OptimiseStatus::Point::Cycle;
+        st.round = m_round;
+        st.week = m_lastWeek;
+        st.swaps = m_swaps;
+        st.moves = m_moves;
+        st.undone = m_undone;
+        st.latest = m_latest;
+        st.gapsInitial = r.gapsBefore;
+        st.gapsNow = m_cycleGaps;
+        st.categoryInitial = r.categoryBefore;
+        st.categoryNow = m_cycleByCategory;
+        st.weights = m_weights;
+        st.seconds = elapsed();
+        m_progress->report(st);
+    }
+    m_cycleGaps = 0;
+    m_cycleByCategory = {};
+    ++m_round;
+    r.rounds = m_round - 1;
+    if (m_s.fruitlessCycles > 0 && m_fruitless >= m_s.fruitlessCycles) {
+        r.end = OptimiseEnd::NoImprovement;
+        r.interrupted = true;
+        return true;
+    }
+    if (m_s.roundLimit > 0 && m_round > m_s.roundLimit) {
+        r.end = OptimiseEnd::RoundLimit;
+        r.interrupted = true;
+        return true;
+    }
+    if (m_s.maxRounds > 0 && m_round > m_s.maxRounds) {
+        r.end = OptimiseEnd::RoundLimit;
+        return true;
+    }
+    return false;
+}
+
+// Why the run ended, in the words the owner shows.
+void OptimiserRun::endMessage()
+{
+    OptimiseResult &r = m_result;
     if (m_dayUp && !m_storeFailed && !r.interrupted) {
         r.end = OptimiseEnd::TimeLimit;
         r.interrupted = true;
@@ -1152,10 +1161,15 @@ OptimiseResult OptimiserRun::run()
         r.end = OptimiseEnd::TimeLimit;
         r.message = "Optimisation ended at its time limit.";
     }
+}
 
-    // The final state, checked week by week on fresh builds.
+// After the run: the final state, checked week by week on fresh builds; the counts; the recount,
+// the manual-room clean-up and the marks put back.
+void OptimiserRun::finish()
+{
+    OptimiseResult &r = m_result;
     m_kept.clear();
-    for (int w = firstWeek; w <= lastWeek; ++w) {
+    for (int w = m_firstWeek; w <= m_lastWeek; ++w) {
         buildWeek(w);
         r.conflictsAfter += weekConflicts(m_d, m);
         const GapTotals g = gapCount(m, m_weights, m_s.bookings);
@@ -1174,7 +1188,7 @@ OptimiseResult OptimiserRun::run()
     for (int c = 1; c <= m_d.codeCount; ++c)
         r.changedTimetables += m_improved[static_cast<std::size_t>(c)] != 0 ? 1 : 0;
     if (m_swaps + m_moves > 0) {
-        validityCleanup(m_d, firstWeek, lastWeek);
+        validityCleanup(m_d, m_firstWeek, m_lastWeek);
         m_d.modified = true;
     }
     rebuildLists(m_d);
@@ -1182,7 +1196,41 @@ OptimiseResult OptimiserRun::run()
     allResourceTotals(m_d);
     restoreMarks();
     r.seconds = elapsed();
-    return r;
+}
+
+// The run, in the steps above: start, initial statistics, then week after week the row visits,
+// the week's gaps and report, and at the end of every cycle the stop rules; then the end.
+OptimiseResult OptimiserRun::run()
+{
+    m_start = Clock::now();
+    if (!start())
+        return m_result;
+    prepare();
+    initialStatistics();
+    m_random.setSeed(m_s.seed);
+    int week = m_firstWeek;
+    bool stop = false;
+    while (!stop) {
+        openWeek(week);
+        stop = visitRows();
+        if (m_storeFailed)
+            break;
+        const GapTotals weekGaps = gapCount(m, m_weights, m_s.bookings);
+        m_cycleGaps += weekGaps.total;
+        for (int k = 1; k <= MaxCategories; ++k)
+            m_cycleByCategory[static_cast<std::size_t>(k)] +=
+                weekGaps.byCategory[static_cast<std::size_t>(k)];
+        reportWeek(m_round);
+        closeWeek();
+        stop = pollStop() || stop;
+        if (++week > m_lastWeek) {
+            week = m_firstWeek;
+            stop = endCycle() || stop;
+        }
+    }
+    endMessage();
+    finish();
+    return m_result;
 }
 
 void OptimiserRun::reportWeek(int round)

@@ -400,15 +400,12 @@ bool parseWeights(const std::string &text, std::array<int, MaxCategories + 1> &w
     return k == MaxCategories;
 }
 
-// Sweeps the data set's conflicts away when asked to, else refuses a data set that has any.
-bool clearOfConflicts(ScheduleData &d, bool removeConflicts)
+// Sweeps the data set's conflicts away when asked to. Without the sweep a conflict stays as it
+// is: scheduling and optimising leave its cells occupied and add none.
+void sweepIfAsked(ScheduleData &d, bool removeConflicts)
 {
-    const ConflictReport conflicts = sweepConflicts(d, 1, removeConflicts);
-    if (conflicts.found == 0 || removeConflicts)
-        return true;
-    std::cerr << "quivra-cli: the data set has " << conflicts.found
-              << " conflicting cells; remove them first (--remove-conflicts)\n";
-    return false;
+    if (removeConflicts)
+        sweepConflicts(d, 1, true);
 }
 
 int runSchedule(const Arguments &args)
@@ -429,8 +426,7 @@ int runSchedule(const Arguments &args)
     std::string reason;
     if (!load(args.positional[0], *d, reason))
         return fileError(reason);
-    if (!clearOfConflicts(*d, args.has("remove-conflicts")))
-        return Refused;
+    sweepIfAsked(*d, args.has("remove-conflicts"));
     const ScheduleSummary result = scheduleAll(*d, seed);
     if (!result.refusal.empty()) {
         std::cerr << "quivra-cli: " << result.refusal << '\n';
@@ -485,8 +481,7 @@ int runOptimise(const Arguments &args)
     std::string reason;
     if (!load(args.positional[0], *d, reason))
         return fileError(reason);
-    if (!clearOfConflicts(*d, args.has("remove-conflicts")))
-        return Refused;
+    sweepIfAsked(*d, args.has("remove-conflicts"));
     settings.bookings = d->header.bookingsCountAsOccupied != 0;
 
     const OptimiseResult result = optimise(*d, settings, nullptr);

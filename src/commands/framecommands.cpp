@@ -8,7 +8,7 @@
 #include "engine/notes.h"
 #include "engine/scheduling.h"
 #include "engine/textutil.h"
-#include "optimise/random.h"
+#include "engine/random.h"
 
 #include <algorithm>
 #include <functional>

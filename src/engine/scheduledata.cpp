@@ -104,6 +104,8 @@ void clearScheduleData(ScheduleData &d)
     d.currentEvent = 0;
     d.lockOthersResource = 0;
     d.modified = false;
+    d.examMode = false;
+    d.examTwoDays = false;
 }
 
 } // namespace quivra

@@ -267,6 +267,10 @@ struct ScheduleData
     CodeId currentEvent = 0;    // the event whose collection was read last (role display)
     CodeId lockOthersResource = 0; // resource given at open with the lock-others setting
     bool modified = false;
+    // Exam scheduling of the initial solution, held for the open file and never written: on, and
+    // with the two-day restriction. Its two categories are settings.
+    bool examMode = false;
+    bool examTwoDays = false;
 };
 
 // Built-in names a new data set starts with (a defaults file usually replaces them).

@@ -610,15 +610,10 @@ InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
             problem.empty() ? "Please check the time and block length limits!" : problem;
         return result;
     }
+    // Conflicts elsewhere in the range do not hold the run up: a conflicting cell is occupied in
+    // the timetables the blocks are checked against, so no block goes there, and the run leaves
+    // the range with no conflict it did not have.
     result.conflictsBefore = conflictsInWeeks(d, range.startWeek, range.endWeek);
-    if (result.conflictsBefore > 0) {
-        result.refused = true;
-        result.message = refusalText("the timetables of weeks " + std::to_string(range.startWeek) +
-                                     " to " + std::to_string(range.endWeek) + " hold " +
-                                     std::to_string(result.conflictsBefore) +
-                                     " conflicting periods (remove the conflicts first).");
-        return result;
-    }
 
     std::vector<std::uint16_t> marks(static_cast<std::size_t>(d.codeCount) + 1);
     for (int c = 1; c <= d.codeCount; ++c)
@@ -663,11 +658,10 @@ InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
             continue;
         const int before = rec.scheduled;
         if (storeWeekAllocation(d, e, wa) == 0) {
-            // The event keeps what it had; the kept timetables never saw the blocks.
-            result.storeFailed = true;
-            result.message = "The lecture store is full: the periods of \"" + rec.code.str() +
-                             "\" were not placed and the run ended there.";
-            break;
+            // The event keeps what it had; the kept timetables never saw the blocks. The next
+            // event may still fit.
+            result.storeRefused.push_back(e);
+            continue;
         }
         placer.commit(e, blocks);
         scheduledTotal += d.codes[e].scheduled - before;
@@ -675,14 +669,22 @@ InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
         result.changed.push_back(e);
     }
 
+    if (!result.storeRefused.empty()) {
+        result.storeFailed = true;
+        std::string codes;
+        for (const CodeId e : result.storeRefused)
+            codes += (codes.empty() ? "\"" : ", \"") + d.codes[e].code.str() + "\"";
+        result.message = "The lecture store is full: the periods of " + codes +
+                         " were not placed; they keep their timetables.";
+    }
     recount(d);
     validityCleanup(d, 1, usedWeeks(d));
     for (int c = 1; c <= d.codeCount && c < static_cast<int>(marks.size()); ++c)
         d.codes[c].flags |= marks[static_cast<std::size_t>(c)];
     result.conflictsAfter = conflictsInWeeks(d, range.startWeek, range.endWeek);
-    if (result.conflictsAfter > 0 && result.message.empty())
-        result.message =
-            std::to_string(result.conflictsAfter) + " conflicting periods found after the run.";
+    if (result.conflictsAfter > result.conflictsBefore && result.message.empty())
+        result.message = std::to_string(result.conflictsAfter - result.conflictsBefore) +
+                         " conflicting periods more found after the run.";
     return result;
 }
 

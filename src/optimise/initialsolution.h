@@ -14,15 +14,16 @@
 //
 // Guarantees of a run: every block is checked against all timetabled resources of its event right
 // before it is stored, so a run never creates a conflict nor places an event twice in a cell; a
-// range that already holds conflicts is refused before anything changes; a store the lecture
-// store refuses ends the run with a message and leaves that event as it was.
+// conflict the range already holds stays as it is and its cells count as occupied; an event the
+// lecture store has no room for keeps what it had, the run goes on with the next event and the
+// message names every such event.
 //
 // The run is deterministic for the same data, settings and seed; the generator is only drawn from
 // when a learned pattern is picked.
 
+#include "engine/random.h"
 #include "engine/scheduledata.h"
 #include "optimise/optimiser.h"
-#include "optimise/random.h"
 
 #include <array>
 #include <cstdint>
@@ -126,20 +127,20 @@ public:
 struct InitialResult
 {
     bool refused = false;
-    std::string message;         // the refusal, or why the run ended early
-    std::vector<CodeId> changed; // events that got periods, in eventList order
-    int placed = 0;              // periods placed, each week counted with its length
-    bool stopped = false;        // the stop request ended the run
-    bool storeFailed = false;    // the lecture store refused an event; the run ended there
+    std::string message;              // the refusal, or why the run ended early
+    std::vector<CodeId> changed;      // events that got periods, in eventList order
+    int placed = 0;                   // periods placed, each week counted with its length
+    bool stopped = false;             // the stop request ended the run
+    bool storeFailed = false;         // the lecture store refused at least one event
+    std::vector<CodeId> storeRefused; // events it refused, in eventList order; they kept theirs
     int conflictsBefore = 0;
-    int conflictsAfter = 0; // verified after the run; 0 unless the data were damaged
+    int conflictsAfter = 0; // verified after the run; conflictsBefore unless the data were damaged
 };
 
 // Places the unscheduled periods of the events marked with LinkMarks bit 0. Refused, with
-// nothing changed, when the limits are not valid or the range's weeks hold conflicts. The
-// patterns (learned when the tool is chosen) are read with mode bits 2..3. The marks of all
-// events are kept. Ends with a recount and the manual-room clean-up of the weeks in use.
-// `progress` may be null.
+// nothing changed, when the limits are not valid. The patterns (learned when the tool is chosen)
+// are read with mode bits 2..3. The marks of all events are kept. Ends with a recount and the
+// manual-room clean-up of the weeks in use. `progress` may be null.
 InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
                                  const PatternTable &patterns, ToolProgress *progress = nullptr);
 

@@ -5,8 +5,8 @@
 #include "engine/conflicts.h"
 #include "engine/lectures.h"
 #include "engine/manualrooms.h"
+#include "engine/random.h"
 #include "engine/weekmatrix.h"
-#include "optimise/random.h"
 
 #include <algorithm>
 #include <bit>
@@ -19,13 +19,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int MaxBlocks = 210;       // blocks kept per row
-constexpr int MaxRound = 32767;      // the round counter's limit
-constexpr double DaySeconds = 86400; // a run never lasts longer than a day
+constexpr int MaxBlocks = 210; // blocks kept per row
 constexpr int MaxRowCounter = 65534;
 constexpr int ScoreBase = 100; // a probe that leaves the gaps as they are scores this
 
 const char *const ToolRefusal = "You cannot run \"Optimise timetables\" now, because ";
+// How the run's own stop rules end it: no improving change in 25 cycles, the round counter's
+// limit, a day of running.
+const char *const InterruptedMessage =
+    "Optimisation was interrupted by Quivra, since no improvements could be made with the "
+    "selected settings.\nYou can improve the solution by changing the settings and/or edit "
+    "timetables manually in \"Timetables view\".";
 
 int clampScore(int s)
 {
@@ -35,17 +39,6 @@ int clampScore(int s)
 bool isPeriod(CellWord cell)
 {
     return (cell & CellEventBit) && !(cell & CellBookingBit);
-}
-
-// Sum of the bell numbers of a day's cells; falls when periods move to earlier bells.
-int bellSum(std::uint32_t mask)
-{
-    int sum = 0;
-    while (mask != 0) {
-        sum += std::countr_zero(mask) + 1;
-        mask &= mask - 1;
-    }
-    return sum;
 }
 
 // The per-category measures of one week's timetables, added into `stats`.
@@ -114,6 +107,15 @@ public:
     OptimiseResult run();
 
 private:
+    // The steps of the run.
+    bool start();
+    void prepare();
+    void initialStatistics();
+    bool visitRows();
+    bool endCycle();
+    void endMessage();
+    void finish();
+
     bool refuse(const std::string &why);
     void buildWeek(int week);
     // A week visit: the week's matrix kept from its last visit when there is one, else a build;
@@ -144,6 +146,7 @@ private:
     void probeErase(int e, int day, int bell, int length);
 
     bool fits(int e, int day, int bell, int length, FreeCells &scratch) const;
+    bool movable(int e) const;
     void extractBlocks(int row, BlockList &list) const;
     MoveChoice bestMove(const TimetableBlock &block);
     SwapChoice bestSwap(const BlockList &list, int index);
@@ -166,7 +169,6 @@ private:
     bool commit(BlockOutcome outcome);
     void keepStoreCompact();
 
-    int weekBellSum() const;
     bool pollStop();
     double elapsed() const;
     void reportWeek(int round);
@@ -190,6 +192,7 @@ private:
     bool m_filterLength = false;
     std::vector<std::uint16_t> m_marks;    // LinkMarks of every code at the start
     std::vector<bool> m_chosen;            // events whose blocks may move
+    std::vector<bool> m_inConflict;        // events sharing a cell of the week with another
     std::vector<std::uint16_t> m_improved; // improving calls per resource
     std::vector<int> m_rowStamp;
     std::vector<std::uint8_t> m_rowWeight; // the weight of each row's category
@@ -204,9 +207,17 @@ private:
     int m_undone = 0;
     bool m_storeFailed = false;
     bool m_stopRequested = false;
-    bool m_timeUp = false;
+    bool m_timeUp = false; // the owner's time limit
+    bool m_dayUp = false;  // the run's own time limit
     CodeId m_latest = 0;
     Clock::time_point m_start;
+    int m_firstWeek = 0; // the week range
+    int m_lastWeek = 0;
+    int m_round = 1;
+    int m_fruitless = 0;    // cycles without a change
+    int m_improvements = 0; // calls with a change in this cycle
+    int m_cycleGaps = 0;    // weighted gaps of this cycle's weeks
+    std::array<int, MaxCategories + 1> m_cycleByCategory{};
     OptimiseResult m_result;
 };
 
@@ -293,6 +304,9 @@ void OptimiserRun::startWeek()
     m_eStamp = m_fStamp = 0;
     m_stamp = 0;
     m_total = gapCount(m, m_weights, m_s.bookings).total;
+    m_inConflict.assign(CodeTableSize, false);
+    for (const CodeId e : conflictingEvents(m_d, m))
+        m_inConflict[e] = true;
 }
 
 int OptimiserRun::rowDayGaps(int row, int day) const
@@ -441,6 +455,19 @@ void OptimiserRun::probeErase(int e, int day, int bell, int length)
     tracked(e, 0, day, day, [&] { m.probeErase(static_cast<CodeId>(e), day, bell, length); });
 }
 
+// Only an event allocated in the week whose placed periods fit its allocation there may move.
+// A change is stored with the week's allocation raised to what is placed, so moving any other
+// event (placed in a week without an allocation, or beyond it) would raise its allocation; such
+// an event stays where it is and its cells stay occupied.
+// An event that shares a cell with another event in one of its timetables stays too: the cell
+// shows only one of them, so moving either would leave the other's period unseen there.
+bool OptimiserRun::movable(int e) const
+{
+    const MatrixEvent *ev = m.event(e);
+    return ev && ev->listed && ev->placed <= ev->allowed &&
+           !m_inConflict[static_cast<std::size_t>(e)];
+}
+
 // Runs of one event's period word on one day of the row, kept when they pass the filters, then
 // put in event order with the gap-halving exchange sort (its order among equal events is part of
 // what the run decides).
@@ -470,7 +497,7 @@ void OptimiserRun::extractBlocks(int row, BlockList &list) const
             const CodeId e = cellCode(m_d, word);
             const bool lengthOk = !m_filterLength || (length >= m_s.minSeq && length <= m_s.maxSeq);
             const bool lockOk = m_s.includeLocked || !isLockedCode(m_d, e);
-            if (lengthOk && lockOk && m_chosen[e] && m.event(e) &&
+            if (lengthOk && lockOk && m_chosen[e] && movable(e) &&
                 static_cast<int>(list.blocks.size()) < MaxBlocks)
                 list.blocks.push_back({e, day, bell, length});
             bell = end + 1;
@@ -918,16 +945,6 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
     return successes;
 }
 
-int OptimiserRun::weekBellSum() const
-{
-    int sum = 0;
-    for (int i = 1; i <= m_d.eventList[0]; ++i)
-        if (const MatrixEvent *ev = m.event(m_d.eventList[i]))
-            for (int day = 1; day <= m.usedDays(); ++day)
-                sum += bellSum(ev->cells[static_cast<std::size_t>(day)]);
-    return sum;
-}
-
 double OptimiserRun::elapsed() const
 {
     return std::chrono::duration<double>(Clock::now() - m_start).count();
@@ -939,14 +956,16 @@ bool OptimiserRun::pollStop()
     if (m_progress && m_progress->stopRequested())
         m_stopRequested = true;
     const double seconds = elapsed();
-    if (seconds > DaySeconds || (m_s.maxSeconds > 0 && seconds >= m_s.maxSeconds))
+    if (m_s.dayLimit > 0 && seconds > m_s.dayLimit)
+        m_dayUp = true;
+    else if (m_s.maxSeconds > 0 && seconds >= m_s.maxSeconds)
         m_timeUp = true;
-    return m_stopRequested || m_timeUp || m_storeFailed;
+    return m_stopRequested || m_timeUp || m_dayUp || m_storeFailed;
 }
 
-OptimiseResult OptimiserRun::run()
+// Start: the refusals, then the week range. False, with nothing changed, when refused.
+bool OptimiserRun::start()
 {
-    m_start = Clock::now();
     rebuildLists(m_d);
     totals(m_d, 1, m_d.codeCount);
     m_compactSize = m_d.lectureCount;
@@ -956,29 +975,25 @@ OptimiseResult OptimiserRun::run()
         allocated += m_d.codes[m_d.eventList[i]].allocated;
         scheduled += m_d.codes[m_d.eventList[i]].scheduled;
     }
-    if (events == 0) {
-        refuse("there are no valid events (go to Events view).");
-        return m_result;
-    }
-    if (allocated == 0) {
-        refuse("there are no periods allocated to weeks (go to Weeks view).");
-        return m_result;
-    }
-    if (scheduled == 0) {
-        refuse("no periods have been scheduled.\nSelect \"Initial solution\" or go to Timetables "
-               "view.");
-        return m_result;
-    }
+    if (events == 0)
+        return refuse("there are no valid events (go to Events view).");
+    if (allocated == 0)
+        return refuse("there are no periods allocated to weeks (go to Weeks view).");
+    if (scheduled == 0)
+        return refuse("no periods have been scheduled.\nSelect \"Initial solution\" or go to "
+                      "Timetables view.");
     const int weeks = usedWeeks(m_d);
-    const int firstWeek =
+    m_firstWeek =
         std::max(1, m_s.firstWeek != 0 ? m_s.firstWeek : int{m_d.optimiseRange.startWeek});
-    const int lastWeek =
-        std::min(weeks, m_s.lastWeek != 0 ? m_s.lastWeek : int{m_d.optimiseRange.endWeek});
-    if (firstWeek > lastWeek) {
-        refuse("the week range holds no week in use.");
-        return m_result;
-    }
+    m_lastWeek = std::min(weeks, m_s.lastWeek != 0 ? m_s.lastWeek : int{m_d.optimiseRange.endWeek});
+    if (m_firstWeek > m_lastWeek)
+        return refuse("the week range holds no week in use.");
+    return true;
+}
 
+// The weights, the filters, the marks to put back and the events whose blocks may move.
+void OptimiserRun::prepare()
+{
     m_weights = optimiserWeights(m_d, m_s);
     for (int k = 1; k <= MaxCategories; ++k)
         m_mask[static_cast<std::size_t>(k)] = m_weights[static_cast<std::size_t>(k)] > 0 ? 1 : 0;
@@ -993,154 +1008,151 @@ OptimiseResult OptimiserRun::run()
         if (validCode(m_d, e))
             m_chosen[e] = true;
     m_improved.assign(CodeTableSize, 0);
+}
 
-    // Initial statistics; a range with conflicts is refused before anything changes.
+// Initial statistics. Conflicts in the range stay as they are: the events holding them keep their
+// places (see movable), so the run adds none.
+void OptimiserRun::initialStatistics()
+{
     OptimiseResult &r = m_result;
-    int conflicts = 0;
-    int previousGaps = 0, previousBells = 0;
-    for (int w = firstWeek; w <= lastWeek; ++w) {
+    for (int w = m_firstWeek; w <= m_lastWeek; ++w) {
         buildWeek(w);
         // Keeping every week's matrix is worth its memory while the range is not huge.
         constexpr std::int64_t KeptCellsLimit = std::int64_t{1} << 24;
         const std::int64_t cells =
-            std::int64_t{lastWeek - firstWeek + 1} * (m.rowCount() + 1) * MatrixRowCells;
-        if (w == firstWeek && !m_s.reference && cells <= KeptCellsLimit) {
-            m_kept.resize(static_cast<std::size_t>(lastWeek - firstWeek + 1));
+            std::int64_t{m_lastWeek - m_firstWeek + 1} * (m.rowCount() + 1) * MatrixRowCells;
+        if (w == m_firstWeek && !m_s.reference && cells <= KeptCellsLimit) {
+            m_kept.resize(static_cast<std::size_t>(m_lastWeek - m_firstWeek + 1));
             m_keptValid.assign(m_kept.size(), 0);
             m_storedSince.assign(m_kept.size(), {});
-            m_keptFirst = firstWeek;
+            m_keptFirst = m_firstWeek;
         }
-        conflicts += weekConflicts(m_d, m);
+        r.conflictsBefore += weekConflicts(m_d, m);
         const GapTotals g = gapCount(m, m_weights, m_s.bookings);
         r.gapsBefore += g.total;
         for (int k = 1; k <= MaxCategories; ++k)
             r.categoryBefore[static_cast<std::size_t>(k)] +=
                 g.byCategory[static_cast<std::size_t>(k)];
-        previousBells += weekBellSum();
         addWeekStats(m_d, m, m_s.bookings, r.statsBefore);
         closeWeek();
     }
-    previousGaps = r.gapsBefore;
-    if (conflicts > 0) {
-        refuse("the weeks to optimise hold " + std::to_string(conflicts) +
-               " conflicting periods (remove the conflicts first).");
-        return m_result;
-    }
+}
 
-    m_random.setSeed(m_s.seed);
-    int round = 1;
-    int week = firstWeek;
-    int fruitless = 0;
-    int cycleGaps = 0, cycleBells = 0;
-    std::array<int, MaxCategories + 1> cycleByCategory{};
+// The visit of the open week: rows in an order that changes with the round, up to three calls on
+// a row while the previous one made a change; a row whose calls changed something ends the visit,
+// and so does having visited every row. True when the run is to stop.
+bool OptimiserRun::visitRows()
+{
+    const int rows = m.rowCount();
+    int row = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
+    int visited = 0;
     bool stop = false;
-    while (!stop) {
-        openWeek(week);
-        const int rows = m.rowCount();
-        int row = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
-        int visited = 0;
-        bool lastChanged = false;
-        while (rows > 0) {
-            switch (round % 3) {
-            case 0:
-                ++row;
-                break;
-            case 1:
-                row += static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
-                break;
-            default:
-                --row;
-                break;
-            }
-            if (row > rows)
-                row = 1;
-            else if (row < 1)
-                row = rows;
-            const int limit = (visited + round) % 13 == 0 ? 0 : round;
-            for (int call = 0; call < 3; ++call) {
-                int changes = 0;
-                if ((visited + round + row) % 2 == 0) {
-                    changes = (m_methods & MethodSwaps) ? swapAlgorithm(row, limit) : 0;
-                    m_swaps += changes;
-                } else {
-                    changes = (m_methods & MethodMoves) ? moveAlgorithm(row, limit) : 0;
-                    m_moves += changes;
-                }
-                lastChanged = changes > 0;
-                if (!lastChanged || m_storeFailed)
-                    break;
-                const CodeId c = m.resourceOfRow(row);
-                auto &counter = m_improved[c];
-                counter = static_cast<std::uint16_t>(std::min(counter + 1, MaxRowCounter));
-                m_latest = c;
-            }
-            ++visited;
-            stop = pollStop();
-            if (lastChanged || visited > rows || stop)
-                break;
-        }
-        if (m_storeFailed)
+    while (rows > 0) {
+        switch (m_round % 3) {
+        case 0:
+            ++row;
             break;
-
-        const GapTotals weekGaps = gapCount(m, m_weights, m_s.bookings);
-        cycleGaps += weekGaps.total;
-        for (int k = 1; k <= MaxCategories; ++k)
-            cycleByCategory[static_cast<std::size_t>(k)] +=
-                weekGaps.byCategory[static_cast<std::size_t>(k)];
-        cycleBells += weekBellSum();
-        reportWeek(round);
-        closeWeek();
-        stop = pollStop() || stop;
-
-        if (++week > lastWeek) {
-            week = firstWeek;
-            // A cycle improves only when the range's gaps fell, or at equal gaps its periods
-            // moved to earlier bells; exchanges and moves that change neither are no progress.
-            const bool improved = cycleGaps < previousGaps ||
-                                  (cycleGaps == previousGaps && cycleBells < previousBells);
-            if (!improved)
-                ++fruitless;
-            previousGaps = cycleGaps;
-            previousBells = cycleBells;
-            if (m_progress) {
-                OptimiseStatus st;
-                st.point = OptimiseStatus::Point::Cycle;
-                st.round = round;
-                st.week = lastWeek;
-                st.swaps = m_swaps;
-                st.moves = m_moves;
-                st.undone = m_undone;
-                st.latest = m_latest;
-                st.gapsInitial = r.gapsBefore;
-                st.gapsNow = cycleGaps;
-                st.categoryInitial = r.categoryBefore;
-                st.categoryNow = cycleByCategory;
-                st.weights = m_weights;
-                st.seconds = elapsed();
-                m_progress->report(st);
-            }
-            cycleGaps = cycleBells = 0;
-            cycleByCategory = {};
-            ++round;
-            r.rounds = round - 1;
-            if (m_s.fruitlessCycles > 0 && fruitless >= m_s.fruitlessCycles) {
-                r.end = OptimiseEnd::NoImprovement;
-                stop = true;
-            } else if (round > MaxRound || (m_s.maxRounds > 0 && round > m_s.maxRounds)) {
-                r.end = OptimiseEnd::RoundLimit;
-                stop = true;
-            }
+        case 1:
+            row += static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
+            break;
+        default:
+            --row;
+            break;
         }
+        if (row > rows)
+            row = 1;
+        else if (row < 1)
+            row = rows;
+        const int limit = (visited + m_round) % 13 == 0 ? 0 : m_round;
+        bool lastChanged = false;
+        for (int call = 0; call < 3; ++call) {
+            int changes = 0;
+            if ((visited + m_round + row) % 2 == 0) {
+                changes = (m_methods & MethodSwaps) ? swapAlgorithm(row, limit) : 0;
+                m_swaps += changes;
+            } else {
+                changes = (m_methods & MethodMoves) ? moveAlgorithm(row, limit) : 0;
+                m_moves += changes;
+            }
+            lastChanged = changes > 0;
+            if (!lastChanged || m_storeFailed)
+                break;
+            ++m_improvements;
+            const CodeId c = m.resourceOfRow(row);
+            auto &counter = m_improved[c];
+            counter = static_cast<std::uint16_t>(std::min(counter + 1, MaxRowCounter));
+            m_latest = c;
+        }
+        ++visited;
+        stop = pollStop();
+        if (lastChanged || visited > rows || stop)
+            break;
     }
+    return stop;
+}
 
+// The end of a cycle over the weeks: the fruitless count, the cycle's report, the next round and
+// the stop rules. True when a stop rule ends the run.
+bool OptimiserRun::endCycle()
+{
+    OptimiseResult &r = m_result;
+    // A cycle without a single call that made a change is fruitless.
+    if (m_improvements == 0)
+        ++m_fruitless;
+    m_improvements = 0;
+    if (m_progress) {
+        OptimiseStatus st;
+        st.point = OptimiseStatus::Point::Cycle;
+        st.round = m_round;
+        st.week = m_lastWeek;
+        st.swaps = m_swaps;
+        st.moves = m_moves;
+        st.undone = m_undone;
+        st.latest = m_latest;
+        st.gapsInitial = r.gapsBefore;
+        st.gapsNow = m_cycleGaps;
+        st.categoryInitial = r.categoryBefore;
+        st.categoryNow = m_cycleByCategory;
+        st.weights = m_weights;
+        st.seconds = elapsed();
+        m_progress->report(st);
+    }
+    m_cycleGaps = 0;
+    m_cycleByCategory = {};
+    ++m_round;
+    r.rounds = m_round - 1;
+    if (m_s.fruitlessCycles > 0 && m_fruitless >= m_s.fruitlessCycles) {
+        r.end = OptimiseEnd::NoImprovement;
+        r.interrupted = true;
+        return true;
+    }
+    if (m_s.roundLimit > 0 && m_round > m_s.roundLimit) {
+        r.end = OptimiseEnd::RoundLimit;
+        r.interrupted = true;
+        return true;
+    }
+    if (m_s.maxRounds > 0 && m_round > m_s.maxRounds) {
+        r.end = OptimiseEnd::RoundLimit;
+        return true;
+    }
+    return false;
+}
+
+// Why the run ended, in the words the owner shows.
+void OptimiserRun::endMessage()
+{
+    OptimiseResult &r = m_result;
+    if (m_dayUp && !m_storeFailed && !r.interrupted) {
+        r.end = OptimiseEnd::TimeLimit;
+        r.interrupted = true;
+    }
     if (m_storeFailed) {
         r.end = OptimiseEnd::StoreFailed;
+        r.interrupted = false;
         r.message = "The lecture store has no room for a change; the optimisation ended. Every "
                     "change made before it is kept.";
-    } else if (r.end == OptimiseEnd::NoImprovement) {
-        r.message = "Optimisation was interrupted by Quivra, since no improvements could be made "
-                    "with the selected settings.\nYou can improve the solution by changing the "
-                    "settings and/or edit timetables manually in \"Timetables view\".";
+    } else if (r.interrupted) {
+        r.message = InterruptedMessage;
     } else if (r.end == OptimiseEnd::RoundLimit) {
         r.message = "Optimisation ended after " + std::to_string(r.rounds) + " rounds.";
     } else if (m_stopRequested) {
@@ -1150,10 +1162,15 @@ OptimiseResult OptimiserRun::run()
         r.end = OptimiseEnd::TimeLimit;
         r.message = "Optimisation ended at its time limit.";
     }
+}
 
-    // The final state, checked week by week on fresh builds.
+// After the run: the final state, checked week by week on fresh builds; the counts; the recount,
+// the manual-room clean-up and the marks put back.
+void OptimiserRun::finish()
+{
+    OptimiseResult &r = m_result;
     m_kept.clear();
-    for (int w = firstWeek; w <= lastWeek; ++w) {
+    for (int w = m_firstWeek; w <= m_lastWeek; ++w) {
         buildWeek(w);
         r.conflictsAfter += weekConflicts(m_d, m);
         const GapTotals g = gapCount(m, m_weights, m_s.bookings);
@@ -1163,16 +1180,16 @@ OptimiseResult OptimiserRun::run()
                 g.byCategory[static_cast<std::size_t>(k)];
         addWeekStats(m_d, m, m_s.bookings, r.statsAfter);
     }
-    if (r.conflictsAfter > 0)
-        r.message += "\nThe weeks hold " + std::to_string(r.conflictsAfter) +
-                     " conflicting periods after the run.";
+    if (r.conflictsAfter > r.conflictsBefore)
+        r.message += "\nThe weeks hold " + std::to_string(r.conflictsAfter - r.conflictsBefore) +
+                     " conflicting periods more after the run.";
     r.swaps = m_swaps;
     r.moves = m_moves;
     r.undone = m_undone;
     for (int c = 1; c <= m_d.codeCount; ++c)
         r.changedTimetables += m_improved[static_cast<std::size_t>(c)] != 0 ? 1 : 0;
     if (m_swaps + m_moves > 0) {
-        validityCleanup(m_d, firstWeek, lastWeek);
+        validityCleanup(m_d, m_firstWeek, m_lastWeek);
         m_d.modified = true;
     }
     rebuildLists(m_d);
@@ -1180,7 +1197,41 @@ OptimiseResult OptimiserRun::run()
     allResourceTotals(m_d);
     restoreMarks();
     r.seconds = elapsed();
-    return r;
+}
+
+// The run, in the steps above: start, initial statistics, then week after week the row visits,
+// the week's gaps and report, and at the end of every cycle the stop rules; then the end.
+OptimiseResult OptimiserRun::run()
+{
+    m_start = Clock::now();
+    if (!start())
+        return m_result;
+    prepare();
+    initialStatistics();
+    m_random.setSeed(m_s.seed);
+    int week = m_firstWeek;
+    bool stop = false;
+    while (!stop) {
+        openWeek(week);
+        stop = visitRows();
+        if (m_storeFailed)
+            break;
+        const GapTotals weekGaps = gapCount(m, m_weights, m_s.bookings);
+        m_cycleGaps += weekGaps.total;
+        for (int k = 1; k <= MaxCategories; ++k)
+            m_cycleByCategory[static_cast<std::size_t>(k)] +=
+                weekGaps.byCategory[static_cast<std::size_t>(k)];
+        reportWeek(m_round);
+        closeWeek();
+        stop = pollStop() || stop;
+        if (++week > m_lastWeek) {
+            week = m_firstWeek;
+            stop = endCycle() || stop;
+        }
+    }
+    endMessage();
+    finish();
+    return m_result;
 }
 
 void OptimiserRun::reportWeek(int round)
@@ -1241,6 +1292,43 @@ int weekConflicts(const ScheduleData &d, const WeekMatrix &m)
             }
     }
     return conflicts;
+}
+
+std::vector<CodeId> conflictingEvents(const ScheduleData &d, const WeekMatrix &m)
+{
+    // Per row and day the cells one event covers and the cells two or more cover.
+    const std::size_t size = static_cast<std::size_t>(m.rowCount() + 1) * (MaxDays + 1);
+    std::vector<std::uint32_t> covered(size), shared(size);
+    std::vector<std::uint16_t> rows;
+    auto rowsOf = [&](const MatrixEvent &ev) -> const std::vector<std::uint16_t> & {
+        rows.assign(ev.rows.begin(), ev.rows.end());
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        return rows;
+    };
+    for (int i = 1; i <= d.eventList[0]; ++i)
+        if (const MatrixEvent *ev = m.event(d.eventList[i]))
+            for (const std::uint16_t row : rowsOf(*ev))
+                for (int day = 1; day <= MaxDays; ++day) {
+                    const std::size_t at = static_cast<std::size_t>(row) * (MaxDays + 1) + day;
+                    const std::uint32_t cells = ev->cells[static_cast<std::size_t>(day)];
+                    shared[at] |= covered[at] & cells;
+                    covered[at] |= cells;
+                }
+    std::vector<CodeId> events;
+    for (int i = 1; i <= d.eventList[0]; ++i) {
+        const MatrixEvent *ev = m.event(d.eventList[i]);
+        if (!ev)
+            continue;
+        bool conflicting = false;
+        for (const std::uint16_t row : rowsOf(*ev))
+            for (int day = 1; day <= MaxDays && !conflicting; ++day)
+                conflicting = (shared[static_cast<std::size_t>(row) * (MaxDays + 1) + day] &
+                               ev->cells[static_cast<std::size_t>(day)]) != 0;
+        if (conflicting)
+            events.push_back(d.eventList[i]);
+    }
+    return events;
 }
 
 OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s, OptimiseProgress *progress)

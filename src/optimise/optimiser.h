@@ -65,7 +65,7 @@ public:
 enum class OptimiseEnd {
     Refused,       // nothing was done; see the message
     Stopped,       // the owner asked to stop
-    NoImprovement, // the fruitless-cycles limit was reached
+    NoImprovement, // fruitlessCycles cycles without a change
     RoundLimit,    // maxRounds complete cycles, or the round counter's limit
     TimeLimit,     // maxSeconds, or a day of running
     StoreFailed,   // the lecture store refused a change; the change was not made
@@ -89,7 +89,10 @@ struct OptimiseResult
 {
     OptimiseEnd end = OptimiseEnd::Refused;
     std::string message; // the refusal, or why the run ended
-    int gapsBefore = 0;  // weighted gaps of the week range
+    // Ended by one of the run's own stop rules (no improvement, the round counter's limit, a day
+    // of running): the owner shows `message` in an information box.
+    bool interrupted = false;
+    int gapsBefore = 0; // weighted gaps of the week range
     int gapsAfter = 0;
     std::array<int, MaxCategories + 1> categoryBefore{}; // weighted, per resource category
     std::array<int, MaxCategories + 1> categoryAfter{};
@@ -99,7 +102,8 @@ struct OptimiseResult
     int rounds = 0;            // complete cycles over the week range
     int changedTimetables = 0; // resources improved at least once
     double seconds = 0;
-    int conflictsAfter = 0; // conflicting cells in the range after the run; always 0
+    int conflictsBefore = 0; // conflicting cells in the range before the run; they stay
+    int conflictsAfter = 0;  // and after it: never more than before
     TimetableStats statsBefore;
     TimetableStats statsAfter;
 
@@ -111,13 +115,17 @@ struct OptimiseResult
 GapCategoryWeights optimiserWeights(const ScheduleData &d, const OptimiseSettings &s);
 
 // Optimises the timetables of the settings' week range. Refused, with nothing changed, when there
-// are no events, nothing is scheduled, the range is empty or the range holds conflicts (sweep
-// them first). `progress` may be null.
+// are no events, nothing is scheduled or the range is empty. Conflicts the range holds stay as
+// they are, and the run adds none. `progress` may be null.
 OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s, OptimiseProgress *progress);
 
 // Conflicting cells of the matrix's week: cells of a timetabled resource covered by periods of two
 // or more events (each event after the first counts once).
 int weekConflicts(const ScheduleData &d, const WeekMatrix &m);
+
+// The events of the matrix's week that share a cell of a timetabled resource with another event,
+// in eventList order.
+std::vector<CodeId> conflictingEvents(const ScheduleData &d, const WeekMatrix &m);
 
 // One block of one row: a run of cells holding the same event's period on one day.
 struct TimetableBlock

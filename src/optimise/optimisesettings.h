@@ -46,10 +46,15 @@ struct OptimiseSettings
     // Events whose blocks may move; empty means every event with placed periods.
     std::vector<CodeId> events;
 
-    // Stop rules besides the stop request. 0 means no limit.
-    int maxRounds = 0;        // complete cycles over the week range
-    double maxSeconds = 0;    // wall-clock limit, tested where the stop request is tested
-    int fruitlessCycles = 25; // cycles in which the gaps did not fall
+    // The run's own stop rules, which end it with the information box of an interrupted run:
+    // cycles without a single change, the round counter's limit, a day of running. 0 turns one
+    // off.
+    int fruitlessCycles = 25;
+    int roundLimit = 32767;
+    double dayLimit = 86400; // seconds
+    // Limits the owner adds (the command line). 0 means no limit.
+    int maxRounds = 0;     // complete cycles over the week range
+    double maxSeconds = 0; // wall-clock limit, tested where the stop request is tested
 
     // Score every probe with a full gap count of the week instead of the change in the rows and
     // days it touches. Slower; the decisions, and so the results, are the same.

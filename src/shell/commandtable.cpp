@@ -7,7 +7,7 @@
 #include "shell/mainframe.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
-#include "shell/toptimisationdlg.h"
+#include "shell/optimisationdialog.h"
 
 #include <QDateTime>
 #include <QItemSelectionModel>

@@ -497,4 +497,54 @@ std::optional<std::uint32_t> Prompter::chooseColour(std::string_view caption,
     return *colour & 0xFFFFFF;
 }
 
+// ---- Pickers over codes the caller lists ----------------------------------------------------
+
+std::optional<std::vector<CodeId>> Prompter::pickAmong(const ScheduleData &d,
+                                                       std::string_view caption,
+                                                       const std::vector<CodeId> &offered,
+                                                       const std::vector<CodeId> &preset)
+{
+    if (offered.empty())
+        return std::vector<CodeId>{};
+    OptionsRequest request;
+    request.caption = "Select events or resources";
+    request.question = std::string(caption);
+    request.multiple = true;
+    request.columns = 0;
+    for (const CodeId c : offered) {
+        request.options.push_back({c, formatCode(d, c, ShowCodeAndName)});
+        if (std::ranges::find(preset, c) != preset.end())
+            request.checked.push_back(c);
+    }
+    const OptionsReply reply = m_dialogs.options(request);
+    if (!reply.accepted)
+        return std::nullopt;
+    std::vector<CodeId> chosen;
+    for (const CodeId c : offered)
+        if (std::ranges::find(reply.chosen, int{c}) != reply.chosen.end())
+            chosen.push_back(c);
+    return chosen;
+}
+
+CodeId Prompter::chooseAmong(const ScheduleData &d, std::string_view caption,
+                             const std::vector<CodeId> &offered,
+                             const std::vector<std::string> &lines)
+{
+    if (offered.empty())
+        return 0;
+    OptionsRequest request;
+    request.caption = std::string(caption);
+    request.question = std::string(caption);
+    request.columns = 0;
+    for (std::size_t i = 0; i < offered.size(); ++i)
+        request.options.push_back(
+            {offered[i], i < lines.size() ? lines[i] : formatCode(d, offered[i], ShowCodeAndName)});
+    request.checked = {offered.front()};
+    const OptionsReply reply = m_dialogs.options(request);
+    if (!reply.accepted || reply.chosen.size() != 1 ||
+        std::ranges::find(offered, reply.chosen[0]) == offered.end())
+        return 0;
+    return static_cast<CodeId>(reply.chosen[0]);
+}
+
 } // namespace quivra

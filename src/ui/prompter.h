@@ -120,6 +120,19 @@ public:
         m_silencedHook = std::move(hook);
     }
 
+    // ---- Pickers over codes the caller lists (the optimisation tools' events) ----------------
+    // Several codes of `offered`, shown as code and name in the order given, `preset` checked, as
+    // a scrolling check list under `caption`: the chosen codes in offered order on OK, nothing
+    // on Cancel. Leaves the link marks alone; nothing is asked when nothing is offered (an empty
+    // choice).
+    std::optional<std::vector<CodeId>> pickAmong(const ScheduleData &d, std::string_view caption,
+                                                 const std::vector<CodeId> &offered,
+                                                 const std::vector<CodeId> &preset);
+    // One code of `offered`, shown as lines[i] (code and name where a line is missing), the first
+    // preselected: the code, or 0 when cancelled or nothing is offered.
+    CodeId chooseAmong(const ScheduleData &d, std::string_view caption,
+                       const std::vector<CodeId> &offered, const std::vector<std::string> &lines);
+
 private:
     bool silenced(int slot) const;
 

@@ -218,18 +218,21 @@ TEST_F(CliTest, ImportAddsATextFileAndSweeps)
               3);
 }
 
-TEST_F(CliTest, OptimiseRefusesConflictsAndIsRepeatable)
+TEST_F(CliTest, OptimiseKeepsAConflictElsewhereAndIsRepeatable)
 {
-    // school.qvf holds one conflict: refused unless it may be swept first.
-    EXPECT_EQ(run("optimise " + path("school.qvf") + " --out " + path("o.qvf")).exitCode, 3);
-    EXPECT_FALSE(fs::exists(path("o.qvf")));
-    EXPECT_EQ(run("optimise " + path("school.qvf") + " --out " + path("o.qvf") +
+    // school.qvf holds one conflict: the run goes ahead, keeps it and adds none.
+    const Outcome kept =
+        run("optimise " + path("school.qvf") + " --out " + path("o.qvf") + " --rounds 3 --json");
+    ASSERT_EQ(kept.exitCode, 0) << kept.out;
+    EXPECT_EQ(nlohmann::json::parse(run("check " + path("o.qvf") + " --json").out)["found"], 1);
+    EXPECT_EQ(run("optimise " + path("school.qvf") + " --out " + path("x.qvf") +
                   " --seconds 5 --rounds 5")
                   .exitCode,
               1);
-    EXPECT_EQ(run("optimise " + path("school.qvf") + " --out " + path("o.qvf") + " --weights 1,2,3")
+    EXPECT_EQ(run("optimise " + path("school.qvf") + " --out " + path("x.qvf") + " --weights 1,2,3")
                   .exitCode,
               1);
+    EXPECT_FALSE(fs::exists(path("x.qvf")));
 
     const std::string common = " --remove-conflicts --seed 5 --rounds 3 --json";
     const Outcome first =
@@ -258,12 +261,16 @@ TEST_F(CliTest, OptimiseRefusesConflictsAndIsRepeatable)
 
 TEST_F(CliTest, SchedulePlacesWhatIsAllocated)
 {
+    // With the conflict in place, the run places what is left, keeps the conflict and adds none.
+    const Outcome kept =
+        run("schedule " + path("school.qvf") + " --out " + path("k.qvf") + " --json");
+    ASSERT_EQ(kept.exitCode, 0) << kept.out;
+    EXPECT_EQ(nlohmann::json::parse(kept.out)["left"], 0);
+    EXPECT_EQ(nlohmann::json::parse(run("check " + path("k.qvf") + " --json").out)["found"], 1);
+
     // After the sweep, ART's allocated period is no longer placed.
-    ASSERT_EQ(run("check " + path("school.qvf") + " --remove --out " + path("swept.qvf")).exitCode,
-              0);
-    EXPECT_EQ(run("schedule " + path("school.qvf") + " --out " + path("s.qvf")).exitCode, 3)
-        << "conflicts refuse the run";
-    const Outcome r = run("schedule " + path("swept.qvf") + " --out " + path("s.qvf") + " --json");
+    const Outcome r = run("schedule " + path("school.qvf") + " --out " + path("s.qvf") +
+                          " --remove-conflicts --json");
     ASSERT_EQ(r.exitCode, 0) << r.out;
     const auto result = nlohmann::ordered_json::parse(r.out);
     std::vector<std::string> keys;
@@ -274,6 +281,16 @@ TEST_F(CliTest, SchedulePlacesWhatIsAllocated)
     EXPECT_EQ(result["left"], 0);
     EXPECT_EQ(result["scheduled"], result["allocated"]);
     EXPECT_EQ(nlohmann::json::parse(run("check " + path("s.qvf") + " --json").out)["found"], 0);
+
+    // Nothing allocated: refused by a rule, and nothing written.
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(1, 5, 6).resources('T', {"T1"});
+    f.event("MATH", {"T1"}, 2);
+    f.finish();
+    write("empty.qvf", encodeDataFile(*d));
+    EXPECT_EQ(run("schedule " + path("empty.qvf") + " --out " + path("e.qvf")).exitCode, 3);
+    EXPECT_FALSE(fs::exists(path("e.qvf")));
 }
 
 TEST_F(CliTest, ConvertWritesAFileThatReadsBack)

@@ -284,21 +284,11 @@ TEST(InitialSolution, ExamModeAllowsOneExamPerStudentDay)
 TEST(InitialSolution, RefusalsChangeNothing)
 {
     OneEvent o(3);
-    o.f.event("X", {"G1", "T2"}, 1).allocate("X", 1, 1, 1).place("X", 1, 2, 1, 1);
-    o.f.event("Y", {"G2", "T2"}, 1).allocate("Y", 1, 1, 1).place("Y", 1, 2, 1, 1); // shares T2
     o.f.finish();
     markAll(*o.d);
     const std::string before = dumpScheduleData(*o.d);
-
-    InitialResult r = run(*o.d, settingsFor(*o.d, 1, 3, 1));
-    EXPECT_TRUE(r.refused);
-    EXPECT_EQ(r.conflictsBefore, 1);
-    EXPECT_EQ(r.message, "You cannot run \"Initial solution\" now, because the timetables of weeks "
-                         "1 to 1 hold 1 conflicting periods (remove the conflicts first).");
-    EXPECT_EQ(dumpScheduleData(*o.d), before);
-
     InitialSettings s = settingsFor(*o.d, 3, 2, 1);
-    r = run(*o.d, s);
+    InitialResult r = run(*o.d, s);
     EXPECT_TRUE(r.refused);
     EXPECT_EQ(r.message, "Please check the time and block length limits!");
     s = settingsFor(*o.d, 1, 3, 1);
@@ -306,6 +296,29 @@ TEST(InitialSolution, RefusalsChangeNothing)
     s.range.endDay = 2;
     EXPECT_EQ(run(*o.d, s).message, "Please check the time and block length limits!");
     EXPECT_EQ(dumpScheduleData(*o.d), before);
+}
+
+// A conflict elsewhere in the range does not hold the run up; its cell counts as occupied for
+// both resources, the conflict stays, and the run adds none.
+TEST(InitialSolution, AConflictInTheRangeStaysAndNoneIsAdded)
+{
+    OneEvent o(3);
+    o.f.event("X", {"G1", "T2"}, 1).allocate("X", 1, 1, 1).place("X", 1, 2, 1, 1);
+    o.f.event("Y", {"G2", "T2"}, 1).allocate("Y", 1, 1, 1).place("Y", 1, 2, 1, 1); // shares T2
+    o.f.event("Z", {"G2", "T1"}, 2).allocate("Z", 1, 1, 2);
+    o.f.finish();
+    markAll(*o.d);
+    const InitialResult r = run(*o.d, settingsFor(*o.d, 1, 3, 1));
+    EXPECT_FALSE(r.refused) << r.message;
+    EXPECT_EQ(r.conflictsBefore, 1);
+    EXPECT_EQ(r.conflictsAfter, 1);
+    EXPECT_EQ(conflictsInWeeks(*o.d, 1, 1), 1);
+    EXPECT_EQ(r.changed, (std::vector<CodeId>{o.e1(), o.f.id("Z")}));
+    EXPECT_EQ(blocksOf(*o.d, o.e1()), (std::vector<Block>{{1, 1, 1, 3}}));
+    // G2 is taken on day 2 bell 1 by Y, so Z's block starts elsewhere.
+    for (const Block &b : blocksOf(*o.d, o.f.id("Z")))
+        EXPECT_FALSE(b.day == 2 && b.first == 1) << b;
+    EXPECT_TRUE(r.message.empty()) << r.message;
 }
 
 TEST(InitialSolution, SelectionLocksAndMarks)
@@ -354,30 +367,37 @@ TEST(InitialSolution, StopKeepsWhatWasPlaced)
     EXPECT_EQ(o.d->codes[o.f.id("E2")].scheduled, 0);
 }
 
-TEST(InitialSolution, FullStoreEndsTheRunAndLosesNothing)
+// An event the lecture store has no room for keeps what it had; the run goes on, places a later
+// event that still fits and names the one refused.
+TEST(InitialSolution, FullStoreRefusesAnEventAndTheRunGoesOn)
 {
-    OneEvent o(3);
+    OneEvent o(2);
+    o.f.event("E2", {"G2", "T2"}, 1).allocate("E2", 1, 1, 1);
     o.f.resources('R', {"Z"});
     o.f.finish();
-    o.d->codes[o.e1()].flags |= 1;
-    // Fill the store with valid bookings of Z: no room for E1's new lecture.
+    markAll(*o.d);
+    // Fill the store with valid bookings of Z but one entry: E1's two blocks of one period need
+    // two more entries, E2's block one.
     const CodeId z = o.f.id("Z");
     const SlotCoding &k = o.d->coding;
-    for (int i = o.d->lectureCount + 1; i <= MaxLectures; ++i) {
+    for (int i = o.d->lectureCount + 1; i < MaxLectures; ++i) {
         o.d->lectureWord[i] = z | LectureBookingBit;
         o.d->lectureStart[i] = o.d->lectureEnd[i] = k.pack(1, 1 + i % 5, 1 + i % 8);
         o.d->bookingKind[i] = 1;
     }
-    o.d->lectureCount = MaxLectures;
+    o.d->lectureCount = MaxLectures - 1;
 
-    const InitialResult r = run(*o.d, settingsFor(*o.d, 1, 3, 1));
+    const InitialResult r = run(*o.d, settingsFor(*o.d, 1, 1, 1));
     EXPECT_TRUE(r.storeFailed);
-    EXPECT_TRUE(r.changed.empty());
-    EXPECT_EQ(r.placed, 0);
+    EXPECT_EQ(r.storeRefused, std::vector<CodeId>{o.e1()});
+    EXPECT_EQ(r.changed, std::vector<CodeId>{o.f.id("E2")});
+    EXPECT_EQ(r.placed, 1);
     EXPECT_NE(r.message.find("\"E1\""), std::string::npos) << r.message;
+    EXPECT_EQ(r.message.find("\"E2\""), std::string::npos) << r.message;
     EXPECT_TRUE(blocksOf(*o.d, o.e1()).empty());
     EXPECT_EQ(o.d->codes[o.e1()].scheduled, 0);
-    EXPECT_EQ(o.d->codes[o.e1()].allocated, 3);
+    EXPECT_EQ(o.d->codes[o.e1()].allocated, 2);
+    EXPECT_EQ(o.d->codes[o.f.id("E2")].scheduled, 1);
 }
 
 TEST(InitialSolution, LearnedPatternsShapeBlocks)

@@ -1,6 +1,6 @@
 #include "optimise/tools.h"
 
-#include "optimise/optimisedialog.h"
+#include "optimise/optimisationsession.h"
 
 #include "engine/codetable.h"
 #include "engine/dump.h"
@@ -405,15 +405,15 @@ TEST(Tools, ExamModeSwitchAndImitationChoice)
     EXPECT_EQ(chooseImitationTarget(*x.d, ui), 0);
 }
 
-TEST(OptimiseDialogRun, ToolChoiceLimitsAndTheInitialSolutionRun)
+TEST(OptimisationSessionRun, ToolChoiceLimitsAndTheInitialSolutionRun)
 {
     Fixture x;
     x.f.allocate("E1", 1, 1, 3).allocate("E2", 1, 1, 2);
     x.f.finish();
-    OptimiseDialogSettings settings;
+    OptimisationSessionSettings settings;
     settings.initial = defaultInitialSettings(*x.d);
     ScriptedTools ui;
-    OptimiseDialog dialog(*x.d, settings, ui);
+    OptimisationSession dialog(*x.d, settings, ui);
     EXPECT_EQ(dialog.startButton(), "Start!");
     EXPECT_TRUE(dialog.start().refused); // no tool chosen yet
 
@@ -440,7 +440,7 @@ TEST(OptimiseDialogRun, ToolChoiceLimitsAndTheInitialSolutionRun)
     EXPECT_EQ(settings.initial.maxRepeats, 5);
     EXPECT_EQ(x.d->optimiseRange.a, 3);
 
-    const DialogRun run = dialog.start();
+    const SessionRun run = dialog.start();
     EXPECT_FALSE(run.refused);
     EXPECT_EQ(run.lines, std::vector<std::string>{"1: E1:Name of E1"});
     EXPECT_EQ(dialog.progressLine(), " E2"); // the last event visited
@@ -462,7 +462,7 @@ TEST(OptimiseDialogRun, ToolChoiceLimitsAndTheInitialSolutionRun)
 // Presses Stop from the progress callback once `after` events have been visited.
 struct PressStop : ToolProgress
 {
-    OptimiseDialog *dialog = nullptr;
+    OptimisationSession *dialog = nullptr;
     int after = 0;
     void eventStep(int position, int, CodeId) override
     {
@@ -471,21 +471,21 @@ struct PressStop : ToolProgress
     }
 };
 
-TEST(OptimiseDialogRun, StopEndsTheRunAndKeepsWhatWasDone)
+TEST(OptimisationSessionRun, StopEndsTheRunAndKeepsWhatWasDone)
 {
     Fixture x;
     x.f.allocate("E1", 1, 1, 2).allocate("E2", 1, 1, 2);
     x.f.finish();
-    OptimiseDialogSettings settings;
+    OptimisationSessionSettings settings;
     settings.initial = defaultInitialSettings(*x.d);
     ScriptedTools ui;
     ui.script.push_back(ScriptedTools::Reply{std::vector<CodeId>{x.id("E1"), x.id("E2")}});
-    OptimiseDialog dialog(*x.d, settings, ui);
+    OptimisationSession dialog(*x.d, settings, ui);
     ASSERT_TRUE(dialog.chooseTool(Tool::InitialSolution));
     PressStop stop;
     stop.dialog = &dialog;
     stop.after = 1;
-    const DialogRun run = dialog.start(&stop);
+    const SessionRun run = dialog.start(&stop);
     EXPECT_TRUE(run.stopped);
     EXPECT_EQ(run.changed, std::vector<CodeId>{x.id("E1")});
     EXPECT_FALSE(dialog.running());
@@ -494,17 +494,17 @@ TEST(OptimiseDialogRun, StopEndsTheRunAndKeepsWhatWasDone)
     ui.script.push_back(ScriptedTools::Reply{std::vector<CodeId>{}});
     ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
     const std::string before = dumpScheduleData(*x.d);
-    const DialogRun none = dialog.start();
+    const SessionRun none = dialog.start();
     EXPECT_EQ(none.lines, resultLines(*x.d, {}, 0));
     EXPECT_EQ(dumpScheduleData(*x.d), before);
 }
 
-TEST(OptimiseDialogRun, OptimiserRunFeedsTheGraph)
+TEST(OptimisationSessionRun, OptimiserRunFeedsTheGraph)
 {
     auto d = makeScheduleData();
     InstitutionPlan plan = smallInstitution(4);
     generateInstitution(*d, plan);
-    OptimiseDialogSettings settings;
+    OptimisationSessionSettings settings;
     settings.initial = defaultInitialSettings(*d);
     settings.optimiser.maxRounds = 3;
     ScriptedTools ui;
@@ -513,9 +513,9 @@ TEST(OptimiseDialogRun, OptimiserRunFeedsTheGraph)
         if (d->codes[d->eventList[i]].scheduled > 0)
             all.push_back(d->eventList[i]);
     ui.script.push_back(ScriptedTools::Reply{all});
-    OptimiseDialog dialog(*d, settings, ui);
+    OptimisationSession dialog(*d, settings, ui);
     ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
-    const DialogRun run = dialog.start();
+    const SessionRun run = dialog.start();
     ASSERT_FALSE(run.refused) << (run.lines.empty() ? "" : run.lines[0]);
     EXPECT_EQ(run.optimised.conflictsAfter, 0);
     const auto &total = dialog.graph().series[0];
@@ -545,7 +545,52 @@ TEST(OptimiseDialogRun, OptimiserRunFeedsTheGraph)
     EXPECT_TRUE(dialog.changeLine().starts_with(" Now: ")) << dialog.changeLine();
 }
 
-TEST(OptimiseDialogRun, GraphKeepsTheFirstCycleWhenFull)
+// The run's own stop rules end it with the information box; the owner's Stop ends it quietly.
+TEST(OptimisationSessionRun, StopRulesEndWithTheInformationBox)
+{
+    const std::string interrupted = "Optimisation was interrupted by Quivra, since no "
+                                    "improvements could be made with the selected settings.";
+    for (const int rule : {0, 1, 2}) {
+        SCOPED_TRACE(rule);
+        auto d = makeScheduleData();
+        generateInstitution(*d, smallInstitution(3));
+        OptimisationSessionSettings settings;
+        settings.initial = defaultInitialSettings(*d);
+        if (rule == 0)
+            settings.optimiser.fruitlessCycles = 1;
+        else if (rule == 1)
+            settings.optimiser.roundLimit = 1;
+        else
+            settings.optimiser.dayLimit = 1e-9;
+        ScriptedTools ui;
+        ui.script.push_back(ScriptedTools::Reply{pickerEvents(*d, Tool::Optimise)});
+        OptimisationSession dialog(*d, settings, ui);
+        ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
+        const SessionRun run = dialog.start();
+        ASSERT_FALSE(run.refused);
+        EXPECT_TRUE(run.optimised.interrupted);
+        ASSERT_EQ(ui.told.size(), 1u);
+        EXPECT_TRUE(ui.told[0].starts_with(interrupted)) << ui.told[0];
+    }
+    auto d = makeScheduleData();
+    generateInstitution(*d, smallInstitution(3));
+    OptimisationSessionSettings settings;
+    settings.initial = defaultInitialSettings(*d);
+    ScriptedTools ui;
+    ui.script.push_back(ScriptedTools::Reply{pickerEvents(*d, Tool::Optimise)});
+    OptimisationSession dialog(*d, settings, ui);
+    ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
+    struct StopAtFirstReport : ToolProgress
+    {
+        OptimisationSession *dialog = nullptr;
+        void report(const OptimiseStatus &) override { dialog->stop(); }
+    } stop;
+    stop.dialog = &dialog;
+    EXPECT_TRUE(dialog.start(&stop).stopped);
+    EXPECT_TRUE(ui.told.empty());
+}
+
+TEST(OptimisationSessionRun, GraphKeepsTheFirstCycleWhenFull)
 {
     GapGraph g;
     g.start(0, 500);

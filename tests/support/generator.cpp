@@ -2,7 +2,7 @@
 
 #include "engine/codetable.h"
 #include "engine/lectures.h"
-#include "optimise/random.h"
+#include "engine/random.h"
 
 #include <algorithm>
 #include <string>

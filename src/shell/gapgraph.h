@@ -1,10 +1,11 @@
 #pragma once
 
-// The graph of gaps of the optimisation dialog: one short bar per cycle of the run for the total
-// and for every resource category that carries weight, each in its category's colour, scaled to
-// the largest starting value, with a legend of the categories drawn.
+// GapGraphView: the graph of gaps on the optimisation dialog's Statistics page, one short bar
+// per cycle of the run for the total and for every resource category that carries weight, each
+// in its category's colour, scaled to the largest starting value, with a legend of the
+// categories drawn.
 
-#include "optimise/optimisedialog.h"
+#include "optimise/optimisationsession.h"
 
 #include <QColor>
 #include <QStringList>

@@ -6,12 +6,12 @@
 //
 // Three pages: "Tools" (the tool buttons and the totals), "Selections" (the ranges and rules of
 // the chosen tool) and "Statistics" (the run: its progress, status lines, results and the graph
-// of gaps). All rules live in OptimiseDialog; the widgets show what it exposes and hand it what
-// the user set. A run is synchronous on the interface thread: its progress reports keep the
+// of gaps). All rules live in OptimisationSession; the widgets show what it exposes and hand it
+// what the user set. A run is synchronous on the interface thread: its progress reports keep the
 // window painting and let Stop through, while everything that could start another change (the
 // tool buttons, Start, Close) is disabled until it ends.
 
-#include "optimise/optimisedialog.h"
+#include "optimise/optimisationsession.h"
 
 #include <QDialog>
 
@@ -32,18 +32,10 @@ namespace quivra {
 
 class GapGraphView;
 class TFrameForm;
-struct Settings;
 
 // Opens the dialog over the frame's data set, modal; on close the optimisation settings go back
 // into the session's settings and the views are refreshed.
 void showOptimisationDialog(TFrameForm &frame);
-
-// The dialog's settings from the [Optimize] settings. A stored seed below 65535 gives the day
-// number `today`, so runs of one day repeat their choices unless a fixed seed was stored.
-OptimiseDialogSettings optimiseDialogSettings(const ScheduleData &d, const Settings &s,
-                                              std::int32_t today);
-// Writes the dialog's settings back into [Optimize].
-void storeOptimiseDialogSettings(const OptimiseDialogSettings &o, Settings &s);
 
 class TOptimisationDlg : public QDialog
 {
@@ -53,15 +45,15 @@ public:
     enum Page { ToolsPage = 0, SelectionsPage = 1, StatisticsPage = 2 };
 
     // `settings` and `ui` must outlive the dialog; the data set is changed by the runs.
-    TOptimisationDlg(ScheduleData &d, OptimiseDialogSettings &settings, ToolDialogue &ui,
+    TOptimisationDlg(ScheduleData &d, OptimisationSessionSettings &settings, ToolDialogue &ui,
                      QWidget *parent = nullptr);
     ~TOptimisationDlg() override;
 
-    OptimiseDialog &logic() { return m_logic; }
+    OptimisationSession &logic() { return m_logic; }
     bool running() const { return m_logic.running(); }
     // Whether any run changed the data set while the dialog was open.
     bool changedData() const { return m_changedData; }
-    const DialogRun &lastRun() const { return m_lastRun; }
+    const SessionRun &lastRun() const { return m_lastRun; }
 
     // The controls a user presses, for the frame and for tests.
     QPushButton *toolButton(Tool t) const;
@@ -120,10 +112,10 @@ private:
     void showStats(const OptimiseResult &r);
 
     ScheduleData &m_d;
-    OptimiseDialogSettings &m_settings;
+    OptimisationSessionSettings &m_settings;
     ToolDialogue &m_ui;
-    OptimiseDialog m_logic;
-    DialogRun m_lastRun;
+    OptimisationSession m_logic;
+    SessionRun m_lastRun;
     bool m_changedData = false;
     bool m_loading = false;
 

@@ -1,4 +1,4 @@
-#include "views/gapgraph.h"
+#include "shell/gapgraph.h"
 
 #include <QPainter>
 

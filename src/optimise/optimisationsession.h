@@ -1,11 +1,12 @@
 #pragma once
 
-// The headless logic of the "Optimise timetables" dialog: the settings its pages hold, the tool
-// choice with its refusals and event picker, the limits check, the Start!/Stop run of the chosen
-// tool with its status lines and the graph of gaps, and the end of a run.
+// OptimisationSession: the headless logic of the "Optimise timetables" dialog while it is open:
+// the settings its pages hold, the tool choice with its refusals and event picker, the limits
+// check, the Start!/Stop run of the chosen tool with its status lines and the graph of gaps, and
+// the end of a run.
 //
-// The desktop dialog owns one OptimiseDialog while it is open and draws what it exposes; a run
-// is synchronous and reports through a ToolProgress, whose stopRequested the desktop answers
+// The desktop dialog owns one OptimisationSession while it is open and draws what it exposes; a
+// run is synchronous and reports through a ToolProgress, whose stopRequested the desktop answers
 // from its Stop button (or calls stop() from a progress callback). Questions go through the
 // ToolDialogue. Nothing here outlives the dialog but the data set, the optimiser range and the
 // settings, which the caller writes back.
@@ -24,7 +25,7 @@
 namespace quivra {
 
 // Everything the pages hold. The caller loads it from and saves it to the settings file.
-struct OptimiseDialogSettings
+struct OptimisationSessionSettings
 {
     // Initial solution: the time range (days, bells; its weeks follow the week boxes), block
     // range, repeats, block range source, slot blocks, imitation, exam mode and seed.
@@ -50,7 +51,7 @@ struct GapGraph
     void add(int k, int value);
 };
 
-struct DialogRun
+struct SessionRun
 {
     Tool tool = Tool::None;
     bool refused = false;
@@ -62,10 +63,10 @@ struct DialogRun
     OptimiseResult optimised; // tool 4
 };
 
-class OptimiseDialog
+class OptimisationSession
 {
 public:
-    OptimiseDialog(ScheduleData &d, OptimiseDialogSettings &settings, ToolDialogue &ui);
+    OptimisationSession(ScheduleData &d, OptimisationSessionSettings &settings, ToolDialogue &ui);
 
     Tool tool() const { return m_tool; }
     // The dialog's caption: the tool name once a tool is chosen.
@@ -93,7 +94,7 @@ public:
     void closeSelections() { m_settings.initial.blockSlotsNum = 0; }
 
     // Start: runs the chosen tool over the marked events. `progress` may be null.
-    DialogRun start(ToolProgress *progress = nullptr);
+    SessionRun start(ToolProgress *progress = nullptr);
     // Stop: the run ends at its next check.
     void stop() { m_stop = true; }
 
@@ -109,7 +110,7 @@ private:
     class RunProgress;
 
     ScheduleData &m_d;
-    OptimiseDialogSettings &m_settings;
+    OptimisationSessionSettings &m_settings;
     ToolDialogue &m_ui;
     Tool m_tool = Tool::None;
     int m_helpContext = 2300;

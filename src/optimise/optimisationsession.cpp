@@ -1,4 +1,4 @@
-#include "optimise/optimisedialog.h"
+#include "optimise/optimisationsession.h"
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
@@ -50,10 +50,11 @@ void GapGraph::add(int k, int value)
 
 // Forwards the run's progress to the caller, keeps the dialog's lines and graph, and answers the
 // stop question from the dialog's Stop as well as the caller's.
-class OptimiseDialog::RunProgress : public ToolProgress
+class OptimisationSession::RunProgress : public ToolProgress
 {
 public:
-    RunProgress(OptimiseDialog &dialog, ToolProgress *outer) : m_dialog(dialog), m_outer(outer) {}
+    RunProgress(OptimisationSession &dialog, ToolProgress *outer) : m_dialog(dialog), m_outer(outer)
+    {}
 
     void eventStep(int position, int total, CodeId event) override
     {
@@ -108,28 +109,29 @@ public:
     }
 
 private:
-    OptimiseDialog &m_dialog;
+    OptimisationSession &m_dialog;
     ToolProgress *m_outer;
 };
 
-OptimiseDialog::OptimiseDialog(ScheduleData &d, OptimiseDialogSettings &settings, ToolDialogue &ui)
+OptimisationSession::OptimisationSession(ScheduleData &d, OptimisationSessionSettings &settings,
+                                         ToolDialogue &ui)
     : m_d(d), m_settings(settings), m_ui(ui)
 {
     setWeeks(1, usedWeeks(d));
 }
 
-std::string OptimiseDialog::caption() const
+std::string OptimisationSession::caption() const
 {
     return m_tool == Tool::None ? std::string("Optimise timetables") : toolName(m_tool);
 }
 
-ToolTotals OptimiseDialog::totals()
+ToolTotals OptimisationSession::totals()
 {
     // A week matrix has one row per resource with a timetable.
     return toolTotals(m_d, m_d.counters.timetabledResources);
 }
 
-bool OptimiseDialog::chooseTool(Tool t)
+bool OptimisationSession::chooseTool(Tool t)
 {
     rebuildLists(m_d);
     learnPatterns(m_d, m_settings.patterns);
@@ -147,14 +149,14 @@ bool OptimiseDialog::chooseTool(Tool t)
     return true;
 }
 
-PickOutcome OptimiseDialog::pickEvents()
+PickOutcome OptimisationSession::pickEvents()
 {
     const PickOutcome out = pickEventsForTool(m_d, m_tool, m_ui);
     validateLimits();
     return out;
 }
 
-bool OptimiseDialog::validateLimits()
+bool OptimisationSession::validateLimits()
 {
     InitialSettings &s = m_settings.initial;
     s.range.startWeek = m_d.optimiseRange.startWeek;
@@ -178,7 +180,7 @@ bool OptimiseDialog::validateLimits()
     return true;
 }
 
-void OptimiseDialog::setWeeks(int from, int to)
+void OptimisationSession::setWeeks(int from, int to)
 {
     const int last = std::clamp(usedWeeks(m_d), 1, MaxWeeks);
     from = std::clamp(from, 1, last);
@@ -189,7 +191,7 @@ void OptimiseDialog::setWeeks(int from, int to)
     m_settings.initial.range.endWeek = m_d.optimiseRange.endWeek;
 }
 
-void OptimiseDialog::selectAllSlots()
+void OptimisationSession::selectAllSlots()
 {
     TimeRange &r = m_settings.initial.range;
     r.startDay = 1;
@@ -199,9 +201,9 @@ void OptimiseDialog::selectAllSlots()
     validateLimits();
 }
 
-DialogRun OptimiseDialog::start(ToolProgress *progress)
+SessionRun OptimisationSession::start(ToolProgress *progress)
 {
-    DialogRun run;
+    SessionRun run;
     run.tool = m_tool;
     if (m_tool == Tool::None || m_running || !validateLimits()) {
         run.refused = true;
@@ -228,8 +230,9 @@ DialogRun OptimiseDialog::start(ToolProgress *progress)
         if (run.initial.refused) {
             run.lines.push_back(run.initial.message);
         } else {
-            run.lines = resultLines(m_d, run.changed, 0);
-            if (run.initial.storeFailed || run.initial.conflictsAfter > 0)
+            run.lines =
+                resultLines(m_d, run.changed, static_cast<int>(run.initial.storeRefused.size()));
+            if (run.initial.storeFailed || run.initial.conflictsAfter > run.initial.conflictsBefore)
                 run.lines.push_back(run.initial.message);
         }
         break;
@@ -277,6 +280,10 @@ DialogRun OptimiseDialog::start(ToolProgress *progress)
             run.lines.push_back(run.optimised.message);
         if (run.stopped)
             run.lines.emplace_back(" Optimisation stopped.");
+        // The run's own stop rules, and a store without room, end it with an information box;
+        // Stop ends it quietly.
+        if (run.optimised.interrupted || run.optimised.end == OptimiseEnd::StoreFailed)
+            m_ui.inform(run.optimised.message);
         break;
     }
     case Tool::None:
@@ -286,7 +293,7 @@ DialogRun OptimiseDialog::start(ToolProgress *progress)
     return run;
 }
 
-UnscheduledOutline OptimiseDialog::showUnscheduled()
+UnscheduledOutline OptimisationSession::showUnscheduled()
 {
     m_helpContext = 2350;
     return unscheduledOutline(m_d);

@@ -1,4 +1,4 @@
-#include "optimise/random.h"
+#include "engine/random.h"
 
 namespace quivra {
 

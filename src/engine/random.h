@@ -1,6 +1,6 @@
 #pragma once
 
-// The one random-number generator of the automatic tools: a 32-bit linear congruential
+// Random: the one random-number generator of the automatic tools, a 32-bit linear congruential
 // generator. Every draw advances the seed; a draw below n is the high half of the 64-bit product
 // of the new seed and n, so it is exact integer arithmetic and the same on every platform. Runs
 // that start from the same seed and data make the same choices.

@@ -1,27 +1,26 @@
-#include "shell/toptimisationdlg.h"
+#include "shell/optimisationdialog.h"
 
+#include "commands/optimisecommands.h"
 #include "commands/session.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/textutil.h"
 #include "files/settings.h"
+#include "shell/gapgraph.h"
 #include "shell/mainframe.h"
 #include "ui/prompter.h"
-#include "views/gapgraph.h"
 #include "views/qtext.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -36,8 +35,6 @@
 namespace quivra {
 
 namespace {
-
-constexpr int FixedSeedFrom = 65535; // stored seeds below this follow the day
 
 // Sums of the events' periods, for the bars of the Tools page.
 struct PeriodSums
@@ -73,168 +70,7 @@ QSpinBox *spin(int low, int high)
     return box;
 }
 
-// The desktop answers of the tools' questions: message boxes and pickers through the frame's
-// prompter, and a check list of just the events a tool offers.
-class PromptedToolDialogue final : public ToolDialogue
-{
-public:
-    PromptedToolDialogue(ScheduleData &d, Prompter &prompter, QWidget *parent)
-        : m_d(d), m_prompter(prompter), m_parent(parent)
-    {}
-
-    void inform(const std::string &text) override { m_prompter.infoDlg(text); }
-    bool askYesNo(const std::string &question) override { return m_prompter.yesNoDlg(question); }
-    Answer askYesNoCancel(const std::string &question) override
-    {
-        const int a = m_prompter.yesNoCancelDlg(question);
-        return a == quivra::Answer::Yes  ? Answer::Yes
-               : a == quivra::Answer::No ? Answer::No
-                                         : Answer::Cancel;
-    }
-
-    std::optional<std::vector<CodeId>> pickEvents(const std::string &title,
-                                                  const std::vector<CodeId> &offered) override
-    {
-        QDialog dialog(m_parent);
-        dialog.setWindowTitle(toQString(title));
-        auto *list = new QListWidget;
-        // The events chosen last time stay chosen; with none of them on offer, all are.
-        const bool anyMarked = std::any_of(offered.begin(), offered.end(),
-                                           [&](CodeId c) { return m_d.codes[c].flags & 1; });
-        for (const CodeId c : offered) {
-            auto *item = new QListWidgetItem(toQString(formatCode(m_d, c, ShowCodeAndName)));
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            const bool checked = !anyMarked || (m_d.codes[c].flags & 1);
-            item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-            list->addItem(item);
-        }
-        auto *all = new QPushButton(QObject::tr("Select all"));
-        auto *none = new QPushButton(QObject::tr("Select none"));
-        const auto checkAll = [list](Qt::CheckState state) {
-            for (int i = 0; i < list->count(); ++i)
-                list->item(i)->setCheckState(state);
-        };
-        QObject::connect(all, &QPushButton::clicked, list, [=] { checkAll(Qt::Checked); });
-        QObject::connect(none, &QPushButton::clicked, list, [=] { checkAll(Qt::Unchecked); });
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        auto *row = new QHBoxLayout;
-        row->addWidget(all);
-        row->addWidget(none);
-        row->addStretch();
-        auto *layout = new QVBoxLayout(&dialog);
-        layout->addWidget(list);
-        layout->addLayout(row);
-        layout->addWidget(buttons);
-        if (dialog.exec() != QDialog::Accepted)
-            return std::nullopt;
-        std::vector<CodeId> chosen;
-        for (int i = 0; i < list->count(); ++i)
-            if (list->item(i)->checkState() == Qt::Checked)
-                chosen.push_back(offered[static_cast<std::size_t>(i)]);
-        return chosen;
-    }
-
-    std::optional<CodeId> pickEvent(const std::string &title, const std::vector<CodeId> &offered,
-                                    const std::vector<std::string> &lines) override
-    {
-        QStringList items;
-        for (const std::string &l : lines)
-            items << toQString(l);
-        bool ok = false;
-        const QString chosen =
-            QInputDialog::getItem(m_parent, toQString(title), QString(), items, 0, false, &ok);
-        const auto at = items.indexOf(chosen);
-        if (!ok || at < 0 || at >= static_cast<qsizetype>(offered.size()))
-            return std::nullopt;
-        return offered[static_cast<std::size_t>(at)];
-    }
-
-    std::optional<int> pickWeek(const std::string &question, int preset, int first,
-                                int last) override
-    {
-        const int w = m_prompter.pickWeek(m_d, preset, question, last, first);
-        return w > 0 ? std::optional<int>(w) : std::nullopt;
-    }
-
-    std::optional<int> pickCategory(const std::string &title, bool events, int preset) override
-    {
-        CategoryChoiceOptions options;
-        options.events = events;
-        const int k = m_prompter.categoryChoice(m_d, title, 0, preset, options);
-        return k >= 1 && k <= MaxCategories ? std::optional<int>(k) : std::nullopt;
-    }
-
-private:
-    ScheduleData &m_d;
-    Prompter &m_prompter;
-    QWidget *m_parent;
-};
-
 } // namespace
-
-// ---- Settings --------------------------------------------------------------------------------
-
-OptimiseDialogSettings optimiseDialogSettings(const ScheduleData &d, const Settings &s,
-                                              std::int32_t today)
-{
-    const Settings::Optimize &z = s.optimize;
-    OptimiseDialogSettings o;
-    o.initial = defaultInitialSettings(d);
-    o.includeLocked = z.locked;
-    o.bookings = z.bookings;
-    o.initial.mode = z.mode & 15;
-    o.initial.minSeq = std::clamp(z.minSeq, 0, MaxBells);
-    o.initial.maxSeq = std::clamp(z.maxSeq, 0, MaxBells);
-    o.initial.maxRepeats = std::clamp(z.maxRepeats, 0, MaxDays);
-    o.initial.blockSlotsNum = std::clamp(z.blockSlotsNum, 0, 15);
-    const std::uint32_t seed = z.randSeed >= FixedSeedFrom ? static_cast<std::uint32_t>(z.randSeed)
-                                                           : static_cast<std::uint32_t>(today);
-    o.initial.seed = seed;
-    o.optimiser.seed = seed;
-    o.optimiser.methods = z.methods;
-    o.optimiser.mode = z.mode & (ModeOneBlockPerDay | ModeBalancedDays);
-    for (int k = 1; k <= MaxCategories; ++k)
-        o.optimiser.gapWeights[static_cast<std::size_t>(k)] =
-            std::clamp(z.gapWeight[static_cast<std::size_t>(k)], 0, 9);
-    for (const auto &[key, value] : z.blocks) {
-        const int bell = key / 10;
-        const int day = key % 10;
-        if (bell >= 1 && bell <= MaxBells && day >= 1 && day <= MaxDays)
-            o.initial.slotBlocks[static_cast<std::size_t>(bell)][static_cast<std::size_t>(day)] =
-                static_cast<std::uint16_t>(std::clamp(value, 0, 0xffff));
-    }
-    const std::size_t patterns = std::min<std::size_t>(z.initial.size(), MaxPatterns);
-    o.patterns.assign(z.initial.begin(), z.initial.begin() + static_cast<long>(patterns));
-    return o;
-}
-
-void storeOptimiseDialogSettings(const OptimiseDialogSettings &o, Settings &s)
-{
-    Settings::Optimize &z = s.optimize;
-    z.locked = o.includeLocked;
-    z.bookings = o.bookings;
-    z.mode = o.initial.mode & 15;
-    z.methods = o.optimiser.methods;
-    z.minSeq = o.initial.minSeq;
-    z.maxSeq = o.initial.maxSeq;
-    z.maxRepeats = o.initial.maxRepeats;
-    z.blockSlotsNum = o.initial.blockSlotsNum;
-    z.randSeed = static_cast<std::int32_t>(o.initial.seed);
-    for (int k = 1; k <= MaxCategories; ++k)
-        z.gapWeight[static_cast<std::size_t>(k)] =
-            o.optimiser.gapWeights[static_cast<std::size_t>(k)];
-    for (int bell = 1; bell <= MaxBells; ++bell)
-        for (int day = 1; day <= MaxDays; ++day) {
-            const int value =
-                o.initial.slotBlocks[static_cast<std::size_t>(bell)][static_cast<std::size_t>(day)];
-            const int key = bell * 10 + day;
-            if (value != 0 || z.blocks.contains(key))
-                z.blocks[key] = value;
-        }
-    z.initial.assign(o.patterns.begin(), o.patterns.end());
-}
 
 // ---- Progress of a run -----------------------------------------------------------------------
 
@@ -296,7 +132,7 @@ private:
 
 // ---- The dialog ------------------------------------------------------------------------------
 
-TOptimisationDlg::TOptimisationDlg(ScheduleData &d, OptimiseDialogSettings &settings,
+TOptimisationDlg::TOptimisationDlg(ScheduleData &d, OptimisationSessionSettings &settings,
                                    ToolDialogue &ui, QWidget *parent)
     : QDialog(parent), m_d(d), m_settings(settings), m_ui(ui), m_logic(d, settings, ui)
 {
@@ -908,8 +744,6 @@ void TOptimisationDlg::startRun()
                 m_results->addItem(tr("Timetables changed during optimisation: %1 (%2 changes)")
                                        .arg(r.changedTimetables)
                                        .arg(r.swaps + r.moves));
-        } else if (r.end == OptimiseEnd::NoImprovement || r.end == OptimiseEnd::StoreFailed) {
-            m_ui.inform(r.message);
         }
     } else if (m_lastRun.refused && !m_lastRun.lines.empty() && !m_lastRun.lines[0].empty()) {
         m_ui.inform(m_lastRun.lines[0]);
@@ -960,16 +794,16 @@ void showOptimisationDialog(TFrameForm &frame)
 {
     Session *session = &frame.session();
     ScheduleData &d = session->data;
-    OptimiseDialogSettings settings =
-        optimiseDialogSettings(d, session->settings, session->clock.today());
-    PromptedToolDialogue ui(d, frame.prompter(), &frame);
+    OptimisationSessionSettings settings =
+        optimisationSessionSettings(d, session->settings, session->clock.today());
+    PromptedToolDialogue ui(d, frame.prompter());
     bool changed = false;
     {
         TOptimisationDlg dialog(d, settings, ui, &frame);
         dialog.exec();
         changed = dialog.changedData();
     }
-    storeOptimiseDialogSettings(settings, session->settings);
+    storeOptimisationSessionSettings(settings, d, session->settings);
     // Through the session's hook, so this layer needs nothing of the frame but its accessors.
     if (changed && session->hooks.refreshViews)
         session->hooks.refreshViews();

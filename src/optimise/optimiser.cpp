@@ -463,7 +463,7 @@ void OptimiserRun::probeErase(int e, int day, int bell, int length)
 // shows only one of them, so moving either would leave the other's period unseen there.
 bool OptimiserRun::movable(int e) const
 {
-    const MatrixEvent *ev = m.event(e);
+    const MatrixEvent *ev = m.event(static_cast<CodeId>(e));
     return ev && ev->listed && ev->placed <= ev->allowed &&
            !m_inConflict[static_cast<std::size_t>(e)];
 }

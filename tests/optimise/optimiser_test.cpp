@@ -54,7 +54,7 @@ std::vector<std::array<std::uint8_t, WeekTableSize>> allocations(ScheduleData &d
     WeekAllocation wa;
     for (int c = 1; c <= d.codeCount; ++c)
         if (d.codes[c].isEvent()) {
-            reloadWeekAllocation(d, c, wa);
+            reloadWeekAllocation(d, static_cast<CodeId>(c), wa);
             v.push_back(wa.allocated);
         }
     return v;

@@ -27,7 +27,7 @@ TEST(RepairTest, CopiedDayIsKeptAndOnlyTheExcessIsTrimmed)
     f.finish();
     const CodeId e1 = f.id("E1"), e2 = f.id("E2");
 
-    EXPECT_EQ(copyDay(*d, 1, 1, 2, 1, true), 1);
+    EXPECT_EQ(copyDay(*d, 1, 1, 2, 1, CodeScope::All), 1);
     EXPECT_EQ(repairWeeks(*d), 1);
     EXPECT_EQ(cellsIn(*d, e1, 2), 2) << "the copied day survives the save-time repair";
     EXPECT_EQ(cellsIn(*d, e2, 1), 2);

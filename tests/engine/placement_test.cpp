@@ -50,7 +50,7 @@ TEST(CopyWeekTimetableTest, CopiesWhereResourcesAreFreeAndAdjustsAllocation)
     f.finish();
     WeekAllocation wa;
     reloadWeekAllocation(*d, f.id("E1"), wa);
-    EXPECT_EQ(copyWeekTimetable(*d, wa, 1, 2, 4, true, false), 3);
+    EXPECT_EQ(copyWeekTimetable(*d, wa, 1, 2, 4, {.ignoreAllocation = true}), 3);
     EXPECT_EQ(cellsIn(*d, f.id("E1"), 2), 2);
     EXPECT_EQ(cellsIn(*d, f.id("E1"), 3), 1);
     EXPECT_EQ(cellsIn(*d, f.id("E1"), 4), 0);

@@ -27,7 +27,7 @@ TEST(WeekEditTest, CopyDayMakesTheTargetDayLikeTheSource)
     f.event("E2", {"T2"}, 20).allocate("E2", 2, 2, 2).place("E2", 2, 1, 3, 4);
     f.place("E2", 2, 2, 1, 1);
     f.finish();
-    copyDay(*d, 1, 1, 2, 1, true);
+    copyDay(*d, 1, 1, 2, 1, CodeScope::All);
     WeekAllocation wa;
     reloadWeekAllocation(*d, f.id("E1"), wa);
     EXPECT_EQ(wa.scheduled[2], 2);
@@ -46,7 +46,7 @@ TEST(WeekEditTest, DeleteWeekClosesTheGap)
     f.allocate("E1", 2, 6, 1).allocate("E2", 4, 4, 1).place("E2", 4, 1, 1, 1);
     f.comment("[004101];T1;gone").comment("[005101];T1;moves");
     f.finish();
-    ASSERT_TRUE(deleteWeek(*d, 4, true));
+    ASSERT_TRUE(deleteWeek(*d, 4, WeekNames::Move));
     EXPECT_EQ(weekEntriesOf(*d, f.id("E1")),
               (std::vector<WeekEntryRow>{{2, 3, 1, false}, {4, 5, 1, false}}));
     EXPECT_TRUE(weekEntriesOf(*d, f.id("E2")).empty());
@@ -62,7 +62,7 @@ TEST(WeekEditTest, InsertWeekRefusesWhenTheLastWeekWouldFallOff)
     f.calendar(8, 5, 8).resources('T', {"T1"}).event("E1", {"T1"}, 20);
     f.allocate("E1", 2, 4, 1).place("E1", 3, 1, 1, 1);
     f.finish();
-    ASSERT_TRUE(insertWeek(*d, 3, false));
+    ASSERT_TRUE(insertWeek(*d, 3, WeekNames::Keep));
     EXPECT_EQ(weekEntriesOf(*d, f.id("E1")),
               (std::vector<WeekEntryRow>{{2, 2, 1, false}, {4, 5, 1, false}}));
     EXPECT_EQ(cellsIn(*d, f.id("E1"), 4), 1);
@@ -70,7 +70,7 @@ TEST(WeekEditTest, InsertWeekRefusesWhenTheLastWeekWouldFallOff)
 
     placeBlock(*d, ownWord(*d, f.id("E1")), block(255, 255, 1, 1, 1));
     const int before = d->lectureCount;
-    EXPECT_FALSE(insertWeek(*d, 3, false));
+    EXPECT_FALSE(insertWeek(*d, 3, WeekNames::Keep));
     EXPECT_EQ(d->lectureCount, before);
     EXPECT_EQ(cellsIn(*d, f.id("E1"), 255), 1);
 }
@@ -84,8 +84,8 @@ TEST(WeekEditTest, CopyAndPasteWeekReplaceTheTargetWeek)
     f.place("E1", 5, 1, 1, 1).comment("[001203];E1;bring books");
     f.finish();
     WeekClipboard clip;
-    EXPECT_EQ(copyWeek(*d, 1, true, clip), 2);
-    EXPECT_EQ(pasteWeek(*d, 5, true, clip), 2);
+    EXPECT_EQ(copyWeek(*d, 1, CodeScope::All, clip), 2);
+    EXPECT_EQ(pasteWeek(*d, 5, CodeScope::All, clip), 2);
     WeekAllocation wa;
     reloadWeekAllocation(*d, f.id("E1"), wa);
     EXPECT_EQ(wa.allocated[5], 2);

@@ -146,7 +146,7 @@ template <typename Operation> void runOnCopies(benchmark::State &state, Operatio
 
 void BM_CopyDayAllEvents(benchmark::State &state)
 {
-    runOnCopies(state, [](ScheduleData &d) { return copyDay(d, 3, 2, 4, 2, true); });
+    runOnCopies(state, [](ScheduleData &d) { return copyDay(d, 3, 2, 4, 2, CodeScope::All); });
 }
 BENCHMARK(BM_CopyDayAllEvents)->Unit(benchmark::kMillisecond);
 

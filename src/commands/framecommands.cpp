@@ -344,7 +344,7 @@ bool deleteWeekRange(ScheduleData &d, Prompter &p, int &activeWeek)
     for (int k = 0; k < count; ++k) {
         // Dated weeks keep their dates: the weeks after the first start where they did.
         const std::int32_t shift = first == 1 && weeksDated(d) ? 7 * weekLength(d, 1) : 0;
-        if (!deleteWeek(d, first, true))
+        if (!deleteWeek(d, first, WeekNames::Move))
             break;
         d.firstWeekDate += shift;
         ++deleted;

@@ -64,7 +64,8 @@ int writeWeekBookings(ScheduleData &d, BookingWrite mode, CodeId c, int w, const
 namespace {
 
 // Copies the booking cells of `source` into the free cells of target week tw of code `target`.
-int copyBookingCells(ScheduleData &d, const WeekTimetable &source, CodeId target, int tw, bool replace)
+int copyBookingCells(ScheduleData &d, const WeekTimetable &source, CodeId target, int tw,
+                     bool replace)
 {
     WeekTimetable own, full;
     bookingTimetableOf(d, target, tw, own);

@@ -106,7 +106,7 @@ Result<int> applyCycleMap(ScheduleData &d, int c, const std::vector<CycleDay> &l
             d.modified = true;
         }
         const CycleDay source = cycleSource(d, cycleOfLine(static_cast<int>(j), c));
-        copyDay(d, source.week, source.day, target.week, target.day, true);
+        copyDay(d, source.week, source.day, target.week, target.day, CodeScope::All);
         ++copied;
     }
     return copied;

@@ -59,14 +59,15 @@ int removeBlock(ScheduleData &d, std::uint16_t word, const LectureView &block)
 }
 
 int copyWeekTimetable(ScheduleData &d, WeekAllocation &wa, int s, int first, int last,
-                      bool ignoreAllocation, bool replace)
+                      WeekCopyOptions options)
 {
+    const bool ignoreAllocation = options.ignoreAllocation;
     const CodeId e = wa.code;
     if (!isEvent(d, e) || !inWeeks(d, s) || wa.scheduled[s] == 0)
         return 0;
     first = std::max(first, 1);
     last = std::min(last, weekCap(d));
-    if (replace) {
+    if (options.replace) {
         for (int w = first; w <= last; ++w)
             if (w != s)
                 clearPlacements(d, wa, w, w);

@@ -20,10 +20,15 @@ int placeBlock(ScheduleData &d, std::uint16_t word, const LectureView &block);
 // Removes exactly the block's cells from the event's periods and stores; allocations stay.
 int removeBlock(ScheduleData &d, std::uint16_t word, const LectureView &block);
 
+struct WeekCopyOptions
+{
+    bool ignoreAllocation = false; // copy whether or not the target week has periods left
+    bool replace = false;          // clear the target weeks' placements first
+};
 // Copies the event's cells of week s into weeks first..last (not s) where no resource is busy,
 // the week is not booked and (unless ignoreAllocation) periods are left. Returns cells copied.
 int copyWeekTimetable(ScheduleData &d, WeekAllocation &wa, int s, int first, int last,
-                      bool ignoreAllocation, bool replace);
+                      WeekCopyOptions options);
 
 // The question asked before a locked event is changed; `askUnlock` gets the event and returns
 // true to unlock. True when the change may go on.

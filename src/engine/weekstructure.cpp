@@ -86,8 +86,9 @@ void copyWeekComments(ScheduleData &d, int from, int to)
 
 } // namespace
 
-bool insertWeek(ScheduleData &d, int w, bool moveNames, CodeId c)
+bool insertWeek(ScheduleData &d, int w, WeekNames names, CodeId c)
 {
+    const bool moveNames = names == WeekNames::Move;
     const int limit = weekCap(d);
     if (w < 1 || w > limit || (c != 0 && !validCode(d, c)))
         return false;
@@ -193,8 +194,9 @@ int fillInsertedWeek(ScheduleData &d, int w, int t)
     return added;
 }
 
-bool deleteWeek(ScheduleData &d, int w, bool moveNames, CodeId c)
+bool deleteWeek(ScheduleData &d, int w, WeekNames names, CodeId c)
 {
+    const bool moveNames = names == WeekNames::Move;
     const int limit = weekCap(d);
     if (w < 1 || w > limit || (c != 0 && !validCode(d, c)))
         return false;
@@ -257,8 +259,9 @@ bool deleteWeek(ScheduleData &d, int w, bool moveNames, CodeId c)
     return true;
 }
 
-int copyWeek(ScheduleData &d, int w, bool all, WeekClipboard &clip)
+int copyWeek(ScheduleData &d, int w, CodeScope scope, WeekClipboard &clip)
 {
+    const bool all = scope == CodeScope::All;
     clip = WeekClipboard{};
     if (!inWeeks(d, w))
         return 0;
@@ -378,8 +381,9 @@ void pasteManualRooms(ScheduleData &d, int source, int w, const std::unordered_s
 
 } // namespace
 
-int pasteWeek(ScheduleData &d, int w, bool all, const WeekClipboard &clip)
+int pasteWeek(ScheduleData &d, int w, CodeScope scope, const WeekClipboard &clip)
 {
+    const bool all = scope == CodeScope::All;
     if (!inWeeks(d, w) || clip.week == 0)
         return 0;
     compactStore(d);
@@ -398,8 +402,10 @@ int pasteWeek(ScheduleData &d, int w, bool all, const WeekClipboard &clip)
     return pasted;
 }
 
-int copyDay(ScheduleData &d, int sourceWeek, int sourceDay, int targetWeek, int targetDay, bool all)
+int copyDay(ScheduleData &d, int sourceWeek, int sourceDay, int targetWeek, int targetDay,
+            CodeScope scope)
 {
+    const bool all = scope == CodeScope::All;
     if (!inWeeks(d, sourceWeek) || !inWeeks(d, targetWeek) || sourceDay < 1 ||
         sourceDay > dayCap(d) || targetDay < 1 || targetDay > dayCap(d) ||
         (sourceWeek == targetWeek && sourceDay == targetDay))
@@ -450,11 +456,11 @@ bool splitLongWeeks(ScheduleData &d, int w)
     for (int a = std::max(w, 1); a < limit; ++a) {
         while (lengthOf(d, a) > 1) {
             const int length = lengthOf(d, a);
-            if (!insertWeek(d, a, true, 0))
+            if (!insertWeek(d, a, WeekNames::Move, 0))
                 return any;
             WeekClipboard clip;
-            copyWeek(d, a + 1, true, clip);
-            pasteWeek(d, a, true, clip);
+            copyWeek(d, a + 1, CodeScope::All, clip);
+            pasteWeek(d, a, CodeScope::All, clip);
             d.weeks[a].length = static_cast<std::uint8_t>(length / 2);
             d.weeks[a + 1].length = static_cast<std::uint8_t>(length - length / 2);
             d.weeks[a].name = d.weeks[a + 1].name;

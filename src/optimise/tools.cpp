@@ -315,8 +315,9 @@ ToolRunResult copyAcrossWeeks(ScheduleData &d, bool includeLocked, ToolDialogue 
             continue;
         const int before = d.codes[e].scheduled;
         reloadWeekAllocation(d, e, wa);
-        const int n = copyWeekTimetable(d, wa, s, t, t, adjust == ToolDialogue::Answer::Yes,
-                                        clear == ToolDialogue::Answer::Yes);
+        const int n = copyWeekTimetable(d, wa, s, t, t,
+                                        {.ignoreAllocation = adjust == ToolDialogue::Answer::Yes,
+                                         .replace = clear == ToolDialogue::Answer::Yes});
         reloadWeekAllocation(d, e, stored);
         if (stored.scheduled[t] != wa.scheduled[t]) {
             ++result.storeRefusals; // the store kept the event as it was

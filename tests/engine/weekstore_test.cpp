@@ -1,0 +1,78 @@
+#include "engine/weekstore.h"
+
+#include "engine/lecturestore.h"
+#include "engine/placement.h"
+#include "support/fixture.h"
+#include "weekhelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace quivra {
+namespace {
+
+TEST(StoreTest, AllocationsAndBookingsAreStoredAsRunsOfEqualWeeks)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(8, 5, 8).resources('T', {"T1"}).event("E1", {"T1"}, 20);
+    f.finish();
+    const CodeId e = f.id("E1");
+    WeekAllocation wa;
+    reloadWeekAllocation(*d, e, wa);
+    for (int w = 1; w <= 4; ++w)
+        wa.allocated[w] = 2;
+    wa.allocated[5] = 3;
+    wa.booked[7] = 2;
+    EXPECT_EQ(storeWeekAllocation(*d, e, wa), 3);
+    EXPECT_EQ(weekEntriesOf(*d, e),
+              (std::vector<WeekEntryRow>{{1, 4, 2, false}, {5, 5, 3, false}, {7, 7, 2, true}}));
+    EXPECT_EQ(d->codes[e].allocated, 11);
+}
+
+TEST(StoreTest, FullStoreRefusesAndKeepsTheOldEntries)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(8, 5, 8).resources('T', {"T1"}).event("E1", {"T1"}, 4).event("E2", {"T1"}, 4);
+    f.allocate("E1", 1, 1, 2).place("E1", 1, 1, 1, 2);
+    f.finish();
+    const CodeId e1 = f.id("E1"), e2 = f.id("E2");
+    LectureView filler = block(1, 1, 1, 1, 1);
+    filler.word = static_cast<std::uint16_t>(e2 | LectureEventBit);
+    while (appendLecture(*d, filler, 0) != 0) {
+    }
+    WeekAllocation wa;
+    reloadWeekAllocation(*d, e1, wa);
+    for (int w = 1; w <= 8; w += 2)
+        wa.allocated[w] = 1; // four runs where there was one entry
+    EXPECT_EQ(storeWeekAllocation(*d, e1, wa), 0);
+    EXPECT_EQ(cellsIn(*d, e1, 1), 2);
+    EXPECT_EQ(weekEntriesOf(*d, e1), (std::vector<WeekEntryRow>{{1, 1, 2, false}}));
+}
+
+TEST(StoreTest, SixHundredLecturesSurvivePlaceAndStore)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(60, 5, 8).resources('T', {"T1"}).event("E1", {"T1"}, 800);
+    f.allocate("E1", 1, 60, 20);
+    for (int w = 1; w <= 60; w += 2)
+        for (int day = 1; day <= 5; ++day)
+            for (int bell = 1; bell <= 8; bell += 2)
+                f.place("E1", w, day, bell, bell);
+    f.finish();
+    const CodeId e = f.id("E1");
+    EXPECT_EQ(d->codes[e].scheduled, 600);
+    EXPECT_GT(placeBlock(*d, ownWord(*d, e), block(2, 2, 1, 1, 1)), 600);
+    WeekAllocation wa;
+    reloadWeekAllocation(*d, e, wa);
+    EXPECT_EQ(wa.timetable.size(), 601u);
+    EXPECT_EQ(d->codes[e].scheduled, 601);
+}
+
+} // namespace
+} // namespace quivra

@@ -895,8 +895,11 @@ ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue)
     bool remove = true;
     if (mode < 256) {
         const SweepDialogue::Handling h = dialogue.askHandling();
-        if (h == SweepDialogue::Handling::Cancel)
-            return {};
+        if (h == SweepDialogue::Handling::Cancel) {
+            ConflictReport none;
+            none.cancelled = true;
+            return none;
+        }
         remove = h == SweepDialogue::Handling::Remove;
     }
     ConflictReport report = runSweep(d, mode & 255, remove, &dialogue);

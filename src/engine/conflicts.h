@@ -191,6 +191,7 @@ struct ConflictReport
     CodeId eventA = 0;
     CodeId eventB = 0;
     int manualRoomOverlaps = 0; // counted (or removed) by the interactive sweep afterwards
+    bool cancelled = false;     // the interactive sweep's question was cancelled
 };
 
 // Sweeps weeks fromWeek..used weeks for conflicts without asking anything; with `remove` the
@@ -219,7 +220,7 @@ public:
 
 // The interactive sweep. `mode` is a week number, or a week number + 256 for removal without
 // the question. Afterwards the manual-room overlaps of weeks 1..last scheduled week are counted
-// or removed alike. Returns the report; a cancelled question gives an empty report.
+// or removed alike. Returns the report; a cancelled question gives an empty one, marked so.
 ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue);
 
 // "%d conflicting cell(s) found, %d removed." as shown in the sweep's progress and summary. A

@@ -66,7 +66,7 @@ std::optional<ConflictReport> checkForConflicts(ScheduleData &d, Prompter &promp
     }
     PromptedSweep sweep(prompter, progress, clipboard);
     // The sweep marks the data set modified itself, and only when it stored a change.
-    const ConflictReport report = conflictSweep(d, week, sweep);
+    const ConflictReport report = conflictSweep(d, {week, SweepHandling::Ask}, sweep);
     sweep.finish();
     if (report.cancelled)
         return std::nullopt;

@@ -137,7 +137,7 @@ ConflictReport settleConflicts(ScheduleData &d, Prompter &prompter, SweepDialogu
     }
     // From week 1, removing, without the sweep's own question. The sweep marks the data set
     // modified when it stored a change.
-    return conflictSweep(d, 1 + 256, sweep);
+    return conflictSweep(d, {1, SweepHandling::Remove}, sweep);
 }
 
 } // namespace quivra

@@ -31,7 +31,8 @@ std::unique_ptr<ScheduleData> newDataSet()
     return d;
 }
 
-std::unique_ptr<ScheduleData> loaded(const std::string &path, int mode = DefaultsFullLoad)
+std::unique_ptr<ScheduleData> loaded(const std::string &path,
+                                     DefaultsLoad mode = DefaultsLoad::Full)
 {
     auto d = newDataSet();
     auto report = readDefaultsFile(path, *d, mode);

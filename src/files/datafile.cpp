@@ -19,6 +19,7 @@
 #include <fstream>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -511,20 +512,26 @@ void writeLectureBlocks(BlockWriter &w, const ScheduleData &d, int extractWeek)
 
 } // namespace
 
-std::vector<std::uint8_t> encodeDataFile(ScheduleData &d, int extractWeek)
+void prepareForSaving(ScheduleData &d)
 {
     tidyComments(d);
     prepareDataSet(d);
+}
 
-    // An extract is a copy: the data set keeps its own editing time.
+void restartEditingClock(ScheduleData &d)
+{
+    FileHeaderState &h = d.header;
+    accumulateEditingTime(h);
+    h.openedDay = h.savedDay;
+    h.openedTicks = h.savedTicks;
+}
+
+std::vector<std::uint8_t> encodeDataFile(const ScheduleData &d, int extractWeek)
+{
+    // The file holds the editing time up to saved-at; the data set's own clock is restarted by
+    // the caller once the file is safely written.
     FileHeaderState h = d.header;
     accumulateEditingTime(h);
-    if (extractWeek <= 0) {
-        d.header.editingDays = h.editingDays;
-        d.header.editingTicks = h.editingTicks;
-        d.header.openedDay = d.header.savedDay;
-        d.header.openedTicks = d.header.savedTicks;
-    }
 
     std::vector<std::uint8_t> out;
     out.reserve(64 * 1024 + static_cast<std::size_t>(d.codeCount) * 256 +
@@ -1280,11 +1287,15 @@ Result<void> writeDataFile(ScheduleData &d, const std::string &path, int extract
     const DayTime now = currentDayTime();
     d.header.savedDay = now.day;
     d.header.savedTicks = now.ticks;
-    const std::vector<std::uint8_t> bytes = encodeDataFile(d, extractWeek);
+    prepareForSaving(d);
+    const std::vector<std::uint8_t> bytes = encodeDataFile(std::as_const(d), extractWeek);
     if (auto ok = writeFileAtomically(path, bytes); !ok)
         return ok;
-    if (extractWeek <= 0)
+    // An extract is a copy: the data set keeps its own editing time and modified state.
+    if (extractWeek <= 0) {
+        restartEditingClock(d);
         d.modified = false;
+    }
     return {};
 }
 

@@ -175,11 +175,19 @@ template <int N> void encodePString(std::uint8_t *dst, const PString<N> &s)
     std::memcpy(dst + 1, s.chars.data(), N);
 }
 
+// A text field as read: without control characters (see cleanText).
+template <int N> void cleanField(PString<N> &s)
+{
+    if (hasControlCharacters(s.view()))
+        s.assign(cleanText(s.view()));
+}
+
 // A length byte beyond the field is read as the field's width.
 template <int N> void decodePString(const std::uint8_t *src, PString<N> &s)
 {
     s.length = static_cast<std::uint8_t>(std::min<int>(src[0], N));
     std::memcpy(s.chars.data(), src + 1, N);
+    cleanField(s);
 }
 
 void encodeTimeRange(std::uint8_t *dst, const TimeRange &r)
@@ -796,7 +804,8 @@ std::string Reader::shortText(std::size_t length, int limit) const
         return {};
     const std::size_t n =
         std::min<std::size_t>({here()[0], length - 1, static_cast<std::size_t>(limit)});
-    return std::string(reinterpret_cast<const char *>(here() + 1), n);
+    const std::string_view text(reinterpret_cast<const char *>(here() + 1), n);
+    return hasControlCharacters(text) ? cleanText(text) : std::string(text);
 }
 
 void Reader::readPerCode(int tag, std::size_t recordSize, int records)
@@ -811,6 +820,7 @@ void Reader::readPerCode(int tag, std::size_t recordSize, int records)
             const std::size_t chars = std::min<std::size_t>(recordSize - 1, CodeLength);
             std::copy_n(p + 1, chars, r.code.chars.begin());
             r.code.length = static_cast<std::uint8_t>(std::min<std::size_t>(p[0], chars));
+            cleanField(r.code);
         } else if (tag == TagRecords) {
             std::array<std::uint8_t, RecordPrefixSize> prefix{};
             encodeRecordPrefix(r, prefix.data());

@@ -688,6 +688,34 @@ TEST(DataFileFixtureTest, UnknownTagsAreSkippedAndARepeatedNameEndsReading)
 
 // ---- reading damaged files ------------------------------------------------------------------
 
+TEST(DataFileTest, ControlCharactersInTextFieldsAreDroppedOnReading)
+{
+    // Bytes another writer left in texts: read, every field is clean, and what is then written
+    // reads back as written.
+    auto d = makeScheduleData();
+    buildInstitution(*d);
+    const std::string nul(1, '\0');
+    d->codes[1].name.assign("Ab" + nul + "c\x1A");
+    d->codes[2].code.assign("T\t2");
+    d->bellNames[1].assign("8:00\r\n8:45");
+    d->reportTitles[2] = "Ro\noms";
+    d->comments[0] += "\x03";
+    d->description = "Spring\tterm";
+    auto loaded = makeScheduleData();
+    ASSERT_TRUE(decodeDataFile(savedBytes(*d), *loaded));
+    EXPECT_EQ(loaded->codes[1].name.view(), "Abc");
+    EXPECT_EQ(loaded->codes[2].code.view(), "T 2");
+    EXPECT_EQ(loaded->bellNames[1].view(), "8:00 8:45");
+    EXPECT_EQ(loaded->reportTitles[2], "Ro oms");
+    EXPECT_EQ(loaded->comments[0], "[001102];MATH;Bring calculators");
+    EXPECT_EQ(loaded->description, "Spring term");
+    const std::string read = dumpScheduleData(*loaded);
+    auto again = makeScheduleData();
+    ASSERT_TRUE(decodeDataFile(savedBytes(*loaded), *again));
+    again->usageCounters = loaded->usageCounters; // each read counts one more opening
+    EXPECT_EQ(dumpScheduleData(*again), read);
+}
+
 TEST(DataFileTest, TruncatedFileLoadsWhatItHoldsAndSaysSo)
 {
     auto d = makeScheduleData();

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static DataSets sets;
     const std::string_view text(reinterpret_cast<const char *>(data), size);
 
-    for (const int mode : {quivra::DefaultsFullLoad, quivra::DefaultsLanguageLoad}) {
+    for (const auto mode : {quivra::DefaultsFullLoad, quivra::DefaultsLanguageLoad}) {
         quivra::clearScheduleData(*sets.read);
         quivra::setBuiltInDefaults(*sets.read);
         quivra::applyDefaultsText(text, *sets.read, mode);

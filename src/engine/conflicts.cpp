@@ -895,16 +895,19 @@ ConflictReport sweepConflicts(ScheduleData &d, int fromWeek, bool remove)
     return runSweep(d, fromWeek, remove, nullptr);
 }
 
-ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue)
+ConflictReport conflictSweep(ScheduleData &d, SweepStart start, SweepDialogue &dialogue)
 {
     bool remove = true;
-    if (mode < 256) {
+    if (start.handling == SweepHandling::Ask) {
         const SweepDialogue::Handling h = dialogue.askHandling();
-        if (h == SweepDialogue::Handling::Cancel)
-            return {};
+        if (h == SweepDialogue::Handling::Cancel) {
+            ConflictReport none;
+            none.cancelled = true;
+            return none;
+        }
         remove = h == SweepDialogue::Handling::Remove;
     }
-    ConflictReport report = runSweep(d, mode & 255, remove, &dialogue);
+    ConflictReport report = runSweep(d, start.fromWeek, remove, &dialogue);
     if (d.lectureCount > 0)
         report.manualRoomOverlaps =
             manualRoomOverlaps(d, 1, std::max<int>(d.scheduleExtent.endWeek, 1), remove);

@@ -196,6 +196,7 @@ struct ConflictReport
     CodeId eventA = 0;
     CodeId eventB = 0;
     int manualRoomOverlaps = 0; // counted (or removed) by the interactive sweep afterwards
+    bool cancelled = false;     // the interactive sweep's question was cancelled
 };
 
 // Sweeps weeks fromWeek..used weeks for conflicts without asking anything; with `remove` the
@@ -222,10 +223,19 @@ public:
     virtual void deliverLines(const std::string &lines) = 0;
 };
 
-// The interactive sweep. `mode` is a week number, or a week number + 256 for removal without
-// the question. Afterwards the manual-room overlaps of weeks 1..last scheduled week are counted
-// or removed alike. Returns the report; a cancelled question gives an empty report.
-ConflictReport conflictSweep(ScheduleData &d, int mode, SweepDialogue &dialogue);
+// How the interactive sweep starts: from which week, and whether it asks how to handle the
+// conflicts or removes them without the question.
+enum class SweepHandling { Ask, Remove };
+struct SweepStart
+{
+    int fromWeek = 1;
+    SweepHandling handling = SweepHandling::Ask;
+};
+
+// The interactive sweep from `start.fromWeek` (clamped into the scheduled weeks). Afterwards the
+// manual-room overlaps of weeks 1..last scheduled week are counted or removed alike. Returns the
+// report; a cancelled question gives an empty one, marked so.
+ConflictReport conflictSweep(ScheduleData &d, SweepStart start, SweepDialogue &dialogue);
 
 // "%d conflicting cell(s) found, %d removed." as shown in the sweep's progress and summary. A
 // conflicting cell is a timetable cell a later event loses to an earlier one that shares a

@@ -95,6 +95,37 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
     return out;
 }
 
+namespace {
+
+bool isControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+} // namespace
+
+bool hasControlCharacters(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), isControl);
+}
+
+std::string cleanText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue; // CR LF is one break: the LF makes the space
+        if (c == '\r' || c == '\n' || c == '\t')
+            out += ' ';
+        else if (!isControl(c))
+            out += c;
+    }
+    return out;
+}
+
 std::string trim(std::string_view text)
 {
     std::size_t begin = 0;

@@ -17,6 +17,14 @@ int listPosition(std::string_view list, std::string_view item, char sep = '$');
 // Number of items in a separator-terminated list.
 int listCount(std::string_view list, char sep = '$');
 
+// What a text field may hold, decided once where text enters the program (the readers of the
+// data file, the text exchange and the defaults file): no control characters. A line break
+// (CR LF, CR or LF) and a tab each become one space; every other byte below 0x20, and 0x7F, is
+// dropped. Bytes from 0x80 up are characters of the code page and stay.
+std::string cleanText(std::string_view text);
+// True when cleanText would change `text`.
+bool hasControlCharacters(std::string_view text);
+
 // Replaces every occurrence of `from` (non-empty) by `to`, scanning left to right.
 std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
 // Remove leading and/or trailing blanks (spaces and control characters).

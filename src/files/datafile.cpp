@@ -19,6 +19,7 @@
 #include <fstream>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -174,11 +175,19 @@ template <int N> void encodePString(std::uint8_t *dst, const PString<N> &s)
     std::memcpy(dst + 1, s.chars.data(), N);
 }
 
+// A text field as read: without control characters (see cleanText).
+template <int N> void cleanField(PString<N> &s)
+{
+    if (hasControlCharacters(s.view()))
+        s.assign(cleanText(s.view()));
+}
+
 // A length byte beyond the field is read as the field's width.
 template <int N> void decodePString(const std::uint8_t *src, PString<N> &s)
 {
     s.length = static_cast<std::uint8_t>(std::min<int>(src[0], N));
     std::memcpy(s.chars.data(), src + 1, N);
+    cleanField(s);
 }
 
 void encodeTimeRange(std::uint8_t *dst, const TimeRange &r)
@@ -511,20 +520,26 @@ void writeLectureBlocks(BlockWriter &w, const ScheduleData &d, int extractWeek)
 
 } // namespace
 
-std::vector<std::uint8_t> encodeDataFile(ScheduleData &d, int extractWeek)
+void prepareForSaving(ScheduleData &d)
 {
     tidyComments(d);
     prepareDataSet(d);
+}
 
-    // An extract is a copy: the data set keeps its own editing time.
+void restartEditingClock(ScheduleData &d)
+{
+    FileHeaderState &h = d.header;
+    accumulateEditingTime(h);
+    h.openedDay = h.savedDay;
+    h.openedTicks = h.savedTicks;
+}
+
+std::vector<std::uint8_t> encodeDataFile(const ScheduleData &d, int extractWeek)
+{
+    // The file holds the editing time up to saved-at; the data set's own clock is restarted by
+    // the caller once the file is safely written.
     FileHeaderState h = d.header;
     accumulateEditingTime(h);
-    if (extractWeek <= 0) {
-        d.header.editingDays = h.editingDays;
-        d.header.editingTicks = h.editingTicks;
-        d.header.openedDay = d.header.savedDay;
-        d.header.openedTicks = d.header.savedTicks;
-    }
 
     std::vector<std::uint8_t> out;
     out.reserve(64 * 1024 + static_cast<std::size_t>(d.codeCount) * 256 +
@@ -674,6 +689,14 @@ private:
     void readLegacyKinds();
     std::size_t oldRecordsSize(std::size_t length) const;
     bool blockFollows(std::size_t size) const;
+    static bool hasRecords(int tag);
+    Result<std::size_t> blockSize(int tag, std::size_t declared) const;
+    Result<bool> readBlock(int tag, std::size_t length, int records);
+    bool readName(int nameCode, std::size_t length);
+    bool readNote(int tag, std::size_t length);
+    void readUsageCounters(std::size_t length);
+    void readAssignments(int records);
+    void readRoles(int records);
     void finish();
 
     std::span<const std::uint8_t> m_bytes;
@@ -682,6 +705,11 @@ private:
     ReadReport m_report;
     std::size_t m_pos = 0;
     std::size_t m_blockStart = 0;
+    bool m_headerSeen = false;
+    int m_previousTag = -1;
+    int m_previousName = 0;
+    bool m_commentsSeen = false;
+    bool m_memosSeen = false;
 };
 
 Result<void> Reader::readHeader(std::size_t length)
@@ -776,7 +804,8 @@ std::string Reader::shortText(std::size_t length, int limit) const
         return {};
     const std::size_t n =
         std::min<std::size_t>({here()[0], length - 1, static_cast<std::size_t>(limit)});
-    return std::string(reinterpret_cast<const char *>(here() + 1), n);
+    const std::string_view text(reinterpret_cast<const char *>(here() + 1), n);
+    return hasControlCharacters(text) ? cleanText(text) : std::string(text);
 }
 
 void Reader::readPerCode(int tag, std::size_t recordSize, int records)
@@ -791,6 +820,7 @@ void Reader::readPerCode(int tag, std::size_t recordSize, int records)
             const std::size_t chars = std::min<std::size_t>(recordSize - 1, CodeLength);
             std::copy_n(p + 1, chars, r.code.chars.begin());
             r.code.length = static_cast<std::uint8_t>(std::min<std::size_t>(p[0], chars));
+            cleanField(r.code);
         } else if (tag == TagRecords) {
             std::array<std::uint8_t, RecordPrefixSize> prefix{};
             encodeRecordPrefix(r, prefix.data());
@@ -865,21 +895,14 @@ void Reader::readLegacyKinds()
 
 Result<ReadReport> Reader::run()
 {
-    ScheduleData &d = m_d;
     if (m_bytes.empty())
         return fail(Error::Code::Corrupt, "the file is empty");
-
-    bool headerSeen = false;
-    int previousTag = -1;
-    int previousName = 0;
-    bool commentsSeen = false;
-    bool memosSeen = false;
     m_report.complete = false;
 
     while (true) {
         m_blockStart = m_pos;
         if (remaining() < BlockHeaderSize) {
-            if (!headerSeen)
+            if (!m_headerSeen)
                 return fail(Error::Code::Corrupt, "not a data file: too short for a header");
             stopEarly(remaining() == 0 ? "the file ends without its end block"
                                        : "the file ends inside a block header at offset " +
@@ -889,223 +912,273 @@ Result<ReadReport> Reader::run()
         const int tag = decodeU16(here());
         const std::size_t declared = decodeU16(here() + 2);
         m_pos += BlockHeaderSize;
-        if (!headerSeen && tag != TagHeader)
+        if (!m_headerSeen && tag != TagHeader)
             return fail(Error::Code::Corrupt, "not a data file: it does not begin with a header");
         if (tag == TagEnd) {
             m_report.complete = true;
             break;
         }
 
-        // Bytes the block occupies; the record blocks 141 and 142 are sized inside.
-        std::size_t size = declared;
-        const bool perCode = tag == TagCodes || tag == TagRecords || tag == TagColours;
-        const bool recordBlock = tag == TagAssignments || tag == TagRoles;
-        if (perCode) {
-            if (declared == 0 && d.codeCount > 0)
-                return fail(Error::Code::Corrupt, where(tag) + " has code records of 0 bytes");
-            size = declared * static_cast<std::size_t>(d.codeCount);
-        }
-        if (tag == TagOldRecords)
-            size = oldRecordsSize(declared);
-        if (recordBlock) {
-            const std::size_t expected =
-                tag == TagAssignments ? AssignmentRecordSize : RoleRecordSize;
-            if (declared != expected)
-                return fail(Error::Code::Corrupt,
-                            where(tag) + " has records of " + std::to_string(declared) + " bytes");
-            size = declared;
-            if (remaining() >= declared) {
-                const int count = decodeU16(here());
-                const int limit = tag == TagAssignments ? MaxAssignments : MaxRoles;
-                if (count > limit)
-                    return fail(Error::Code::Range,
-                                where(tag) + " announces " + std::to_string(count) +
-                                    (tag == TagAssignments ? " role assignments" : " roles") +
-                                    ", more than " + std::to_string(limit));
-                size = declared * static_cast<std::size_t>(count + 1);
-            }
-        }
+        const auto size = blockSize(tag, declared);
+        if (!size)
+            return std::unexpected(size.error());
         // A block the file cuts short still gives what it holds; reading stops after it.
-        const bool cut = remaining() < size;
-        const std::size_t present = std::min(size, remaining());
+        const bool cut = remaining() < *size;
+        const std::size_t present = std::min(*size, remaining());
         if (cut)
             stopEarly("the file ends inside " + where(tag));
         // Bytes of a plain block; the record size for per-code and record blocks.
-        const std::size_t length = perCode || recordBlock ? declared : present;
+        const std::size_t length = hasRecords(tag) ? declared : present;
         const int records = length == 0 ? 0 : static_cast<int>(present / length);
 
-        const int nameCode =
-            tag > TagNameBase && tag <= TagNameBase + MaxCodes ? tag - TagNameBase : 0;
-        bool stop = false;
-        if (nameCode != 0) {
-            if (nameCode <= d.codeCount)
-                d.codes[nameCode].name.assign(shortText(length, NameLength));
-            stop = nameCode == previousName;
-            previousName = nameCode;
-            if (stop)
-                stopEarly("the name of code " + std::to_string(nameCode) + " is repeated in " +
-                          where(tag));
-        } else {
-            switch (tag) {
-            case TagHeader:
-                if (headerSeen) {
-                    ++m_report.blocksSkipped;
-                    break;
-                }
-                if (auto ok = readHeader(length); !ok)
-                    return std::unexpected(ok.error());
-                headerSeen = true;
-                break;
-            case TagDayNames:
-                d.dayNames = shortText(length);
-                break;
-            case TagBellNames:
-                overlay(
-                    length, BellNamesSize, [&](std::uint8_t *b) { encodeBellNames(d, b); },
-                    [&](const std::uint8_t *b) { decodeBellNames(d, b); });
-                break;
-            case TagLists:
-                overlay(
-                    length, ListsSize, [&](std::uint8_t *b) { encodeLists(d, b); },
-                    [&](const std::uint8_t *b) { decodeLists(d, b); });
-                break;
-            case TagWeekTable:
-                overlay(
-                    length, WeekTableBytes, [&](std::uint8_t *b) { encodeWeekTable(d, b); },
-                    [&](const std::uint8_t *b) { decodeWeekTable(d, b); });
-                break;
-            case TagVisibleMasks:
-            case TagNoTimetableMasks:
-            case TagNoGapsMasks: {
-                auto &masks = tag == TagVisibleMasks       ? d.visibleMasks
-                              : tag == TagNoTimetableMasks ? d.noTimetableMasks
-                                                           : d.noGapsMasks;
-                std::copy_n(here(), std::min<std::size_t>(length, masks.size()), masks.begin());
-                break;
-            }
-            case TagUsageCounters: {
-                overlay(
-                    length, UsageCountersSize, [&](std::uint8_t *b) { encodeUsageCounters(d, b); },
-                    [&](const std::uint8_t *b) { decodeUsageCounters(d, b); });
-                auto &counters = d.usageCounters;
-                if (counters[OpenCounter] == 0) {
-                    counters.fill(0);
-                    counters[CountersStartedCounter] = m_openedAt.day;
-                }
-                if (counters[OpenCounter] < std::numeric_limits<std::int32_t>::max())
-                    ++counters[OpenCounter];
-                break;
-            }
-            case TagCodes:
-            case TagRecords:
-            case TagColours:
-                readPerCode(tag, length, records);
-                break;
-            case TagOldRecords:
-                ++m_report.blocksSkipped;
-                break;
-            case TagLectureWords: {
-                const int n = readWordsInto(length, d.lectureWord);
-                d.lectureCount = std::min(d.lectureCount, std::max(n - 1, 0));
-                break;
-            }
-            case TagLectureStarts:
-                readWordsInto(length, d.lectureStart);
-                break;
-            case TagLectureEnds:
-                readWordsInto(length, d.lectureEnd);
-                break;
-            case TagBookingKinds:
-                readWordsInto(length, d.bookingKind);
-                break;
-            case TagCollection: {
-                const int n = readWordsInto(length, d.collection);
-                d.collectionEntryCount = std::min(d.collectionEntryCount, std::max(n - 1, 0));
-                break;
-            }
-            case TagReserved26:
-                std::copy_n(here(), std::min<std::size_t>(length, Reserved26Size),
-                            d.reserved26.begin());
-                break;
-            case TagVocabulary:
-                d.vocabulary = shortText(length);
-                break;
-            case TagDescription:
-                d.description = shortText(length);
-                break;
-            case TagAssignments: {
-                if (records == 0)
-                    break;
-                const std::uint8_t *p = here();
-                d.assignmentCount = std::min<int>(decodeU16(p), records - 1);
-                d.rolesOn = decodeU16(p + 2) != 0;
-                for (int i = 1; i <= d.assignmentCount; ++i) {
-                    p += AssignmentRecordSize;
-                    d.assignments[i] = {decodeU16(p), decodeU16(p + 2), decodeU16(p + 4)};
-                }
-                break;
-            }
-            case TagRoles: {
-                if (records == 0)
-                    break;
-                const std::uint8_t *p = here();
-                d.roleCount = std::min<int>(decodeU16(p), records - 1);
-                for (int i = 1; i <= d.roleCount; ++i) {
-                    p += RoleRecordSize;
-                    Role &r = d.roles[i];
-                    r.id = decodeU16(p);
-                    r.uses = decodeU16(p + 2);
-                    decodePString(p + 4, r.name);
-                }
-                break;
-            }
-            case TagManualRooms: {
-                const int n = readWordsInto(length, d.manualRooms);
-                // Whole triples only, and only those present in the block.
-                const int words = std::min<int>(d.manualRooms[0], std::max(n - 1, 0));
-                d.manualRooms[0] = static_cast<std::uint16_t>(words - words % 3);
-                stop = previousTag == TagManualRooms;
-                if (stop)
-                    stopEarly("the manual rooms are repeated in " + where(tag));
-                break;
-            }
-            case TagManualRoomSettings:
-                std::copy_n(here(), std::min<std::size_t>(length, ManualRoomSettingsSize),
-                            d.manualRoomSettings.begin());
-                break;
-            case TagComment:
-            case TagMemo: {
-                bool &seen = tag == TagComment ? commentsSeen : memosSeen;
-                auto &list = tag == TagComment ? d.comments : d.memos;
-                if (!seen)
-                    list.clear();
-                seen = true;
-                std::string text = shortText(length);
-                if (compareBytes(text, " ") > 0)
-                    list.push_back(std::move(text));
-                stop = tag == TagComment && length == 0;
-                if (stop)
-                    stopEarly("an empty comment block: " + where(tag));
-                break;
-            }
-            default:
-                if (tag > TagFirstReportTitle - 1 && tag < TagFirstReportTitle + ReportTitleCount)
-                    d.reportTitles[tag - TagFirstReportTitle + 1] =
-                        shortText(length, ReportTitleLength);
-                else
-                    ++m_report.blocksSkipped; // unknown, or kept only for older readers
-                break;
-            }
-        }
+        const auto stop = readBlock(tag, length, records);
+        if (!stop)
+            return std::unexpected(stop.error());
         m_pos += present;
         ++m_report.blocksRead;
-        previousTag = tag;
-        if (stop || cut)
+        m_previousTag = tag;
+        if (*stop || cut)
             break;
     }
 
     finish();
     return m_report;
+}
+
+// Per-code blocks (10, 11, 13) and the record blocks (141, 142) declare a record size, not the
+// bytes they occupy.
+bool Reader::hasRecords(int tag)
+{
+    return tag == TagCodes || tag == TagRecords || tag == TagColours || tag == TagAssignments ||
+           tag == TagRoles;
+}
+
+// Bytes the block occupies: its length, times the code count for per-code blocks; the record
+// blocks are sized by the count in their first record. Fails on sizes no file can have.
+Result<std::size_t> Reader::blockSize(int tag, std::size_t declared) const
+{
+    if (tag == TagCodes || tag == TagRecords || tag == TagColours) {
+        if (declared == 0 && m_d.codeCount > 0)
+            return fail(Error::Code::Corrupt, where(tag) + " has code records of 0 bytes");
+        return declared * static_cast<std::size_t>(m_d.codeCount);
+    }
+    if (tag == TagOldRecords)
+        return oldRecordsSize(declared);
+    if (tag != TagAssignments && tag != TagRoles)
+        return declared;
+    const std::size_t expected = tag == TagAssignments ? AssignmentRecordSize : RoleRecordSize;
+    if (declared != expected)
+        return fail(Error::Code::Corrupt,
+                    where(tag) + " has records of " + std::to_string(declared) + " bytes");
+    if (remaining() < declared)
+        return declared;
+    const int count = decodeU16(here());
+    const int limit = tag == TagAssignments ? MaxAssignments : MaxRoles;
+    if (count > limit)
+        return fail(Error::Code::Range,
+                    where(tag) + " announces " + std::to_string(count) +
+                        (tag == TagAssignments ? " role assignments" : " roles") + ", more than " +
+                        std::to_string(limit));
+    return declared * static_cast<std::size_t>(count + 1);
+}
+
+// The name of code n (block 16384 + n). A name repeated at once ends the reading.
+bool Reader::readName(int nameCode, std::size_t length)
+{
+    ScheduleData &d = m_d;
+    if (nameCode <= d.codeCount)
+        d.codes[nameCode].name.assign(shortText(length, NameLength));
+    const bool stop = nameCode == m_previousName;
+    m_previousName = nameCode;
+    if (stop)
+        stopEarly("the name of code " + std::to_string(nameCode) + " is repeated in " +
+                  where(TagNameBase + nameCode));
+    return stop;
+}
+
+// A comment or a memo: the first block of each kind replaces the list. An empty comment block
+// ends the reading.
+bool Reader::readNote(int tag, std::size_t length)
+{
+    ScheduleData &d = m_d;
+    bool &seen = tag == TagComment ? m_commentsSeen : m_memosSeen;
+    auto &list = tag == TagComment ? d.comments : d.memos;
+    if (!seen)
+        list.clear();
+    seen = true;
+    std::string text = shortText(length);
+    if (compareBytes(text, " ") > 0)
+        list.push_back(std::move(text));
+    const bool stop = tag == TagComment && length == 0;
+    if (stop)
+        stopEarly("an empty comment block: " + where(tag));
+    return stop;
+}
+
+// Block 9. A file whose open counter is 0 starts the counters afresh at opened-at; every load
+// counts one more opening.
+void Reader::readUsageCounters(std::size_t length)
+{
+    ScheduleData &d = m_d;
+    overlay(
+        length, UsageCountersSize, [&](std::uint8_t *b) { encodeUsageCounters(d, b); },
+        [&](const std::uint8_t *b) { decodeUsageCounters(d, b); });
+    auto &counters = d.usageCounters;
+    if (counters[OpenCounter] == 0) {
+        counters.fill(0);
+        counters[CountersStartedCounter] = m_openedAt.day;
+    }
+    if (counters[OpenCounter] < std::numeric_limits<std::int32_t>::max())
+        ++counters[OpenCounter];
+}
+
+// Block 141: the count and the roles-on switch in the first record, then the assignments.
+void Reader::readAssignments(int records)
+{
+    ScheduleData &d = m_d;
+    if (records == 0)
+        return;
+    const std::uint8_t *p = here();
+    d.assignmentCount = std::min<int>(decodeU16(p), records - 1);
+    d.rolesOn = decodeU16(p + 2) != 0;
+    for (int i = 1; i <= d.assignmentCount; ++i) {
+        p += AssignmentRecordSize;
+        d.assignments[i] = {decodeU16(p), decodeU16(p + 2), decodeU16(p + 4)};
+    }
+}
+
+// Block 142: the count in the first record, then the roles.
+void Reader::readRoles(int records)
+{
+    ScheduleData &d = m_d;
+    if (records == 0)
+        return;
+    const std::uint8_t *p = here();
+    d.roleCount = std::min<int>(decodeU16(p), records - 1);
+    for (int i = 1; i <= d.roleCount; ++i) {
+        p += RoleRecordSize;
+        Role &r = d.roles[i];
+        r.id = decodeU16(p);
+        r.uses = decodeU16(p + 2);
+        decodePString(p + 4, r.name);
+    }
+}
+
+// Reads the content of one block into its stores; true when reading must stop after it.
+Result<bool> Reader::readBlock(int tag, std::size_t length, int records)
+{
+    ScheduleData &d = m_d;
+    if (tag > TagNameBase && tag <= TagNameBase + MaxCodes)
+        return readName(tag - TagNameBase, length);
+    bool stop = false;
+    switch (tag) {
+    case TagHeader:
+        if (m_headerSeen) {
+            ++m_report.blocksSkipped;
+            break;
+        }
+        if (auto ok = readHeader(length); !ok)
+            return std::unexpected(ok.error());
+        m_headerSeen = true;
+        break;
+    case TagDayNames:
+        d.dayNames = shortText(length);
+        break;
+    case TagBellNames:
+        overlay(
+            length, BellNamesSize, [&](std::uint8_t *b) { encodeBellNames(d, b); },
+            [&](const std::uint8_t *b) { decodeBellNames(d, b); });
+        break;
+    case TagLists:
+        overlay(
+            length, ListsSize, [&](std::uint8_t *b) { encodeLists(d, b); },
+            [&](const std::uint8_t *b) { decodeLists(d, b); });
+        break;
+    case TagWeekTable:
+        overlay(
+            length, WeekTableBytes, [&](std::uint8_t *b) { encodeWeekTable(d, b); },
+            [&](const std::uint8_t *b) { decodeWeekTable(d, b); });
+        break;
+    case TagVisibleMasks:
+    case TagNoTimetableMasks:
+    case TagNoGapsMasks: {
+        auto &masks = tag == TagVisibleMasks       ? d.visibleMasks
+                      : tag == TagNoTimetableMasks ? d.noTimetableMasks
+                                                   : d.noGapsMasks;
+        std::copy_n(here(), std::min<std::size_t>(length, masks.size()), masks.begin());
+        break;
+    }
+    case TagUsageCounters:
+        readUsageCounters(length);
+        break;
+    case TagCodes:
+    case TagRecords:
+    case TagColours:
+        readPerCode(tag, length, records);
+        break;
+    case TagOldRecords:
+        ++m_report.blocksSkipped;
+        break;
+    case TagLectureWords: {
+        const int n = readWordsInto(length, d.lectureWord);
+        d.lectureCount = std::min(d.lectureCount, std::max(n - 1, 0));
+        break;
+    }
+    case TagLectureStarts:
+        readWordsInto(length, d.lectureStart);
+        break;
+    case TagLectureEnds:
+        readWordsInto(length, d.lectureEnd);
+        break;
+    case TagBookingKinds:
+        readWordsInto(length, d.bookingKind);
+        break;
+    case TagCollection: {
+        const int n = readWordsInto(length, d.collection);
+        d.collectionEntryCount = std::min(d.collectionEntryCount, std::max(n - 1, 0));
+        break;
+    }
+    case TagReserved26:
+        std::copy_n(here(), std::min<std::size_t>(length, Reserved26Size), d.reserved26.begin());
+        break;
+    case TagVocabulary:
+        d.vocabulary = shortText(length);
+        break;
+    case TagDescription:
+        d.description = shortText(length);
+        break;
+    case TagAssignments:
+        readAssignments(records);
+        break;
+    case TagRoles:
+        readRoles(records);
+        break;
+    case TagManualRooms: {
+        const int n = readWordsInto(length, d.manualRooms);
+        // Whole triples only, and only those present in the block.
+        const int words = std::min<int>(d.manualRooms[0], std::max(n - 1, 0));
+        d.manualRooms[0] = static_cast<std::uint16_t>(words - words % 3);
+        stop = m_previousTag == TagManualRooms;
+        if (stop)
+            stopEarly("the manual rooms are repeated in " + where(tag));
+        break;
+    }
+    case TagManualRoomSettings:
+        std::copy_n(here(), std::min<std::size_t>(length, ManualRoomSettingsSize),
+                    d.manualRoomSettings.begin());
+        break;
+    case TagComment:
+    case TagMemo:
+        stop = readNote(tag, length);
+        break;
+    default:
+        if (tag > TagFirstReportTitle - 1 && tag < TagFirstReportTitle + ReportTitleCount)
+            d.reportTitles[tag - TagFirstReportTitle + 1] = shortText(length, ReportTitleLength);
+        else
+            ++m_report.blocksSkipped; // unknown, or kept only for older readers
+        break;
+    }
+    return stop;
 }
 
 // What every load does after the blocks: counts and stores made consistent, then a recount.
@@ -1280,11 +1353,15 @@ Result<void> writeDataFile(ScheduleData &d, const std::string &path, int extract
     const DayTime now = currentDayTime();
     d.header.savedDay = now.day;
     d.header.savedTicks = now.ticks;
-    const std::vector<std::uint8_t> bytes = encodeDataFile(d, extractWeek);
+    prepareForSaving(d);
+    const std::vector<std::uint8_t> bytes = encodeDataFile(std::as_const(d), extractWeek);
     if (auto ok = writeFileAtomically(path, bytes); !ok)
         return ok;
-    if (extractWeek <= 0)
+    // An extract is a copy: the data set keeps its own editing time and modified state.
+    if (extractWeek <= 0) {
+        restartEditingClock(d);
         d.modified = false;
+    }
     return {};
 }
 

@@ -4,8 +4,9 @@
 // length) and its bytes, ended by a block with tag 0. All integers are little-endian; strings
 // are a length byte and a fixed number of character bytes.
 //
-// Writing prepares the data set first (single-space codes go, collections are cleaned, totals
-// and the week repair pass run), then writes every block in a fixed order. A save goes to a
+// Writing is two steps: prepareForSaving repairs the data set (single-space codes go, comments
+// and collections are cleaned, totals and the week repair pass run), then encodeDataFile writes
+// every block of the data set as it stands, in a fixed order, changing nothing. A save goes to a
 // temporary file in the target's folder that replaces the target only once it is complete, so
 // a failed save never destroys the previous file.
 //
@@ -50,11 +51,18 @@ struct ReadReport
     int blocksSkipped = 0; // unknown tags and blocks kept only for older readers
 };
 
-// Prepares `d` for saving (it changes the data set: see above) and returns the file's bytes.
-// With extractWeek > 0 only the lectures covering that week are written, moved into it; the
-// data set itself keeps them all. The accumulated editing time of `d` grows by saved-at minus
-// opened-at (not when extracting); saved-at is taken as held.
-std::vector<std::uint8_t> encodeDataFile(ScheduleData &d, int extractWeek = 0);
+// The repair a save runs before encoding (it changes the data set: see above).
+void prepareForSaving(ScheduleData &d);
+
+// The file's bytes for `d` as it stands; run prepareForSaving first. With extractWeek > 0 only
+// the lectures covering that week are written, moved into it. The editing time written is the
+// accumulated one plus saved-at minus opened-at (nothing for a data set without an opened-at);
+// saved-at is taken as held.
+std::vector<std::uint8_t> encodeDataFile(const ScheduleData &d, int extractWeek = 0);
+
+// After a save: the session up to saved-at joins the accumulated editing time, and a new
+// session starts at saved-at.
+void restartEditingClock(ScheduleData &d);
 
 // Clears `fresh` and fills it from `bytes`, then recounts. `openedAt` is the moment the file is
 // taken as opened (usage counters start there). Fails with Corrupt when the file is not a data
@@ -63,8 +71,9 @@ std::vector<std::uint8_t> encodeDataFile(ScheduleData &d, int extractWeek = 0);
 Result<ReadReport> decodeDataFile(std::span<const std::uint8_t> bytes, ScheduleData &fresh,
                                   DayTime openedAt = {});
 
-// Saves `d` to `path`, stamping saved-at from the clock. The previous file stays untouched when
-// anything fails. On success without extractWeek the modified flag is cleared.
+// Saves `d` to `path`: stamps saved-at from the clock, repairs (prepareForSaving) and encodes.
+// The previous file stays untouched when anything fails. On success without extractWeek the
+// editing clock restarts and the modified flag is cleared.
 Result<void> writeDataFile(ScheduleData &d, const std::string &path, int extractWeek = 0);
 
 // Reads `path` into `fresh` (cleared first), stamping opened-at from the clock.

@@ -146,7 +146,7 @@ struct CodingValues
 class DefaultsReader
 {
 public:
-    DefaultsReader(ScheduleData &d, int mode)
+    DefaultsReader(ScheduleData &d, DefaultsLoad mode)
         : m_d(d), m_full(mode == DefaultsFullLoad), m_coding(d)
     {}
 
@@ -442,7 +442,7 @@ void setBuiltInReportTitles(ScheduleData &d)
             BuiltInReportTitles[static_cast<std::size_t>(i - 1)];
 }
 
-DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, int mode)
+DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, DefaultsLoad mode)
 {
     DefaultsReader reader(d, mode);
     forEachTextLine(text, [&](std::string_view line) { reader.line(line); });
@@ -451,7 +451,7 @@ DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, int mod
     return report;
 }
 
-Result<DefaultsReport> readDefaultsFile(const std::string &path, ScheduleData &d, int mode)
+Result<DefaultsReport> readDefaultsFile(const std::string &path, ScheduleData &d, DefaultsLoad mode)
 {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))

@@ -30,9 +30,10 @@
 
 namespace quivra {
 
-// Reading modes.
-constexpr int DefaultsLanguageLoad = 0;
-constexpr int DefaultsFullLoad = 1;
+// What a read takes from the file (see above).
+enum class DefaultsLoad { Language, Full };
+constexpr DefaultsLoad DefaultsLanguageLoad = DefaultsLoad::Language;
+constexpr DefaultsLoad DefaultsFullLoad = DefaultsLoad::Full;
 
 // The name of the defaults file the program ships and reads at start.
 constexpr std::string_view StartDefaultsFileName = "english.cfw";
@@ -64,11 +65,12 @@ void setBuiltInReportTitles(ScheduleData &d);
 // new data set: when `d` already stores lectures, their slot codes would no longer decode under
 // a different coding, so the coding then stays as it is (codingKept). Roles already present by
 // name are not added again.
-DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, int mode);
+DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, DefaultsLoad mode);
 
 // Reads `path` and applies it (see applyDefaultsText). NotFound when there is no such file,
 // IoError when it cannot be read; `d` is unchanged in both cases.
-Result<DefaultsReport> readDefaultsFile(const std::string &path, ScheduleData &d, int mode);
+Result<DefaultsReport> readDefaultsFile(const std::string &path, ScheduleData &d,
+                                        DefaultsLoad mode);
 
 // The text of a defaults file holding the current texts and defaults of `d`. Reading it back
 // with a full load into data set with the built-in defaults reproduces the week names and

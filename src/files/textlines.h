@@ -2,6 +2,8 @@
 
 // Lines, sections, keys and fields of the text exchange file, shared by its readers.
 
+#include "engine/textutil.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,17 +15,24 @@ constexpr std::size_t SectionNameLength = 40;
 constexpr std::size_t KeyLength = 40;
 
 // Calls `f` with every line of `text`. CR LF, LF and CR all end a line; a last line without an
-// ending counts too.
+// ending counts too. Every line arrives as a text field may hold it (cleanText: a tab becomes a
+// space, other control characters are dropped), so no reader of these files takes them in.
 template <typename F> void forEachTextLine(std::string_view text, F &&f)
 {
+    const auto give = [&f](std::string_view line) {
+        if (hasControlCharacters(line))
+            f(std::string_view(cleanText(line)));
+        else
+            f(line);
+    };
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) {
-            f(text.substr(start));
+            give(text.substr(start));
             return;
         }
-        f(text.substr(start, end - start));
+        give(text.substr(start, end - start));
         start = end + 1;
         if (text[end] == '\r' && start < text.size() && text[start] == '\n')
             ++start;

@@ -1,5 +1,6 @@
 #include "shell/commandtable.h"
 
+#include "commands/conflictcheck.h"
 #include "commands/filecommands.h"
 #include "commands/framecommands.h"
 #include "engine/codetable.h"
@@ -120,24 +121,10 @@ void showFreeResourcesOfSelection(TFrameForm &frame)
 // week 1; ends with what it found and removed.
 void checkForConflicts(TFrameForm &frame, bool fromPickedWeek)
 {
-    ScheduleData &d = frame.data();
-    int week = 1;
-    const int last = lastLectureWeek(d);
-    if (fromPickedWeek && last > 1) {
-        week = frame.prompter().pickWeek(
-            d, frame.activeWeek(),
-            "\r\nSelect the first week to start\r\nsearching for conflicts:", last, 1);
-        if (week == 0)
-            return;
-    }
     QtClipboard clipboard;
-    PromptedSweep sweep(frame.prompter(), frame.progress(), &clipboard);
-    const ConflictReport report = conflictSweep(d, week, sweep);
-    sweep.finish();
-    // The sweep marks the data set modified itself, and only when it stored a change.
-    frame.refreshViews();
-    frame.prompter().infoDlg("Conflicts from week " + std::to_string(week) + ": " +
-                             sweepStatusText(report));
+    if (quivra::checkForConflicts(frame.data(), frame.prompter(), frame.progress(), &clipboard,
+                                  frame.activeWeek(), fromPickedWeek))
+        frame.refreshViews();
 }
 
 void setColourOfCurrentCode(TFrameForm &frame)

@@ -355,11 +355,11 @@ TEST(SweepTest, DialogueChoosesHandlingAndReceivesOneLinePerResource)
     f.finish();
 
     ScriptedDialogue cancel(SweepDialogue::Handling::Cancel);
-    EXPECT_EQ(conflictSweep(*d, 1, cancel).found, 0);
+    EXPECT_EQ(conflictSweep(*d, {}, cancel).found, 0);
     EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 2);
 
     ScriptedDialogue count(SweepDialogue::Handling::CountOnly);
-    const ConflictReport counted = conflictSweep(*d, 1, count);
+    const ConflictReport counted = conflictSweep(*d, {1, SweepHandling::Ask}, count);
     EXPECT_EQ(sweepStatusText(counted), "2 conflicting cell(s) found, 0 removed.");
     EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 2);
     EXPECT_TRUE(count.lines.starts_with("3\t2\t4\t")) << count.lines;
@@ -367,8 +367,8 @@ TEST(SweepTest, DialogueChoosesHandlingAndReceivesOneLinePerResource)
     EXPECT_EQ(std::count(count.lines.begin(), count.lines.end(), '\n'), 1);
 
     ScriptedDialogue silent(SweepDialogue::Handling::Cancel);
-    const ConflictReport removed = conflictSweep(*d, 1 + 256, silent);
-    EXPECT_EQ(silent.asked, 0) << "week + 256 removes without asking";
+    const ConflictReport removed = conflictSweep(*d, {1, SweepHandling::Remove}, silent);
+    EXPECT_EQ(silent.asked, 0) << "removal was asked for at the start";
     EXPECT_EQ(sweepStatusText(removed), "2 conflicting cell(s) found, 2 removed.");
     EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 0);
 }

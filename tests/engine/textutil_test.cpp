@@ -45,6 +45,33 @@ TEST(TextUtilTest, ReplaceTrimAndCase)
     EXPECT_EQ(toLowerAscii("ABZ\xc9"), "abz\xc9");
 }
 
+TEST(TextUtilTest, TextFieldsHoldNoControlCharacters)
+{
+    struct Case
+    {
+        const char *name;
+        std::string in, out;
+    };
+    const Case cases[] = {
+        {"NUL", std::string("Ab\0c\0", 5), "Abc"},
+        {"CR LF inside a value", "Ab\r\ncd", "Ab cd"},
+        {"lone CR", "Ab\rcd", "Ab cd"},
+        {"LF inside a value", "Ab\ncd", "Ab cd"},
+        {"end of file mark", "Abc\x1A", "Abc"},
+        {"tab", "Ab\tcd", "Ab cd"},
+        {"other controls and DEL",
+         "A\x03\x1B\x7F"
+         "b",
+         "Ab"},
+        {"code-page characters stay", "Caf\xE9 \x90\xA3", "Caf\xE9 \x90\xA3"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(cleanText(c.in), c.out) << c.name;
+        EXPECT_EQ(hasControlCharacters(c.in), c.in != c.out) << c.name;
+        EXPECT_FALSE(hasControlCharacters(cleanText(c.in))) << c.name;
+    }
+}
+
 TEST(TextUtilTest, NumbersWithFallback)
 {
     struct Case

@@ -3,6 +3,7 @@
 #include "engine/calendar.h"
 #include "engine/dump.h"
 #include "engine/roles.h"
+#include "engine/textutil.h"
 #include "support/fixture.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,8 @@ std::unique_ptr<ScheduleData> newDataSet()
     return d;
 }
 
-std::unique_ptr<ScheduleData> loaded(const std::string &path, int mode = DefaultsFullLoad)
+std::unique_ptr<ScheduleData> loaded(const std::string &path,
+                                     DefaultsLoad mode = DefaultsLoad::Full)
 {
     auto d = newDataSet();
     auto report = readDefaultsFile(path, *d, mode);
@@ -391,6 +393,41 @@ TEST(DefaultsFile, WriterLeavesOutWhatWouldReadAsAHeading)
     EXPECT_EQ(roleNames(*back), (std::vector<std::string>{"Lecturer", "Tutor", "Mode", "Days"}));
     EXPECT_EQ(back->calendarMode, 2);
     EXPECT_EQ(back->bellNames[3].str(), "10:00-10:50");
+}
+
+TEST(DefaultsFile, ControlCharactersNeverReachTheDataSetAndEveryWrittenFileReadsBack)
+{
+    // The same rule for each control byte in a role and a report title.
+    struct Case
+    {
+        const char *name;
+        std::string inside; // what stands between "Lead" and "er"
+        std::string read;
+    };
+    const Case cases[] = {
+        {"NUL", std::string(1, '\0'), "Leader"},
+        {"end of file mark", "\x1A", "Leader"},
+        {"tab", "\t", "Lead er"},
+        {"escape", "\x1B", "Leader"},
+    };
+    for (const Case &c : cases) {
+        auto d = newDataSet();
+        const std::string text =
+            "[Roles]\nLead" + c.inside + "er\n[Reports]\n   1 Lead" + c.inside + "er\n";
+        EXPECT_EQ(applyDefaultsText(text, *d, DefaultsFullLoad).linesSkipped, 0) << c.name;
+        ASSERT_NE(findRoleByName(*d, c.read), 0) << c.name;
+        EXPECT_EQ(d->reportTitles[1], c.read) << c.name;
+    }
+    // A fuzzer's file: a [Roles] name holding NUL, 0x03 and 0x90 bytes.
+    auto found = loaded("data/cfw/control-characters.cfw");
+    ASSERT_GT(found->roleCount, 0);
+    for (int r = 1; r <= found->roleCount; ++r)
+        EXPECT_FALSE(hasControlCharacters(found->roles[r].name.view())) << r;
+    const std::string written = defaultsText(*found);
+    auto back = newDataSet();
+    EXPECT_EQ(applyDefaultsText(written, *back, DefaultsFullLoad).linesSkipped, 0);
+    EXPECT_EQ(back->roleCount, found->roleCount);
+    EXPECT_EQ(defaultsText(*back), written);
 }
 
 TEST(DefaultsFile, WriteToAMissingFolderFails)

@@ -644,6 +644,25 @@ TEST(TextExchange, ARoomThatStopsBeingARoomLosesItsAssignments)
         0);
 }
 
+TEST(TextExchange, ControlCharactersInTheFileNeverReachTheDataSet)
+{
+    const std::string nul(1, '\0');
+    auto d = makeScheduleData();
+    const ImportReport report = importInto(*d,
+                                           "[Componentdata]\r\n1=T1;Sm" + nul +
+                                               "ith\x1A;2\r\n2=R\t1;Room\x03 1;3\r\n"
+                                               "[Coursedata]\r\n1=MA" +
+                                               nul + "TH;Ma\tths;1;2\r\n",
+                                           ImportSettings | ImportSchedules);
+    EXPECT_EQ(report.linesSkipped, 0);
+    EXPECT_EQ(d->codes[findCode(*d, "T1")].name.view(), "Smith");
+    EXPECT_EQ(d->codes[findCode(*d, "MATH")].name.view(), "Ma ths");
+    for (int c = 1; c <= d->codeCount; ++c) {
+        EXPECT_FALSE(hasControlCharacters(d->codes[c].code.view())) << c;
+        EXPECT_FALSE(hasControlCharacters(d->codes[c].name.view())) << c;
+    }
+}
+
 TEST(TextExchange, Utf8FileWithByteOrderMarkBecomesCodePage)
 {
     TempFolder folder;

@@ -366,6 +366,60 @@ TEST(Prompter, InputHoldsTheFieldLength)
     EXPECT_EQ(ui.shown()[0].initial, "a much");
 }
 
+// A backend that draws no reorderable lists: every call goes to a scripted one.
+class PlainDialogs final : public Dialogs
+{
+public:
+    explicit PlainDialogs(ScriptedDialogs &ui) : m_ui(ui) {}
+    MessageReply message(const MessageRequest &r) override { return m_ui.message(r); }
+    OptionsReply options(const OptionsRequest &r) override { return m_ui.options(r); }
+    std::optional<std::string> input(const InputRequest &r) override { return m_ui.input(r); }
+    std::optional<std::string> openFile(const FileRequest &r) override { return m_ui.openFile(r); }
+    std::optional<std::string> saveFile(const FileRequest &r) override { return m_ui.saveFile(r); }
+    std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &r) override
+    {
+        return m_ui.pickCodes(r);
+    }
+
+private:
+    ScriptedDialogs &m_ui;
+};
+
+TEST(Prompter, OrderedChoiceOffersEveryOptionWithOrWithoutReordering)
+{
+    OptionsRequest request;
+    for (int k = 1; k <= 40; ++k)
+        request.options.push_back({k, "file " + std::to_string(k)});
+
+    // A backend with reorderable lists: its order comes back, cleaned of repeats and strangers,
+    // with what it left out after it.
+    ScriptedDialogs ui;
+    ui.arrange({40, 3, 40}, {40, 3});
+    const auto arranged = Prompter(ui).orderedChoice(request);
+    ASSERT_TRUE(arranged.has_value());
+    EXPECT_EQ(arranged->order.size(), 40u);
+    EXPECT_EQ(arranged->order[0], 40);
+    EXPECT_EQ(arranged->order[1], 3);
+    EXPECT_EQ(arranged->order[2], 1);
+    EXPECT_EQ(arranged->checked, (std::vector<int>{40, 3}));
+    EXPECT_EQ(ui.shown()[0].shape, DialogShape::OrderedOptions);
+
+    // Without them: a plain multiple choice of all 40, the order as given.
+    ScriptedDialogs scripted;
+    PlainDialogs plain(scripted);
+    scripted.choose({35, 2}).cancel();
+    Prompter p(plain);
+    const auto chosen = p.orderedChoice(request);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(scripted.shown()[0].shape, DialogShape::Options);
+    EXPECT_TRUE(scripted.shown()[0].multiple);
+    EXPECT_EQ(scripted.shown()[0].options.size(), 40u);
+    EXPECT_EQ(chosen->order, numbers(request.options));
+    EXPECT_EQ(chosen->checked, (std::vector<int>{35, 2}));
+    EXPECT_FALSE(p.orderedChoice(request).has_value());
+    EXPECT_TRUE(ui.finished() && scripted.finished()) << ui.problems() << scripted.problems();
+}
+
 TEST(Prompter, SaveFileAddsTheDefaultExtension)
 {
     ScriptedDialogs ui;

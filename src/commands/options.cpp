@@ -1,0 +1,143 @@
+#include "commands/options.h"
+
+#include "engine/codetable.h"
+#include "engine/lectures.h"
+#include "ui/prompter.h"
+
+#include <algorithm>
+
+namespace quivra {
+
+namespace {
+
+constexpr std::size_t ResourceMasks = 1; // entry of the category masks that holds resources
+
+constexpr const char *ConflictQuestion =
+    "Your changes in \"Options|Timetables\" may cause conflicts. Do you like to check and "
+    "remove them now?";
+constexpr const char *ConflictsLeft =
+    "Some conflicts may exist in your data. To remove them, run \"Tools|Remove conflicts\".";
+constexpr int OptionsConflictSource = 2; // counter of a declined check after this page
+
+bool bitSet(std::uint8_t mask, int k)
+{
+    return (mask >> k) & 1u;
+}
+
+std::uint8_t withBit(std::uint8_t mask, int k, bool on)
+{
+    const auto bit = static_cast<std::uint8_t>(1u << k);
+    return static_cast<std::uint8_t>(on ? mask | bit : mask & ~bit);
+}
+
+// Resource categories 1..7 that have at least one resource.
+std::array<bool, MaxCategories + 1> populatedCategories(const ScheduleData &d)
+{
+    std::array<bool, MaxCategories + 1> has{};
+    for (int c = 1; c <= d.codeCount; ++c) {
+        if (d.codes[c].isEvent())
+            continue;
+        const int k = categoryOf(d, c);
+        if (k >= 1 && k <= MaxCategories)
+            has[static_cast<std::size_t>(k)] = true;
+    }
+    return has;
+}
+
+// A conflict-source counter: the high half counts the occasions (held below the sign bit), the
+// low half carries the day of the latest.
+void noteConflictSource(ScheduleData &d, int k, std::int32_t today)
+{
+    auto &counter = d.header.conflictSourceCounters[static_cast<std::size_t>(k)];
+    const std::uint32_t occasions =
+        std::min<std::uint32_t>((static_cast<std::uint32_t>(counter) >> 16) + 1, 0x7fff);
+    counter =
+        static_cast<std::int32_t>((occasions << 16) | (static_cast<std::uint32_t>(today) & 0xffff));
+}
+
+} // namespace
+
+OptionsValues readOptions(const ScheduleData &d, const Settings &s)
+{
+    OptionsValues v;
+    const std::uint8_t noTimetable = d.noTimetableMasks[ResourceMasks];
+    const std::uint8_t noGaps = d.noGapsMasks[ResourceMasks];
+    for (int k = 1; k <= MaxCategories; ++k) {
+        v.preventConflicts[static_cast<std::size_t>(k)] = !bitSet(noTimetable, k);
+        v.countGaps[static_cast<std::size_t>(k)] = !bitSet(noTimetable, k) && !bitSet(noGaps, k);
+    }
+    const auto &p = s.preferences;
+    v.blockLength = std::clamp(p.blockSize, 1, MaxBells);
+    v.eventBookingKind = std::clamp<int>(d.header.defaultEventBookingKind, 1, 3);
+    v.resourceBookingKind = std::clamp<int>(d.header.defaultResourceBookingKind, 1, 3);
+    v.bookingsOccupied = d.header.bookingsCountAsOccupied != 0;
+    v.showMode = std::clamp(p.showMode, 1, 3);
+    v.codeMode = std::clamp(p.codeMode, 1, 3);
+    v.useColors = p.useColors;
+    v.useCodeColors = p.useCodeColors;
+    v.showInfo = p.showInfo;
+    return v;
+}
+
+OptionsApplied applyOptions(ScheduleData &d, Settings &s, const OptionsValues &v)
+{
+    OptionsApplied out;
+    const auto populated = populatedCategories(d);
+    std::uint8_t noTimetable = d.noTimetableMasks[ResourceMasks];
+    std::uint8_t noGaps = d.noGapsMasks[ResourceMasks];
+    for (int k = 1; k <= MaxCategories; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        const bool wasOff = bitSet(noTimetable, k);
+        noTimetable = withBit(noTimetable, k, !v.preventConflicts[i]);
+        // Gaps of a timetable that is not kept mean nothing, so they are not counted either.
+        noGaps = withBit(noGaps, k, !v.preventConflicts[i] || !v.countGaps[i]);
+        if (wasOff && v.preventConflicts[i] && populated[i])
+            out.conflictsPossible = true;
+    }
+    out.masksChanged =
+        noTimetable != d.noTimetableMasks[ResourceMasks] || noGaps != d.noGapsMasks[ResourceMasks];
+    bool changed = out.masksChanged;
+    d.noTimetableMasks[ResourceMasks] = noTimetable;
+    d.noGapsMasks[ResourceMasks] = noGaps;
+    if (out.masksChanged)
+        recount(d); // carries the category bits into every resource's NoTimetable flag
+
+    const auto eventKind = static_cast<std::uint16_t>(std::clamp(v.eventBookingKind, 1, 3));
+    const auto resourceKind = static_cast<std::uint16_t>(std::clamp(v.resourceBookingKind, 1, 3));
+    const std::uint16_t occupied = v.bookingsOccupied ? 1 : 0;
+    FileHeaderState &h = d.header;
+    changed = changed || h.defaultEventBookingKind != eventKind ||
+              h.defaultResourceBookingKind != resourceKind ||
+              (h.bookingsCountAsOccupied != 0) != v.bookingsOccupied;
+    h.defaultEventBookingKind = eventKind;
+    h.defaultResourceBookingKind = resourceKind;
+    if ((h.bookingsCountAsOccupied != 0) != v.bookingsOccupied)
+        h.bookingsCountAsOccupied = occupied;
+    if (changed)
+        d.modified = true;
+
+    auto &p = s.preferences;
+    p.blockSize = std::clamp(v.blockLength, 1, MaxBells);
+    p.showMode = std::clamp(v.showMode, 1, 3);
+    p.codeMode = std::clamp(v.codeMode, 1, 3);
+    p.useColors = v.useColors;
+    p.useCodeColors = v.useCodeColors;
+    p.showInfo = v.showInfo;
+    return out;
+}
+
+ConflictReport settleConflicts(ScheduleData &d, Prompter &prompter, SweepDialogue &sweep,
+                               std::int32_t today)
+{
+    if (!prompter.yesNoDlg(ConflictQuestion)) {
+        prompter.infoDlg(ConflictsLeft);
+        noteConflictSource(d, OptionsConflictSource, today);
+        d.modified = true;
+        return {};
+    }
+    // From week 1, removing, without the sweep's own question. The sweep marks the data set
+    // modified when it stored a change.
+    return conflictSweep(d, {1, SweepHandling::Remove}, sweep);
+}
+
+} // namespace quivra

@@ -380,6 +380,10 @@ public:
     {
         return m_ui.pickCodes(r);
     }
+    std::optional<std::uint32_t> chooseColour(const ColourRequest &r) override
+    {
+        return m_ui.chooseColour(r);
+    }
 
 private:
     ScriptedDialogs &m_ui;

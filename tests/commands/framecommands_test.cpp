@@ -1,7 +1,13 @@
 // The frame's own commands through scripted dialogs: what they change, what they leave alone,
 // and that a Cancel at any question changes nothing.
 
-#include "commands/framecommands.h"
+#include "commands/bookingcommands.h"
+#include "commands/clearcommands.h"
+#include "commands/codecommands.h"
+#include "commands/colourcommands.h"
+#include "commands/commandsupport.h"
+#include "commands/freeresources.h"
+#include "commands/lockcommands.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/dump.h"

@@ -1,0 +1,27 @@
+#include "commands/commandsupport.h"
+
+#include "engine/codetable.h"
+
+namespace quivra {
+
+std::vector<CodeId> codesOfKind(const ScheduleData &d, const std::vector<CodeId> &codes,
+                                bool events)
+{
+    std::vector<CodeId> out;
+    for (const CodeId c : codes) {
+        if (validCode(d, c) && d.codes[c].isEvent() == events)
+            out.push_back(c);
+    }
+    return out;
+}
+
+std::optional<std::vector<CodeId>> pickOfKind(ScheduleData &d, Prompter &p,
+                                              const std::string &caption, bool events)
+{
+    auto chosen = p.pickCodes(d, caption, 0, events ? PickEvents : PickResources);
+    if (!chosen)
+        return std::nullopt;
+    return codesOfKind(d, *chosen, events);
+}
+
+} // namespace quivra

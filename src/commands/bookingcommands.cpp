@@ -2,6 +2,7 @@
 
 #include "commands/commandsupport.h"
 #include "engine/calendar.h"
+#include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/conflicts.h"
 #include "engine/lectures.h"
@@ -21,8 +22,9 @@ namespace quivra {
 
 int bookingChoice(ScheduleData &d, Prompter &p, bool events)
 {
-    std::uint16_t &current =
+    const std::uint16_t current =
         events ? d.header.defaultEventBookingKind : d.header.defaultResourceBookingKind;
+    const BookingOwner owner = events ? BookingOwner::Events : BookingOwner::Resources;
     const int kind = std::clamp<int>(current, 1, 3);
     const int offset = events ? 0 : 3;
     const auto kindName = [&](int k) { return listItem(d.bookingKinds.view(), offset + k); };
@@ -39,18 +41,14 @@ int bookingChoice(ScheduleData &d, Prompter &p, bool events)
     if (chosen == 0)
         return 0;
     if (chosen <= 3) {
-        current = static_cast<std::uint16_t>(chosen);
-        d.modified = true;
+        setDefaultBookingKind(d, owner, chosen);
         return chosen;
     }
     const auto caption =
         p.input("Change the default booking caption",
                 "Enter a new caption for \"" + name + "\":", name, ListLength, "$");
-    if (!caption || caption->empty() ||
-        !renameBookingKind(d, kind, events ? BookingOwner::Events : BookingOwner::Resources,
-                           *caption))
+    if (!caption || caption->empty() || !renameBookingKind(d, kind, owner, *caption))
         return 0;
-    d.modified = true;
     return 4;
 }
 

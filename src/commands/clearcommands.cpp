@@ -2,6 +2,7 @@
 
 #include "commands/commandsupport.h"
 #include "engine/calendar.h"
+#include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/conflicts.h"
 #include "engine/cycling.h"
@@ -159,7 +160,6 @@ bool clearPeriods(ScheduleData &d, Prompter &p, int parts, int week)
         recount(d);
         totals(d, 1, d.codeCount);
         allResourceTotals(d);
-        d.modified = true;
     }
     p.infoDlg(std::to_string(cleared) + " " + kind + " cleared from " +
               std::to_string(codesChanged) + " " + noun + ".");
@@ -187,7 +187,6 @@ bool removeCodes(ScheduleData &d, Prompter &p, bool events)
     rebuildLists(d);
     totals(d, 1, d.codeCount);
     allResourceTotals(d);
-    d.modified = true;
     p.infoDlg(std::to_string(removed) + (events ? " event(s)" : " resource(s)") + " removed.");
     return removed > 0;
 }
@@ -230,7 +229,6 @@ bool removeEventResources(ScheduleData &d, Prompter &p)
     if (eventsChanged > 0) {
         recount(d);
         allResourceTotals(d);
-        d.modified = true;
     }
     p.infoDlg(std::to_string(removed) + " resource(s) removed from " +
               std::to_string(eventsChanged) + " event(s).");
@@ -256,15 +254,11 @@ bool clearComments(ScheduleData &d, Prompter &p)
     int erased = 0;
     for (int w = first; w <= last; ++w)
         erased += eraseComments(d, w, "", 1, MaxDays, 1, MaxBells);
-    if (erased > 0)
-        d.modified = true;
     p.infoDlg(std::to_string(erased) + " out of " + std::to_string(total) + " comments cleared");
     const int rest = static_cast<int>(d.comments.size());
     if (first == 1 && last == lastWeek && rest > 0 &&
         p.yesNoDlg("Do you want to clear the rest " + std::to_string(rest) + " comments?")) {
-        d.comments.clear();
-        d.modified = true;
-        erased += rest;
+        erased += eraseAllComments(d);
     }
     return erased > 0;
 }
@@ -274,8 +268,7 @@ bool clearMemos(ScheduleData &d, Prompter &p)
     const int lines = static_cast<int>(d.memos.size());
     if (!p.sureDlg("to clear all " + std::to_string(lines) + " memo lines"))
         return false;
-    d.memos.clear();
-    d.modified = true;
+    eraseAllMemos(d);
     p.infoDlg(std::to_string(lines) + " memo lines cleared.");
     return lines > 0;
 }
@@ -313,7 +306,6 @@ bool deleteWeekRange(ScheduleData &d, Prompter &p, int &activeWeek)
     recount(d);
     totals(d, 1, d.codeCount);
     allResourceTotals(d);
-    d.modified = true;
     p.infoDlg(std::to_string(deleted) + " week(s) deleted.");
     return deleted > 0;
 }

@@ -2,6 +2,7 @@
 
 #include "commands/commandsupport.h"
 #include "engine/calendar.h"
+#include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/conflicts.h"
 #include "engine/lectures.h"
@@ -40,7 +41,6 @@ bool sortCodesBy(ScheduleData &d, Prompter &p, bool events, bool ascending, bool
     }
     sortCodes(d, key, events ? CodeKind::Event : CodeKind::Resource, ascending, categoryFirst);
     rebuildLists(d);
-    d.modified = true;
     return true;
 }
 
@@ -81,17 +81,7 @@ int recategorise(ScheduleData &d, Prompter &p, int c)
         p.choice("Select the new category:", 0, categoryOf(d, codes.front()), list);
     if (category < 1 || category > MaxCategories)
         return 0;
-    const auto bit = static_cast<std::uint16_t>(1u << (CategoryShift + category - 1));
-    const bool noTimetable = d.noTimetableMasks[1] & (1u << category);
-    for (const CodeId code : codes) {
-        std::uint16_t &flags = d.codes[code].flags;
-        flags = events ? static_cast<std::uint16_t>(IsEventBit | bit | (flags & LockedBit))
-                       : static_cast<std::uint16_t>(bit | (noTimetable ? NoTimetableBit : 0));
-    }
-    recount(d);
-    totals(d, 1, d.codeCount);
-    allResourceTotals(d);
-    d.modified = true;
+    setCodesCategory(d, codes, category);
     return category;
 }
 
@@ -129,9 +119,8 @@ int attributeNewEvent(ScheduleData &d, Prompter &p, int newEvent, int original, 
         if (current.find(prefix) != std::string::npos)
             continue;
         // A name near its limit loses its end rather than overrunning the stored field.
-        d.codes[c].name.assign((prefix + current).substr(0, NameLength));
+        setCodeName(d, static_cast<CodeId>(c), prefix + current);
     }
-    d.modified = true;
     return chosen;
 }
 

@@ -2,6 +2,7 @@
 
 #include "commands/commandsupport.h"
 #include "engine/calendar.h"
+#include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/conflicts.h"
 #include "engine/lectures.h"
@@ -28,15 +29,6 @@ const std::array<std::uint32_t, 52> CodePalette = {
 
 // ----- colours --------------------------------------------------------------------------------
 
-bool setCodeColour(ScheduleData &d, int c, std::int32_t colour)
-{
-    if (!validCode(d, c))
-        return false;
-    d.codes[c].colour = colour;
-    d.modified = true;
-    return true;
-}
-
 bool chooseCodeColour(ScheduleData &d, Prompter &p, CodeId c)
 {
     if (!validCode(d, c))
@@ -56,12 +48,10 @@ bool clearColours(ScheduleData &d, Prompter &p)
     int cleared = 0;
     for (int c = 1; c <= d.codeCount; ++c) {
         if (d.codes[c].colour != 0) {
-            d.codes[c].colour = 0;
+            setCodeColour(d, static_cast<CodeId>(c), 0);
             ++cleared;
         }
     }
-    if (cleared > 0)
-        d.modified = true;
     p.infoDlg(std::to_string(cleared) + " colours cleared.");
     return cleared > 0;
 }
@@ -94,11 +84,9 @@ bool setColoursAutomatically(ScheduleData &d, Prompter &p, int mode, std::uint32
                                     : r[5] * 7 + category * r[6] + r[7] - 1;
             colour = storedColour(CodePalette[static_cast<std::size_t>(index % 52)]);
         }
-        d.codes[c].colour = colour;
+        setCodeColour(d, static_cast<CodeId>(c), colour);
         ++coloured;
     }
-    if (coloured > 0)
-        d.modified = true;
     return coloured > 0;
 }
 

@@ -30,8 +30,6 @@ enum AutoColours : int {
     RandomResourceColours = 4,
 };
 bool setColoursAutomatically(ScheduleData &d, Prompter &p, int mode, std::uint32_t seed);
-// Gives code c the colour (0x00BBGGRR); false for an invalid code.
-bool setCodeColour(ScheduleData &d, int c, std::int32_t colour);
 // Asks for the colour of code c, starting on its own; true when a colour was chosen and set.
 bool chooseCodeColour(ScheduleData &d, Prompter &p, CodeId c);
 

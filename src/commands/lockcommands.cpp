@@ -32,22 +32,18 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
     };
     const auto report = [&] {
         const int changed = changedCount();
-        if (changed > 0)
-            d.modified = true;
         p.infoDlg(std::to_string(countLocked(d)) + " events locked, " + std::to_string(changed) +
                   " changed.");
         return changed > 0;
     };
 
-    // Marks only carry the selection to the picker; setting them is no change of the data.
-    const bool modified = d.modified;
+    // Marks only carry the selection to the picker.
     if (command == SelectResourcesToLock) {
         for (int c = 1; c <= d.codeCount; ++c) {
             if (!d.codes[c].isEvent())
                 d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
         }
         const auto chosen = pickOfKind(d, p, "Select the resources to lock", false);
-        d.modified = modified;
         if (!chosen)
             return false;
         for (const CodeId r : *chosen)
@@ -66,7 +62,6 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
                 d.codes[c].flags |= AllMarks;
         }
         const auto chosen = pickOfKind(d, p, "Select the events to lock", true);
-        d.modified = modified;
         if (!chosen)
             return false;
         picked = *chosen;

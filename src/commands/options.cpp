@@ -1,5 +1,6 @@
 #include "commands/options.h"
 
+#include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/lectures.h"
 #include "ui/prompter.h"
@@ -9,8 +10,6 @@
 namespace quivra {
 
 namespace {
-
-constexpr std::size_t ResourceMasks = 1; // entry of the category masks that holds resources
 
 constexpr const char *ConflictQuestion =
     "Your changes in \"Options|Timetables\" may cause conflicts. Do you like to check and "
@@ -42,17 +41,6 @@ std::array<bool, MaxCategories + 1> populatedCategories(const ScheduleData &d)
             has[static_cast<std::size_t>(k)] = true;
     }
     return has;
-}
-
-// A conflict-source counter: the high half counts the occasions (held below the sign bit), the
-// low half carries the day of the latest.
-void noteConflictSource(ScheduleData &d, int k, std::int32_t today)
-{
-    auto &counter = d.header.conflictSourceCounters[static_cast<std::size_t>(k)];
-    const std::uint32_t occasions =
-        std::min<std::uint32_t>((static_cast<std::uint32_t>(counter) >> 16) + 1, 0x7fff);
-    counter =
-        static_cast<std::int32_t>((occasions << 16) | (static_cast<std::uint32_t>(today) & 0xffff));
 }
 
 } // namespace
@@ -94,27 +82,8 @@ OptionsApplied applyOptions(ScheduleData &d, Settings &s, const OptionsValues &v
         if (wasOff && v.preventConflicts[i] && populated[i])
             out.conflictsPossible = true;
     }
-    out.masksChanged =
-        noTimetable != d.noTimetableMasks[ResourceMasks] || noGaps != d.noGapsMasks[ResourceMasks];
-    bool changed = out.masksChanged;
-    d.noTimetableMasks[ResourceMasks] = noTimetable;
-    d.noGapsMasks[ResourceMasks] = noGaps;
-    if (out.masksChanged)
-        recount(d); // carries the category bits into every resource's NoTimetable flag
-
-    const auto eventKind = static_cast<std::uint16_t>(std::clamp(v.eventBookingKind, 1, 3));
-    const auto resourceKind = static_cast<std::uint16_t>(std::clamp(v.resourceBookingKind, 1, 3));
-    const std::uint16_t occupied = v.bookingsOccupied ? 1 : 0;
-    FileHeaderState &h = d.header;
-    changed = changed || h.defaultEventBookingKind != eventKind ||
-              h.defaultResourceBookingKind != resourceKind ||
-              (h.bookingsCountAsOccupied != 0) != v.bookingsOccupied;
-    h.defaultEventBookingKind = eventKind;
-    h.defaultResourceBookingKind = resourceKind;
-    if ((h.bookingsCountAsOccupied != 0) != v.bookingsOccupied)
-        h.bookingsCountAsOccupied = occupied;
-    if (changed)
-        d.modified = true;
+    out.masksChanged = setResourceCategoryRules(d, noTimetable, noGaps);
+    setBookingDefaults(d, v.eventBookingKind, v.resourceBookingKind, v.bookingsOccupied);
 
     auto &p = s.preferences;
     p.blockSize = std::clamp(v.blockLength, 1, MaxBells);
@@ -132,7 +101,6 @@ ConflictReport settleConflicts(ScheduleData &d, Prompter &prompter, SweepDialogu
     if (!prompter.yesNoDlg(ConflictQuestion)) {
         prompter.infoDlg(ConflictsLeft);
         noteConflictSource(d, OptionsConflictSource, today);
-        d.modified = true;
         return {};
     }
     // From week 1, removing, without the sweep's own question. The sweep marks the data set

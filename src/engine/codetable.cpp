@@ -670,10 +670,7 @@ void setMarks(ScheduleData &d, int first, int last, std::uint16_t mask)
 {
     mask &= LinkMarksMask;
     for (int c = std::max(first, 1); c <= std::min(last, d.codeCount); ++c) {
-        if ((d.codes[c].flags & mask) != mask) {
-            d.codes[c].flags |= mask;
-            d.modified = true;
-        }
+        d.codes[c].flags |= mask;
     }
 }
 
@@ -681,10 +678,7 @@ void clearMarks(ScheduleData &d, int first, int last, std::uint16_t mask)
 {
     mask &= LinkMarksMask;
     for (int c = std::max(first, 1); c <= std::min(last, d.codeCount); ++c) {
-        if (d.codes[c].flags & mask) {
-            d.codes[c].flags &= static_cast<std::uint16_t>(~mask);
-            d.modified = true;
-        }
+        d.codes[c].flags &= static_cast<std::uint16_t>(~mask);
     }
 }
 
@@ -711,7 +705,6 @@ int markLinked(ScheduleData &d, int c, std::uint16_t mask)
         if ((d.codes[x].flags & mask) == mask)
             continue; // a member listed twice is counted once
         d.codes[x].flags |= mask;
-        d.modified = true;
         ++marked;
     }
     return marked;

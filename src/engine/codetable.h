@@ -80,7 +80,9 @@ enum class LockMode { Lock = 1, Unlock = 2, Toggle = 3 };
 void setLock(ScheduleData &d, int c, LockMode mode);
 bool queryLock(const ScheduleData &d, int event);
 int countLocked(const ScheduleData &d);
-// Set or clear link marks (only the LinkMarks bits of `mask`) on codes first..last.
+// Set or clear link marks (only the LinkMarks bits of `mask`) on codes first..last. Marks carry
+// a selection between commands and pickers; they are no change of the data and leave the
+// modified flag alone.
 void setMarks(ScheduleData &d, int first, int last, std::uint16_t mask);
 void clearMarks(ScheduleData &d, int first, int last, std::uint16_t mask);
 // Clears `mask` everywhere, then marks the resources of an event or the events of a resource.

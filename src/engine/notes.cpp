@@ -243,6 +243,7 @@ bool addComment(ScheduleData &d, int week, std::string_view text, std::string_vi
         d.comments[static_cast<std::size_t>(replace)] = std::move(entry);
     else
         d.comments.insert(d.comments.begin(), std::move(entry));
+    d.modified = true;
     return true;
 }
 
@@ -272,6 +273,8 @@ int eraseComments(ScheduleData &d, int week, std::string_view code, int firstDay
             }
         }
     }
+    if (erased > 0)
+        d.modified = true;
     return erased;
 }
 

@@ -131,8 +131,11 @@ TidyResult tidy(ScheduleData &d)
 {
     TidyResult result;
     result.lecturesBefore = d.lectureCount;
+    // Rewriting the lectures as blocks changes nothing the data say; a renamed code does.
+    const bool modified = d.modified;
     rewriteCodes(d);
     compactAndMerge(d);
+    d.modified = modified;
     result.renamedDuplicates = renameDuplicateCodes(d);
     totals(d, 1, d.codeCount);
     result.lecturesAfter = d.lectureCount;

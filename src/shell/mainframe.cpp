@@ -9,8 +9,8 @@
 #include "shell/optionsdialog.h"
 #include "views/codelistform.h"
 #include "views/qtext.h"
-#include "views/weeksview.h"
 #include "views/timetablesview.h"
+#include "views/weeksview.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -43,8 +43,8 @@ int indexOf(ViewTag tag)
 
 } // namespace
 
-TFrameForm::TFrameForm(ScheduleData &d, Settings &settings, SettingsPaths paths,
-                       const Clock &clock, QWidget *parent)
+TFrameForm::TFrameForm(ScheduleData &d, Settings &settings, SettingsPaths paths, const Clock &clock,
+                       QWidget *parent)
     : QMainWindow(parent), m_d(d), m_dialogs(d, this), m_prompter(m_dialogs),
       m_mdi(new QMdiArea(this))
 {
@@ -83,9 +83,7 @@ void TFrameForm::hookSession()
 {
     SessionHooks &hooks = m_session->hooks;
     hooks.refreshViews = [this] { dataSetChanged(); };
-    hooks.setCaption = [this](const std::string &caption) {
-        setWindowTitle(toQString(caption));
-    };
+    hooks.setCaption = [this](const std::string &caption) { setWindowTitle(toQString(caption)); };
     hooks.showOptions = [this] { showOptionsDialog(*this); };
     // The ways to begin at the very first start: a new file, or one of the sample files.
     hooks.firstStart = [this](int choice) {
@@ -233,15 +231,14 @@ void TFrameForm::refreshAll()
     if (!viewsExist())
         return;
     setStatusText(QStringLiteral("Refreshing - please wait ..."));
-    // Rewriting lectures as blocks changes nothing the data say; a renamed duplicate code or a
-    // dropped room does.
-    const bool modified = m_d.modified;
-    const TidyResult tidied = tidy(m_d);
+    // Each marks the data set modified only for what changes its meaning: a renamed duplicate
+    // code, a dropped room.
+    tidy(m_d);
     const int last = m_d.scheduleExtent.endWeek >= m_d.scheduleExtent.startWeek
                          ? int(m_d.scheduleExtent.endWeek)
                          : 0;
-    const bool roomsDropped = last > 0 && validityCleanup(m_d, 1, last) > 0;
-    m_d.modified = modified || roomsDropped || tidied.renamedDuplicates > 0;
+    if (last > 0)
+        validityCleanup(m_d, 1, last);
     refreshViews();
 }
 

@@ -729,10 +729,8 @@ void TOptimisationDlg::startRun()
     const bool changed = !m_lastRun.changed.empty() || m_lastRun.optimised.swaps > 0 ||
                          m_lastRun.optimised.moves > 0 || m_lastRun.initial.placed > 0 ||
                          m_lastRun.other.cells > 0;
-    if (changed) {
+    if (changed)
         m_changedData = true;
-        m_d.modified = true;
-    }
     setRunning(false);
     showTotals();
     if (tool == Tool::Optimise && !m_lastRun.refused) {

@@ -632,9 +632,8 @@ bool extractWeek(Session &s)
         s.prompter.warnDlg("A week cannot be extracted into the file that is open.");
         return false;
     }
-    const bool modified = d.modified;
+    // An extract is a copy: the data set stays as modified as it was.
     auto written = writeDataFile(d, *path, week);
-    d.modified = modified;
     if (!written) {
         showError(s, "File " + inQuotes(*path) + " could not be saved: " + written.error().detail +
                          ".");

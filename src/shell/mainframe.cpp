@@ -248,6 +248,8 @@ void TFrameForm::onCurrentCodeChanged(ViewForm *from)
         if (view != from)
             view->followCurrentCode();
     }
+    // Commands on "this item" follow the current code.
+    updateCommands();
 }
 
 void TFrameForm::setActiveWeek(int week)
@@ -315,6 +317,8 @@ QMenu *TFrameForm::menuFor(const QString &path)
     } else {
         menu = menuFor(path.left(slash))->addMenu(path.mid(slash + 1));
     }
+    // A menu shows its commands as they stand when it opens.
+    connect(menu, &QMenu::aboutToShow, this, &TFrameForm::updateCommands);
     m_menus.insert(path, menu);
     return menu;
 }

@@ -223,6 +223,8 @@ private slots:
         resources->table()->setCurrentIndex(resources->model()->index(row, 0));
         QCOMPARE(d->currentCode, t2);
         QCOMPARE(timetables->resource(), t2);
+        // Commands on the current code are offered as soon as there is one.
+        QVERIFY(frame.action("colours.set")->isEnabled());
     }
 
     // Exit with changes pending asks to save; a Save As the user cancels keeps the program open

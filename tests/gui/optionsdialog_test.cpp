@@ -25,25 +25,7 @@ using namespace quivra;
 
 namespace {
 
-constexpr int G = 1, T = 2, R = 3; // resource categories of the fixture
-
-// MATH and ENG share the room R1 in the same cell; rooms start without conflict checking, so the
-// shared cell is no conflict yet. The category Q has no resources.
-std::unique_ptr<ScheduleData> twoEventsInOneRoom()
-{
-    auto d = makeScheduleData();
-    d->resourceCategories.assign("G:Groups$T:Teachers$R:Rooms$Q:Equipment$");
-    d->noTimetableMasks[1] = (1u << R) | (1u << 4);
-    d->noGapsMasks[1] = (1u << R) | (1u << 4);
-    FixtureBuilder f(*d);
-    f.calendar(2, 5, 6).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2"});
-    f.resources('R', {"R1"});
-    f.event("MATH", {"G1", "T1", "R1"}, 2).event("ENG", {"G2", "T2", "R1"}, 2);
-    f.allocate("MATH", 1, 1, 2).allocate("ENG", 1, 1, 2);
-    f.place("MATH", 1, 2, 3, 4).place("ENG", 1, 2, 3, 4);
-    f.finish();
-    return d;
-}
+constexpr int G = 1, T = 2, R = 3; // resource categories of twoEventsInOneRoom()
 
 bool noTimetable(const ScheduleData &d, const char *code)
 {

@@ -203,4 +203,21 @@ CodeId FixtureBuilder::id(std::string_view code) const
     return 0;
 }
 
+std::unique_ptr<ScheduleData> twoEventsInOneRoom()
+{
+    constexpr int Rooms = 3, Equipment = 4;
+    auto d = makeScheduleData();
+    d->resourceCategories.assign("G:Groups$T:Teachers$R:Rooms$Q:Equipment$");
+    d->noTimetableMasks[1] = (1u << Rooms) | (1u << Equipment);
+    d->noGapsMasks[1] = (1u << Rooms) | (1u << Equipment);
+    FixtureBuilder f(*d);
+    f.calendar(2, 5, 6).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2"});
+    f.resources('R', {"R1"});
+    f.event("MATH", {"G1", "T1", "R1"}, 2).event("ENG", {"G2", "T2", "R1"}, 2);
+    f.allocate("MATH", 1, 1, 2).allocate("ENG", 1, 1, 2);
+    f.place("MATH", 1, 2, 3, 4).place("ENG", 1, 2, 3, 4);
+    f.finish();
+    return d;
+}
+
 } // namespace quivra

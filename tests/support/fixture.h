@@ -17,6 +17,7 @@
 #include "engine/scheduledata.h"
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -64,5 +65,10 @@ private:
 
     ScheduleData &m_d;
 };
+
+// Two groups, two teachers and one room in categories G 1, T 2, R 3 (and an empty Q 4): MATH and
+// ENG share the room R1 in the same cell of week 1, and rooms and Q start without conflict
+// checking, so the shared cell is no conflict yet.
+std::unique_ptr<ScheduleData> twoEventsInOneRoom();
 
 } // namespace quivra

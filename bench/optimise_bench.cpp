@@ -45,7 +45,7 @@ void runTimed(benchmark::State &state, int size, double seconds)
         s.maxSeconds = seconds;
         s.fruitlessCycles = 0; // use the whole time, plateaus included
         state.ResumeTiming();
-        r = optimise(*d, s, nullptr);
+        r = optimise(*d, s);
     }
     const int changes = r.swaps + r.moves;
     state.counters["gaps_before"] = r.gapsBefore;
@@ -94,10 +94,10 @@ void BM_FastVersusReference(benchmark::State &state)
         s.seed = 99;
         s.maxRounds = rounds;
         const double c0 = cpuSeconds();
-        const OptimiseResult rf = optimise(*fast, s, nullptr);
+        const OptimiseResult rf = optimise(*fast, s);
         const double c1 = cpuSeconds();
         s.reference = true;
-        const OptimiseResult rr = optimise(*reference, s, nullptr);
+        const OptimiseResult rr = optimise(*reference, s);
         fastCpu += c1 - c0;
         referenceCpu += cpuSeconds() - c1;
         fastSeconds += rf.seconds;

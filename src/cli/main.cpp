@@ -484,7 +484,7 @@ int runOptimise(const Arguments &args)
     sweepIfAsked(*d, args.has("remove-conflicts"));
     settings.bookings = d->header.bookingsCountAsOccupied != 0;
 
-    const OptimiseResult result = optimise(*d, settings, nullptr);
+    const OptimiseResult result = optimise(*d, settings);
     if (result.refused()) {
         std::cerr << "quivra-cli: " << result.message << '\n';
         return Refused;

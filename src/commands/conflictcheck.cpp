@@ -21,30 +21,6 @@ bool PromptedSweep::offerLines(bool removing)
     return m_clipboard != nullptr && m_prompter.yesNoDlg(question);
 }
 
-void PromptedSweep::progress(int done, int total, int fromWeek, int toWeek, int found, int removed)
-{
-    if (!m_began) {
-        m_began = true;
-        m_progress.begin("Checking for conflicts", total);
-    }
-    m_progress.status("Checking for conflicts in weeks " + std::to_string(fromWeek) + "-" +
-                      std::to_string(toWeek) + " - " + std::to_string(found) + " found, " +
-                      std::to_string(removed) + " removed.");
-    m_progress.step(done);
-}
-
-void PromptedSweep::finish()
-{
-    if (m_began)
-        m_progress.end();
-    m_began = false;
-}
-
-bool PromptedSweep::stopRequested()
-{
-    return m_progress.stopRequested();
-}
-
 void PromptedSweep::deliverLines(const std::string &lines)
 {
     if (m_clipboard)
@@ -64,10 +40,9 @@ std::optional<ConflictReport> checkForConflicts(ScheduleData &d, Prompter &promp
         if (week == 0)
             return std::nullopt;
     }
-    PromptedSweep sweep(prompter, progress, clipboard);
+    PromptedSweep sweep(prompter, clipboard);
     // The sweep marks the data set modified itself, and only when it stored a change.
-    const ConflictReport report = conflictSweep(d, {week, SweepHandling::Ask}, sweep);
-    sweep.finish();
+    const ConflictReport report = conflictSweep(d, {week, SweepHandling::Ask}, sweep, progress);
     if (report.cancelled)
         return std::nullopt;
     prompter.infoDlg("Conflicts from week " + std::to_string(week) + ": " +

@@ -1,8 +1,9 @@
 #pragma once
 
 // The conflict check of the Tools menu and the sweep dialogue every command shares: how to
-// handle the conflicts is asked through the Prompter, progress goes to the Progress port and the
-// lines of the conflicts found, when the user wants them, to the clipboard.
+// handle the conflicts is asked through the Prompter, progress goes to the Progress port the
+// sweep is given and the lines of the conflicts found, when the user wants them, to the
+// clipboard.
 //
 // Counting and removing report the same measure: the timetable cells a later event loses to an
 // earlier one (engine/conflicts.h). Only a removal that was stored marks the data set modified;
@@ -17,31 +18,23 @@
 namespace quivra {
 
 class Clipboard;
-class Progress;
 class Prompter;
 
-// A conflict sweep shown through the prompter and the progress port: the lines offered at the
-// first conflict go to `clipboard` (none: they are not offered).
+// The questions of a conflict sweep asked through the prompter: the lines offered at the first
+// conflict go to `clipboard` (none: they are not offered).
 class PromptedSweep final : public SweepDialogue
 {
 public:
-    PromptedSweep(Prompter &prompter, Progress &progress, Clipboard *clipboard)
-        : m_prompter(prompter), m_progress(progress), m_clipboard(clipboard)
+    PromptedSweep(Prompter &prompter, Clipboard *clipboard)
+        : m_prompter(prompter), m_clipboard(clipboard)
     {}
     Handling askHandling() override;
     bool offerLines(bool removing) override;
-    void progress(int done, int total, int fromWeek, int toWeek, int found, int removed) override;
-    bool stopRequested() override;
     void deliverLines(const std::string &lines) override;
-
-    // Closes the progress display of the sweep, when one was shown.
-    void finish();
 
 private:
     Prompter &m_prompter;
-    Progress &m_progress;
     Clipboard *m_clipboard;
-    bool m_began = false;
 };
 
 // Tools|Check for conflicts. From week 1, or with `fromPickedWeek` from a week the user picks

@@ -193,7 +193,7 @@ NetworkReadReport readFromNetwork(Session &s)
     }
     s.progress.end();
     if (report.added > 0) {
-        report.conflicts = sweepConflicts(s.data, 1, true);
+        report.conflicts = sweepConflicts(s.data, 1, true, s.progress);
         if (s.hooks.refreshViews)
             s.hooks.refreshViews();
         compress(s);

@@ -96,7 +96,7 @@ OptionsApplied applyOptions(ScheduleData &d, Settings &s, const OptionsValues &v
 }
 
 ConflictReport settleConflicts(ScheduleData &d, Prompter &prompter, SweepDialogue &sweep,
-                               std::int32_t today)
+                               Progress &progress, std::int32_t today)
 {
     if (!prompter.yesNoDlg(ConflictQuestion)) {
         prompter.infoDlg(ConflictsLeft);
@@ -105,7 +105,7 @@ ConflictReport settleConflicts(ScheduleData &d, Prompter &prompter, SweepDialogu
     }
     // From week 1, removing, without the sweep's own question. The sweep marks the data set
     // modified when it stored a change.
-    return conflictSweep(d, {1, SweepHandling::Remove}, sweep);
+    return conflictSweep(d, {1, SweepHandling::Remove}, sweep, progress);
 }
 
 } // namespace quivra

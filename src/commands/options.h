@@ -56,10 +56,10 @@ struct OptionsApplied
 OptionsApplied applyOptions(ScheduleData &d, Settings &s, const OptionsValues &v);
 
 // The sweep for a change that may have let conflicts in: asks whether to check and remove them
-// now; Yes sweeps every week with removal (`sweep` is told the progress and offered the lines),
-// No tells the user how to do it later and notes the declined check in the data set's
+// now; Yes sweeps every week with removal (shown through `progress`; `sweep` is offered the
+// lines), No tells the user how to do it later and notes the declined check in the data set's
 // conflict-source counter (dated `today`). Returns the sweep's report (empty when declined).
 ConflictReport settleConflicts(ScheduleData &d, Prompter &prompter, SweepDialogue &sweep,
-                               std::int32_t today);
+                               Progress &progress, std::int32_t today);
 
 } // namespace quivra

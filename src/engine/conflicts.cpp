@@ -383,7 +383,10 @@ std::vector<CodeId> checkedResources(const ScheduleData &d)
     return list;
 }
 
-ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *dialogue)
+// The sweep's passes. `dialogue` (may be null) is asked at the first conflict and given the
+// lines; `progress` (may be null) is shown a step after each resource and polled for a stop.
+ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *dialogue,
+                        Progress *progress)
 {
     ConflictReport report;
     if (d.lectureCount <= 0)
@@ -392,13 +395,15 @@ ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *d
     from = std::clamp(from, 1, lastWeek);
 
     const std::vector<CodeId> resources = checkedResources(d);
+    NullProgress unseen;
+    ProgressRun shown(progress ? *progress : unseen, "Checking for conflicts",
+                      static_cast<int>(resources.size()));
     std::vector<char> clean(static_cast<std::size_t>(d.codeCount) + 1, 0);
     SweepWork work;
     work.prepare(d);
     bool collect = false;
     bool asked = false;
     std::string lines;
-    const int total = static_cast<int>(resources.size());
 
     for (int pass = 0; pass < 100; ++pass) {
         int clearedThisPass = 0;
@@ -437,16 +442,17 @@ ConflictReport runSweep(ScheduleData &d, int from, bool remove, SweepDialogue *d
                     lines += std::to_string(res.cleared) + "\r\n";
                 }
             }
-            if (dialogue) {
-                dialogue->progress(done, total, from, lastWeek, report.found,
-                                   remove ? report.found : 0);
-                if (dialogue->stopRequested()) {
-                    pass = 100;
+            if (progress) {
+                progress->status(
+                    sweepProgressText(from, lastWeek, report.found, remove ? report.found : 0));
+                progress->step(done);
+                if (progress->stopRequested()) {
+                    report.stopped = true;
                     break;
                 }
             }
         }
-        if (clearedThisPass == 0)
+        if (clearedThisPass == 0 || report.stopped)
             break;
     }
     report.removed = remove ? flush(d, work) : 0;
@@ -892,10 +898,16 @@ int removeAllConflicts(ScheduleData &d, int from, bool remove)
 
 ConflictReport sweepConflicts(ScheduleData &d, int fromWeek, bool remove)
 {
-    return runSweep(d, fromWeek, remove, nullptr);
+    return runSweep(d, fromWeek, remove, nullptr, nullptr);
 }
 
-ConflictReport conflictSweep(ScheduleData &d, SweepStart start, SweepDialogue &dialogue)
+ConflictReport sweepConflicts(ScheduleData &d, int fromWeek, bool remove, Progress &progress)
+{
+    return runSweep(d, fromWeek, remove, nullptr, &progress);
+}
+
+ConflictReport conflictSweep(ScheduleData &d, SweepStart start, SweepDialogue &dialogue,
+                             Progress &progress)
 {
     bool remove = true;
     if (start.handling == SweepHandling::Ask) {
@@ -907,11 +919,18 @@ ConflictReport conflictSweep(ScheduleData &d, SweepStart start, SweepDialogue &d
         }
         remove = h == SweepDialogue::Handling::Remove;
     }
-    ConflictReport report = runSweep(d, start.fromWeek, remove, &dialogue);
+    ConflictReport report = runSweep(d, start.fromWeek, remove, &dialogue, &progress);
     if (d.lectureCount > 0)
         report.manualRoomOverlaps =
             manualRoomOverlaps(d, 1, std::max<int>(d.scheduleExtent.endWeek, 1), remove);
     return report;
+}
+
+std::string sweepProgressText(int fromWeek, int toWeek, int found, int removed)
+{
+    return "Checking for conflicts in weeks " + std::to_string(fromWeek) + "-" +
+           std::to_string(toWeek) + " - " + std::to_string(found) + " found, " +
+           std::to_string(removed) + " removed.";
 }
 
 std::string sweepStatusText(const ConflictReport &report)

@@ -18,6 +18,7 @@
 // into a map or a timetable, so a damaged entry is ignored rather than written out of bounds.
 
 #include "engine/lectures.h"
+#include "engine/progress.h"
 #include "engine/scheduledata.h"
 
 #include <array>
@@ -197,14 +198,19 @@ struct ConflictReport
     CodeId eventB = 0;
     int manualRoomOverlaps = 0; // counted (or removed) by the interactive sweep afterwards
     bool cancelled = false;     // the interactive sweep's question was cancelled
+    bool stopped = false;       // a stop request ended the sweep before every resource was done
 };
 
 // Sweeps weeks fromWeek..used weeks for conflicts without asking anything; with `remove` the
 // later event's cells are cleared.
 ConflictReport sweepConflicts(ScheduleData &d, int fromWeek, bool remove);
+// The same shown through `progress`: a step after each resource and the status line of
+// sweepProgressText. A stop request ends the sweep after the resource in hand; with `remove`
+// what was resolved until then is stored, and the report is marked stopped.
+ConflictReport sweepConflicts(ScheduleData &d, int fromWeek, bool remove, Progress &progress);
 
-// What the interactive sweep needs from whoever shows it. The engine asks; the desktop or the
-// command line answers.
+// The questions of the interactive sweep. The engine asks; the desktop or the command line
+// answers. Progress and the stop request go through the Progress port the sweep is given.
 class SweepDialogue
 {
 public:
@@ -214,11 +220,6 @@ public:
     virtual Handling askHandling() = 0;
     // Asked at the first conflict: collect one line per resource with a conflict?
     virtual bool offerLines(bool removing) = 0;
-    // Progress after each resource; fromWeek..toWeek is the range being checked.
-    virtual void progress(int done, int total, int fromWeek, int toWeek, int found,
-                          int removed) = 0;
-    // Polled between resources.
-    virtual bool stopRequested() { return false; }
     // The collected lines ("week\tday\tbell\tresource\tevent\tevent\tcells\r\n" each).
     virtual void deliverLines(const std::string &lines) = 0;
 };
@@ -232,10 +233,16 @@ struct SweepStart
     SweepHandling handling = SweepHandling::Ask;
 };
 
-// The interactive sweep from `start.fromWeek` (clamped into the scheduled weeks). Afterwards the
+// The interactive sweep from `start.fromWeek` (clamped into the scheduled weeks), shown through
+// `progress` as sweepConflicts shows it; a stop request ends it as there. Afterwards the
 // manual-room overlaps of weeks 1..last scheduled week are counted or removed alike. Returns the
 // report; a cancelled question gives an empty one, marked so.
-ConflictReport conflictSweep(ScheduleData &d, SweepStart start, SweepDialogue &dialogue);
+ConflictReport conflictSweep(ScheduleData &d, SweepStart start, SweepDialogue &dialogue,
+                             Progress &progress);
+
+// "Checking for conflicts in weeks 2-9 - 3 found, 3 removed.": the status line the sweep shows
+// after each resource, with the week range being checked.
+std::string sweepProgressText(int fromWeek, int toWeek, int found, int removed);
 
 // "%d conflicting cell(s) found, %d removed." as shown in the sweep's progress and summary. A
 // conflicting cell is a timetable cell a later event loses to an earlier one that shares a

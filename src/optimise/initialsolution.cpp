@@ -598,8 +598,22 @@ int conflictsInWeeks(ScheduleData &d, int w1, int w2)
     return conflicts;
 }
 
+bool toolEventStep(Progress &progress, const ScheduleData &d, int position, CodeId event)
+{
+    progress.step(position);
+    progress.status(" " + formatCode(d, event, ShowCode));
+    return !progress.stopRequested();
+}
+
 InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
-                                 const PatternTable &patterns, ToolProgress *progress)
+                                 const PatternTable &patterns)
+{
+    NullProgress none;
+    return runInitialSolution(d, s, patterns, none);
+}
+
+InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
+                                 const PatternTable &patterns, Progress &progress)
 {
     InitialResult result;
     TimeRange range;
@@ -628,15 +642,13 @@ InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
     WeekAllocation wa;
     std::vector<PlacedBlock> blocks;
     const int count = std::min<int>(d.eventList[0], MaxCodes);
+    progress.begin("Initial solution", count);
     for (int p = 1; p <= count; ++p) {
         const CodeId e = d.eventList[p];
-        if (progress) {
-            progress->eventStep(p, count, e);
-            if (progress->stopRequested()) {
-                result.stopped = true;
-                result.message = "Stopped.";
-                break;
-            }
+        if (!toolEventStep(progress, d, p, e)) {
+            result.stopped = true;
+            result.message = "Stopped.";
+            break;
         }
         if (scheduledTotal >= allocatedTotal)
             break;
@@ -668,6 +680,8 @@ InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
         result.placed += placed;
         result.changed.push_back(e);
     }
+
+    progress.end();
 
     if (!result.storeRefused.empty()) {
         result.storeFailed = true;

@@ -21,6 +21,7 @@
 // The run is deterministic for the same data, settings and seed; the generator is only drawn from
 // when a learned pattern is picked.
 
+#include "engine/progress.h"
 #include "engine/random.h"
 #include "engine/scheduledata.h"
 #include "optimise/optimiser.h"
@@ -116,13 +117,9 @@ CodeId imitationByName(const ScheduleData &d, CodeId e, CodeId fallback);
 // by three events counts two).
 int conflictsInWeeks(ScheduleData &d, int w1, int w2);
 
-// Progress of the dialog's tools: the optimiser's interface with a step per event.
-class ToolProgress : public OptimiseProgress
-{
-public:
-    // Before event `position` (1..total) of eventList is handled.
-    virtual void eventStep(int /*position*/, int /*total*/, CodeId /*event*/) {}
-};
+// The step of the dialog's tools before event `position` of eventList is handled: `progress` at
+// `position`, with a space and the event's code as its status. False when a stop was requested.
+bool toolEventStep(Progress &progress, const ScheduleData &d, int position, CodeId event);
 
 struct InitialResult
 {
@@ -140,9 +137,15 @@ struct InitialResult
 // Places the unscheduled periods of the events marked with LinkMarks bit 0. Refused, with
 // nothing changed, when the limits are not valid. The patterns (learned when the tool is chosen)
 // are read with mode bits 2..3. The marks of all events are kept. Ends with a recount and the
-// manual-room clean-up of the weeks in use. `progress` may be null.
+// manual-room clean-up of the weeks in use.
+// `progress` runs over the events of eventList: before event p is handled it is stepped to p
+// with the status " " + the event's code, then polled; a stop request ends the run there, and
+// what was placed before stays.
 InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
-                                 const PatternTable &patterns, ToolProgress *progress = nullptr);
+                                 const PatternTable &patterns, Progress &progress);
+// The same with nobody watching.
+InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
+                                 const PatternTable &patterns);
 
 // What `quivra-cli schedule` reports: the initial solution with the default settings over the
 // whole calendar for every event with periods left.

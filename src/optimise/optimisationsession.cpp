@@ -48,70 +48,71 @@ void GapGraph::add(int k, int value)
     s.push_back(value);
 }
 
-// Forwards the run's progress to the caller, keeps the dialog's lines and graph, and answers the
-// stop question from the dialog's Stop as well as the caller's.
-class OptimisationSession::RunProgress : public ToolProgress
+// Forwards a run's progress to the caller's, keeps the line beside the progress bar, and ends
+// the run at the session's Stop as well as at the caller's stop request.
+class OptimisationSession::RunProgress final : public Progress
 {
 public:
-    RunProgress(OptimisationSession &dialog, ToolProgress *outer) : m_dialog(dialog), m_outer(outer)
+    RunProgress(OptimisationSession &session, Progress &outer) : m_session(session), m_outer(outer)
     {}
 
-    void eventStep(int position, int total, CodeId event) override
+protected:
+    void onBegin(std::string_view text, int maximum) override { m_outer.begin(text, maximum); }
+    void onStep(int position) override { m_outer.step(position); }
+    void onStatus(std::string_view text) override
     {
-        m_dialog.m_progressLine = " " + formatCode(m_dialog.m_d, event, ShowCode);
-        if (m_outer)
-            m_outer->eventStep(position, total, event);
+        m_session.m_progressLine = text;
+        m_outer.status(text);
     }
-
-    void report(const OptimiseStatus &s) override
+    void onEnd() override { m_outer.end(); }
+    void onPoll() override
     {
-        GapGraph &g = m_dialog.m_graph;
-        // Only the categories the run weighs get a series; the others' gaps are not counted.
-        const auto weighed = [&s](int k) { return s.weights[static_cast<std::size_t>(k)] > 0; };
-        if (g.series[0].empty()) {
-            g.start(0, s.gapsInitial);
-            for (int k = 1; k <= MaxCategories; ++k)
-                if (weighed(k))
-                    g.start(k, s.categoryInitial[static_cast<std::size_t>(k)]);
-        }
-        const int changes = s.swaps + s.moves;
-        const double perMinute = s.seconds > 1e-5 ? changes / (s.seconds / 60.0) : 0.0;
-        m_dialog.m_statusLine =
-            " Time: " + clockText(s.seconds) + ", changes: " + std::to_string(s.swaps) + "+" +
-            std::to_string(s.moves) + "=" + std::to_string(changes) + ", " +
-            printed("changes/min:%8.2f", perMinute) + ", round: " + std::to_string(s.round) + "." +
-            std::to_string(s.week);
-        if (s.latest != 0)
-            m_dialog.m_progressLine = " " + std::to_string(s.changedTimetables) + " out of " +
-                                      std::to_string(s.rows) + " timetables changed (latest \"" +
-                                      formatCode(m_dialog.m_d, s.latest, ShowCode) + "\")";
-        if (s.point == OptimiseStatus::Point::Cycle) {
-            g.add(0, s.gapsNow);
-            for (int k = 1; k <= MaxCategories; ++k)
-                if (weighed(k))
-                    g.add(k, s.categoryNow[static_cast<std::size_t>(k)]);
-            std::string line = " Now: " + std::to_string(s.gapsNow) +
-                               " Change: " + std::to_string(s.gapsNow - s.gapsInitial);
-            if (s.gapsInitial > 0)
-                line += " Change(%):" +
-                        printed("%6.1f%%", (s.gapsNow - s.gapsInitial) * 100.0 / s.gapsInitial);
-            m_dialog.m_changeLine = line;
-        }
-        if (m_outer)
-            m_outer->report(s);
-    }
-
-    bool stopRequested() override
-    {
-        if (m_outer && m_outer->stopRequested())
-            m_dialog.m_stop = true;
-        return m_dialog.m_stop;
+        if (m_outer.stopRequested())
+            m_session.m_stop = true;
+        if (m_session.m_stop)
+            requestStop();
     }
 
 private:
-    OptimisationSession &m_dialog;
-    ToolProgress *m_outer;
+    OptimisationSession &m_session;
+    Progress &m_outer;
 };
+
+// The optimiser's status: the statistics lines and the graph of gaps.
+void OptimisationSession::noteStatus(const OptimiseStatus &s)
+{
+    GapGraph &g = m_graph;
+    // Only the categories the run weighs get a series; the others' gaps are not counted.
+    const auto weighed = [&s](int k) { return s.weights[static_cast<std::size_t>(k)] > 0; };
+    if (g.series[0].empty()) {
+        g.start(0, s.gapsInitial);
+        for (int k = 1; k <= MaxCategories; ++k)
+            if (weighed(k))
+                g.start(k, s.categoryInitial[static_cast<std::size_t>(k)]);
+    }
+    const int changes = s.swaps + s.moves;
+    const double perMinute = s.seconds > 1e-5 ? changes / (s.seconds / 60.0) : 0.0;
+    m_statusLine = " Time: " + clockText(s.seconds) + ", changes: " + std::to_string(s.swaps) +
+                   "+" + std::to_string(s.moves) + "=" + std::to_string(changes) + ", " +
+                   printed("changes/min:%8.2f", perMinute) + ", round: " + std::to_string(s.round) +
+                   "." + std::to_string(s.week);
+    if (s.latest != 0)
+        m_progressLine = " " + std::to_string(s.changedTimetables) + " out of " +
+                         std::to_string(s.rows) + " timetables changed (latest \"" +
+                         formatCode(m_d, s.latest, ShowCode) + "\")";
+    if (s.point == OptimiseStatus::Point::Cycle) {
+        g.add(0, s.gapsNow);
+        for (int k = 1; k <= MaxCategories; ++k)
+            if (weighed(k))
+                g.add(k, s.categoryNow[static_cast<std::size_t>(k)]);
+        std::string line = " Now: " + std::to_string(s.gapsNow) +
+                           " Change: " + std::to_string(s.gapsNow - s.gapsInitial);
+        if (s.gapsInitial > 0)
+            line += " Change(%):" +
+                    printed("%6.1f%%", (s.gapsNow - s.gapsInitial) * 100.0 / s.gapsInitial);
+        m_changeLine = line;
+    }
+}
 
 OptimisationSession::OptimisationSession(ScheduleData &d, OptimisationSessionSettings &settings,
                                          ToolDialogue &ui)
@@ -201,7 +202,13 @@ void OptimisationSession::selectAllSlots()
     validateLimits();
 }
 
-SessionRun OptimisationSession::start(ToolProgress *progress)
+SessionRun OptimisationSession::start()
+{
+    NullProgress none;
+    return start(none);
+}
+
+SessionRun OptimisationSession::start(Progress &progress, const OptimiseObserver &observer)
 {
     SessionRun run;
     run.tool = m_tool;
@@ -223,7 +230,7 @@ SessionRun OptimisationSession::start(ToolProgress *progress)
     case Tool::InitialSolution: {
         InitialSettings s = m_settings.initial;
         s.includeLocked = m_settings.includeLocked;
-        run.initial = runInitialSolution(m_d, s, m_settings.patterns, &rp);
+        run.initial = runInitialSolution(m_d, s, m_settings.patterns, rp);
         run.refused = run.initial.refused;
         run.stopped = run.initial.stopped;
         run.changed = run.initial.changed;
@@ -241,8 +248,8 @@ SessionRun OptimisationSession::start(ToolProgress *progress)
     case Tool::RemovePeriods: {
         run.other =
             m_tool == Tool::CopyAcrossWeeks
-                ? copyAcrossWeeks(m_d, m_settings.includeLocked, m_ui, &rp)
-                : removePeriods(m_d, m_settings.initial.range, m_settings.includeLocked, &rp);
+                ? copyAcrossWeeks(m_d, m_settings.includeLocked, m_ui, rp)
+                : removePeriods(m_d, m_settings.initial.range, m_settings.includeLocked, rp);
         run.stopped = run.other.stopped;
         run.changed = run.other.changed;
         run.lines = resultLines(m_d, run.changed, run.other.storeRefusals);
@@ -271,7 +278,11 @@ SessionRun OptimisationSession::start(ToolProgress *progress)
             break;
         }
         m_statusLine = " Please wait ...";
-        run.optimised = optimise(m_d, s, &rp);
+        run.optimised = optimise(m_d, s, rp, [this, &observer](const OptimiseStatus &st) {
+            noteStatus(st);
+            if (observer)
+                observer(st);
+        });
         for (int c = 1; c <= m_d.codeCount && c < static_cast<int>(marks.size()); ++c)
             m_d.codes[c].flags |= marks[static_cast<std::size_t>(c)];
         run.refused = run.optimised.refused();

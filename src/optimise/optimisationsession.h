@@ -6,10 +6,10 @@
 // the end of a run.
 //
 // The desktop dialog owns one OptimisationSession while it is open and draws what it exposes; a
-// run is synchronous and reports through a ToolProgress, whose stopRequested the desktop answers
-// from its Stop button (or calls stop() from a progress callback). Questions go through the
-// ToolDialogue. Nothing here outlives the dialog but the data set, the optimiser range and the
-// settings, which the caller writes back.
+// run is synchronous and reports through the Progress port it is given, whose stop request the
+// desktop sets from its Stop button (or it calls stop() from a callback); the optimiser's status
+// also goes to an observer. Questions go through the ToolDialogue. Nothing here outlives the dialog
+// but the data set, the optimiser range and the settings, which the caller writes back.
 
 #include "engine/scheduledata.h"
 #include "optimise/initialsolution.h"
@@ -93,8 +93,12 @@ public:
     // The "Close" of the Selections page leaves no slot block table selected.
     void closeSelections() { m_settings.initial.blockSlotsNum = 0; }
 
-    // Start: runs the chosen tool over the marked events. `progress` may be null.
-    SessionRun start(ToolProgress *progress = nullptr);
+    // Start: runs the chosen tool over the marked events, shown through `progress` (the tool's
+    // steps and status, its stop request). The optimiser's status goes to `observer` (may be
+    // empty) after the session's own lines and graph took it.
+    SessionRun start(Progress &progress, const OptimiseObserver &observer = {});
+    // The same with nobody watching.
+    SessionRun start();
     // Stop: the run ends at its next check.
     void stop() { m_stop = true; }
 
@@ -108,6 +112,7 @@ public:
 
 private:
     class RunProgress;
+    void noteStatus(const OptimiseStatus &s);
 
     ScheduleData &m_d;
     OptimisationSessionSettings &m_settings;

@@ -100,8 +100,10 @@ struct SwapChoice
 class OptimiserRun
 {
 public:
-    OptimiserRun(ScheduleData &d, const OptimiseSettings &s, OptimiseProgress *progress)
-        : m_d(d), m_s(s), m_progress(progress), m_rowStamp(1, 0), m_rowSlot(1, 0)
+    OptimiserRun(ScheduleData &d, const OptimiseSettings &s, Progress &progress,
+                 const OptimiseObserver &observer)
+        : m_d(d), m_s(s), m_progress(progress), m_observer(observer), m_rowStamp(1, 0),
+          m_rowSlot(1, 0)
     {}
 
     OptimiseResult run();
@@ -175,7 +177,8 @@ private:
 
     ScheduleData &m_d;
     const OptimiseSettings &m_s;
-    OptimiseProgress *m_progress;
+    Progress &m_progress;
+    const OptimiseObserver &m_observer;
     WeekMatrix m;
     // Fast path: the matrix of every week of the range between visits. A visit changes the store
     // only through its own week's matrix, so the others stay equal to a fresh build.
@@ -953,7 +956,7 @@ double OptimiserRun::elapsed() const
 // The owner's stop request and the time limits, tested at the points where a run may end.
 bool OptimiserRun::pollStop()
 {
-    if (m_progress && m_progress->stopRequested())
+    if (m_progress.stopRequested())
         m_stopRequested = true;
     const double seconds = elapsed();
     if (m_s.dayLimit > 0 && seconds > m_s.dayLimit)
@@ -1100,7 +1103,9 @@ bool OptimiserRun::endCycle()
     if (m_improvements == 0)
         ++m_fruitless;
     m_improvements = 0;
-    if (m_progress) {
+    if (m_cycleGaps <= r.gapsBefore)
+        m_progress.step(m_cycleGaps);
+    if (m_observer) {
         OptimiseStatus st;
         st.point = OptimiseStatus::Point::Cycle;
         st.round = m_round;
@@ -1115,7 +1120,7 @@ bool OptimiserRun::endCycle()
         st.categoryNow = m_cycleByCategory;
         st.weights = m_weights;
         st.seconds = elapsed();
-        m_progress->report(st);
+        m_observer(st);
     }
     m_cycleGaps = 0;
     m_cycleByCategory = {};
@@ -1208,6 +1213,7 @@ OptimiseResult OptimiserRun::run()
         return m_result;
     prepare();
     initialStatistics();
+    const ProgressRun shown(m_progress, "Optimising timetables", m_result.gapsBefore);
     m_random.setSeed(m_s.seed);
     int week = m_firstWeek;
     bool stop = false;
@@ -1236,7 +1242,7 @@ OptimiseResult OptimiserRun::run()
 
 void OptimiserRun::reportWeek(int round)
 {
-    if (!m_progress)
+    if (!m_observer)
         return;
     OptimiseStatus st;
     st.point = OptimiseStatus::Point::Week;
@@ -1253,7 +1259,7 @@ void OptimiserRun::reportWeek(int round)
     st.categoryInitial = m_result.categoryBefore;
     st.weights = m_weights;
     st.seconds = elapsed();
-    m_progress->report(st);
+    m_observer(st);
 }
 
 } // namespace
@@ -1331,10 +1337,17 @@ std::vector<CodeId> conflictingEvents(const ScheduleData &d, const WeekMatrix &m
     return events;
 }
 
-OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s, OptimiseProgress *progress)
+OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s, Progress &progress,
+                        const OptimiseObserver &observer)
 {
-    OptimiserRun run(d, s, progress);
+    OptimiserRun run(d, s, progress, observer);
     return run.run();
+}
+
+OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s)
+{
+    NullProgress none;
+    return optimise(d, s, none);
 }
 
 } // namespace quivra

@@ -19,12 +19,14 @@
 // only ends a run (the time limit, the day limit); it never steers a decision before that.
 
 #include "engine/gaps.h"
+#include "engine/progress.h"
 #include "engine/scheduledata.h"
 #include "engine/weekmatrix.h"
 #include "optimise/optimisesettings.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,15 +54,9 @@ struct OptimiseStatus
     double seconds = 0;
 };
 
-// The owner of the run shows the progress and may ask it to stop. Stop requests are polled after
-// every call on a row and at the end of every week; the run ends at the next of those points.
-class OptimiseProgress
-{
-public:
-    virtual ~OptimiseProgress() = default;
-    virtual void report(const OptimiseStatus &) {}
-    virtual bool stopRequested() { return false; }
-};
+// Whoever watches a run is told its status after every week and every cycle: the counters, the
+// status lines and the graph of gaps the optimisation dialog shows.
+using OptimiseObserver = std::function<void(const OptimiseStatus &)>;
 
 enum class OptimiseEnd {
     Refused,       // nothing was done; see the message
@@ -116,8 +112,15 @@ GapCategoryWeights optimiserWeights(const ScheduleData &d, const OptimiseSetting
 
 // Optimises the timetables of the settings' week range. Refused, with nothing changed, when there
 // are no events, nothing is scheduled or the range is empty. Conflicts the range holds stay as
-// they are, and the run adds none. `progress` may be null.
-OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s, OptimiseProgress *progress);
+// they are, and the run adds none.
+// `progress` runs from 0 to the weighted gaps at the start and is stepped to the gaps after
+// every cycle. Its stop request is polled after every call on a row and at the end of every
+// week; the run ends at the next of those points with OptimiseEnd::Stopped. `observer` (may be
+// empty) is told the status after every week and every cycle.
+OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s, Progress &progress,
+                        const OptimiseObserver &observer = {});
+// The same with nobody watching: the command line and benchmarks.
+OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s);
 
 // Conflicting cells of the matrix's week: cells of a timetabled resource covered by periods of two
 // or more events (each event after the first counts once).

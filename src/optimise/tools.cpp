@@ -265,7 +265,7 @@ std::vector<std::string> resultLines(const ScheduleData &d, const std::vector<Co
 }
 
 ToolRunResult copyAcrossWeeks(ScheduleData &d, bool includeLocked, ToolDialogue &ui,
-                              ToolProgress *progress)
+                              Progress &progress)
 {
     ToolRunResult result;
     const int lastWeek = std::clamp<int>(d.scheduleExtent.endWeek, 1, MaxWeeks);
@@ -302,14 +302,12 @@ ToolRunResult copyAcrossWeeks(ScheduleData &d, bool includeLocked, ToolDialogue 
     const auto marks = rememberMarks(d);
     WeekAllocation wa, stored;
     const int count = std::min<int>(d.eventList[0], MaxCodes);
+    progress.begin("Copying timetables", count);
     for (int p = 1; p <= count; ++p) {
         const CodeId e = d.eventList[p];
-        if (progress) {
-            progress->eventStep(p, count, e);
-            if (progress->stopRequested()) {
-                result.stopped = true;
-                break;
-            }
+        if (!toolEventStep(progress, d, p, e)) {
+            result.stopped = true;
+            break;
         }
         if (!takesPart(d, e, includeLocked))
             continue;
@@ -329,12 +327,13 @@ ToolRunResult copyAcrossWeeks(ScheduleData &d, bool includeLocked, ToolDialogue 
         if (n > 0 || d.codes[e].scheduled != before)
             result.changed.push_back(e);
     }
+    progress.end();
     finishRun(d, marks);
     return result;
 }
 
 ToolRunResult removePeriods(ScheduleData &d, const TimeRange &range, bool includeLocked,
-                            ToolProgress *progress)
+                            Progress &progress)
 {
     ToolRunResult result;
     TimeRange r = range;
@@ -350,14 +349,12 @@ ToolRunResult removePeriods(ScheduleData &d, const TimeRange &range, bool includ
     const auto marks = rememberMarks(d);
     WeekAllocation wa;
     const int count = std::min<int>(d.eventList[0], MaxCodes);
+    progress.begin("Removing periods", count);
     for (int p = 1; p <= count; ++p) {
         const CodeId e = d.eventList[p];
-        if (progress) {
-            progress->eventStep(p, count, e);
-            if (progress->stopRequested()) {
-                result.stopped = true;
-                break;
-            }
+        if (!toolEventStep(progress, d, p, e)) {
+            result.stopped = true;
+            break;
         }
         if (scheduledTotal < 1) {
             result.stopped = true; // nothing is left to remove
@@ -388,6 +385,7 @@ ToolRunResult removePeriods(ScheduleData &d, const TimeRange &range, bool includ
         result.cells += cells;
         result.changed.push_back(e);
     }
+    progress.end();
     finishRun(d, marks);
     return result;
 }

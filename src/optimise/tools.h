@@ -104,12 +104,15 @@ std::vector<std::string> resultLines(const ScheduleData &d, const std::vector<Co
 
 // Copies the timetables of the marked events from one week into another (asked through `ui`:
 // the two weeks, whether to clear the target week first, whether the target week's allocation
-// may grow). The weeks chosen become the start and end week of the optimiser range.
+// may grow). The weeks chosen become the start and end week of the optimiser range. `progress`
+// runs over eventList as in runInitialSolution; a stop request ends the copy before the next
+// event.
 ToolRunResult copyAcrossWeeks(ScheduleData &d, bool includeLocked, ToolDialogue &ui,
-                              ToolProgress *progress = nullptr);
+                              Progress &progress);
 // Removes the marked events' periods inside the range (weeks x days x bells); allocations stay.
+// `progress` as in copyAcrossWeeks.
 ToolRunResult removePeriods(ScheduleData &d, const TimeRange &range, bool includeLocked,
-                            ToolProgress *progress = nullptr);
+                            Progress &progress);
 
 // The snapshot of codes whose periods are not all scheduled: a title and an outline by kind and
 // category.

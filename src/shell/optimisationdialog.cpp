@@ -74,46 +74,45 @@ QSpinBox *spin(int low, int high)
 
 // ---- Progress of a run -----------------------------------------------------------------------
 
-// Shows the run's progress and lets the interface breathe so that Stop gets through. Pending
-// events are processed at most every few milliseconds, and always at a report.
-class TOptimisationDlg::Progress final : public ToolProgress
+// The bar and the line beside it, and the Stop button: the run's progress port. Polls let the
+// interface breathe so that Stop gets through; pending events are processed at most every few
+// milliseconds, and always at a status report of the optimiser.
+class TOptimisationDlg::RunProgress final : public Progress
 {
 public:
-    explicit Progress(TOptimisationDlg &dialog) : m_dialog(dialog) { m_clock.start(); }
+    explicit RunProgress(TOptimisationDlg &dialog) : m_dialog(dialog) { m_clock.start(); }
 
-    void eventStep(int position, int total, CodeId) override
-    {
-        setBar(m_dialog.m_bar, position, total);
-        m_dialog.showProgress();
-        pump(false);
-    }
-
-    void report(const OptimiseStatus &s) override
+    // The optimiser's status: the gaps line and the graph.
+    void observe(const OptimiseStatus &s)
     {
         if (!m_gauged) {
             m_gauged = true;
             m_initial = s.gapsInitial;
-            setBar(m_dialog.m_bar, 0, s.gapsInitial);
             m_dialog.m_gaps->setText(QStringLiteral(" Initially: %1").arg(s.gapsInitial));
         }
-        if (s.point == OptimiseStatus::Point::Cycle) {
-            if (s.gapsNow <= m_initial)
-                setBar(m_dialog.m_bar, s.gapsNow, m_initial);
+        if (s.point == OptimiseStatus::Point::Cycle)
             m_dialog.m_gaps->setText(QStringLiteral(" Initially: %1").arg(m_initial) +
                                      toQString(m_dialog.m_logic.changeLine()) +
                                      QStringLiteral(" Undone: %1").arg(s.undone));
-        }
         m_dialog.m_graph->setGraph(m_dialog.m_logic.graph());
         m_dialog.showProgress();
         emit m_dialog.progressed();
         pump(true);
     }
 
-    bool stopRequested() override
+protected:
+    void onBegin(std::string_view, int maximum) override
     {
-        pump(false);
-        return false; // Stop reaches the run through the dialog logic's own flag
+        m_maximum = maximum;
+        setBar(m_dialog.m_bar, 0, maximum);
     }
+    void onStep(int position) override
+    {
+        setBar(m_dialog.m_bar, position, m_maximum);
+        m_dialog.showProgress();
+    }
+    void onStatus(std::string_view) override { m_dialog.showProgress(); }
+    void onPoll() override { pump(false); }
 
 private:
     void pump(bool always)
@@ -126,6 +125,7 @@ private:
 
     TOptimisationDlg &m_dialog;
     QElapsedTimer m_clock;
+    int m_maximum = 0;
     bool m_gauged = false;
     int m_initial = 0;
 };
@@ -718,8 +718,11 @@ void TOptimisationDlg::startRun()
     showTotals();
     setRunning(true);
 
-    Progress progress(*this);
-    m_lastRun = m_logic.start(&progress);
+    RunProgress progress(*this);
+    m_runProgress = &progress;
+    m_lastRun =
+        m_logic.start(progress, [&progress](const OptimiseStatus &st) { progress.observe(st); });
+    m_runProgress = nullptr;
 
     setBar(m_bar, m_bar->maximum(), m_bar->maximum());
     showProgress();
@@ -751,8 +754,8 @@ void TOptimisationDlg::startRun()
 
 void TOptimisationDlg::stopRun()
 {
-    if (running())
-        m_logic.stop();
+    if (m_runProgress)
+        m_runProgress->requestStop();
 }
 
 void TOptimisationDlg::showUnscheduled()

@@ -91,7 +91,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    class Progress;
+    class RunProgress;
 
     QWidget *buildToolsPage();
     QWidget *buildSelectionsPage();
@@ -116,6 +116,7 @@ private:
     ToolDialogue &m_ui;
     OptimisationSession m_logic;
     SessionRun m_lastRun;
+    RunProgress *m_runProgress = nullptr; // while a run is in progress
     bool m_changedData = false;
     bool m_loading = false;
 

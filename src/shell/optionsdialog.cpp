@@ -4,8 +4,8 @@
 #include "engine/codetable.h"
 #include "engine/lectures.h"
 #include "engine/textutil.h"
-#include "shell/qtports.h"
 #include "shell/mainframe.h"
+#include "shell/qtports.h"
 #include "ui/ports.h"
 #include "ui/prompter.h"
 #include "views/qtext.h"
@@ -165,10 +165,9 @@ void showOptionsDialog(TFrameForm &frame)
     const OptionsApplied applied = applyOptions(d, settings, dialog.values());
     if (applied.conflictsPossible) {
         QtClipboard clipboard;
-        PromptedSweep sweep(frame.prompter(), frame.progress(), &clipboard);
+        PromptedSweep sweep(frame.prompter(), &clipboard);
         const ConflictReport report =
-            settleConflicts(d, frame.prompter(), sweep, session->clock.today());
-        sweep.finish();
+            settleConflicts(d, frame.prompter(), sweep, frame.progress(), session->clock.today());
         if (report.found > 0 || report.manualRoomOverlaps > 0)
             frame.progress().status("Conflicts: " + sweepStatusText(report));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
-// The desktop side of the ports of long loops and of the clipboard (ui/ports.h).
+// The desktop side of the progress port of long loops (engine/progress.h) and of the clipboard
+// (ui/ports.h).
 //
 // Everything runs on the one user-interface thread: a long loop polls the progress between
 // units of work, and that poll runs pending window messages so the Stop button can be pressed.

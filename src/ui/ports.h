@@ -1,58 +1,18 @@
 #pragma once
 
-// The other services commands need from the platform besides dialogs: progress and status text
-// of long loops with a stop flag, the text clipboard and the clock. Each is a small interface
-// with a plain implementation here; the desktop supplies its own where it needs to.
+// The other services commands need from the platform besides dialogs: the text clipboard and the
+// clock. Each is a small interface with a plain implementation here; the desktop supplies its own
+// where it needs to. The progress and stop port of long loops lives with the loops in the engine
+// (engine/progress.h) and comes with this header.
+
+#include "engine/progress.h"
 
 #include <chrono>
 #include <cstdint>
 #include <string>
-#include <string_view>
+#include <utility>
 
 namespace quivra {
-
-// Progress of a long loop. The loop calls begin, step and status and polls stopRequested
-// between units of work; whoever shows it (a Stop button, an abort box) calls requestStop.
-// The flag stays set until the next begin, so a loop that checks late still sees it.
-class Progress
-{
-public:
-    virtual ~Progress() = default;
-
-    // Starts a run of `maximum` units (0: unknown) and clears the stop flag.
-    void begin(std::string_view text, int maximum)
-    {
-        m_stop = false;
-        onBegin(text, maximum);
-    }
-    void step(int position) { onStep(position); }
-    // A status line shown while working, or outside any run.
-    void status(std::string_view text) { onStatus(text); }
-    void end() { onEnd(); }
-
-    void requestStop() { m_stop = true; }
-    bool stopRequested()
-    {
-        onPoll();
-        return m_stop;
-    }
-
-protected:
-    virtual void onBegin(std::string_view, int) {}
-    virtual void onStep(int) {}
-    virtual void onStatus(std::string_view) {}
-    virtual void onEnd() {}
-    // Lets a desktop run pending window messages (and so a Stop button) while the loop polls.
-    virtual void onPoll() {}
-
-private:
-    bool m_stop = false;
-};
-
-// Shows nothing: the command line and tests that do not care.
-class NullProgress final : public Progress
-{
-};
 
 // The text clipboard. Copies and pastes pass whole texts.
 class Clipboard

@@ -76,8 +76,8 @@ TEST(Options, SwitchingCheckingOnForACategoryWithResourcesSettlesItsConflicts)
         Prompter prompter(ui);
         NullProgress progress;
         MemoryClipboard clipboard;
-        PromptedSweep sweep(prompter, progress, &clipboard);
-        const ConflictReport report = settleConflicts(*d, prompter, sweep, 0x12345);
+        PromptedSweep sweep(prompter, &clipboard);
+        const ConflictReport report = settleConflicts(*d, prompter, sweep, progress, 0x12345);
         EXPECT_TRUE(ui.finished()) << ui.problems();
         // MATH comes first and keeps its periods; ENG loses the shared cells.
         EXPECT_EQ(report.removed, sweepNow ? 2 : 0);

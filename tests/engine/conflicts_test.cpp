@@ -4,6 +4,7 @@
 #include "engine/lectures.h"
 #include "engine/scheduling.h"
 #include "support/fixture.h"
+#include "support/progress.h"
 
 #include <gtest/gtest.h>
 
@@ -334,11 +335,9 @@ public:
         return m_answer;
     }
     bool offerLines(bool) override { return true; }
-    void progress(int, int, int, int, int, int) override { ++progressCalls; }
     void deliverLines(const std::string &text) override { lines = text; }
 
     int asked = 0;
-    int progressCalls = 0;
     std::string lines;
 
 private:
@@ -355,19 +354,28 @@ TEST(SweepTest, DialogueChoosesHandlingAndReceivesOneLinePerResource)
     f.finish();
 
     ScriptedDialogue cancel(SweepDialogue::Handling::Cancel);
-    EXPECT_EQ(conflictSweep(*d, {}, cancel).found, 0);
+    CountingProgress unshown;
+    EXPECT_EQ(conflictSweep(*d, {}, cancel, unshown).found, 0);
     EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 2);
+    EXPECT_EQ(unshown.begins, 0) << "a cancelled question shows no progress";
 
     ScriptedDialogue count(SweepDialogue::Handling::CountOnly);
-    const ConflictReport counted = conflictSweep(*d, {1, SweepHandling::Ask}, count);
+    CountingProgress shown;
+    const ConflictReport counted = conflictSweep(*d, {1, SweepHandling::Ask}, count, shown);
     EXPECT_EQ(sweepStatusText(counted), "2 conflicting cell(s) found, 0 removed.");
+    EXPECT_FALSE(counted.stopped);
+    EXPECT_EQ(shown.begins, 1);
+    EXPECT_EQ(shown.ends, 1);
+    EXPECT_EQ(shown.position, shown.maximum) << "a step per resource checked";
+    EXPECT_EQ(shown.status, "Checking for conflicts in weeks 1-3 - 2 found, 0 removed.");
     EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 2);
     EXPECT_TRUE(count.lines.starts_with("3\t2\t4\t")) << count.lines;
     EXPECT_TRUE(count.lines.ends_with("\t2\r\n")) << count.lines;
     EXPECT_EQ(std::count(count.lines.begin(), count.lines.end(), '\n'), 1);
 
     ScriptedDialogue silent(SweepDialogue::Handling::Cancel);
-    const ConflictReport removed = conflictSweep(*d, {1, SweepHandling::Remove}, silent);
+    NullProgress none;
+    const ConflictReport removed = conflictSweep(*d, {1, SweepHandling::Remove}, silent, none);
     EXPECT_EQ(silent.asked, 0) << "removal was asked for at the start";
     EXPECT_EQ(sweepStatusText(removed), "2 conflicting cell(s) found, 2 removed.");
     EXPECT_EQ(scheduledIn(*d, f.id("E2"), 3), 0);

@@ -6,8 +6,8 @@
 #include "engine/dump.h"
 #include "engine/lectures.h"
 #include "files/settings.h"
-#include "shell/optionsdialog.h"
 #include "shell/mainframe.h"
+#include "shell/optionsdialog.h"
 #include "support/fixture.h"
 #include "ui/ports.h"
 #include "ui/prompter.h"
@@ -137,8 +137,8 @@ private slots:
             Prompter prompter(ui);
             NullProgress progress;
             MemoryClipboard clipboard;
-            PromptedSweep sweep(prompter, progress, &clipboard);
-            const ConflictReport report = settleConflicts(*data, prompter, sweep, 46000);
+            PromptedSweep sweep(prompter, &clipboard);
+            const ConflictReport report = settleConflicts(*data, prompter, sweep, progress, 46000);
             QVERIFY2(ui.finished(), ui.problems().c_str());
             QCOMPARE(report.found, 2);
             QCOMPARE(report.removed, 2);
@@ -200,8 +200,8 @@ private slots:
         ui.expect("Tools|Remove conflicts").answer(Answer::Ok);
         Prompter prompter(ui);
         NullProgress progress;
-        PromptedSweep sweep(prompter, progress, nullptr);
-        const ConflictReport report = settleConflicts(*d, prompter, sweep, 0x12345);
+        PromptedSweep sweep(prompter, nullptr);
+        const ConflictReport report = settleConflicts(*d, prompter, sweep, progress, 0x12345);
         QVERIFY2(ui.finished(), ui.problems().c_str());
         QCOMPARE(report.found, 0);
         QCOMPARE(scheduledOf(*d, "ENG"), 2);

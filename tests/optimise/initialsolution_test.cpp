@@ -6,6 +6,7 @@
 #include "engine/scheduling.h"
 #include "support/fixture.h"
 #include "support/generator.h"
+#include "support/progress.h"
 
 #include <gtest/gtest.h>
 
@@ -78,9 +79,9 @@ InitialSettings settingsFor(const ScheduleData &d, int minSeq, int maxSeq, int r
     return s;
 }
 
-InitialResult run(ScheduleData &d, const InitialSettings &s, ToolProgress *progress = nullptr)
+InitialResult run(ScheduleData &d, const InitialSettings &s)
 {
-    return runInitialSolution(d, s, PatternTable{}, progress);
+    return runInitialSolution(d, s, PatternTable{});
 }
 
 // One event E1 of group G1 and teacher T1 in a week of 5 days x 8 bells, with a teacher T2 and
@@ -344,24 +345,18 @@ TEST(InitialSolution, SelectionLocksAndMarks)
     EXPECT_TRUE(blocksOf(*o.d, e3).empty());
 }
 
-struct StopAfter : ToolProgress
-{
-    int allowed;
-    int steps = 0;
-    explicit StopAfter(int n) : allowed(n) {}
-    void eventStep(int, int, CodeId) override { ++steps; }
-    bool stopRequested() override { return steps > allowed; }
-};
-
 TEST(InitialSolution, StopKeepsWhatWasPlaced)
 {
     OneEvent o(2);
     o.f.event("E2", {"G2", "T2"}, 2).allocate("E2", 1, 1, 2);
     o.f.finish();
     markAll(*o.d);
-    StopAfter stop(1);
-    const InitialResult r = run(*o.d, settingsFor(*o.d, 1, 3, 1), &stop);
+    CountingProgress stop(2); // before the second event
+    const InitialResult r =
+        runInitialSolution(*o.d, settingsFor(*o.d, 1, 3, 1), PatternTable{}, stop);
     EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(stop.status, " E2") << "the event in hand is shown beside the bar";
+    EXPECT_EQ(stop.ends, 1);
     EXPECT_EQ(r.changed, std::vector<CodeId>{o.e1()});
     EXPECT_EQ(o.d->codes[o.e1()].scheduled, 2);
     EXPECT_EQ(o.d->codes[o.f.id("E2")].scheduled, 0);

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <functional>
 #include <vector>
 
 namespace quivra {
@@ -96,10 +97,11 @@ void plantConflict(ScheduleData &d)
     FAIL() << "no two events share a member";
 }
 
-class RecordingProgress : public OptimiseProgress
+// Keeps the status of every cycle a run reports, and asks it to stop after `stopAfterReports`
+// reports (0: never).
+struct RecordingObserver
 {
-public:
-    void report(const OptimiseStatus &st) override
+    void operator()(const OptimiseStatus &st)
     {
         ++reports;
         if (st.point == OptimiseStatus::Point::Cycle) {
@@ -107,13 +109,12 @@ public:
             cycles.push_back(st);
         }
         if (stopAfterReports > 0 && reports >= stopAfterReports)
-            stop = true;
+            progress.requestStop();
     }
-    bool stopRequested() override { return stop; }
 
+    NullProgress progress;
     int reports = 0;
     int stopAfterReports = 0;
-    bool stop = false;
     std::vector<int> cycleGaps;
     std::vector<OptimiseStatus> cycles;
 };
@@ -155,9 +156,9 @@ TEST(OptimiserTest, FastAndReferenceModesGiveTheSameStores)
             generateInstitution(*fast, plan);
             generateInstitution(*reference, plan);
             OptimiseSettings s = roundsOnly(medium ? 2 : 4, seed * 11);
-            const OptimiseResult rf = optimise(*fast, s, nullptr);
+            const OptimiseResult rf = optimise(*fast, s);
             s.reference = true;
-            const OptimiseResult rr = optimise(*reference, s, nullptr);
+            const OptimiseResult rr = optimise(*reference, s);
             EXPECT_EQ(rf.end, OptimiseEnd::RoundLimit);
             EXPECT_GT(rf.swaps + rf.moves, 0);
             EXPECT_EQ(rf.swaps, rr.swaps);
@@ -228,9 +229,9 @@ TEST(OptimiserTest, FastAndReferenceModesAgreeOverSettingsAndHiddenBookings)
         s.methods = c.methods;
         s.mode = c.mode;
         s.bookings = c.bookings;
-        const OptimiseResult rf = optimise(*fast, s, nullptr);
+        const OptimiseResult rf = optimise(*fast, s);
         s.reference = true;
-        const OptimiseResult rr = optimise(*reference, s, nullptr);
+        const OptimiseResult rr = optimise(*reference, s);
         ASSERT_FALSE(rf.refused()) << rf.message;
         EXPECT_GT(rf.swaps + rf.moves, 0);
         EXPECT_EQ(rf.swaps, rr.swaps);
@@ -248,18 +249,18 @@ TEST(OptimiserTest, GapsNeverRisePeriodsStayAndNoConflictAppears)
         auto d = makeScheduleData();
         generateInstitution(*d, mediumInstitution(seed));
         const std::vector<int> before = scheduledPerEvent(*d);
-        RecordingProgress progress;
+        RecordingObserver watch;
         OptimiseSettings s = roundsOnly(6, seed);
         s.mode = 0;
-        const OptimiseResult r = optimise(*d, s, &progress);
+        const OptimiseResult r = optimise(*d, s, watch.progress, std::ref(watch));
         EXPECT_LT(r.gapsAfter, r.gapsBefore);
         EXPECT_EQ(r.conflictsAfter, 0);
         EXPECT_EQ(sweepConflicts(*d, 1, false).found, 0);
         EXPECT_EQ(scheduledPerEvent(*d), before);
         EXPECT_TRUE(d->modified);
-        ASSERT_EQ(progress.cycleGaps.size(), 6u);
+        ASSERT_EQ(watch.cycleGaps.size(), 6u);
         int previous = r.gapsBefore;
-        for (const int g : progress.cycleGaps) {
+        for (const int g : watch.cycleGaps) {
             EXPECT_LE(g, previous);
             previous = g;
         }
@@ -270,7 +271,7 @@ TEST(OptimiserTest, GapsNeverRisePeriodsStayAndNoConflictAppears)
         EXPECT_EQ(sum, r.gapsAfter);
         // Every cycle reports its gaps per category too: they add up to its total, start from
         // the range's figures and end at the result's, and a category left out stays at 0.
-        for (const OptimiseStatus &st : progress.cycles) {
+        for (const OptimiseStatus &st : watch.cycles) {
             int cycleSum = 0;
             for (int k = 1; k <= MaxCategories; ++k) {
                 const auto i = static_cast<std::size_t>(k);
@@ -282,7 +283,7 @@ TEST(OptimiserTest, GapsNeverRisePeriodsStayAndNoConflictAppears)
             EXPECT_EQ(cycleSum, st.gapsNow);
             EXPECT_EQ(st.categoryInitial, r.categoryBefore);
         }
-        EXPECT_EQ(progress.cycles.back().categoryNow, r.categoryAfter);
+        EXPECT_EQ(watch.cycles.back().categoryNow, r.categoryAfter);
     }
 }
 
@@ -293,7 +294,7 @@ TEST(OptimiserTest, AllocationsOfEveryWeekStayAsTheyWere)
 {
     auto check = [](ScheduleData &d, std::uint32_t seed) {
         const auto before = allocations(d);
-        const OptimiseResult r = optimise(d, roundsOnly(4, seed), nullptr);
+        const OptimiseResult r = optimise(d, roundsOnly(4, seed));
         EXPECT_FALSE(r.refused()) << r.message;
         EXPECT_GT(r.swaps + r.moves, 0);
         EXPECT_TRUE(allocations(d) == before);
@@ -338,7 +339,7 @@ TEST(OptimiserTest, AConflictInTheRangeStaysAndNoneIsAdded)
     const int conflicts = sweepConflicts(*d, 1, false).found;
     ASSERT_GT(conflicts, 0);
     const auto before = allocations(*d);
-    const OptimiseResult r = optimise(*d, roundsOnly(4, 6), nullptr);
+    const OptimiseResult r = optimise(*d, roundsOnly(4, 6));
     ASSERT_FALSE(r.refused()) << r.message;
     EXPECT_GT(r.swaps + r.moves, 0);
     EXPECT_LT(r.gapsAfter, r.gapsBefore);
@@ -357,7 +358,7 @@ TEST(OptimiserTest, DayRuleKeepsOneBlockPerDay)
     OptimiseSettings s = roundsOnly(4, 12);
     s.mode = ModeOneBlockPerDay;
     s.maxSeq = 2;
-    const OptimiseResult r = optimise(*d, s, nullptr);
+    const OptimiseResult r = optimise(*d, s);
     EXPECT_GT(r.swaps + r.moves, 0);
     WeekMatrix m;
     for (int w = 1; w <= 2; ++w) {
@@ -389,7 +390,7 @@ TEST(OptimiserTest, AtEqualGapsABlockMovesToAnEarlierBell)
         f.finish();
         OptimiseSettings s = roundsOnly(3, 1);
         s.gapWeights.fill(weight);
-        const OptimiseResult r = optimise(*d, s, nullptr);
+        const OptimiseResult r = optimise(*d, s);
         EXPECT_GE(r.moves, 1);
         WeekMatrix m;
         m.build(*d, 1);
@@ -425,7 +426,7 @@ TEST(OptimiserTest, StopRules)
     };
     {
         auto d = stuck();
-        const OptimiseResult r = optimise(*d, OptimiseSettings{}, nullptr);
+        const OptimiseResult r = optimise(*d, OptimiseSettings{});
         EXPECT_EQ(r.end, OptimiseEnd::NoImprovement);
         EXPECT_TRUE(r.interrupted);
         EXPECT_EQ(r.rounds, 25);
@@ -435,11 +436,11 @@ TEST(OptimiserTest, StopRules)
         auto d = stuck();
         OptimiseSettings s;
         s.fruitlessCycles = 3;
-        EXPECT_EQ(optimise(*d, s, nullptr).rounds, 3);
+        EXPECT_EQ(optimise(*d, s).rounds, 3);
     }
     {
         auto d = plateau();
-        const OptimiseResult r = optimise(*d, OptimiseSettings{}, nullptr);
+        const OptimiseResult r = optimise(*d, OptimiseSettings{});
         EXPECT_EQ(r.end, OptimiseEnd::NoImprovement);
         EXPECT_GT(r.swaps, 0);
         EXPECT_GT(r.rounds, 25) << "a cycle with an exchange is not fruitless";
@@ -456,7 +457,7 @@ TEST(OptimiserTest, StopRules)
                 s.roundLimit = 2;
             else
                 s.dayLimit = 1e-9;
-            const OptimiseResult r = optimise(*d, s, nullptr);
+            const OptimiseResult r = optimise(*d, s);
             EXPECT_EQ(r.end, byRounds ? OptimiseEnd::RoundLimit : OptimiseEnd::TimeLimit);
             EXPECT_TRUE(r.interrupted);
             EXPECT_TRUE(r.message.starts_with(interrupted)) << r.message;
@@ -469,7 +470,7 @@ TEST(OptimiserTest, StopRules)
         // The owner's limits end it with their own message.
         auto d = makeScheduleData();
         generateInstitution(*d, smallInstitution(2));
-        const OptimiseResult r = optimise(*d, roundsOnly(2, 5), nullptr);
+        const OptimiseResult r = optimise(*d, roundsOnly(2, 5));
         EXPECT_EQ(r.end, OptimiseEnd::RoundLimit);
         EXPECT_FALSE(r.interrupted);
         EXPECT_EQ(r.rounds, 2);
@@ -479,13 +480,13 @@ TEST(OptimiserTest, StopRules)
         // A stop request after the first week ends the run before its first cycle completes.
         auto d = makeScheduleData();
         generateInstitution(*d, mediumInstitution(2));
-        RecordingProgress progress;
-        progress.stopAfterReports = 1;
-        const OptimiseResult r = optimise(*d, OptimiseSettings{}, &progress);
+        RecordingObserver watch;
+        watch.stopAfterReports = 1;
+        const OptimiseResult r = optimise(*d, OptimiseSettings{}, watch.progress, std::ref(watch));
         EXPECT_EQ(r.end, OptimiseEnd::Stopped);
         EXPECT_FALSE(r.interrupted);
         EXPECT_EQ(r.rounds, 0);
-        EXPECT_EQ(progress.reports, 1);
+        EXPECT_EQ(watch.reports, 1);
         EXPECT_EQ(r.conflictsAfter, 0);
     }
 }
@@ -522,7 +523,7 @@ TEST(OptimiserTest, RefusalsChangeNothing)
         f.finish();
         d->codes[1].flags |= 4; // a picker's mark survives
         const std::string before = dataOf(*d);
-        const OptimiseResult r = optimise(*d, OptimiseSettings{}, nullptr);
+        const OptimiseResult r = optimise(*d, OptimiseSettings{});
         EXPECT_TRUE(r.refused());
         EXPECT_NE(r.message.find(c.reason), std::string::npos) << r.message;
         EXPECT_TRUE(dataOf(*d) == before);
@@ -566,7 +567,7 @@ TEST(OptimiserTest, FullStoreEndsTheRunWithoutLosingAnything)
     OptimiseSettings s = roundsOnly(30, 3);
     s.firstWeek = 1;
     s.lastWeek = 2;
-    const OptimiseResult r = optimise(*d, s, nullptr);
+    const OptimiseResult r = optimise(*d, s);
     EXPECT_EQ(r.end, OptimiseEnd::StoreFailed);
     EXPECT_FALSE(r.message.empty());
     EXPECT_EQ(r.swaps + r.moves, 0);

@@ -92,6 +92,7 @@ struct Fixture
 {
     std::unique_ptr<ScheduleData> d = makeScheduleData();
     FixtureBuilder f{*d};
+    NullProgress none; // the tools' progress, where nobody watches
     Fixture()
     {
         f.calendar(3, 5, 8).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2"});
@@ -246,7 +247,7 @@ TEST(Tools, CopyAcrossWeeks)
         build(x);
         ScriptedTools ui;
         ui.script.assign(c.script.begin(), c.script.end());
-        const ToolRunResult r = copyAcrossWeeks(*x.d, false, ui);
+        const ToolRunResult r = copyAcrossWeeks(*x.d, false, ui, x.none);
         EXPECT_EQ(r.stopped, c.stopped);
         EXPECT_EQ(x.scheduledIn("E1", 3), c.scheduled3);
         EXPECT_EQ(x.allocatedIn("E1", 3), c.allocated3);
@@ -259,7 +260,7 @@ TEST(Tools, CopyAcrossWeeks)
     ScriptedTools ui;
     ui.script = {ScriptedTools::Reply{1}, ScriptedTools::Reply{3}, ScriptedTools::Reply{Answer::No},
                  ScriptedTools::Reply{Answer::No}};
-    copyAcrossWeeks(*x.d, false, ui);
+    copyAcrossWeeks(*x.d, false, ui, x.none);
     EXPECT_EQ(ui.presets, (std::vector<int>{1, 2}));
     EXPECT_EQ(x.d->optimiseRange.startWeek, 1);
     EXPECT_EQ(x.d->optimiseRange.endWeek, 3);
@@ -279,7 +280,7 @@ TEST(Tools, RemovePeriodsInsideTheRangeOnly)
     range.endDay = 5;
     range.startBell = 1;
     range.endBell = 4;
-    ToolRunResult r = removePeriods(*x.d, range, false);
+    ToolRunResult r = removePeriods(*x.d, range, false, x.none);
     EXPECT_EQ(r.changed, std::vector<CodeId>{x.id("E1")});
     EXPECT_EQ(r.cells, 3);
     EXPECT_EQ(x.scheduledIn("E1", 1), 1); // bell 5 stays
@@ -288,7 +289,7 @@ TEST(Tools, RemovePeriodsInsideTheRangeOnly)
     EXPECT_EQ(x.scheduledIn("E2", 1), 1); // not marked
 
     // Nothing left in the range: the run changes nothing and says so.
-    r = removePeriods(*x.d, range, false);
+    r = removePeriods(*x.d, range, false, x.none);
     EXPECT_TRUE(r.changed.empty());
     EXPECT_EQ(resultLines(*x.d, r.changed, r.storeRefusals),
               std::vector<std::string>{"Selected operation did not change any events or "
@@ -297,10 +298,10 @@ TEST(Tools, RemovePeriodsInsideTheRangeOnly)
     // A locked event is passed over unless locked events are included.
     x.d->codes[x.id("E2")].flags |= 1 | LockedBit;
     range.endBell = 8;
-    r = removePeriods(*x.d, range, false);
+    r = removePeriods(*x.d, range, false, x.none);
     EXPECT_EQ(r.changed, std::vector<CodeId>{x.id("E1")});
     EXPECT_EQ(x.scheduledIn("E2", 1), 1);
-    r = removePeriods(*x.d, range, true);
+    r = removePeriods(*x.d, range, true, x.none);
     EXPECT_EQ(r.changed, std::vector<CodeId>{x.id("E2")});
     EXPECT_EQ(resultLines(*x.d, r.changed, 0), std::vector<std::string>{"1: E2:Name of E2"});
 }
@@ -324,7 +325,7 @@ TEST(Tools, RemoveWithAFullStoreKeepsTheEventAndSaysSo)
     range.startWeek = range.endWeek = 1;
     range.startDay = range.endDay = 1;
     range.startBell = range.endBell = 2;
-    const ToolRunResult r = removePeriods(*x.d, range, false);
+    const ToolRunResult r = removePeriods(*x.d, range, false, x.none);
     EXPECT_EQ(r.storeRefusals, 1);
     EXPECT_TRUE(r.changed.empty());
     EXPECT_EQ(x.scheduledIn("E1", 1), 3);
@@ -459,16 +460,22 @@ TEST(OptimisationSessionRun, ToolChoiceLimitsAndTheInitialSolutionRun)
     EXPECT_EQ(dialog.helpContext(), 2350);
 }
 
-// Presses Stop from the progress callback once `after` events have been visited.
-struct PressStop : ToolProgress
+// Presses the session's Stop once `after` events have been visited.
+class PressStop final : public Progress
 {
-    OptimisationSession *dialog = nullptr;
-    int after = 0;
-    void eventStep(int position, int, CodeId) override
+public:
+    PressStop(OptimisationSession &dialog, int after) : m_dialog(dialog), m_after(after) {}
+
+protected:
+    void onStep(int position) override
     {
-        if (position > after)
-            dialog->stop();
+        if (position > m_after)
+            m_dialog.stop();
     }
+
+private:
+    OptimisationSession &m_dialog;
+    int m_after;
 };
 
 TEST(OptimisationSessionRun, StopEndsTheRunAndKeepsWhatWasDone)
@@ -482,10 +489,8 @@ TEST(OptimisationSessionRun, StopEndsTheRunAndKeepsWhatWasDone)
     ui.script.push_back(ScriptedTools::Reply{std::vector<CodeId>{x.id("E1"), x.id("E2")}});
     OptimisationSession dialog(*x.d, settings, ui);
     ASSERT_TRUE(dialog.chooseTool(Tool::InitialSolution));
-    PressStop stop;
-    stop.dialog = &dialog;
-    stop.after = 1;
-    const SessionRun run = dialog.start(&stop);
+    PressStop stop(dialog, 1);
+    const SessionRun run = dialog.start(stop);
     EXPECT_TRUE(run.stopped);
     EXPECT_EQ(run.changed, std::vector<CodeId>{x.id("E1")});
     EXPECT_FALSE(dialog.running());
@@ -580,13 +585,9 @@ TEST(OptimisationSessionRun, StopRulesEndWithTheInformationBox)
     ui.script.push_back(ScriptedTools::Reply{pickerEvents(*d, Tool::Optimise)});
     OptimisationSession dialog(*d, settings, ui);
     ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
-    struct StopAtFirstReport : ToolProgress
-    {
-        OptimisationSession *dialog = nullptr;
-        void report(const OptimiseStatus &) override { dialog->stop(); }
-    } stop;
-    stop.dialog = &dialog;
-    EXPECT_TRUE(dialog.start(&stop).stopped);
+    NullProgress progress;
+    EXPECT_TRUE(
+        dialog.start(progress, [&dialog](const OptimiseStatus &) { dialog.stop(); }).stopped);
     EXPECT_TRUE(ui.told.empty());
 }
 

@@ -163,7 +163,7 @@ DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, CodeId e,
     return out;
 }
 
-DayMeasures dayMeasures(ScheduleData &d, int c, int w1, int w2, bool bookings)
+DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings)
 {
     DayMeasures r;
     const int lastDay = std::clamp<int>(d.scheduleExtent.endDay, 0, MaxDays);
@@ -212,7 +212,7 @@ int QualityRow::value(int column) const
     }
 }
 
-QualityTable qualityRows(ScheduleData &d, const WeekMatrix &m, int column, bool bookings)
+QualityTable qualityRows(const ScheduleData &d, const WeekMatrix &m, int column, bool bookings)
 {
     QualityTable table;
     for (int row = 1; row <= m.rowCount(); ++row) {

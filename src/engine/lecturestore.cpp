@@ -79,31 +79,22 @@ bool addEntry(const ScheduleData &d, int i, WeekAllocation &wa)
     return true;
 }
 
-int finishAllocation(ScheduleData &d, int c, const WeekAllocation &wa, int read)
-{
-    d.counters.largestTimetable = std::max(d.counters.largestTimetable, wa.tableEntries);
-    d.weekSpan[c] = read > 0 ? static_cast<std::uint16_t>(wa.firstWeek << 8 | wa.lastWeek) : 0;
-    return read;
-}
-
 } // namespace
 
-int detail::loadIndexed(ScheduleData &d, int c, WeekAllocation &wa, std::span<const int> entries)
+int detail::loadIndexed(const ScheduleData &d, int c, WeekAllocation &wa,
+                        std::span<const int> entries)
 {
     resetAllocation(d, c, wa);
     int read = 0;
     for (int i : entries)
         read += addEntry(d, i, wa) ? 1 : 0;
-    return finishAllocation(d, c, wa, read);
+    return read;
 }
 
-LectureView unpackLecture(ScheduleData &d, int index)
+LectureView unpackLecture(const ScheduleData &d, int index)
 {
     if (index < 1 || index > d.lectureCount || index > MaxLectures)
         return {};
-    // Plain entries keep legacy bits until the recount, which needs them to type old entries.
-    if (isBookingWord(d.lectureWord[index]))
-        d.lectureWord[index] = takeLegacyKind(d, d.lectureWord[index], d.bookingKind[index]);
     return viewOf(d, index);
 }
 
@@ -192,12 +183,12 @@ std::span<const int> LectureIndex::of(int c) const
     return std::span<const int>(m_items).subspan(m_offsets[c], m_offsets[c + 1] - m_offsets[c]);
 }
 
-int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa, const LectureIndex &index)
+int loadWeekAllocation(const ScheduleData &d, int c, WeekAllocation &wa, const LectureIndex &index)
 {
     return loadIndexed(d, c, wa, index.of(c));
 }
 
-int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
+int loadWeekAllocation(const ScheduleData &d, int c, WeekAllocation &wa)
 {
     resetAllocation(d, c, wa);
     if (!validCode(d, c))
@@ -208,7 +199,7 @@ int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
         if (lectureCode(d, d.lectureWord[i]) == c)
             read += addEntry(d, i, wa) ? 1 : 0;
     }
-    return finishAllocation(d, c, wa, read);
+    return read;
 }
 
 void compactLectures(ScheduleData &d)

@@ -90,7 +90,7 @@ std::uint32_t slotEventKey(std::uint16_t slot, CodeId event)
 class WeekCache
 {
 public:
-    explicit WeekCache(ScheduleData &d) : m_d(d) {}
+    explicit WeekCache(const ScheduleData &d) : m_d(d) {}
     void setWeek(int w)
     {
         if (w != m_week) {
@@ -109,7 +109,7 @@ public:
     }
 
 private:
-    ScheduleData &m_d;
+    const ScheduleData &m_d;
     int m_week = 0;
     std::unordered_map<int, WeekTimetable> m_tables;
 };
@@ -124,7 +124,7 @@ CodeId eventInCell(const ScheduleData &d, const WeekTimetable &t, int day, int b
 }
 
 // The room's own timetable is free at the cell and no triple of another event holds it there.
-bool roomFree(ScheduleData &d, WeekCache &cache, int e, int r, int w, int day, int bell)
+bool roomFree(const ScheduleData &d, WeekCache &cache, int e, int r, int w, int day, int bell)
 {
     cache.setWeek(w);
     if (cache.of(r).cell(day, bell) != 0)
@@ -145,7 +145,7 @@ std::vector<int> orderByWeek(const std::vector<ManualTriple> &triples)
     return order;
 }
 
-int lastTimetableWeek(ScheduleData &d)
+int lastTimetableWeek(const ScheduleData &d)
 {
     int last = 1;
     for (int i = 1; i <= d.lectureCount; ++i) {
@@ -438,8 +438,8 @@ void sortTriples(ScheduleData &d, TripleKey key)
     writeTriples(d, triples);
 }
 
-std::vector<CodeId> availableRoomsForBlock(ScheduleData &d, int e, int w, int day, int firstBell,
-                                           int lastBell)
+std::vector<CodeId> availableRoomsForBlock(const ScheduleData &d, int e, int w, int day,
+                                           int firstBell, int lastBell)
 {
     std::vector<CodeId> out;
     if (!isEventCode(d, e) || w < 1 || w > MaxWeeks || day < 1 || day > MaxDays || firstBell < 1 ||
@@ -456,12 +456,12 @@ std::vector<CodeId> availableRoomsForBlock(ScheduleData &d, int e, int w, int da
     return out;
 }
 
-std::vector<CodeId> availableRooms(ScheduleData &d, int e, int w, int day, int bell)
+std::vector<CodeId> availableRooms(const ScheduleData &d, int e, int w, int day, int bell)
 {
     return availableRoomsForBlock(d, e, w, day, bell, bell);
 }
 
-std::vector<CodeId> roomsThatCanJoin(ScheduleData &d, int e, int from)
+std::vector<CodeId> roomsThatCanJoin(const ScheduleData &d, int e, int from)
 {
     std::vector<CodeId> out;
     if (!isEventCode(d, e))

@@ -42,7 +42,7 @@ void sortEntries(const ScheduleData &d, std::vector<Entry> &entries);
 void writeEntries(ScheduleData &d, const std::vector<Entry> &entries);
 
 // loadWeekAllocation over the given store entries of code c.
-int loadIndexed(ScheduleData &d, int c, WeekAllocation &wa, std::span<const int> entries);
+int loadIndexed(const ScheduleData &d, int c, WeekAllocation &wa, std::span<const int> entries);
 
 // Drops holes and entries naming no code, then rebuilds collectionPos (the first marker of an
 // event wins; markers of resources are ignored), collectionCount and the Links of events and

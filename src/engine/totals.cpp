@@ -32,7 +32,8 @@ struct EventSums
     std::int64_t tableBooked = 0;
 };
 
-// ALLOCATED, SCHEDULED, PLANNED and LINKS of one event from its loaded allocation.
+// ALLOCATED, SCHEDULED, PLANNED and LINKS of one event from its loaded allocation; the event's
+// timetable entries count towards the largest-timetable statistic.
 void eventTotals(ScheduleData &d, int c, const WeekAllocation &wa, bool plannedFromAllocated,
                  EventSums &sums)
 {
@@ -51,6 +52,7 @@ void eventTotals(ScheduleData &d, int c, const WeekAllocation &wa, bool plannedF
         rec.planned = rec.allocated;
     rec.planned = std::max<std::uint16_t>({rec.planned, rec.allocated, std::uint16_t{1}});
     rec.links = collectionOf(d, c)[0];
+    d.counters.largestTimetable = std::max(d.counters.largestTimetable, wa.tableEntries);
     sums.planned += rec.planned;
     sums.allocated += rec.allocated;
     sums.scheduled += rec.scheduled;

@@ -103,7 +103,7 @@ int allDayActivity(ScheduleData &d, AllDayMode mode, std::int32_t date, std::str
     return changed;
 }
 
-int preCheckText(ScheduleData &d, std::string_view text, std::string &lines)
+int preCheckText(const ScheduleData &d, std::string_view text, std::string &lines)
 {
     enum class Part { Other, Collections, Lectures, Bookings };
     Part part = Part::Other;
@@ -205,7 +205,7 @@ int preCheckText(ScheduleData &d, std::string_view text, std::string &lines)
     return found;
 }
 
-Result<int> preCheckFile(ScheduleData &d, const std::string &textPath,
+Result<int> preCheckFile(const ScheduleData &d, const std::string &textPath,
                          const std::string &reportPath)
 {
     const auto text = readTextFile(textPath);

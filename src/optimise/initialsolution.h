@@ -114,7 +114,7 @@ CodeId imitationByName(const ScheduleData &d, CodeId e, CodeId fallback);
 
 // Periods where two events share a cell of a timetabled resource, in weeks w1..w2 (a cell held
 // by three events counts two).
-int conflictsInWeeks(ScheduleData &d, int w1, int w2);
+int conflictsInWeeks(const ScheduleData &d, int w1, int w2);
 
 // Progress of the dialog's tools: the optimiser's interface with a step per event.
 class ToolProgress : public OptimiseProgress

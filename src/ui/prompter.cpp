@@ -322,8 +322,8 @@ int Prompter::categoryChoice(const ScheduleData &d, std::string_view question, i
     return reply.chosen[0];
 }
 
-int Prompter::pickWeek(ScheduleData &d, int defaultWeek, std::string_view message, int lastWeek,
-                       int firstWeek, std::bitset<WeekTableSize> *multiple)
+int Prompter::pickWeek(const ScheduleData &d, int defaultWeek, std::string_view message,
+                       int lastWeek, int firstWeek, std::bitset<WeekTableSize> *multiple)
 {
     const int first = std::max(firstWeek, 1);
     const int last = std::min(lastWeek, d.coding.weekLimit);

@@ -441,7 +441,7 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
         bool lock = command == LockAllByRules;
         if (command == SelectEventsToLock)
             lock = std::ranges::find(picked, c) != picked.end();
-        setLock(d, c, lock ? LockMode::Lock : LockMode::Unlock);
+        setLock(d, static_cast<CodeId>(c), lock ? LockMode::Lock : LockMode::Unlock);
     }
     return report();
 }
@@ -545,7 +545,7 @@ bool setColoursAutomatically(ScheduleData &d, Prompter &p, int mode, std::uint32
             const std::uint32_t blue = 128 + random.below(128);
             colour = storedColour(red << 16 | green << 8 | blue);
         } else {
-            const int category = categoryOf(d, c);
+            const int category = categoryOf(d, static_cast<CodeId>(c));
             const int index = event ? r[2] * 7 + category * r[3] + r[4] - 1
                                     : r[5] * 7 + category * r[6] + r[7] - 1;
             colour = storedColour(CodePalette[static_cast<std::size_t>(index % 52)]);
@@ -607,7 +607,7 @@ int recategorise(ScheduleData &d, Prompter &p, int c)
     std::array<int, MaxCategories + 1> members{};
     for (int k = 1; k <= d.codeCount; ++k) {
         if (d.codes[k].isEvent() == events)
-            ++members[categoryOf(d, k)];
+            ++members[categoryOf(d, static_cast<CodeId>(k))];
     }
     // Unnamed categories stay in the list as blanks, so an option's number is its category.
     std::string list;
@@ -693,10 +693,10 @@ std::vector<CodeId> freeResources(ScheduleData &d, int week, int day1, int bell1
     for (int c = 1; c <= d.codeCount; ++c) {
         if (d.codes[c].isEvent() || (d.codes[c].flags & NoTimetableBit))
             continue;
-        if (category != 0 && categoryOf(d, c) != category)
+        if (category != 0 && categoryOf(d, static_cast<CodeId>(c)) != category)
             continue;
         t = WeekTimetable{};
-        weekTimetableOf(d, c, week, t, index, true);
+        weekTimetableOf(d, static_cast<CodeId>(c), week, t, index, true);
         bool free = true;
         for (int day = day1; day <= day2 && free; ++day) {
             for (int bell = bell1; bell <= bell2 && free; ++bell)

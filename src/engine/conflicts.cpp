@@ -298,7 +298,7 @@ int flush(ScheduleData &d, SweepWork &work)
     return removed;
 }
 
-ResourceConflicts resolveWith(ScheduleData &d, int r, int from, SweepWork &work)
+ResourceConflicts resolveWith(ScheduleData &d, CodeId r, int from, SweepWork &work)
 {
     ResourceConflicts result;
     if (!isTimetabledResource(d, r) || static_cast<std::size_t>(r) >= work.users.size())
@@ -592,7 +592,7 @@ void compressSchedule(const ScheduleData &d, const OccupancyMap &map, WeekAlloca
 
 namespace {
 
-void loadCode(const ScheduleData &d, int c, WeekAllocation &work, const LectureIndex *index)
+void loadCode(const ScheduleData &d, CodeId c, WeekAllocation &work, const LectureIndex *index)
 {
     if (index)
         loadWeekAllocation(d, c, work, *index);
@@ -601,7 +601,7 @@ void loadCode(const ScheduleData &d, int c, WeekAllocation &work, const LectureI
     work.code = static_cast<CodeId>(validCode(d, c) ? c : 0);
 }
 
-void buildOccupancyWith(const ScheduleData &d, int c, OccupancyMap &map, bool reset,
+void buildOccupancyWith(const ScheduleData &d, CodeId c, OccupancyMap &map, bool reset,
                         WeekAllocation &work, const LectureIndex *index)
 {
     if (reset)
@@ -625,13 +625,13 @@ void buildOccupancyWith(const ScheduleData &d, int c, OccupancyMap &map, bool re
 
 } // namespace
 
-void buildOccupancy(const ScheduleData &d, int c, OccupancyMap &map, bool reset,
+void buildOccupancy(const ScheduleData &d, CodeId c, OccupancyMap &map, bool reset,
                     WeekAllocation &work)
 {
     buildOccupancyWith(d, c, map, reset, work, nullptr);
 }
 
-void buildOccupancy(const ScheduleData &d, int c, OccupancyMap &map, bool reset,
+void buildOccupancy(const ScheduleData &d, CodeId c, OccupancyMap &map, bool reset,
                     WeekAllocation &work, const LectureIndex &index)
 {
     buildOccupancyWith(d, c, map, reset, work, &index);
@@ -662,7 +662,7 @@ CellPos findFirstConflict(const OccupancyMap &a, const OccupancyMap &b, int from
     return pos;
 }
 
-bool canJoin(const ScheduleData &d, int e, int r, bool check, int from, int rebuild,
+bool canJoin(const ScheduleData &d, CodeId e, CodeId r, bool check, int from, int rebuild,
              OccupancyMap &eventMap, OccupancyMap &resourceMap)
 {
     if (!validCode(d, e) || !validCode(d, r))
@@ -681,7 +681,7 @@ bool canJoin(const ScheduleData &d, int e, int r, bool check, int from, int rebu
     return !findFirstConflict(resourceMap, eventMap, from);
 }
 
-bool canJoin(const ScheduleData &d, int e, int r, bool check, int from)
+bool canJoin(const ScheduleData &d, CodeId e, CodeId r, bool check, int from)
 {
     OccupancyMap eventMap, resourceMap;
     return canJoin(d, e, r, check, from, 3, eventMap, resourceMap);
@@ -689,7 +689,7 @@ bool canJoin(const ScheduleData &d, int e, int r, bool check, int from)
 
 namespace {
 
-void enterLectures(const ScheduleData &d, int x, int w, WeekTimetable &t, WeekAllocation &work,
+void enterLectures(const ScheduleData &d, CodeId x, int w, WeekTimetable &t, WeekAllocation &work,
                    bool bookingsOnly, const LectureIndex *index = nullptr)
 {
     loadCode(d, x, work, index);
@@ -724,7 +724,7 @@ void enterLectures(const ScheduleData &d, int x, int w, WeekTimetable &t, WeekAl
 
 namespace {
 
-int weekTimetableWith(const ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms,
+int weekTimetableWith(const ScheduleData &d, CodeId c, int w, WeekTimetable &t, bool manualRooms,
                       bool forceNoTimetable, const LectureIndex *index)
 {
     t = WeekTimetable{};
@@ -778,19 +778,19 @@ int weekTimetableWith(const ScheduleData &d, int c, int w, WeekTimetable &t, boo
 
 } // namespace
 
-int weekTimetableOf(const ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms,
+int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t, bool manualRooms,
                     bool forceNoTimetable)
 {
     return weekTimetableWith(d, c, w, t, manualRooms, forceNoTimetable, nullptr);
 }
 
-int weekTimetableOf(const ScheduleData &d, int c, int w, WeekTimetable &t,
+int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t,
                     const LectureIndex &index, bool manualRooms, bool forceNoTimetable)
 {
     return weekTimetableWith(d, c, w, t, manualRooms, forceNoTimetable, &index);
 }
 
-void bookingTimetableOf(const ScheduleData &d, int c, int w, WeekTimetable &t)
+void bookingTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t)
 {
     t = WeekTimetable{};
     if (w < 1 || w > MaxWeeks || !validCode(d, c))
@@ -800,7 +800,7 @@ void bookingTimetableOf(const ScheduleData &d, int c, int w, WeekTimetable &t)
     enterLectures(d, c, w, t, work, true);
 }
 
-bool slotBlocked(const ScheduleData &d, int e, int w, int day, int firstBell, int lastBell)
+bool slotBlocked(const ScheduleData &d, CodeId e, int w, int day, int firstBell, int lastBell)
 {
     if (!validCode(d, e) || w < 1 || w > MaxWeeks || day < 1 || day > MaxDays)
         return true;
@@ -831,7 +831,7 @@ bool slotBlocked(const ScheduleData &d, int e, int w, int day, int firstBell, in
     return false;
 }
 
-std::string slotConflictText(const ScheduleData &d, int e, int w, int day, int bell,
+std::string slotConflictText(const ScheduleData &d, CodeId e, int w, int day, int bell,
                              const std::string &sep, int nameMode, int cellMode)
 {
     std::string text;
@@ -862,7 +862,7 @@ std::string slotConflictText(const ScheduleData &d, int e, int w, int day, int b
     return text;
 }
 
-ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, bool remove)
+ResourceConflicts resolveResourceConflicts(ScheduleData &d, CodeId r, int from, bool remove)
 {
     SweepWork work;
     work.prepare(d);

@@ -172,7 +172,7 @@ DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool booki
     int earliest = INT_MAX;
     WeekTimetable t;
     for (int w = std::max(w1, 1); w <= std::min(w2, MaxWeeks); ++w) {
-        weekTimetableOf(d, c, w, t);
+        weekTimetableOf(d, static_cast<CodeId>(c), w, t);
         for (int day = 1; day <= lastDay; ++day) {
             std::uint32_t bells = 0;
             for (int bell = 1; bell <= lastBell; ++bell) {

@@ -25,7 +25,7 @@ void rebuildFirstLecture(ScheduleData &d)
     }
 }
 
-void resetAllocation(const ScheduleData &d, int c, WeekAllocation &wa)
+void resetAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
     wa.code = static_cast<CodeId>(c);
     wa.weekEntries = 0;
@@ -81,7 +81,7 @@ bool addEntry(const ScheduleData &d, int i, WeekAllocation &wa)
 
 } // namespace
 
-int detail::loadIndexed(const ScheduleData &d, int c, WeekAllocation &wa,
+int detail::loadIndexed(const ScheduleData &d, CodeId c, WeekAllocation &wa,
                         std::span<const int> entries)
 {
     resetAllocation(d, c, wa);
@@ -143,7 +143,7 @@ int appendLecture(ScheduleData &d, const LectureView &view, int kind)
     return index;
 }
 
-void removeLecturesOf(ScheduleData &d, int c)
+void removeLecturesOf(ScheduleData &d, CodeId c)
 {
     if (!validCode(d, c))
         return;
@@ -176,19 +176,20 @@ LectureIndex::LectureIndex(const ScheduleData &d)
     }
 }
 
-std::span<const int> LectureIndex::of(int c) const
+std::span<const int> LectureIndex::of(CodeId c) const
 {
     if (c < 1 || c >= static_cast<int>(m_offsets.size()) - 1)
         return {};
     return std::span<const int>(m_items).subspan(m_offsets[c], m_offsets[c + 1] - m_offsets[c]);
 }
 
-int loadWeekAllocation(const ScheduleData &d, int c, WeekAllocation &wa, const LectureIndex &index)
+int loadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa,
+                       const LectureIndex &index)
 {
     return loadIndexed(d, c, wa, index.of(c));
 }
 
-int loadWeekAllocation(const ScheduleData &d, int c, WeekAllocation &wa)
+int loadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
     resetAllocation(d, c, wa);
     if (!validCode(d, c))

@@ -125,7 +125,7 @@ void WeekMatrix::takeRows(const ScheduleData &d)
             continue;
         m_rowOf[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>(++m_rows);
         m_rowCode.push_back(static_cast<CodeId>(c));
-        m_rowCategory.push_back(static_cast<std::uint8_t>(categoryOf(d, c)));
+        m_rowCategory.push_back(static_cast<std::uint8_t>(categoryOf(d, static_cast<CodeId>(c))));
     }
     m_cells.assign(static_cast<std::size_t>(m_rows + 1) << MatrixRowShift, 0);
     m_hiddenCount.assign(m_cells.size(), 0);

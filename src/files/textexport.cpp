@@ -291,7 +291,7 @@ void writeCodes(TextWriter &out, const ScheduleData &d, const ExportOptions &o, 
     for (int c = 1; c <= d.codeCount; ++c) {
         if (!d.codes[c].isEvent() || !exported[c])
             continue;
-        const MemberList members = collectionOf(d, c);
+        const MemberList members = collectionOf(d, static_cast<CodeId>(c));
         for (int k = 1; k <= members[0] && k <= MaxMembers; ++k) {
             if (validCode(d, members[k]))
                 out.numbered((Fields() << t.codes[c] << t.codes[members[k]]).str());
@@ -379,7 +379,7 @@ void writeCourseDates(TextWriter &out, const ScheduleData &d, const CodeTexts &t
     for (int e = 1; e <= d.codeCount; ++e) {
         if (!d.codes[e].isEvent() || d.codes[e].allocated == 0)
             continue;
-        loadWeekAllocation(d, e, wa);
+        loadWeekAllocation(d, static_cast<CodeId>(e), wa);
         for (int w = std::max(wa.firstWeek, 1); w <= std::min(wa.lastWeek, MaxWeeks); ++w) {
             if (wa.allocated[w] == 0)
                 continue;

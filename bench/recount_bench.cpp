@@ -44,7 +44,7 @@ std::unique_ptr<ScheduleData> fullDataSet()
         members[0] = 3;
         for (int k = 1; k <= 3; ++k)
             members[k] = static_cast<CodeId>(draw(1, Resources));
-        setCollection(d, e, members);
+        setCollection(d, static_cast<CodeId>(e), members);
     }
     for (int e = Resources + 1; e <= MaxCodes && d.lectureCount < MaxLectures; ++e) {
         const auto word = static_cast<std::uint16_t>(e | LectureEventBit);

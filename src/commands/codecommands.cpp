@@ -46,13 +46,13 @@ bool sortCodesBy(ScheduleData &d, Prompter &p, bool events, bool ascending, bool
 
 // ----- categories and names -------------------------------------------------------------------
 
-int recategorise(ScheduleData &d, Prompter &p, int c)
+int recategorise(ScheduleData &d, Prompter &p, CodeId c)
 {
     std::vector<CodeId> codes;
     if (c != 0) {
         if (!validCode(d, c))
             return 0;
-        codes.push_back(static_cast<CodeId>(c));
+        codes.push_back(c);
     } else {
         const auto chosen =
             p.pickCodes(d, "Select the codes to recategorise", 0, PickEvents | PickResources);
@@ -66,7 +66,7 @@ int recategorise(ScheduleData &d, Prompter &p, int c)
     std::array<int, MaxCategories + 1> members{};
     for (int k = 1; k <= d.codeCount; ++k) {
         if (d.codes[k].isEvent() == events)
-            ++members[categoryOf(d, k)];
+            ++members[categoryOf(d, static_cast<CodeId>(k))];
     }
     // Unnamed categories stay in the list as blanks, so an option's number is its category.
     std::string list;
@@ -85,7 +85,8 @@ int recategorise(ScheduleData &d, Prompter &p, int c)
     return category;
 }
 
-int attributeNewEvent(ScheduleData &d, Prompter &p, int newEvent, int original, bool *keepAsking)
+int attributeNewEvent(ScheduleData &d, Prompter &p, CodeId newEvent, CodeId original,
+                      bool *keepAsking)
 {
     if (!keepAsking || !*keepAsking || !isEventCode(d, newEvent) || !isEventCode(d, original))
         return 0;
@@ -113,13 +114,13 @@ int attributeNewEvent(ScheduleData &d, Prompter &p, int newEvent, int original, 
                  0, 1, options, keepAsking);
     if (chosen < 1 || chosen > 6)
         return 0;
-    for (const int c : {newEvent, original}) {
+    for (const CodeId c : {newEvent, original}) {
         const std::string prefix = form(chosen, d.codes[c].code.str());
         const std::string current = d.codes[c].name.str();
         if (current.find(prefix) != std::string::npos)
             continue;
         // A name near its limit loses its end rather than overrunning the stored field.
-        setCodeName(d, static_cast<CodeId>(c), prefix + current);
+        setCodeName(d, c, prefix + current);
     }
     return chosen;
 }

@@ -18,12 +18,13 @@ bool sortCodesBy(ScheduleData &d, Prompter &p, bool events, bool ascending, bool
 // the user chooses among the named categories of its kind. The flag word is rebuilt (an event
 // keeps its lock, a resource takes its category's no-timetable rule; marks are cleared) and the
 // data set recounted. Returns the category, 0 when cancelled.
-int recategorise(ScheduleData &d, Prompter &p, int c = 0);
+int recategorise(ScheduleData &d, Prompter &p, CodeId c = 0);
 
 // After an event was made from another (a split or a copy): offers to put a form of each
 // event's code in front of its name ("CODE name", "[CODE]name", "(CODE)name", ...), so the two
 // can be told apart. Asked only while *keepAsking is true; its "Don't ask this again" box clears
 // it. Names keep their stored length limit. Returns the form chosen (1..6), 0 when none.
-int attributeNewEvent(ScheduleData &d, Prompter &p, int newEvent, int original, bool *keepAsking);
+int attributeNewEvent(ScheduleData &d, Prompter &p, CodeId newEvent, CodeId original,
+                      bool *keepAsking);
 
 } // namespace quivra

@@ -79,7 +79,7 @@ bool setColoursAutomatically(ScheduleData &d, Prompter &p, int mode, std::uint32
             const std::uint32_t blue = 128 + random.below(128);
             colour = storedColour(red << 16 | green << 8 | blue);
         } else {
-            const int category = categoryOf(d, c);
+            const int category = categoryOf(d, static_cast<CodeId>(c));
             const int index = event ? r[2] * 7 + category * r[3] + r[4] - 1
                                     : r[5] * 7 + category * r[6] + r[7] - 1;
             colour = storedColour(CodePalette[static_cast<std::size_t>(index % 52)]);

@@ -34,10 +34,10 @@ std::vector<CodeId> freeResources(ScheduleData &d, int week, int day1, int bell1
     for (int c = 1; c <= d.codeCount; ++c) {
         if (d.codes[c].isEvent() || (d.codes[c].flags & NoTimetableBit))
             continue;
-        if (category != 0 && categoryOf(d, c) != category)
+        if (category != 0 && categoryOf(d, static_cast<CodeId>(c)) != category)
             continue;
         t = WeekTimetable{};
-        weekTimetableOf(d, c, week, t, index, true);
+        weekTimetableOf(d, static_cast<CodeId>(c), week, t, index, true);
         bool free = true;
         for (int day = day1; day <= day2 && free; ++day) {
             for (int bell = bell1; bell <= bell2 && free; ++bell)

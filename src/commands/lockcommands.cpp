@@ -22,11 +22,11 @@ namespace quivra {
 bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_view caption)
 {
     std::vector<char> lockedBefore(static_cast<std::size_t>(d.codeCount) + 1);
-    for (int c = 1; c <= d.codeCount; ++c)
+    for (CodeId c = 1; c <= d.codeCount; ++c)
         lockedBefore[c] = isEventCode(d, c) && isLockedCode(d, c);
     const auto changedCount = [&] {
         int changed = 0;
-        for (int c = 1; c <= d.codeCount; ++c)
+        for (CodeId c = 1; c <= d.codeCount; ++c)
             changed += isEventCode(d, c) && (isLockedCode(d, c) != bool(lockedBefore[c])) ? 1 : 0;
         return changed;
     };
@@ -39,7 +39,7 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
 
     // Marks only carry the selection to the picker.
     if (command == SelectResourcesToLock) {
-        for (int c = 1; c <= d.codeCount; ++c) {
+        for (CodeId c = 1; c <= d.codeCount; ++c) {
             if (!d.codes[c].isEvent())
                 d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
         }
@@ -52,11 +52,11 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
     }
 
     int events = 0;
-    for (int c = 1; c <= d.codeCount; ++c)
+    for (CodeId c = 1; c <= d.codeCount; ++c)
         events += isEventCode(d, c) ? 1 : 0;
     std::vector<CodeId> picked;
     if (command == SelectEventsToLock) {
-        for (int c = 1; c <= d.codeCount; ++c) {
+        for (CodeId c = 1; c <= d.codeCount; ++c) {
             d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
             if (isEventCode(d, c) && isLockedCode(d, c))
                 d.codes[c].flags |= AllMarks;
@@ -80,7 +80,7 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
     if (rule == 0)
         return false;
 
-    for (int c = 1; c <= d.codeCount; ++c) {
+    for (CodeId c = 1; c <= d.codeCount; ++c) {
         if (!isEventCode(d, c))
             continue;
         const CodeRecord &r = d.codes[c];
@@ -92,7 +92,7 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
         bool lock = command == LockAllByRules;
         if (command == SelectEventsToLock)
             lock = std::ranges::find(picked, c) != picked.end();
-        setLock(d, c, lock ? LockMode::Lock : LockMode::Unlock);
+        setLock(d, static_cast<CodeId>(c), lock ? LockMode::Lock : LockMode::Unlock);
     }
     return report();
 }

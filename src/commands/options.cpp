@@ -36,7 +36,7 @@ std::array<bool, MaxCategories + 1> populatedCategories(const ScheduleData &d)
     for (int c = 1; c <= d.codeCount; ++c) {
         if (d.codes[c].isEvent())
             continue;
-        const int k = categoryOf(d, c);
+        const int k = categoryOf(d, static_cast<CodeId>(c));
         if (k >= 1 && k <= MaxCategories)
             has[static_cast<std::size_t>(k)] = true;
     }

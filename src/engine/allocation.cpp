@@ -112,12 +112,12 @@ int allocateLeastLoaded(ScheduleData &d, WeekAllocation &wa, CodeId e, int categ
     const LectureIndex index(d);
     for (int i = 1; i <= members[0] && i <= MaxMembers; ++i) {
         const int r = members[i];
-        if (!validCode(d, r) || categoryOf(d, r) != category)
+        if (!validCode(d, r) || categoryOf(d, static_cast<CodeId>(r)) != category)
             continue;
         anyResource = true;
         std::array<int, WeekTableSize> profile{};
         int cursor = d.collectionEntryCount + 1;
-        while (CodeId x = eventsOfResource(d, r, cursor)) {
+        while (CodeId x = eventsOfResource(d, static_cast<CodeId>(r), cursor)) {
             loadWeekAllocation(d, x, other, index);
             for (int w = 1; w <= weeks; ++w)
                 profile[w] += other.allocated[w];

@@ -262,7 +262,7 @@ DateRange codeDateRange(const ScheduleData &d, int c, int week)
 
     DateRange all;
     int cursor = d.collectionEntryCount + 1;
-    while (const CodeId event = eventsOfResource(d, c, cursor)) {
+    while (const CodeId event = eventsOfResource(d, static_cast<CodeId>(c), cursor)) {
         const DateRange r = eventDateRange(d, event, week);
         if (!r.valid)
             continue;

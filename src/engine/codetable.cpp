@@ -169,7 +169,7 @@ std::vector<CodeId> eventsUsing(const ScheduleData &d, int r)
 {
     std::vector<CodeId> events;
     int cursor = collectionEnd(d) + 1;
-    while (const CodeId e = eventsOfResource(d, r, cursor))
+    while (const CodeId e = eventsOfResource(d, static_cast<CodeId>(r), cursor))
         events.push_back(e);
     std::sort(events.begin(), events.end());
     events.erase(std::unique(events.begin(), events.end()), events.end());
@@ -178,7 +178,7 @@ std::vector<CodeId> eventsUsing(const ScheduleData &d, int r)
 
 bool applyLock(ScheduleData &d, int event, LockMode mode)
 {
-    if (!isEventCode(d, event))
+    if (!isEventCode(d, static_cast<CodeId>(event)))
         return false;
     std::uint16_t &flags = d.codes[event].flags;
     const std::uint16_t before = flags;
@@ -241,7 +241,7 @@ void computeWeekSpans(ScheduleData &d)
     WeekAllocation wa;
     const LectureIndex index(d); // one pass over the store instead of one per code
     for (int c = 1; c <= d.codeCount; ++c) {
-        const int entries = loadWeekAllocation(d, c, wa, index);
+        const int entries = loadWeekAllocation(d, static_cast<CodeId>(c), wa, index);
         const bool any = entries > 0 && wa.firstWeek >= 1 && wa.firstWeek <= wa.lastWeek;
         d.weekSpan[c] = any ? static_cast<std::uint16_t>((std::min(wa.firstWeek, 255) << 8) |
                                                          std::min(wa.lastWeek, 255))
@@ -253,8 +253,8 @@ void computeWeekSpans(ScheduleData &d)
         const std::uint16_t entry = d.collection[k];
         const int c = entry & CollectionCodeMask;
         if (entry & CollectionMarkerBit) {
-            event = isEventCode(d, c) ? static_cast<CodeId>(c) : 0;
-        } else if (event != 0 && isResourceCode(d, c)) {
+            event = isEventCode(d, static_cast<CodeId>(c)) ? static_cast<CodeId>(c) : 0;
+        } else if (event != 0 && isResourceCode(d, static_cast<CodeId>(c))) {
             d.weekSpan[c] = std::min(d.weekSpan[c], d.weekSpan[event]);
         }
     }
@@ -351,7 +351,7 @@ private:
             std::string text;
             CodeId first = 0;
             if (m_d.codes[c].isEvent()) {
-                const MemberList members = collectionOf(m_d, c);
+                const MemberList members = collectionOf(m_d, static_cast<CodeId>(c));
                 first = memberOfCategory(m_d, category, 1, members);
             }
             if (validCode(m_d, first))
@@ -403,7 +403,7 @@ int insertCode(ScheduleData &d, int position, const CodeRecord &record)
     return position;
 }
 
-bool deleteCode(ScheduleData &d, int c)
+bool deleteCode(ScheduleData &d, CodeId c)
 {
     if (!validCode(d, c))
         return false;
@@ -430,7 +430,7 @@ bool deleteCode(ScheduleData &d, int c)
     return true;
 }
 
-void swapCodes(ScheduleData &d, int a, int b)
+void swapCodes(ScheduleData &d, CodeId a, CodeId b)
 {
     if (a == b || !validCode(d, a) || !validCode(d, b))
         return;
@@ -574,7 +574,7 @@ std::string makeUniqueCode(const ScheduleData &d, std::string_view proposal)
     return {};
 }
 
-int categoryOf(const ScheduleData &d, int c)
+int categoryOf(const ScheduleData &d, CodeId c)
 {
     if (!validCode(d, c))
         return 0;
@@ -586,7 +586,7 @@ int categoryOf(const ScheduleData &d, int c)
     return MaxCategories;
 }
 
-std::string categoryName(const ScheduleData &d, int c)
+std::string categoryName(const ScheduleData &d, CodeId c)
 {
     if (!validCode(d, c))
         return {};
@@ -594,7 +594,7 @@ std::string categoryName(const ScheduleData &d, int c)
     return listItem(list.view(), categoryOf(d, c));
 }
 
-std::string categorySummary(const ScheduleData &d, int event)
+std::string categorySummary(const ScheduleData &d, CodeId event)
 {
     if (!isEventCode(d, event))
         return {};
@@ -624,22 +624,22 @@ std::string categorySummary(const ScheduleData &d, int event)
     return text;
 }
 
-bool isEventCode(const ScheduleData &d, int c)
+bool isEventCode(const ScheduleData &d, CodeId c)
 {
     return validCode(d, c) && d.codes[c].isEvent();
 }
 
-bool isResourceCode(const ScheduleData &d, int c)
+bool isResourceCode(const ScheduleData &d, CodeId c)
 {
     return validCode(d, c) && !d.codes[c].isEvent();
 }
 
-bool isLockedCode(const ScheduleData &d, int c)
+bool isLockedCode(const ScheduleData &d, CodeId c)
 {
     return validCode(d, c) && (d.codes[c].flags & LockedBit);
 }
 
-void setLock(ScheduleData &d, int c, LockMode mode)
+void setLock(ScheduleData &d, CodeId c, LockMode mode)
 {
     if (!validCode(d, c)) {
         const int n = std::min<int>(d.eventList[0], MaxCodes);
@@ -653,7 +653,7 @@ void setLock(ScheduleData &d, int c, LockMode mode)
     }
 }
 
-bool queryLock(const ScheduleData &d, int event)
+bool queryLock(const ScheduleData &d, CodeId event)
 {
     return isEventCode(d, event) && isLockedCode(d, event);
 }
@@ -662,7 +662,7 @@ int countLocked(const ScheduleData &d)
 {
     int n = 0;
     for (int c = 1; c <= d.codeCount; ++c)
-        n += queryLock(d, c) ? 1 : 0;
+        n += queryLock(d, static_cast<CodeId>(c)) ? 1 : 0;
     return n;
 }
 
@@ -682,7 +682,7 @@ void clearMarks(ScheduleData &d, int first, int last, std::uint16_t mask)
     }
 }
 
-int markLinked(ScheduleData &d, int c, std::uint16_t mask)
+int markLinked(ScheduleData &d, CodeId c, std::uint16_t mask)
 {
     clearMarks(d, 1, d.codeCount, mask);
     mask &= LinkMarksMask;
@@ -710,7 +710,7 @@ int markLinked(ScheduleData &d, int c, std::uint16_t mask)
     return marked;
 }
 
-std::string formatCode(const ScheduleData &d, int c, int mode, int nameBrackets)
+std::string formatCode(const ScheduleData &d, CodeId c, int mode, int nameBrackets)
 {
     if (!validCode(d, c))
         return {};

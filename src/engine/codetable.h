@@ -43,10 +43,10 @@ enum CodeDisplayMode : int {
 int insertCode(ScheduleData &d, int position, const CodeRecord &record);
 // Deletes code c with all its lectures, memberships, roles, comments and memo; its manual-room
 // slots become void (an event) or wait for a room (a room). Recounts; false for an invalid id.
-bool deleteCode(ScheduleData &d, int c);
+bool deleteCode(ScheduleData &d, CodeId c);
 // Exchanges two codes and every reference to them (the current code and event follow their
 // codes), then recounts so the lecture store is in order again.
-void swapCodes(ScheduleData &d, int a, int b);
+void swapCodes(ScheduleData &d, CodeId a, CodeId b);
 // Sorts events or resources by `key` (SortKey, or SortByFirstResource + category) with the
 // gap-halving exchange sort, moving the records in the table and renumbering every store once.
 // `ascending` false flips the whole comparison; `categoryFirst` orders by category bits first.
@@ -67,18 +67,18 @@ bool renameCode(ScheduleData &d, std::string_view oldCode, std::string_view newC
 // candidate is taken.
 std::string makeUniqueCode(const ScheduleData &d, std::string_view proposal);
 
-int categoryOf(const ScheduleData &d, int c);
-std::string categoryName(const ScheduleData &d, int c);
-std::string categorySummary(const ScheduleData &d, int event);
-bool isEventCode(const ScheduleData &d, int c);
-bool isResourceCode(const ScheduleData &d, int c);
-bool isLockedCode(const ScheduleData &d, int c);
+int categoryOf(const ScheduleData &d, CodeId c);
+std::string categoryName(const ScheduleData &d, CodeId c);
+std::string categorySummary(const ScheduleData &d, CodeId event);
+bool isEventCode(const ScheduleData &d, CodeId c);
+bool isResourceCode(const ScheduleData &d, CodeId c);
+bool isLockedCode(const ScheduleData &d, CodeId c);
 
 enum class LockMode { Lock = 1, Unlock = 2, Toggle = 3 };
 // On an event: its own lock; on a resource: every event using it; 0 or beyond the table: every
 // event of eventList.
-void setLock(ScheduleData &d, int c, LockMode mode);
-bool queryLock(const ScheduleData &d, int event);
+void setLock(ScheduleData &d, CodeId c, LockMode mode);
+bool queryLock(const ScheduleData &d, CodeId event);
 int countLocked(const ScheduleData &d);
 // Set or clear link marks (only the LinkMarks bits of `mask`) on codes first..last. Marks carry
 // a selection between commands and pickers; they are no change of the data and leave the
@@ -86,11 +86,11 @@ int countLocked(const ScheduleData &d);
 void setMarks(ScheduleData &d, int first, int last, std::uint16_t mask);
 void clearMarks(ScheduleData &d, int first, int last, std::uint16_t mask);
 // Clears `mask` everywhere, then marks the resources of an event or the events of a resource.
-int markLinked(ScheduleData &d, int c, std::uint16_t mask);
+int markLinked(ScheduleData &d, CodeId c, std::uint16_t mask);
 
 // The text of a code for lists and cells (CodeDisplayMode bits); nameBrackets 0..5 picks the
 // bracket pair of the remark hidden in names. Empty for an invalid id.
-std::string formatCode(const ScheduleData &d, int c, int mode, int nameBrackets = 0);
+std::string formatCode(const ScheduleData &d, CodeId c, int mode, int nameBrackets = 0);
 // Recounts, then rebuilds eventList and resourceList in table order.
 void rebuildLists(ScheduleData &d);
 

@@ -93,7 +93,7 @@ void detail::rebuildCollections(ScheduleData &d)
         if (d.codes[e].collectionPos == 0)
             continue;
         ++events;
-        const MemberList members = collectionOf(d, e);
+        const MemberList members = collectionOf(d, static_cast<CodeId>(e));
         d.codes[e].links = members[0];
         for (int k = 1; k <= members[0]; ++k) {
             const int r = members[k];
@@ -106,13 +106,13 @@ void detail::rebuildCollections(ScheduleData &d)
     d.collectionCount = events;
 }
 
-MemberList getCollection(ScheduleData &d, int event)
+MemberList getCollection(ScheduleData &d, CodeId event)
 {
     d.currentEvent = validCode(d, event) ? static_cast<CodeId>(event) : 0;
     return collectionOf(d, event);
 }
 
-MemberList collectionOf(const ScheduleData &d, int event)
+MemberList collectionOf(const ScheduleData &d, CodeId event)
 {
     MemberList members{};
     if (!validCode(d, event))
@@ -135,7 +135,7 @@ MemberList collectionOf(const ScheduleData &d, int event)
     return members;
 }
 
-int setCollection(ScheduleData &d, int event, const MemberList &members)
+int setCollection(ScheduleData &d, CodeId event, const MemberList &members)
 {
     if (!validCode(d, event))
         return 0;
@@ -186,7 +186,7 @@ int setCollection(ScheduleData &d, int event, const MemberList &members)
     return static_cast<int>(fresh.size());
 }
 
-int positionInList(int c, const MemberList &members)
+int positionInList(CodeId c, const MemberList &members)
 {
     const int n = memberCountOf(members);
     for (int i = 1; i <= n; ++i) {
@@ -255,7 +255,7 @@ void sortMembers(ScheduleData &d, bool dedupe, bool ascending, MemberList &membe
     d.modified = true;
 }
 
-bool replaceMember(ScheduleData &d, int event, int oldResource, int newResource)
+bool replaceMember(ScheduleData &d, CodeId event, CodeId oldResource, CodeId newResource)
 {
     if (!validCode(d, newResource) || d.codes[newResource].isEvent())
         return false;
@@ -272,7 +272,7 @@ bool replaceMember(ScheduleData &d, int event, int oldResource, int newResource)
     return true;
 }
 
-bool exchangeMembers(ScheduleData &d, int eventA, int a, int eventB, int b)
+bool exchangeMembers(ScheduleData &d, CodeId eventA, CodeId a, CodeId eventB, CodeId b)
 {
     const MemberList inA = collectionOf(d, eventA);
     const MemberList inB = collectionOf(d, eventB);
@@ -284,7 +284,7 @@ bool exchangeMembers(ScheduleData &d, int eventA, int a, int eventB, int b)
     return replaceMember(d, eventA, a, b) && replaceMember(d, eventB, b, a);
 }
 
-CodeId eventsOfResource(const ScheduleData &d, int resource, int &cursor)
+CodeId eventsOfResource(const ScheduleData &d, CodeId resource, int &cursor)
 {
     const int n = std::min(d.collectionEntryCount, MaxCollectionEntries);
     if (!validCode(d, resource)) {
@@ -308,7 +308,8 @@ CodeId eventsOfResource(const ScheduleData &d, int resource, int &cursor)
         // Continue below this collection: an event listing the resource twice comes once.
         cursor = marker;
         const int event = collectionCode(d.collection[marker]);
-        if (isEventId(d, event) && d.codes[event].collectionPos == marker && position <= MaxMembers)
+        if (isEventId(d, static_cast<CodeId>(event)) && d.codes[event].collectionPos == marker &&
+            position <= MaxMembers)
             return static_cast<CodeId>(event);
         i = marker - 1;
     }

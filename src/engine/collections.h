@@ -12,20 +12,20 @@ namespace quivra {
 // A member list: [0] the count, [1..240] CodeIds.
 using MemberList = std::array<CodeId, MaxMembers + 1>;
 
-MemberList getCollection(ScheduleData &d, int event); // also sets currentEvent
-MemberList collectionOf(const ScheduleData &d, int event);
+MemberList getCollection(ScheduleData &d, CodeId event); // also sets currentEvent
+MemberList collectionOf(const ScheduleData &d, CodeId event);
 // Replaces the event's collection; returns the count stored, 0 when refused.
-int setCollection(ScheduleData &d, int event, const MemberList &members);
-int positionInList(int c, const MemberList &members);
+int setCollection(ScheduleData &d, CodeId event, const MemberList &members);
+int positionInList(CodeId c, const MemberList &members);
 int countInCategory(const ScheduleData &d, int category, const MemberList &members);
 CodeId memberOfCategory(const ScheduleData &d, int category, int k, const MemberList &members);
 void keepCategories(const ScheduleData &d, std::uint8_t mask, MemberList &members);
 void dropNoTimetable(const ScheduleData &d, MemberList &members);
 void sortMembers(ScheduleData &d, bool dedupe, bool ascending, MemberList &members);
-bool replaceMember(ScheduleData &d, int event, int oldResource, int newResource);
-bool exchangeMembers(ScheduleData &d, int eventA, int a, int eventB, int b);
+bool replaceMember(ScheduleData &d, CodeId event, CodeId oldResource, CodeId newResource);
+bool exchangeMembers(ScheduleData &d, CodeId eventA, CodeId a, CodeId eventB, CodeId b);
 // Walks the collection list backwards from `cursor` (start with collectionEntryCount + 1) and
 // returns the next event whose collection holds the resource, 0 at the end; moves the cursor.
-CodeId eventsOfResource(const ScheduleData &d, int resource, int &cursor);
+CodeId eventsOfResource(const ScheduleData &d, CodeId resource, int &cursor);
 
 } // namespace quivra

@@ -298,7 +298,7 @@ int flush(ScheduleData &d, SweepWork &work)
     return removed;
 }
 
-ResourceConflicts resolveWith(ScheduleData &d, int r, int from, SweepWork &work)
+ResourceConflicts resolveWith(ScheduleData &d, CodeId r, int from, SweepWork &work)
 {
     ResourceConflicts result;
     if (!isTimetabledResource(d, r) || static_cast<std::size_t>(r) >= work.users.size())
@@ -598,7 +598,7 @@ void compressSchedule(const ScheduleData &d, const OccupancyMap &map, WeekAlloca
 
 namespace {
 
-void loadCode(ScheduleData &d, int c, WeekAllocation &work, const LectureIndex *index)
+void loadCode(const ScheduleData &d, CodeId c, WeekAllocation &work, const LectureIndex *index)
 {
     if (index)
         loadWeekAllocation(d, c, work, *index);
@@ -607,8 +607,8 @@ void loadCode(ScheduleData &d, int c, WeekAllocation &work, const LectureIndex *
     work.code = static_cast<CodeId>(validCode(d, c) ? c : 0);
 }
 
-void buildOccupancyWith(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work,
-                        const LectureIndex *index)
+void buildOccupancyWith(const ScheduleData &d, CodeId c, OccupancyMap &map, bool reset,
+                        WeekAllocation &work, const LectureIndex *index)
 {
     if (reset)
         map.reset(d);
@@ -631,13 +631,14 @@ void buildOccupancyWith(ScheduleData &d, int c, OccupancyMap &map, bool reset, W
 
 } // namespace
 
-void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work)
+void buildOccupancy(const ScheduleData &d, CodeId c, OccupancyMap &map, bool reset,
+                    WeekAllocation &work)
 {
     buildOccupancyWith(d, c, map, reset, work, nullptr);
 }
 
-void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work,
-                    const LectureIndex &index)
+void buildOccupancy(const ScheduleData &d, CodeId c, OccupancyMap &map, bool reset,
+                    WeekAllocation &work, const LectureIndex &index)
 {
     buildOccupancyWith(d, c, map, reset, work, &index);
 }
@@ -667,7 +668,7 @@ CellPos findFirstConflict(const OccupancyMap &a, const OccupancyMap &b, int from
     return pos;
 }
 
-bool canJoin(ScheduleData &d, int e, int r, bool check, int from, int rebuild,
+bool canJoin(const ScheduleData &d, CodeId e, CodeId r, bool check, int from, int rebuild,
              OccupancyMap &eventMap, OccupancyMap &resourceMap)
 {
     if (!validCode(d, e) || !validCode(d, r))
@@ -686,7 +687,7 @@ bool canJoin(ScheduleData &d, int e, int r, bool check, int from, int rebuild,
     return !findFirstConflict(resourceMap, eventMap, from);
 }
 
-bool canJoin(ScheduleData &d, int e, int r, bool check, int from)
+bool canJoin(const ScheduleData &d, CodeId e, CodeId r, bool check, int from)
 {
     OccupancyMap eventMap, resourceMap;
     return canJoin(d, e, r, check, from, 3, eventMap, resourceMap);
@@ -694,7 +695,7 @@ bool canJoin(ScheduleData &d, int e, int r, bool check, int from)
 
 namespace {
 
-void enterLectures(ScheduleData &d, int x, int w, WeekTimetable &t, WeekAllocation &work,
+void enterLectures(const ScheduleData &d, CodeId x, int w, WeekTimetable &t, WeekAllocation &work,
                    bool bookingsOnly, const LectureIndex *index = nullptr)
 {
     loadCode(d, x, work, index);
@@ -729,7 +730,7 @@ void enterLectures(ScheduleData &d, int x, int w, WeekTimetable &t, WeekAllocati
 
 namespace {
 
-int weekTimetableWith(ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms,
+int weekTimetableWith(const ScheduleData &d, CodeId c, int w, WeekTimetable &t, bool manualRooms,
                       bool forceNoTimetable, const LectureIndex *index)
 {
     t = WeekTimetable{};
@@ -783,19 +784,19 @@ int weekTimetableWith(ScheduleData &d, int c, int w, WeekTimetable &t, bool manu
 
 } // namespace
 
-int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms,
+int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t, bool manualRooms,
                     bool forceNoTimetable)
 {
     return weekTimetableWith(d, c, w, t, manualRooms, forceNoTimetable, nullptr);
 }
 
-int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, const LectureIndex &index,
-                    bool manualRooms, bool forceNoTimetable)
+int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t,
+                    const LectureIndex &index, bool manualRooms, bool forceNoTimetable)
 {
     return weekTimetableWith(d, c, w, t, manualRooms, forceNoTimetable, &index);
 }
 
-void bookingTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t)
+void bookingTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t)
 {
     t = WeekTimetable{};
     if (w < 1 || w > MaxWeeks || !validCode(d, c))
@@ -805,7 +806,7 @@ void bookingTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t)
     enterLectures(d, c, w, t, work, true);
 }
 
-bool slotBlocked(ScheduleData &d, int e, int w, int day, int firstBell, int lastBell)
+bool slotBlocked(const ScheduleData &d, CodeId e, int w, int day, int firstBell, int lastBell)
 {
     if (!validCode(d, e) || w < 1 || w > MaxWeeks || day < 1 || day > MaxDays)
         return true;
@@ -836,7 +837,7 @@ bool slotBlocked(ScheduleData &d, int e, int w, int day, int firstBell, int last
     return false;
 }
 
-std::string slotConflictText(ScheduleData &d, int e, int w, int day, int bell,
+std::string slotConflictText(const ScheduleData &d, CodeId e, int w, int day, int bell,
                              const std::string &sep, int nameMode, int cellMode)
 {
     std::string text;
@@ -867,7 +868,7 @@ std::string slotConflictText(ScheduleData &d, int e, int w, int day, int bell,
     return text;
 }
 
-ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, bool remove)
+ResourceConflicts resolveResourceConflicts(ScheduleData &d, CodeId r, int from, bool remove)
 {
     SweepWork work;
     work.prepare(d);

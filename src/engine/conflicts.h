@@ -96,10 +96,11 @@ void countTimetableWeeks(const ScheduleData &d, WeekAllocation &wa);
 
 // Every cell occupied for code c over all weeks: its own lectures and, for a timetabled
 // resource, those of every event that uses it. The map's owner becomes c.
-void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work);
+void buildOccupancy(const ScheduleData &d, CodeId c, OccupancyMap &map, bool reset,
+                    WeekAllocation &work);
 // The same through an index of the unchanged store, for callers that build many maps.
-void buildOccupancy(ScheduleData &d, int c, OccupancyMap &map, bool reset, WeekAllocation &work,
-                    const LectureIndex &index);
+void buildOccupancy(const ScheduleData &d, CodeId c, OccupancyMap &map, bool reset,
+                    WeekAllocation &work, const LectureIndex &index);
 
 // A cell position; week 0 means none.
 struct CellPos
@@ -118,9 +119,9 @@ CellPos findFirstConflict(const OccupancyMap &a, const OccupancyMap &b, int from
 // With `check` it is refused when r is already a member or e already has MaxMembers.
 // `rebuild` bit 0 rebuilds resourceMap, bit 1 eventMap; a caller testing many resources against
 // one event builds eventMap once.
-bool canJoin(ScheduleData &d, int e, int r, bool check, int from, int rebuild,
+bool canJoin(const ScheduleData &d, CodeId e, CodeId r, bool check, int from, int rebuild,
              OccupancyMap &eventMap, OccupancyMap &resourceMap);
-bool canJoin(ScheduleData &d, int e, int r, bool check = true, int from = 1);
+bool canJoin(const ScheduleData &d, CodeId e, CodeId r, bool check = true, int from = 1);
 
 // One code's timetable of one week. Cells are indexed [bell][day] from 1.
 struct WeekTimetable
@@ -147,22 +148,23 @@ struct WeekTimetable
 // resource, the lectures of every event that uses it. A period overwrites anything, a booking
 // fills only free cells; an event's week booking fills every used cell. A resource with
 // NoTimetable gets an empty timetable unless `forceNoTimetable`. Returns the cell writes.
-int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, bool manualRooms = false,
-                    bool forceNoTimetable = false);
-// The same through an index of the unchanged store, for callers that build many timetables.
-int weekTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t, const LectureIndex &index,
+int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t,
                     bool manualRooms = false, bool forceNoTimetable = false);
+// The same through an index of the unchanged store, for callers that build many timetables.
+int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t,
+                    const LectureIndex &index, bool manualRooms = false,
+                    bool forceNoTimetable = false);
 // Only c's own slot bookings in week w; periods of anyone are left out, so a booking hidden
 // under a period is still there. This is what booking edits write back from.
-void bookingTimetableOf(ScheduleData &d, int c, int w, WeekTimetable &t);
+void bookingTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t);
 
 // True when a cell of event e's block is blocked: the event has a week booking in week w, or
 // the cell is not free in the week timetable of one of its timetabled resources.
-bool slotBlocked(ScheduleData &d, int e, int w, int day, int firstBell, int lastBell);
+bool slotBlocked(const ScheduleData &d, CodeId e, int w, int day, int firstBell, int lastBell);
 
 // The timetabled resources of event e whose cell (w, day, bell) is occupied, each as
 // "code (cell text)" joined by `sep`; empty when e is not an event or a position is 0.
-std::string slotConflictText(ScheduleData &d, int e, int w, int day, int bell,
+std::string slotConflictText(const ScheduleData &d, CodeId e, int w, int day, int bell,
                              const std::string &sep, int nameMode, int cellMode);
 
 // Outcome of resolving one resource.
@@ -179,7 +181,7 @@ struct ResourceConflicts
 // whose Scheduled is 0 (at most bookings of their own) are passed by. Each event's map is built
 // once. With `remove` the reduced timetables are stored; otherwise nothing changes. `cleared`
 // is the same in both: the cells the later events lose.
-ResourceConflicts resolveResourceConflicts(ScheduleData &d, int r, int from, bool remove);
+ResourceConflicts resolveResourceConflicts(ScheduleData &d, CodeId r, int from, bool remove);
 // Resolves every resource, repeating while removal still clears cells; returns the cells
 // (with `remove`, those really stored).
 int removeAllConflicts(ScheduleData &d, int from, bool remove);

@@ -163,7 +163,7 @@ DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, CodeId e,
     return out;
 }
 
-DayMeasures dayMeasures(ScheduleData &d, int c, int w1, int w2, bool bookings)
+DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings)
 {
     DayMeasures r;
     const int lastDay = std::clamp<int>(d.scheduleExtent.endDay, 0, MaxDays);
@@ -172,7 +172,7 @@ DayMeasures dayMeasures(ScheduleData &d, int c, int w1, int w2, bool bookings)
     int earliest = INT_MAX;
     WeekTimetable t;
     for (int w = std::max(w1, 1); w <= std::min(w2, MaxWeeks); ++w) {
-        weekTimetableOf(d, c, w, t);
+        weekTimetableOf(d, static_cast<CodeId>(c), w, t);
         for (int day = 1; day <= lastDay; ++day) {
             std::uint32_t bells = 0;
             for (int bell = 1; bell <= lastBell; ++bell) {
@@ -212,7 +212,7 @@ int QualityRow::value(int column) const
     }
 }
 
-QualityTable qualityRows(ScheduleData &d, const WeekMatrix &m, int column, bool bookings)
+QualityTable qualityRows(const ScheduleData &d, const WeekMatrix &m, int column, bool bookings)
 {
     QualityTable table;
     for (int row = 1; row <= m.rowCount(); ++row) {

@@ -103,7 +103,7 @@ struct DayMeasures
     int shortestSpan = 0;  // shortest first..last of a day with cells (0 when none)
     int gaps = 0;          // empty bells inside the days, in total
 };
-DayMeasures dayMeasures(ScheduleData &d, int c, int w1, int w2, bool bookings);
+DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings);
 
 // One line of the timetable quality list of a week.
 struct QualityRow
@@ -124,6 +124,6 @@ constexpr int MaxQualityRows = 255;
 // The timetables of the matrix's rows with gaps, spread or idle bells in the week, sorted by
 // `column` (1 gaps, 2 spread, 3 idle, 4 total). Rooms and categories whose gaps are not counted
 // are left out.
-QualityTable qualityRows(ScheduleData &d, const WeekMatrix &m, int column, bool bookings);
+QualityTable qualityRows(const ScheduleData &d, const WeekMatrix &m, int column, bool bookings);
 
 } // namespace quivra

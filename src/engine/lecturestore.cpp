@@ -25,7 +25,7 @@ void rebuildFirstLecture(ScheduleData &d)
     }
 }
 
-void resetAllocation(const ScheduleData &d, int c, WeekAllocation &wa)
+void resetAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
     wa.code = static_cast<CodeId>(c);
     wa.weekEntries = 0;
@@ -79,31 +79,22 @@ bool addEntry(const ScheduleData &d, int i, WeekAllocation &wa)
     return true;
 }
 
-int finishAllocation(ScheduleData &d, int c, const WeekAllocation &wa, int read)
-{
-    d.counters.largestTimetable = std::max(d.counters.largestTimetable, wa.tableEntries);
-    d.weekSpan[c] = read > 0 ? static_cast<std::uint16_t>(wa.firstWeek << 8 | wa.lastWeek) : 0;
-    return read;
-}
-
 } // namespace
 
-int detail::loadIndexed(ScheduleData &d, int c, WeekAllocation &wa, std::span<const int> entries)
+int detail::loadIndexed(const ScheduleData &d, CodeId c, WeekAllocation &wa,
+                        std::span<const int> entries)
 {
     resetAllocation(d, c, wa);
     int read = 0;
     for (int i : entries)
         read += addEntry(d, i, wa) ? 1 : 0;
-    return finishAllocation(d, c, wa, read);
+    return read;
 }
 
-LectureView unpackLecture(ScheduleData &d, int index)
+LectureView unpackLecture(const ScheduleData &d, int index)
 {
     if (index < 1 || index > d.lectureCount || index > MaxLectures)
         return {};
-    // Plain entries keep legacy bits until the recount, which needs them to type old entries.
-    if (isBookingWord(d.lectureWord[index]))
-        d.lectureWord[index] = takeLegacyKind(d, d.lectureWord[index], d.bookingKind[index]);
     return viewOf(d, index);
 }
 
@@ -152,7 +143,7 @@ int appendLecture(ScheduleData &d, const LectureView &view, int kind)
     return index;
 }
 
-void removeLecturesOf(ScheduleData &d, int c)
+void removeLecturesOf(ScheduleData &d, CodeId c)
 {
     if (!validCode(d, c))
         return;
@@ -185,19 +176,20 @@ LectureIndex::LectureIndex(const ScheduleData &d)
     }
 }
 
-std::span<const int> LectureIndex::of(int c) const
+std::span<const int> LectureIndex::of(CodeId c) const
 {
     if (c < 1 || c >= static_cast<int>(m_offsets.size()) - 1)
         return {};
     return std::span<const int>(m_items).subspan(m_offsets[c], m_offsets[c + 1] - m_offsets[c]);
 }
 
-int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa, const LectureIndex &index)
+int loadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa,
+                       const LectureIndex &index)
 {
     return loadIndexed(d, c, wa, index.of(c));
 }
 
-int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
+int loadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
     resetAllocation(d, c, wa);
     if (!validCode(d, c))
@@ -208,7 +200,7 @@ int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa)
         if (lectureCode(d, d.lectureWord[i]) == c)
             read += addEntry(d, i, wa) ? 1 : 0;
     }
-    return finishAllocation(d, c, wa, read);
+    return read;
 }
 
 void compactLectures(ScheduleData &d)

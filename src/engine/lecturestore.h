@@ -3,6 +3,10 @@
 // The lecture store: which periods are allocated to weeks, placed in slots and booked, one
 // entry per run. Entries are packed and unpacked here, a code's entries are read into its
 // working form (WeekAllocation), and the store is compacted, sorted and merged.
+//
+// Reading the store changes nothing. Booking kinds that old files kept in word bits 12..13 are
+// moved into bookingKind once, when a file is read (and the recount types old entries by them),
+// so a stored word holds only its code, event and booking bits.
 
 #include "engine/scheduledata.h"
 
@@ -12,13 +16,13 @@
 
 namespace quivra {
 
-LectureView unpackLecture(ScheduleData &d, int index);
+LectureView unpackLecture(const ScheduleData &d, int index);
 void packLecture(ScheduleData &d, int index, const LectureView &view);
 // Appends when the store has room, the word is not 0 and the view lies inside the slot coding;
 // returns the index or 0 (nothing is appended then). `kind` is the booking kind of a booking.
 int appendLecture(ScheduleData &d, const LectureView &view, int kind = 0);
 // Clears (word 0) every entry of code c; the next compaction drops them.
-void removeLecturesOf(ScheduleData &d, int c);
+void removeLecturesOf(ScheduleData &d, CodeId c);
 
 // Kind of a lecture entry by its word and start.
 inline bool isBookingWord(std::uint16_t word)
@@ -43,7 +47,7 @@ struct WeekAllocation
     std::vector<std::int16_t> timetableKinds; // booking kind per timetable entry
 };
 // Fills `wa` for code c; returns the number of entries read. Scans the whole store.
-int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa);
+int loadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa);
 
 // Every code's entries in store order, built in one pass, so work over many codes does not scan
 // the store once per code (and does not rely on firstLecture, which edits between recounts leave
@@ -52,14 +56,15 @@ class LectureIndex
 {
 public:
     explicit LectureIndex(const ScheduleData &d);
-    std::span<const int> of(int c) const;
+    std::span<const int> of(CodeId c) const;
 
 private:
     std::vector<int> m_offsets;
     std::vector<int> m_items;
 };
 // loadWeekAllocation through an index of the unchanged store.
-int loadWeekAllocation(ScheduleData &d, int c, WeekAllocation &wa, const LectureIndex &index);
+int loadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa,
+                       const LectureIndex &index);
 
 // Compacts and sorts the lecture store (drops word 0, invalid codes and invalid slots) and
 // rebuilds firstLecture.

@@ -72,12 +72,13 @@ bool isVoid(const ScheduleData &d, const ManualTriple &t)
 
 bool isRoom(const ScheduleData &d, int r)
 {
-    return isResourceCode(d, r) && categoryOf(d, r) == d.roomsCategory;
+    return isResourceCode(d, static_cast<CodeId>(r)) &&
+           categoryOf(d, static_cast<CodeId>(r)) == d.roomsCategory;
 }
 
 bool isTimetabledResource(const ScheduleData &d, int r)
 {
-    return isResourceCode(d, r) && !(d.codes[r].flags & NoTimetableBit);
+    return isResourceCode(d, static_cast<CodeId>(r)) && !(d.codes[r].flags & NoTimetableBit);
 }
 
 std::uint32_t slotEventKey(std::uint16_t slot, CodeId event)
@@ -90,7 +91,7 @@ std::uint32_t slotEventKey(std::uint16_t slot, CodeId event)
 class WeekCache
 {
 public:
-    explicit WeekCache(ScheduleData &d) : m_d(d) {}
+    explicit WeekCache(const ScheduleData &d) : m_d(d) {}
     void setWeek(int w)
     {
         if (w != m_week) {
@@ -103,13 +104,13 @@ public:
         auto it = m_tables.find(c);
         if (it == m_tables.end()) {
             it = m_tables.emplace(c, WeekTimetable{}).first;
-            weekTimetableOf(m_d, c, m_week, it->second);
+            weekTimetableOf(m_d, static_cast<CodeId>(c), m_week, it->second);
         }
         return it->second;
     }
 
 private:
-    ScheduleData &m_d;
+    const ScheduleData &m_d;
     int m_week = 0;
     std::unordered_map<int, WeekTimetable> m_tables;
 };
@@ -124,7 +125,7 @@ CodeId eventInCell(const ScheduleData &d, const WeekTimetable &t, int day, int b
 }
 
 // The room's own timetable is free at the cell and no triple of another event holds it there.
-bool roomFree(ScheduleData &d, WeekCache &cache, int e, int r, int w, int day, int bell)
+bool roomFree(const ScheduleData &d, WeekCache &cache, int e, int r, int w, int day, int bell)
 {
     cache.setWeek(w);
     if (cache.of(r).cell(day, bell) != 0)
@@ -145,7 +146,7 @@ std::vector<int> orderByWeek(const std::vector<ManualTriple> &triples)
     return order;
 }
 
-int lastTimetableWeek(ScheduleData &d)
+int lastTimetableWeek(const ScheduleData &d)
 {
     int last = 1;
     for (int i = 1; i <= d.lectureCount; ++i) {
@@ -243,7 +244,7 @@ CodeId roomOfSlot(const ScheduleData &d, int week, int day, int bell, int room)
 
 bool hasRoomResource(const ScheduleData &d, int event)
 {
-    const MemberList members = collectionOf(d, event);
+    const MemberList members = collectionOf(d, static_cast<CodeId>(event));
     return countInCategory(d, d.roomsCategory, members) > 0;
 }
 
@@ -438,12 +439,12 @@ void sortTriples(ScheduleData &d, TripleKey key)
     writeTriples(d, triples);
 }
 
-std::vector<CodeId> availableRoomsForBlock(ScheduleData &d, int e, int w, int day, int firstBell,
-                                           int lastBell)
+std::vector<CodeId> availableRoomsForBlock(const ScheduleData &d, int e, int w, int day,
+                                           int firstBell, int lastBell)
 {
     std::vector<CodeId> out;
-    if (!isEventCode(d, e) || w < 1 || w > MaxWeeks || day < 1 || day > MaxDays || firstBell < 1 ||
-        lastBell > MaxBells || firstBell > lastBell)
+    if (!isEventCode(d, static_cast<CodeId>(e)) || w < 1 || w > MaxWeeks || day < 1 ||
+        day > MaxDays || firstBell < 1 || lastBell > MaxBells || firstBell > lastBell)
         return out;
     WeekCache cache(d);
     for (CodeId r : roomsInOrder(d)) {
@@ -456,20 +457,21 @@ std::vector<CodeId> availableRoomsForBlock(ScheduleData &d, int e, int w, int da
     return out;
 }
 
-std::vector<CodeId> availableRooms(ScheduleData &d, int e, int w, int day, int bell)
+std::vector<CodeId> availableRooms(const ScheduleData &d, int e, int w, int day, int bell)
 {
     return availableRoomsForBlock(d, e, w, day, bell, bell);
 }
 
-std::vector<CodeId> roomsThatCanJoin(ScheduleData &d, int e, int from)
+std::vector<CodeId> roomsThatCanJoin(const ScheduleData &d, int e, int from)
 {
     std::vector<CodeId> out;
-    if (!isEventCode(d, e))
+    if (!isEventCode(d, static_cast<CodeId>(e)))
         return out;
     OccupancyMap eventMap, roomMap;
     int rebuild = 3;
     for (CodeId r : roomsInOrder(d)) {
-        if (canJoin(d, e, r, true, std::max(from, 1), rebuild, eventMap, roomMap))
+        if (canJoin(d, static_cast<CodeId>(e), r, true, std::max(from, 1), rebuild, eventMap,
+                    roomMap))
             out.push_back(r);
         rebuild = 1;
     }
@@ -478,8 +480,8 @@ std::vector<CodeId> roomsThatCanJoin(ScheduleData &d, int e, int from)
 
 AssignOutcome assignRoom(ScheduleData &d, int e, int w, int day, int bell, int room)
 {
-    if (!isEventCode(d, e) || !isRoom(d, room) || w < 1 || w > MaxWeeks || day < 1 ||
-        day > MaxDays || bell < 1 || bell > MaxBells || hasRoomResource(d, e))
+    if (!isEventCode(d, static_cast<CodeId>(e)) || !isRoom(d, room) || w < 1 || w > MaxWeeks ||
+        day < 1 || day > MaxDays || bell < 1 || bell > MaxBells || hasRoomResource(d, e))
         return AssignOutcome::Invalid;
     WeekCache cache(d);
     cache.setWeek(w);
@@ -524,7 +526,7 @@ int clearRooms(ScheduleData &d, int week, int day, int bell, int event)
 
 int copyRoomToWeeks(ScheduleData &d, int e, int source, int first, int last, bool overwrite)
 {
-    if (!isEventCode(d, e))
+    if (!isEventCode(d, static_cast<CodeId>(e)))
         return 0;
     first = std::max(first, 1);
     last = std::min(last, MaxWeeks);

@@ -124,13 +124,13 @@ void sortTriples(ScheduleData &d, TripleKey key);
 
 // Rooms (rooms category, resourceList order) free for event e at (w, day, bell): the room's own
 // week timetable cell is free and no triple of another event gives the room that slot.
-std::vector<CodeId> availableRooms(ScheduleData &d, int e, int w, int day, int bell);
+std::vector<CodeId> availableRooms(const ScheduleData &d, int e, int w, int day, int bell);
 // The same for every bell of a block firstBell..lastBell.
-std::vector<CodeId> availableRoomsForBlock(ScheduleData &d, int e, int w, int day, int firstBell,
-                                           int lastBell);
+std::vector<CodeId> availableRoomsForBlock(const ScheduleData &d, int e, int w, int day,
+                                           int firstBell, int lastBell);
 // Rooms that may join e's collection without conflict from week `from` on (the week-wide
 // questions of the Timetables view: from the current week, or from week 1 for all weeks).
-std::vector<CodeId> roomsThatCanJoin(ScheduleData &d, int e, int from);
+std::vector<CodeId> roomsThatCanJoin(const ScheduleData &d, int e, int from);
 
 enum class AssignOutcome { Assigned, Unchanged, NotAvailable, NotPlaced, Full, Invalid };
 // Gives event e room `room` at (w, day, bell), creating the triple when missing. Refused when

@@ -101,7 +101,7 @@ void recountCollections(ScheduleData &d)
         return;
     for (int e = 1; e <= d.codeCount; ++e) {
         if (d.codes[e].isEvent())
-            setLock(d, e, LockMode::Lock);
+            setLock(d, static_cast<CodeId>(e), LockMode::Lock);
     }
     int cursor = d.collectionEntryCount + 1;
     while (const CodeId e = eventsOfResource(d, d.lockOthersResource, cursor))
@@ -118,7 +118,7 @@ void rebuildLectureStore(ScheduleData &d)
     for (int i = 1; i <= d.lectureCount; ++i) {
         Entry e{d.lectureWord[i], d.lectureStart[i], d.lectureEnd[i], d.bookingKind[i]};
         const int c = lectureCode(d, e.word);
-        if (isEventId(d, c) && d.codes[c].links == 0)
+        if (isEventId(d, static_cast<CodeId>(c)) && d.codes[c].links == 0)
             continue;
         if (normaliseEntry(d, e))
             entries.push_back(e);
@@ -214,7 +214,7 @@ void countCategories(ScheduleData &d)
     StoreCounters &n = d.counters;
     for (int c = 1; c <= d.codeCount; ++c) {
         CodeRecord &rec = d.codes[c];
-        const int category = categoryOf(d, c);
+        const int category = categoryOf(d, static_cast<CodeId>(c));
         if (rec.isEvent()) {
             ++n.eventCounters[0];
             ++n.eventCounters[category];

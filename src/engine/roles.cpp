@@ -61,7 +61,7 @@ void adjustUses(ScheduleData &d, int roleId, int delta)
 
 bool inCollection(const ScheduleData &d, int event, int resource)
 {
-    const MemberList members = collectionOf(d, event);
+    const MemberList members = collectionOf(d, static_cast<CodeId>(event));
     const int count = std::min<int>(members[0], MaxMembers);
     for (int i = 1; i <= count; ++i)
         if (members[at(i)] == resource)

@@ -146,7 +146,8 @@ struct StoreCounters
     int codesWithLectures = 0;
     int timetableEntries = 0;     // lectures with a day
     int timetabledResources = 0;  // resources without NoTimetable
-    int largestTimetable = 0;     // most timetable entries of one code since the last reset
+    // Most timetable entries of one code stored or totalled since the last reset.
+    int largestTimetable = 0;
     std::array<int, 10> resourceCounters{}; // [0] all resources, [k] of category k
     std::array<int, 10> eventCounters{};
     std::int32_t plannedTotal = 0;

@@ -37,7 +37,7 @@ int seatsOfName(std::string_view name)
 
 } // namespace
 
-int seats(const ScheduleData &d, int c, int category)
+int seats(const ScheduleData &d, CodeId c, int category)
 {
     if (!validCode(d, c))
         return 0;
@@ -55,7 +55,7 @@ int seats(const ScheduleData &d, int c, int category)
     return sum;
 }
 
-int freeSeats(const ScheduleData &d, int event, int room)
+int freeSeats(const ScheduleData &d, CodeId event, int room)
 {
     const int all = seats(d, event, 0);
     const int rooms = seats(d, event, d.roomsCategory);
@@ -75,7 +75,7 @@ int freeSeats(const ScheduleData &d, int event, int room)
     }
     int given = 0;
     if (room > 0 && validCode(d, room) && !d.codes[room].isEvent())
-        given = seats(d, room, d.roomsCategory);
+        given = seats(d, static_cast<CodeId>(room), d.roomsCategory);
     return rooms + given + rooms - all;
 }
 

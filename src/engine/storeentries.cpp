@@ -9,7 +9,7 @@ int kindOf(std::int16_t stored)
     return stored & 0xFF;
 }
 
-bool isEventId(const ScheduleData &d, int c)
+bool isEventId(const ScheduleData &d, CodeId c)
 {
     return validCode(d, c) && d.codes[c].isEvent();
 }

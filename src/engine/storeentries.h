@@ -14,7 +14,7 @@ namespace quivra::detail {
 
 // The booking kind a bookingKind entry holds in its low byte.
 int kindOf(std::int16_t stored);
-bool isEventId(const ScheduleData &d, int c);
+bool isEventId(const ScheduleData &d, CodeId c);
 void clampCounts(ScheduleData &d);
 
 // Whether an entry's slots lie inside the coding: weeks 1..weekLimit with start <= end, and for
@@ -42,7 +42,7 @@ void sortEntries(const ScheduleData &d, std::vector<Entry> &entries);
 void writeEntries(ScheduleData &d, const std::vector<Entry> &entries);
 
 // loadWeekAllocation over the given store entries of code c.
-int loadIndexed(ScheduleData &d, int c, WeekAllocation &wa, std::span<const int> entries);
+int loadIndexed(const ScheduleData &d, CodeId c, WeekAllocation &wa, std::span<const int> entries);
 
 // Drops holes and entries naming no code, then rebuilds collectionPos (the first marker of an
 // event wins; markers of resources are ignored), collectionCount and the Links of events and

@@ -32,7 +32,8 @@ struct EventSums
     std::int64_t tableBooked = 0;
 };
 
-// ALLOCATED, SCHEDULED, PLANNED and LINKS of one event from its loaded allocation.
+// ALLOCATED, SCHEDULED, PLANNED and LINKS of one event from its loaded allocation; the event's
+// timetable entries count towards the largest-timetable statistic.
 void eventTotals(ScheduleData &d, int c, const WeekAllocation &wa, bool plannedFromAllocated,
                  EventSums &sums)
 {
@@ -50,7 +51,8 @@ void eventTotals(ScheduleData &d, int c, const WeekAllocation &wa, bool plannedF
     if (plannedFromAllocated)
         rec.planned = rec.allocated;
     rec.planned = std::max<std::uint16_t>({rec.planned, rec.allocated, std::uint16_t{1}});
-    rec.links = collectionOf(d, c)[0];
+    rec.links = collectionOf(d, static_cast<CodeId>(c))[0];
+    d.counters.largestTimetable = std::max(d.counters.largestTimetable, wa.tableEntries);
     sums.planned += rec.planned;
     sums.allocated += rec.allocated;
     sums.scheduled += rec.scheduled;
@@ -68,17 +70,17 @@ std::int32_t totals(ScheduleData &d, int first, int last, bool plannedFromAlloca
     EventSums sums;
     WeekAllocation wa;
     auto one = [&](int c, std::span<const int> entries) {
-        loadIndexed(d, c, wa, entries);
+        loadIndexed(d, static_cast<CodeId>(c), wa, entries);
         eventTotals(d, c, wa, plannedFromAllocated, sums);
     };
     if (first == last && d.codes[first].isEvent()) {
-        loadWeekAllocation(d, first, wa);
+        loadWeekAllocation(d, static_cast<CodeId>(first), wa);
         eventTotals(d, first, wa, plannedFromAllocated, sums);
     } else if (first < last) {
         const LectureIndex index(d);
         for (int c = first; c <= last; ++c) {
             if (d.codes[c].isEvent())
-                one(c, index.of(c));
+                one(c, index.of(static_cast<CodeId>(c)));
         }
     }
     auto clamp32 = [](std::int64_t v) {
@@ -92,7 +94,7 @@ std::int32_t totals(ScheduleData &d, int first, int last, bool plannedFromAlloca
     return d.counters.plannedTotal;
 }
 
-void resourceTotals(ScheduleData &d, int r)
+void resourceTotals(ScheduleData &d, CodeId r)
 {
     if (!validCode(d, r) || d.codes[r].isEvent())
         return;
@@ -124,10 +126,10 @@ void allResourceTotals(ScheduleData &d)
     for (int e = 1; e <= d.codeCount; ++e) {
         if (!d.codes[e].isEvent())
             continue;
-        loadIndexed(d, e, wa, index.of(e));
+        loadIndexed(d, static_cast<CodeId>(e), wa, index.of(static_cast<CodeId>(e)));
         EventSums own;
         eventTotals(d, e, wa, false, own);
-        const MemberList members = collectionOf(d, e);
+        const MemberList members = collectionOf(d, static_cast<CodeId>(e));
         for (int k = 1; k <= members[0]; ++k) {
             const int r = members[k];
             if (d.codes[r].isEvent() || lastEvent[r] == e)

@@ -125,7 +125,7 @@ void WeekMatrix::takeRows(const ScheduleData &d)
             continue;
         m_rowOf[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>(++m_rows);
         m_rowCode.push_back(static_cast<CodeId>(c));
-        m_rowCategory.push_back(static_cast<std::uint8_t>(categoryOf(d, c)));
+        m_rowCategory.push_back(static_cast<std::uint8_t>(categoryOf(d, static_cast<CodeId>(c))));
     }
     m_cells.assign(static_cast<std::size_t>(m_rows + 1) << MatrixRowShift, 0);
     m_hiddenCount.assign(m_cells.size(), 0);
@@ -154,7 +154,7 @@ void WeekMatrix::enterLecture(const ScheduleData &d, const LectureView &v, CellW
 }
 
 // The resources' own bookings, entered before the events so the events' periods show over them.
-void WeekMatrix::enterResourceBookings(ScheduleData &d, const LectureIndex &index)
+void WeekMatrix::enterResourceBookings(const ScheduleData &d, const LectureIndex &index)
 {
     if (m_week == 0)
         return;
@@ -175,7 +175,7 @@ void WeekMatrix::enterResourceBookings(ScheduleData &d, const LectureIndex &inde
 
 // Events in eventList order. An event placed in the week without an allocation there still
 // occupies its cells, so nothing can be placed over it unseen.
-void WeekMatrix::enterEvents(ScheduleData &d, const LectureIndex &index)
+void WeekMatrix::enterEvents(const ScheduleData &d, const LectureIndex &index)
 {
     const int events = std::min<int>(d.eventList[0], MaxCodes);
     WeekAllocation wa;
@@ -249,12 +249,12 @@ int WeekMatrix::reopen(ScheduleData &d)
     return m_rows;
 }
 
-bool WeekMatrix::agreesWithStore(ScheduleData &d, CodeId e) const
+bool WeekMatrix::agreesWithStore(const ScheduleData &d, CodeId e) const
 {
     return agreesWithStore(d, e, LectureIndex(d));
 }
 
-bool WeekMatrix::agreesWithStore(ScheduleData &d, CodeId e, const LectureIndex &index) const
+bool WeekMatrix::agreesWithStore(const ScheduleData &d, CodeId e, const LectureIndex &index) const
 {
     if (m_week == 0 || !validCode(d, e))
         return true;
@@ -867,7 +867,7 @@ bool WeekMatrix::findCellOf(int row, std::uint16_t word, int &day, int &bell) co
     return false;
 }
 
-std::vector<FitEntry> WeekMatrix::fitList(ScheduleData &d, int day, int bell, CodeId resource,
+std::vector<FitEntry> WeekMatrix::fitList(const ScheduleData &d, int day, int bell, CodeId resource,
                                           FitFilter filter) const
 {
     constexpr std::size_t MaxFitEntries = 210;

@@ -120,8 +120,8 @@ public:
     // cells and the same allocated and placed counts (none at all for an event the matrix does
     // not hold). Reads the whole store; the overload reads it through an index of the store as
     // it stands, for checking many events.
-    bool agreesWithStore(ScheduleData &d, CodeId e) const;
-    bool agreesWithStore(ScheduleData &d, CodeId e, const LectureIndex &index) const;
+    bool agreesWithStore(const ScheduleData &d, CodeId e) const;
+    bool agreesWithStore(const ScheduleData &d, CodeId e, const LectureIndex &index) const;
 
     int rowCount() const { return m_rows; }
     int week() const { return m_week; }
@@ -229,7 +229,7 @@ public:
     // Events (at most 210) that fit cell (day, bell): every timetabled resource has it free.
     // resource != 0 keeps the events that use it; `filter` keeps the events allocated in the
     // week, those not allocated, or all.
-    std::vector<FitEntry> fitList(ScheduleData &d, int day, int bell, CodeId resource,
+    std::vector<FitEntry> fitList(const ScheduleData &d, int day, int bell, CodeId resource,
                                   FitFilter filter) const;
     WeekTotals weekTotals(const ScheduleData &d) const;
 
@@ -244,8 +244,8 @@ private:
     void takeRows(const ScheduleData &d);
     void enterLecture(const ScheduleData &d, const LectureView &v, CellWord word,
                       std::span<const std::uint16_t> rows);
-    void enterResourceBookings(ScheduleData &d, const LectureIndex &index);
-    void enterEvents(ScheduleData &d, const LectureIndex &index);
+    void enterResourceBookings(const ScheduleData &d, const LectureIndex &index);
+    void enterEvents(const ScheduleData &d, const LectureIndex &index);
     void sumCategoryGaps();
     bool inRange(int day, int bell, int length) const;
     void takeBalanceLimits();

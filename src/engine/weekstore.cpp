@@ -12,7 +12,7 @@ namespace quivra {
 
 using namespace detail;
 
-int reloadWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa)
+int reloadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa)
 {
     const int read = loadWeekAllocation(d, c, wa);
     wa.code = static_cast<CodeId>(validCode(d, c) ? c : 0);
@@ -159,14 +159,17 @@ int appendEntries(ScheduleData &d, CodeId c, WeekAllocation &wa)
     };
     std::vector<std::pair<LectureView, int>> entries;
     storedEntriesOf(d, c, wa, entries);
+    int tableEntries = 0;
     for (const auto &[v, kind] : entries) {
         note(appendLecture(d, v, kind));
         if (v.startDay == 0)
             continue;
+        ++tableEntries;
         d.scheduleExtent.endWeek = std::max(d.scheduleExtent.endWeek, v.endWeek);
         d.scheduleExtent.endDay = std::max(d.scheduleExtent.endDay, v.endDay);
         d.scheduleExtent.endBell = std::max(d.scheduleExtent.endBell, v.endBell);
     }
+    d.counters.largestTimetable = std::max(d.counters.largestTimetable, tableEntries);
     if (first <= last)
         d.scheduleExtent.endWeek =
             std::max<std::uint8_t>(d.scheduleExtent.endWeek, static_cast<std::uint8_t>(last));

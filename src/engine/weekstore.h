@@ -19,7 +19,7 @@
 namespace quivra {
 
 // Clears `wa` and loads code c into it; returns the entries read.
-int reloadWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa);
+int reloadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa);
 // The lecture word a code's own entries carry: the CodeId, with bit 14 for an event.
 std::uint16_t ownWord(const ScheduleData &d, CodeId c);
 

@@ -419,7 +419,7 @@ int copyDay(ScheduleData &d, int sourceWeek, int sourceDay, int targetWeek, int 
             if (!d.codes[e].isEvent() || (!all && !marked(d, e)))
                 continue;
             WeekAllocation &wa = item.wa;
-            loadWeekAllocation(d, e, wa, index);
+            loadWeekAllocation(d, static_cast<CodeId>(e), wa, index);
             wa.code = static_cast<CodeId>(e);
             if (wa.timetable.empty())
                 continue;

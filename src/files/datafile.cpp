@@ -256,7 +256,7 @@ void prepareDataSet(ScheduleData &d)
 {
     for (int c = d.codeCount; c >= 1; --c) {
         if (d.codes[c].code.view() == " ")
-            deleteCode(d, c);
+            deleteCode(d, static_cast<CodeId>(c));
     }
     cleanCollections(d);
     recount(d);

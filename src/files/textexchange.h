@@ -59,10 +59,12 @@ struct ExportReport
     int codesRenamed = 0; // cleaned codes that collided and were written with a suffix
 };
 
-// The text of the file for `d`. Recounts `d` first; changes nothing else in it.
-std::string exportText(ScheduleData &d, const ExportOptions &options,
+// The text of the file for `d` as it stands; reads only. Callers recount a data set they have
+// edited without one (exportTextFile does).
+std::string exportText(const ScheduleData &d, const ExportOptions &options,
                        ExportReport *report = nullptr);
-// Writes the text to `path` through a temporary file, so a failure leaves the old file intact.
+// Recounts `d`, then writes its text to `path` through a temporary file, so a failure leaves the
+// old file intact.
 Result<void> exportTextFile(ScheduleData &d, const std::string &path,
                             const ExportOptions &options = {});
 
@@ -169,9 +171,9 @@ int allDayActivity(ScheduleData &d, AllDayMode mode, std::int32_t date, std::str
 // Slots where adding `text` would collide with the open data set: one line per occupied cell
 // that a lecture or booking of the file would take ("code\tweek\tday bell\tnow <> new").
 // `lines` receives the lines (CR LF each); the result is their number.
-int preCheckText(ScheduleData &d, std::string_view text, std::string &lines);
+int preCheckText(const ScheduleData &d, std::string_view text, std::string &lines);
 // Writes the report to `reportPath` (usually "conflict.txt"); returns the conflicts found.
-Result<int> preCheckFile(ScheduleData &d, const std::string &textPath,
+Result<int> preCheckFile(const ScheduleData &d, const std::string &textPath,
                          const std::string &reportPath);
 
 // Codes of [Coursedata] and [Componentdata] lines that exist in `d`, by kind.

@@ -291,7 +291,7 @@ void writeCodes(TextWriter &out, const ScheduleData &d, const ExportOptions &o, 
     for (int c = 1; c <= d.codeCount; ++c) {
         if (!d.codes[c].isEvent() || !exported[c])
             continue;
-        const MemberList members = collectionOf(d, c);
+        const MemberList members = collectionOf(d, static_cast<CodeId>(c));
         for (int k = 1; k <= members[0] && k <= MaxMembers; ++k) {
             if (validCode(d, members[k]))
                 out.numbered((Fields() << t.codes[c] << t.codes[members[k]]).str());
@@ -300,7 +300,8 @@ void writeCodes(TextWriter &out, const ScheduleData &d, const ExportOptions &o, 
 }
 
 // The lecture sections, from one pass over the store (sorted by code after the recount).
-void writeLectures(TextWriter &out, ScheduleData &d, const ExportOptions &o, const CodeTexts &t)
+void writeLectures(TextWriter &out, const ScheduleData &d, const ExportOptions &o,
+                   const CodeTexts &t)
 {
     std::vector<std::string> weekLectures, weekBookings, tableLectures, tableBookings;
     const int n = std::min(d.lectureCount, MaxLectures);
@@ -371,14 +372,14 @@ void writeManualRooms(TextWriter &out, const ScheduleData &d, const CodeTexts &t
     }
 }
 
-void writeCourseDates(TextWriter &out, ScheduleData &d, const CodeTexts &t)
+void writeCourseDates(TextWriter &out, const ScheduleData &d, const CodeTexts &t)
 {
     out.section("[Coursedates]");
     WeekAllocation wa;
     for (int e = 1; e <= d.codeCount; ++e) {
         if (!d.codes[e].isEvent() || d.codes[e].allocated == 0)
             continue;
-        loadWeekAllocation(d, e, wa);
+        loadWeekAllocation(d, static_cast<CodeId>(e), wa);
         for (int w = std::max(wa.firstWeek, 1); w <= std::min(wa.lastWeek, MaxWeeks); ++w) {
             if (wa.allocated[w] == 0)
                 continue;
@@ -424,9 +425,8 @@ void writeNotes(TextWriter &out, const ScheduleData &d, const CodeTexts &t)
 
 } // namespace
 
-std::string exportText(ScheduleData &d, const ExportOptions &options, ExportReport *report)
+std::string exportText(const ScheduleData &d, const ExportOptions &options, ExportReport *report)
 {
-    recount(d);
     ExportReport local;
     ExportReport &r = report ? *report : local;
     r = ExportReport{};
@@ -471,6 +471,7 @@ std::string exportText(ScheduleData &d, const ExportOptions &options, ExportRepo
 
 Result<void> exportTextFile(ScheduleData &d, const std::string &path, const ExportOptions &options)
 {
+    recount(d);
     const std::string text = exportText(d, options);
     return writeFileAtomically(
         path, std::span(reinterpret_cast<const std::uint8_t *>(text.data()), text.size()));

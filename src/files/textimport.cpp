@@ -1037,7 +1037,8 @@ void unassignNonRooms(ScheduleData &d)
         if (room == 0)
             continue;
         const bool valid = validCode(d, event) && d.codes[event].isEvent() && validCode(d, room) &&
-                           !d.codes[room].isEvent() && categoryOf(d, room) == d.roomsCategory;
+                           !d.codes[room].isEvent() &&
+                           categoryOf(d, static_cast<CodeId>(room)) == d.roomsCategory;
         if (!valid)
             d.manualRooms[i + 2] = 0;
     }

@@ -79,7 +79,7 @@ int allDayActivity(ScheduleData &d, AllDayMode mode, std::int32_t date, std::str
         const CodeRecord &record = d.codes[r];
         if (record.isEvent() || (record.flags & NoTimetableBit))
             continue;
-        weekTimetableOf(d, r, w, t);
+        weekTimetableOf(d, static_cast<CodeId>(r), w, t);
         const CellWord booking = makeCell(
             static_cast<std::uint16_t>(ownWord(d, static_cast<CodeId>(r)) | LectureBookingBit),
             kind);
@@ -103,7 +103,7 @@ int allDayActivity(ScheduleData &d, AllDayMode mode, std::int32_t date, std::str
     return changed;
 }
 
-int preCheckText(ScheduleData &d, std::string_view text, std::string &lines)
+int preCheckText(const ScheduleData &d, std::string_view text, std::string &lines)
 {
     enum class Part { Other, Collections, Lectures, Bookings };
     Part part = Part::Other;
@@ -117,7 +117,7 @@ int preCheckText(ScheduleData &d, std::string_view text, std::string &lines)
     int cachedCode = -1, cachedWeek = -1;
     const auto timetable = [&](int c, int w) -> const WeekTimetable & {
         if (c != cachedCode || w != cachedWeek) {
-            weekTimetableOf(d, c, w, t);
+            weekTimetableOf(d, static_cast<CodeId>(c), w, t);
             cachedCode = c;
             cachedWeek = w;
         }
@@ -205,7 +205,7 @@ int preCheckText(ScheduleData &d, std::string_view text, std::string &lines)
     return found;
 }
 
-Result<int> preCheckFile(ScheduleData &d, const std::string &textPath,
+Result<int> preCheckFile(const ScheduleData &d, const std::string &textPath,
                          const std::string &reportPath)
 {
     const auto text = readTextFile(textPath);

@@ -534,7 +534,7 @@ CodeId imitationByName(const ScheduleData &d, CodeId e, CodeId fallback)
     return fallback;
 }
 
-int conflictsInWeeks(ScheduleData &d, int w1, int w2)
+int conflictsInWeeks(const ScheduleData &d, int w1, int w2)
 {
     w1 = std::max(w1, 1);
     w2 = std::min(w2, MaxWeeks);

@@ -115,7 +115,7 @@ CodeId imitationByName(const ScheduleData &d, CodeId e, CodeId fallback);
 
 // Periods where two events share a cell of a timetabled resource, in weeks w1..w2 (a cell held
 // by three events counts two).
-int conflictsInWeeks(ScheduleData &d, int w1, int w2);
+int conflictsInWeeks(const ScheduleData &d, int w1, int w2);
 
 // The step of the dialog's tools before event `position` of eventList is handled: `progress` at
 // `position`, with a space and the event's code as its status. False when a stop was requested.

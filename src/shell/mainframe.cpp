@@ -180,7 +180,7 @@ void TFrameForm::createViews()
         m_mdi->addSubWindow(window);
         m_windows[i] = window;
         connect(view, &ViewForm::currentCodeChanged, this,
-                [this, view] { onCurrentCodeChanged(view); });
+                [this, view](CodeId code) { onCurrentCodeChanged(view, code); });
         window->show();
     }
     m_mdi->tileSubWindows();
@@ -242,8 +242,9 @@ void TFrameForm::refreshAll()
     refreshViews();
 }
 
-void TFrameForm::onCurrentCodeChanged(ViewForm *from)
+void TFrameForm::onCurrentCodeChanged(ViewForm *from, CodeId code)
 {
+    m_d.currentCode = code;
     for (ViewForm *view : m_views) {
         if (view != from)
             view->followCurrentCode();

@@ -119,7 +119,8 @@ private:
     void createViews();
     void updateTitle();
     void setStatusText(const QString &text);
-    void onCurrentCodeChanged(ViewForm *from);
+    // A view picked `code`: it becomes the current code and the other views follow it.
+    void onCurrentCodeChanged(ViewForm *from, CodeId code);
     void hookSession();
 
     ScheduleData &m_d;

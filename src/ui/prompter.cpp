@@ -289,7 +289,7 @@ int Prompter::categoryChoice(const ScheduleData &d, std::string_view question, i
         if (d.codes[c].isEvent() != events)
             continue;
         ++codes;
-        ++members[categoryOf(d, c)];
+        ++members[categoryOf(d, static_cast<CodeId>(c))];
     }
 
     OptionsRequest request;
@@ -322,8 +322,8 @@ int Prompter::categoryChoice(const ScheduleData &d, std::string_view question, i
     return reply.chosen[0];
 }
 
-int Prompter::pickWeek(ScheduleData &d, int defaultWeek, std::string_view message, int lastWeek,
-                       int firstWeek, std::bitset<WeekTableSize> *multiple)
+int Prompter::pickWeek(const ScheduleData &d, int defaultWeek, std::string_view message,
+                       int lastWeek, int firstWeek, std::bitset<WeekTableSize> *multiple)
 {
     const int first = std::max(firstWeek, 1);
     const int last = std::min(lastWeek, d.coding.weekLimit);
@@ -337,7 +337,7 @@ int Prompter::pickWeek(ScheduleData &d, int defaultWeek, std::string_view messag
     for (int c = 1; c <= d.codeCount; ++c) {
         if (!d.codes[c].isEvent())
             continue;
-        loadWeekAllocation(d, c, wa);
+        loadWeekAllocation(d, static_cast<CodeId>(c), wa);
         for (int w = first; w <= last; ++w) {
             allocated[w] += wa.allocated[w];
             scheduled[w] += wa.scheduled[w];
@@ -405,7 +405,7 @@ CodeId Prompter::selectCode(const ScheduleData &d, bool events)
     request.columns = 0;
     for (int c = 1; c <= d.codeCount; ++c) {
         if (d.codes[c].isEvent() == events)
-            request.options.push_back({c, formatCode(d, c, ShowCodeAndName)});
+            request.options.push_back({c, formatCode(d, static_cast<CodeId>(c), ShowCodeAndName)});
     }
     if (request.options.empty())
         return 0;

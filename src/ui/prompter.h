@@ -89,7 +89,7 @@ public:
     // cancelled. With `multiple` the weeks are check boxes preset from *multiple; OK replaces
     // the selection (within first..last) and returns the focused week (else the first checked,
     // else the default); Cancel leaves the selection as it was.
-    int pickWeek(ScheduleData &d, int defaultWeek, std::string_view message, int lastWeek,
+    int pickWeek(const ScheduleData &d, int defaultWeek, std::string_view message, int lastWeek,
                  int firstWeek, std::bitset<WeekTableSize> *multiple = nullptr);
     // One event (events true) or one resource, the current code preselected; 0 when cancelled.
     CodeId selectCode(const ScheduleData &d, bool events);

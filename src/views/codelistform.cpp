@@ -7,7 +7,7 @@
 
 namespace quivra {
 
-CodeListForm::CodeListForm(ScheduleData &d, const ViewOptions &options, CodeKind kind,
+CodeListForm::CodeListForm(const ScheduleData &d, const ViewOptions &options, CodeKind kind,
                            QWidget *parent)
     : ViewForm(d, options, parent), m_model(new CodeListModel(d, options, kind, this)),
       m_table(new QTableView(this))
@@ -72,7 +72,6 @@ void CodeListForm::onRowChanged()
     const CodeId c = selectedCode();
     if (c == 0 || c == m_d.currentCode)
         return;
-    m_d.currentCode = c;
     emit currentCodeChanged(c);
 }
 

@@ -15,7 +15,7 @@ class CodeListForm : public ViewForm
     Q_OBJECT
 
 public:
-    CodeListForm(ScheduleData &d, const ViewOptions &options, CodeKind kind,
+    CodeListForm(const ScheduleData &d, const ViewOptions &options, CodeKind kind,
                  QWidget *parent = nullptr);
 
     void refresh() override;
@@ -41,7 +41,7 @@ class TRefForm final : public CodeListForm
     Q_OBJECT
 
 public:
-    TRefForm(ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
+    TRefForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
         : CodeListForm(d, options, CodeKind::Resource, parent)
     {}
     ViewTag tag() const override { return ViewTag::Resources; }
@@ -52,7 +52,7 @@ class TCodesForm final : public CodeListForm
     Q_OBJECT
 
 public:
-    TCodesForm(ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
+    TCodesForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
         : CodeListForm(d, options, CodeKind::Event, parent)
     {}
     ViewTag tag() const override { return ViewTag::Events; }

@@ -7,7 +7,7 @@
 
 namespace quivra {
 
-CodeListModel::CodeListModel(ScheduleData &d, const ViewOptions &options, CodeKind kind,
+CodeListModel::CodeListModel(const ScheduleData &d, const ViewOptions &options, CodeKind kind,
                              QObject *parent)
     : QAbstractTableModel(parent), m_d(d), m_options(options), m_kind(kind)
 {

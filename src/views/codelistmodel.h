@@ -19,7 +19,7 @@ class CodeListModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    CodeListModel(ScheduleData &d, const ViewOptions &options, CodeKind kind,
+    CodeListModel(const ScheduleData &d, const ViewOptions &options, CodeKind kind,
                   QObject *parent = nullptr);
 
     // Re-reads the list and the fields from the data set.
@@ -40,7 +40,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    ScheduleData &m_d;
+    const ScheduleData &m_d;
     const ViewOptions &m_options;
     CodeKind m_kind;
     std::vector<ListField> m_fields;

@@ -9,7 +9,7 @@
 
 namespace quivra {
 
-TimetableModel::TimetableModel(ScheduleData &d, const ViewOptions &options, QObject *parent)
+TimetableModel::TimetableModel(const ScheduleData &d, const ViewOptions &options, QObject *parent)
     : QAbstractTableModel(parent), m_d(d), m_options(options)
 {
     reload();

@@ -17,7 +17,7 @@ class TimetableModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    TimetableModel(ScheduleData &d, const ViewOptions &options, QObject *parent = nullptr);
+    TimetableModel(const ScheduleData &d, const ViewOptions &options, QObject *parent = nullptr);
 
     // Shows code c (0: nothing) in the options' active week.
     void setCode(CodeId c);
@@ -40,7 +40,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    ScheduleData &m_d;
+    const ScheduleData &m_d;
     const ViewOptions &m_options;
     CodeId m_code = 0;
     int m_days = 0;

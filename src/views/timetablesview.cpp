@@ -15,7 +15,7 @@
 
 namespace quivra {
 
-TMatsForm::TMatsForm(ScheduleData &d, const ViewOptions &options, QWidget *parent)
+TMatsForm::TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent)
     : ViewForm(d, options, parent), m_model(new TimetableModel(d, options, this)),
       m_resources(new QComboBox(this)), m_status(new QLabel(this)), m_table(new QTableView(this))
 {
@@ -89,10 +89,8 @@ void TMatsForm::onResourceChosen(int index)
     const CodeId r = m_timetables[index];
     m_model->setCode(r);
     updateStatus();
-    if (r != m_d.currentCode) {
-        m_d.currentCode = r;
+    if (r != m_d.currentCode)
         emit currentCodeChanged(r);
-    }
 }
 
 void TMatsForm::updateStatus()

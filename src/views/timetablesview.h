@@ -20,7 +20,7 @@ class TMatsForm final : public ViewForm
     Q_OBJECT
 
 public:
-    TMatsForm(ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr);
+    TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr);
 
     ViewTag tag() const override { return ViewTag::Timetables; }
     void refresh() override;

@@ -2,7 +2,8 @@
 
 // ViewForm: what the main frame knows of each of its four views. A view reads the one data set
 // and the frame's view options; it rebuilds itself on refresh() and tells the frame when the
-// user picks another code. Views never change the data set except for the current code.
+// user picks another code. Views never change the data set: the frame, which owns it, makes
+// the picked code current.
 
 #include "engine/scheduledata.h"
 #include "views/viewoptions.h"
@@ -19,7 +20,7 @@ class ViewForm : public QWidget
     Q_OBJECT
 
 public:
-    ViewForm(ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
+    ViewForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
         : QWidget(parent), m_d(d), m_options(options)
     {}
 
@@ -30,11 +31,12 @@ public:
     virtual void followCurrentCode() {}
 
 signals:
-    // The user made another code current; the frame passes it on to the other views.
+    // The user picked another code; the frame makes it the current code and passes it on to
+    // the other views.
     void currentCodeChanged(CodeId code);
 
 protected:
-    ScheduleData &m_d;
+    const ScheduleData &m_d;
     const ViewOptions &m_options;
 };
 

@@ -13,7 +13,7 @@
 
 namespace quivra {
 
-WeeksModel::WeeksModel(ScheduleData &d, const ViewOptions &options, QObject *parent)
+WeeksModel::WeeksModel(const ScheduleData &d, const ViewOptions &options, QObject *parent)
     : QAbstractTableModel(parent), m_d(d), m_options(options)
 {
     reload();

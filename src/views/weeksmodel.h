@@ -19,7 +19,7 @@ class WeeksModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    WeeksModel(ScheduleData &d, const ViewOptions &options, QObject *parent = nullptr);
+    WeeksModel(const ScheduleData &d, const ViewOptions &options, QObject *parent = nullptr);
 
     void reload();
 
@@ -42,7 +42,7 @@ private:
     };
     const Cell &cell(int row, int column) const;
 
-    ScheduleData &m_d;
+    const ScheduleData &m_d;
     const ViewOptions &m_options;
     int m_weeks = 1;
     std::vector<CodeId> m_events;

@@ -7,7 +7,7 @@
 
 namespace quivra {
 
-TEditForm::TEditForm(ScheduleData &d, const ViewOptions &options, QWidget *parent)
+TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent)
     : ViewForm(d, options, parent), m_model(new WeeksModel(d, options, this)),
       m_table(new QTableView(this))
 {
@@ -63,7 +63,6 @@ void TEditForm::onCellChanged()
     const CodeId e = m_model->eventAt(m_table->currentIndex().row());
     if (e == 0 || e == m_d.currentCode)
         return;
-    m_d.currentCode = e;
     emit currentCodeChanged(e);
 }
 

@@ -14,7 +14,7 @@ class TEditForm final : public ViewForm
     Q_OBJECT
 
 public:
-    TEditForm(ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr);
+    TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr);
 
     ViewTag tag() const override { return ViewTag::Weeks; }
     void refresh() override;

@@ -604,7 +604,7 @@ TEST(CodeTableCategory, IndexAndSummary)
     EXPECT_EQ(categoryOf(*d, none), 7);
     EXPECT_EQ(categoryOf(*d, two), 2) << "the lowest category bit counts";
     EXPECT_EQ(categoryOf(*d, 0), 0);
-    EXPECT_EQ(categoryOf(*d, d->codeCount + 1), 0);
+    EXPECT_EQ(categoryOf(*d, static_cast<CodeId>(d->codeCount + 1)), 0);
     EXPECT_EQ(categoryName(*d, r), "R:Rooms");
 
     EXPECT_EQ(categorySummary(*d, e), "2xT+R");

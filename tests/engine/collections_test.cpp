@@ -33,7 +33,7 @@ TEST_F(LecturesTest, SetCollectionStoresAtMostTheListAndReplacesEveryMarker)
     EXPECT_EQ(asVector(collectionOf(d, e)), (std::vector<CodeId>{many[2], many[3]}));
     EXPECT_EQ(d.codes[many[1]].links, 0);
     EXPECT_EQ(setCollection(d, 0, many), 0);
-    EXPECT_EQ(setCollection(d, d.codeCount + 1, many), 0);
+    EXPECT_EQ(setCollection(d, static_cast<CodeId>(d.codeCount + 1), many), 0);
 }
 
 TEST_F(LecturesTest, SetCollectionRefusesAListWithoutRoomAndKeepsTheOldOne)

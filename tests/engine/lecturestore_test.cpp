@@ -80,8 +80,8 @@ TEST_F(LecturesTest, WeekAllocationReadsEveryTimetableEntryOfABusyEvent)
     EXPECT_EQ(wa.timetable.size(), 600u);
     EXPECT_EQ(wa.timetable.back(), block(eventWord(e), 20, 20, 5, 5, 6, 6));
     EXPECT_EQ(wa.scheduled[20], 30);
-    EXPECT_EQ(d.counters.largestTimetable, 600);
     totals(d, e, e);
+    EXPECT_EQ(d.counters.largestTimetable, 600);
     EXPECT_EQ(d.codes[e].scheduled, 600);
     EXPECT_EQ(d.codes[e].allocated, 600);
 }

@@ -233,25 +233,27 @@ TEST_F(LecturesTest, DamagedCountsAndInvalidIdsStayInsideTheStores)
         damage.apply(x);
 
         for (int bad : badIds) {
-            EXPECT_EQ(collectionOf(x, bad)[0], 0);
-            EXPECT_EQ(setCollection(x, bad, members({r})), 0);
-            EXPECT_FALSE(replaceMember(x, bad, r, other));
+            EXPECT_EQ(collectionOf(x, static_cast<CodeId>(bad))[0], 0);
+            EXPECT_EQ(setCollection(x, static_cast<CodeId>(bad), members({r})), 0);
+            EXPECT_FALSE(replaceMember(x, static_cast<CodeId>(bad), r, other));
             int cursor = 1 << 20;
-            EXPECT_EQ(eventsOfResource(x, bad, cursor), 0);
-            EXPECT_EQ(seats(x, bad), 0);
+            EXPECT_EQ(eventsOfResource(x, static_cast<CodeId>(bad), cursor), 0);
+            EXPECT_EQ(seats(x, static_cast<CodeId>(bad)), 0);
             EXPECT_FALSE(codeDateRange(x, bad).valid);
-            EXPECT_EQ(formatCode(x, bad, ShowCodeAndName | ShowCategory | ShowKind), "");
-            EXPECT_EQ(categoryOf(x, bad), 0);
-            EXPECT_FALSE(deleteCode(x, bad));
+            EXPECT_EQ(
+                formatCode(x, static_cast<CodeId>(bad), ShowCodeAndName | ShowCategory | ShowKind),
+                "");
+            EXPECT_EQ(categoryOf(x, static_cast<CodeId>(bad)), 0);
+            EXPECT_FALSE(deleteCode(x, static_cast<CodeId>(bad)));
             EXPECT_EQ(unpackLecture(x, bad), LectureView{});
             WeekAllocation wa;
-            EXPECT_EQ(loadWeekAllocation(x, bad, wa), 0);
-            EXPECT_EQ(LectureIndex(x).of(bad).size(), 0u);
+            EXPECT_EQ(loadWeekAllocation(x, static_cast<CodeId>(bad), wa), 0);
+            EXPECT_EQ(LectureIndex(x).of(static_cast<CodeId>(bad)).size(), 0u);
             EXPECT_EQ(roleOf(x, bad, r), 0);
             freeSeats(x, e, bad);
-            swapCodes(x, bad, e);
-            setLock(x, bad, LockMode::Toggle);
-            resourceTotals(x, bad);
+            swapCodes(x, static_cast<CodeId>(bad), e);
+            setLock(x, static_cast<CodeId>(bad), LockMode::Toggle);
+            resourceTotals(x, static_cast<CodeId>(bad));
         }
         // Operations on valid codes read no further than the stores either.
         EXPECT_TRUE(replaceMember(x, e, r, other));

@@ -24,7 +24,7 @@ DayMasks storedCells(ScheduleData &d, int e, int week)
 {
     DayMasks cells{};
     WeekAllocation wa;
-    loadWeekAllocation(d, e, wa);
+    loadWeekAllocation(d, static_cast<CodeId>(e), wa);
     for (const LectureView &v : wa.timetable)
         if ((v.word & LectureEventBit) && !isBookingWord(v.word) && v.startWeek <= week &&
             week <= v.endWeek)
@@ -36,7 +36,7 @@ DayMasks storedCells(ScheduleData &d, int e, int week)
 int storedPlaced(ScheduleData &d, int e, int week)
 {
     WeekAllocation wa;
-    loadWeekAllocation(d, e, wa);
+    loadWeekAllocation(d, static_cast<CodeId>(e), wa);
     return wa.scheduled[static_cast<std::size_t>(week)];
 }
 

@@ -68,10 +68,14 @@ TEST(StoreTest, SixHundredLecturesSurvivePlaceAndStore)
     const CodeId e = f.id("E1");
     EXPECT_EQ(d->codes[e].scheduled, 600);
     EXPECT_GT(placeBlock(*d, ownWord(*d, e), block(2, 2, 1, 1, 1)), 600);
+    // The store counts towards the largest-timetable statistic; reading leaves it alone.
+    EXPECT_EQ(d->counters.largestTimetable, 601);
+    d->counters.largestTimetable = 0;
     WeekAllocation wa;
     reloadWeekAllocation(*d, e, wa);
     EXPECT_EQ(wa.timetable.size(), 601u);
     EXPECT_EQ(d->codes[e].scheduled, 601);
+    EXPECT_EQ(d->counters.largestTimetable, 0);
 }
 
 } // namespace

@@ -660,6 +660,17 @@ TEST(DataFileFixtureTest, OlderFileLoadsWithKindsFromTheLectureWords)
     EXPECT_EQ(coding::decodeU16(&saved[kinds.at + 8]), 3);
     const BlockAt words = findBlock(saved, 21);
     EXPECT_EQ(coding::decodeU16(&saved[words.at + 8]), 0x8000 | 3 << 12 | 1);
+
+    // Read back and saved again, the file is the same bytes but for the open counter.
+    auto again = makeScheduleData();
+    ASSERT_TRUE(decodeDataFile(saved, *again, Stamp));
+    EXPECT_EQ(lectureRows(*again), lectures);
+    Bytes resaved = savedBytes(*again);
+    ASSERT_EQ(resaved.size(), saved.size());
+    const std::size_t counter62 = findBlock(saved, 9).at + 4 + 62 * 4;
+    EXPECT_EQ(coding::decodeI32(&resaved[counter62]), 2);
+    std::copy_n(saved.begin() + counter62, 4, resaved.begin() + counter62);
+    EXPECT_EQ(resaved, saved);
 }
 
 TEST(DataFileFixtureTest, UnknownTagsAreSkippedAndARepeatedNameEndsReading)

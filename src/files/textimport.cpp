@@ -81,8 +81,9 @@ Section sectionOf(std::string_view name)
 
 std::uint16_t categoryBit(int k)
 {
-    return k >= 1 && k <= MaxCategories ? static_cast<std::uint16_t>(1u << (CategoryShift + k - 1))
-                                        : 0;
+    if (k < 1 || k > MaxCategories)
+        return 0;
+    return static_cast<std::uint16_t>(1u << (CategoryShift + k - 1));
 }
 
 struct Block

@@ -92,7 +92,7 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
         bool lock = command == LockAllByRules;
         if (command == SelectEventsToLock)
             lock = std::ranges::find(picked, c) != picked.end();
-        setLock(d, static_cast<CodeId>(c), lock ? LockMode::Lock : LockMode::Unlock);
+        setLock(d, c, lock ? LockMode::Lock : LockMode::Unlock);
     }
     return report();
 }

@@ -11,7 +11,7 @@ class QWidget;
 
 namespace quivra {
 
-class QtDialogs final : public Dialogs, public OrderedLists
+class QtDialogs final : public Dialogs
 {
 public:
     // `d` is the data set whose codes the code picker lists; `parent` centres the dialogs.

@@ -144,6 +144,13 @@ struct ColourRequest
     std::uint32_t initial = 0;
 };
 
+// The answer of a reorderable list: every option number in its new order, and the checked ones.
+struct OrderedSelection
+{
+    std::vector<int> order;
+    std::vector<int> checked;
+};
+
 class Dialogs
 {
 public:
@@ -162,28 +169,23 @@ public:
     // ----- colours -----
     // The chosen colour (0xRRGGBB), or nothing when cancelled.
     virtual std::optional<std::uint32_t> chooseColour(const ColourRequest &request) = 0;
-};
 
-// ---- Reorderable lists ----------------------------------------------------------------------
-// A multiple choice whose order the user may also change, with Previous and Next buttons that
-// move the current option up or down (the order in which files are added, say). A backend that
-// can draw one derives from OrderedLists beside Dialogs; Prompter::orderedChoice finds it there
-// and falls back to a plain multiple choice in the given order for one that cannot.
-
-// The answer of a reorderable list: every option number in its new order, and the checked ones.
-struct OrderedSelection
-{
-    std::vector<int> order;
-    std::vector<int> checked;
-};
-
-class OrderedLists
-{
-public:
-    virtual ~OrderedLists() = default;
-    // Shows `request` (multiple, every option listed however many) with Previous and Next
-    // buttons when it has two or more options; nothing when cancelled.
-    virtual std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request) = 0;
+    // ----- reorderable lists -----
+    // A multiple choice whose order the user may also change, with Previous and Next buttons
+    // that move the current option (the order in which files are added, say); nothing when
+    // cancelled. A backend that cannot draw one shows a plain multiple choice and leaves the
+    // order as given.
+    virtual std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request)
+    {
+        const OptionsReply reply = options(request);
+        if (!reply.accepted)
+            return std::nullopt;
+        OrderedSelection answer;
+        for (const OptionItem &item : request.options)
+            answer.order.push_back(item.number);
+        answer.checked = reply.chosen;
+        return answer;
+    }
 };
 
 } // namespace quivra

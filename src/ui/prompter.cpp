@@ -246,16 +246,7 @@ std::optional<OrderedSelection> Prompter::orderedChoice(OptionsRequest request)
     request.multiple = true;
     if (request.options.empty())
         return std::nullopt;
-    std::optional<OrderedSelection> answer;
-    if (auto *lists = dynamic_cast<OrderedLists *>(&m_dialogs)) {
-        answer = lists->orderedOptions(request);
-    } else {
-        const OptionsReply reply = m_dialogs.options(request);
-        if (reply.accepted) {
-            answer.emplace();
-            answer->checked = reply.chosen;
-        }
-    }
+    const std::optional<OrderedSelection> answer = m_dialogs.orderedOptions(request);
     if (!answer)
         return std::nullopt;
     // Whatever the backend returned: each offered option once, those it left out after the
@@ -485,8 +476,7 @@ std::optional<std::string> Prompter::saveFile(const FileRequest &request)
     return path;
 }
 
-std::optional<std::uint32_t> Prompter::chooseColour(std::string_view caption,
-                                                   std::uint32_t initial)
+std::optional<std::uint32_t> Prompter::chooseColour(std::string_view caption, std::uint32_t initial)
 {
     ColourRequest request;
     request.caption = std::string(caption);

@@ -75,7 +75,7 @@ public:
     // `bits` unchanged.
     int multiChoice(std::string_view question, int helpTopic, std::uint32_t &bits,
                     std::string_view list);
-    // Several options that the user may also reorder (see OrderedLists in dialogs.h): every
+    // Several options that the user may also reorder (Dialogs::orderedOptions): every
     // option of `request` is offered, however many. A backend without reorderable lists shows
     // a plain multiple choice and the order comes back as given. Nothing when cancelled; the
     // answer names only options of the request, each once.

@@ -64,7 +64,7 @@ struct ShownDialog
     std::uint32_t colour = 0; // colour: the colour offered
 };
 
-class ScriptedDialogs final : public Dialogs, public OrderedLists
+class ScriptedDialogs final : public Dialogs
 {
 public:
     // The next dialog must show a text containing `part`; the answer queued next goes with it.

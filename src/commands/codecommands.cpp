@@ -4,6 +4,7 @@
 #include "engine/calendar.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "engine/conflicts.h"
 #include "engine/lectures.h"
 #include "engine/manualrooms.h"
@@ -42,6 +43,18 @@ bool sortCodesBy(ScheduleData &d, Prompter &p, bool events, bool ascending, bool
     sortCodes(d, key, events ? CodeKind::Event : CodeKind::Resource, ascending, categoryFirst);
     rebuildLists(d);
     return true;
+}
+
+bool sortEventResources(ScheduleData &d, Prompter &p, bool ascending)
+{
+    const int changed = sortEventCollections(d, ascending);
+    if (changed == 0)
+        p.infoDlg("The resources of every event are in order already.");
+    else if (changed == 1)
+        p.infoDlg("1 event has its resources sorted.");
+    else
+        p.infoDlg(std::to_string(changed) + " events have their resources sorted.");
+    return changed > 0;
 }
 
 // ----- categories and names -------------------------------------------------------------------

@@ -13,6 +13,9 @@ namespace quivra {
 // RESOURCES", the first resource of a chosen category); the code table is sorted and every store
 // renumbered. True when sorted.
 bool sortCodesBy(ScheduleData &d, Prompter &p, bool events, bool ascending, bool categoryFirst);
+// Sort event resources: the resources of every event in category order, then by code; says how
+// many events changed. True when any did.
+bool sortEventResources(ScheduleData &d, Prompter &p, bool ascending);
 
 // Moves code c (0: the codes the user picks, all of the first picked code's kind) to a category
 // the user chooses among the named categories of its kind. The flag word is rebuilt (an event

@@ -255,6 +255,45 @@ void sortMembers(ScheduleData &d, bool dedupe, bool ascending, MemberList &membe
     d.modified = true;
 }
 
+int sortEventCollections(ScheduleData &d, bool ascending)
+{
+    // Valid members by (flags, code, id), either way round; entries of deleted codes stay last.
+    auto less = [&](std::uint16_t a, std::uint16_t b) {
+        const CodeId x = collectionCode(a);
+        const CodeId y = collectionCode(b);
+        const bool validX = validCode(d, x);
+        const bool validY = validCode(d, y);
+        if (!validX || !validY)
+            return validX && !validY;
+        const CodeRecord &rx = d.codes[x];
+        const CodeRecord &ry = d.codes[y];
+        if (rx.flags != ry.flags)
+            return ascending ? rx.flags < ry.flags : ry.flags < rx.flags;
+        const int byCode = compareBytes(rx.code.view(), ry.code.view());
+        if (byCode != 0)
+            return ascending ? byCode < 0 : byCode > 0;
+        return ascending ? x < y : y < x;
+    };
+    int changed = 0;
+    for (int e = 1; e <= d.codeCount; ++e) {
+        if (!validCode(d, e) || !d.codes[e].isEvent())
+            continue;
+        bool moved = false;
+        forEachMarkerRange(d, e, [&](int from, int to) {
+            const auto first = d.collection.begin() + from + 1;
+            const auto last = d.collection.begin() + to;
+            if (!std::is_sorted(first, last, less)) {
+                std::stable_sort(first, last, less);
+                moved = true;
+            }
+        });
+        changed += moved ? 1 : 0;
+    }
+    if (changed > 0)
+        d.modified = true;
+    return changed;
+}
+
 bool replaceMember(ScheduleData &d, CodeId event, CodeId oldResource, CodeId newResource)
 {
     if (!validCode(d, newResource) || d.codes[newResource].isEvent())

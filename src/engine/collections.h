@@ -22,6 +22,10 @@ CodeId memberOfCategory(const ScheduleData &d, int category, int k, const Member
 void keepCategories(const ScheduleData &d, std::uint8_t mask, MemberList &members);
 void dropNoTimetable(const ScheduleData &d, MemberList &members);
 void sortMembers(ScheduleData &d, bool dedupe, bool ascending, MemberList &members);
+// Sorts the resources of every event's collection in place, in the member order of sortMembers
+// (category flags, then code); nothing is removed and the list does not grow. Returns the events
+// whose order changed; the data set is marked modified only when there is one.
+int sortEventCollections(ScheduleData &d, bool ascending);
 bool replaceMember(ScheduleData &d, CodeId event, CodeId oldResource, CodeId newResource);
 bool exchangeMembers(ScheduleData &d, CodeId eventA, CodeId a, CodeId eventB, CodeId b);
 // Walks the collection list backwards from `cursor` (start with collectionEntryCount + 1) and

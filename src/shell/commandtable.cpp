@@ -1,21 +1,21 @@
 #include "shell/commandtable.h"
 
-#include "commands/conflictcheck.h"
-#include "commands/filecommands.h"
 #include "commands/bookingcommands.h"
 #include "commands/clearcommands.h"
 #include "commands/codecommands.h"
 #include "commands/colourcommands.h"
 #include "commands/commandsupport.h"
+#include "commands/conflictcheck.h"
+#include "commands/filecommands.h"
 #include "commands/freeresources.h"
 #include "commands/lockcommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"
-#include "shell/optionsdialog.h"
 #include "shell/mainframe.h"
+#include "shell/optimisationdialog.h"
+#include "shell/optionsdialog.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
-#include "shell/optimisationdialog.h"
 
 #include <QDateTime>
 #include <QItemSelectionModel>
@@ -177,9 +177,7 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     auto &sample = t.add("file.sample", "Open a sample file ...", "Open one of the sample files");
     sessionCommand(
         sample, frame, [](Session &s) { openSampleFile(s); }, false);
-    sample.enabled = [&frame] {
-        return !sampleFiles(frame.session()).empty();
-    };
+    sample.enabled = [&frame] { return !sampleFiles(frame.session()).empty(); };
     t.group("file.import", "File &Import ...");
     t.add("file.add", "File A&dd ...");
     t.add("file.split", "File S&plit ...");
@@ -272,9 +270,25 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     auto &ascending = t.add("tools.sortAscending", "Sort in ascending order");
     ascending.run = [&frame] { frame.sortOptions().ascending = !frame.sortOptions().ascending; };
     ascending.checked = [&frame] { return frame.sortOptions().ascending; };
-    t.add("tools.sortAuto", "Sort automatically");
-    t.add("tools.sortLock", "Sort lock");
-    t.add("tools.sortMembers", "Sort event resources");
+    // Both switches are preferences, kept with the settings from one run to the next.
+    auto &automatic = t.add("tools.sortAuto", "Sort automatically",
+                            "Sort the codes a paste adds in the Resources and Events views");
+    automatic.run = [&frame] {
+        bool &on = frame.session().settings.preferences.autoSort;
+        on = !on;
+    };
+    automatic.checked = [&frame] { return frame.session().settings.preferences.autoSort; };
+    auto &lock = t.add("tools.sortLock", "Sort lock", "Keep the order of the codes as it is");
+    lock.run = [&frame] {
+        bool &on = frame.session().settings.preferences.lockSort;
+        on = !on;
+    };
+    lock.checked = [&frame] { return frame.session().settings.preferences.lockSort; };
+    dataCommand(t.add("tools.sortMembers", "Sort event resources",
+                      "Sort the resources of every event by category and code"),
+                frame, [&frame](ScheduleData &d, Prompter &p) {
+                    return sortEventResources(d, p, frame.sortOptions().ascending);
+                });
 
     t.menu = "Tools/Lock events";
     const std::array<std::tuple<const char *, const char *, int>, 4> locks = {{

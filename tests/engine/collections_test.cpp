@@ -110,5 +110,30 @@ TEST_F(LecturesTest, MemberListFilters)
     EXPECT_EQ(asVector(sorted), (std::vector<CodeId>{t, t2, g}));
 }
 
+TEST_F(LecturesTest, SortingEventCollectionsReordersInPlaceAndMarksOnlyAChange)
+{
+    const CodeId t = addCode(d, false, 2, "T");
+    const CodeId g = addCode(d, false, 1, "G");
+    const CodeId a = addCode(d, false, 2, "A");
+    const CodeId e = addCode(d, true, 1, "E");
+    const CodeId f = addCode(d, true, 1, "F");
+    setCollection(d, e, members({t, g, a}));
+    setCollection(d, f, members({g}));
+    const int entries = d.collectionEntryCount;
+    d.modified = false;
+
+    // Categories first (group before teachers), then codes; the list keeps its size.
+    EXPECT_EQ(sortEventCollections(d, true), 1);
+    EXPECT_EQ(asVector(collectionOf(d, e)), (std::vector<CodeId>{g, a, t}));
+    EXPECT_EQ(d.collectionEntryCount, entries);
+    EXPECT_TRUE(d.modified);
+
+    d.modified = false;
+    EXPECT_EQ(sortEventCollections(d, true), 0);
+    EXPECT_FALSE(d.modified);
+    EXPECT_EQ(sortEventCollections(d, false), 1);
+    EXPECT_EQ(asVector(collectionOf(d, e)), (std::vector<CodeId>{t, a, g}));
+}
+
 } // namespace
 } // namespace quivra

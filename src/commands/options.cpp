@@ -48,6 +48,8 @@ std::array<bool, MaxCategories + 1> populatedCategories(const ScheduleData &d)
 OptionsValues readOptions(const ScheduleData &d, const Settings &s)
 {
     OptionsValues v;
+    v.calendar = readCalendar(d);
+    v.categories = readCategories(d);
     const std::uint8_t noTimetable = d.noTimetableMasks[ResourceMasks];
     const std::uint8_t noGaps = d.noGapsMasks[ResourceMasks];
     for (int k = 1; k <= MaxCategories; ++k) {
@@ -67,9 +69,22 @@ OptionsValues readOptions(const ScheduleData &d, const Settings &s)
     return v;
 }
 
+OptionsProblem validateOptions(const ScheduleData &d, const OptionsValues &v)
+{
+    if (auto message = validateLimits(d, v.calendar); !message.empty())
+        return {OptionsPage::Limits, message};
+    if (auto message = validateCalendar(d, v.calendar); !message.empty())
+        return {OptionsPage::Time, message};
+    if (auto message = validateCategories(d, v.categories); !message.empty())
+        return {OptionsPage::Categories, message};
+    return {};
+}
+
 OptionsApplied applyOptions(ScheduleData &d, Settings &s, const OptionsValues &v)
 {
     OptionsApplied out;
+    out.categoriesChanged = applyCategories(d, v.categories);
+    out.calendarChanged = applyCalendar(d, v.calendar);
     const auto populated = populatedCategories(d);
     std::uint8_t noTimetable = d.noTimetableMasks[ResourceMasks];
     std::uint8_t noGaps = d.noGapsMasks[ResourceMasks];

@@ -5,10 +5,8 @@
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/textutil.h"
-#include "ui/prompter.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace quivra {
 
@@ -18,7 +16,6 @@ constexpr int MaxWeekLength = 255;
 constexpr int BookingKindCount = 6;
 constexpr int FirstDateSerial = 2;      // 01.01.1900
 constexpr int LastDateSerial = 2958465; // 31.12.9999
-const std::string Br = "\r\n";
 
 std::string quoted(std::string_view text)
 {
@@ -115,13 +112,14 @@ std::string checkCategories(const ScheduleData &d, bool events,
         const int members = codesInCategory(d, events, k);
         if (blank(item) && members > 0)
             return Kind + number(k) + " holds " + number(members) +
-                   (events ? " events" : " resources") +
+                   (events ? " event(s)" : " resource(s)") +
                    " and needs a name. Move them to another category first.";
         for (int j = 1; j <= MaxCategories; ++j) {
             const auto &other = items[static_cast<std::size_t>(j)];
             if (j != k && !item.letter.empty() && other.letter == item.letter)
-                return "The letter " + quoted(item.letter) + " is used by " + kind +
-                       number(std::min(j, k)) + " and " + number(std::max(j, k)) + ".";
+                return "The letter " + quoted(item.letter) + " is used by both " +
+                       (events ? "event" : "resource") + " categories " + number(std::min(j, k)) +
+                       " and " + number(std::max(j, k)) + ".";
         }
     }
     if (categoryList(items).size() > static_cast<std::size_t>(ListLength))
@@ -129,11 +127,6 @@ std::string checkCategories(const ScheduleData &d, bool events,
                " category names are too long: together they can hold at most " +
                number(ListLength) + " characters.";
     return {};
-}
-
-int reducedOrAll(int wanted, int used)
-{
-    return wanted < used ? wanted : std::numeric_limits<int>::max();
 }
 
 } // namespace
@@ -178,6 +171,25 @@ std::string validateLimits(const ScheduleData &d, const CalendarValues &v)
         return outOfRange("Days in each week", dayCap(d));
     if (v.bells < 1 || v.bells > bellCap(d))
         return outOfRange("Time periods", bellCap(d));
+    // The calendar in use covers everything stored in it; what lies beyond a smaller one has
+    // to be cleared or moved by the user first, where it can be seen.
+    const StoredReach reach = storedReach(d);
+    const EntriesBeyond beyond = entriesBeyond(d, v.weeks, v.days, v.bells);
+    if (v.weeks < reach.week)
+        return quoted("Weeks or terms") + " cannot be fewer than " + number(reach.week) +
+               " while allocations or timetables are stored up to week " + number(reach.week) +
+               " (entries after week " + number(v.weeks) + ": " + number(beyond.weeks) +
+               "). Clear or delete those weeks first.";
+    if (v.days < reach.day)
+        return quoted("Days in each week") + " cannot be fewer than " + number(reach.day) +
+               " while timetables are stored up to day " + number(reach.day) +
+               " (entries after day " + number(v.days) + ": " + number(beyond.days) +
+               "). Clear or move them first.";
+    if (v.bells < reach.bell)
+        return quoted("Time periods") + " cannot be fewer than " + number(reach.bell) +
+               " while timetables are stored up to time period " + number(reach.bell) +
+               " (entries after time period " + number(v.bells) + ": " + number(beyond.bells) +
+               "). Clear or move them first.";
     return {};
 }
 
@@ -210,8 +222,8 @@ std::string validateCalendar(const ScheduleData &d, const CalendarValues &v)
             return "The name of " + day + " cannot contain \"$\".";
     }
     if (dayText > static_cast<std::size_t>(ListLength))
-        return "The day names are too long: together they can hold at most " +
-               number(ListLength) + " characters.";
+        return "The day names are too long: together they can hold at most " + number(ListLength) +
+               " characters.";
     for (std::size_t i = 0; i < v.bellNames.size(); ++i) {
         if (i < stored.bellNames.size() && v.bellNames[i] == stored.bellNames[i])
             continue;
@@ -231,8 +243,7 @@ std::string validateCategories(const ScheduleData &d, const CategoryValues &v)
     const CategoryValues stored = readCategories(d);
     if (auto message = checkCategories(d, true, v.events, stored.events); !message.empty())
         return message;
-    if (auto message = checkCategories(d, false, v.resources, stored.resources);
-        !message.empty())
+    if (auto message = checkCategories(d, false, v.resources, stored.resources); !message.empty())
         return message;
     for (int k = 1; k <= BookingKindCount; ++k) {
         const auto &name = v.bookingKinds[static_cast<std::size_t>(k)];
@@ -245,38 +256,6 @@ std::string validateCategories(const ScheduleData &d, const CategoryValues &v)
         return "The booking kind names are too long: together they can hold at most " +
                number(ListLength) + " characters.";
     return {};
-}
-
-std::string calendarSizeQuestion(const ScheduleData &d, const CalendarValues &v)
-{
-    // Only what the new size cuts off counts; entries already beyond a limit left as it was
-    // are not the user's doing now.
-    const int weeks = reducedOrAll(v.weeks, usedWeeks(d));
-    const int days = reducedOrAll(v.days, usedDays(d));
-    const int bells = reducedOrAll(v.bells, usedBells(d));
-    const EntriesBeyond beyond = entriesBeyond(d, weeks, days, bells);
-    if (beyond.total == 0)
-        return {};
-    std::string text = number(beyond.total) +
-                       " entries of timetables and week allocations lie outside the smaller "
-                       "calendar:" +
-                       Br;
-    if (beyond.weeks > 0)
-        text += "- " + number(beyond.weeks) + " after week " + number(v.weeks) + Br;
-    if (beyond.days > 0)
-        text += "- " + number(beyond.days) + " after day " + number(v.days) + Br;
-    if (beyond.bells > 0)
-        text += "- " + number(beyond.bells) + " after time period " + number(v.bells) + Br;
-    return text + Br +
-           "They stay in the file, hidden from the views and left alone by scheduling, and "
-           "come back when the calendar is made larger again." +
-           Br + Br + "Do you want to make the calendar smaller?";
-}
-
-bool confirmCalendarSize(const ScheduleData &d, const CalendarValues &v, Prompter &prompter)
-{
-    const std::string question = calendarSizeQuestion(d, v);
-    return question.empty() || prompter.yesNoDlg(question);
 }
 
 bool applyCalendar(ScheduleData &d, const CalendarValues &v)
@@ -307,8 +286,9 @@ bool applyCategories(ScheduleData &d, const CategoryValues &v)
         v.events == stored.events ? d.eventCategories.str() : categoryList(v.events);
     const std::string resources =
         v.resources == stored.resources ? d.resourceCategories.str() : categoryList(v.resources);
-    const std::string kinds =
-        v.bookingKinds == stored.bookingKinds ? d.bookingKinds.str() : bookingList(d, v.bookingKinds);
+    const std::string kinds = v.bookingKinds == stored.bookingKinds
+                                  ? d.bookingKinds.str()
+                                  : bookingList(d, v.bookingKinds);
     const bool wasModified = d.modified;
     d.modified = false;
     setCategoryLists(d, events, resources, kinds);

@@ -6,9 +6,10 @@
 //
 // The dialog reads the values, lets the user edit them, and on Accept asks validate*() for the
 // first wrong value; its message names the field and what it may hold, and the dialog stays
-// open with everything the user typed. A smaller calendar that leaves lectures outside asks
-// first (confirmCalendarSize); the lectures are kept, hidden, and come back when the calendar
-// grows again. Applying goes through the engine's edits, which mark the data set modified.
+// open with everything the user typed. The calendar in use always covers what is stored in it,
+// so a calendar too small for the stored allocations and timetables is refused with the
+// smallest size that fits: nothing is ever dropped by making it smaller. Applying goes through
+// the engine's edits, which mark the data set modified.
 
 #include "engine/limits.h"
 #include "engine/scheduledata.h"
@@ -19,8 +20,6 @@
 #include <vector>
 
 namespace quivra {
-
-class Prompter;
 
 struct CalendarValues
 {
@@ -35,8 +34,8 @@ struct CalendarValues
     int days = 1;
     int bells = 1;
     bool dated = false;
-    std::int32_t firstWeekDate = 0;  // date serial of the first day of week 1
-    std::vector<Week> weekRows;      // weeks 1..the coding's limit
+    std::int32_t firstWeekDate = 0;     // date serial of the first day of week 1
+    std::vector<Week> weekRows;         // weeks 1..the coding's limit
     std::vector<std::string> dayNames;  // days 1..the coding's limit
     std::vector<std::string> bellNames; // bells 1..the coding's limit
 
@@ -68,12 +67,6 @@ CategoryValues readCategories(const ScheduleData &d);
 std::string validateLimits(const ScheduleData &d, const CalendarValues &v);
 std::string validateCalendar(const ScheduleData &d, const CalendarValues &v);
 std::string validateCategories(const ScheduleData &d, const CategoryValues &v);
-
-// The question for a calendar smaller than what is stored in it, empty when nothing lies
-// beyond the new size.
-std::string calendarSizeQuestion(const ScheduleData &d, const CalendarValues &v);
-// Asks that question when there is one; false when the user keeps the calendar as it is.
-bool confirmCalendarSize(const ScheduleData &d, const CalendarValues &v, Prompter &prompter);
 
 // Writes valid values into the data set; true when anything changed.
 bool applyCalendar(ScheduleData &d, const CalendarValues &v);

@@ -30,8 +30,8 @@ enum class OptionsPage { Limits, Time, Categories, Timetables, Bookings, Display
 // What the dialog edits. The timetable rules are of resource categories 1..7 (entry 0 unused).
 struct OptionsValues
 {
-    CalendarValues calendar;     // pages Limits and Time
-    CategoryValues categories;   // page Categories
+    CalendarValues calendar;                                // pages Limits and Time
+    CategoryValues categories;                              // page Categories
     std::array<bool, MaxCategories + 1> preventConflicts{}; // no-timetable bit clear
     std::array<bool, MaxCategories + 1> countGaps{};        // no-gaps bit clear
     int blockLength = 1;                                    // default block of the Timetables view
@@ -68,7 +68,7 @@ struct OptionsApplied
 };
 
 // Writes `v` into the data set and the settings: the category names, the calendar (after
-// validateOptions found nothing wrong and confirmCalendarSize was asked), the masks (a category without conflict checking
+// validateOptions found nothing wrong), the masks (a category without conflict checking
 // also has its gaps not counted), the NoTimetable flags of the resources through the recount,
 // the booking defaults and the display defaults. Values out of range are clamped. Marks the data
 // set as modified when anything of it changed.

@@ -17,6 +17,23 @@ constexpr int MaxWeekLength = 255;
 
 } // namespace
 
+StoredReach storedReach(const ScheduleData &d)
+{
+    StoredReach out;
+    const int lectures = std::clamp(d.lectureCount, 0, MaxLectures);
+    for (int i = 1; i <= lectures; ++i) {
+        const SlotCode start = d.lectureStart[static_cast<std::size_t>(i)];
+        const SlotCode end = d.lectureEnd[static_cast<std::size_t>(i)];
+        out.week = std::max(out.week, d.coding.weekOf(end));
+        // A whole-week entry carries a count in the day and bell fields of its end.
+        if (d.coding.dayOf(start) == 0)
+            continue;
+        out.day = std::max(out.day, d.coding.dayOf(end));
+        out.bell = std::max({out.bell, d.coding.bellOf(start), d.coding.bellOf(end)});
+    }
+    return out;
+}
+
 EntriesBeyond entriesBeyond(const ScheduleData &d, int weeks, int days, int bells)
 {
     EntriesBeyond out;
@@ -25,7 +42,6 @@ EntriesBeyond entriesBeyond(const ScheduleData &d, int weeks, int days, int bell
         const SlotCode start = d.lectureStart[static_cast<std::size_t>(i)];
         const SlotCode end = d.lectureEnd[static_cast<std::size_t>(i)];
         const bool timetable = d.coding.dayOf(start) != 0;
-        // A whole-week entry carries a count in the day and bell fields of its end.
         const bool pastWeeks = d.coding.weekOf(end) > weeks;
         const bool pastDays = timetable && d.coding.dayOf(end) > days;
         const bool pastBells =
@@ -40,9 +56,13 @@ EntriesBeyond entriesBeyond(const ScheduleData &d, int weeks, int days, int bell
 
 bool setCalendarSize(ScheduleData &d, int weeks, int days, int bells)
 {
-    const auto w = static_cast<std::uint8_t>(std::clamp(weeks, 1, weekCap(d)));
-    const auto dd = static_cast<std::uint8_t>(std::clamp(days, 1, dayCap(d)));
-    const auto b = static_cast<std::uint8_t>(std::clamp(bells, 1, bellCap(d)));
+    const StoredReach reach = storedReach(d);
+    const auto fit = [](int value, int low, int high) {
+        return static_cast<std::uint8_t>(std::clamp(value, std::clamp(low, 1, high), high));
+    };
+    const auto w = fit(weeks, reach.week, weekCap(d));
+    const auto dd = fit(days, reach.day, dayCap(d));
+    const auto b = fit(bells, reach.bell, bellCap(d));
     TimeRange &r = d.calendarRange;
     if (r.endWeek == w && r.endDay == dd && r.endBell == b)
         return false;

@@ -4,9 +4,8 @@
 // lengths of the weeks, the day and bell names, and whether weeks carry real dates.
 //
 // Each edit marks the data set modified when, and only when, it changed what the data set
-// holds. None of them removes a lecture: entries that lie beyond a smaller calendar stay in the
-// store (hidden from the views and left alone by scheduling) and come back when it grows again.
-// Callers ask the user first; entriesBeyond() tells them whether there is anything to ask about.
+// holds. None of them removes a lecture: the calendar in use always covers everything stored in
+// it (the recount grows it back to that), so it cannot be made smaller than storedReach().
 
 #include "engine/scheduledata.h"
 
@@ -15,8 +14,18 @@
 
 namespace quivra {
 
-// Lecture entries (allocations, bookings and timetable lectures) that reach past `weeks`, or
-// timetable entries that reach past `days` or `bells`.
+// The last week any lecture entry (allocation, booking or timetable lecture) reaches, and the
+// last day and bell any timetable entry reaches; 0 when there is none.
+struct StoredReach
+{
+    int week = 0;
+    int day = 0;
+    int bell = 0;
+};
+StoredReach storedReach(const ScheduleData &d);
+
+// Lecture entries that reach past `weeks`, or timetable entries that reach past `days` or
+// `bells`.
 struct EntriesBeyond
 {
     int weeks = 0; // entries ending after the last week
@@ -26,8 +35,9 @@ struct EntriesBeyond
 };
 EntriesBeyond entriesBeyond(const ScheduleData &d, int weeks, int days, int bells);
 
-// Weeks, days and bells in use, each clamped into 1..its limit of the slot coding. A change is
-// followed by a recount, which brings the optimiser's range inside the new calendar.
+// Weeks, days and bells in use, each clamped into the stored reach (at least 1) .. its limit of
+// the slot coding. A change is followed by a recount, which brings the optimiser's range inside
+// the new calendar.
 bool setCalendarSize(ScheduleData &d, int weeks, int days, int bells);
 
 // Name (cut to the stored length) and length (1..255) of week w of the coding; false for a week

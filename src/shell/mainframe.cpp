@@ -84,7 +84,8 @@ void TFrameForm::hookSession()
     SessionHooks &hooks = m_session->hooks;
     hooks.refreshViews = [this] { dataSetChanged(); };
     hooks.setCaption = [this](const std::string &caption) { setWindowTitle(toQString(caption)); };
-    hooks.showOptions = [this] { showOptionsDialog(*this); };
+    // The welcome question talks about the limits, so it opens their page.
+    hooks.showOptions = [this] { showOptionsDialog(*this, OptionsPage::Limits); };
     // The ways to begin at the very first start: a new file, or one of the sample files.
     hooks.firstStart = [this](int choice) {
         if (choice == 1)
@@ -289,6 +290,14 @@ void TFrameForm::restoreAll()
 void TFrameForm::setShowMode(int mode)
 {
     m_options.showMode = std::clamp(mode, int(ShowCode), int(ShowCodeAndName));
+    refreshViews();
+}
+
+void TFrameForm::setShowColours(bool on)
+{
+    if (m_options.showColours == on)
+        return;
+    m_options.showColours = on;
     refreshViews();
 }
 

@@ -39,10 +39,11 @@ struct OptionsValues
     int resourceBookingKind = 1;                            // 1..3
     bool bookingsOccupied = false; // bookings count as occupied cells in the gap figures
     int showMode = 1;              // 1 codes, 2 names, 3 code and name
-    int codeMode = 1;              // timetable cell display mode 1..3
-    bool useColors = true;         // views drawn in their colours
     bool useCodeColors = true;     // codes drawn in their own colours
-    bool showInfo = false;         // code information beside the views
+    // Settings the views do not show yet; the dialog leaves them as they are.
+    int codeMode = 1;      // timetable cell display mode 1..3
+    bool useColors = true; // views drawn in their colours
+    bool showInfo = false; // code information beside the views
 
     friend bool operator==(const OptionsValues &, const OptionsValues &) = default;
 };

@@ -167,6 +167,8 @@ void TFrameForm::closeEvent(QCloseEvent *event)
 void TFrameForm::createViews()
 {
     m_startPanel->hide();
+    // The views start as the settings last left them.
+    m_options.showColours = m_session->settings.preferences.useCodeColors;
     m_views[indexOf(ViewTag::Resources)] = new TRefForm(m_d, m_options);
     m_views[indexOf(ViewTag::Events)] = new TCodesForm(m_d, m_options);
     m_views[indexOf(ViewTag::Weeks)] = new TEditForm(m_d, m_options);
@@ -295,6 +297,7 @@ void TFrameForm::setShowMode(int mode)
 
 void TFrameForm::setShowColours(bool on)
 {
+    m_session->settings.preferences.useCodeColors = on;
     if (m_options.showColours == on)
         return;
     m_options.showColours = on;
@@ -303,8 +306,7 @@ void TFrameForm::setShowColours(bool on)
 
 void TFrameForm::toggleColours()
 {
-    m_options.showColours = !m_options.showColours;
-    refreshViews();
+    setShowColours(!m_options.showColours);
 }
 
 void TFrameForm::showAbout()

@@ -132,6 +132,7 @@ OptionsDialog::OptionsDialog(const ScheduleData &d, const OptionsValues &initial
     : QDialog(parent), m_d(d), m_initial(initial)
 {
     setWindowTitle(tr("Options"));
+    setObjectName("optionsPages");
     m_tabs = new QTabWidget(this);
     // In the order of OptionsPage.
     m_tabs->addTab(buildLimitsPage(), tr("Limits"));
@@ -346,11 +347,8 @@ QWidget *OptionsDialog::buildDisplayPage()
     m_showMode->addItems({tr("Codes [Code]"), tr("Names [Name]"), tr("Both [Code:Name]")});
     m_showMode->setCurrentIndex(std::clamp(initial.showMode, 1, 3) - 1);
     dLayout->addRow(tr("Default show mode:"), m_showMode);
-    m_useColors = new QCheckBox(tr("Use colours in the views"));
-    m_useColors->setChecked(initial.useColors);
     m_codeColors = new QCheckBox(tr("Draw codes in their own colours"));
     m_codeColors->setChecked(initial.useCodeColors);
-    dLayout->addRow(m_useColors);
     dLayout->addRow(m_codeColors);
     return display;
 }
@@ -369,7 +367,11 @@ void OptionsDialog::followLimits()
     const int weeks = numberIn(m_weeks->text());
     const int days = numberIn(m_days->text());
     const int bells = numberIn(m_bells->text());
-    const bool valid = validateLimits(m_d, {.weeks = weeks, .days = days, .bells = bells}).empty();
+    CalendarValues limits;
+    limits.weeks = weeks;
+    limits.days = days;
+    limits.bells = bells;
+    const bool valid = validateLimits(m_d, limits).empty();
     m_cells->setText(valid ? QString::number(weeks * days * bells) : tr("-"));
     if (!valid)
         return;
@@ -466,7 +468,6 @@ OptionsValues OptionsDialog::values() const
     v.resourceBookingKind = m_resourceKind->currentData().toInt();
     v.bookingsOccupied = m_occupied->isChecked();
     v.showMode = m_showMode->currentIndex() + 1;
-    v.useColors = m_useColors->isChecked();
     v.useCodeColors = m_codeColors->isChecked();
     return v;
 }

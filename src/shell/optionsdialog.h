@@ -119,7 +119,6 @@ private:
     QComboBox *m_resourceKind = nullptr;
     QCheckBox *m_occupied = nullptr;
     QComboBox *m_showMode = nullptr;
-    QCheckBox *m_useColors = nullptr;
     QCheckBox *m_codeColors = nullptr;
 };
 

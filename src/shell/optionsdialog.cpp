@@ -367,11 +367,9 @@ void OptionsDialog::followLimits()
     const int weeks = numberIn(m_weeks->text());
     const int days = numberIn(m_days->text());
     const int bells = numberIn(m_bells->text());
-    CalendarValues limits;
-    limits.weeks = weeks;
-    limits.days = days;
-    limits.bells = bells;
-    const bool valid = validateLimits(m_d, limits).empty();
+    // Only the ranges here: a size too small for what is stored is refused on Accept.
+    const bool valid = weeks >= 1 && weeks <= weekCap(m_d) && days >= 1 && days <= dayCap(m_d) &&
+                       bells >= 1 && bells <= bellCap(m_d);
     m_cells->setText(valid ? QString::number(weeks * days * bells) : tr("-"));
     if (!valid)
         return;

@@ -65,6 +65,7 @@ OptionsValues readOptions(const ScheduleData &d, const Settings &s)
     v.codeMode = std::clamp(p.codeMode, 1, 3);
     v.useColors = p.useColors;
     v.useCodeColors = p.useCodeColors;
+    v.showSeats = p.capacityCheck;
     v.showInfo = p.showInfo;
     return v;
 }
@@ -106,6 +107,7 @@ OptionsApplied applyOptions(ScheduleData &d, Settings &s, const OptionsValues &v
     p.codeMode = std::clamp(v.codeMode, 1, 3);
     p.useColors = v.useColors;
     p.useCodeColors = v.useCodeColors;
+    p.capacityCheck = v.showSeats;
     p.showInfo = v.showInfo;
     return out;
 }

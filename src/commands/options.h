@@ -40,6 +40,7 @@ struct OptionsValues
     bool bookingsOccupied = false; // bookings count as occupied cells in the gap figures
     int showMode = 1;              // 1 codes, 2 names, 3 code and name
     bool useCodeColors = true;     // codes drawn in their own colours
+    bool showSeats = false;        // the Events view shows SEATS (the capacity check)
     // Settings the views do not show yet; the dialog leaves them as they are.
     int codeMode = 1;      // timetable cell display mode 1..3
     bool useColors = true; // views drawn in their colours

@@ -101,6 +101,7 @@ void TFrameForm::dataSetChanged()
 {
     m_filePath = QFile::decodeName(m_session->currentFile().c_str());
     m_options.activeWeek = std::clamp(m_options.activeWeek, 1, std::max(1, usedWeeks(m_d)));
+    m_options.showSeats = m_session->settings.preferences.capacityCheck;
     if (!viewsExist())
         createViews();
     refreshViews();

@@ -350,6 +350,10 @@ QWidget *OptionsDialog::buildDisplayPage()
     m_codeColors = new QCheckBox(tr("Draw codes in their own colours"));
     m_codeColors->setChecked(initial.useCodeColors);
     dLayout->addRow(m_codeColors);
+    m_seats = new QCheckBox(tr("Show the SEATS of events (room capacities - requirements) in "
+                               "the Events view"));
+    m_seats->setChecked(initial.showSeats);
+    dLayout->addRow(m_seats);
     return display;
 }
 
@@ -467,6 +471,7 @@ OptionsValues OptionsDialog::values() const
     v.bookingsOccupied = m_occupied->isChecked();
     v.showMode = m_showMode->currentIndex() + 1;
     v.useCodeColors = m_codeColors->isChecked();
+    v.showSeats = m_seats->isChecked();
     return v;
 }
 

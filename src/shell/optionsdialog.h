@@ -120,6 +120,7 @@ private:
     QCheckBox *m_occupied = nullptr;
     QComboBox *m_showMode = nullptr;
     QCheckBox *m_codeColors = nullptr;
+    QCheckBox *m_seats = nullptr;
 };
 
 } // namespace quivra

@@ -221,6 +221,34 @@ private slots:
         QVERIFY(frame.viewsExist());
     }
 
+    // The display choices reach the views: code colours and the SEATS of the Events view.
+    void displayChoicesReachTheViews()
+    {
+        auto d = twoEventsInOneRoom();
+        Settings settings;
+        FixedClock clock(46003);
+        TFrameForm frame(*d, settings, SettingsPaths{}, clock);
+        frame.dataSetChanged();
+        QVERIFY(frame.viewOptions().showColours && !frame.viewOptions().showSeats);
+        ModalDriver driver;
+        driver.expect("optionsPages", {}, [](QDialog *dialog) {
+            for (QCheckBox *box : dialog->findChildren<QCheckBox *>()) {
+                if (box->text() == "Draw codes in their own colours")
+                    box->setChecked(false);
+                if (box->text().startsWith("Show the SEATS of events"))
+                    box->setChecked(true);
+            }
+            ModalDriver::press(dialog, "Accept");
+        });
+        showOptionsDialog(frame, OptionsPage::Display);
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(!frame.viewOptions().showColours && !settings.preferences.useCodeColors);
+        QVERIFY(frame.viewOptions().showSeats && settings.preferences.capacityCheck);
+        // The colour command of the menu and the setting stay one.
+        frame.toggleColours();
+        QVERIFY(frame.viewOptions().showColours && settings.preferences.useCodeColors);
+    }
+
     void checkBoxesWriteTheMasksAndTheResources()
     {
         auto d = twoEventsInOneRoom();

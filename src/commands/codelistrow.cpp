@@ -1,6 +1,7 @@
 #include "commands/codelistrow.h"
 
 #include "engine/lectures.h"
+#include "engine/seats.h"
 
 #include <algorithm>
 
@@ -25,7 +26,7 @@ bool anyResourceAttached(const ScheduleData &d)
 
 } // namespace
 
-std::vector<ListField> codeListFields(const ScheduleData &d, CodeKind kind)
+std::vector<ListField> codeListFields(const ScheduleData &d, CodeKind kind, bool seats)
 {
     using F = ListField;
     if (!anyResourceAttached(d)) {
@@ -37,6 +38,8 @@ std::vector<ListField> codeListFields(const ScheduleData &d, CodeKind kind)
                                   F::Planned, F::Allocated, F::Scheduled, F::Links};
     if (kind == CodeKind::Event) {
         fields.push_back(F::Left);
+        if (seats)
+            fields.push_back(F::Seats);
         fields.push_back(F::Resources);
     }
     return fields;
@@ -63,6 +66,8 @@ std::string codeListHeader(ListField field)
         return "LINKS";
     case ListField::Left:
         return "LEFT";
+    case ListField::Seats:
+        return "SEATS";
     case ListField::Resources:
         return " RESOURCES";
     }
@@ -92,6 +97,9 @@ std::string codeListHeaderHint(ListField field, CodeKind kind)
                    : "LINKS = The number of events having this resource attached";
     case ListField::Left:
         return "LEFT = Periods of this event allocated to the active week but not yet scheduled";
+    case ListField::Seats:
+        return "SEATS = Room capacity (\"#\" in the room's name) minus the seats the other "
+               "resources of this event need";
     case ListField::Resources:
         return "RESOURCES = The resources of this event by category";
     case ListField::Number:
@@ -133,6 +141,8 @@ std::string codeListCell(const ScheduleData &d, CodeId c, int row, ListField fie
         if (!event || left == nullptr)
             return {};
         return (*left >= 0 ? "+" : "") + std::to_string(*left) + " ";
+    case ListField::Seats:
+        return event ? std::to_string(freeSeats(d, c, -1)) : std::string();
     case ListField::Resources:
         return event ? " " + categorySummary(d, c) : std::string();
     }

@@ -25,11 +25,13 @@ enum class ListField {
     Scheduled,
     Links,
     Left,      // events only: periods of the active week still to schedule
+    Seats,     // events only: room capacity left after what the other resources need
     Resources, // events only: the category summary of the collection
 };
 
-// The fields a list of `kind` shows over the data set as it stands.
-std::vector<ListField> codeListFields(const ScheduleData &d, CodeKind kind);
+// The fields a list of `kind` shows over the data set as it stands; events show SEATS when
+// `seats` is set (the capacity check of the settings).
+std::vector<ListField> codeListFields(const ScheduleData &d, CodeKind kind, bool seats = false);
 
 std::string codeListHeader(ListField field);
 // The hint of a header field, naming "resource" or "event".

@@ -118,6 +118,8 @@ void askCapacityCheck(Session &s)
         br + br +
         "Do you want to show the number of event SEATS (= room capacities - requirements) in "
         "Events view?");
+    if (s.settings.preferences.capacityCheck && s.hooks.refreshViews)
+        s.hooks.refreshViews(); // the Events view gets its SEATS
 }
 
 // What every open does once the new data set is in place; `named` when a file was read.

@@ -48,6 +48,8 @@ std::array<bool, MaxCategories + 1> populatedCategories(const ScheduleData &d)
 OptionsValues readOptions(const ScheduleData &d, const Settings &s)
 {
     OptionsValues v;
+    v.calendar = readCalendar(d);
+    v.categories = readCategories(d);
     const std::uint8_t noTimetable = d.noTimetableMasks[ResourceMasks];
     const std::uint8_t noGaps = d.noGapsMasks[ResourceMasks];
     for (int k = 1; k <= MaxCategories; ++k) {
@@ -63,13 +65,27 @@ OptionsValues readOptions(const ScheduleData &d, const Settings &s)
     v.codeMode = std::clamp(p.codeMode, 1, 3);
     v.useColors = p.useColors;
     v.useCodeColors = p.useCodeColors;
+    v.showSeats = p.capacityCheck;
     v.showInfo = p.showInfo;
     return v;
+}
+
+OptionsProblem validateOptions(const ScheduleData &d, const OptionsValues &v)
+{
+    if (auto message = validateLimits(d, v.calendar); !message.empty())
+        return {OptionsPage::Limits, message};
+    if (auto message = validateCalendar(d, v.calendar); !message.empty())
+        return {OptionsPage::Time, message};
+    if (auto message = validateCategories(d, v.categories); !message.empty())
+        return {OptionsPage::Categories, message};
+    return {};
 }
 
 OptionsApplied applyOptions(ScheduleData &d, Settings &s, const OptionsValues &v)
 {
     OptionsApplied out;
+    out.categoriesChanged = applyCategories(d, v.categories);
+    out.calendarChanged = applyCalendar(d, v.calendar);
     const auto populated = populatedCategories(d);
     std::uint8_t noTimetable = d.noTimetableMasks[ResourceMasks];
     std::uint8_t noGaps = d.noGapsMasks[ResourceMasks];
@@ -91,6 +107,7 @@ OptionsApplied applyOptions(ScheduleData &d, Settings &s, const OptionsValues &v
     p.codeMode = std::clamp(v.codeMode, 1, 3);
     p.useColors = v.useColors;
     p.useCodeColors = v.useCodeColors;
+    p.capacityCheck = v.showSeats;
     p.showInfo = v.showInfo;
     return out;
 }

@@ -67,6 +67,25 @@ bool setResourceCategoryRules(ScheduleData &d, std::uint8_t noTimetable, std::ui
     return true;
 }
 
+bool setCategoryLists(ScheduleData &d, std::string_view events, std::string_view resources,
+                      std::string_view bookingKinds)
+{
+    for (const std::string_view list : {events, resources, bookingKinds})
+        if (list.size() > static_cast<std::size_t>(ListLength))
+            return false;
+    if (d.eventCategories.view() == events && d.resourceCategories.view() == resources &&
+        d.bookingKinds.view() == bookingKinds)
+        return true;
+    d.eventCategories.clear();
+    d.eventCategories.assign(events);
+    d.resourceCategories.clear();
+    d.resourceCategories.assign(resources);
+    d.bookingKinds.clear();
+    d.bookingKinds.assign(bookingKinds);
+    d.modified = true;
+    return true;
+}
+
 void setBookingDefaults(ScheduleData &d, int eventKind, int resourceKind, bool occupied)
 {
     setDefaultBookingKind(d, BookingOwner::Events, eventKind);

@@ -36,6 +36,12 @@ bool setCodeName(ScheduleData &d, CodeId c, std::string_view name);
 // carried into every resource's flag by a recount. True when either mask changed.
 bool setResourceCategoryRules(ScheduleData &d, std::uint8_t noTimetable, std::uint8_t noGaps);
 
+// The category name lists of events and resources and the booking kind names ("$"-terminated
+// items; see the code table). Lists longer than the stored 255 characters are refused (false,
+// nothing changed). Codes keep their categories: only the names change.
+bool setCategoryLists(ScheduleData &d, std::string_view events, std::string_view resources,
+                      std::string_view bookingKinds);
+
 // The kinds (1..3) new event and resource bookings get, and whether bookings count as occupied
 // cells in the gap figures.
 void setBookingDefaults(ScheduleData &d, int eventKind, int resourceKind, bool occupied);

@@ -84,7 +84,8 @@ void TFrameForm::hookSession()
     SessionHooks &hooks = m_session->hooks;
     hooks.refreshViews = [this] { dataSetChanged(); };
     hooks.setCaption = [this](const std::string &caption) { setWindowTitle(toQString(caption)); };
-    hooks.showOptions = [this] { showOptionsDialog(*this); };
+    // The welcome question talks about the limits, so it opens their page.
+    hooks.showOptions = [this] { showOptionsDialog(*this, OptionsPage::Limits); };
     // The ways to begin at the very first start: a new file, or one of the sample files.
     hooks.firstStart = [this](int choice) {
         if (choice == 1)
@@ -100,6 +101,7 @@ void TFrameForm::dataSetChanged()
 {
     m_filePath = QFile::decodeName(m_session->currentFile().c_str());
     m_options.activeWeek = std::clamp(m_options.activeWeek, 1, std::max(1, usedWeeks(m_d)));
+    m_options.showSeats = m_session->settings.preferences.capacityCheck;
     if (!viewsExist())
         createViews();
     refreshViews();
@@ -166,6 +168,8 @@ void TFrameForm::closeEvent(QCloseEvent *event)
 void TFrameForm::createViews()
 {
     m_startPanel->hide();
+    // The views start as the settings last left them.
+    m_options.showColours = m_session->settings.preferences.useCodeColors;
     m_views[indexOf(ViewTag::Resources)] = new TRefForm(m_d, m_options);
     m_views[indexOf(ViewTag::Events)] = new TCodesForm(m_d, m_options);
     m_views[indexOf(ViewTag::Weeks)] = new TEditForm(m_d, m_options);
@@ -292,10 +296,18 @@ void TFrameForm::setShowMode(int mode)
     refreshViews();
 }
 
+void TFrameForm::setShowColours(bool on)
+{
+    m_session->settings.preferences.useCodeColors = on;
+    if (m_options.showColours == on)
+        return;
+    m_options.showColours = on;
+    refreshViews();
+}
+
 void TFrameForm::toggleColours()
 {
-    m_options.showColours = !m_options.showColours;
-    refreshViews();
+    setShowColours(!m_options.showColours);
 }
 
 void TFrameForm::showAbout()

@@ -101,6 +101,8 @@ public:
     void minimiseAll();
     void restoreAll();
     void setShowMode(int mode);
+    // Whether rows and cells are filled with the codes' own colours (kept in the settings).
+    void setShowColours(bool on);
     void toggleColours();
     void showAbout();
 

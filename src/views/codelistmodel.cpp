@@ -24,7 +24,7 @@ void CodeListModel::reload()
         if (validCode(m_d, list[i]))
             m_codes.push_back(list[i]);
     }
-    m_fields = codeListFields(m_d, m_kind);
+    m_fields = codeListFields(m_d, m_kind, m_options.showSeats);
     m_left.assign(m_codes.size(), 0);
     m_hasLeft.assign(m_codes.size(), false);
     const int week = m_options.activeWeek;
@@ -87,7 +87,7 @@ QVariant CodeListModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         return toQString(codeListRowHint(m_d, c));
     case Qt::TextAlignmentRole:
-        if (field >= ListField::Planned && field <= ListField::Left)
+        if (field >= ListField::Planned && field <= ListField::Seats)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::BackgroundRole:

@@ -16,6 +16,7 @@ struct ViewOptions
     int activeWeek = 1;      // the week the week-bound views show, 1..weeks in use
     int showMode = ShowCode; // how codes are labelled: ShowCode, ShowName or both
     bool showColours = true; // fill rows and cells with the codes' colours
+    bool showSeats = false;  // the events list shows SEATS (the settings' capacity check)
 };
 
 // A code's stored colour (0x00BBGGRR) as a QColor; invalid when the code has none (0 or less).

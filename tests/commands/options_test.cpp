@@ -54,6 +54,12 @@ TEST(Options, MasksFollowTheValuesAndAnUnchangedPageChangesNothing)
     EXPECT_EQ(d->header.defaultResourceBookingKind, 1);
     EXPECT_EQ(settings.preferences.codeMode, 3);
     EXPECT_EQ(settings.preferences.blockSize, 1);
+
+    // SEATS in the Events view is the settings' capacity check.
+    v.showSeats = true;
+    applyOptions(*d, settings, v);
+    EXPECT_TRUE(settings.preferences.capacityCheck);
+    EXPECT_TRUE(readOptions(*d, settings).showSeats);
 }
 
 TEST(Options, SwitchingCheckingOnForACategoryWithResourcesSettlesItsConflicts)

@@ -132,6 +132,28 @@ private slots:
         QVERIFY(!events.data(events.index(math, 0), Qt::FontRole).value<QFont>().strikeOut());
     }
 
+    // SEATS appears in the events list once the capacity check is on: the room's capacity less
+    // what the other resources need, or less than nothing without a room.
+    void codeListShowsSeatsWhenAsked()
+    {
+        auto d = school();
+        FixtureBuilder f(*d);
+        d->codes[f.id("G1")].name.assign("Class #28");
+        d->codes[f.id("R1")].name.assign("Room #30");
+        ViewOptions options;
+        CodeListModel events(*d, options, CodeKind::Event);
+        QCOMPARE(column(events, ListField::Seats), -1);
+        options.showSeats = true;
+        events.reload();
+        const int seats = column(events, ListField::Seats);
+        QCOMPARE(seats, column(events, ListField::Left) + 1);
+        QCOMPARE(events.headerData(seats, Qt::Horizontal).toString(), QString("SEATS"));
+        QCOMPARE(cell(events, events.rowOf(f.id("MATH")), seats), QString("1"));
+        QCOMPARE(cell(events, events.rowOf(f.id("ENG")), seats), QString("-29"));
+        CodeListModel resources(*d, options, CodeKind::Resource);
+        QCOMPARE(column(resources, ListField::Seats), -1);
+    }
+
     void emptyListsGuideTheUser()
     {
         auto d = makeScheduleData();

@@ -1,10 +1,17 @@
-// The Options dialog on the offscreen platform: what its check boxes write into the category
-// masks and the resources, the defaults it keeps, and the conflict question after conflict
-// checking is switched on for a category.
+// The Options dialog on the offscreen platform: a calendar and categories typed into its pages,
+// wrong values refused with the dialog left open, the welcome question of a new file opening
+// the limits, what its check boxes write into the category masks and the resources, the
+// defaults it keeps, and the conflict question after conflict checking is switched on for a
+// category.
 
+#include "modaldriver.h"
+
+#include "commands/filecommands.h"
 #include "commands/session.h"
+#include "engine/calendar.h"
 #include "engine/dump.h"
 #include "engine/lectures.h"
+#include "engine/textutil.h"
 #include "files/settings.h"
 #include "shell/mainframe.h"
 #include "shell/optionsdialog.h"
@@ -15,11 +22,19 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <functional>
 
 using namespace quivra;
 
@@ -43,6 +58,16 @@ int scheduledOf(const ScheduleData &d, const char *code)
     qFatal("no code %s", code);
 }
 
+void pressAccept(OptionsDialog &dialog)
+{
+    dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+}
+
+void type(QTableWidget *table, int row, int column, const QString &text)
+{
+    table->item(row, column)->setText(text);
+}
+
 } // namespace
 
 class OptionsDialogTest : public QObject
@@ -50,6 +75,180 @@ class OptionsDialogTest : public QObject
     Q_OBJECT
 
 private slots:
+    // A new data set: what is typed into the three pages is what the engine then holds.
+    void pagesBuildTheCalendarAndTheCategories()
+    {
+        auto d = makeScheduleData();
+        Settings settings;
+        OptionsDialog dialog(*d, readOptions(*d, settings));
+        QCOMPARE(dialog.currentPage(), OptionsPage::Limits);
+        QCOMPARE(dialog.cellsLabel()->text(), QString("53550"));
+        dialog.weeksEdit()->setText("2");
+        dialog.daysEdit()->setText("5");
+        dialog.bellsEdit()->setText("6");
+        QCOMPARE(dialog.cellsLabel()->text(), QString("60"));
+        // The tables of the Time page show the calendar in use only.
+        QVERIFY(!dialog.weekTable()->isRowHidden(1) && dialog.weekTable()->isRowHidden(2));
+        QVERIFY(!dialog.dayTable()->isRowHidden(4) && dialog.dayTable()->isRowHidden(5));
+        QVERIFY(!dialog.bellTable()->isRowHidden(5) && dialog.bellTable()->isRowHidden(6));
+
+        type(dialog.weekTable(), 0, 0, "Aut");
+        type(dialog.weekTable(), 0, 1, "12");
+        type(dialog.weekTable(), 1, 0, "Spr");
+        type(dialog.weekTable(), 1, 1, "10");
+        type(dialog.dayTable(), 4, 0, "Fri");
+        const QStringList bells = {"8:00-8:45",   "8:50-9:35",   "9:50-10:35",
+                                   "10:40-11:25", "11:30-12:15", "13:00-13:45"};
+        for (int b = 0; b < 6; ++b)
+            type(dialog.bellTable(), b, 0, bells[b]);
+        QVERIFY(dialog.weekTable()->isColumnHidden(2));
+        dialog.datedBox()->setChecked(true);
+        dialog.firstDateEdit()->setDate(QDate(2027, 8, 30));
+        QVERIFY(!dialog.weekTable()->isColumnHidden(2));
+        QCOMPARE(dialog.weekTable()->item(1, 2)->text(), QString("22.11.2027"));
+
+        // A new resource category gets its boxes on the Timetables page.
+        QVERIFY(dialog.preventBox(4) == nullptr);
+        type(dialog.resourceCategoryTable(), 3, 0, "S");
+        type(dialog.resourceCategoryTable(), 3, 1, "Subjects");
+        QVERIFY(dialog.preventBox(4) != nullptr);
+        QCOMPARE(dialog.preventBox(4)->text(), QString("Subjects"));
+        type(dialog.eventCategoryTable(), 1, 1, "Intermediate");
+        type(dialog.bookingKindTable(), 4, 0, "Meeting");
+
+        pressAccept(dialog);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const OptionsApplied applied = applyOptions(*d, settings, dialog.values());
+        QVERIFY(applied.calendarChanged && applied.categoriesChanged && d->modified);
+        QCOMPARE(usedWeeks(*d), 2);
+        QCOMPARE(usedDays(*d), 5);
+        QCOMPARE(usedBells(*d), 6);
+        QCOMPARE(weekLength(*d, 1), 12);
+        QCOMPARE(formatWeek(*d, 2, 2), std::string("Spr"));
+        QCOMPARE(listItem(d->dayNames, 5), std::string("Fri"));
+        QCOMPARE(formatDayBell(*d, 5, 3, 2), std::string("Fri 9:50...11:25"));
+        QCOMPARE(d->bellNames[6].str(), std::string("13:00-13:45"));
+        QVERIFY(weeksDated(*d));
+        QCOMPARE(weekDate(*d, 2), dateSerial(2027, 11, 22));
+        QCOMPARE(d->eventCategories.str(), std::string("b:Basic$m:Intermediate$a:Advanced$"));
+        QCOMPARE(d->resourceCategories.str(),
+                 std::string("G:Groups$T:Teachers$R:Rooms$S:Subjects$"));
+        QCOMPARE(d->bookingKinds.str(), std::string("/////$Free$Other$$Meeting$"));
+
+        // Opened again, the dialog shows what was written and gives it back unchanged.
+        OptionsDialog again(*d, readOptions(*d, settings));
+        QCOMPARE(again.weeksEdit()->text(), QString("2"));
+        QCOMPARE(again.values(), readOptions(*d, settings));
+    }
+
+    // Accept with a wrong value: the message, the value's page, and the dialog still open with
+    // what was typed; the data set is not touched.
+    void aWrongValueKeepsTheDialogOpenWithItsMessage()
+    {
+        struct Case
+        {
+            const char *what;
+            std::function<void(OptionsDialog &)> edit;
+            OptionsPage page;
+            const char *message;
+        };
+        const Case cases[] = {
+            {"weeks", [](OptionsDialog &o) { o.weeksEdit()->setText("300"); }, OptionsPage::Limits,
+             "\"Weeks or terms\" must be a number from 1 to 255."},
+            {"days", [](OptionsDialog &o) { o.daysEdit()->setText("five"); }, OptionsPage::Limits,
+             "\"Days in each week\" must be a number from 1 to 7."},
+            // MATH and ENG are placed in bells 3..4.
+            {"bells", [](OptionsDialog &o) { o.bellsEdit()->setText("3"); }, OptionsPage::Limits,
+             "\"Time periods\" cannot be fewer than 4"},
+            {"bell name", [](OptionsDialog &o) { type(o.bellTable(), 0, 0, "08:00 - 08:45"); },
+             OptionsPage::Time, "The name of time period 1 is too long"},
+            {"week length", [](OptionsDialog &o) { type(o.weekTable(), 1, 1, "0"); },
+             OptionsPage::Time, "The length of week 2 must be a number from 1 to 255"},
+            {"letter", [](OptionsDialog &o) { type(o.resourceCategoryTable(), 0, 0, "GR"); },
+             OptionsPage::Categories, "The letter of resource category 1 must be a single"},
+        };
+        auto d = twoEventsInOneRoom();
+        Settings settings;
+        const std::string before = dumpScheduleData(*d);
+        for (const Case &c : cases) {
+            OptionsDialog dialog(*d, readOptions(*d, settings));
+            ScriptedDialogs ui;
+            ui.expect(c.message).answer(Answer::Ok);
+            Prompter prompter(ui);
+            dialog.setPrompter(&prompter);
+            dialog.show();
+            dialog.showPage(OptionsPage::Display);
+            c.edit(dialog);
+            const OptionsValues typed = dialog.values();
+            pressAccept(dialog);
+            QVERIFY2(ui.finished(), (c.what + (": " + ui.problems())).c_str());
+            QVERIFY2(dialog.isVisible(), c.what);
+            QCOMPARE(dialog.currentPage(), c.page);
+            QVERIFY2(dialog.values() == typed && !(typed == readOptions(*d, settings)), c.what);
+        }
+        QCOMPARE(dumpScheduleData(*d), before);
+    }
+
+    // A new file asks whether to change the size of the calendar; Yes opens the limits, and
+    // what is typed there is the calendar of the views.
+    void welcomeOfANewFileOpensTheLimits()
+    {
+        QTemporaryDir program;
+        QVERIFY(
+            QFile::copy(QUIVRA_SOURCE_DIR "/data/english.cfw", program.filePath("english.cfw")));
+        auto d = makeScheduleData();
+        Settings settings;
+        FixedClock clock(46003);
+        TFrameForm frame(*d, settings, SettingsPaths{program.path().toStdString(), {}, {}}, clock);
+        OptionsPage opened = OptionsPage::Display;
+        ModalDriver driver;
+        driver.option("Select the file from the list below", 0)
+            .message("Do you want to change these settings now?", "Yes")
+            .expect("optionsPages", "Timetable cells:", [&](QDialog *dialog) {
+                auto *options = static_cast<OptionsDialog *>(dialog);
+                opened = options->currentPage();
+                options->weeksEdit()->setText("2");
+                options->daysEdit()->setText("5");
+                options->bellsEdit()->setText("6");
+                ModalDriver::press(dialog, "Accept");
+            });
+        QVERIFY(newFile(frame.session()));
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(opened, OptionsPage::Limits);
+        QCOMPARE(usedWeeks(*d), 2);
+        QCOMPARE(usedDays(*d), 5);
+        QCOMPARE(usedBells(*d), 6);
+        QVERIFY(frame.viewsExist());
+    }
+
+    // The display choices reach the views: code colours and the SEATS of the Events view.
+    void displayChoicesReachTheViews()
+    {
+        auto d = twoEventsInOneRoom();
+        Settings settings;
+        FixedClock clock(46003);
+        TFrameForm frame(*d, settings, SettingsPaths{}, clock);
+        frame.dataSetChanged();
+        QVERIFY(frame.viewOptions().showColours && !frame.viewOptions().showSeats);
+        ModalDriver driver;
+        driver.expect("optionsPages", {}, [](QDialog *dialog) {
+            for (QCheckBox *box : dialog->findChildren<QCheckBox *>()) {
+                if (box->text() == "Draw codes in their own colours")
+                    box->setChecked(false);
+                if (box->text().startsWith("Show the SEATS of events"))
+                    box->setChecked(true);
+            }
+            ModalDriver::press(dialog, "Accept");
+        });
+        showOptionsDialog(frame, OptionsPage::Display);
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(!frame.viewOptions().showColours && !settings.preferences.useCodeColors);
+        QVERIFY(frame.viewOptions().showSeats && settings.preferences.capacityCheck);
+        // The colour command of the menu and the setting stay one.
+        frame.toggleColours();
+        QVERIFY(frame.viewOptions().showColours && settings.preferences.useCodeColors);
+    }
+
     void checkBoxesWriteTheMasksAndTheResources()
     {
         auto d = twoEventsInOneRoom();

@@ -200,6 +200,9 @@ bool restoreFactorySettings(Session &s)
     const SettingsLoad load = loadSettings(fresh, s.paths);
     s.settings = std::move(fresh);
     s.userFolderInUse = load.userFolderInUse;
+    // The file being worked on stays at the top of the latest files.
+    if (!s.currentFile().empty() && !s.untitled())
+        addLatestFile(s.settings.preferences.latestFile, s.currentFile());
     refreshViews(s);
     return true;
 }

@@ -127,6 +127,17 @@ TEST_F(Profiles, FactorySettingsAreRestoredOnlyWhenConfirmed)
     EXPECT_FALSE(fs::exists(own));
     EXPECT_EQ(f.settings.preferences.winMode, 11);
     EXPECT_TRUE(f.settings.preferences.latestFile[1].empty());
+    EXPECT_EQ(f.settings.directory.defaultDir, root / "user/Data");
+
+    // With a file open, that file stays the latest one.
+    const std::string plan = root / "data/plan.qvf";
+    writeSample(plan);
+    ASSERT_TRUE(f.session.adoptFile(plan));
+    f.settings.preferences.latestFile[2] = root / "data/older.qvf";
+    f.ui.answer(Answer::Yes);
+    ASSERT_TRUE(restoreFactorySettings(f.session));
+    EXPECT_EQ(f.settings.preferences.latestFile[1], plan);
+    EXPECT_TRUE(f.settings.preferences.latestFile[2].empty());
     EXPECT_EQ(f.settings.directory.network, "[Enter network folder here]");
     expectFinished();
 }

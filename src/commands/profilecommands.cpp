@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <string_view>
+#include <vector>
 
 namespace quivra {
 
@@ -102,6 +104,21 @@ void keepFolder(std::string &folder, const std::string &inUse)
 {
     if (trim(folder).empty())
         folder = inUse;
+}
+
+// True when the first bytes a defaults file may have hold a zero byte.
+bool holdsZeroByte(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> buffer(64 * 1024);
+    for (std::size_t read = 0; in && read < MaxDefaultsFileSize; read += buffer.size()) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (std::find(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got), '\0') !=
+            buffer.begin() + static_cast<std::ptrdiff_t>(got))
+            return true;
+    }
+    return false;
 }
 
 // The settings file the program reads and writes for this user.
@@ -216,6 +233,12 @@ bool changeLanguage(Session &s)
         return false;
     const std::string refused = "The language file " + inQuotes(*path) + " was not read: ";
     const std::string unchanged = Br + "The data set was not changed.";
+    // A language file is text a user can edit; zero bytes mark a file of another kind, whose
+    // lines would otherwise be taken for names.
+    if (holdsZeroByte(*path)) {
+        showError(s, refused + "it is not a text file." + unchanged);
+        return false;
+    }
     // Read into a copy first: a file that holds no language texts leaves the data set alone.
     auto trial = makeScheduleData();
     *trial = s.data;

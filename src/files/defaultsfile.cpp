@@ -470,9 +470,6 @@ Result<DefaultsReport> readDefaultsFile(const std::string &path, ScheduleData &d
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad() || text.size() > MaxDefaultsFileSize)
         return fail(Error::Code::IoError, "cannot read \"" + path + "\"");
-    // A text file never holds a zero byte; one that does is not a defaults file at all.
-    if (text.find('\0') != std::string::npos)
-        return fail(Error::Code::Corrupt, "\"" + path + "\" is not a text file");
     return applyDefaultsText(text, d, mode);
 }
 

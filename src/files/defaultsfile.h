@@ -71,8 +71,8 @@ DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, Default
 constexpr std::size_t MaxDefaultsFileSize = 1024 * 1024;
 
 // Reads `path` and applies it (see applyDefaultsText). NotFound when there is no such file,
-// IoError when it cannot be read, Corrupt when it is too large or not text (it holds a zero
-// byte); `d` is unchanged in all these cases.
+// IoError when it cannot be read, Corrupt when it is too large for a defaults file; `d` is
+// unchanged in all these cases.
 Result<DefaultsReport> readDefaultsFile(const std::string &path, ScheduleData &d,
                                         DefaultsLoad mode);
 

@@ -242,6 +242,8 @@ TEST_F(Languages, AFileWithoutLanguageTextsChangesNothingAndSaysWhy)
         {"no headings", "just some notes\nabout nothing\n", "holds no language texts"},
         {"only calendar sections", "[Limits]\n   7   2\n[Base]\n40000\n",
          "holds no language texts"},
+        {"far too large", "[Days]\n" + std::string(MaxDefaultsFileSize, 'x') + "$\n",
+         "too large for a defaults file"},
     };
     const std::string dump = dumpWithoutTimes(*f.data);
     for (const auto &c : cases) {

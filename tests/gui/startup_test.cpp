@@ -172,6 +172,32 @@ private slots:
         QCOMPARE(f.frame.session().reportDivider, reportDivider);
     }
 
+    // The network, profile and language commands are offered; those that work on the open
+    // data set only once there is one.
+    void fileCommandsAreOfferedWhenTheyCanRun()
+    {
+        FrameFixture f;
+        TFrameForm &frame = f.frame;
+        frame.show();
+        const struct
+        {
+            const char *id;
+            bool withoutFile;
+        } rows[] = {
+            {"file.networkFolder", true},   {"file.networkWrite", false},
+            {"file.networkRead", true},     {"file.profileOpen", true},
+            {"file.profileSave", true},     {"file.profileFactory", true},
+            {"file.languageChange", false}, {"file.languageExtract", true},
+        };
+        frame.updateCommands();
+        for (const auto &row : rows)
+            QVERIFY2(frame.action(row.id)->isEnabled() == row.withoutFile, row.id);
+        QVERIFY(f.open(writeFixture("offered.qvf")));
+        frame.updateCommands();
+        for (const auto &row : rows)
+            QVERIFY2(frame.action(row.id)->isEnabled(), row.id);
+    }
+
     void theFileMenuListsTheLatestFiles()
     {
         FrameFixture f;

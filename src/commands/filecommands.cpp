@@ -128,6 +128,7 @@ void afterOpen(Session &s, bool named)
     ScheduleData &d = s.data;
     Settings::Preferences &p = s.settings.preferences;
     p.codeMode = std::clamp(p.codeMode, 1, 3);
+    s.reportDivider = std::clamp(int(d.averageDivider), 1, weekCap(d));
     if (!weeksDated(d))
         s.settings.reports.weekOptions &= ~WeekDatesOption;
     if (named && p.lockOthers)
@@ -138,6 +139,8 @@ void afterOpen(Session &s, bool named)
             d.codes[c].colour = 0;
     }
     refresh(s);
+    if (s.hooks.fileOpened)
+        s.hooks.fileOpened(named);
     d.modified = false;
     if (largestTimetable(d) > CompressThreshold)
         compress(s);
@@ -389,6 +392,13 @@ bool recoverFile(Session &s, const std::string &path)
 
 bool openWindows(Session &s, const std::string &path)
 {
+    // The status line says what is going on while the file is read and its views are built.
+    struct StatusLine
+    {
+        Progress &progress;
+        ~StatusLine() { progress.status({}); }
+    } status{s.progress};
+    s.progress.status("Creating views - please wait ...");
     if (!path.empty())
         return openInto(s, path, false);
     s.becomeUntitled();

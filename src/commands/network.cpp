@@ -198,11 +198,21 @@ NetworkReadReport readFromNetwork(Session &s)
             s.hooks.refreshViews();
         compress(s);
     }
+    // One closing report: what came in, what the sweep took out, what was left behind.
+    std::string text = report.added > 0 ? "Added " + std::to_string(report.added) +
+                                              " file(s) from " + inQuotes(folder) + "."
+                                        : "No file was added from " + inQuotes(folder) + ".";
+    if (report.conflicts.found > 0)
+        text += br + std::to_string(report.conflicts.removed) + " of " +
+                std::to_string(report.conflicts.found) +
+                " conflicting period(s) were removed from the timetables.";
     if (!report.skipped.empty()) {
-        std::string text = "These files were not added (gone, in use or unreadable):";
+        text += br + br + "These files were not added (gone, in use or unreadable):";
         for (const std::string &name : report.skipped)
             text += br + name;
         s.prompter.warnDlg(text);
+    } else {
+        s.prompter.infoDlg(text);
     }
     return report;
 }

@@ -37,6 +37,8 @@ struct SessionHooks
     std::function<void()> showOptions;          // "Options" after the welcome question
     std::function<void(const std::string &path)> showNoteFile; // the data file's note file
     std::function<void(const std::string &caption)> setCaption;
+    // A file (named) or a new data set (not named) is open and its views are built.
+    std::function<void(bool named)> fileOpened;
 };
 
 struct Session
@@ -58,6 +60,9 @@ struct Session
     bool noAsk = false;                 // exit without asking to save ("/W")
     bool exitRequested = false;         // a command asked the program to end
     std::string organisation = "Quivra Scheduling Software";
+    // The divider the reports average weekly figures by: the data set's, held in 1..weeks of
+    // the coding; set whenever a file opens.
+    int reportDivider = 1;
 
     // The current file: its path (empty when nothing is open yet) and whether it is untitled.
     const std::string &currentFile() const { return m_currentFile; }

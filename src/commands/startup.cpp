@@ -8,6 +8,7 @@
 #include "files/defaultsfile.h"
 #include "files/textexchange.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -200,6 +201,14 @@ int runHeadless(const std::vector<std::string> &args, std::ostream &out, std::os
         return 2;
     settings.directory.defaultAddFile = args[1];
     return autoMakeFiles(s, true, args[0]) ? 0 : 2;
+}
+
+int openingViewWeek(const ScheduleData &d)
+{
+    const TimeRange &extent = d.scheduleExtent;
+    if (d.lectureCount <= 0 || extent.startWeek < 1 || extent.endWeek < extent.startWeek)
+        return 0;
+    return std::clamp(d.currentWeek, int(extent.startWeek), int(extent.endWeek));
 }
 
 } // namespace quivra

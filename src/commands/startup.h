@@ -36,6 +36,10 @@ void firstPaint(Session &s);
 // failed (and was reported).
 bool autoMakeFiles(Session &s, bool add, const std::string &dataFile);
 
+// The week the views show once a file is open: the data set's current week, held within the
+// weeks its lectures span; 0 when it holds no lectures (the views keep their week).
+int openingViewWeek(const ScheduleData &d);
+
 // The /T and /W forms of the command line without a display. `args` are the arguments without
 // the program name. Exit codes: 0 done, 1 usage (neither /T nor /W, or no text file), 2 a file
 // could not be read or written.

@@ -448,6 +448,9 @@ DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, Default
     forEachTextLine(text, [&](std::string_view line) { reader.line(line); });
     DefaultsReport report = reader.finish();
     report.fileRead = true;
+    // New texts in an open data set are a change of it; a full load starts a new one.
+    if (mode == DefaultsLanguageLoad && report.linesApplied > 0)
+        d.modified = true;
     return report;
 }
 
@@ -456,11 +459,16 @@ Result<DefaultsReport> readDefaultsFile(const std::string &path, ScheduleData &d
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         return fail(Error::Code::NotFound, "no defaults file \"" + path + "\"");
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec)
+        return fail(Error::Code::IoError, "cannot read \"" + path + "\"");
+    if (size > MaxDefaultsFileSize)
+        return fail(Error::Code::Corrupt, "\"" + path + "\" is too large for a defaults file");
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return fail(Error::Code::IoError, "cannot open \"" + path + "\"");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    if (in.bad() || text.size() > MaxDefaultsFileSize)
         return fail(Error::Code::IoError, "cannot read \"" + path + "\"");
     return applyDefaultsText(text, d, mode);
 }

@@ -64,11 +64,15 @@ void setBuiltInReportTitles(ScheduleData &d);
 // (an invalid one falls back to the default coding) and recounts. A full load is meant for a
 // new data set: when `d` already stores lectures, their slot codes would no longer decode under
 // a different coding, so the coding then stays as it is (codingKept). Roles already present by
-// name are not added again.
+// name are not added again. A language load that applied anything marks `d` modified.
 DefaultsReport applyDefaultsText(std::string_view text, ScheduleData &d, DefaultsLoad mode);
 
+// Largest defaults file read; a language file is a few kilobytes.
+constexpr std::size_t MaxDefaultsFileSize = 1024 * 1024;
+
 // Reads `path` and applies it (see applyDefaultsText). NotFound when there is no such file,
-// IoError when it cannot be read; `d` is unchanged in both cases.
+// IoError when it cannot be read, Corrupt when it is too large for a defaults file; `d` is
+// unchanged in all these cases.
 Result<DefaultsReport> readDefaultsFile(const std::string &path, ScheduleData &d,
                                         DefaultsLoad mode);
 

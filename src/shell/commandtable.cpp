@@ -9,6 +9,8 @@
 #include "commands/filecommands.h"
 #include "commands/freeresources.h"
 #include "commands/lockcommands.h"
+#include "commands/network.h"
+#include "commands/profilecommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"
 #include "shell/mainframe.h"
@@ -18,6 +20,7 @@
 #include "views/timetablesview.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QMdiArea>
 #include <QTableView>
@@ -140,6 +143,18 @@ void setColourOfCurrentCode(TFrameForm &frame)
         frame.refreshViews();
 }
 
+// "&1 path" .. "&9 path", "1&0 path"; empty without a path.
+QString latestFileCaption(int k, const std::string &path)
+{
+    if (path.empty())
+        return {};
+    QString number = QString::number(k);
+    number.insert(number.size() - 1, QLatin1Char('&'));
+    QString shown = QFile::decodeName(path.c_str());
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return number + QLatin1Char(' ') + shown;
+}
+
 void fileMenu(TableBuilder &t, TFrameForm &frame)
 {
     t.menu = "File";
@@ -186,20 +201,43 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     t.add("file.export", "File &Export ...");
 
     t.menu = "File/Network";
-    t.add("file.networkFolder", "Select the network folder ...");
-    t.add("file.networkWrite", "Write to network");
-    t.add("file.networkRead", "Read from network");
+    sessionCommand(
+        t.add("file.networkFolder", "Select the network folder ...",
+              "Choose the folder you share data files with others in"),
+        frame, [](Session &s) { selectNetworkFolder(s); }, false);
+    sessionCommand(
+        t.add("file.networkWrite", "Write to network",
+              "Store a text copy of this file in the network folder"),
+        frame, [](Session &s) { writeToNetwork(s); }, true);
+    // Reading into an empty frame starts a new file from what the others stored.
+    sessionCommand(
+        t.add("file.networkRead", "Read from network",
+              "Add the files others stored in the network folder"),
+        frame, [](Session &s) { readFromNetwork(s); }, false);
     t.menu = "File/PeopleSoft";
     t.add("file.campusAdd", "Add text file ...");
     t.add("file.campusExport", "Campus Solutions exports ...");
     t.add("file.campusCategories", "Define categories ...");
     t.menu = "File/Profile";
-    t.add("file.profileOpen", "Open ...");
-    t.add("file.profileSave", "Save as ...");
-    t.add("file.profileFactory", "Restore all factory settings");
+    sessionCommand(
+        t.add("file.profileOpen", "Open ...", "Read your settings from a profile file"), frame,
+        [](Session &s) { openProfile(s); }, false);
+    sessionCommand(
+        t.add("file.profileSave", "Save as ...", "Save your settings as a profile file"), frame,
+        [](Session &s) { saveProfileAs(s); }, false);
+    sessionCommand(
+        t.add("file.profileFactory", "Restore all factory settings",
+              "Forget every setting you changed"),
+        frame, [](Session &s) { restoreFactorySettings(s); }, false);
     t.menu = "File/Language";
-    t.add("file.languageChange", "Change ...");
-    t.add("file.languageExtract", "Extract ...");
+    sessionCommand(
+        t.add("file.languageChange", "Change ...",
+              "Read the report titles and other texts of another language"),
+        frame, [](Session &s) { changeLanguage(s); }, true);
+    sessionCommand(
+        t.add("file.languageExtract", "Extract ...",
+              "Save the texts and defaults of this file as a language file"),
+        frame, [](Session &s) { extractLanguage(s); }, false);
     t.menu = "File/Print or publish";
     t.add("file.print", "Report to printer ...", {}, QKeySequence::Print);
     auto &publish = t.add("file.publish", "Publish on web ...");
@@ -211,6 +249,15 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     auto &web = t.add("file.webReport", "Display web report", "Show the published web pages",
                       QKeySequence(Qt::CTRL | Qt::Key_D));
     web.button = "Web";
+    // The latest files, numbered from the most recent; an entry without a file is hidden.
+    for (int k = 1; k <= 10; ++k) {
+        auto &latest = k == 1 ? t.group(QStringLiteral("file.latest1"), QString())
+                              : t.add(QStringLiteral("file.latest%1").arg(k), QString());
+        latest.run = [&frame, k] { openLatestFile(frame.session(), k); };
+        latest.currentCaption = [&frame, k] {
+            return latestFileCaption(k, frame.session().settings.preferences.latestFile[k]);
+        };
+    }
     auto &exit = t.group("file.exit", "E&xit", "Close Quivra", QKeySequence::Quit);
     exit.run = [&frame] { frame.close(); };
 }

@@ -28,6 +28,9 @@ struct FrameCommand
     std::function<bool()> enabled; // empty: always enabled once there is a handler
     std::function<void()> run;     // empty: not offered yet
     std::function<bool()> checked; // empty: not a checkable item
+    // A caption that changes while the program runs, read whenever the menu opens; an empty
+    // caption hides the item. Empty function: the fixed caption above.
+    std::function<QString()> currentCaption;
     bool separatorBefore = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "commands/filecommands.h"
 #include "commands/session.h"
+#include "commands/startup.h"
 #include "engine/calendar.h"
 #include "engine/lectures.h"
 #include "engine/manualrooms.h"
@@ -86,6 +87,13 @@ void TFrameForm::hookSession()
     hooks.setCaption = [this](const std::string &caption) { setWindowTitle(toQString(caption)); };
     // The welcome question talks about the limits, so it opens their page.
     hooks.showOptions = [this] { showOptionsDialog(*this, OptionsPage::Limits); };
+    // A file opens in the arrangement the settings ask for, on the week it was left at; a new
+    // file starts on its resources.
+    hooks.fileOpened = [this](bool named) {
+        arrangeViews(named ? m_session->settings.preferences.winMode : 11);
+        if (const int week = openingViewWeek(m_d); week > 0)
+            setActiveWeek(week);
+    };
     // The ways to begin at the very first start: a new file, or one of the sample files.
     hooks.firstStart = [this](int choice) {
         if (choice == 1)
@@ -189,6 +197,55 @@ void TFrameForm::createViews()
     }
     m_mdi->tileSubWindows();
     showView(ViewTag::Resources);
+}
+
+void TFrameForm::arrangeViews(int winMode)
+{
+    if (!viewsExist())
+        return;
+    if (winMode < 0 || (winMode > 4 && winMode < 11) || winMode > 14)
+        winMode = 11;
+    if (winMode >= 11) {
+        const auto tag = static_cast<ViewTag>(winMode - 10);
+        showView(tag);
+        m_windows[indexOf(tag)]->showMaximized();
+        return;
+    }
+    if (winMode == 4) {
+        // Minimised views line up along the bottom edge; the others stay where they are.
+        int x = 0;
+        for (QMdiSubWindow *window : m_mdi->subWindowList()) {
+            if (!window->isMinimized())
+                continue;
+            window->move(x, m_mdi->viewport()->height() - window->height());
+            x += window->width();
+        }
+        return;
+    }
+    QList<QMdiSubWindow *> shown;
+    for (QMdiSubWindow *window : m_mdi->subWindowList()) {
+        // A view the user closed stays closed.
+        if (window->isHidden())
+            continue;
+        window->showNormal();
+        shown.append(window);
+    }
+    if (winMode <= 1 || shown.isEmpty()) {
+        m_mdi->cascadeSubWindows();
+        return;
+    }
+    // Horizontal tiles are full-width strips one above the other, vertical ones full-height
+    // columns side by side.
+    const QSize area = m_mdi->viewport()->size();
+    const int n = static_cast<int>(shown.size());
+    for (int i = 0; i < n; ++i) {
+        const QRect tile =
+            winMode == 2 ? QRect(0, area.height() * i / n, area.width(),
+                                 area.height() * (i + 1) / n - area.height() * i / n)
+                         : QRect(area.width() * i / n, 0,
+                                 area.width() * (i + 1) / n - area.width() * i / n, area.height());
+        shown[i]->setGeometry(tile);
+    }
 }
 
 ViewForm *TFrameForm::view(ViewTag tag) const
@@ -409,6 +466,11 @@ void TFrameForm::updateCommands()
             continue;
         const bool offered = static_cast<bool>(command.run);
         action->setEnabled(offered && (!command.enabled || command.enabled()));
+        if (command.currentCaption) {
+            const QString caption = command.currentCaption();
+            action->setText(caption);
+            action->setVisible(!caption.isEmpty());
+        }
         if (command.checked)
             action->setChecked(command.checked());
     }

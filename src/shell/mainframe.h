@@ -95,6 +95,10 @@ public:
     // After the data set was replaced or changed as a whole: creates the views on the first
     // file and rebuilds them.
     void dataSetChanged();
+    // Arranges the views as the WinMode setting says: 0 and 1 cascade, 2 tile horizontally
+    // (one above the other), 3 tile vertically (side by side), 4 line up the minimised views,
+    // 11..14 maximise the Resources, Events, Weeks or Timetables view. Other values count as 11.
+    void arrangeViews(int winMode);
 
     // Window and display commands the table binds.
     void toggleButtonRows();

@@ -49,8 +49,11 @@ void QtProgress::onStatus(std::string_view text)
 {
     if (m_dialog && m_dialog->isVisible())
         m_dialog->setLabelText(toQString(text));
-    else if (m_status)
+    else if (m_status) {
         m_status->setText(toQString(text));
+        // Work on the one thread would keep the new text from showing until it is done.
+        m_status->repaint();
+    }
 }
 
 void QtProgress::onEnd()

@@ -119,12 +119,18 @@ TEST_F(NetworkFolder, ChosenFilesAreAddedInTheListOrderAndOnesInUseNamed)
         .answer(Answer::Yes)
         .expect("Compacted")
         .answer(Answer::Ok)
-        .expect("z.qvx")
+        .expect("Added 2 file(s)")
         .answer(Answer::Ok);
     const NetworkReadReport report = readFromNetwork(f.session);
     EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
     EXPECT_EQ(report.added, 2);
     EXPECT_EQ(report.skipped, (std::vector<std::string>{"z.qvx"}));
+    // The closing report names what stayed out, as a warning.
+    const ShownDialog &closing = f.ui.shown().back();
+    EXPECT_EQ(closing.caption, "Warning");
+    EXPECT_NE(closing.text.find("not added (gone, in use or unreadable):\r\nz.qvx"),
+              std::string::npos)
+        << closing.text;
     const CodeId x = codeNamed(*f.data, "X"), y = codeNamed(*f.data, "Y");
     ASSERT_TRUE(x && y);
     EXPECT_LT(y, x); // y was added first
@@ -142,9 +148,18 @@ TEST_F(NetworkFolder, ConflictsAreSweptOnceAfterTheLastFile)
     // once, where a sweep per file would have removed them one file at a time.
     for (const char *name : {"a", "b", "c"})
         writeCopy(net + "/" + name + ".qvx", std::string(1, name[0] - 'a' + 'A'));
-    f.ui.choose(1).arrange({1, 2, 3}, {1, 2, 3}).answer(Answer::Yes).answer(Answer::Ok);
+    f.ui.choose(1)
+        .arrange({1, 2, 3}, {1, 2, 3})
+        .answer(Answer::Yes)
+        .expect("Compacted")
+        .answer(Answer::Ok)
+        .expect("Added 3 file(s)")
+        .answer(Answer::Ok);
     const NetworkReadReport report = readFromNetwork(f.session);
     EXPECT_EQ(report.added, 3);
+    EXPECT_NE(f.ui.shown().back().text.find("2 of 2 conflicting period(s) were removed"),
+              std::string::npos)
+        << f.ui.shown().back().text;
     EXPECT_EQ(report.conflicts.removed, 2);
     EXPECT_EQ(report.conflicts.found, 2);
     EXPECT_EQ(f.data->codes[codeNamed(*f.data, "A")].scheduled, 1);
@@ -157,7 +172,7 @@ TEST_F(NetworkFolder, EveryFileIsOfferedHoweverMany)
     // chosen, the last included.
     for (int k = 1; k <= 40; ++k)
         writeCopy(net + "/p" + std::to_string(k) + ".qvx", "P" + std::to_string(k));
-    f.ui.choose(1).choose({40}).answer(Answer::Yes).answer(Answer::Ok);
+    f.ui.choose(1).choose({40}).answer(Answer::Yes).answer(Answer::Ok).answer(Answer::Ok);
     EXPECT_EQ(readFromNetwork(f.session).added, 1);
     ASSERT_EQ(lists().size(), 1u);
     ASSERT_EQ(lists()[0].options.size(), 40u);

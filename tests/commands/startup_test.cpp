@@ -160,5 +160,33 @@ TEST(Headless, ExitCodes)
     EXPECT_NE(codeNamed(*written, "E3"), 0);
 }
 
+// What a status line shows, in order.
+struct StatusLog final : Progress
+{
+    std::vector<std::string> lines;
+
+protected:
+    void onStatus(std::string_view text) override { lines.emplace_back(text); }
+};
+
+TEST(StartUp, TheStatusLineSaysViewsAreBeingCreatedWhileAFileOpens)
+{
+    TempFolder root;
+    SessionFixture f(root);
+    StatusLog log;
+    Session session(*f.data, f.settings, SessionFixture::paths(root), f.prompter, f.clock, log);
+    const std::string plan = root / "data/plan.qvf";
+    writeSample(plan);
+    // Shown while reading, and cleared once open; also when the file cannot be read.
+    ASSERT_TRUE(openWindows(session, plan));
+    const std::vector<std::string> expected{"Creating views - please wait ...", ""};
+    EXPECT_EQ(log.lines, expected);
+    log.lines.clear();
+    f.ui.expect("cannot be opened").answer(Answer::Ok);
+    EXPECT_FALSE(openWindows(session, root / "data/missing.qvf"));
+    EXPECT_EQ(log.lines, expected);
+    EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+}
+
 } // namespace
 } // namespace quivra

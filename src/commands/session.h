@@ -37,6 +37,7 @@ struct SessionHooks
     std::function<void()> showOptions;          // "Options" after the welcome question
     std::function<void(const std::string &path)> showNoteFile; // the data file's note file
     std::function<void(const std::string &caption)> setCaption;
+    std::function<void()> fileClosed; // nothing is open any more (File Close)
 };
 
 struct Session

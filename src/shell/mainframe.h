@@ -95,6 +95,8 @@ public:
     // After the data set was replaced or changed as a whole: creates the views on the first
     // file and rebuilds them.
     void dataSetChanged();
+    // After File Close: the views go, and the frame is empty until a file is opened again.
+    void dataSetClosed();
 
     // Window and display commands the table binds.
     void toggleButtonRows();

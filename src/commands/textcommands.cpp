@@ -118,8 +118,8 @@ std::string dataSetSummary(const ScheduleData &d)
 
 std::string importReportText(const ImportReport &r)
 {
-    std::string text = std::to_string(r.linesRead) + " lines read: " +
-                       std::to_string(r.codesAdded) + " codes added, " +
+    std::string text = std::to_string(r.linesRead) +
+                       " lines read: " + std::to_string(r.codesAdded) + " codes added, " +
                        std::to_string(r.codesUpdated) + " updated";
     if (r.codesRemoved > 0)
         text += ", " + std::to_string(r.codesRemoved) + " removed";
@@ -179,8 +179,8 @@ bool importFile(Session &s)
 bool addFile(Session &s)
 {
     const int rule = s.prompter.choice(
-        br + "Select the rule for the Quivra file (." + TextExtension + ") you are about to add",
-        0, 1,
+        br + "Select the rule for the Quivra file (." + TextExtension + ") you are about to add", 0,
+        1,
         "1 Add everything (default)$2 Only relevant events$3 Skip scheduled periods$"
         "4 Schedules as bookings$");
     if (rule < 1 || rule > 4)
@@ -203,8 +203,8 @@ bool addFile(Session &s)
         s.becomeUntitled();
     keepTextSettings(s, added->settings, false);
     refresh(s);
-    std::string text = "The file " + inQuotes(*path) + " was added." + br + br +
-                       importReportText(*added);
+    std::string text =
+        "The file " + inQuotes(*path) + " was added." + br + br + importReportText(*added);
     if (added->conflicts.found > 0)
         text += br + std::to_string(added->conflicts.found) + " conflicting cells found, " +
                 std::to_string(added->conflicts.removed) + " removed.";
@@ -244,8 +244,8 @@ bool exportFile(Session &s, bool allEvents)
         return false;
     }
     s.settings.directory.defaultTextDir = folderOf(*path);
-    s.prompter.infoDlg("Quivra file " + inQuotes(dataFileName(s)) +
-                       " was converted to text file " + inQuotes(*path) + ".");
+    s.prompter.infoDlg("Quivra file " + inQuotes(dataFileName(s)) + " was converted to text file " +
+                       inQuotes(*path) + ".");
     return true;
 }
 
@@ -298,7 +298,7 @@ bool removeFile(Session &s)
     return removed > 0;
 }
 
-bool preCheckFile(Session &s)
+bool preCheck(Session &s)
 {
     const auto path = askTextFile(s, "Check a file for conflicts before adding it");
     if (!path)
@@ -312,8 +312,8 @@ bool preCheckFile(Session &s)
     auto found = preCheckFile(s.data, *path, report);
     s.progress.status("");
     if (!found) {
-        showError(s, "The file " + inQuotes(*path) + " could not be checked: " +
-                         found.error().detail + ".");
+        showError(s, "The file " + inQuotes(*path) +
+                         " could not be checked: " + found.error().detail + ".");
         return false;
     }
     if (*found == 0) {

@@ -41,7 +41,7 @@ bool removeFile(Session &s);
 
 // File Pre-check: asks for a text file, writes the slots where adding it would collide to
 // "conflict.txt" in the data folder and offers to show them. The data set is not changed.
-bool preCheckFile(Session &s);
+bool preCheck(Session &s);
 
 // File Export: asks for a name and writes the data set (`allEvents` false: only the events
 // with a link mark) as a text file.

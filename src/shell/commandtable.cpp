@@ -202,7 +202,7 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     auto &precheck = t.add("file.precheck", "File Pre-&check ...",
                            "Check a text file for conflicts before adding it");
     sessionCommand(
-        precheck, frame, [](Session &s) { preCheckFile(s); }, true);
+        precheck, frame, [](Session &s) { preCheck(s); }, true);
     auto &exportText = t.add("file.export", "File &Export ...", "Write the data to a text file");
     sessionCommand(
         exportText, frame, [](Session &s) { exportFile(s); }, true);

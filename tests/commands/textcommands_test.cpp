@@ -42,7 +42,8 @@ std::string carried(const ScheduleData &d)
         }
         if (line.empty() || std::ranges::find(Sections, section) == Sections.end())
             continue;
-        if (section == "[codes]" && !line.empty() && std::isdigit(static_cast<unsigned char>(line[0])))
+        if (section == "[codes]" && !line.empty() &&
+            std::isdigit(static_cast<unsigned char>(line[0])))
             line = line.substr(line.find(' ') + 1);
         lines.push_back(section + " " + line);
     }
@@ -93,10 +94,8 @@ TEST(TextCommands, CancelAtAnyQuestionChangesNothing)
         {"add: rule", addFile, [](ScriptedDialogs &ui, const std::string &) { ui.cancel(); }},
         {"add: file", addFile,
          [](ScriptedDialogs &ui, const std::string &) { ui.choose(1).cancel(); }},
-        {"split: events", splitFile,
-         [](ScriptedDialogs &ui, const std::string &) { ui.cancel(); }},
-        {"remove: file", removeFile,
-         [](ScriptedDialogs &ui, const std::string &) { ui.cancel(); }},
+        {"split: events", splitFile, [](ScriptedDialogs &ui, const std::string &) { ui.cancel(); }},
+        {"remove: file", removeFile, [](ScriptedDialogs &ui, const std::string &) { ui.cancel(); }},
         {"remove: first question", removeFile,
          [](ScriptedDialogs &ui, const std::string &qvx) {
              ui.file(qvx).expect("Do you want to remove them").answer(Answer::No);
@@ -108,7 +107,7 @@ TEST(TextCommands, CancelAtAnyQuestionChangesNothing)
              ui.expect("events from your file").answer(Answer::No);
              ui.expect("0 codes removed").answer(Answer::Ok);
          }},
-        {"pre-check: file", preCheckFile,
+        {"pre-check: file", preCheck,
          [](ScriptedDialogs &ui, const std::string &) { ui.cancel(); }},
         {"export: file", [](Session &s) { return exportFile(s); },
          [](ScriptedDialogs &ui, const std::string &) { ui.cancel(); }},
@@ -151,12 +150,10 @@ TEST(TextCommands, AFileThatCannotBeReadLeavesTheOpenDataSetUntouched)
          [](ScriptedDialogs &ui, const std::string &path) {
              ui.file(path).expect("Do you want to replace").answer(Answer::Yes);
          }},
-        {"add", addFile, [](ScriptedDialogs &ui, const std::string &path) {
-             ui.choose(1).file(path);
-         }},
-        {"remove", removeFile,
-         [](ScriptedDialogs &ui, const std::string &path) { ui.file(path); }},
-        {"pre-check", preCheckFile,
+        {"add", addFile,
+         [](ScriptedDialogs &ui, const std::string &path) { ui.choose(1).file(path); }},
+        {"remove", removeFile, [](ScriptedDialogs &ui, const std::string &path) { ui.file(path); }},
+        {"pre-check", preCheck,
          [](ScriptedDialogs &ui, const std::string &path) { ui.file(path); }},
     };
     for (const Case &c : commands) {
@@ -187,7 +184,9 @@ TEST(TextCommands, ExportThenImportGivesTheSameData)
     fs::create_directories(root / "text");
     const std::string before = carried(*o.f.data);
 
-    o.f.ui.file(qvx).expect("Quivra file \"plan.qvf\" was converted to text file").answer(Answer::Ok);
+    o.f.ui.file(qvx)
+        .expect("Quivra file \"plan.qvf\" was converted to text file")
+        .answer(Answer::Ok);
     ASSERT_TRUE(exportFile(o.f.session));
     EXPECT_EQ(o.f.ui.shown()[0].initial, "plan.qvx");
     EXPECT_FALSE(o.f.data->modified);
@@ -376,8 +375,8 @@ TEST(TextCommands, PreCheckWritesTheReportAndOffersIt)
         TempFolder root;
         OpenSample o(root);
         const std::string qvx = root / "data/check.qvx";
-        writeText(qvx, std::string("[Collections]\r\n1=E2;T1\r\n[Tablelectures]\r\n") +
-                           c.lecture + "\r\n");
+        writeText(qvx, std::string("[Collections]\r\n1=E2;T1\r\n[Tablelectures]\r\n") + c.lecture +
+                           "\r\n");
         fs::create_directories(root / "data");
         const std::string before = dumpScheduleData(*o.f.data);
         o.f.ui.file(qvx);
@@ -389,14 +388,15 @@ TEST(TextCommands, PreCheckWritesTheReportAndOffersIt)
         } else {
             o.f.ui.expect("No conflicts encountered.").answer(Answer::Ok);
         }
-        EXPECT_TRUE(preCheckFile(o.f.session));
+        EXPECT_TRUE(preCheck(o.f.session));
         EXPECT_TRUE(o.f.ui.finished()) << o.f.ui.problems();
         EXPECT_EQ(dumpScheduleData(*o.f.data), before);
         const std::string report = fileText(root / "data/conflict.txt");
         EXPECT_EQ(std::ranges::count(report, '\n'), c.conflicts) << report;
-        if (c.conflicts > 0)
+        if (c.conflicts > 0) {
             EXPECT_NE(o.f.ui.shown().back().text.find(report.substr(0, report.find('\r'))),
                       std::string::npos);
+        }
     }
 }
 

@@ -435,6 +435,14 @@ TEST(TextExchange, SplitWritesOnlyMarkedEvents)
     EXPECT_NE(text.find("1=E2;"), std::string::npos);
     EXPECT_EQ(text.find("=E1;Name"), std::string::npos);
     EXPECT_EQ(text.find("=E1;G1"), std::string::npos);
+    // Nor the schedules, rooms, dates and roles of the events left out, which a file added
+    // elsewhere would give to events of the same codes there.
+    EXPECT_EQ(text.find("=E1;"), std::string::npos) << text;
+    EXPECT_EQ(text.find("=E3;"), std::string::npos) << text;
+    EXPECT_NE(text.find("=E2;2;2;3;3;4;4\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("=E2;R2;Lab\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("=-;-;Lecturer\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("=T2;3;3;2;2;2;4;3\r\n"), std::string::npos) << text; // resources keep theirs
 }
 
 // The rules of each section when a file is added to or imported into a data set.

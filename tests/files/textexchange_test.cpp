@@ -442,7 +442,8 @@ TEST(TextExchange, SplitWritesOnlyMarkedEvents)
     EXPECT_NE(text.find("=E2;2;2;3;3;4;4\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("=E2;R2;Lab\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("=-;-;Lecturer\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("=T2;3;3;2;2;2;4;3\r\n"), std::string::npos) << text; // resources keep theirs
+    // Resources keep all of theirs.
+    EXPECT_NE(text.find("=T2;3;3;2;2;2;4;3\r\n"), std::string::npos) << text;
 }
 
 // The rules of each section when a file is added to or imported into a data set.

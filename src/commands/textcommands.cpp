@@ -164,8 +164,8 @@ bool importFile(Session &s)
         showError(s, cannotReadText(*path, read.error()));
         return false;
     }
+    // Modified as read: nothing of it is saved yet.
     s.data = std::move(*fresh);
-    s.data.modified = true; // nothing of it is saved yet
     // Untitled: a data file of the same name may stand beside the text file, and the first
     // Save must not write over it unasked.
     s.becomeUntitled();
@@ -350,7 +350,6 @@ bool closeFile(Session &s)
     if (askToSave(s) == Answer::Cancel)
         return false;
     clearScheduleData(s.data);
-    s.data.modified = false;
     s.clearFile();
     if (s.hooks.fileClosed)
         s.hooks.fileClosed();

@@ -3,6 +3,7 @@
 #include "commands/commandsupport.h"
 #include "commands/filecommands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string_view>
 
@@ -333,7 +334,10 @@ bool preCheck(Session &s)
             std::string_view line = rest.substr(0, end);
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
-            list += br + std::string(line);
+            // The file separates the columns by tabs; a message shows them as spaces.
+            std::string shownLine(line);
+            std::ranges::replace(shownLine, '\t', ' ');
+            list += br + shownLine;
             ++shown;
             rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         }

@@ -540,6 +540,33 @@ TEST(TextExchange, AddingKeepsTheCodingAndSweepsConflicts)
     EXPECT_FALSE(addTextFile(*d, path, 5).has_value());
 }
 
+// Adding a file marks the data set modified by what the file changed, and only then.
+TEST(TextExchange, AddingMarksTheDataSetModifiedOnlyWhenItChangedIt)
+{
+    struct Case
+    {
+        const char *name;
+        const char *file;
+        bool modified;
+    };
+    const Case cases[] = {
+        {"nothing but unknown codes", "[Tablelectures]\r\n1=Nobody;1;1;1;1;1;1\r\n", false},
+        {"an empty file", "", false},
+        {"a new resource", "[Componentdata]\r\n1=NEW;n;1\r\n", true},
+        {"a role", "[Roles]\r\n1=E1;T1;Chair\r\n", true},
+        {"a holiday", "[Holidays]\r\n1=20240109;Closed;1\r\n", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        auto d = institution();
+        d->modified = false;
+        const auto report = addTextFile(*d, folder.write("add.qvx", c.file), 1);
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(d->modified, c.modified);
+    }
+}
+
 // A code whose lectures no longer fit the store keeps the ones it had, and only its lines are
 // refused; codes after it that fit are still written.
 TEST(TextExchange, FullLectureStoreRefusesWholeCodes)

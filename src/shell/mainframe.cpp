@@ -111,8 +111,13 @@ void TFrameForm::dataSetClosed()
     // The frame forgets the views before they go, so nothing it does meanwhile (the MDI area
     // announcing a new active window, say) reaches a view of the closed data set.
     const std::array<QMdiSubWindow *, 4> windows = m_windows;
+    const std::array<ViewForm *, 4> views = m_views;
     m_views = {};
     m_windows = {};
+    for (ViewForm *view : views) {
+        if (view)
+            disconnect(view, nullptr, this, nullptr);
+    }
     for (QMdiSubWindow *window : windows) {
         if (!window)
             continue;

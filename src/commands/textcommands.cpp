@@ -151,9 +151,10 @@ bool importFile(Session &s)
     const auto path = askTextFile(s, "Import and replace data from a Quivra text file (.qvx)");
     if (!path)
         return false;
-    if (!s.prompter.yesNoDlg("Do you want to replace your Quivra data with the contents of the "
-                             "file " +
-                             inQuotes(*path) + "?"))
+    const std::string question =
+        "Do you want to replace your Quivra data with the contents of the file " + inQuotes(*path) +
+        "?";
+    if (!s.prompter.yesNoDlg(question))
         return false;
 
     // The open data set stays as it is until the file has been read in full.

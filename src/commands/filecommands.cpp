@@ -670,15 +670,14 @@ CompressReport compress(Session &s)
 
     // In memory: the blocks are rebuilt from each code's own lectures, so nothing the data set
     // holds beyond them (memos, titles, masks, counters) is touched.
+    // Tidy and the conflict removal mark the data set modified for what changes its meaning (a
+    // renamed duplicate code, a removed cell); fewer blocks for the same cells are no change.
     s.progress.begin("Compacting ...", d.codeCount);
-    const TidyResult tidied = tidy(d);
-    const int removed = removeAllConflicts(d, 1, true);
+    tidy(d);
+    removeAllConflicts(d, 1, true);
     s.progress.end();
     report.lecturesAfter = d.lectureCount;
     report.largestAfter = largestTimetable(d);
-    if (report.lecturesAfter != report.lecturesBefore || removed > 0 ||
-        tidied.renamedDuplicates > 0)
-        d.modified = true;
     refresh(s);
 
     const double saved = report.lecturesBefore > 0 && report.lecturesAfter < report.lecturesBefore

@@ -39,6 +39,7 @@ struct SessionHooks
     std::function<void(const std::string &caption)> setCaption;
     // A file (named) or a new data set (not named) is open and its views are built.
     std::function<void(bool named)> fileOpened;
+    std::function<void()> fileClosed; // nothing is open any more (File Close)
 };
 
 struct Session

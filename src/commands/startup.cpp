@@ -2,6 +2,7 @@
 
 #include "commands/consoledialogs.h"
 #include "commands/filecommands.h"
+#include "commands/filestatistics.h"
 #include "engine/conflicts.h"
 #include "engine/textutil.h"
 #include "files/datafile.h"
@@ -90,6 +91,14 @@ void firstPaint(Session &s)
         return;
     }
     if (!args.empty()) {
+        if (args[0].find('*') != std::string::npos) {
+            const int listed = writeFileStatistics(s, args[0]);
+            if (listed >= 0)
+                s.prompter.infoDlg("File statistics of " + std::to_string(listed) +
+                                   " data files written to " +
+                                   inQuotes(fileStatisticsPath(args[0])) + ".");
+            return;
+        }
         if (args.size() >= 2 && hasExtension(args[1], ".qvx")) {
             if (!checkFileOpen(s, args[0]))
                 return;

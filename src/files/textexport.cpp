@@ -301,14 +301,14 @@ void writeCodes(TextWriter &out, const ScheduleData &d, const ExportOptions &o, 
 
 // The lecture sections, from one pass over the store (sorted by code after the recount).
 void writeLectures(TextWriter &out, const ScheduleData &d, const ExportOptions &o,
-                   const CodeTexts &t)
+                   const CodeTexts &t, const std::vector<bool> &written)
 {
     std::vector<std::string> weekLectures, weekBookings, tableLectures, tableBookings;
     const int n = std::min(d.lectureCount, MaxLectures);
     for (int i = 1; i <= n; ++i) {
         const std::uint16_t word = d.lectureWord[i];
         const int c = lectureCode(d, word);
-        if (word == 0 || !validCode(d, c))
+        if (word == 0 || !validCode(d, c) || !written[c])
             continue;
         const LectureView v = unpackLecture(d, i);
         const bool booking = isBookingWord(v.word);
@@ -355,7 +355,8 @@ void writeLectures(TextWriter &out, const ScheduleData &d, const ExportOptions &
     emit("[Tablebookings]", tableBookings);
 }
 
-void writeManualRooms(TextWriter &out, const ScheduleData &d, const CodeTexts &t)
+void writeManualRooms(TextWriter &out, const ScheduleData &d, const CodeTexts &t,
+                      const std::vector<bool> &written)
 {
     out.section("[Manualrooms]");
     const int words = std::min<int>(d.manualRooms[0], ManualRoomStoreSize - 1);
@@ -363,7 +364,7 @@ void writeManualRooms(TextWriter &out, const ScheduleData &d, const CodeTexts &t
         const int slot = d.manualRooms[i];
         const int event = d.manualRooms[i + 1];
         const int room = d.manualRooms[i + 2];
-        if (slot == 0 || !validCode(d, event) || !validCode(d, room))
+        if (slot == 0 || !validCode(d, event) || !validCode(d, room) || !written[event])
             continue;
         // Manual rooms keep the 8/3/5 slot coding whatever the data set's coding.
         out.numbered((Fields() << t.codes[event] << t.codes[room] << (slot >> 8)
@@ -372,12 +373,13 @@ void writeManualRooms(TextWriter &out, const ScheduleData &d, const CodeTexts &t
     }
 }
 
-void writeCourseDates(TextWriter &out, const ScheduleData &d, const CodeTexts &t)
+void writeCourseDates(TextWriter &out, const ScheduleData &d, const CodeTexts &t,
+                      const std::vector<bool> &written)
 {
     out.section("[Coursedates]");
     WeekAllocation wa;
     for (int e = 1; e <= d.codeCount; ++e) {
-        if (!d.codes[e].isEvent() || d.codes[e].allocated == 0)
+        if (!d.codes[e].isEvent() || d.codes[e].allocated == 0 || !written[e])
             continue;
         loadWeekAllocation(d, static_cast<CodeId>(e), wa);
         for (int w = std::max(wa.firstWeek, 1); w <= std::min(wa.lastWeek, MaxWeeks); ++w) {
@@ -393,7 +395,8 @@ void writeCourseDates(TextWriter &out, const ScheduleData &d, const CodeTexts &t
     }
 }
 
-void writeNotes(TextWriter &out, const ScheduleData &d, const CodeTexts &t)
+void writeNotes(TextWriter &out, const ScheduleData &d, const CodeTexts &t,
+                const std::vector<bool> &written)
 {
     out.section("[Tablecomments]");
     for (const std::string &comment : d.comments) {
@@ -408,7 +411,7 @@ void writeNotes(TextWriter &out, const ScheduleData &d, const CodeTexts &t)
         const RoleAssignment &a = d.assignments[i];
         const int role = roleOf(d, a.event, a.resource);
         if (!validCode(d, a.event) || !validCode(d, a.resource) || role == 0 ||
-            findAssignment(d, a.event, a.resource) != i)
+            findAssignment(d, a.event, a.resource) != i || !written[a.event])
             continue;
         used[role] = true;
         out.numbered((Fields() << t.codes[a.event] << t.codes[a.resource]
@@ -456,16 +459,22 @@ std::string exportText(const ScheduleData &d, const ExportOptions &options, Expo
             exported[c] = (d.codes[c].flags & LinkMarksMask) != 0;
     }
 
+    // Every resource is written, and of the events only those exported: a file of selected
+    // events carries their schedules, rooms and roles and nothing of the events left out.
+    std::vector<bool> written(texts.codes.size(), true);
+    for (int c = 1; c <= d.codeCount; ++c)
+        written[c] = !d.codes[c].isEvent() || exported[c];
+
     TextWriter out;
     writeHeader(out, d, options);
     writeCalendar(out, d, options);
     writeCategories(out, d);
     writeCodes(out, d, options, texts, exported);
-    writeLectures(out, d, options, texts);
-    writeManualRooms(out, d, texts);
+    writeLectures(out, d, options, texts, written);
+    writeManualRooms(out, d, texts, written);
     if (weeksDated(d))
-        writeCourseDates(out, d, texts);
-    writeNotes(out, d, texts);
+        writeCourseDates(out, d, texts, written);
+    writeNotes(out, d, texts, written);
     return out.finish();
 }
 

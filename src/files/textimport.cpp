@@ -989,6 +989,7 @@ void Importer::roleLine(const std::vector<std::string> &f)
         role = addRole(d, f[2]);
         if (role == 0)
             return skip(SkipReason::StoreFull);
+        d.modified = true;
     }
     if (f[0] == "-" && f[1] == "-")
         return;
@@ -999,8 +1000,9 @@ void Importer::roleLine(const std::vector<std::string> &f)
     if (!d.codes[e].isEvent() || d.codes[r].isEvent())
         return skip(SkipReason::WrongKind);
     if (setRole(d, e, r, d.roles[role].id) == 0)
-        skip(positionInList(r, collectionOf(d, e)) > 0 ? SkipReason::StoreFull
-                                                       : SkipReason::WrongKind);
+        return skip(positionInList(r, collectionOf(d, e)) > 0 ? SkipReason::StoreFull
+                                                              : SkipReason::WrongKind);
+    d.modified = true;
 }
 
 void Importer::applyHolidays()
@@ -1022,6 +1024,8 @@ void Importer::applyHolidays()
             skip(SkipReason::BadDate);
         } else {
             m_report.holidayCells += cells;
+            if (cells > 0 || !text.empty())
+                m_d.modified = true;
         }
     }
 }
@@ -1205,7 +1209,8 @@ Result<ImportReport> addTextFile(ScheduleData &d, const std::string &path, int r
         if (report.conflicts.removed > 0)
             finishDataSet(d);
     }
-    d.modified = true;
+    // Modified by the lines that changed something: a file that adds nothing leaves the data
+    // set as saved.
     return report;
 }
 

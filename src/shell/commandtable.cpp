@@ -11,6 +11,7 @@
 #include "commands/lockcommands.h"
 #include "commands/network.h"
 #include "commands/profilecommands.h"
+#include "commands/textcommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"
 #include "shell/mainframe.h"
@@ -166,7 +167,9 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     open.button = "Open";
     sessionCommand(
         open, frame, [](Session &s) { openFile(s); }, false);
-    t.add("file.close", "&Close", "Close the file");
+    auto &close = t.add("file.close", "&Close", "Close the file");
+    sessionCommand(
+        close, frame, [](Session &s) { closeFile(s); }, true);
     auto &save = t.add("file.save", "&Save", "Save the file", QKeySequence(Qt::CTRL | Qt::Key_S));
     save.button = "Save";
     sessionCommand(
@@ -193,12 +196,29 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     sessionCommand(
         sample, frame, [](Session &s) { openSampleFile(s); }, false);
     sample.enabled = [&frame] { return !sampleFiles(frame.session()).empty(); };
-    t.group("file.import", "File &Import ...");
-    t.add("file.add", "File A&dd ...");
-    t.add("file.split", "File S&plit ...");
-    t.add("file.remove", "File &Remove ...");
-    t.add("file.precheck", "File Pre-&check ...");
-    t.add("file.export", "File &Export ...");
+    // Import replaces whatever is open, so it is offered in an empty frame too.
+    auto &import = t.group("file.import", "File &Import ...",
+                           "Replace the data with the contents of a text file");
+    sessionCommand(
+        import, frame, [](Session &s) { importFile(s); }, false);
+    auto &add = t.add("file.add", "File A&dd ...", "Add the data of a text file");
+    sessionCommand(
+        add, frame, [](Session &s) { addFile(s); }, true);
+    auto &split =
+        t.add("file.split", "File S&plit ...", "Write selected events to a text file of their own");
+    sessionCommand(
+        split, frame, [](Session &s) { splitFile(s); }, true);
+    auto &remove = t.add("file.remove", "File &Remove ...",
+                         "Remove the resources and events a text file lists");
+    sessionCommand(
+        remove, frame, [](Session &s) { removeFile(s); }, true);
+    auto &precheck = t.add("file.precheck", "File Pre-&check ...",
+                           "Check a text file for conflicts before adding it");
+    sessionCommand(
+        precheck, frame, [](Session &s) { preCheck(s); }, true);
+    auto &exportText = t.add("file.export", "File &Export ...", "Write the data to a text file");
+    sessionCommand(
+        exportText, frame, [](Session &s) { exportFile(s); }, true);
 
     t.menu = "File/Network";
     sessionCommand(

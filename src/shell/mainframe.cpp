@@ -94,6 +94,7 @@ void TFrameForm::hookSession()
         if (const int week = openingViewWeek(m_d); week > 0)
             setActiveWeek(week);
     };
+    hooks.fileClosed = [this] { dataSetClosed(); };
     // The ways to begin at the very first start: a new file, or one of the sample files.
     hooks.firstStart = [this](int choice) {
         if (choice == 1)
@@ -113,6 +114,31 @@ void TFrameForm::dataSetChanged()
     if (!viewsExist())
         createViews();
     refreshViews();
+}
+
+void TFrameForm::dataSetClosed()
+{
+    // The frame forgets the views before they go, so nothing it does meanwhile (the MDI area
+    // announcing a new active window, say) reaches a view of the closed data set.
+    const std::array<QMdiSubWindow *, 4> windows = m_windows;
+    const std::array<ViewForm *, 4> views = m_views;
+    m_views = {};
+    m_windows = {};
+    for (ViewForm *view : views) {
+        if (view)
+            disconnect(view, nullptr, this, nullptr);
+    }
+    for (QMdiSubWindow *window : windows) {
+        if (!window)
+            continue;
+        window->hide();
+        m_mdi->removeSubWindow(window);
+        window->deleteLater();
+    }
+    m_filePath.clear();
+    m_options.activeWeek = 1;
+    m_week->setRange(1, 1);
+    updateCommands();
 }
 
 // The start panel: what a user can do in an empty frame. Each button runs a command of the

@@ -99,6 +99,8 @@ public:
     // (one above the other), 3 tile vertically (side by side), 4 line up the minimised views,
     // 11..14 maximise the Resources, Events, Weeks or Timetables view. Other values count as 11.
     void arrangeViews(int winMode);
+    // After File Close: the views go, and the frame is empty until a file is opened again.
+    void dataSetClosed();
 
     // Window and display commands the table binds.
     void toggleButtonRows();

@@ -480,5 +480,39 @@ TEST(Compress, JoinsBlocksInMemoryAndKeepsEverythingElse)
     EXPECT_EQ(f.data->reportTitles[2], "Rooms");
 }
 
+// Fewer blocks for the same cells leave the data set as saved; a conflict removed changes it.
+TEST(Compress, MarksTheDataSetModifiedOnlyWhenItsMeaningChanged)
+{
+    struct Case
+    {
+        const char *name;
+        bool clash; // E2 on E1's cell of T1
+        bool modified;
+    };
+    const Case cases[] = {
+        {"blocks joined", false, false},
+        {"conflict removed", true, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder root;
+        SessionFixture f(root);
+        FixtureBuilder b(*f.data);
+        b.calendar(4, 5, 6).resources('T', {"T1"});
+        b.event("E1", {"T1"}, 2).allocate("E1", 1, 1, 2);
+        b.place("E1", 1, 1, 1, 1).place("E1", 1, 1, 2, 2);
+        b.event("E2", {"T1"}, 1).allocate("E2", 1, 1, 1);
+        b.place("E2", 1, c.clash ? 1 : 3, 2, 2);
+        b.finish();
+        f.data->modified = false;
+
+        f.ui.expect("Compacted: ").answer(Answer::Ok);
+        const CompressReport report = compress(f.session);
+        EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+        EXPECT_LT(report.lecturesAfter, report.lecturesBefore);
+        EXPECT_EQ(f.data->modified, c.modified);
+    }
+}
+
 } // namespace
 } // namespace quivra

@@ -435,6 +435,15 @@ TEST(TextExchange, SplitWritesOnlyMarkedEvents)
     EXPECT_NE(text.find("1=E2;"), std::string::npos);
     EXPECT_EQ(text.find("=E1;Name"), std::string::npos);
     EXPECT_EQ(text.find("=E1;G1"), std::string::npos);
+    // Nor the schedules, rooms, dates and roles of the events left out, which a file added
+    // elsewhere would give to events of the same codes there.
+    EXPECT_EQ(text.find("=E1;"), std::string::npos) << text;
+    EXPECT_EQ(text.find("=E3;"), std::string::npos) << text;
+    EXPECT_NE(text.find("=E2;2;2;3;3;4;4\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("=E2;R2;Lab\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("=-;-;Lecturer\r\n"), std::string::npos) << text;
+    // Resources keep all of theirs.
+    EXPECT_NE(text.find("=T2;3;3;2;2;2;4;3\r\n"), std::string::npos) << text;
 }
 
 // The rules of each section when a file is added to or imported into a data set.
@@ -529,6 +538,33 @@ TEST(TextExchange, AddingKeepsTheCodingAndSweepsConflicts)
     EXPECT_NE(lectures.find("A lecture w1 d1 b1-2"), std::string::npos) << lectures;
     EXPECT_NE(lectures.find("B lecture w1 d1 b3"), std::string::npos) << lectures;
     EXPECT_FALSE(addTextFile(*d, path, 5).has_value());
+}
+
+// Adding a file marks the data set modified by what the file changed, and only then.
+TEST(TextExchange, AddingMarksTheDataSetModifiedOnlyWhenItChangedIt)
+{
+    struct Case
+    {
+        const char *name;
+        const char *file;
+        bool modified;
+    };
+    const Case cases[] = {
+        {"nothing but unknown codes", "[Tablelectures]\r\n1=Nobody;1;1;1;1;1;1\r\n", false},
+        {"an empty file", "", false},
+        {"a new resource", "[Componentdata]\r\n1=NEW;n;1\r\n", true},
+        {"a role", "[Roles]\r\n1=E1;T1;Chair\r\n", true},
+        {"a holiday", "[Holidays]\r\n1=20240109;Closed;1\r\n", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        auto d = institution();
+        d->modified = false;
+        const auto report = addTextFile(*d, folder.write("add.qvx", c.file), 1);
+        ASSERT_TRUE(report.has_value());
+        EXPECT_EQ(d->modified, c.modified);
+    }
 }
 
 // A code whose lectures no longer fit the store keeps the ones it had, and only its lines are

@@ -619,6 +619,8 @@ TEST_F(WeekMatrixTest, SeededRandomOperationsKeepMatrixAndStoreEqual)
         }
     }
     EXPECT_GT(done, 1000);
+    EXPECT_GT(m.log().actions(6), 100);     // replacements recorded
+    EXPECT_GT(m.log().actions(6 + 7), 100); // and undone
     expectMatchesStore(*d, m);
 }
 

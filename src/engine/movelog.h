@@ -23,11 +23,12 @@ namespace quivra {
 constexpr int MoveLogCapacity = 2000;
 
 enum class StepType : std::uint8_t {
-    Schedule = 1,       // a block was placed
-    Unschedule = 2,     // a block was removed
-    Move = 3,           // a block moved from (day, bell) to (day2, bell2)
-    ToggleBookings = 4, // booking cells of a row were turned free and free cells booked
-    Swap = 5,           // the blocks of code at (day, bell) and code2 at (day2, bell2) swapped
+    Schedule = 1,        // a block was placed
+    Unschedule = 2,      // a block was removed
+    Move = 3,            // a block moved from (day, bell) to (day2, bell2)
+    ToggleBookings = 4,  // booking cells of a row were turned free and free cells booked
+    Swap = 5,            // the blocks of code at (day, bell) and code2 at (day2, bell2) swapped
+    ReplaceResource = 6, // resource code2 of event code's collection replaced by code3
 };
 
 // A cell changed by a toggle: the word it shows now and the word of the other side.
@@ -43,6 +44,7 @@ struct MoveStep
     StepType type = StepType::Schedule;
     CodeId code = 0;
     CodeId code2 = 0;
+    CodeId code3 = 0; // ReplaceResource: the resource applying the step puts in code2's place
     std::uint16_t row = 0;
     std::uint8_t day = 0, bell = 0, length = 0, day2 = 0, bell2 = 0;
     // Schedule/Unschedule: true when applying the step places the block.
@@ -75,7 +77,7 @@ public:
     // -1 when there is none.
     int bookmark() const { return m_bookmark; }
 
-    // Recorded steps per type (1..5), undone steps per type + 7, redone per type + 14.
+    // Recorded steps per type (1..6), undone steps per type + 7, redone per type + 14.
     int actions(int counter) const;
     // Bit L - 1 set when a block of length L (1..32) was recorded.
     std::uint32_t lengthsUsed() const { return m_lengths; }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <iterator>
 #include <utility>
 
 namespace quivra {
@@ -103,6 +104,9 @@ void WeekMatrix::resetForWeek(ScheduleData &d, int week)
     m_events.clear();
     m_weekEvents.clear();
     m_log.clear();
+    m_strip.clear();
+    m_stripWeeks = 0;
+    m_stripCode = 0;
     std::fill(m_rowOf.begin(), m_rowOf.end(), 0);
     std::fill(m_slotOf.begin(), m_slotOf.end(), 0);
     std::fill(m_rank.begin(), m_rank.end(), 0);
@@ -653,6 +657,79 @@ BlockOutcome WeekMatrix::doToggle(ScheduleData &d, int row, int kind, int day, i
     return {changed, Refusal::None};
 }
 
+// What event e adds to each of its rows in this week: its period cells and the cells of its own
+// bookings, within the days and bells in use.
+void WeekMatrix::cellsOfEvent(const ScheduleData &d, const MatrixEvent &ev,
+                              std::vector<EventCell> &out) const
+{
+    out.clear();
+    const CellWord own = static_cast<CellWord>(ev.code | LectureEventBit);
+    const std::uint32_t bells = bellMask(1, m_bells);
+    for (int day = 1; day <= m_days; ++day)
+        for (std::uint32_t rest = ev.cells[static_cast<std::size_t>(day)] & bells; rest != 0;
+             rest &= rest - 1)
+            out.push_back({static_cast<std::uint8_t>(day),
+                           static_cast<std::uint8_t>(std::countr_zero(rest) + 1), own});
+    WeekAllocation wa;
+    loadWeekAllocation(d, ev.code, wa);
+    for (std::size_t k = 0; k < wa.timetable.size(); ++k) {
+        const LectureView &v = wa.timetable[k];
+        if (!isBookingWord(v.word) || !covers(v, m_week) || !validTimetableLecture(d, v))
+            continue;
+        const int kind = k < wa.timetableKinds.size() ? wa.timetableKinds[k] & 0xFF : 1;
+        const CellWord word = makeCell(v.word, std::max(kind, 1));
+        for (int day = v.startDay; day <= std::min<int>(v.endDay, m_days); ++day)
+            for (int bell = v.startBell; bell <= std::min<int>(v.endBell, m_bells); ++bell)
+                out.push_back(
+                    {static_cast<std::uint8_t>(day), static_cast<std::uint8_t>(bell), word});
+    }
+}
+
+// Brings the event's rows in line with its collection as it stands: the rows it left lose its
+// cells, the rows it joined gain them, the rows it kept are not touched. Returns the event's
+// cells per row when a row changed, else 0.
+int WeekMatrix::followCollection(const ScheduleData &d, MatrixEvent &ev)
+{
+    std::vector<std::uint16_t> rows;
+    MemberList members = collectionOf(d, ev.code);
+    dropNoTimetable(d, members);
+    for (int k = 1; k <= members[0]; ++k)
+        if (const int row = rowOf(members[static_cast<std::size_t>(k)]))
+            rows.push_back(static_cast<std::uint16_t>(row));
+    std::vector<std::uint16_t> before = ev.rows, after = rows;
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    std::vector<std::uint16_t> left, joined;
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                        std::back_inserter(left));
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(joined));
+    ev.rows = std::move(rows);
+    if (left.empty() && joined.empty())
+        return 0;
+    std::vector<EventCell> cells;
+    cellsOfEvent(d, ev, cells);
+    for (const std::uint16_t row : left)
+        for (const EventCell &c : cells)
+            eraseCell(cellIndex(row, c.day, c.bell), c.word);
+    for (const std::uint16_t row : joined)
+        for (const EventCell &c : cells)
+            enterCell(cellIndex(row, c.day, c.bell), c.word);
+    return static_cast<int>(cells.size());
+}
+
+BlockOutcome WeekMatrix::replaceInRows(ScheduleData &d, CodeId e, CodeId from, CodeId to)
+{
+    if (!validCode(d, e) || !d.codes[e].isEvent())
+        return {0, Refusal::NotInWeek};
+    if (from == to)
+        return {0, Refusal::NothingToDo};
+    if (!replaceMember(d, e, from, to))
+        return {0, Refusal::NotMember};
+    MatrixEvent *ev = eventState(e);
+    return {ev ? followCollection(d, *ev) : 0, Refusal::None};
+}
+
 bool WeekMatrix::applyStep(ScheduleData &d, MoveStep &step)
 {
     switch (step.type) {
@@ -696,6 +773,11 @@ bool WeekMatrix::applyStep(ScheduleData &d, MoveStep &step)
         writeRowBookings(d, step.row);
         return false;
     }
+    case StepType::ReplaceResource:
+        if (!replaceInRows(d, step.code, step.code2, step.code3))
+            return false;
+        std::swap(step.code2, step.code3);
+        return true;
     }
     return false;
 }
@@ -777,6 +859,21 @@ BlockOutcome WeekMatrix::toggle(ScheduleData &d, int row, int kind, int day, int
     const BlockOutcome r = doToggle(d, row, kind, day, bell, day2, bell2, step);
     if (r)
         m_log.record(std::move(step));
+    return r;
+}
+
+BlockOutcome WeekMatrix::replaceResource(ScheduleData &d, CodeId e, CodeId from, CodeId to)
+{
+    const BlockOutcome r = replaceInRows(d, e, from, to);
+    if (r) {
+        MoveStep step;
+        step.type = StepType::ReplaceResource;
+        step.code = e;
+        // Sides already exchanged: applying the step puts `from` back.
+        step.code2 = to;
+        step.code3 = from;
+        m_log.record(std::move(step));
+    }
     return r;
 }
 
@@ -920,6 +1017,65 @@ WeekTotals WeekMatrix::weekTotals(const ScheduleData &d) const
         t.planned += rec.planned;
     }
     return t;
+}
+
+// Enters one lecture's cells into the strip rows of the weeks it covers, within the days and
+// bells in use, with the precedence of the rows.
+void WeekMatrix::enterStripLecture(const ScheduleData &d, const LectureView &v, CellWord word)
+{
+    if (!validTimetableLecture(d, v))
+        return;
+    const int lastWeek = std::min<int>(v.endWeek, m_stripWeeks);
+    const int lastDay = std::min<int>(v.endDay, m_days);
+    const int lastBell = std::min<int>(v.endBell, m_bells);
+    for (int week = v.startWeek; week <= lastWeek; ++week)
+        for (int day = v.startDay; day <= lastDay; ++day)
+            for (int bell = v.startBell; bell <= lastBell; ++bell) {
+                CellWord &cell = m_strip[cellIndex(week, day, bell)];
+                if (cell == 0 || outranks(word, cell))
+                    cell = word;
+            }
+}
+
+int WeekMatrix::fillWeekStrip(const ScheduleData &d, CodeId c)
+{
+    m_strip.clear();
+    m_stripWeeks = 0;
+    m_stripCode = 0;
+    const int lastWeek = std::clamp<int>(d.scheduleExtent.endWeek, 0, MaxWeeks);
+    if (!validCode(d, c) || lastWeek < 2 || m_rows >= MaxMatrixRows)
+        return 0;
+    m_stripWeeks = std::min(lastWeek, MaxMatrixRows - m_rows);
+    m_stripCode = c;
+    m_strip.assign(static_cast<std::size_t>(m_stripWeeks + 1) << MatrixRowShift, 0);
+
+    const LectureIndex index(d);
+    WeekAllocation wa;
+    // Lectures of one code, each a period of the code when it is an event, or a booking.
+    auto enterCode = [&](CodeId code) {
+        loadWeekAllocation(d, code, wa, index);
+        const bool event = d.codes[code].isEvent();
+        const CellWord own = static_cast<CellWord>(code | LectureEventBit);
+        for (std::size_t k = 0; k < wa.timetable.size(); ++k) {
+            const LectureView &v = wa.timetable[k];
+            if (isBookingWord(v.word)) {
+                const int kind = k < wa.timetableKinds.size() ? wa.timetableKinds[k] & 0xFF : 1;
+                enterStripLecture(d, v, makeCell(v.word, std::max(kind, 1)));
+            } else if (event && v.word != 0) {
+                enterStripLecture(d, v, own);
+            }
+        }
+    };
+    enterCode(c);
+    const int events = std::min<int>(d.eventList[0], MaxCodes);
+    for (int i = 1; i <= events; ++i) {
+        const CodeId e = d.eventList[i];
+        if (e != c && validCode(d, e) && d.codes[e].isEvent() &&
+            positionInList(c, collectionOf(d, e)) != 0)
+            enterCode(e);
+    }
+    return static_cast<int>(
+        std::count_if(m_strip.begin(), m_strip.end(), [](CellWord w) { return w != 0; }));
 }
 
 namespace {

@@ -54,6 +54,7 @@ enum class Refusal {
     StoreFull,       // the lecture store refused the change
     Blocked,         // a target cell is not free in one of the event's timetables
     Locked,          // the event is locked and the user kept it so
+    NotMember,       // the resource to replace is not in the collection, or its successor is
     NothingToDo,
 };
 
@@ -191,6 +192,12 @@ public:
     // bookings of `kind`; periods stay. The row's bookings are written back for the week.
     BlockOutcome toggleBookings(ScheduleData &d, int row, int kind, int day, int bell, int day2,
                                 int bell2);
+    // Replaces resource `from` by resource `to` in event e's collection (as replaceMember does)
+    // and moves what the event shows in from's row into to's row: its periods and its own
+    // bookings of the week, hidden ones included. A resource without a row gives or takes no
+    // cells, so the event's cells enter to's row even when from had none. The result's length is
+    // the number of the event's cells per row moved.
+    BlockOutcome replaceInRows(ScheduleData &d, CodeId e, CodeId from, CodeId to);
 
     // The same operations, logged for undo.
     BlockOutcome schedule(ScheduleData &d, CodeId e, int day, int bell, int length);
@@ -200,6 +207,7 @@ public:
     BlockOutcome swap(ScheduleData &d, CodeId a, int dayA, int bellA, CodeId b, int dayB, int bellB,
                       int length);
     BlockOutcome toggle(ScheduleData &d, int row, int kind, int day, int bell, int day2, int bell2);
+    BlockOutcome replaceResource(ScheduleData &d, CodeId e, CodeId from, CodeId to);
 
     // Undo and redo move the log only when the step could be applied; false otherwise.
     bool undo(ScheduleData &d);
@@ -233,6 +241,23 @@ public:
                                   FitFilter filter) const;
     WeekTotals weekTotals(const ScheduleData &d) const;
 
+    // The week strip: code c's timetable in week k as strip row k (1..stripWeeks()), drawn below
+    // the rows as row rowCount() + k. It holds c's own lectures of week k and those of every
+    // event whose collection holds c, a period showing over a booking and of two periods the
+    // event later in eventList, as in the rows. Filled for weeks 1..last scheduled week, as many
+    // as leave rowCount() + k within MaxMatrixRows, when the schedule reaches week 2; otherwise,
+    // and after every build, the strip is empty. Returns the strip cells that hold a code.
+    int fillWeekStrip(const ScheduleData &d, CodeId c);
+    int stripWeeks() const { return m_stripWeeks; }
+    CodeId stripCode() const { return m_stripCode; }
+    CellWord stripCell(int week, int day, int bell) const
+    {
+        if (week < 1 || week > m_stripWeeks || day < 1 || day > MaxDays || bell < 1 ||
+            bell > MaxBells)
+            return 0;
+        return m_strip[cellIndex(week, day, bell)];
+    }
+
 private:
     static int maskIndex(int row, int day) { return row * (MaxDays + 1) + day; }
     static std::uint32_t cellIndex(int row, int day, int bell)
@@ -259,6 +284,15 @@ private:
     bool storeWeekCells(ScheduleData &d, CodeId e, const DayMasks &cells);
     bool writeRowBookings(ScheduleData &d, int row);
     bool applyStep(ScheduleData &d, MoveStep &step);
+    struct EventCell
+    {
+        std::uint8_t day, bell;
+        CellWord word;
+    };
+    void cellsOfEvent(const ScheduleData &d, const MatrixEvent &ev,
+                      std::vector<EventCell> &out) const;
+    int followCollection(const ScheduleData &d, MatrixEvent &ev);
+    void enterStripLecture(const ScheduleData &d, const LectureView &v, CellWord word);
     BlockOutcome doToggle(ScheduleData &d, int row, int kind, int day, int bell, int day2,
                           int bell2, MoveStep &step);
 
@@ -295,6 +329,9 @@ private:
     std::array<int, MaxCategories + 1> m_balanceMin{};
     std::array<int, MaxCategories + 1> m_balanceMax{};
     MoveLog m_log;
+    std::vector<CellWord> m_strip; // strip rows 1..m_stripWeeks, laid out as the rows
+    int m_stripWeeks = 0;
+    CodeId m_stripCode = 0;
 };
 
 // What the block commands need from whoever shows them: the unlock question and the words for

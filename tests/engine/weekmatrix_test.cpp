@@ -347,10 +347,188 @@ TEST_F(WeekMatrixTest, FullStoreRefusesTheStepAndRevertsIt)
     EXPECT_EQ(storedCells(*d, e1, Week)[2], 0b1100u);
 }
 
+// A fourth resource category, N, whose resources have no timetable and so no row.
+void addUntimetabledCategory(ScheduleData &d)
+{
+    d.resourceCategories.assign(std::string(d.resourceCategories.view()) + "N:Unscheduled$");
+    d.noTimetableMasks[1] |= 1u << 4;
+}
+
+// Every cell of rows 1..n, for comparing a matrix with itself before a change.
+std::vector<CellWord> allCells(const WeekMatrix &m)
+{
+    std::vector<CellWord> cells;
+    for (int row = 1; row <= m.rowCount(); ++row)
+        for (int day = 1; day <= MaxDays; ++day)
+            for (int bell = 1; bell <= MaxBells; ++bell)
+                cells.push_back(m.cell(row, day, bell));
+    return cells;
+}
+
+// Replacing a resource of an event's collection moves the event's cells between the two rows,
+// whichever of the two resources has a row; undo and redo of the logged step do the same back
+// and forth. The event E1 (periods at day 1 bells 3..4, its own booking at day 2 bell 1) is
+// hidden under a later event in T1's row at bell 3, so a move that looks only at what a row
+// shows loses that cell.
+TEST(WeekMatrixReplace, ReplacingAResourceMovesTheEventsCellsAndUndoesAndRedoes)
+{
+    struct Case
+    {
+        const char *from, *to;
+        bool withOtherRow; // E1 also needs G1, so it has a row besides `from`'s
+        bool fromRow, toRow;
+    } cases[] = {
+        {"T1", "T2", true, true, true},   {"T1", "N2", true, true, false},
+        {"N1", "T2", true, false, true},  {"N1", "N2", true, false, false},
+        {"N1", "T2", false, false, true}, // the event had no row at all
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " -> " + c.to + (c.withOtherRow ? "" : " alone"));
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        addUntimetabledCategory(*d);
+        f.calendar(4, 5, 8).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2"});
+        f.resources('N', {"N1", "N2"});
+        if (c.withOtherRow)
+            f.event("E1", {"G1", c.from}, 8);
+        else
+            f.event("E1", {c.from}, 8);
+        f.allocate("E1", 1, 4, 4).place("E1", Week, 1, 3, 4).book("E1", Week, 2, 1, 2);
+        f.event("E9", {"G2", "T1"}, 8).allocate("E9", 1, 4, 2).place("E9", Week, 1, 3, 3);
+        f.event("E8", {"T2"}, 8).allocate("E8", 1, 4, 2).place("E8", Week, 1, 4, 4);
+        f.finish();
+        WeekMatrix m;
+        m.build(*d, Week);
+        ASSERT_EQ(m.rowCount(), 4);
+        const CodeId e = f.id("E1"), from = f.id(c.from), to = f.id(c.to);
+        const std::vector<CellWord> before = allCells(m);
+        const int conflictsBefore = m.conflictWrites();
+
+        const BlockOutcome r = m.replaceResource(*d, e, from, to);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r.length, c.fromRow || c.toRow ? 3 : 0);
+        const MemberList members = collectionOf(*d, e);
+        EXPECT_EQ(positionInList(from, members), 0);
+        EXPECT_NE(positionInList(to, members), 0);
+        if (c.fromRow) {
+            const int row = m.rowOf(from);
+            EXPECT_EQ(m.cell(row, 1, 3), P(f.id("E9"))); // the later event still shows
+            EXPECT_EQ(m.cell(row, 1, 4), 0u);
+            EXPECT_EQ(m.cell(row, 2, 1), 0u);
+        }
+        if (c.toRow) {
+            const int row = m.rowOf(to);
+            EXPECT_EQ(m.cell(row, 1, 3), P(e));
+            EXPECT_EQ(m.cell(row, 1, 4), P(f.id("E8"))); // met E8, which comes later
+            EXPECT_TRUE(isBookingCell(m.cell(row, 2, 1)));
+            EXPECT_EQ(m.conflictWrites(), conflictsBefore + 1);
+        }
+        expectMatchesStore(*d, m);
+        EXPECT_EQ(m.log().actions(6), 1);
+
+        ASSERT_TRUE(m.undo(*d));
+        EXPECT_NE(positionInList(from, collectionOf(*d, e)), 0);
+        EXPECT_EQ(positionInList(to, collectionOf(*d, e)), 0);
+        EXPECT_EQ(allCells(m), before);
+        expectMatchesStore(*d, m);
+
+        ASSERT_TRUE(m.redo(*d));
+        EXPECT_NE(positionInList(to, collectionOf(*d, e)), 0);
+        expectMatchesStore(*d, m);
+        if (c.toRow) {
+            // The cell E1 left hidden in T2's row shows again once E8 leaves.
+            ASSERT_TRUE(m.unschedule(*d, f.id("E8"), 1, 4, 1));
+            EXPECT_EQ(m.cell(m.rowOf(to), 1, 4), P(e));
+            expectMatchesStore(*d, m);
+        }
+        EXPECT_EQ(m.log().actions(6 + 7), 1);
+        EXPECT_EQ(m.log().actions(6 + 14), 1);
+    }
+}
+
+TEST_F(WeekMatrixTest, ReplacementsTheCollectionRefusesChangeNothing)
+{
+    build();
+    const CodeId e1 = id("E1");
+    struct Case
+    {
+        const char *name;
+        CodeId from, to;
+        Refusal refusal;
+    } cases[] = {
+        {"not a member", id("T2"), id("T3"), Refusal::NotMember},
+        {"already a member", id("T1"), id("G1"), Refusal::NotMember},
+        {"an event for a resource", id("T1"), id("E2"), Refusal::NotMember},
+        {"itself", id("T1"), id("T1"), Refusal::NothingToDo},
+    };
+    const std::vector<CellWord> before = allCells(m);
+    for (const Case &c : cases)
+        EXPECT_EQ(m.replaceResource(*d, e1, c.from, c.to).refusal, c.refusal) << c.name;
+    EXPECT_EQ(m.replaceResource(*d, id("T1"), id("T1"), id("T2")).refusal, Refusal::NotInWeek);
+    EXPECT_EQ(m.log().position(), 0);
+    EXPECT_EQ(allCells(m), before);
+    EXPECT_EQ(collectionOf(*d, e1)[2], id("T1"));
+}
+
+// Strip row k is the code's row as the matrix of week k shows it, for a resource (its own
+// bookings and the events that need it, one of them meeting another) and for an event.
+TEST_F(WeekMatrixTest, WeekStripShowsEachWeekAsThatWeeksMatrix)
+{
+    f.event("E4", {"T2"}, 4).allocate("E4", 3, 3, 1).place("E4", 3, 3, 1, 1); // meets E2
+    f.book("T2", 1, 2, 2, 3);
+    build();
+    ASSERT_GE(d->scheduleExtent.endWeek, 3);
+    auto holds = [](const WeekMatrix &w, CodeId e, int day, int bell) {
+        const MatrixEvent *ev = w.event(e);
+        return ev && (ev->cells[static_cast<std::size_t>(day)] >> (bell - 1) & 1u) != 0;
+    };
+    for (const char *code : {"T2", "E2"}) {
+        SCOPED_TRACE(code);
+        const CodeId c = id(code);
+        const int written = m.fillWeekStrip(*d, c);
+        EXPECT_EQ(m.stripCode(), c);
+        ASSERT_EQ(m.stripWeeks(), d->scheduleExtent.endWeek);
+        int occupied = 0;
+        for (int k = 1; k <= m.stripWeeks(); ++k) {
+            WeekMatrix week;
+            week.build(*d, k);
+            for (int day = 1; day <= MaxDays; ++day)
+                for (int bell = 1; bell <= MaxBells; ++bell) {
+                    const CellWord expected = d->codes[c].isEvent()
+                                                  ? (holds(week, c, day, bell) ? P(c) : 0u)
+                                                  : week.cell(week.rowOf(c), day, bell);
+                    ASSERT_EQ(m.stripCell(k, day, bell), expected)
+                        << "week " << k << " day " << day << " bell " << bell;
+                    occupied += expected != 0 ? 1 : 0;
+                }
+        }
+        EXPECT_EQ(written, occupied);
+    }
+    EXPECT_EQ(m.stripCell(3, 3, 1), P(id("E2"))); // E2's own strip
+    m.fillWeekStrip(*d, id("T2"));
+    EXPECT_EQ(m.stripCell(3, 3, 1), P(id("E4")));
+    EXPECT_TRUE(isBookingCell(m.stripCell(1, 2, 2)));
+
+    // A schedule that ends in week 1 has no strip, and the last one is gone.
+    d->scheduleExtent.endWeek = 1;
+    EXPECT_EQ(m.fillWeekStrip(*d, id("T2")), 0);
+    EXPECT_EQ(m.stripWeeks(), 0);
+    EXPECT_EQ(m.stripCell(1, 2, 2), 0u);
+    d->scheduleExtent.endWeek = 4;
+    m.fillWeekStrip(*d, id("T2"));
+    m.build(*d, Week);
+    EXPECT_EQ(m.stripWeeks(), 0);
+}
+
 TEST_F(WeekMatrixTest, SeededRandomOperationsKeepMatrixAndStoreEqual)
 {
     f.place("E1", Week, 3, 2, 2); // start from a week with a conflict
+    addUntimetabledCategory(*d);
+    f.resources('N', {"N1"});
     build();
+    ASSERT_EQ(m.rowOf(id("N1")), 0);
+    const std::vector<CodeId> resources = {id("G1"), id("G2"), id("T1"), id("T2"),
+                                           id("T3"), id("R1"), id("R2"), id("N1")};
     std::mt19937 rnd(20240611);
     auto pick = [&](int n) { return static_cast<int>(rnd() % static_cast<unsigned>(n)); };
     const std::vector<CodeId> events = {id("E1"), id("E2"), id("E3")};
@@ -379,7 +557,7 @@ TEST_F(WeekMatrixTest, SeededRandomOperationsKeepMatrixAndStoreEqual)
     };
     int done = 0;
     for (int step = 0; step < 10000; ++step) {
-        const int op = pick(6);
+        const int op = pick(7);
         const CodeId e = events[static_cast<std::size_t>(pick(3))];
         const int day = 1 + pick(5), bell = 1 + pick(8), length = 1 + pick(2);
         int bd = 0, bb = 0;
@@ -421,6 +599,15 @@ TEST_F(WeekMatrixTest, SeededRandomOperationsKeepMatrixAndStoreEqual)
         case 4:
             m.undo(*d);
             break;
+        case 5: {
+            // A member replaced by any resource of the same or another category: the event may
+            // meet others in its new row, or leave the rows where it had none.
+            const MemberList members = collectionOf(*d, e);
+            const CodeId from = members[static_cast<std::size_t>(1 + pick(members[0]))];
+            const CodeId to = resources[static_cast<std::size_t>(pick(8))];
+            done += m.replaceResource(*d, e, from, to) ? 1 : 0;
+            break;
+        }
         default:
             m.redo(*d);
             break;
@@ -432,6 +619,8 @@ TEST_F(WeekMatrixTest, SeededRandomOperationsKeepMatrixAndStoreEqual)
         }
     }
     EXPECT_GT(done, 1000);
+    EXPECT_GT(m.log().actions(6), 100);     // replacements recorded
+    EXPECT_GT(m.log().actions(6 + 7), 100); // and undone
     expectMatchesStore(*d, m);
 }
 

@@ -62,13 +62,13 @@ bool PromptedCycling::editMap(std::vector<CycleDay> &lines, int c)
         const std::vector<std::string> texts = cycleMapTexts(edited, c);
         for (std::size_t j = 0; j < texts.size(); ++j)
             request.options.push_back({static_cast<int>(j) + 1, texts[j]});
-        const std::optional<OrderedSelection> reply = m_p.orderedChoice(request);
-        if (!reply)
+        const std::optional<std::vector<int>> checked = m_p.checkList(request);
+        if (!checked)
             return false;
-        if (reply->checked.empty())
+        if (checked->empty())
             break;
         std::vector<int> positions;
-        for (int number : reply->checked)
+        for (int number : *checked)
             positions.push_back(number - 1);
         removeCycleLines(edited, positions);
     }

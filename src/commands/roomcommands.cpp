@@ -88,11 +88,11 @@ ManualRoomDialogue::Answer PromptedRoomDialogue::askAddRoom(CodeId event, CodeId
             "changes without asking. Select [Cancel] to stop.",
         0, 0, Buttons::Yes | Buttons::No | Buttons::All | Buttons::Cancel, DialogKind::Confirm);
     switch (answer) {
-    case Answer::Yes:
+    case quivra::Answer::Yes:
         return ManualRoomDialogue::Answer::Yes;
-    case Answer::No:
+    case quivra::Answer::No:
         return ManualRoomDialogue::Answer::No;
-    case Answer::All:
+    case quivra::Answer::All:
         return ManualRoomDialogue::Answer::All;
     default: // Cancel, or the window closed
         return ManualRoomDialogue::Answer::Cancel;
@@ -136,12 +136,11 @@ bool PromptedRoomDialogue::chooseCombinations(std::vector<RoomCombination> &comb
         if (combinations[i].waiting > 0)
             request.checked.push_back(number);
     }
-    const OptionsReply reply = m_p.options(request);
-    if (!reply.accepted)
+    const std::optional<std::vector<int>> chosen = m_p.checkList(request);
+    if (!chosen)
         return false;
-    for (int number : reply.chosen)
-        if (number >= 1 && static_cast<std::size_t>(number) <= combinations.size())
-            combinations[static_cast<std::size_t>(number) - 1].accepted = true;
+    for (int number : *chosen)
+        combinations[static_cast<std::size_t>(number) - 1].accepted = true;
     return true;
 }
 

@@ -34,8 +34,8 @@ int PromptedCycling::chooseCycles(int maximum, int proposed)
 bool PromptedCycling::confirmSources(int c, int weeks)
 {
     return m_p.yesNoDlg("The days 1 ... " + std::to_string(c) +
-                            " of the timetable are stored in the first " +
-                            std::to_string(weeks) + " weeks. Is this correct?",
+                            " of the timetable are stored in the first " + std::to_string(weeks) +
+                            " weeks. Is this correct?",
                         0, CyclingHelpTopic);
 }
 

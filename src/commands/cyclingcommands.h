@@ -33,8 +33,7 @@ class PromptedCycling final : public CyclingDialogue
 public:
     explicit PromptedCycling(Prompter &p, CycleMapEditor editor = {})
         : m_p(p), m_editor(std::move(editor))
-    {
-    }
+    {}
 
     int chooseCycles(int maximum, int proposed) override;
     bool confirmSources(int c, int weeks) override;

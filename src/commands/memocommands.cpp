@@ -45,7 +45,8 @@ std::size_t memoLimit(const ScheduleData &d, CodeId c)
 {
     if (!validCodeId(d, c))
         return 0;
-    const std::size_t kept = StoredEntryLength - std::min(StoredEntryLength, codeText(d, c).size() + 1);
+    const std::size_t kept =
+        StoredEntryLength - std::min(StoredEntryLength, codeText(d, c).size() + 1);
     return std::min(static_cast<std::size_t>(MemoShownLength), kept);
 }
 

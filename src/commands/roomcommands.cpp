@@ -107,13 +107,13 @@ bool PromptedRoomDialogue::chooseCombinations(std::vector<RoomCombination> &comb
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < combinations.size(); ++i) {
         const RoomCombination &c = combinations[i];
-        const int hours = c.event >= 1 && c.event <= m_d.codeCount ? m_d.codes[c.event].scheduled
-                                                                    : 0;
-        lines.push_back(std::to_string(i + 1) + ": " + quoted(codeOf(m_d, c.event)) + " (" +
-                        std::to_string(hours) + " h) assigned " + std::to_string(c.uses) +
-                        " times to " + quoted(codeOf(m_d, c.room)) +
-                        (c.waiting > 0 ? " (-" + std::to_string(c.waiting) + " slots)"
-                                       : std::string(" (Ok)")));
+        const int hours =
+            c.event >= 1 && c.event <= m_d.codeCount ? m_d.codes[c.event].scheduled : 0;
+        lines.push_back(
+            std::to_string(i + 1) + ": " + quoted(codeOf(m_d, c.event)) + " (" +
+            std::to_string(hours) + " h) assigned " + std::to_string(c.uses) + " times to " +
+            quoted(codeOf(m_d, c.room)) +
+            (c.waiting > 0 ? " (-" + std::to_string(c.waiting) + " slots)" : std::string(" (Ok)")));
     }
     if (waiting == 0) {
         std::string text = head;
@@ -193,8 +193,7 @@ std::string RoomsDialogState::caption() const
 {
     const ManualRoomUsage u = manualRoomUsage(m_d);
     return "Select rooms manually (" + std::to_string(u.assigned) + " assigned + " +
-           std::to_string(u.empty) + " empty = " + std::to_string(u.assigned + u.empty) +
-           " slots)";
+           std::to_string(u.empty) + " empty = " + std::to_string(u.assigned + u.empty) + " slots)";
 }
 
 std::string RoomsDialogState::usageText() const
@@ -237,8 +236,8 @@ void RoomsDialogState::choose(int line)
     m_current = line;
     const ManualTriple &t = m_lines[static_cast<std::size_t>(line)].triple;
     const ManualRoomUsage usage = manualRoomUsage(m_d);
-    for (CodeId room : availableRooms(m_d, t.event, manualWeek(t.slot), manualDay(t.slot),
-                                      manualBell(t.slot))) {
+    for (CodeId room :
+         availableRooms(m_d, t.event, manualWeek(t.slot), manualDay(t.slot), manualBell(t.slot))) {
         const int uses =
             room < usage.perRoom.size() ? usage.perRoom[static_cast<std::size_t>(room)] : 0;
         m_offers.push_back({room, codeOf(m_d, room) + " (" + std::to_string(uses) + "x)"});
@@ -266,8 +265,8 @@ bool RoomsDialogState::assign(CodeId room)
     if (m_current < 0)
         return false;
     const ManualTriple t = m_lines[static_cast<std::size_t>(m_current)].triple;
-    const AssignOutcome outcome = assignRoom(m_d, t.event, manualWeek(t.slot), manualDay(t.slot),
-                                             manualBell(t.slot), room);
+    const AssignOutcome outcome =
+        assignRoom(m_d, t.event, manualWeek(t.slot), manualDay(t.slot), manualBell(t.slot), room);
     switch (outcome) {
     case AssignOutcome::Assigned:
         return done(true);
@@ -297,8 +296,8 @@ bool RoomsDialogState::clearCurrent()
     const ManualTriple t = m_lines[static_cast<std::size_t>(m_current)].triple;
     if (t.room == 0)
         return false;
-    return done(clearRooms(m_d, manualWeek(t.slot), manualDay(t.slot), manualBell(t.slot),
-                           t.event) > 0);
+    return done(
+        clearRooms(m_d, manualWeek(t.slot), manualDay(t.slot), manualBell(t.slot), t.event) > 0);
 }
 
 bool RoomsDialogState::clearAll()
@@ -370,10 +369,9 @@ bool RoomsDialogState::compact()
     PromptedRoomDialogue dialogue(m_d, m_p);
     const CompactResult result = compactManualRooms(m_d, dialogue);
     // Normalising may already have dropped or reordered triples even without a new resource.
-    const bool changed =
-        !result.eventsRemoved.empty() ||
-        !std::equal(was.begin(), was.end(), m_d.manualRooms.begin(),
-                    m_d.manualRooms.begin() + 1 + 3 * manualTripleCount(m_d));
+    const bool changed = !result.eventsRemoved.empty() ||
+                         !std::equal(was.begin(), was.end(), m_d.manualRooms.begin(),
+                                     m_d.manualRooms.begin() + 1 + 3 * manualTripleCount(m_d));
     return done(changed);
 }
 
@@ -418,10 +416,9 @@ bool RoomsDialogState::setWeeks(int first, int last)
         return false;
     bool changed = false;
     const int outside = countOutsideWeeks(m_d, first, last);
-    if (outside > 0 &&
-        m_p.sureDlg("you want to clear " + std::to_string(outside) + " out of " +
-                    std::to_string(manualTripleCount(m_d)) +
-                    " manual room assignments outside the selected week range"))
+    if (outside > 0 && m_p.sureDlg("you want to clear " + std::to_string(outside) + " out of " +
+                                   std::to_string(manualTripleCount(m_d)) +
+                                   " manual room assignments outside the selected week range"))
         changed = dropOutsideWeeks(m_d, first, last) > 0;
     // Declining keeps the assignments outside the range; the list only shows fewer weeks.
     setIncludedWeeks(m_d, first, last);
@@ -452,9 +449,8 @@ bool RoomsDialogState::chooseCategories()
         if (category >= 1 && !(mask & (1u << (category - 1))))
             dropping = true;
     }
-    if (dropping &&
-        !m_p.sureDlg("you want to exclude manual room assignments from unchecked event "
-                     "categories"))
+    if (dropping && !m_p.sureDlg("you want to exclude manual room assignments from unchecked event "
+                                 "categories"))
         return false;
     setIncludedEventCategories(m_d, mask);
     normaliseManualRooms(m_d, 1, MaxWeeks);

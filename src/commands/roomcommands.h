@@ -66,15 +66,14 @@ class RoomsDialogState
 public:
     RoomsDialogState(ScheduleData &d, Prompter &p, RoomsDialogMemory &memory)
         : m_d(d), m_p(p), m_memory(memory)
-    {
-    }
+    {}
 
     // Cleans up and builds the slot list. False, after telling why, when there are no rooms to
     // choose from; the dialog then does not open.
     bool open();
 
-    std::string caption() const; // "Select rooms manually (2 assigned + 3 empty = 5 slots)"
-    std::string usageText() const;  // "2 assigned + 3 empty slots out of 10921"
+    std::string caption() const;   // "Select rooms manually (2 assigned + 3 empty = 5 slots)"
+    std::string usageText() const; // "2 assigned + 3 empty slots out of 10921"
     const std::vector<RoomSlotLine> &lines() const { return m_lines; }
 
     // The chosen line (from 0), -1 for none.
@@ -88,12 +87,12 @@ public:
     bool assign(CodeId room);
     bool clearCurrent();
     bool clearAll();
-    bool copyRoom();                     // asks how, then copies the chosen line's room
-    bool copyRoom(RoomCopy how);         // copies without asking
-    bool compact();                      // "Capacity"
-    bool imitate();                      // "Imitate"
-    bool setWeeks(int first, int last);  // "First/Last included week"
-    bool chooseCategories();             // "Include event categories"
+    bool copyRoom();                    // asks how, then copies the chosen line's room
+    bool copyRoom(RoomCopy how);        // copies without asking
+    bool compact();                     // "Capacity"
+    bool imitate();                     // "Imitate"
+    bool setWeeks(int first, int last); // "First/Last included week"
+    bool chooseCategories();            // "Include event categories"
 
     WeekSpan weeks() const;
     int weeksInUse() const;

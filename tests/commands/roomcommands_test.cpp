@@ -105,8 +105,7 @@ TEST_F(RoomCommandsTest, OpeningListsEverySlotThatNeedsARoom)
     EXPECT_EQ(state.lines()[0].triple.event, id("MATH"));
     EXPECT_EQ(state.lines()[1].triple.event, id("ENG"));
     EXPECT_EQ(manualWeek(state.lines()[2].triple.slot), 2);
-    EXPECT_NE(state.lines()[0].text.find("MATH - ?"), std::string::npos)
-        << state.lines()[0].text;
+    EXPECT_NE(state.lines()[0].text.find("MATH - ?"), std::string::npos) << state.lines()[0].text;
     EXPECT_EQ(state.current(), 0);
     EXPECT_EQ(offered(), (std::vector<std::string>{"R1 (0x)", "R2 (0x)"}));
     EXPECT_EQ(state.offersTitle(), "Available rooms for \"MATH\" : 2");

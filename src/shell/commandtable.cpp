@@ -16,6 +16,9 @@
 #include "views/qtext.h"
 #include "views/timetablesview.h"
 #include "shell/optimisationdialog.h"
+#include "shell/cyclingdialog.h"
+#include "shell/memodialog.h"
+#include "shell/roomsdialog.h"
 
 #include <QDateTime>
 #include <QItemSelectionModel>
@@ -291,7 +294,9 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     }
 
     t.menu = "Tools";
-    t.group("tools.rooms", "Select rooms manually", {}, QKeySequence(Qt::CTRL | Qt::Key_R));
+    bindRoomsCommand(
+        t.group("tools.rooms", "Select rooms manually", {}, QKeySequence(Qt::CTRL | Qt::Key_R)),
+        frame);
     t.add("tools.collections", "Modify collections", {}, QKeySequence(Qt::CTRL | Qt::Key_M));
     t.group("tools.codeConversion", "Code conversion ...");
     t.add("tools.resourceMapping", "Resource mapping ...");
@@ -301,7 +306,8 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     t.add("tools.changeCase", "Change case");
     t.menu = "Tools";
     t.group("tools.blocks", "Block scheduling");
-    t.add("tools.cycling", "Cycling timetables");
+    bindCyclingCommand(t.add("tools.cycling", "Cycling timetables"), frame);
+    bindMemoCommand(t.add("tools.memo", "Memo panel"), frame);
     t.add("tools.selectionOptimise", "Selection optimisation");
     t.add("tools.intake", "Intake scheduling");
     t.add("tools.campusCollisions", "Check for campus collisions");

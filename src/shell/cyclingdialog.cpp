@@ -47,7 +47,7 @@ void TCycleMapDlg::fill()
     for (const std::string &text : cycleMapTexts(m_lines, m_cycles))
         m_list->addItem(toQString(text));
     if (m_list->count() > 0)
-        m_list->setCurrentRow(std::min(row, m_list->count() - 1));
+        m_list->setCurrentRow(std::min(row, m_list->count() - 1), QItemSelectionModel::NoUpdate);
     m_remove->setEnabled(m_list->count() > 0);
 }
 

@@ -29,7 +29,8 @@ TMemoDlg::TMemoDlg(const ScheduleData &d, CodeId code, QWidget *parent)
     m_text->setObjectName("memo");
     if (panel.hasMemo)
         m_text->setPlainText(toQString(panel.memo));
-    m_text->setPlaceholderText(QStringLiteral("Type the memo of %1 here").arg(toQString(panel.code)));
+    m_text->setPlaceholderText(
+        QStringLiteral("Type the memo of %1 here").arg(toQString(panel.code)));
     m_remove->setEnabled(panel.hasMemo);
     m_remove->setAutoDefault(false);
 
@@ -110,8 +111,7 @@ TMemoPanel::TMemoPanel(ScheduleData &d, Prompter &p, QWidget *parent)
 void TMemoPanel::refresh()
 {
     const MemoPanelText panel = memoPanel(m_d, m_d.currentCode);
-    m_code->setText(panel.code.empty() ? QString()
-                                       : toQString(panel.code + ": " + panel.name));
+    m_code->setText(panel.code.empty() ? QString() : toQString(panel.code + ": " + panel.name));
     m_memo->setText(panel.code.empty() ? QString() : toQString(panel.memo));
     m_memo->setEnabled(!panel.code.empty());
     m_count->setText(toQString(panel.count));
@@ -151,8 +151,8 @@ void bindMemoCommand(FrameCommand &row, TFrameForm &frame)
         if (!panel) {
             panel = new TMemoPanel(frame.data(), frame.prompter(), &frame);
             frame.addDockWidget(Qt::RightDockWidgetArea, panel);
-            for (ViewTag tag : {ViewTag::Resources, ViewTag::Events, ViewTag::Weeks,
-                                ViewTag::Timetables}) {
+            for (ViewTag tag :
+                 {ViewTag::Resources, ViewTag::Events, ViewTag::Weeks, ViewTag::Timetables}) {
                 if (ViewForm *view = frame.view(tag))
                     QObject::connect(view, &ViewForm::currentCodeChanged, panel,
                                      &TMemoPanel::refresh);
@@ -161,14 +161,14 @@ void bindMemoCommand(FrameCommand &row, TFrameForm &frame)
                              [&frame] { frame.updateCommands(); });
             panel->show();
         } else {
-            panel->setVisible(!panel->isVisible());
+            panel->setVisible(panel->isHidden());
         }
         panel->refresh();
         frame.updateCommands();
     };
     row.checked = [&frame] {
         const auto *panel = frame.findChild<TMemoPanel *>(QStringLiteral("memoPanel"));
-        return panel && panel->isVisible();
+        return panel && !panel->isHidden();
     };
     row.enabled = [&frame] { return frame.viewsExist(); };
 }

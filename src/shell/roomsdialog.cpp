@@ -51,11 +51,11 @@ TRoomsDlg::TRoomsDlg(RoomsDialogState &state, QWidget *parent)
     QPushButton *clear = add("clear", "C&lear room", "Take the room from the chosen slot");
     QPushButton *copy = add("copy", "Co&py this room to ...", "Give the room to other slots");
     buttons->addSpacing(12);
-    QPushButton *capacity =
-        add("capacity", "Ca&pacity", "Compact the list: events that use one room everywhere "
-                                     "get it as a room resource");
-    QPushButton *imitate = add("imitate", "&Imitate",
-                               "Assign rooms automatically based on previous selections");
+    QPushButton *capacity = add("capacity", "Ca&pacity",
+                                "Compact the list: events that use one room everywhere "
+                                "get it as a room resource");
+    QPushButton *imitate =
+        add("imitate", "&Imitate", "Assign rooms automatically based on previous selections");
     QPushButton *categories = add("categories", "Include event &categories",
                                   "Choose the event categories this list includes");
     QPushButton *clearAll = add("clearAll", "Clear all rooms", "Take every room chosen here");

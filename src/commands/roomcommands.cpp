@@ -189,6 +189,13 @@ int RoomsDialogState::weeksInUse() const
     return std::max(1, usedWeeks(m_d));
 }
 
+std::string RoomsDialogState::weekLabel(int w) const
+{
+    const std::string name = trim(formatWeek(m_d, w, 2));
+    return name.empty() || name == std::to_string(w) ? std::to_string(w)
+                                                     : std::to_string(w) + ": " + name;
+}
+
 std::string RoomsDialogState::caption() const
 {
     const ManualRoomUsage u = manualRoomUsage(m_d);

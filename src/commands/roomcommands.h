@@ -96,6 +96,9 @@ public:
 
     WeekSpan weeks() const;
     int weeksInUse() const;
+    // How the week drop-downs name week w: "2: Wk2", or the number alone for a week without a
+    // name.
+    std::string weekLabel(int w) const;
     // Whether anything was changed since the dialog opened (the views need a refresh).
     bool changed() const { return m_changed; }
 

@@ -132,7 +132,7 @@ void TRoomsDlg::refresh()
         if (box->count() != weeks) {
             box->clear();
             for (int w = 1; w <= weeks; ++w)
-                box->addItem(QString::number(w));
+                box->addItem(toQString(m_state.weekLabel(w)));
         }
     }
     m_firstWeek->setCurrentIndex(span.first - 1);

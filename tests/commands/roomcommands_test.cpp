@@ -306,6 +306,11 @@ TEST_F(RoomCommandsTest, NarrowingTheWeeksDropsAssignmentsOnlyWhenConfirmed)
     EXPECT_EQ(manualTripleCount(*d), 2);
     EXPECT_EQ(state.weeks().first, 1);
     EXPECT_EQ(state.weeks().last, 1);
+
+    d->weeks[1].name.assign("");
+    d->weeks[2].name.assign("Exams");
+    EXPECT_EQ(state.weekLabel(1), "1");
+    EXPECT_EQ(state.weekLabel(2), "2: Exams");
 }
 
 TEST_F(RoomCommandsTest, LeavingOutAnEventCategoryDropsItsSlotsWhenConfirmed)

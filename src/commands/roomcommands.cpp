@@ -1,13 +1,11 @@
 #include "commands/roomcommands.h"
 
-#include "commands/commandsupport.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/textutil.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
 #include <tuple>
 
 namespace quivra {

@@ -329,6 +329,41 @@ TEST_F(RoomCommandsTest, LeavingOutAnEventCategoryDropsItsSlotsWhenConfirmed)
     EXPECT_EQ(includedEventCategories(*d), 1);
 }
 
+TEST_F(RoomCommandsTest, TheCapacityNoticeIsOfferedOnceAndThenFollowed)
+{
+    // 19 events placed in all 450 cells of ten weeks need 8550 slots: over three quarters of
+    // the store.
+    f.calendar(10, 5, 9).resources('R', {"R1"});
+    for (int e = 1; e <= 19; ++e) {
+        const std::string group = "G" + std::to_string(e), event = "E" + std::to_string(e);
+        f.resources('G', {group});
+        f.event(event, {group}, 450).allocate(event, 1, 10, 45);
+        for (int w = 1; w <= 10; ++w)
+            for (int day = 1; day <= 5; ++day)
+                f.place(event, w, day, 1, 9);
+    }
+    f.finish();
+
+    ui.expect("if 75% of the capacity is used").answer(Answer::Yes);
+    ui.expect("0 room assignments plus 8550 empty slots").answer(Answer::No);
+    ASSERT_TRUE(state.open());
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+    EXPECT_EQ(state.lines().size(), 8550u);
+
+    // Next time the capacity question comes at once.
+    RoomsDialogState again(*d, p, memory);
+    ui.expect("0 room assignments plus 8550 empty slots").answer(Answer::No);
+    ASSERT_TRUE(again.open());
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+
+    // Declined, the notice is not offered again.
+    RoomsDialogMemory other;
+    ui.expect("if 75% of the capacity is used").answer(Answer::No);
+    ASSERT_TRUE(RoomsDialogState(*d, p, other).open());
+    ASSERT_TRUE(RoomsDialogState(*d, p, other).open());
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 // A Cancel or No at any question leaves the data set as the dialog found it.
 TEST_F(RoomCommandsTest, EveryQuestionCancelsWithoutChange)
 {

@@ -347,10 +347,25 @@ bool setMemo(ScheduleData &d, std::string_view code, const std::vector<std::stri
     }
     std::string entry = std::string(code) + ";" + normaliseSpaces(std::move(text));
     const int i = findMemo(d, code);
-    if (i >= 0)
-        d.memos[static_cast<std::size_t>(i)] = std::move(entry);
-    else
+    if (i >= 0) {
+        std::string &stored = d.memos[static_cast<std::size_t>(i)];
+        if (stored == entry)
+            return true;
+        stored = std::move(entry);
+    } else {
         d.memos.push_back(std::move(entry));
+    }
+    d.modified = true;
+    return true;
+}
+
+bool removeMemo(ScheduleData &d, std::string_view code)
+{
+    const int i = findMemo(d, code);
+    if (i < 0)
+        return false;
+    d.memos.erase(d.memos.begin() + i);
+    d.modified = true;
     return true;
 }
 

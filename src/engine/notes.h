@@ -45,8 +45,11 @@ void shiftCommentWeeks(ScheduleData &d, int week, int delta);
 int findMemo(const ScheduleData &d, std::string_view code);
 std::string memoText(const ScheduleData &d, std::string_view code);
 // Joins the lines with single spaces, trims, and replaces the code's memo or appends one.
-// Refused (false) for an empty code or one holding a ";".
+// Refused (false) for an empty code or one holding a ";". Marks the data set modified when the
+// stored memo changed.
 bool setMemo(ScheduleData &d, std::string_view code, const std::vector<std::string> &lines);
+// Removes the code's memo; false when it had none.
+bool removeMemo(ScheduleData &d, std::string_view code);
 
 // Rewrites or removes (newCode empty) the comments and memos whose code field is oldCode; texts
 // that merely mention the code are left alone. Does nothing when newCode holds a ";".

@@ -14,9 +14,12 @@
 #include "commands/textcommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"
+#include "shell/cyclingdialog.h"
 #include "shell/mainframe.h"
+#include "shell/memodialog.h"
 #include "shell/optimisationdialog.h"
 #include "shell/optionsdialog.h"
+#include "shell/roomsdialog.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
 
@@ -372,7 +375,9 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     }
 
     t.menu = "Tools";
-    t.group("tools.rooms", "Select rooms manually", {}, QKeySequence(Qt::CTRL | Qt::Key_R));
+    bindRoomsCommand(
+        t.group("tools.rooms", "Select rooms manually", {}, QKeySequence(Qt::CTRL | Qt::Key_R)),
+        frame);
     t.add("tools.collections", "Modify collections", {}, QKeySequence(Qt::CTRL | Qt::Key_M));
     t.group("tools.codeConversion", "Code conversion ...");
     t.add("tools.resourceMapping", "Resource mapping ...");
@@ -382,7 +387,8 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     t.add("tools.changeCase", "Change case");
     t.menu = "Tools";
     t.group("tools.blocks", "Block scheduling");
-    t.add("tools.cycling", "Cycling timetables");
+    bindCyclingCommand(t.add("tools.cycling", "Cycling timetables"), frame);
+    bindMemoCommand(t.add("tools.memo", "Memo panel"), frame);
     t.add("tools.selectionOptimise", "Selection optimisation");
     t.add("tools.intake", "Intake scheduling");
     t.add("tools.campusCollisions", "Check for campus collisions");

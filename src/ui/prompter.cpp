@@ -241,6 +241,22 @@ int Prompter::multiChoice(std::string_view question, int helpTopic, std::uint32_
     return static_cast<int>(request.options.size());
 }
 
+std::optional<std::vector<int>> Prompter::checkList(OptionsRequest request)
+{
+    request.multiple = true;
+    if (request.options.empty())
+        return std::nullopt;
+    const OptionsReply reply = m_dialogs.options(request);
+    if (!reply.accepted)
+        return std::nullopt;
+    std::vector<int> chosen;
+    for (const OptionItem &o : request.options) {
+        if (std::find(reply.chosen.begin(), reply.chosen.end(), o.number) != reply.chosen.end())
+            chosen.push_back(o.number);
+    }
+    return chosen;
+}
+
 std::optional<OrderedSelection> Prompter::orderedChoice(OptionsRequest request)
 {
     request.multiple = true;

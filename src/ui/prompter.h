@@ -80,6 +80,10 @@ public:
     // a plain multiple choice and the order comes back as given. Nothing when cancelled; the
     // answer names only options of the request, each once.
     std::optional<OrderedSelection> orderedChoice(OptionsRequest request);
+    // Several options of a list the caller builds, however many, as check boxes: the numbers of
+    // the checked options in list order (only offered ones), nothing when cancelled or when
+    // nothing is offered.
+    std::optional<std::vector<int>> checkList(OptionsRequest request);
     // A category with members, shown as its name and " (count)": returns its index 1..7, 8 for
     // the "all" option, 0 when cancelled or nothing is offered.
     int categoryChoice(const ScheduleData &d, std::string_view question, int helpTopic,

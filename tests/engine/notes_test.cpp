@@ -200,6 +200,23 @@ TEST_F(NotesTest, MemosMatchTheirCodeExactly)
     EXPECT_EQ(d->memos.size(), 4u);
 }
 
+TEST_F(NotesTest, MemoChangesMarkTheDataSetModified)
+{
+    d->memos = {"A;old", "B;other"};
+    d->modified = false;
+    ASSERT_TRUE(setMemo(*d, "A", {"old"}));
+    EXPECT_FALSE(d->modified) << "storing the same text is no change";
+    ASSERT_TRUE(setMemo(*d, "A", {"new"}));
+    EXPECT_TRUE(d->modified);
+
+    d->modified = false;
+    EXPECT_FALSE(removeMemo(*d, "BA"));
+    EXPECT_FALSE(d->modified);
+    EXPECT_TRUE(removeMemo(*d, "A"));
+    EXPECT_TRUE(d->modified);
+    EXPECT_EQ(d->memos, (Lines{"B;other"}));
+}
+
 TEST_F(NotesTest, RenameInNotesRewritesCodeFieldsOnly)
 {
     d->comments = {"[001102];A;a", "[001102];BA;mentions ;A;", "[000000];*;all", "[001103];A"};

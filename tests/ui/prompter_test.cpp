@@ -424,6 +424,24 @@ TEST(Prompter, OrderedChoiceOffersEveryOptionWithOrWithoutReordering)
     EXPECT_TRUE(ui.finished() && scripted.finished()) << ui.problems() << scripted.problems();
 }
 
+TEST(Prompter, CheckListReturnsTheCheckedOptionsInListOrder)
+{
+    OptionsRequest request;
+    request.caption = "Lines";
+    for (int k = 1; k <= 40; ++k)
+        request.options.push_back({k, "line " + std::to_string(k)});
+    ScriptedDialogs ui;
+    ui.choose({35, 2}).cancel();
+    Prompter p(ui);
+    EXPECT_EQ(p.checkList(request), (std::vector<int>{2, 35}));
+    EXPECT_TRUE(ui.shown()[0].multiple);
+    EXPECT_EQ(ui.shown()[0].options.size(), 40u);
+    EXPECT_FALSE(p.checkList(request).has_value());
+    EXPECT_FALSE(p.checkList(OptionsRequest{}).has_value()); // nothing offered, nothing shown
+    EXPECT_EQ(ui.shown().size(), 2u);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 TEST(Prompter, SaveFileAddsTheDefaultExtension)
 {
     ScriptedDialogs ui;

@@ -143,11 +143,11 @@ void setColourOfCurrentCode(TFrameForm &frame)
 void fileMenu(TableBuilder &t, TFrameForm &frame)
 {
     t.menu = "File";
-    auto &newFile = t.add("file.new", "&New", "Create a new file", QKeySequence::New);
+    auto &newFile = t.add("file.new", "&New", "Create a new file");
     newFile.button = "New";
     sessionCommand(
         newFile, frame, [](Session &s) { quivra::newFile(s); }, false);
-    auto &open = t.add("file.open", "&Open ...", "Open a file", QKeySequence::Open);
+    auto &open = t.add("file.open", "&Open ...", "Open a file");
     open.button = "Open";
     sessionCommand(
         open, frame, [](Session &s) { openFile(s); }, false);
@@ -203,7 +203,7 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     t.add("file.languageChange", "Change ...");
     t.add("file.languageExtract", "Extract ...");
     t.menu = "File/Print or publish";
-    t.add("file.print", "Report to printer ...", {}, QKeySequence::Print);
+    t.add("file.print", "Report to printer ...");
     auto &publish = t.add("file.publish", "Publish on web ...");
     publish.button = "Publish";
     t.add("file.publishBatch", "Publish in batch mode");

@@ -4,6 +4,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace quivra {
 
 QIcon programIcon()
@@ -19,7 +21,8 @@ void prepareViewWindow(QMdiSubWindow &window)
     window.setWindowIcon(programIcon());
     // The system menu's Close takes the platform's close keys, Ctrl+W among them on most
     // desktops; the window keeps only the one no view uses.
-    const QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    closeKeys << QKeySequence(Qt::CTRL | Qt::Key_W) << QKeySequence(Qt::CTRL | Qt::Key_F4);
     if (QMenu *menu = window.systemMenu()) {
         for (QAction *action : menu->actions()) {
             const QList<QKeySequence> keys = action->shortcuts();

@@ -176,6 +176,20 @@ private slots:
             }
             QVERIFY(closesOnF4);
         }
+        // Where the desktop binds Close to Ctrl+W as well (most Linux desktops do), the
+        // window gives it up.
+        QMdiSubWindow spare;
+        QAction *close = nullptr;
+        for (QAction *action : spare.systemMenu()->actions()) {
+            if (action->text().remove('&') == "Close")
+                close = action;
+        }
+        QVERIFY(close);
+        close->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)});
+        prepareViewWindow(spare);
+        QCOMPARE(close->shortcuts(), QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_F4)});
+
         frame.showView(ViewTag::Resources);
         auto *resources = static_cast<TRefForm *>(frame.view(ViewTag::Resources));
         QMdiSubWindow *window = frame.mdiArea()->activeSubWindow();

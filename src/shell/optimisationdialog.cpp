@@ -253,6 +253,8 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     m_slotGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_slotGrid->setSelectionMode(QAbstractItemView::NoSelection);
     m_slotGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Room for the day names and a few bells beside the rules column.
+    m_slotGrid->setMinimumSize(340, 170);
     m_slotGrid->setToolTip(
         tr("Double-click a slot to keep blocks of the selected table out of it"));
     for (int day = 1; day <= days; ++day)

@@ -348,6 +348,35 @@ private slots:
         }
     }
 
+    // The desktop picker of Tools|Clear|6 lists the resources alone, none checked, even after
+    // an earlier picker left every code marked.
+    void resourcePickerListsResourcesOnly()
+    {
+        FrameFixture f;
+        TFrameForm &frame = f.frame;
+        QVERIFY(f.open(writeFixture("picker.qvf")));
+        frame.show();
+        for (int c = 1; c <= f.d->codeCount; ++c)
+            f.d->codes[c].flags |= AllMarks;
+        QStringList listed;
+        int checked = 0;
+        ModalDriver driver;
+        driver.expect("codePicker", "resource(s) you want to remove", [&](QDialog *dialog) {
+            auto *list = dialog->findChild<QListWidget *>();
+            for (int i = 0; list && i < list->count(); ++i) {
+                listed << list->item(i)->text();
+                checked += list->item(i)->checkState() == Qt::Checked ? 1 : 0;
+            }
+            dialog->reject();
+        });
+        frame.action("tools.clear6")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(listed.size(), 3);
+        for (const QString &line : listed)
+            QVERIFY2(!line.startsWith("MATH") && !line.startsWith("ENG"), qPrintable(line));
+        QCOMPARE(checked, 0);
+    }
+
     // The frame and every view's window wear the program's icon, not the toolkit's.
     void everyWindowWearsTheProgramIcon()
     {

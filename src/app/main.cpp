@@ -3,13 +3,18 @@
 //
 // Hidden option for documentation: "--screenshot FILE" opens the data file named on the command
 // line without any question, saves a picture of the frame once it is shown and ends.
+//
+// "--list-commands [--json | --markdown]" prints every command of the frame and of the views
+// with its keys and ends; it needs no display.
 
 #include "commands/filecommands.h"
 #include "commands/session.h"
 #include "commands/startup.h"
 #include "engine/scheduledata.h"
 #include "files/settings.h"
+#include "shell/commandlisting.h"
 #include "shell/mainframe.h"
+#include "shell/viewwindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -91,6 +97,25 @@ bool headlessSwitch(int argc, char *argv[])
     return false;
 }
 
+// "--list-commands" and its format, when the command line asks for the listing.
+std::optional<quivra::ListingFormat> listingSwitch(int argc, char *argv[])
+{
+    bool listing = false;
+    auto format = quivra::ListingFormat::Text;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--list-commands")
+            listing = true;
+        else if (arg == "--json")
+            format = quivra::ListingFormat::Json;
+        else if (arg == "--markdown")
+            format = quivra::ListingFormat::Markdown;
+    }
+    if (!listing)
+        return std::nullopt;
+    return format;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -98,11 +123,18 @@ int main(int argc, char *argv[])
     if (headlessSwitch(argc, argv))
         return quivra::runHeadless(std::vector<std::string>(argv + 1, argv + argc), std::cout,
                                    std::cerr);
+    if (const auto format = listingSwitch(argc, argv)) {
+        // The commands are listed from a frame nobody sees: no display is needed.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return quivra::printCommandListing(std::cout, *format);
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quivra"));
     QApplication::setApplicationVersion(QStringLiteral(QUIVRA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("quivra"));
+    QApplication::setWindowIcon(quivra::programIcon());
 
     const CommandLine line = parse(QApplication::arguments());
     auto data = quivra::makeScheduleData();

@@ -67,6 +67,8 @@ int recategorise(ScheduleData &d, Prompter &p, CodeId c)
             return 0;
         codes.push_back(c);
     } else {
+        // Nothing starts checked: marks an earlier picker left are no choice made here.
+        clearMarks(d, 1, d.codeCount, AllMarks);
         const auto chosen =
             p.pickCodes(d, "Select the codes to recategorise", 0, PickEvents | PickResources);
         if (!chosen || chosen->empty())

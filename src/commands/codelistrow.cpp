@@ -190,8 +190,10 @@ std::string codeListRowHint(const ScheduleData &d, CodeId c)
 std::string emptyListText(CodeKind kind)
 {
     return kind == CodeKind::Event
-               ? "Press the [Insert] key or click [+] button to create your first event."
-               : "Press the [Insert] key or click the [+] button to create your first resource.";
+               ? "Press the [Insert] key (or right-click and choose Edit|New event) to create "
+                 "your first event."
+               : "Press the [Insert] key (or right-click and choose Edit|New resource) to "
+                 "create your first resource.";
 }
 
 std::string emptyListHint(CodeKind kind)

@@ -12,19 +12,17 @@
 
 namespace quivra {
 
-// kindMask of the code pickers.
-constexpr std::uint16_t PickEvents = 1;
-constexpr std::uint16_t PickResources = 2;
-
 // Line break of message texts.
 inline constexpr const char *LineBreak = "\r\n";
 
 // The codes of one kind (events or resources) among `codes`; invalid ones are dropped.
 std::vector<CodeId> codesOfKind(const ScheduleData &d, const std::vector<CodeId> &codes,
                                 bool events);
-// The code picker asked for one kind; a code of the other kind that comes back checked is
-// ignored. Nothing when cancelled.
+// The code picker asked for one kind: it offers only codes of that kind and starts with
+// exactly `preset` checked, whatever an earlier picker left marked; a code of the other kind
+// that comes back checked is ignored. Nothing when cancelled.
 std::optional<std::vector<CodeId>> pickOfKind(ScheduleData &d, Prompter &p,
-                                              const std::string &caption, bool events);
+                                              const std::string &caption, bool events,
+                                              const std::vector<CodeId> &preset = {});
 
 } // namespace quivra

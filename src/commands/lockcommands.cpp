@@ -37,12 +37,8 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
         return changed > 0;
     };
 
-    // Marks only carry the selection to the picker.
+    // The resources to lock start with none checked.
     if (command == SelectResourcesToLock) {
-        for (CodeId c = 1; c <= d.codeCount; ++c) {
-            if (!d.codes[c].isEvent())
-                d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
-        }
         const auto chosen = pickOfKind(d, p, "Select the resources to lock", false);
         if (!chosen)
             return false;
@@ -56,12 +52,13 @@ bool lockEventsByRules(ScheduleData &d, Prompter &p, int command, std::string_vi
         events += isEventCode(d, c) ? 1 : 0;
     std::vector<CodeId> picked;
     if (command == SelectEventsToLock) {
+        // The events to lock start from the events locked now.
+        std::vector<CodeId> locked;
         for (CodeId c = 1; c <= d.codeCount; ++c) {
-            d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
             if (isEventCode(d, c) && isLockedCode(d, c))
-                d.codes[c].flags |= AllMarks;
+                locked.push_back(c);
         }
-        const auto chosen = pickOfKind(d, p, "Select the events to lock", true);
+        const auto chosen = pickOfKind(d, p, "Select the events to lock", true, locked);
         if (!chosen)
             return false;
         picked = *chosen;

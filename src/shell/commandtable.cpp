@@ -162,11 +162,11 @@ QString latestFileCaption(int k, const std::string &path)
 void fileMenu(TableBuilder &t, TFrameForm &frame)
 {
     t.menu = "File";
-    auto &newFile = t.add("file.new", "&New", "Create a new file", QKeySequence::New);
+    auto &newFile = t.add("file.new", "&New", "Create a new file");
     newFile.button = "New";
     sessionCommand(
         newFile, frame, [](Session &s) { quivra::newFile(s); }, false);
-    auto &open = t.add("file.open", "&Open ...", "Open a file", QKeySequence::Open);
+    auto &open = t.add("file.open", "&Open ...", "Open a file");
     open.button = "Open";
     sessionCommand(
         open, frame, [](Session &s) { openFile(s); }, false);
@@ -262,7 +262,7 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
               "Save the texts and defaults of this file as a language file"),
         frame, [](Session &s) { extractLanguage(s); }, false);
     t.menu = "File/Print or publish";
-    t.add("file.print", "Report to printer ...", {}, QKeySequence::Print);
+    t.add("file.print", "Report to printer ...");
     auto &publish = t.add("file.publish", "Publish on web ...");
     publish.button = "Publish";
     t.add("file.publishBatch", "Publish in batch mode");

@@ -8,6 +8,7 @@
 #include "engine/manualrooms.h"
 #include "engine/scheduling.h"
 #include "shell/optionsdialog.h"
+#include "shell/viewwindow.h"
 #include "views/codelistform.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
@@ -50,6 +51,7 @@ TFrameForm::TFrameForm(ScheduleData &d, Settings &settings, SettingsPaths paths,
       m_mdi(new QMdiArea(this))
 {
     setObjectName("frame");
+    setWindowIcon(programIcon());
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
@@ -215,6 +217,7 @@ void TFrameForm::createViews()
         auto *window = new QMdiSubWindow;
         window->setWidget(view);
         window->setAttribute(Qt::WA_DeleteOnClose, false);
+        prepareViewWindow(*window);
         m_mdi->addSubWindow(window);
         m_windows[i] = window;
         connect(view, &ViewForm::currentCodeChanged, this,

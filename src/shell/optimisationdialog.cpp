@@ -197,6 +197,14 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    // Two columns, the ranges on the left and the rules on the right: stacked, the groups made
+    // the dialog taller than a small screen and pushed its Start button below it.
+    auto *columns = new QHBoxLayout;
+    auto *left = new QVBoxLayout;
+    auto *right = new QVBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
+    layout->addLayout(columns);
     const int weeks = std::clamp(usedWeeks(m_d), 1, MaxWeeks);
     const int days = std::clamp(usedDays(m_d), 1, MaxDays);
     const int bells = std::clamp(usedBells(m_d), 1, MaxBells);
@@ -208,7 +216,7 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     weekLayout->addRow(tr("From week:"), m_fromWeek);
     weekLayout->addRow(tr("To week:"), m_toWeek);
     m_weekGroup = weekBox;
-    layout->addWidget(weekBox);
+    left->addWidget(weekBox);
 
     auto *timeBox = new QGroupBox(tr("Time range (=included slots in timetables) "));
     auto *timeLayout = new QGridLayout(timeBox);
@@ -245,6 +253,8 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     m_slotGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_slotGrid->setSelectionMode(QAbstractItemView::NoSelection);
     m_slotGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Room for the day names and a few bells beside the rules column.
+    m_slotGrid->setMinimumSize(340, 170);
     m_slotGrid->setToolTip(
         tr("Double-click a slot to keep blocks of the selected table out of it"));
     for (int day = 1; day <= days; ++day)
@@ -256,7 +266,7 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     connect(m_slotGrid, &QTableWidget::cellDoubleClicked, this, &TOptimisationDlg::toggleSlot);
     timeLayout->addWidget(m_slotGrid, 5, 0, 1, 3);
     m_timeGroup = timeBox;
-    layout->addWidget(timeBox);
+    left->addWidget(timeBox);
 
     auto *blockBox = new QGroupBox(tr("Block range (=consecutive periods) "));
     auto *blockLayout = new QGridLayout(blockBox);
@@ -279,7 +289,7 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     blockLayout->addWidget(m_oneBlock, 2, 0, 1, 4);
     blockLayout->addWidget(m_balanced, 3, 0, 1, 4);
     m_blockGroup = blockBox;
-    layout->addWidget(blockBox);
+    right->addWidget(blockBox);
 
     // The initial solution's own choices: where its block lengths come from, imitation and
     // exam scheduling.
@@ -319,7 +329,7 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     initialLayout->addWidget(m_exam, 2, 0);
     initialLayout->addWidget(m_examLabel, 2, 1, 1, 2);
     m_initialGroup = initialBox;
-    layout->addWidget(initialBox);
+    right->addWidget(initialBox);
 
     auto *optimiseBox = new QGroupBox(tr("Gap weights (by category)"));
     auto *optimiseLayout = new QGridLayout(optimiseBox);
@@ -351,12 +361,12 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     optimiseLayout->addWidget(new QLabel(tr("Optimisation algorithm ")), row, 0);
     optimiseLayout->addWidget(m_methods, row, 1);
     m_optimiseGroup = optimiseBox;
-    layout->addWidget(optimiseBox);
+    right->addWidget(optimiseBox);
 
     m_locked = new QCheckBox(tr("Include locked events"));
     m_bookings = new QCheckBox(tr("Treat bookings like events"));
-    layout->addWidget(m_locked);
-    layout->addWidget(m_bookings);
+    right->addWidget(m_locked);
+    right->addWidget(m_bookings);
 
     for (QSpinBox *box : {m_fromWeek, m_toWeek, m_fromDay, m_toDay, m_fromBell, m_toBell, m_minSeq,
                           m_maxSeq, m_repeats})
@@ -384,7 +394,8 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     buttons->addStretch();
     buttons->addWidget(m_selectionsStart);
     buttons->addWidget(m_close[1]);
-    layout->addStretch();
+    left->addStretch();
+    right->addStretch();
     layout->addLayout(buttons);
     return page;
 }
@@ -411,8 +422,11 @@ QWidget *TOptimisationDlg::buildStatisticsPage()
     statsLayout->setContentsMargins(0, 0, 0, 0);
     const std::array<QString, 3> statsTitles{tr(" Gaps "), tr(" Day length range "),
                                              tr(" First and last slot range ")};
+    // A few lines each, one per category: at their default height the three lists, the graph
+    // and the results made the page taller than a small screen.
     for (std::size_t i = 0; i < m_stats.size(); ++i) {
         m_stats[i] = new QListWidget;
+        m_stats[i]->setMaximumHeight(120);
         statsLayout->addWidget(new QLabel(statsTitles[i]), 0, int(i));
         statsLayout->addWidget(m_stats[i], 1, int(i));
     }

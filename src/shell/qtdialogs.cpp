@@ -352,19 +352,16 @@ std::optional<std::vector<CodeId>> QtDialogs::pickCodes(const CodePickRequest &r
     auto *layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel(displayText(request.caption), &dialog));
     auto *list = new QListWidget(&dialog);
+    // Exactly the codes offered, in their order: a picker of resources lists no events.
     std::vector<CodeId> codes;
-    for (const auto *order : {&m_d.eventList, &m_d.resourceList}) {
-        const int count = std::min<int>((*order)[0], MaxCodes);
-        for (int i = 1; i <= count; ++i) {
-            const CodeId c = (*order)[i];
-            if (!validCode(m_d, c))
-                continue;
-            auto *row = new QListWidgetItem(toQString(formatCode(m_d, c, ShowCodeAndName)), list);
-            const bool checked =
-                std::find(request.preset.begin(), request.preset.end(), c) != request.preset.end();
-            row->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-            codes.push_back(c);
-        }
+    for (const CodeId c : request.offered) {
+        if (!validCode(m_d, c))
+            continue;
+        auto *row = new QListWidgetItem(toQString(formatCode(m_d, c, ShowCodeAndName)), list);
+        const bool checked =
+            std::find(request.preset.begin(), request.preset.end(), c) != request.preset.end();
+        row->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+        codes.push_back(c);
     }
     layout->addWidget(list);
     layout->addWidget(okCancel(dialog));

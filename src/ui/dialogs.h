@@ -127,13 +127,19 @@ struct FileRequest
     std::string fileName;
 };
 
-// The code selection dialog. The backend shows the codes of the data set it was built over,
-// filtered by `kindMask` and `mode`, with `preset` checked, and returns the checked codes.
+// kindMask of the code selection dialog: which kinds of code it offers (0: both).
+constexpr std::uint16_t PickEvents = 1;
+constexpr std::uint16_t PickResources = 2;
+
+// The code selection dialog. The backend shows the codes of `offered`, in that order (the
+// events, then the resources, of the kinds `kindMask` asks for), narrowed by `mode`, with
+// `preset` checked, and returns the checked codes.
 struct CodePickRequest
 {
     std::string caption;
     int mode = 0;
     std::uint16_t kindMask = 0;
+    std::vector<CodeId> offered;
     std::vector<CodeId> preset;
 };
 

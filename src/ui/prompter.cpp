@@ -431,9 +431,22 @@ std::optional<std::vector<CodeId>> Prompter::pickCodes(ScheduleData &d, std::str
     request.caption = std::string(caption);
     request.mode = mode;
     request.kindMask = kindMask;
-    for (int c = 1; c <= d.codeCount; ++c) {
-        if ((d.codes[c].flags & LinkMarksMask) == AllMarks)
-            request.preset.push_back(static_cast<CodeId>(c));
+    // Only the kinds asked for are offered, events first, each in its list's order; only they
+    // can start checked, so a selection of the other kind never shows through.
+    const bool events = kindMask == 0 || (kindMask & PickEvents);
+    const bool resources = kindMask == 0 || (kindMask & PickResources);
+    for (const auto *order : {&d.eventList, &d.resourceList}) {
+        if (order == &d.eventList ? !events : !resources)
+            continue;
+        const int count = std::min<int>((*order)[0], MaxCodes);
+        for (int i = 1; i <= count; ++i) {
+            const CodeId c = (*order)[i];
+            if (!validCode(d, c) || d.codes[c].isEvent() != (order == &d.eventList))
+                continue;
+            request.offered.push_back(c);
+            if ((d.codes[c].flags & LinkMarksMask) == AllMarks)
+                request.preset.push_back(c);
+        }
     }
     // Cancel changes nothing: an earlier selection left in the marks survives.
     std::optional<std::vector<CodeId>> reply = m_dialogs.pickCodes(request);

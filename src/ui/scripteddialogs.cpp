@@ -241,6 +241,9 @@ std::optional<std::vector<CodeId>> ScriptedDialogs::pickCodes(const CodePickRequ
     shown.shape = DialogShape::PickCodes;
     shown.caption = request.caption;
     shown.text = request.caption;
+    // The codes offered, as options numbered by their code.
+    for (const CodeId c : request.offered)
+        shown.options.push_back({c, {}});
     for (const CodeId c : request.preset)
         shown.checked.push_back(c);
 

@@ -54,9 +54,9 @@ struct ShownDialog
     std::string text; // message text, question, prompt or file title
     std::uint16_t buttons = 0;
     int helpTopic = 0;
-    std::string silenceLabel; // messages: the stop-asking check box, empty when none
-    std::vector<OptionItem> options;
-    std::vector<int> checked; // options preselected
+    std::string silenceLabel;        // messages: the stop-asking check box, empty when none
+    std::vector<OptionItem> options; // code pickers: the codes offered, numbered by code
+    std::vector<int> checked;        // options preselected
     bool multiple = false;
     std::size_t maxBytes = 0; // input
     std::string initial;      // input: the text offered
@@ -137,9 +137,8 @@ private:
     struct CancelStep
     {
     };
-    using Reply =
-        std::variant<MessageStep, OptionsStep, TextStep, PickStep, ColourStep, ArrangeStep,
-                     CancelStep>;
+    using Reply = std::variant<MessageStep, OptionsStep, TextStep, PickStep, ColourStep,
+                               ArrangeStep, CancelStep>;
     struct Step
     {
         std::string expected;

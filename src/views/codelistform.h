@@ -4,6 +4,7 @@
 // the CodeListRow fields; selecting a row makes its code the current code.
 
 #include "views/codelistmodel.h"
+#include "views/viewcommands.h"
 #include "views/viewform.h"
 
 class QTableView;
@@ -43,7 +44,9 @@ class TRefForm final : public CodeListForm
 public:
     TRefForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
         : CodeListForm(d, options, CodeKind::Resource, parent)
-    {}
+    {
+        installViewCommands(*this);
+    }
     ViewTag tag() const override { return ViewTag::Resources; }
 };
 
@@ -54,7 +57,9 @@ class TCodesForm final : public CodeListForm
 public:
     TCodesForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent = nullptr)
         : CodeListForm(d, options, CodeKind::Event, parent)
-    {}
+    {
+        installViewCommands(*this);
+    }
     ViewTag tag() const override { return ViewTag::Events; }
 };
 

@@ -3,6 +3,7 @@
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "views/qtext.h"
+#include "views/viewcommands.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -36,6 +37,21 @@ TMatsForm::TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     layout->addWidget(m_table);
     connect(m_resources, &QComboBox::currentIndexChanged, this, &TMatsForm::onResourceChosen);
     refresh();
+    installViewCommands(*this);
+}
+
+int TMatsForm::timetableIndex() const
+{
+    const auto at = std::find(m_timetables.begin(), m_timetables.end(), m_model->code());
+    return at == m_timetables.end() ? -1 : static_cast<int>(at - m_timetables.begin());
+}
+
+void TMatsForm::chooseTimetable(int index)
+{
+    if (m_timetables.empty())
+        return;
+    // The combo box tells onResourceChosen, which shows it and passes the code on.
+    m_resources->setCurrentIndex(std::clamp(index, 0, timetableCount() - 1));
 }
 
 void TMatsForm::refresh()

@@ -31,6 +31,12 @@ public:
     // The resource whose timetable is shown, 0 when none.
     CodeId resource() const { return m_model->code(); }
 
+    // The timetables offered, and the place of the one shown among them (-1 when none).
+    int timetableCount() const { return static_cast<int>(m_timetables.size()); }
+    int timetableIndex() const;
+    // Shows the timetable at `index`, held within the ones offered, as if the user chose it.
+    void chooseTimetable(int index);
+
 private:
     void showResource(CodeId r);
     void onResourceChosen(int index);

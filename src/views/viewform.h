@@ -8,6 +8,8 @@
 #include "engine/scheduledata.h"
 #include "views/viewoptions.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QWidget>
 
 namespace quivra {
@@ -30,14 +32,28 @@ public:
     // The frame's current code changed (another view picked it).
     virtual void followCurrentCode() {}
 
+    // The pop-up menu of the view (viewcommands.h builds it); nullptr before it is installed.
+    QMenu *contextMenu() const { return m_contextMenu; }
+    void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
+
 signals:
     // The user picked another code; the frame makes it the current code and passes it on to
     // the other views.
     void currentCodeChanged(CodeId code);
 
 protected:
+    // A right click anywhere in the view that no child handles pops up the view's menu.
+    void contextMenuEvent(QContextMenuEvent *event) override
+    {
+        if (!m_contextMenu)
+            return QWidget::contextMenuEvent(event);
+        m_contextMenu->popup(event->globalPos());
+        event->accept();
+    }
+
     const ScheduleData &m_d;
     const ViewOptions &m_options;
+    QMenu *m_contextMenu = nullptr;
 };
 
 } // namespace quivra

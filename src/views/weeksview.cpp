@@ -1,5 +1,7 @@
 #include "views/weeksview.h"
 
+#include "views/viewcommands.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
@@ -22,6 +24,7 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TEditForm::onCellChanged);
     refresh();
+    installViewCommands(*this);
 }
 
 void TEditForm::refresh()

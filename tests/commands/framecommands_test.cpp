@@ -193,6 +193,88 @@ TEST_F(FrameCommandsTest, EveryClearAndLockQuestionCancelsWithoutChange)
     }
 }
 
+// A picker lists only the kind of code it asks for, and starts from its own command's
+// preselection: never from the marks an earlier picker left on every code.
+TEST_F(FrameCommandsTest, PickersOfferTheirKindAndTheirOwnPreselection)
+{
+    buildSchool();
+    const CodeId e1 = id("E1"), e2 = id("E2");
+    const std::vector<CodeId> events = {e1, e2, id("E3")};
+    const std::vector<CodeId> resources = {id("T1"), id("T2"), id("T3"), id("R1"), id("R2")};
+    std::vector<CodeId> both = events;
+    both.insert(both.end(), resources.begin(), resources.end());
+    struct Picker
+    {
+        std::size_t dialog; // which of the dialogs shown
+        std::vector<CodeId> offered;
+        std::vector<int> preset;
+    };
+    struct Case
+    {
+        const char *name;
+        std::function<void(ScriptedDialogs &)> script;
+        std::function<void(Prompter &)> run;
+        std::vector<Picker> pickers;
+    };
+    const auto clear = [&](int part) {
+        return [&, part](Prompter &q) { clearPeriods(*d, q, part | ClearPartAskWeekRange); };
+    };
+    const auto weeksThenCancel = [](ScriptedDialogs &s) { s.choose(1).choose(4).cancel(); };
+    const auto cancel = [](ScriptedDialogs &s) { s.cancel(); };
+    const std::vector<Case> cases = {
+        {"clear scheduled periods", weeksThenCancel, clear(ClearPartPlacements), {{2, events, {}}}},
+        {"clear timetable bookings",
+         weeksThenCancel,
+         clear(ClearPartTableBookings),
+         {{2, resources, {}}}},
+        {"remove events",
+         cancel,
+         [&](Prompter &q) { removeCodes(*d, q, true); },
+         {{0, events, {}}}},
+        {"remove resources",
+         cancel,
+         [&](Prompter &q) { removeCodes(*d, q, false); },
+         {{0, resources, {}}}},
+        {"remove event resources",
+         [&](ScriptedDialogs &s) { s.pick({e1}).cancel(); },
+         [&](Prompter &q) { removeEventResources(*d, q); },
+         {{0, events, {}}, {1, resources, {}}}},
+        {"select events to lock",
+         cancel,
+         [&](Prompter &q) { lockEventsByRules(*d, q, SelectEventsToLock, "Select"); },
+         {{0, events, {e2}}}}, // the events locked now
+        {"select resources to lock",
+         cancel,
+         [&](Prompter &q) { lockEventsByRules(*d, q, SelectResourcesToLock, "Select"); },
+         {{0, resources, {}}}},
+        {"recategorise", cancel, [&](Prompter &q) { recategorise(*d, q, 0); }, {{0, both, {}}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        // What an earlier picker left: every code checked.
+        for (int k = 1; k <= d->codeCount; ++k)
+            d->codes[k].flags |= AllMarks;
+        ScriptedDialogs script;
+        Prompter prompter(script);
+        c.script(script);
+        c.run(prompter);
+        EXPECT_TRUE(script.finished()) << script.problems();
+        for (const Picker &picker : c.pickers) {
+            ASSERT_LT(picker.dialog, script.shown().size());
+            const ShownDialog &shown = script.shown()[picker.dialog];
+            ASSERT_EQ(shown.shape, DialogShape::PickCodes);
+            std::vector<CodeId> offered;
+            for (const OptionItem &option : shown.options)
+                offered.push_back(static_cast<CodeId>(option.number));
+            std::vector<CodeId> expected = picker.offered;
+            std::ranges::sort(offered);
+            std::ranges::sort(expected);
+            EXPECT_EQ(offered, expected);
+            EXPECT_EQ(shown.checked, picker.preset);
+        }
+    }
+}
+
 TEST_F(FrameCommandsTest, RemoveEventsResourcesAndEventResources)
 {
     buildSchool();

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
 #include <QStringList>
 #include <QTimer>
 
@@ -55,12 +56,16 @@ int takeScreenshot(quivra::TFrameForm &frame, const CommandLine &line)
     // Nobody is there to answer: capacity tags in resource names show the seats rather than
     // asking whether to.
     frame.session().settings.preferences.capacityCheck = true;
+    // No view maximised: they are tiled below.
+    frame.session().settings.preferences.winMode = 0;
     if (!line.arguments.empty() && !quivra::openWindows(frame.session(), line.arguments.front())) {
         std::fprintf(stderr, "%s: cannot be opened\n", line.arguments.front().c_str());
         return 1;
     }
     frame.resize(1280, 800);
     frame.show();
+    // The picture shows all four views side by side, whatever arrangement the settings ask for.
+    frame.mdiArea()->tileSubWindows();
     // Let the frame lay itself out and paint before it is grabbed.
     QTimer::singleShot(500, &frame, [&frame, &line] {
         const bool saved = frame.grab().save(line.screenshot);

@@ -47,6 +47,25 @@ QString cell(QString text)
     return text.replace('|', QStringLiteral("\\|"));
 }
 
+QString viewWork(ViewTag tag)
+{
+    switch (tag) {
+    case ViewTag::Resources:
+    case ViewTag::Events:
+        return QStringLiteral("data entry in the %1 view").arg(viewName(tag));
+    default:
+        return QStringLiteral("the %1 view's editing").arg(viewName(tag));
+    }
+}
+
+// How the listing says whether a command works: "yes", or what it waits for.
+QString availability(const ListedCommand &c, const QString &no)
+{
+    if (c.wired)
+        return QStringLiteral("yes");
+    return c.later.isEmpty() ? no : no + " (" + c.later + ")";
+}
+
 } // namespace
 
 std::vector<ListedCommand> listCommands(const std::vector<FrameCommand> &frame)
@@ -55,13 +74,15 @@ std::vector<ListedCommand> listCommands(const std::vector<FrameCommand> &frame)
     for (const FrameCommand &row : frame) {
         listed.push_back({row.id, QStringLiteral("Frame"), menuPath(row.menu),
                           plainCaption(row.caption), keysText({row.shortcut}),
-                          static_cast<bool>(row.run)});
+                          static_cast<bool>(row.run), row.later});
     }
     for (const ViewTag tag :
          {ViewTag::Resources, ViewTag::Events, ViewTag::Weeks, ViewTag::Timetables}) {
         for (const ViewCommand &row : viewCommands(tag)) {
+            // What a view does not offer yet comes with the work on that view.
+            const QString later = row.run ? QString() : viewWork(tag);
             listed.push_back({row.id, viewName(tag), menuPath(row.menu), plainCaption(row.caption),
-                              keysText(row.shortcuts), static_cast<bool>(row.run)});
+                              keysText(row.shortcuts), static_cast<bool>(row.run), later});
         }
     }
     return listed;
@@ -72,8 +93,8 @@ QString commandsText(const std::vector<ListedCommand> &commands)
     const QStringList header = {"ID", "WINDOW", "MENU", "CAPTION", "SHORTCUT", "WIRED"};
     std::vector<QStringList> lines{header};
     for (const ListedCommand &c : commands) {
-        lines.push_back({c.id, c.window, c.menu, c.caption, c.shortcut,
-                         c.wired ? QStringLiteral("yes") : QStringLiteral("no")});
+        lines.push_back(
+            {c.id, c.window, c.menu, c.caption, c.shortcut, availability(c, QStringLiteral("no"))});
     }
     std::array<qsizetype, 6> widths{};
     for (const QStringList &line : lines) {
@@ -117,7 +138,8 @@ QString commandsMarkdown(const std::vector<ListedCommand> &commands)
         "Every command of Quivra: the main frame's menus and the commands of each view, with\n"
         "their keys. The keys of a view work while that view is active, together with the\n"
         "frame's keys; a view's pop-up menu (right click) holds its menus. Commands marked\n"
-        "\"not yet\" are shown in the menus but are disabled in this version.\n"
+        "\"not yet\" are shown in the menus but are disabled in this version; beside each is\n"
+        "the part of the program it comes with.\n"
         "\n"
         "This file is made by `scripts/commands-doc.sh` from `quivra --list-commands`; do not\n"
         "edit it by hand.\n");
@@ -133,7 +155,7 @@ QString commandsMarkdown(const std::vector<ListedCommand> &commands)
         }
         text += QStringLiteral("| %1 | %2 | %3 | %4 |\n")
                     .arg(cell(c.menu), cell(c.caption), cell(c.shortcut),
-                         c.wired ? QStringLiteral("yes") : QStringLiteral("not yet"));
+                         availability(c, QStringLiteral("not yet")));
     }
     return text;
 }

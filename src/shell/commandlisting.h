@@ -22,6 +22,7 @@ struct ListedCommand
     QString caption;  // without its "&" accelerator
     QString shortcut; // every key, ", " between them; empty when none
     bool wired = false;
+    QString later; // unwired: the part of the program it waits for
 };
 
 // The frame's rows, then the rows of the Resources, Events, Weeks and Timetables views.

@@ -274,8 +274,11 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     web.button = "Web";
     // The latest files, numbered from the most recent; an entry without a file is hidden.
     for (int k = 1; k <= 10; ++k) {
-        auto &latest = k == 1 ? t.group(QStringLiteral("file.latest1"), QString())
-                              : t.add(QStringLiteral("file.latest%1").arg(k), QString());
+        // The fixed caption names the entry in the command listing; the menu shows the path.
+        const QString id = QStringLiteral("file.latest%1").arg(k);
+        const QString caption = QStringLiteral("Latest file %1").arg(k);
+        const QString hint = QStringLiteral("Open a file used lately");
+        auto &latest = k == 1 ? t.group(id, caption, hint) : t.add(id, caption, hint);
         latest.run = [&frame, k] { openLatestFile(frame.session(), k); };
         latest.currentCaption = [&frame, k] {
             return latestFileCaption(k, frame.session().settings.preferences.latestFile[k]);
@@ -457,7 +460,9 @@ void windowMenu(TableBuilder &t, TFrameForm &frame)
     auto &refresh = t.add("window.refresh", "&Refresh", "Recount and redraw all views");
     refresh.run = [&frame] { frame.refreshAll(); };
     refresh.enabled = hasViews;
-    t.add("window.arrangeIcons", "&Arrange icons");
+    auto &icons = t.add("window.arrangeIcons", "&Arrange icons", "Line up the minimised views");
+    icons.run = [&frame] { frame.arrangeViews(4); };
+    icons.enabled = hasViews;
     auto &minimise = t.add("window.minimiseAll", "&Minimise all");
     minimise.run = [&frame] { frame.minimiseAll(); };
     minimise.enabled = hasViews;
@@ -530,6 +535,46 @@ void helpAndColourMenus(TableBuilder &t, TFrameForm &frame)
     t.add("colours.more", "More colour selections");
 }
 
+// What each command not offered yet waits for, by the start of its id.
+void nameWhatIsMissing(std::vector<FrameCommand> &rows)
+{
+    const std::array<std::pair<const char *, const char *>, 23> later = {{
+        {"file.campus", "the campus exchange"},
+        {"file.print", "printed reports"},
+        {"file.publish", "web publishing"},
+        {"file.webReport", "web publishing"},
+        {"tools.collections", "the collections editor"},
+        {"tools.codeConversion", "clipboard exchange"},
+        {"tools.resourceMapping", "clipboard exchange"},
+        {"tools.resourceSelection", "clipboard exchange"},
+        {"tools.replaceString", "the replace tool"},
+        {"tools.changeCase", "the replace tool"},
+        {"tools.blocks", "block scheduling in the Timetables view"},
+        {"tools.selectionOptimise", "selection optimisation"},
+        {"tools.intake", "intake scheduling"},
+        {"tools.campusCollisions", "the campus exchange"},
+        {"options.summary", "the checks and statistics"},
+        {"options.statistics", "the checks and statistics"},
+        {"options.health", "the checks and statistics"},
+        {"options.maxWeekly", "the checks and statistics"},
+        {"options.quality", "the checks and statistics"},
+        {"options.select", "the code selection dialog"},
+        {"options.clipboardTarget", "clipboard exchange"},
+        {"help.", "the help pages"},
+        {"colours.", "more colour selections"},
+    }};
+    for (FrameCommand &row : rows) {
+        if (row.run)
+            continue;
+        for (const auto &[prefix, part] : later) {
+            if (row.id.startsWith(QLatin1String(prefix))) {
+                row.later = QString::fromLatin1(part);
+                break;
+            }
+        }
+    }
+}
+
 } // namespace
 
 std::vector<FrameCommand> frameCommands(TFrameForm &frame)
@@ -540,6 +585,7 @@ std::vector<FrameCommand> frameCommands(TFrameForm &frame)
     optionsMenu(t, frame);
     windowMenu(t, frame);
     helpAndColourMenus(t, frame);
+    nameWhatIsMissing(t.rows);
     return std::move(t.rows);
 }
 

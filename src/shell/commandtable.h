@@ -32,6 +32,8 @@ struct FrameCommand
     // caption hides the item. Empty function: the fixed caption above.
     std::function<QString()> currentCaption;
     bool separatorBefore = false;
+    // For a row without a handler: the part of the program it waits for ("printed reports").
+    QString later;
 };
 
 // The table of the main frame, bound to `frame`.

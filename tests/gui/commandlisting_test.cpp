@@ -250,6 +250,16 @@ private slots:
         QCOMPARE(commandsText(listed).count('\n'), qsizetype(rows + 1));
     }
 
+    // A command that does not run yet says what it waits for; one that runs waits for nothing.
+    void everyCommandRunsOrNamesWhatItWaitsFor()
+    {
+        FrameFixture f;
+        for (const ListedCommand &c : listCommands(f.frame.commands()))
+            QVERIFY2(c.wired == c.later.isEmpty(), qPrintable(c.window + " " + c.id));
+        const QString text = commandsMarkdown(listCommands(f.frame.commands()));
+        QVERIFY(text.contains("| Report to printer ... |  | not yet (printed reports) |"));
+    }
+
     // Each view holds one action per row, with its keys scoped to the view, and a pop-up menu
     // with the view's own items first and its menus after them.
     void viewsInstallTheirRows()
@@ -406,14 +416,16 @@ private slots:
         {
             const char *command;
             const char *kind;
+            const char *objectName;
         };
-        for (const Opened &opened : {Opened{"tools.optimise", "quivra::TOptimisationDlg"},
-                                     Opened{"options.dialog", "quivra::OptionsDialog"}}) {
+        for (const Opened &opened :
+             {Opened{"tools.optimise", "quivra::TOptimisationDlg", ""},
+              Opened{"options.dialog", "quivra::OptionsDialog", "optionsPages"}}) {
             QSize shown;
             QSize hint;
             QString kind;
             ModalDriver driver;
-            driver.expect(QString(), QString(), [&](QDialog *dialog) {
+            driver.expect(opened.objectName, QString(), [&](QDialog *dialog) {
                 kind = dialog->metaObject()->className();
                 hint = dialog->sizeHint();
                 shown = dialog->frameGeometry().size();

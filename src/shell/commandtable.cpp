@@ -185,6 +185,11 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
         t.add("file.extractWeek", "E&xtract week ...", "Save one week to a file of its own");
     sessionCommand(
         extract, frame, [](Session &s) { extractWeek(s); }, true);
+    auto &compact = t.add("file.compress", "Co&mpress",
+                          "Pack the timetables into as few entries as they need and remove "
+                          "conflicts");
+    sessionCommand(
+        compact, frame, [](Session &s) { compress(s); }, true);
     // Both open a copy in the user's documents, so they are offered whenever a sample is
     // installed, with or without a data set open.
     auto &demo =

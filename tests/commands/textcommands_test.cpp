@@ -3,6 +3,7 @@
 #include "commands/filecommands.h"
 #include "commands/sessionfixture.h"
 #include "engine/codetable.h"
+#include "support/carried.h"
 
 #include <gtest/gtest.h>
 
@@ -23,35 +24,6 @@ std::string fileText(const std::string &path)
 {
     const std::vector<std::uint8_t> bytes = fileBytes(path);
     return {bytes.begin(), bytes.end()};
-}
-
-// The sections of a dump that a text file carries. A text file lists events before resources,
-// so table positions are not carried: the lines are compared without their order and without
-// the position in front of a code.
-std::string carried(const ScheduleData &d)
-{
-    static const std::vector<std::string> Sections = {"[codes]", "[collections]", "[lectures]",
-                                                      "[roles]", "[comments]"};
-    std::istringstream in(dumpScheduleData(d));
-    std::vector<std::string> lines;
-    std::string section;
-    for (std::string line; std::getline(in, line);) {
-        if (line.starts_with('[')) {
-            section = line;
-            continue;
-        }
-        if (line.empty() || std::ranges::find(Sections, section) == Sections.end())
-            continue;
-        if (section == "[codes]" && !line.empty() &&
-            std::isdigit(static_cast<unsigned char>(line[0])))
-            line = line.substr(line.find(' ') + 1);
-        lines.push_back(section + " " + line);
-    }
-    std::ranges::sort(lines);
-    std::string out;
-    for (const std::string &line : lines)
-        out += line + "\n";
-    return out;
 }
 
 // A session with the sample open as data/plan.qvf.
@@ -182,7 +154,7 @@ TEST(TextCommands, ExportThenImportGivesTheSameData)
     OpenSample o(root);
     const std::string qvx = root / "text/plan.qvx";
     fs::create_directories(root / "text");
-    const std::string before = carried(*o.f.data);
+    const std::string before = carriedByText(*o.f.data);
 
     o.f.ui.file(qvx)
         .expect("Quivra file \"plan.qvf\" was converted to text file")
@@ -200,7 +172,7 @@ TEST(TextCommands, ExportThenImportGivesTheSameData)
     ASSERT_TRUE(importFile(o.f.session));
     EXPECT_TRUE(o.f.ui.finished()) << o.f.ui.problems();
     EXPECT_EQ(o.f.ui.shown()[2].text.find("Import and replace"), 0u);
-    EXPECT_EQ(carried(*o.f.data), before);
+    EXPECT_EQ(carriedByText(*o.f.data), before);
     EXPECT_NE(o.f.ui.shown().back().text.find("2 events, 3 resources"), std::string::npos)
         << o.f.ui.shown().back().text;
     // Not saved anywhere yet, and never over plan.qvf unasked.

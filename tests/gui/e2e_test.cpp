@@ -1,7 +1,13 @@
-// A new user's first session with the real frame and its real dialogs, on the offscreen
-// platform: the program starts without a file, the user creates a new data set, opens the demo,
-// looks through the views and weeks, locks events by a rule, saves under a new name, opens that
-// file again and finds the same data.
+// A new user's first sessions with the real frame and its real dialogs, on the offscreen
+// platform.
+//
+// The first: the program starts without a file, the user creates a new data set, opens the
+// demo, looks through the views and weeks, locks events by a rule, saves under a new name, opens
+// that file again and finds the same data.
+//
+// The second: the user builds a calendar in the Options, brings the school's data in from a text
+// file, adds a colleague's file under the rule "Only relevant events", saves, and exports a text
+// file that gives the same data back.
 
 #include "modaldriver.h"
 
@@ -11,13 +17,18 @@
 #include "engine/codetable.h"
 #include "engine/dump.h"
 #include "files/datafile.h"
+#include "files/textexchange.h"
 #include "shell/mainframe.h"
+#include "shell/optionsdialog.h"
+#include "support/carried.h"
 #include "views/viewform.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -58,6 +69,13 @@ private:
     {
         QDir(m_dir.path()).mkpath(name);
         return m_dir.filePath(name);
+    }
+
+    static void writeText(const QString &path, const char *text)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
     }
 
 private slots:
@@ -157,6 +175,124 @@ private slots:
         QVERIFY(frame.close());
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
         QVERIFY(session.exitRequested);
+    }
+
+    void newUserBuildsTheCalendarAndExchangesText()
+    {
+        const QString program = folder("program2");
+        QVERIFY(QFile::copy(QUIVRA_SOURCE_DIR "/data/english.cfw", program + "/english.cfw"));
+        const QString text = folder("text");
+        // The school's own data: the calendar the user built, its codes and a timetable.
+        writeText(text + "/school.qvx", "[Time]\n"
+                                        "MaxWeeks=2\n"
+                                        "MaxDays=5\n"
+                                        "MaxLectures=6\n"
+                                        "Days=Mon$Tue$Wed$Thu$Fri$\n"
+                                        "[Timeperiods]\n"
+                                        "1=8:00\n2=8:50\n3=9:50\n4=10:40\n5=11:30\n6=13:00\n"
+                                        "[Componentdata]\n"
+                                        "1=G7;Group 7;1\n"
+                                        "2=SMI;Smith J;2\n"
+                                        "3=B12;Room B12;3\n"
+                                        "[Coursedata]\n"
+                                        "1=MAT7;Maths 7;1;4\n"
+                                        "[Collections]\n"
+                                        "1=MAT7;G7\n2=MAT7;SMI\n3=MAT7;B12\n"
+                                        "[Weeklectures]\n"
+                                        "1=MAT7;1;1;4\n"
+                                        "[Tablelectures]\n"
+                                        "1=MAT7;1;1;1;1;1;2\n");
+        // A colleague's file: ENG and MUS need the school's room or teacher; DRAMA needs only a
+        // teacher the school does not have, so it stays out, and so does that teacher.
+        QVERIFY(QFile::copy(QUIVRA_SOURCE_DIR "/tests/files/data/qvx/add.qvx", text + "/add.qvx"));
+        const QString saved = folder("documents2") + "/school.qvf";
+        const QString exported = text + "/exported.qvx";
+
+        auto d = makeScheduleData();
+        Settings settings;
+        SettingsPaths paths{program.toStdString(), folder("config2").toStdString(),
+                            folder("user2").toStdString()};
+        SystemClock clock;
+        TFrameForm frame(*d, settings, paths, clock);
+        Session &session = frame.session();
+        createFrame(session);
+        frame.show();
+
+        // First start: a file of one's own, English, and yes, the settings now: 2 weeks of 5
+        // days with 6 named time periods.
+        const QStringList bells = {"8:00-8:45",   "8:50-9:35",   "9:50-10:35",
+                                   "10:40-11:25", "11:30-12:15", "13:00-13:45"};
+        ModalDriver driver;
+        driver.option("I want to create my own Quivra file", 0)
+            .option("Select the file from the list below", 0)
+            .message("Do you want to change these settings now?", "Yes")
+            .expect("optionsPages", "Timetable cells:", [&](QDialog *dialog) {
+                auto *options = static_cast<OptionsDialog *>(dialog);
+                options->weeksEdit()->setText("2");
+                options->daysEdit()->setText("5");
+                options->bellsEdit()->setText("6");
+                for (int b = 0; b < 6; ++b)
+                    options->bellTable()->item(b, 0)->setText(bells[b]);
+                ModalDriver::press(dialog, "Accept");
+            });
+        firstPaint(session);
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(frame.viewsExist());
+        QCOMPARE(usedWeeks(*d), 2);
+        QCOMPARE(usedDays(*d), 5);
+        QCOMPARE(usedBells(*d), 6);
+        QCOMPARE(d->bellNames[6].str(), std::string("13:00-13:45"));
+
+        // File|Import replaces the new data set with the school's text file.
+        QVERIFY(frame.action("file.import")->isEnabled());
+        if (d->modified)
+            driver.message("Do you want to save it on disk?", "No");
+        driver.file(text + "/school.qvx")
+            .message("Do you want to replace your Quivra data", "Yes")
+            .message("was imported", "OK");
+        frame.action("file.import")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(usedWeeks(*d), 2);
+        QCOMPARE(usedDays(*d), 5);
+        QCOMPARE(usedBells(*d), 6);
+        const CodeId maths = findCode(*d, "MAT7");
+        QVERIFY(maths != 0);
+        QCOMPARE(int(d->codes[maths].scheduled), 2);
+
+        // File|Add, rule 2 "Only relevant events".
+        driver.option("Select the rule", 1).file(text + "/add.qvx").message("was added", "OK");
+        frame.action("file.add")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(findCode(*d, "ENG") != 0);
+        QVERIFY(findCode(*d, "MUS") != 0);
+        QCOMPARE(findCode(*d, "DRAMA"), CodeId(0));
+        QCOMPARE(findCode(*d, "NEW1"), CodeId(0));
+        QCOMPARE(int(d->resourceList[0]), 3); // no teacher of the colleague's came along
+        QCOMPARE(int(d->codes[findCode(*d, "MUS")].scheduled), 2);
+        QCOMPARE(usedBells(*d), 6);
+
+        // File|Save as the school's data file, then File|Export as text.
+        driver.file(saved);
+        frame.action("file.saveAs")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(!d->modified);
+        driver.file(exported).message("was converted to text file", "OK");
+        frame.action("file.export")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(!d->modified);
+
+        // The exported text read back gives the same data and calendar.
+        auto back = makeScheduleData();
+        QVERIFY(importTextFile(exported.toStdString(), *back).has_value());
+        QCOMPARE(QString::fromStdString(carriedByText(*back)),
+                 QString::fromStdString(carriedByText(*d)));
+        QCOMPARE(usedWeeks(*back), 2);
+        QCOMPARE(usedDays(*back), 5);
+        for (int b = 1; b <= 6; ++b)
+            QCOMPARE(back->bellNames[b].str(), d->bellNames[b].str());
+
+        QVERIFY(frame.close());
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
     }
 };
 

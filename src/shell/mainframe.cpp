@@ -141,6 +141,7 @@ void TFrameForm::dataSetClosed()
     m_options.activeWeek = 1;
     m_week->setRange(1, 1);
     updateCommands();
+    emit dataShown();
 }
 
 // The start panel: what a user can do in an empty frame. Each button runs a command of the
@@ -314,6 +315,7 @@ void TFrameForm::refreshViews()
         view->refresh();
     setStatusText({});
     updateCommands();
+    emit dataShown();
 }
 
 void TFrameForm::refreshAll()
@@ -341,6 +343,7 @@ void TFrameForm::onCurrentCodeChanged(ViewForm *from, CodeId code)
     }
     // Commands on "this item" follow the current code.
     updateCommands();
+    emit dataShown();
 }
 
 void TFrameForm::setActiveWeek(int week)

@@ -115,6 +115,11 @@ public:
     // The panel a click on the empty frame shows or hides while no file is open.
     QWidget *startPanel() const { return m_startPanel; }
 
+signals:
+    // The views show the data set anew (after a change, a new current code, or a Close):
+    // panels beside the views follow it.
+    void dataShown();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace quivra {
@@ -97,14 +96,6 @@ TMemoPanel::TMemoPanel(ScheduleData &d, Prompter &p, QWidget *parent)
     setWidget(body);
     setMinimumWidth(220);
 
-    // Other commands may change memos or codes: keep the panel current while it shows.
-    auto *timer = new QTimer(this);
-    timer->setInterval(1000);
-    connect(timer, &QTimer::timeout, this, [this] {
-        if (isVisible())
-            refresh();
-    });
-    timer->start();
     refresh();
 }
 
@@ -151,12 +142,9 @@ void bindMemoCommand(FrameCommand &row, TFrameForm &frame)
         if (!panel) {
             panel = new TMemoPanel(frame.data(), frame.prompter(), &frame);
             frame.addDockWidget(Qt::RightDockWidgetArea, panel);
-            for (ViewTag tag :
-                 {ViewTag::Resources, ViewTag::Events, ViewTag::Weeks, ViewTag::Timetables}) {
-                if (ViewForm *view = frame.view(tag))
-                    QObject::connect(view, &ViewForm::currentCodeChanged, panel,
-                                     &TMemoPanel::refresh);
-            }
+            // Other commands change memos and codes, and a view picks another code: the panel
+            // shows what the views show.
+            QObject::connect(&frame, &TFrameForm::dataShown, panel, &TMemoPanel::refresh);
             QObject::connect(panel, &QDockWidget::visibilityChanged, &frame,
                              [&frame] { frame.updateCommands(); });
             panel->show();

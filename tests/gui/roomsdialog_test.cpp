@@ -159,6 +159,11 @@ private slots:
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
         QCOMPARE(panel->memoLabel()->text(), QString("Bring keys"));
         QCOMPARE(panel->countLabel()->text(), QString("1 memo(s)"));
+        // Tools|Clear|9 removes every memo: the panel shows it at once.
+        driver.message("memo lines", "Yes").message("memo lines cleared", "OK");
+        frame.action("tools.clear9")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(panel->memoLabel()->text(), QString("[Click here to enter your memo]"));
         frame.action("tools.memo")->trigger();
         QVERIFY(panel->isHidden());
     }

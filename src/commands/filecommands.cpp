@@ -27,31 +27,9 @@ constexpr int CompressThreshold = 462;
 // Report option: week dates in the titles, meaningless without dated weeks.
 constexpr int WeekDatesOption = 0x200;
 
-std::string inQuotes(const std::string &text)
-{
-    return "\"" + text + "\"";
-}
-
 std::string fileName(const std::string &path)
 {
     return fs::path(path).filename().string();
-}
-
-std::string folderOf(const std::string &path)
-{
-    const fs::path p(path);
-    return p.has_parent_path() ? p.parent_path().string() : std::string(".");
-}
-
-void showError(Session &s, const std::string &text)
-{
-    s.prompter.dlg(text, 0, 0, Buttons::Ok, DialogKind::Error);
-}
-
-void refresh(Session &s)
-{
-    if (s.hooks.refreshViews)
-        s.hooks.refreshViews();
 }
 
 std::string cannotOpenText(const std::string &path)
@@ -138,7 +116,7 @@ void afterOpen(Session &s, bool named)
         if (d.codes[c].colour < 63)
             d.codes[c].colour = 0;
     }
-    refresh(s);
+    refreshViews(s);
     if (s.hooks.fileOpened)
         s.hooks.fileOpened(named);
     d.modified = false;
@@ -678,7 +656,7 @@ CompressReport compress(Session &s)
     s.progress.end();
     report.lecturesAfter = d.lectureCount;
     report.largestAfter = largestTimetable(d);
-    refresh(s);
+    refreshViews(s);
 
     const double saved = report.lecturesBefore > 0 && report.lecturesAfter < report.lecturesBefore
                              ? (1.0 - double(report.lecturesAfter) / report.lecturesBefore) * 100.0

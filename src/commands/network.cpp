@@ -17,11 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string inQuotes(const std::string &text)
-{
-    return "\"" + text + "\"";
-}
-
 bool folderExists(const std::string &folder)
 {
     std::error_code ec;

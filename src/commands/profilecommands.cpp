@@ -20,17 +20,7 @@ namespace {
 
 const std::string Br = "\r\n";
 
-std::string inQuotes(const std::string &text)
-{
-    return "\"" + text + "\"";
-}
-
-void showError(Session &s, const std::string &text)
-{
-    s.prompter.dlg(text, 0, 0, Buttons::Ok, DialogKind::Error);
-}
-
-void refreshViews(Session &s)
+void refreshOpenViews(Session &s)
 {
     // Views exist only once a data set is open.
     if (!s.currentFile().empty() && s.hooks.refreshViews)
@@ -168,7 +158,7 @@ bool openProfile(Session &s)
     keepFolder(out.defaultWeb, in.defaultWeb);
     keepFolder(out.convertDir, in.convertDir);
     s.settings = std::move(candidate);
-    refreshViews(s);
+    refreshOpenViews(s);
     return true;
 }
 
@@ -220,7 +210,7 @@ bool restoreFactorySettings(Session &s)
     // The file being worked on stays at the top of the latest files.
     if (!s.currentFile().empty() && !s.untitled())
         addLatestFile(s.settings.preferences.latestFile, s.currentFile());
-    refreshViews(s);
+    refreshOpenViews(s);
     return true;
 }
 
@@ -252,7 +242,7 @@ bool changeLanguage(Session &s)
         return false;
     }
     s.data = std::move(*trial);
-    refreshViews(s);
+    refreshOpenViews(s);
     std::string text = "The language file was changed to " + inQuotes(*path) + ".";
     if (read->linesSkipped > 0)
         text += Br + Br + std::to_string(read->linesSkipped) +

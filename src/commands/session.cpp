@@ -112,4 +112,26 @@ void addLatestFile(std::array<std::string, 11> &latest, const std::string &path)
         latest[k] = k <= static_cast<int>(entries.size()) ? entries[k - 1] : std::string();
 }
 
+std::string inQuotes(const std::string &text)
+{
+    return "\"" + text + "\"";
+}
+
+std::string folderOf(const std::string &path)
+{
+    const std::filesystem::path p(path);
+    return p.has_parent_path() ? p.parent_path().string() : std::string(".");
+}
+
+void showError(Session &s, const std::string &text)
+{
+    s.prompter.dlg(text, 0, 0, Buttons::Ok, DialogKind::Error);
+}
+
+void refreshViews(Session &s)
+{
+    if (s.hooks.refreshViews)
+        s.hooks.refreshViews();
+}
+
 } // namespace quivra

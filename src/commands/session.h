@@ -91,6 +91,16 @@ private:
     FileLock m_lock;
 };
 
+// Small helpers of the file commands.
+// `text` in double quotes, as messages name files and codes.
+std::string inQuotes(const std::string &text);
+// The folder of `path`, "." for a bare file name.
+std::string folderOf(const std::string &path);
+// An error message with an OK button.
+void showError(Session &s, const std::string &text);
+// Lets the frame redraw its views after a change of the data set.
+void refreshViews(Session &s);
+
 // The latest-files list: only data files (".qvf") are taken; the path becomes entry 1, the
 // others move down, the eleventh is dropped, and a path already listed is not listed twice.
 void addLatestFile(std::array<std::string, 11> &latest, const std::string &path);

@@ -20,11 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string inQuotes(const std::string &text)
-{
-    return "\"" + text + "\"";
-}
-
 bool hasExtension(const std::string &path, std::string_view extension)
 {
     return toLowerAscii(fs::path(path).extension().string()) == extension;
@@ -49,11 +44,6 @@ std::vector<std::string> readLines(const fs::path &path)
         lines.push_back(line);
     }
     return lines;
-}
-
-void showError(Session &s, const std::string &text)
-{
-    s.prompter.dlg(text, 0, 0, Buttons::Ok, DialogKind::Error);
 }
 
 } // namespace

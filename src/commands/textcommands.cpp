@@ -21,28 +21,6 @@ constexpr const char *ConflictReportName = "conflict.txt";
 
 const std::string br = LineBreak;
 
-std::string inQuotes(const std::string &text)
-{
-    return "\"" + text + "\"";
-}
-
-std::string folderOf(const std::string &path)
-{
-    const fs::path p(path);
-    return p.has_parent_path() ? p.parent_path().string() : std::string(".");
-}
-
-void showError(Session &s, const std::string &text)
-{
-    s.prompter.dlg(text, 0, 0, Buttons::Ok, DialogKind::Error);
-}
-
-void refresh(Session &s)
-{
-    if (s.hooks.refreshViews)
-        s.hooks.refreshViews();
-}
-
 // The folder text files are looked for in: the text folder, else the data folder.
 std::string textFolder(const Session &s)
 {
@@ -172,7 +150,7 @@ bool importFile(Session &s)
     // Save must not write over it unasked.
     s.becomeUntitled();
     keepTextSettings(s, read->settings, true);
-    refresh(s);
+    refreshViews(s);
     s.prompter.infoDlg("The file " + inQuotes(*path) + " was imported." + br + br +
                        importReportText(*read) + br + br + dataSetSummary(s.data));
     return true;
@@ -204,7 +182,7 @@ bool addFile(Session &s)
     if (s.currentFile().empty())
         s.becomeUntitled();
     keepTextSettings(s, added->settings, false);
-    refresh(s);
+    refreshViews(s);
     std::string text =
         "The file " + inQuotes(*path) + " was added." + br + br + importReportText(*added);
     if (added->conflicts.found > 0)
@@ -295,7 +273,7 @@ bool removeFile(Session &s)
                                    (events ? "events" : "resources") + " from your file?");
     });
     if (removed > 0)
-        refresh(s);
+        refreshViews(s);
     s.prompter.infoDlg(std::to_string(removed) + " codes removed." + br + br + dataSetSummary(d));
     return removed > 0;
 }

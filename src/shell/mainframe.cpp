@@ -221,12 +221,18 @@ void TFrameForm::createViews()
         prepareViewWindow(*window);
         m_mdi->addSubWindow(window);
         m_windows[i] = window;
+        view->setHost(this);
         connect(view, &ViewForm::currentCodeChanged, this,
                 [this, view](CodeId code) { onCurrentCodeChanged(view, code); });
         window->show();
     }
     m_mdi->tileSubWindows();
     showView(ViewTag::Resources);
+}
+
+Settings &TFrameForm::settings()
+{
+    return m_session->settings;
 }
 
 void TFrameForm::arrangeViews(int winMode)

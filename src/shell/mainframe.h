@@ -37,7 +37,7 @@ namespace quivra {
 
 struct Session;
 
-class TFrameForm : public QMainWindow
+class TFrameForm : public QMainWindow, public ViewHost
 {
     Q_OBJECT
 
@@ -49,11 +49,11 @@ public:
     ~TFrameForm() override;
 
     // The one data set the frame and its views work on.
-    ScheduleData &data() { return m_d; }
+    ScheduleData &data() override { return m_d; }
 
     // The desktop ports the commands talk to the user through.
-    Prompter &prompter() { return m_prompter; }
-    Progress &progress() { return *m_progress; }
+    Prompter &prompter() override { return m_prompter; }
+    Progress &progress() override { return *m_progress; }
 
     // The session every file command runs in: New, Open, Save and Exit have one path, the
     // menus', the command line's and the tests' alike.
@@ -69,9 +69,15 @@ public:
     bool viewsExist() const { return m_views[0] != nullptr; }
     ViewTag currentView() const;
 
-    int activeWeek() const { return m_options.activeWeek; }
+    int activeWeek() const override { return m_options.activeWeek; }
     // Holds `week` within 1..weeks in use and shows the week-bound views for it.
     void setActiveWeek(int week);
+
+    // The views' commands reach the data set and the settings through the frame (ViewHost);
+    // after a change every view is rebuilt, and a picked code becomes the current one.
+    Settings &settings() override;
+    void dataChanged() override { refreshViews(); }
+    void pickCode(CodeId code) override { onCurrentCodeChanged(nullptr, code); }
     const ViewOptions &viewOptions() const { return m_options; }
 
     // How the sort commands order codes; they live as long as the frame.

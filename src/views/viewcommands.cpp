@@ -469,6 +469,19 @@ QMenu *submenu(QMenu *root, QHash<QString, QMenu *> &menus, const QString &path)
 
 } // namespace
 
+void bindDataCommand(ViewCommand &row, ViewDataCommand command,
+                     std::function<bool(const ViewForm &)> enabled)
+{
+    row.run = [command = std::move(command)](ViewForm &view) {
+        ViewHost *host = view.host();
+        if (host && command(host->data(), host->prompter(), view))
+            host->dataChanged();
+    };
+    row.enabled = [enabled = std::move(enabled)](const ViewForm &view) {
+        return view.host() != nullptr && (!enabled || enabled(view));
+    };
+}
+
 const std::vector<ViewCommand> &viewCommands(ViewTag tag)
 {
     static const std::array<std::vector<ViewCommand>, 4> tables = {resourcesTable(), eventsTable(),

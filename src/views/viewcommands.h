@@ -43,6 +43,13 @@ struct ViewCommand
     bool separatorBefore = false;
 };
 
+// Binds `row` to a command on the data set, run through the view's host: the row is offered
+// once the view is hosted (and `enabled`, when given, agrees); when the command returns true it
+// changed the data set, and every view is rebuilt.
+using ViewDataCommand = std::function<bool(ScheduleData &, Prompter &, ViewForm &)>;
+void bindDataCommand(ViewCommand &row, ViewDataCommand command,
+                     std::function<bool(const ViewForm &)> enabled = {});
+
 // The table of the view with `tag`, in menu order. The same rows on every call.
 const std::vector<ViewCommand> &viewCommands(ViewTag tag);
 

@@ -2,10 +2,12 @@
 
 // ViewForm: what the main frame knows of each of its four views. A view reads the one data set
 // and the frame's view options; it rebuilds itself on refresh() and tells the frame when the
-// user picks another code. Views never change the data set: the frame, which owns it, makes
-// the picked code current.
+// user picks another code. Views never change the data set themselves: the frame, which owns
+// it, makes the picked code current, and the view's commands change it through the frame's
+// ViewHost.
 
 #include "engine/scheduledata.h"
+#include "views/viewhost.h"
 #include "views/viewoptions.h"
 
 #include <QContextMenuEvent>
@@ -32,6 +34,10 @@ public:
     // The frame's current code changed (another view picked it).
     virtual void followCurrentCode() {}
 
+    // The window hosting the view; nullptr while the view stands alone (tests of its drawing).
+    ViewHost *host() const { return m_host; }
+    void setHost(ViewHost *host) { m_host = host; }
+
     // The pop-up menu of the view (viewcommands.h builds it); nullptr before it is installed.
     QMenu *contextMenu() const { return m_contextMenu; }
     void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
@@ -54,6 +60,7 @@ protected:
     const ScheduleData &m_d;
     const ViewOptions &m_options;
     QMenu *m_contextMenu = nullptr;
+    ViewHost *m_host = nullptr;
 };
 
 } // namespace quivra

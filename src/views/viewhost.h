@@ -1,0 +1,32 @@
+#pragma once
+
+// ViewHost: what a view's commands reach through the window that hosts the views (the main
+// frame). Views only read the data set; a command run from a view's menu or keys changes it
+// through the host, which owns it, and the host then rebuilds every view.
+
+#include "engine/progress.h"
+#include "engine/scheduledata.h"
+#include "files/settings.h"
+#include "ui/prompter.h"
+
+namespace quivra {
+
+class ViewHost
+{
+public:
+    virtual ~ViewHost() = default;
+
+    // The data set the views show, for commands to change.
+    virtual ScheduleData &data() = 0;
+    virtual Settings &settings() = 0;
+    virtual Prompter &prompter() = 0;
+    virtual Progress &progress() = 0;
+    virtual int activeWeek() const = 0;
+
+    // After a command changed the data set: every view is rebuilt.
+    virtual void dataChanged() = 0;
+    // Makes `code` the current code; every view shows it.
+    virtual void pickCode(CodeId code) = 0;
+};
+
+} // namespace quivra

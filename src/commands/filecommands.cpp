@@ -48,8 +48,9 @@ std::string welcomeText(const Session &s)
            "- " + std::to_string(usedBells(d)) + " time periods (out of " +
            std::to_string(MaxBells) + ") in a day," + br + "- " + std::to_string(usedDays(d)) +
            " days (out of " + std::to_string(MaxDays) + ") in a week and" + br + "- " +
-           std::to_string(usedWeeks(d)) + " week (out of " + std::to_string(MaxWeeks) + " weeks)." +
-           br + br + "Do you want to change these settings now?" + br + br +
+           std::to_string(usedWeeks(d)) + (usedWeeks(d) == 1 ? " week" : " weeks") + " (out of " +
+           std::to_string(MaxWeeks) + " weeks)." + br + br +
+           "Do you want to change these settings now?" + br + br +
            "You can change these and other settings later in the \"Options\" menu.";
 }
 

@@ -1,5 +1,6 @@
 #include "commands/codelistcommands.h"
 
+#include "commands/codecommands.h"
 #include "commands/colourcommands.h"
 #include "engine/codeedits.h"
 #include "engine/collections.h"
@@ -73,8 +74,8 @@ std::string lower(std::string_view text)
 
 std::string tableFullText(CodeKind kind)
 {
-    return "The list of codes is full (" + std::to_string(MaxCodes) + " codes): no " +
-           noun(kind) + " can be added.";
+    return "The list of codes is full (" + std::to_string(MaxCodes) + " codes): no " + noun(kind) +
+           " can be added.";
 }
 
 // Asks for a code until the answer can be one, starting on `initial`; nothing when cancelled
@@ -112,19 +113,26 @@ std::optional<int> askPlanned(const ScheduleData &d, Prompter &p, CodeId c, int 
     }
 }
 
-// The category of a code of `kind` the user picks, `current` offered; 0 when cancelled.
+// The category of a code of `kind` the user picks among the named ones, `current` offered; 0
+// when cancelled.
 int askCategory(const ScheduleData &d, Prompter &p, CodeKind kind, int current)
 {
-    CategoryChoiceOptions options;
-    options.events = isEventKind(kind);
-    options.allCategories = true;
-    return p.categoryChoice(d, "Change the current category to:", 0, current, options);
+    const std::string_view names =
+        isEventKind(kind) ? d.eventCategories.view() : d.resourceCategories.view();
+    // Unnamed categories stay in the list as blanks, so an option's number is its category.
+    std::string list;
+    for (int k = 1; k <= MaxCategories; ++k) {
+        const std::string item = listItem(names, k);
+        list += (item.find(':') != std::string::npos ? item : std::string(" ")) + "$";
+    }
+    const int category = p.choice("Change the current category to:", 0, current, list);
+    return category >= 1 && category <= MaxCategories ? category : 0;
 }
 
 } // namespace
 
-bool codeListEnabled(const ScheduleData &d, CodeKind kind, CodeListCommand command,
-                     CodeId current, std::string_view searchText)
+bool codeListEnabled(const ScheduleData &d, CodeKind kind, CodeListCommand command, CodeId current,
+                     std::string_view searchText)
 {
     const std::size_t count = listCodes(d, kind).size();
     const bool hasCurrent = ofKind(d, current, kind);
@@ -199,8 +207,8 @@ CodeId newListCode(ScheduleData &d, Prompter &p, CodeKind kind, CodeId current)
                               std::string(), 0);
     if (!code)
         return 0;
-    const auto name = p.input(caption, std::string("Name of ") + quoted(*code) + ":", "",
-                              NameLength);
+    const auto name =
+        p.input(caption, std::string("Name of ") + quoted(*code) + ":", "", NameLength);
     if (!name)
         return 0;
     int planned = 1;
@@ -247,8 +255,8 @@ bool editListCode(ScheduleData &d, Prompter &p, CodeId c)
     const CodeKind kind = kindOf(d, c);
     const std::string oldCode(d.codes[c].code.view());
     const std::string caption = "Edit " + oldCode;
-    const auto code = askCode(d, p, caption, std::string("Code of the ") + noun(kind) + ":",
-                              oldCode, c);
+    const auto code =
+        askCode(d, p, caption, std::string("Code of the ") + noun(kind) + ":", oldCode, c);
     if (!code)
         return false;
     const auto name = p.input(caption, std::string("Name of ") + quoted(*code) + ":",
@@ -387,9 +395,8 @@ bool renameListCode(ScheduleData &d, Prompter &p, CodeId c)
     if (!validCode(d, c))
         return false;
     const std::string oldName(d.codes[c].name.view());
-    const auto name = p.input("Rename " + oldName,
-                              "New name for " + quoted(d.codes[c].code.view()), oldName,
-                              NameLength);
+    const auto name = p.input("Rename " + oldName, "New name for " + quoted(d.codes[c].code.view()),
+                              oldName, NameLength);
     if (!name || *name == oldName)
         return false;
     return setCodeName(d, c, *name) && d.codes[c].name.view() != oldName;
@@ -400,18 +407,16 @@ bool recategoriseListCode(ScheduleData &d, Prompter &p, CodeId c)
     if (!validCode(d, c))
         return false;
     const int before = categoryOf(d, c);
-    const int after = askCategory(d, p, kindOf(d, c), before);
-    if (after == 0 || after == before)
-        return false;
-    setCodesCategory(d, {c}, after);
-    return true;
+    const int after = recategorise(d, p, c);
+    return after != 0 && after != before;
 }
 
 std::int32_t keptColour(std::uint32_t rgb)
 {
-    // A stored 0 means "no colour", and a file keeps no colour below 63: the darkest kept
-    // colour stands for black and the nearly black ones.
-    return std::max<std::int32_t>(storedColour(rgb), 63);
+    // A stored 0 means "no colour", and a file keeps no colour below 63: black and the reds
+    // that dark get a touch of green and blue, one step each, which no eye tells apart.
+    const std::int32_t stored = storedColour(rgb & 0xFFFFFF);
+    return stored < 63 ? stored | 0x010100 : stored;
 }
 
 bool setListCodeColour(ScheduleData &d, Prompter &p, CodeId c)
@@ -420,8 +425,7 @@ bool setListCodeColour(ScheduleData &d, Prompter &p, CodeId c)
         return false;
     const auto stored = static_cast<std::uint32_t>(std::max(d.codes[c].colour, 0));
     const std::uint32_t initial = static_cast<std::uint32_t>(storedColour(stored & 0xFFFFFF));
-    const auto chosen =
-        p.chooseColour("Set colour to " + quoted(d.codes[c].code.view()), initial);
+    const auto chosen = p.chooseColour("Set colour to " + quoted(d.codes[c].code.view()), initial);
     if (!chosen)
         return false;
     const std::int32_t colour = keptColour(*chosen);
@@ -482,12 +486,12 @@ CodeId findInList(const ScheduleData &d, CodeKind kind, CodeId current, std::str
         return 0;
     const std::string wanted = lower(text);
     const auto at = std::find(codes.begin(), codes.end(), current);
-    const std::size_t start = at == codes.end() ? codes.size() - 1
-                                                : static_cast<std::size_t>(at - codes.begin());
+    const std::size_t start =
+        at == codes.end() ? codes.size() - 1 : static_cast<std::size_t>(at - codes.begin());
     for (std::size_t i = 1; i <= codes.size(); ++i) {
         const CodeId c = codes[(start + i) % codes.size()];
-        const std::string built = "$" + lower(d.codes[c].code.view()) + "$" +
-                                  lower(d.codes[c].name.view());
+        const std::string built =
+            "$" + lower(d.codes[c].code.view()) + "$" + lower(d.codes[c].name.view());
         const bool found = wanted.size() == 1 ? built.find("$" + wanted) != std::string::npos
                                               : built.find(wanted) != std::string::npos;
         if (found)
@@ -500,9 +504,9 @@ CodeId findListCode(const ScheduleData &d, Prompter &p, CodeKind kind, CodeId cu
                     std::string &searchText, bool again)
 {
     if (!again || searchText.empty()) {
-        const auto typed = p.input(std::string("Find ") + noun(kind) +
-                                       " (press the [F3] key for next match)",
-                                   "Please enter part of the code or name:", searchText, 255);
+        const auto typed =
+            p.input(std::string("Find ") + noun(kind) + " (press the [F3] key for next match)",
+                    "Please enter part of the code or name:", searchText, 255);
         if (!typed) {
             searchText.clear();
             return 0;

@@ -43,8 +43,8 @@ enum class CodeListCommand {
 
 // Whether `command` may run in the list of `kind` with `current` as its current code (0: none)
 // and `searchText` as the last search.
-bool codeListEnabled(const ScheduleData &d, CodeKind kind, CodeListCommand command,
-                     CodeId current, std::string_view searchText);
+bool codeListEnabled(const ScheduleData &d, CodeKind kind, CodeListCommand command, CodeId current,
+                     std::string_view searchText);
 
 // ----- checking typed codes, names and PLANNED ---------------------------------------------
 
@@ -82,9 +82,10 @@ bool renameListCode(ScheduleData &d, Prompter &p, CodeId c);
 // Moves c to a category of its kind the user chooses.
 bool recategoriseListCode(ScheduleData &d, Prompter &p, CodeId c);
 // Asks for c's colour, then whether the other codes of its kind and category take it too.
-// Black is kept as the darkest colour a file keeps, never as "no colour".
+// Black is kept as a colour, never as "no colour" (see keptColour).
 bool setListCodeColour(ScheduleData &d, Prompter &p, CodeId c);
-// The colour kept for a chosen 0xRRGGBB colour, as stored (0x00BBGGRR, never below 63).
+// The colour kept for a chosen 0xRRGGBB colour, as stored (0x00BBGGRR): the colours that would
+// be stored below 63, black among them, are kept as the same colour with green and blue 1.
 std::int32_t keptColour(std::uint32_t rgb);
 // Exchanges c with its neighbour in its list (step -1 up, +1 down); false at the ends.
 bool moveListCode(ScheduleData &d, CodeId c, int step);

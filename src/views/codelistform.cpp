@@ -48,6 +48,8 @@ void CodeListForm::refresh()
     const CodeId current = validCode(m_d, m_d.currentCode) ? m_d.currentCode : 0;
     selectCode(m_model->rowOf(current) >= 0 ? current : keep);
     updateTitle();
+    if (contextMenu()) // the commands are installed once the view is built
+        updateViewCommands(*this);
 }
 
 void CodeListForm::followCurrentCode()
@@ -76,6 +78,9 @@ void CodeListForm::selectCode(CodeId c)
 
 void CodeListForm::onRowChanged()
 {
+    // What the commands may do depends on the selected code.
+    if (contextMenu())
+        updateViewCommands(*this);
     if (m_selecting)
         return;
     const CodeId c = selectedCode();

@@ -56,6 +56,21 @@ bool setCodeName(ScheduleData &d, CodeId c, std::string_view name)
     return true;
 }
 
+bool setCodePlanned(ScheduleData &d, CodeId c, int planned)
+{
+    if (!validCode(d, c) || !d.codes[c].isEvent())
+        return false;
+    CodeRecord &r = d.codes[c];
+    const int low = std::max<int>(r.allocated, 1);
+    const int high = std::max(low, std::min<int>(d.coding.slotsTotal, 0xFFFF));
+    const auto kept = static_cast<std::uint16_t>(std::clamp(planned, low, high));
+    if (r.planned != kept) {
+        r.planned = kept;
+        d.modified = true;
+    }
+    return true;
+}
+
 bool setResourceCategoryRules(ScheduleData &d, std::uint8_t noTimetable, std::uint8_t noGaps)
 {
     if (noTimetable == d.noTimetableMasks[ResourceMasks] && noGaps == d.noGapsMasks[ResourceMasks])

@@ -31,6 +31,9 @@ void setCodesCategory(ScheduleData &d, const std::vector<CodeId> &codes, int cat
 
 // Code c's name, cut to the stored length; false for an invalid code.
 bool setCodeName(ScheduleData &d, CodeId c, std::string_view name);
+// Event c's PLANNED periods, kept within its ALLOCATED (at least 1) and the total number of
+// slots; false for an invalid code or a resource (whose PLANNED is a total of its events).
+bool setCodePlanned(ScheduleData &d, CodeId c, int planned);
 
 // The no-timetable and no-gaps masks of the resource categories; a changed no-timetable mask is
 // carried into every resource's flag by a recount. True when either mask changed.

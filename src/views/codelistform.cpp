@@ -1,5 +1,7 @@
 #include "views/codelistform.h"
 
+#include "commands/codelistcommands.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
@@ -16,7 +18,14 @@ CodeListForm::CodeListForm(const ScheduleData &d, const ViewOptions &options, Co
     m_table->setObjectName(kind == CodeKind::Event ? "eventList" : "resourceList");
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Enter and F2 open the code's dialog; a click on the selected cell edits it in place.
+    m_table->setEditTriggers(QAbstractItemView::SelectedClicked);
+    m_model->setFieldEditor([this](CodeId c, ListField field, const std::string &text) {
+        return editField(c, field, text);
+    });
+    m_table->horizontalHeader()->setSectionsClickable(true);
+    connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &CodeListForm::sortByHeader);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setWordWrap(false);
@@ -39,6 +48,8 @@ void CodeListForm::refresh()
     const CodeId current = validCode(m_d, m_d.currentCode) ? m_d.currentCode : 0;
     selectCode(m_model->rowOf(current) >= 0 ? current : keep);
     updateTitle();
+    if (contextMenu()) // the commands are installed once the view is built
+        updateViewCommands(*this);
 }
 
 void CodeListForm::followCurrentCode()
@@ -67,12 +78,43 @@ void CodeListForm::selectCode(CodeId c)
 
 void CodeListForm::onRowChanged()
 {
+    // What the commands may do depends on the selected code.
+    if (contextMenu())
+        updateViewCommands(*this);
     if (m_selecting)
         return;
     const CodeId c = selectedCode();
     if (c == 0 || c == m_d.currentCode)
         return;
     emit currentCodeChanged(c);
+}
+
+void CodeListForm::sortByHeader(int section)
+{
+    ViewHost *h = host();
+    if (!h || m_model->codeCount() == 0 || section < 0 || section >= m_model->columnCount())
+        return;
+    const Settings::Preferences &prefs = h->settings().preferences;
+    const bool sorted = sortListByField(h->data(), h->prompter(), kind(), m_model->fieldAt(section),
+                                        prefs.lockSort, prefs.categorySort[0], m_sortDirections);
+    if (sorted)
+        h->dataChanged();
+}
+
+bool CodeListForm::editField(CodeId c, ListField field, const std::string &text)
+{
+    ViewHost *h = host();
+    if (!h || !setListField(h->data(), h->prompter(), c, field, text))
+        return false;
+    // The views are rebuilt once the editor has let go of the cell.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (ViewHost *later = host())
+                later->dataChanged();
+        },
+        Qt::QueuedConnection);
+    return true;
 }
 
 void CodeListForm::updateTitle()

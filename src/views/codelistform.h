@@ -2,10 +2,17 @@
 
 // The Resources view (TRefForm) and the Events view (TCodesForm): both list their codes with
 // the CodeListRow fields; selecting a row makes its code the current code.
+//
+// A click on a field of the header sorts the codes themselves (the code table, through the
+// host), never only what the list shows; a click on the selected cell of a code, a name or an
+// event's PLANNED edits it in place, checked as the dialogs check it.
 
 #include "views/codelistmodel.h"
 #include "views/viewcommands.h"
 #include "views/viewform.h"
+
+#include <cstdint>
+#include <string>
 
 class QTableView;
 
@@ -26,8 +33,15 @@ public:
     QTableView *table() const { return m_table; }
     // The code of the selected row, 0 when none.
     CodeId selectedCode() const;
+    CodeKind kind() const { return m_model->kind(); }
+
+    // The text Find looks for and Search again repeats.
+    std::string &searchText() { return m_searchText; }
+    const std::string &searchText() const { return m_searchText; }
 
 private:
+    void sortByHeader(int section);
+    bool editField(CodeId c, ListField field, const std::string &text);
     void selectCode(CodeId c);
     void onRowChanged();
     void updateTitle();
@@ -35,6 +49,8 @@ private:
     CodeListModel *m_model;
     QTableView *m_table;
     bool m_selecting = false;
+    std::string m_searchText;
+    std::uint32_t m_sortDirections = 0; // one bit per sort key: its next sort ascends
 };
 
 class TRefForm final : public CodeListForm

@@ -84,6 +84,15 @@ QVariant CodeListModel::data(const QModelIndex &index, int role) const
         const int *left = m_hasLeft[index.row()] ? &m_left[index.row()] : nullptr;
         return toQString(codeListCell(m_d, c, index.row() + 1, field, left));
     }
+    case Qt::EditRole:
+        // The stored text as it is, not cut to the field's width.
+        if (field == ListField::Code)
+            return toQString(std::string(r.code.view()));
+        if (field == ListField::Name)
+            return toQString(std::string(r.name.view()));
+        if (field == ListField::Planned)
+            return static_cast<int>(r.planned);
+        return {};
     case Qt::ToolTipRole:
         return toQString(codeListRowHint(m_d, c));
     case Qt::TextAlignmentRole:
@@ -129,6 +138,29 @@ QVariant CodeListModel::headerData(int section, Qt::Orientation orientation, int
         return hint.empty() ? QVariant() : QVariant(toQString(hint));
     }
     return {};
+}
+
+bool CodeListModel::editable(ListField field) const
+{
+    return m_editor && (field == ListField::Code || field == ListField::Name ||
+                        (field == ListField::Planned && m_kind == CodeKind::Event));
+}
+
+Qt::ItemFlags CodeListModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && !m_codes.empty() && index.column() < columnCount() &&
+        editable(m_fields[index.column()]))
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool CodeListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid) ||
+        m_codes.empty() || !editable(m_fields[index.column()]))
+        return false;
+    return m_editor(m_codes[index.row()], m_fields[index.column()], fromQString(value.toString()));
 }
 
 } // namespace quivra

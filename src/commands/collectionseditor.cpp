@@ -513,6 +513,15 @@ CommitResult CollectionsEditor::commit()
                          MaxCodes, kindWord()));
         return CommitResult::Abandoned;
     }
+    // An event without resources loses its weekly periods and its schedule: ask before that.
+    if (eventMode() && m_code != 0 && m_left.empty() && !m_saved.empty()) {
+        const CodeRecord &r = m_d.codes[m_code];
+        if ((r.allocated > 0 || r.scheduled > 0) &&
+            !m_p.sureDlg(fill("to remove all resources of \"{}\" and with them its {} allocated "
+                              "and {} scheduled period(s)",
+                              r.code.str(), r.allocated, r.scheduled)))
+            return CommitResult::Abandoned;
+    }
     m_codeText = text;
 
     // Codes are held by their text across the insertion, which may renumber the table.

@@ -46,6 +46,9 @@ public:
     CollectionsEditor(ScheduleData &d, Prompter &p, CollectionsMode mode, CodeId c,
                       int newCategory = 1);
 
+    const ScheduleData &data() const { return m_d; }
+    ScheduleData &data() { return m_d; }
+    Prompter &prompter() const { return m_p; }
     CollectionsMode mode() const { return m_mode; }
     bool eventMode() const { return m_mode == CollectionsMode::Event; }
     CodeId code() const { return m_code; }

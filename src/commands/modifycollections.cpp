@@ -126,7 +126,7 @@ std::string ModifyCollections::resourcesTitle() const
            quoted(m_d, m_event) + " (" + n + "):";
 }
 
-std::vector<PairSlot> ModifyCollections::slots() const
+std::vector<PairSlot> ModifyCollections::pairSlots() const
 {
     std::vector<PairSlot> out;
     if (m_event == 0)
@@ -155,7 +155,7 @@ std::string ModifyCollections::slotLine(const PairSlot &slot) const
 
 std::string ModifyCollections::slotSummary() const
 {
-    const auto all = slots();
+    const auto all = pairSlots();
     const auto clashes = std::count_if(all.begin(), all.end(), [](auto &s) { return s.conflict; });
     return std::to_string(all.size()) + " slots (" + std::to_string(clashes) +
            " impossible, 0 marked)";
@@ -166,7 +166,7 @@ bool ModifyCollections::add()
     if (m_event == 0 || m_resource == 0)
         return false;
     if (!available(m_event, m_resource)) {
-        const auto all = slots();
+        const auto all = pairSlots();
         const auto clashes =
             std::count_if(all.begin(), all.end(), [](auto &s) { return s.conflict; });
         std::string why = positionInList(m_resource, collectionOf(m_d, m_event)) > 0

@@ -33,6 +33,7 @@ class ModifyCollections
 public:
     ModifyCollections(ScheduleData &d, Prompter &p, ResourceLimits limits = {});
 
+    const ScheduleData &data() const { return m_d; }
     void chooseEvent(CodeId e);
     void chooseResource(CodeId r);
     CodeId event() const { return m_event; }
@@ -53,7 +54,7 @@ public:
     std::string resourcesTitle() const;
 
     // The chosen event's slots from the first week on.
-    std::vector<PairSlot> slots() const;
+    std::vector<PairSlot> pairSlots() const;
     std::string slotLine(const PairSlot &slot) const;
     std::string slotSummary() const;
 

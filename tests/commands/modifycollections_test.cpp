@@ -76,7 +76,7 @@ TEST_F(ModifyCollectionsTest, ListsSlotsAndAttachesOnlyAvailableResources)
     EXPECT_EQ(m.resources(), (std::vector<CodeId>{id("T3")}));
     m.setImpossible(true);
     EXPECT_EQ(m.eventsTitle(), "Impossible events for \"T2\" (2):");
-    const auto slots = m.slots();
+    const auto slots = m.pairSlots();
     ASSERT_EQ(slots.size(), 2u);
     EXPECT_TRUE(slots[0].conflict);
     EXPECT_FALSE(slots[1].conflict);

@@ -53,7 +53,7 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
       m_panels(new QLabel), m_leftTitle(new QLabel), m_rightTitle(new QLabel), m_info(new QLabel),
       m_left(new QListWidget), m_right(new QListWidget)
 {
-    setObjectName("collectionsDialog");
+    setObjectName("TCourseDualBox");
     const bool events = editor.eventMode();
     const QString kind = events ? "event" : "resource";
     m_code->setMaxLength(CodeLength);

@@ -49,7 +49,7 @@ TAddCompDlg::TAddCompDlg(ModifyCollections &state, bool readOnly, QWidget *paren
       m_resourcesTitle(new QLabel), m_summary(new QLabel), m_conflicts(new QCheckBox("Conflicts")),
       m_firstWeek(new QComboBox)
 {
-    setObjectName("modifyCollectionsDialog");
+    setObjectName("TAddCompDlg");
     setWindowTitle("Modify collections");
     m_links->setSelectionMode(QAbstractItemView::ExtendedSelection);
     const ScheduleData &d = state.data();

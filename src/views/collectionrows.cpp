@@ -7,6 +7,7 @@ namespace quivra {
 void bindCollectionsRow(ViewCommand &row, bool resourceMode)
 {
     row.run = [resourceMode](ViewForm &view) {
+        // A view standing alone (without the frame) has nothing to open the editor with.
         ViewHost *host = view.host();
         if (!host)
             return;
@@ -21,7 +22,6 @@ void bindCollectionsRow(ViewCommand &row, bool resourceMode)
         if (host->editCollections(code, resourceMode))
             host->dataChanged();
     };
-    row.enabled = [](const ViewForm &view) { return view.host() != nullptr; };
 }
 
 } // namespace quivra

@@ -165,9 +165,10 @@ void TAddCompDlg::refresh()
 }
 
 bool showModifyCollections(ScheduleData &d, Prompter &p, QWidget *parent, CodeId event,
-                           CodeId resource, bool impossible, bool readOnly)
+                           CodeId resource, bool impossible, bool readOnly,
+                           const ResourceLimits &limits)
 {
-    ModifyCollections state(d, p);
+    ModifyCollections state(d, p, limits);
     state.chooseEvent(event);
     state.chooseResource(resource);
     state.setImpossible(impossible);
@@ -186,7 +187,8 @@ void bindModifyCollectionsCommand(FrameCommand &row, TFrameForm &frame)
         const bool event = validCode(d, c) && d.codes[c].isEvent();
         const bool resource = validCode(d, c) && !d.codes[c].isEvent();
         if (showModifyCollections(frame.data(), frame.prompter(), &frame, event ? c : 0,
-                                  resource ? c : 0))
+                                  resource ? c : 0, false, false,
+                                  frame.settings().preferences.collection))
             frame.refreshViews();
     };
     row.enabled = [&frame] { return frame.viewsExist(); };

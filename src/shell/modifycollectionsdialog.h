@@ -55,9 +55,11 @@ private:
     bool m_changed = false;
 };
 
-// Opens the dialog on the frame's data set (the event and resource preselected when given).
+// Opens the dialog on the data set (the event and resource preselected when given); `limits`
+// are the resources allowed per event of each event category. True when it changed links.
 bool showModifyCollections(ScheduleData &d, Prompter &p, QWidget *parent, CodeId event = 0,
-                           CodeId resource = 0, bool impossible = false, bool readOnly = false);
+                           CodeId resource = 0, bool impossible = false, bool readOnly = false,
+                           const ResourceLimits &limits = {});
 // Binds Tools|Modify collections.
 void bindModifyCollectionsCommand(FrameCommand &row, TFrameForm &frame);
 

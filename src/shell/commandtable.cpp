@@ -17,6 +17,7 @@
 #include "shell/cyclingdialog.h"
 #include "shell/mainframe.h"
 #include "shell/memodialog.h"
+#include "shell/modifycollectionsdialog.h"
 #include "shell/optimisationdialog.h"
 #include "shell/optionsdialog.h"
 #include "shell/roomsdialog.h"
@@ -386,7 +387,9 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     bindRoomsCommand(
         t.group("tools.rooms", "Select rooms manually", {}, QKeySequence(Qt::CTRL | Qt::Key_R)),
         frame);
-    t.add("tools.collections", "Modify collections", {}, QKeySequence(Qt::CTRL | Qt::Key_M));
+    bindModifyCollectionsCommand(
+        t.add("tools.collections", "Modify collections", {}, QKeySequence(Qt::CTRL | Qt::Key_M)),
+        frame);
     t.group("tools.codeConversion", "Code conversion ...");
     t.add("tools.resourceMapping", "Resource mapping ...");
     t.add("tools.resourceSelection", "Resource selection ...");
@@ -543,12 +546,11 @@ void helpAndColourMenus(TableBuilder &t, TFrameForm &frame)
 // What each command not offered yet waits for, by the start of its id.
 void nameWhatIsMissing(std::vector<FrameCommand> &rows)
 {
-    const std::array<std::pair<const char *, const char *>, 23> later = {{
+    const std::array<std::pair<const char *, const char *>, 22> later = {{
         {"file.campus", "the campus exchange"},
         {"file.print", "printed reports"},
         {"file.publish", "web publishing"},
         {"file.webReport", "web publishing"},
-        {"tools.collections", "the collections editor"},
         {"tools.codeConversion", "clipboard exchange"},
         {"tools.resourceMapping", "clipboard exchange"},
         {"tools.resourceSelection", "clipboard exchange"},

@@ -1,6 +1,7 @@
 #include "views/viewcommands.h"
 
 #include "views/codelistediting.h"
+#include "views/collectionrows.h"
 #include "views/timetablesview.h"
 
 #include <QAction>
@@ -171,6 +172,10 @@ std::vector<ViewCommand> resourcesTable()
     t.add("paste", "Paste from the Clipboard", "Codes, names, categories and PLANNED periods",
           {key(Qt::CTRL | Qt::Key_V)});
     codeListDisplay(t, false);
+    t.menu = "Edit";
+    bindCollectionsRow(t.add("collections", "Edit event links",
+                             "Attach the current resource to events or detach it"),
+                       true);
     // The pop-up menu of the list of the current resource's events.
     t.menu = ContextMenu + "/Event links";
     t.add("eventInfo", "Event info", "Show the details of the event chosen in the links");
@@ -233,6 +238,10 @@ std::vector<ViewCommand> eventsTable()
     t.add("paste4", "&4 Remove from event resources");
     t.add("paste5", "&5 Timetables");
     codeListDisplay(t, true);
+    t.menu = "Edit";
+    bindCollectionsRow(t.add("collections", "Edit event resources",
+                             "Add, remove and order the resources of the current event"),
+                       false);
     t.menu = ContextMenu;
     t.add("lockThis", "Lock this event", "Lock or unlock the current event");
     bindCodeListEditing(t.rows, CodeKind::Event);

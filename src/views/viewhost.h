@@ -27,6 +27,14 @@ public:
     virtual void dataChanged() = 0;
     // Makes `code` the current code; every view shows it.
     virtual void pickCode(CodeId code) = 0;
+    // Opens the collections editor on `code` (resource mode: the events of a resource); true
+    // when it changed the data set. A host without the editor changes nothing.
+    virtual bool editCollections(CodeId code, bool resourceMode)
+    {
+        (void)code;
+        (void)resourceMode;
+        return false;
+    }
 };
 
 } // namespace quivra

@@ -1,0 +1,651 @@
+#include "commands/collectionseditor.h"
+
+#include "engine/codeedits.h"
+#include "engine/codetable.h"
+#include "engine/collections.h"
+#include "engine/lecturestore.h"
+#include "engine/recount.h"
+#include "engine/textutil.h"
+#include "engine/totals.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace quivra {
+
+namespace {
+
+// The message `pattern` with each "{}" replaced by the next argument, in order.
+template <typename... Args> std::string fill(std::string_view pattern, const Args &...args)
+{
+    std::ostringstream out;
+    std::size_t at = 0;
+    auto one = [&](const auto &arg) {
+        const std::size_t hole = pattern.find("{}", at);
+        if (hole == std::string_view::npos)
+            return;
+        out << pattern.substr(at, hole - at) << arg;
+        at = hole + 2;
+    };
+    (one(args), ...);
+    out << pattern.substr(at);
+    return out.str();
+}
+
+constexpr std::size_t MaxUnselectable = 2047;
+
+std::uint16_t categoryBit(int category)
+{
+    return static_cast<std::uint16_t>(1u << (CategoryShift + category - 1));
+}
+
+bool contains(const std::vector<CodeId> &list, CodeId c)
+{
+    return std::find(list.begin(), list.end(), c) != list.end();
+}
+
+std::vector<CodeId> membersOf(const ScheduleData &d, CodeId event)
+{
+    const MemberList m = collectionOf(d, event);
+    return {m.begin() + 1, m.begin() + 1 + m[0]};
+}
+
+// The events whose collection holds resource r, in event list order.
+std::vector<CodeId> eventsUsing(const ScheduleData &d, CodeId r)
+{
+    std::vector<CodeId> out;
+    for (int i = 1; i <= d.eventList[0]; ++i) {
+        const CodeId e = d.eventList[static_cast<std::size_t>(i)];
+        if (positionInList(r, collectionOf(d, e)) > 0)
+            out.push_back(e);
+    }
+    return out;
+}
+
+OccupancyMap occupancyOf(const ScheduleData &d, CodeId c)
+{
+    OccupancyMap map;
+    if (validCode(d, c)) {
+        WeekAllocation work;
+        buildOccupancy(d, c, map, true, work);
+    }
+    return map;
+}
+
+bool storeMembers(ScheduleData &d, CodeId event, const std::vector<CodeId> &members)
+{
+    MemberList m{};
+    const std::size_t n = std::min<std::size_t>(members.size(), MaxMembers);
+    m[0] = static_cast<CodeId>(n);
+    std::copy_n(members.begin(), n, m.begin() + 1);
+    return setCollection(d, event, m) == static_cast<int>(n) || n == 0;
+}
+
+} // namespace
+
+CollectionsEditor::CollectionsEditor(ScheduleData &d, Prompter &p, CollectionsMode mode, CodeId c,
+                                     int newCategory)
+    : m_d(d), m_p(p),
+      m_mode(validCode(d, c) && d.codes[c].isEvent() ? CollectionsMode::Event : mode)
+{
+    load(validCode(d, c) ? c : 0, newCategory);
+}
+
+void CollectionsEditor::load(CodeId c, int newCategory)
+{
+    m_code = c;
+    m_changed = false;
+    m_filter = 0;
+    if (c != 0) {
+        const CodeRecord &r = m_d.codes[c];
+        m_codeText = r.code.str();
+        m_nameText = r.name.str();
+        m_category = std::max(1, categoryOf(m_d, c));
+        m_planned = r.planned;
+        m_locked = eventMode() && (r.flags & LockedBit);
+        m_saved = eventMode() ? membersOf(m_d, c) : eventsUsing(m_d, c);
+    } else {
+        const int number = (eventMode() ? m_d.eventList[0] : m_d.resourceList[0]) + 1;
+        m_codeText = fill("{}_#{}", eventMode() ? "Event" : "Resource", number);
+        m_nameText = fill("Enter a name for \"{}\"", m_codeText);
+        m_category = std::clamp(newCategory, 1, MaxCategories);
+        m_planned = eventMode() ? 1 : 0;
+        m_locked = false;
+        m_saved.clear();
+    }
+    m_left = m_saved;
+    m_eventMap = eventMode() ? occupancyOf(m_d, c) : OccupancyMap{};
+    rebuildRight();
+}
+
+// ---- Fields ---------------------------------------------------------------------------------
+
+void CollectionsEditor::setCodeText(std::string_view text)
+{
+    std::string cut(text.substr(0, CodeLength));
+    if (cut != m_codeText) {
+        m_codeText = std::move(cut);
+        m_changed = true;
+    }
+}
+
+void CollectionsEditor::setNameText(std::string_view text)
+{
+    std::string cut(text.substr(0, NameLength));
+    if (cut != m_nameText) {
+        m_nameText = std::move(cut);
+        m_changed = true;
+    }
+}
+
+void CollectionsEditor::setCategory(int category)
+{
+    if (category >= 1 && category <= MaxCategories && category != m_category) {
+        m_category = category;
+        m_changed = true;
+        rebuildRight();
+    }
+}
+
+int CollectionsEditor::plannedMinimum() const
+{
+    if (!eventMode() || m_code == 0)
+        return eventMode() ? 1 : 0;
+    const CodeRecord &r = m_d.codes[m_code];
+    const int weeks = m_d.calendarRange.endWeek;
+    return std::max(1, weeks <= 1 ? int{r.scheduled} : int{r.allocated});
+}
+
+int CollectionsEditor::plannedMaximum() const
+{
+    const SlotCoding &c = m_d.coding;
+    return std::max(1, c.weekLimit * c.dayLimit * c.bellLimit);
+}
+
+bool CollectionsEditor::setPlanned(int value)
+{
+    if (!eventMode())
+        return false;
+    if (value < plannedMinimum()) {
+        const CodeRecord &r = m_d.codes[m_code];
+        if (value >= 1 && m_d.calendarRange.endWeek > 1)
+            m_p.warnDlg(fill("You cannot enter here a number smaller than the number of "
+                             "already allocated ({}) or scheduled ({}) periods.\n"
+                             "Right-click to show selections to erase or reduce these "
+                             "periods first.",
+                             r.allocated, r.scheduled));
+        value = plannedMinimum();
+    }
+    value = std::min(value, plannedMaximum());
+    if (value != m_planned) {
+        m_planned = value;
+        m_changed = true;
+    }
+    return value == m_planned;
+}
+
+void CollectionsEditor::setLocked(bool on)
+{
+    if (eventMode() && on != m_locked) {
+        m_locked = on;
+        m_changed = true;
+    }
+}
+
+// ---- Lists ----------------------------------------------------------------------------------
+
+std::vector<CodeId> CollectionsEditor::otherKindCodes() const
+{
+    const auto &list = eventMode() ? m_d.resourceList : m_d.eventList;
+    return {list.begin() + 1, list.begin() + 1 + list[0]};
+}
+
+bool CollectionsEditor::selectable(CodeId other, UnselectableCode *why) const
+{
+    // A code already linked in the data set shares its slots with this one by that very link.
+    if (contains(m_saved, other))
+        return true;
+    OccupancyMap eventMap, resourceMap;
+    if (eventMode()) {
+        if (m_code == 0 || m_d.codes[m_code].scheduled == 0)
+            return true;
+        resourceMap = occupancyOf(m_d, other);
+        eventMap = m_eventMap;
+    } else {
+        if (m_code == 0 || (m_d.codes[m_code].flags & NoTimetableBit))
+            return true;
+        eventMap = occupancyOf(m_d, other);
+        resourceMap = occupancyOf(m_d, m_code);
+    }
+    int shared = 0;
+    const CellPos first = findFirstConflict(eventMap, resourceMap, 1, &shared);
+    if (!first)
+        return true;
+    if (why != nullptr)
+        *why = {other, first, shared};
+    return false;
+}
+
+void CollectionsEditor::rebuildRight()
+{
+    m_right.clear();
+    m_unselectable.clear();
+    for (const CodeId c : otherKindCodes()) {
+        if (contains(m_left, c) || (m_filter != 0 && categoryOf(m_d, c) != m_filter))
+            continue;
+        UnselectableCode why;
+        if (selectable(c, &why))
+            m_right.push_back(c);
+        else if (m_unselectable.size() < MaxUnselectable)
+            m_unselectable.push_back(why);
+    }
+}
+
+void CollectionsEditor::setFilter(int category)
+{
+    m_filter = std::clamp(category, 0, MaxCategories);
+    rebuildRight();
+}
+
+int CollectionsEditor::add(const std::vector<CodeId> &codes, std::size_t position)
+{
+    position = std::min(position, m_left.size());
+    int added = 0;
+    for (const CodeId c : codes) {
+        if (!contains(m_right, c) || contains(m_left, c))
+            continue;
+        if (eventMode() && m_left.size() >= MaxMembers)
+            break;
+        if (!selectable(c, nullptr))
+            continue;
+        if (eventMode())
+            m_left.insert(m_left.begin() + static_cast<std::ptrdiff_t>(position++), c);
+        else
+            m_left.push_back(c);
+        ++added;
+    }
+    if (added > 0) {
+        if (!eventMode()) {
+            // Keep the events in event list order.
+            std::vector<CodeId> ordered;
+            for (const CodeId e : otherKindCodes())
+                if (contains(m_left, e))
+                    ordered.push_back(e);
+            m_left = std::move(ordered);
+        }
+        m_linked += added;
+        m_changed = true;
+        rebuildRight();
+    }
+    return added;
+}
+
+int CollectionsEditor::remove(const std::vector<CodeId> &codes)
+{
+    const auto before = m_left.size();
+    std::erase_if(m_left, [&](CodeId c) { return contains(codes, c); });
+    const int removed = static_cast<int>(before - m_left.size());
+    if (removed > 0) {
+        m_changed = true;
+        rebuildRight();
+    }
+    return removed;
+}
+
+bool CollectionsEditor::swap(std::size_t index, CodeId by)
+{
+    if (index >= m_left.size() || !contains(m_right, by) || !selectable(by, nullptr))
+        return false;
+    m_left[index] = by;
+    m_changed = true;
+    rebuildRight();
+    return true;
+}
+
+void CollectionsEditor::clearAll()
+{
+    if (m_left.empty())
+        return;
+    m_left.clear();
+    m_changed = true;
+    rebuildRight();
+}
+
+void CollectionsEditor::sort()
+{
+    if (!eventMode())
+        return;
+    auto sorted = m_left;
+    std::erase_if(sorted, [&](CodeId c) { return !validCode(m_d, c); });
+    std::stable_sort(sorted.begin(), sorted.end(), [&](CodeId a, CodeId b) {
+        const CodeRecord &x = m_d.codes[a];
+        const CodeRecord &y = m_d.codes[b];
+        if (x.flags != y.flags)
+            return x.flags < y.flags;
+        return x.code.str() < y.code.str();
+    });
+    if (sorted != m_left) {
+        m_left = std::move(sorted);
+        m_changed = true;
+    }
+}
+
+bool CollectionsEditor::moveUp(std::size_t index)
+{
+    if (!eventMode() || index == 0 || index >= m_left.size())
+        return false;
+    std::swap(m_left[index - 1], m_left[index]);
+    m_changed = true;
+    return true;
+}
+
+bool CollectionsEditor::moveDown(std::size_t index)
+{
+    return index + 1 < m_left.size() && moveUp(index + 1);
+}
+
+std::string CollectionsEditor::copy(const std::vector<CodeId> &codes)
+{
+    std::string text;
+    int n = 0;
+    for (const CodeId c : m_left) {
+        if (!contains(codes, c))
+            continue;
+        const CodeRecord &r = m_d.codes[c];
+        text += fill("{}\t{}\t{}", r.code.str(), r.name.str(), categoryOf(m_d, c));
+        if (!eventMode())
+            text += fill("\t{}", r.planned);
+        text += "\r\n";
+        ++n;
+    }
+    if (eventMode())
+        m_p.infoDlg(fill("{} resource(s) of this event were copied to the Clipboard.\n\n"
+                         "You can now select another event and paste them to it.",
+                         n),
+                    0, 1040);
+    else
+        m_p.infoDlg(fill("{} event(s) of this resource were copied to the Clipboard.\n\n"
+                         "You can now select another resource and paste them to it.",
+                         n),
+                    0, 1040);
+    return text;
+}
+
+std::string CollectionsEditor::cut(const std::vector<CodeId> &codes)
+{
+    std::string text = copy(codes);
+    remove(codes);
+    return text;
+}
+
+int CollectionsEditor::paste(std::string_view text)
+{
+    std::vector<CodeId> found;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        const std::string field = trim(line.substr(0, line.find('\t')));
+        if (field.empty())
+            continue;
+        const CodeId c = findCode(m_d, field);
+        if (c == 0 || m_d.codes[c].isEvent() == eventMode() || contains(m_left, c) ||
+            contains(found, c))
+            continue;
+        found.push_back(c);
+        if (found.size() >= MaxMembers)
+            break;
+    }
+    const int added = add(found);
+    m_p.infoDlg(fill("{} of {} {}(s) were added to this {} from the Clipboard.", added,
+                     found.size(), otherWord(), kindWord()));
+    return added;
+}
+
+// ---- Texts ----------------------------------------------------------------------------------
+
+std::string CollectionsEditor::caption() const
+{
+    if (m_code == 0)
+        return fill("Create a new {} ({}% of codes left)", kindWord(),
+                    100 - 100 * m_d.codeCount / MaxCodes);
+    return fill("Edit {} \"{} {}\" ?", kindWord(), m_d.codes[m_code].code.str(),
+                m_d.codes[m_code].name.str());
+}
+
+std::string CollectionsEditor::leftTitle() const
+{
+    if (eventMode())
+        return m_left.empty() ? "This event does not have any resources"
+                              : fill("Resources of this event ({}):", m_left.size());
+    return m_left.empty() ? fill("None of the {} events use this resource", int{m_d.eventList[0]})
+                          : fill("Events using this resource ({}):", m_left.size());
+}
+
+std::string CollectionsEditor::rightTitle() const
+{
+    const std::size_t all = otherKindCodes().size();
+    if (!m_unselectable.empty())
+        return fill("Why {} out of {} {}s are unselectable?", m_unselectable.size(), all,
+                    otherWord());
+    return fill("All selectable {}s ({} out of {}):", otherWord(), m_right.size(), all);
+}
+
+std::string CollectionsEditor::leftHint() const
+{
+    if (!m_left.empty())
+        return {};
+    std::string hint = eventMode() ? "This event does not have any resources yet"
+                                   : "This resource is not attached to any events yet";
+    if (!m_right.empty())
+        hint += " - click the [Add] button to add one";
+    return hint;
+}
+
+std::string CollectionsEditor::rightHint() const
+{
+    if (eventMode() && m_left.size() >= MaxMembers)
+        return fill("The resource list is full (maximum is {})", MaxMembers);
+    if (!m_unselectable.empty())
+        return fill("Click the [Conflicts] button to see why {} out of {} {}s are "
+                    "unselectable.",
+                    m_unselectable.size(), otherKindCodes().size(), otherWord());
+    if (!m_right.empty())
+        return {};
+    std::string hint = eventMode() ? "No resources available" : "No events available";
+    if (otherKindCodes().empty())
+        hint += eventMode() ? " - create resources in Resources view"
+                            : " - create events in Events view";
+    return hint;
+}
+
+bool CollectionsEditor::nothingToLink() const
+{
+    return otherKindCodes().empty();
+}
+
+std::string CollectionsEditor::infoLine() const
+{
+    if (nothingToLink())
+        return "You should first create at least one resource and event to be able to connect "
+               "them.";
+    const int events = eventMode() ? m_created : 0;
+    const int resources = eventMode() ? 0 : m_created;
+    return fill("{} events, {} resources and {} connections created.", events, resources, m_linked);
+}
+
+// ---- Commit ---------------------------------------------------------------------------------
+
+// Asks until the code is one that can be stored: not empty, not the one-space removal marker,
+// not another code's. False when the user gives up.
+bool CollectionsEditor::acceptCode(std::string &text)
+{
+    for (;;) {
+        text = trim(text);
+        std::string problem;
+        if (text.empty())
+            problem = fill("The code of a {} cannot be empty.", kindWord());
+        else if (const CodeId other = findCode(m_d, text, 0, m_code); other != 0)
+            problem = fill("Code \"{}\" is already used in\n{} ({})\n - please input "
+                           "another code.",
+                           text, m_d.codes[other].name.str(), categoryName(m_d, other));
+        if (problem.empty())
+            return true;
+        m_p.warnDlg(problem);
+        const auto answer =
+            m_p.input("New code", fill("Enter new code for \"{}\":", m_nameText), text, CodeLength);
+        if (!answer)
+            return false;
+        text = *answer;
+    }
+}
+
+CommitResult CollectionsEditor::commit()
+{
+    std::string text = m_codeText;
+    if (!acceptCode(text))
+        return CommitResult::Abandoned;
+    if (m_code == 0 && m_d.codeCount >= MaxCodes) {
+        m_p.warnDlg(fill("The code table is full ({} codes): the new {} cannot be stored.",
+                         MaxCodes, kindWord()));
+        return CommitResult::Abandoned;
+    }
+    // An event without resources loses its weekly periods and its schedule: ask before that.
+    if (eventMode() && m_code != 0 && m_left.empty() && !m_saved.empty()) {
+        const CodeRecord &r = m_d.codes[m_code];
+        if ((r.allocated > 0 || r.scheduled > 0) &&
+            !m_p.sureDlg(fill("to remove all resources of \"{}\" and with them its {} allocated "
+                              "and {} scheduled period(s)",
+                              r.code.str(), r.allocated, r.scheduled)))
+            return CommitResult::Abandoned;
+    }
+    m_codeText = text;
+
+    // Codes are held by their text across the insertion, which may renumber the table.
+    std::vector<std::string> linked;
+    for (const CodeId c : m_left)
+        if (validCode(m_d, c))
+            linked.emplace_back(m_d.codes[c].code.str());
+
+    std::uint16_t flags = categoryBit(m_category);
+    if (eventMode())
+        flags |= static_cast<std::uint16_t>(IsEventBit | (m_locked ? LockedBit : 0));
+    else if (m_d.noTimetableMasks[ResourceMasks] & (1u << m_category))
+        flags |= NoTimetableBit;
+
+    CodeId c = m_code;
+    if (c == 0) {
+        CodeRecord record;
+        record.code.assign(text);
+        record.name.assign(m_nameText);
+        record.flags = flags;
+        record.planned = static_cast<std::uint16_t>(m_planned);
+        const int position = insertCode(m_d, 0, record);
+        if (position == 0) {
+            m_p.warnDlg(fill("The new {} \"{}\" could not be stored.", kindWord(), text));
+            return CommitResult::Abandoned;
+        }
+        c = static_cast<CodeId>(position);
+        ++m_created;
+    } else {
+        if (text != m_d.codes[c].code.str())
+            renameCode(m_d, m_d.codes[c].code.str(), text);
+        setCodeName(m_d, c, m_nameText);
+        CodeRecord &r = m_d.codes[c];
+        if (r.flags != flags) {
+            r.flags = flags;
+            m_d.modified = true;
+        }
+        if (eventMode() && r.planned != m_planned) {
+            r.planned = static_cast<std::uint16_t>(m_planned);
+            r.allocated = std::min(r.allocated, r.planned);
+            m_d.modified = true;
+        }
+    }
+
+    std::vector<CodeId> members;
+    for (const auto &t : linked)
+        if (const CodeId id = findCode(m_d, t); id != 0)
+            members.push_back(id);
+
+    int skipped = 0;
+    if (eventMode()) {
+        if (members != membersOf(m_d, c) && !storeMembers(m_d, c, members)) {
+            m_p.warnDlg("The collection list is full: the resources of this event could not be "
+                        "stored.");
+        }
+        if (members.empty())
+            removeLecturesOf(m_d, c);
+    } else {
+        for (int i = 1; i <= m_d.eventList[0]; ++i) {
+            const CodeId e = m_d.eventList[static_cast<std::size_t>(i)];
+            auto current = membersOf(m_d, e);
+            const bool has = contains(current, c);
+            const bool wanted = contains(members, e);
+            if (has && !wanted) {
+                std::erase(current, c);
+                storeMembers(m_d, e, current);
+            } else if (wanted && !has) {
+                if (current.size() >= MaxMembers) {
+                    ++skipped;
+                    continue;
+                }
+                current.push_back(c);
+                storeMembers(m_d, e, current);
+            }
+        }
+    }
+    const std::string code = m_d.codes[c].code.str();
+    rebuildLists(m_d);
+    totals(m_d, 1, m_d.codeCount);
+    allResourceTotals(m_d);
+    load(findCode(m_d, code), m_category);
+
+    if (skipped > 0)
+        m_p.warnDlg(fill("{} event(s) already have {} resources: the resource was not "
+                         "added to them.",
+                         skipped, MaxMembers));
+    if (eventMode() && m_left.empty() && !otherKindCodes().empty()) {
+        const bool now = m_p.yesNoDlg(
+            "You should add at least one resource to this event before you can schedule it.\n\n"
+            "Select the resource(s) from the box on the right and click the [Add] button.\n\n"
+            "Do you want to add them now [Yes] or later [No]?");
+        if (now)
+            return CommitResult::KeepOpen;
+    }
+    return CommitResult::Stored;
+}
+
+void CollectionsEditor::cancel()
+{
+    load(m_code, m_category);
+}
+
+bool CollectionsEditor::step(int direction)
+{
+    if (m_changed) {
+        if (m_p.yesNoDlg("Do you accept these changes?")) {
+            if (commit() != CommitResult::Stored)
+                return false;
+        } else {
+            cancel();
+        }
+    }
+    const int n = m_d.codeCount;
+    if (n == 0)
+        return true;
+    int at = m_code == 0 ? (direction > 0 ? 0 : 1) : m_code;
+    for (int k = 0; k < n; ++k) {
+        at = (at - 1 + (direction > 0 ? 1 : -1) + n) % n + 1;
+        if (m_d.codes[static_cast<std::size_t>(at)].isEvent() == eventMode()) {
+            load(static_cast<CodeId>(at), m_category);
+            return true;
+        }
+    }
+    return true;
+}
+
+} // namespace quivra

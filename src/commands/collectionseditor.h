@@ -1,0 +1,151 @@
+#pragma once
+
+// The collections editor: one code with the links between it and codes of the other kind.
+//
+// In event mode the editor holds the event's code, name, category, PLANNED and lock and a working
+// copy of its collection (the resources, in order); in resource mode the resource's code, name
+// and category and the set of events that use it. Every edit stays in the editor until commit()
+// stores it, so cancel() (or destroying the editor) leaves the data set exactly as it was; the
+// set of events is held here, never in the codes' link marks, so nothing opened meanwhile can
+// replace it.
+//
+// Questions and messages go through the Prompter; the dialog only draws and forwards.
+
+#include "engine/conflicts.h"
+#include "engine/scheduledata.h"
+#include "ui/prompter.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quivra {
+
+enum class CollectionsMode { Event, Resource };
+
+// A code of the right kind and category that cannot be linked because of timetable conflicts:
+// its first shared slot and how many slots are shared.
+struct UnselectableCode
+{
+    CodeId code = 0;
+    CellPos first;
+    int conflicts = 0;
+};
+
+enum class CommitResult {
+    Stored,    // everything stored; the dialog closes
+    KeepOpen,  // stored, but the user wants to go on editing (adding resources)
+    Abandoned, // nothing stored (a refused or cancelled code)
+};
+
+class CollectionsEditor
+{
+public:
+    // Opens the editor on `c`; 0 starts a new code of the mode's kind in `newCategory` (1..7).
+    // An event always opens in event mode.
+    CollectionsEditor(ScheduleData &d, Prompter &p, CollectionsMode mode, CodeId c,
+                      int newCategory = 1);
+
+    const ScheduleData &data() const { return m_d; }
+    ScheduleData &data() { return m_d; }
+    Prompter &prompter() const { return m_p; }
+    CollectionsMode mode() const { return m_mode; }
+    bool eventMode() const { return m_mode == CollectionsMode::Event; }
+    CodeId code() const { return m_code; }
+    bool isNew() const { return m_code == 0; }
+
+    // ---- Fields ----------------------------------------------------------------------------
+    const std::string &codeText() const { return m_codeText; }
+    const std::string &nameText() const { return m_nameText; }
+    int category() const { return m_category; }
+    int planned() const { return m_planned; }
+    bool locked() const { return m_locked; }
+    void setCodeText(std::string_view text);
+    void setNameText(std::string_view text);
+    void setCategory(int category);
+    // PLANNED is kept within plannedMinimum()..plannedMaximum(); false when refused (a value
+    // below the allocated periods: the refusal is shown).
+    bool setPlanned(int value);
+    void setLocked(bool on);
+    int plannedMinimum() const;
+    int plannedMaximum() const;
+    bool changed() const { return m_changed; }
+
+    // ---- Lists -----------------------------------------------------------------------------
+    // Event mode: the working collection in order; resource mode: the events that will use the
+    // resource, in event list order.
+    const std::vector<CodeId> &left() const { return m_left; }
+    // The codes of the other kind that can be added, and those that cannot because of conflicts.
+    const std::vector<CodeId> &right() const { return m_right; }
+    const std::vector<UnselectableCode> &unselectable() const { return m_unselectable; }
+    // Only the category of this code (0: every category) in the right list.
+    void setFilter(int category);
+    int filter() const { return m_filter; }
+
+    // Inserts the given right-list codes at `position` of the left list (past the end appends),
+    // each after the one before; codes that are not selectable or do not fit are skipped.
+    // Returns the number added.
+    int add(const std::vector<CodeId> &codes, std::size_t position = SIZE_MAX);
+    int remove(const std::vector<CodeId> &codes);
+    // Replaces the left item at `index` by the right-list code `by`, in place.
+    bool swap(std::size_t index, CodeId by);
+    void clearAll();
+    // Event mode: drops invalid entries and orders by category flags, then code.
+    void sort();
+    // Event mode: exchanges the item at `index` with its neighbour.
+    bool moveUp(std::size_t index);
+    bool moveDown(std::size_t index);
+
+    // Clipboard lines of the given left items (code TAB name TAB category [TAB PLANNED] CR LF)
+    // and the report; cut() also removes them.
+    std::string copy(const std::vector<CodeId> &codes);
+    std::string cut(const std::vector<CodeId> &codes);
+    // Adds the codes named by the first field of each line; shows how many were added.
+    int paste(std::string_view text);
+
+    // ---- Texts -----------------------------------------------------------------------------
+    std::string caption() const;
+    std::string leftTitle() const;
+    std::string rightTitle() const;
+    std::string leftHint() const;
+    std::string rightHint() const;
+    std::string infoLine() const;
+    // No code of the other kind exists: nothing can be linked yet.
+    bool nothingToLink() const;
+
+    // ---- Commit and leave -----------------------------------------------------------------
+    CommitResult commit();
+    // Forgets every edit; the data set is untouched.
+    void cancel();
+    // Goes to the previous (-1) or next (+1) code of the same kind, cyclically, asking first
+    // whether to keep the edits. False when the user's answer ended in an abandoned commit.
+    bool step(int direction);
+
+private:
+    void load(CodeId c, int newCategory);
+    void rebuildRight();
+    bool selectable(CodeId other, UnselectableCode *why) const;
+    std::vector<CodeId> otherKindCodes() const;
+    bool acceptCode(std::string &text);
+    std::string kindWord() const { return eventMode() ? "event" : "resource"; }
+    std::string otherWord() const { return eventMode() ? "resource" : "event"; }
+
+    ScheduleData &m_d;
+    Prompter &m_p;
+    CollectionsMode m_mode;
+    CodeId m_code = 0;
+    std::string m_codeText, m_nameText;
+    int m_category = 1;
+    int m_planned = 0;
+    bool m_locked = false;
+    bool m_changed = false;
+    int m_filter = 0;
+    std::vector<CodeId> m_left;
+    std::vector<CodeId> m_saved; // what the stored links are
+    std::vector<CodeId> m_right;
+    std::vector<UnselectableCode> m_unselectable;
+    OccupancyMap m_eventMap; // event mode: the event's scheduled slots
+    int m_created = 0, m_linked = 0;
+};
+
+} // namespace quivra

@@ -1,0 +1,331 @@
+#include "shell/collectionsdialog.h"
+
+#include "engine/codetable.h"
+#include "shell/mainframe.h"
+#include "shell/modifycollectionsdialog.h"
+#include "views/qtext.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace quivra {
+
+namespace {
+
+// The names of the categories of one kind, 1..7 ("" where none is named).
+QStringList categoryNames(const ScheduleData &d, bool events)
+{
+    QStringList names;
+    const QString list = toQString((events ? d.eventCategories : d.resourceCategories).view());
+    for (const QString &item : list.split(QLatin1Char('$'))) {
+        if (names.size() == MaxCategories)
+            break;
+        const auto colon = item.indexOf(QLatin1Char(':'));
+        names.append(colon >= 0 ? item.mid(colon + 1) : item);
+    }
+    while (names.size() < MaxCategories)
+        names.append(QString());
+    return names;
+}
+
+QListWidgetItem *codeItem(const ScheduleData &d, CodeId c)
+{
+    auto *item = new QListWidgetItem(toQString(formatCode(d, c, ShowCodeAndName)));
+    item->setData(Qt::UserRole, int{c});
+    return item;
+}
+
+} // namespace
+
+TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
+    : QDialog(parent), m_editor(editor), m_code(new QLineEdit), m_name(new QLineEdit),
+      m_planned(new QSpinBox), m_category(new QComboBox), m_lock(new QCheckBox("Lock this event")),
+      m_panels(new QLabel), m_leftTitle(new QLabel), m_rightTitle(new QLabel), m_info(new QLabel),
+      m_left(new QListWidget), m_right(new QListWidget)
+{
+    setObjectName("TCourseDualBox");
+    const bool events = editor.eventMode();
+    const QString kind = events ? "event" : "resource";
+    m_code->setMaxLength(CodeLength);
+    m_code->setToolTip("Enter a code for this " + kind);
+    m_name->setMaxLength(NameLength);
+    m_planned->setVisible(events);
+    m_lock->setVisible(events);
+    m_category->setToolTip("Select a suitable category (edit category names in "
+                           "\"Options/Categories\")");
+    const QStringList names = categoryNames(editor.data(), events);
+    for (int k = 1; k <= MaxCategories; ++k)
+        m_category->addItem(names[k - 1].isEmpty() ? QString::number(k) : names[k - 1], k);
+    for (QListWidget *list : {m_left, m_right})
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    auto *fields = new QGridLayout;
+    fields->addWidget(new QLabel("Code:"), 0, 0);
+    fields->addWidget(m_code, 0, 1);
+    fields->addWidget(new QLabel("Name:"), 1, 0);
+    fields->addWidget(m_name, 1, 1, 1, 3);
+    if (events) {
+        fields->addWidget(new QLabel("Planned:"), 0, 2);
+        fields->addWidget(m_planned, 0, 3);
+    }
+    fields->addWidget(new QLabel(events ? " Event category: " : " Resource category: "), 2, 0);
+    fields->addWidget(m_category, 2, 1);
+    fields->addWidget(m_lock, 2, 2);
+    fields->addWidget(m_panels, 3, 0, 1, 4);
+
+    auto makeButton = [this](const char *name, const QString &caption) {
+        auto *b = new QPushButton(caption);
+        b->setObjectName(name);
+        return b;
+    };
+    auto *middle = new QVBoxLayout;
+    const std::pair<const char *, const char *> buttons[] = {
+        {"add", "Add"},   {"remove", "Remove"}, {"swap", "Swap"},      {"clearAll", "Clear All"},
+        {"sort", "Sort"}, {"up", "Move up"},    {"down", "Move down"}, {"copy", "Copy"},
+        {"cut", "Cut"},   {"paste", "Paste"},   {"filter", "Filter"},  {"conflicts", "Conflicts"},
+    };
+    for (const auto &[name, caption] : buttons)
+        middle->addWidget(makeButton(name, caption));
+    middle->addStretch();
+
+    auto *leftBox = new QVBoxLayout;
+    leftBox->addWidget(m_leftTitle);
+    leftBox->addWidget(m_left);
+    auto *rightBox = new QVBoxLayout;
+    rightBox->addWidget(m_rightTitle);
+    rightBox->addWidget(m_right);
+    auto *lists = new QHBoxLayout;
+    lists->addLayout(leftBox, 1);
+    lists->addLayout(middle);
+    lists->addLayout(rightBox, 1);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(makeButton("previous", "Go to previous code"));
+    bottom->addWidget(makeButton("next", "Go to next code"));
+    bottom->addStretch();
+    bottom->addWidget(makeButton("ok", "OK"));
+    bottom->addWidget(makeButton("cancel", "Cancel"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addLayout(lists, 1);
+    layout->addWidget(m_info);
+    layout->addLayout(bottom);
+    resize(900, 560);
+
+    connect(button("add"), &QPushButton::clicked, this, &TCourseDualBox::addChosen);
+    connect(m_right, &QListWidget::itemDoubleClicked, this, &TCourseDualBox::addChosen);
+    auto removeChosen = [this] {
+        m_editor.remove(chosen(m_left));
+        refresh();
+    };
+    connect(button("remove"), &QPushButton::clicked, this, removeChosen);
+    connect(m_left, &QListWidget::itemDoubleClicked, this, removeChosen);
+    connect(button("swap"), &QPushButton::clicked, this, [this] {
+        const auto by = chosen(m_right);
+        if (m_left->currentRow() >= 0 && !by.empty())
+            m_editor.swap(static_cast<std::size_t>(m_left->currentRow()), by.front());
+        refresh();
+    });
+    connect(button("clearAll"), &QPushButton::clicked, this, [this] {
+        m_editor.clearAll();
+        refresh();
+    });
+    connect(button("sort"), &QPushButton::clicked, this, [this] {
+        m_editor.sort();
+        refresh();
+    });
+    auto move = [this](int by) {
+        const int row = m_left->currentRow();
+        if (row < 0)
+            return;
+        const auto at = static_cast<std::size_t>(row);
+        if (by < 0 ? m_editor.moveUp(at) : m_editor.moveDown(at)) {
+            refresh();
+            m_left->setCurrentRow(row + by);
+        }
+    };
+    connect(button("up"), &QPushButton::clicked, this, [move] { move(-1); });
+    connect(button("down"), &QPushButton::clicked, this, [move] { move(+1); });
+    connect(button("copy"), &QPushButton::clicked, this, [this] {
+        QApplication::clipboard()->setText(toQString(m_editor.copy(chosen(m_left))));
+    });
+    connect(button("cut"), &QPushButton::clicked, this, [this] {
+        QApplication::clipboard()->setText(toQString(m_editor.cut(chosen(m_left))));
+        refresh();
+    });
+    connect(button("paste"), &QPushButton::clicked, this, [this] {
+        m_editor.paste(fromQString(QApplication::clipboard()->text()));
+        refresh();
+    });
+    connect(button("filter"), &QPushButton::clicked, this, [this] {
+        const auto sel = chosen(m_right);
+        m_editor.setFilter(
+            m_editor.filter() != 0 || sel.empty() ? 0 : categoryOf(m_editor.data(), sel.front()));
+        refresh();
+    });
+    connect(button("conflicts"), &QPushButton::clicked, this, &TCourseDualBox::showConflicts);
+    connect(button("previous"), &QPushButton::clicked, this, [this] { step(-1); });
+    connect(button("next"), &QPushButton::clicked, this, [this] { step(+1); });
+    connect(button("ok"), &QPushButton::clicked, this, &TCourseDualBox::accept);
+    connect(button("cancel"), &QPushButton::clicked, this, &TCourseDualBox::reject);
+    connect(m_lock, &QCheckBox::toggled, this, [this](bool on) {
+        if (!m_refreshing)
+            m_editor.setLocked(on);
+    });
+    connect(m_category, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_refreshing) {
+            m_editor.setCategory(index + 1);
+            refresh();
+        }
+    });
+    connect(m_planned, &QSpinBox::editingFinished, this, [this] {
+        if (!m_refreshing) {
+            m_editor.setPlanned(m_planned->value());
+            refresh();
+        }
+    });
+    refresh();
+}
+
+QPushButton *TCourseDualBox::button(const char *name) const
+{
+    return findChild<QPushButton *>(QString::fromLatin1(name));
+}
+
+std::vector<CodeId> TCourseDualBox::chosen(QListWidget *list) const
+{
+    std::vector<CodeId> out;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected())
+            out.push_back(static_cast<CodeId>(list->item(i)->data(Qt::UserRole).toInt()));
+    return out;
+}
+
+void TCourseDualBox::takeFields()
+{
+    m_editor.setCodeText(fromQString(m_code->text()));
+    m_editor.setNameText(fromQString(m_name->text()));
+}
+
+void TCourseDualBox::addChosen()
+{
+    takeFields();
+    const int row = m_left->currentRow();
+    m_editor.add(chosen(m_right), row < 0 ? SIZE_MAX : static_cast<std::size_t>(row) + 1);
+    refresh();
+}
+
+void TCourseDualBox::refresh()
+{
+    m_refreshing = true;
+    const ScheduleData &d = m_editor.data();
+    setWindowTitle(toQString(m_editor.caption()));
+    m_code->setText(toQString(m_editor.codeText()));
+    m_name->setText(toQString(m_editor.nameText()));
+    m_category->setCurrentIndex(m_editor.category() - 1);
+    m_planned->setRange(m_editor.plannedMinimum(), m_editor.plannedMaximum());
+    m_planned->setValue(m_editor.planned());
+    m_lock->setChecked(m_editor.locked());
+    if (m_editor.code() != 0) {
+        const CodeRecord &r = d.codes[m_editor.code()];
+        m_panels->setText(QString("PLANNED %1   ALLOCATED %2   SCHEDULED %3   LINKS %4x")
+                              .arg(r.planned)
+                              .arg(r.allocated)
+                              .arg(r.scheduled)
+                              .arg(r.links));
+    } else {
+        m_panels->clear();
+    }
+    m_left->clear();
+    for (const CodeId c : m_editor.left())
+        m_left->addItem(codeItem(d, c));
+    m_right->clear();
+    for (const CodeId c : m_editor.right())
+        m_right->addItem(codeItem(d, c));
+    m_leftTitle->setText(toQString(m_editor.leftTitle()));
+    m_rightTitle->setText(toQString(m_editor.rightTitle()));
+    m_left->setToolTip(toQString(m_editor.leftHint()));
+    m_right->setToolTip(toQString(m_editor.rightHint()));
+    m_info->setText(toQString(m_editor.infoLine()));
+    const bool lists = !m_editor.nothingToLink();
+    m_left->setVisible(lists);
+    m_right->setVisible(lists);
+    button("conflicts")->setEnabled(!m_editor.unselectable().empty());
+    m_refreshing = false;
+}
+
+void TCourseDualBox::step(int direction)
+{
+    takeFields();
+    m_editor.step(direction);
+    refresh();
+}
+
+void TCourseDualBox::showConflicts()
+{
+    const auto &why = m_editor.unselectable();
+    if (why.empty() || m_editor.code() == 0)
+        return;
+    const bool events = m_editor.eventMode();
+    // The editor's edits are not stored yet, so the pairs are only shown here, on the stored
+    // data; changing links is left to the editor.
+    showModifyCollections(m_editor.data(), m_editor.prompter(), this,
+                          events ? m_editor.code() : why.front().code,
+                          events ? why.front().code : m_editor.code(), true, true);
+}
+
+void TCourseDualBox::accept()
+{
+    takeFields();
+    switch (m_editor.commit()) {
+    case CommitResult::Stored:
+        QDialog::accept();
+        break;
+    case CommitResult::KeepOpen:
+    case CommitResult::Abandoned:
+        refresh();
+        break;
+    }
+}
+
+void TCourseDualBox::reject()
+{
+    m_editor.cancel();
+    QDialog::reject();
+}
+
+bool showCollectionsDialog(ScheduleData &d, Prompter &p, CodeId code, bool resourceMode,
+                           QWidget *parent)
+{
+    const bool before = d.modified;
+    d.modified = false;
+    const int category = validCode(d, d.currentCode) ? categoryOf(d, d.currentCode) : 1;
+    CollectionsEditor editor(
+        d, p, resourceMode ? CollectionsMode::Resource : CollectionsMode::Event, code, category);
+    TCourseDualBox dialog(editor, parent);
+    dialog.exec();
+    const bool changed = d.modified;
+    d.modified = d.modified || before;
+    return changed;
+}
+
+// The frame's side of the views' "Edit event links" and "Edit event resources": the editor is
+// a dialog of the shell, which the views reach only through their host.
+
+bool TFrameForm::editCollections(CodeId code, bool resourceMode)
+{
+    return showCollectionsDialog(data(), prompter(), code, resourceMode, this);
+}
+
+} // namespace quivra

@@ -1,0 +1,71 @@
+#pragma once
+
+// TCourseDualBox: "Collections", the editor of one code and its links. On the left the event's
+// resources (or the resource's events), on the right what can be added; the fields above edit
+// the code itself. The dialog draws what CollectionsEditor holds and forwards every click to it.
+
+#include "commands/collectionseditor.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+
+namespace quivra {
+
+class TCourseDualBox : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `editor` outlives the dialog.
+    explicit TCourseDualBox(CollectionsEditor &editor, QWidget *parent = nullptr);
+
+    QListWidget *leftList() const { return m_left; }
+    QListWidget *rightList() const { return m_right; }
+    QLabel *leftTitle() const { return m_leftTitle; }
+    QLabel *rightTitle() const { return m_rightTitle; }
+    QLineEdit *codeEdit() const { return m_code; }
+    QLineEdit *nameEdit() const { return m_name; }
+    // The buttons by their object names: "add", "remove", "swap", "clearAll", "sort", "up",
+    // "down", "copy", "cut", "paste", "filter", "conflicts", "previous", "next", "ok", "cancel".
+    QPushButton *button(const char *name) const;
+
+    // Redraws everything from the editor.
+    void refresh();
+    void accept() override;
+    void reject() override;
+
+private:
+    std::vector<CodeId> chosen(QListWidget *list) const;
+    void takeFields();
+    void addChosen();
+    void step(int direction);
+    void showConflicts();
+
+    CollectionsEditor &m_editor;
+    QLineEdit *m_code;
+    QLineEdit *m_name;
+    QSpinBox *m_planned;
+    QComboBox *m_category;
+    QCheckBox *m_lock;
+    QLabel *m_panels;
+    QLabel *m_leftTitle;
+    QLabel *m_rightTitle;
+    QLabel *m_info;
+    QListWidget *m_left;
+    QListWidget *m_right;
+    bool m_refreshing = false;
+};
+
+// Opens the editor on `code` (0: a new code) in resource or event mode, modal; true when it
+// stored anything.
+bool showCollectionsDialog(ScheduleData &d, Prompter &p, CodeId code, bool resourceMode,
+                           QWidget *parent);
+
+} // namespace quivra

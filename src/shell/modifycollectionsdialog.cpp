@@ -1,0 +1,197 @@
+#include "shell/modifycollectionsdialog.h"
+
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+#include "shell/commandtable.h"
+#include "shell/mainframe.h"
+#include "views/qtext.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quivra {
+
+namespace {
+
+QListWidgetItem *codeItem(const ScheduleData &d, CodeId c)
+{
+    auto *item = new QListWidgetItem(toQString(formatCode(d, c, ShowCodeAndName)));
+    item->setData(Qt::UserRole, int{c});
+    return item;
+}
+
+CodeId codeOf(const QListWidgetItem *item)
+{
+    return item ? static_cast<CodeId>(item->data(Qt::UserRole).toInt()) : CodeId{0};
+}
+
+void fill(QListWidget *list, const ScheduleData &d, const std::vector<CodeId> &codes,
+          CodeId current)
+{
+    list->clear();
+    for (const CodeId c : codes) {
+        list->addItem(codeItem(d, c));
+        if (c == current)
+            list->setCurrentRow(list->count() - 1);
+    }
+}
+
+} // namespace
+
+TAddCompDlg::TAddCompDlg(ModifyCollections &state, bool readOnly, QWidget *parent)
+    : QDialog(parent), m_state(state), m_events(new QListWidget), m_resources(new QListWidget),
+      m_slots(new QListWidget), m_links(new QListWidget), m_eventsTitle(new QLabel),
+      m_resourcesTitle(new QLabel), m_summary(new QLabel), m_conflicts(new QCheckBox("Conflicts")),
+      m_firstWeek(new QComboBox)
+{
+    setObjectName("TAddCompDlg");
+    setWindowTitle("Modify collections");
+    m_links->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    const ScheduleData &d = state.data();
+    for (int w = 1; w <= std::max(1, int{d.calendarRange.endWeek}); ++w)
+        m_firstWeek->addItem(toQString(formatWeek(d, w, 3)), w);
+
+    auto column = [](QLabel *title, QWidget *body) {
+        auto *box = new QVBoxLayout;
+        box->addWidget(title);
+        box->addWidget(body, 1);
+        return box;
+    };
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_conflicts);
+    top->addWidget(new QLabel("First week to check for conflicts from:"));
+    top->addWidget(m_firstWeek);
+    top->addStretch();
+
+    auto *lists = new QHBoxLayout;
+    lists->addLayout(column(m_eventsTitle, m_events), 1);
+    lists->addLayout(column(m_resourcesTitle, m_resources), 1);
+    lists->addLayout(column(m_summary, m_slots), 1);
+    lists->addLayout(column(new QLabel("Linked codes:"), m_links), 1);
+
+    auto *buttons = new QHBoxLayout;
+    const std::pair<const char *, const char *> names[] = {
+        {"add", "Add"}, {"remove", "Remove"}, {"close", "Close"}};
+    for (const auto &[name, caption] : names) {
+        auto *b = new QPushButton(caption);
+        b->setObjectName(name);
+        b->setVisible(!readOnly || std::string_view(name) == "close");
+        buttons->addWidget(b);
+    }
+    buttons->insertStretch(2);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(lists, 1);
+    layout->addLayout(buttons);
+    resize(1000, 560);
+
+    connect(m_events, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
+        if (!m_refreshing) {
+            m_state.chooseEvent(codeOf(item));
+            refresh();
+        }
+    });
+    connect(m_resources, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
+        if (!m_refreshing) {
+            m_state.chooseResource(codeOf(item));
+            refresh();
+        }
+    });
+    connect(m_conflicts, &QCheckBox::toggled, this, [this](bool on) {
+        if (!m_refreshing) {
+            m_state.setImpossible(on);
+            refresh();
+        }
+    });
+    connect(m_firstWeek, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_refreshing) {
+            m_state.setFirstWeek(index + 1);
+            refresh();
+        }
+    });
+    connect(button("add"), &QPushButton::clicked, this, [this] {
+        m_changed = m_state.add() || m_changed;
+        refresh();
+    });
+    connect(button("remove"), &QPushButton::clicked, this, [this] {
+        std::vector<CodeId> chosen;
+        for (const QListWidgetItem *item : m_links->selectedItems())
+            chosen.push_back(codeOf(item));
+        m_changed = m_state.removeLinks(m_state.event(), chosen) > 0 || m_changed;
+        refresh();
+    });
+    connect(button("close"), &QPushButton::clicked, this, &QDialog::accept);
+    refresh();
+}
+
+QPushButton *TAddCompDlg::button(const char *name) const
+{
+    return findChild<QPushButton *>(QString::fromLatin1(name));
+}
+
+void TAddCompDlg::refresh()
+{
+    m_refreshing = true;
+    const ScheduleData &d = m_state.data();
+    m_conflicts->setChecked(m_state.impossible());
+    m_firstWeek->setCurrentIndex(m_state.firstWeek() - 1);
+    // A chosen code stays in its own list even when the other choice would leave it out.
+    auto events = m_state.events();
+    if (m_state.event() != 0 &&
+        std::find(events.begin(), events.end(), m_state.event()) == events.end())
+        events.insert(events.begin(), m_state.event());
+    auto resources = m_state.resources();
+    if (m_state.resource() != 0 &&
+        std::find(resources.begin(), resources.end(), m_state.resource()) == resources.end())
+        resources.insert(resources.begin(), m_state.resource());
+    fill(m_events, d, events, m_state.event());
+    fill(m_resources, d, resources, m_state.resource());
+    m_eventsTitle->setText(toQString(m_state.eventsTitle()));
+    m_resourcesTitle->setText(toQString(m_state.resourcesTitle()));
+    m_slots->clear();
+    for (const PairSlot &slot : m_state.pairSlots())
+        m_slots->addItem(toQString(m_state.slotLine(slot)));
+    m_summary->setText(toQString(m_state.slotSummary()));
+    fill(m_links, d, m_state.linkedWith(m_state.event()), 0);
+    button("add")->setEnabled(m_state.event() != 0 && m_state.resource() != 0 &&
+                              !m_state.impossible());
+    m_refreshing = false;
+}
+
+bool showModifyCollections(ScheduleData &d, Prompter &p, QWidget *parent, CodeId event,
+                           CodeId resource, bool impossible, bool readOnly,
+                           const ResourceLimits &limits)
+{
+    ModifyCollections state(d, p, limits);
+    state.chooseEvent(event);
+    state.chooseResource(resource);
+    state.setImpossible(impossible);
+    TAddCompDlg dialog(state, readOnly, parent);
+    dialog.exec();
+    return dialog.changedData();
+}
+
+void bindModifyCollectionsCommand(FrameCommand &row, TFrameForm &frame)
+{
+    row.hint = QStringLiteral("Attach resources to events and remove them, with the conflicts "
+                              "that stand in the way");
+    row.run = [&frame] {
+        const CodeId c = frame.data().currentCode;
+        const ScheduleData &d = frame.data();
+        const bool event = validCode(d, c) && d.codes[c].isEvent();
+        const bool resource = validCode(d, c) && !d.codes[c].isEvent();
+        if (showModifyCollections(frame.data(), frame.prompter(), &frame, event ? c : 0,
+                                  resource ? c : 0, false, false,
+                                  frame.settings().preferences.collection))
+            frame.refreshViews();
+    };
+    row.enabled = [&frame] { return frame.viewsExist(); };
+}
+
+} // namespace quivra

@@ -1,0 +1,66 @@
+#pragma once
+
+// TAddCompDlg: "Modify collections". Events on the left, resources on the right: choosing one
+// narrows the other list to the codes it can (or, with "Conflicts", cannot) be combined with;
+// the event's slots are listed with the ones where the resource is busy marked. "Add" attaches
+// the resource, "Remove" takes the chosen links off the event.
+
+#include "commands/modifycollections.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace quivra {
+
+struct FrameCommand;
+class TFrameForm;
+
+class TAddCompDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `readOnly` shows the pairs without Add and Remove.
+    explicit TAddCompDlg(ModifyCollections &state, bool readOnly = false,
+                         QWidget *parent = nullptr);
+
+    QListWidget *eventList() const { return m_events; }
+    QListWidget *resourceList() const { return m_resources; }
+    QListWidget *slotList() const { return m_slots; }
+    QListWidget *linkList() const { return m_links; }
+    QCheckBox *conflicts() const { return m_conflicts; }
+    // "add", "remove", "close".
+    QPushButton *button(const char *name) const;
+    bool changedData() const { return m_changed; }
+
+    void refresh();
+
+private:
+    ModifyCollections &m_state;
+    QListWidget *m_events;
+    QListWidget *m_resources;
+    QListWidget *m_slots;
+    QListWidget *m_links;
+    QLabel *m_eventsTitle;
+    QLabel *m_resourcesTitle;
+    QLabel *m_summary;
+    QCheckBox *m_conflicts;
+    QComboBox *m_firstWeek;
+    bool m_refreshing = false;
+    bool m_changed = false;
+};
+
+// Opens the dialog on the data set (the event and resource preselected when given); `limits`
+// are the resources allowed per event of each event category. True when it changed links.
+bool showModifyCollections(ScheduleData &d, Prompter &p, QWidget *parent, CodeId event = 0,
+                           CodeId resource = 0, bool impossible = false, bool readOnly = false,
+                           const ResourceLimits &limits = {});
+// Binds Tools|Modify collections.
+void bindModifyCollectionsCommand(FrameCommand &row, TFrameForm &frame);
+
+} // namespace quivra

@@ -1,0 +1,27 @@
+#include "views/collectionrows.h"
+
+#include "views/codelistform.h"
+
+namespace quivra {
+
+void bindCollectionsRow(ViewCommand &row, bool resourceMode)
+{
+    row.run = [resourceMode](ViewForm &view) {
+        // A view standing alone (without the frame) has nothing to open the editor with.
+        ViewHost *host = view.host();
+        if (!host)
+            return;
+        const ScheduleData &d = host->data();
+        CodeId code = d.currentCode;
+        if (const auto *list = dynamic_cast<const CodeListForm *>(&view);
+            list && list->selectedCode() != 0)
+            code = list->selectedCode();
+        // Only a code of the view's own kind is opened; none starts a new one.
+        if (!validCode(d, code) || d.codes[code].isEvent() == resourceMode)
+            code = 0;
+        if (host->editCollections(code, resourceMode))
+            host->dataChanged();
+    };
+}
+
+} // namespace quivra

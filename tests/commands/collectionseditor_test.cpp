@@ -1,0 +1,275 @@
+// The collections editor through scripted dialogs: Cancel and No leave the data set as it was,
+// the code is checked before it is stored, conflicting resources cannot be added, and resource
+// mode links and unlinks the right events.
+
+#include "commands/collectionseditor.h"
+
+#include "engine/codetable.h"
+#include "engine/collections.h"
+#include "engine/dump.h"
+#include "support/fixture.h"
+#include "ui/scripteddialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace quivra;
+
+namespace {
+
+class CollectionsEditorTest : public ::testing::Test
+{
+protected:
+    CollectionsEditorTest() : d(makeScheduleData()), f(*d), p(ui)
+    {
+        // MATH and ART meet on Monday, bell 1, of week 1: ART's G2 and T2 are busy then.
+        f.calendar(2, 5, 4).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2", "T3"});
+        f.event("MATH", {"G1", "T1"}, 2).allocate("MATH", 1, 1, 1).place("MATH", 1, 1, 1, 1);
+        f.event("ART", {"G2", "T2"}, 2).allocate("ART", 1, 1, 1).place("ART", 1, 1, 1, 1);
+        f.event("IDLE", {"T3"}, 1);
+        f.memo("MATH", "bring a calculator");
+        f.finish();
+    }
+
+    CodeId id(std::string_view code) const { return findCode(*d, code); }
+    std::vector<CodeId> ids(std::initializer_list<std::string_view> codes) const
+    {
+        std::vector<CodeId> out;
+        for (auto c : codes)
+            out.push_back(id(c));
+        return out;
+    }
+    std::vector<std::string> membersOf(std::string_view event) const
+    {
+        const MemberList m = collectionOf(*d, id(event));
+        std::vector<std::string> out;
+        for (int i = 1; i <= m[0]; ++i)
+            out.push_back(d->codes[m[static_cast<std::size_t>(i)]].code.str());
+        return out;
+    }
+
+    std::unique_ptr<ScheduleData> d;
+    FixtureBuilder f;
+    ScriptedDialogs ui;
+    Prompter p;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(CollectionsEditorTest, CancelAndNoLeaveTheDataSetAsItWas)
+{
+    const std::string before = dumpScheduleData(*d);
+    {
+        CollectionsEditor e(*d, p, CollectionsMode::Event, id("MATH"));
+        EXPECT_EQ(e.add(ids({"T3"}), 0), 1);
+        EXPECT_TRUE(e.moveDown(0));
+        EXPECT_EQ(e.remove(ids({"G1"})), 1);
+        e.setNameText("Algebra");
+        e.cancel();
+        EXPECT_EQ(e.left(), ids({"G1", "T1"}));
+        EXPECT_FALSE(e.changed());
+    }
+    {
+        // Going to the next code and declining the changes keeps nothing either.
+        CollectionsEditor e(*d, p, CollectionsMode::Event, id("MATH"));
+        e.clearAll();
+        ui.expect("Do you accept these changes?").answer(Answer::No);
+        EXPECT_TRUE(e.step(+1));
+        EXPECT_EQ(e.code(), id("ART"));
+    }
+    {
+        CollectionsEditor e(*d, p, CollectionsMode::Resource, id("T3"));
+        e.add(ids({"MATH"}));
+        e.remove(ids({"IDLE"}));
+        e.cancel();
+    }
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, KeepsTheOrderOfTheCollection)
+{
+    CollectionsEditor e(*d, p, CollectionsMode::Event, id("MATH"));
+    EXPECT_EQ(e.add(ids({"T3"}), 1), 1);
+    EXPECT_EQ(e.commit(), CommitResult::Stored);
+    EXPECT_EQ(membersOf("MATH"), (Names{"G1", "T3", "T1"}));
+    e.sort();
+    EXPECT_EQ(e.commit(), CommitResult::Stored);
+    EXPECT_EQ(membersOf("MATH"), (Names{"G1", "T1", "T3"}));
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, ResourcesBusyInTheEventsSlotsCannotBeAdded)
+{
+    CollectionsEditor e(*d, p, CollectionsMode::Event, id("MATH"));
+    EXPECT_EQ(e.right(), ids({"T3"}));
+    ASSERT_EQ(e.unselectable().size(), 2u);
+    EXPECT_EQ(e.unselectable()[0].code, id("G2"));
+    EXPECT_EQ(e.unselectable()[0].first, (CellPos{1, 1, 1}));
+    EXPECT_EQ(e.unselectable()[0].conflicts, 1);
+    EXPECT_EQ(e.rightTitle(), "Why 2 out of 5 resources are unselectable?");
+    EXPECT_EQ(e.add(ids({"T2", "G2"})), 0);
+    EXPECT_FALSE(e.swap(0, id("T2")));
+    EXPECT_EQ(e.left(), ids({"G1", "T1"}));
+
+    // A resource removed in the editor but still stored is its own slot's owner, no clash.
+    e.remove(ids({"T1"}));
+    EXPECT_EQ(e.add(ids({"T1"})), 1);
+
+    // From the resource's side: T2 cannot join MATH, an unscheduled event it can.
+    CollectionsEditor r(*d, p, CollectionsMode::Resource, id("T2"));
+    EXPECT_EQ(r.left(), ids({"ART"}));
+    EXPECT_EQ(r.right(), ids({"IDLE"}));
+    ASSERT_EQ(r.unselectable().size(), 1u);
+    EXPECT_EQ(r.unselectable()[0].code, id("MATH"));
+    EXPECT_EQ(r.add(ids({"MATH"})), 0);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, EmptyingAScheduledEventAsksFirst)
+{
+    const std::string before = dumpScheduleData(*d);
+    CollectionsEditor e(*d, p, CollectionsMode::Event, id("MATH"));
+    e.clearAll();
+    ui.expect("to remove all resources of \"MATH\"").answer(Answer::No);
+    EXPECT_EQ(e.commit(), CommitResult::Abandoned);
+    EXPECT_EQ(dumpScheduleData(*d), before);
+
+    ui.expect("to remove all resources of \"MATH\"").answer(Answer::Yes);
+    ui.expect("You should add at least one resource").answer(Answer::No);
+    EXPECT_EQ(e.commit(), CommitResult::Stored);
+    EXPECT_TRUE(membersOf("MATH").empty());
+    EXPECT_EQ(d->codes[id("MATH")].scheduled, 0);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, TheCodeIsCheckedBeforeItIsStored)
+{
+    struct Case
+    {
+        const char *typed;
+        const char *warning;
+    };
+    const Case cases[] = {
+        {"ART", "Code \"ART\" is already used in"},
+        {"", "cannot be empty"},
+        {" ", "cannot be empty"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        const std::string before = dumpScheduleData(*d);
+        CollectionsEditor e(*d, p, CollectionsMode::Event, id("MATH"));
+        e.setCodeText(c.typed);
+        ui.expect(c.warning).answer(Answer::Ok);
+        ui.expect("Enter new code for").cancel();
+        EXPECT_EQ(e.commit(), CommitResult::Abandoned);
+        EXPECT_EQ(dumpScheduleData(*d), before);
+    }
+
+    // Retyping a free code renames the event, and its memo follows it.
+    CollectionsEditor e(*d, p, CollectionsMode::Event, id("MATH"));
+    e.setCodeText("ART");
+    ui.expect("already used").answer(Answer::Ok);
+    ui.expect("Enter new code for").type("  ALGEBRA ");
+    EXPECT_EQ(e.commit(), CommitResult::Stored);
+    EXPECT_EQ(id("MATH"), 0);
+    ASSERT_NE(id("ALGEBRA"), 0);
+    ASSERT_EQ(d->memos.size(), 1u);
+    EXPECT_NE(d->memos[0].find("ALGEBRA"), std::string::npos) << d->memos[0];
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, ANewEventWithoutResourcesIsStoredAndTheUserAsked)
+{
+    CollectionsEditor e(*d, p, CollectionsMode::Event, 0, 2);
+    EXPECT_EQ(e.codeText(), "Event_#4");
+    EXPECT_EQ(e.planned(), 1);
+    e.setCodeText("NEW");
+    e.setPlanned(0);
+    EXPECT_EQ(e.planned(), 1);
+    ui.expect("Do you want to add them now").answer(Answer::Yes);
+    EXPECT_EQ(e.commit(), CommitResult::KeepOpen);
+    const CodeId made = id("NEW");
+    ASSERT_NE(made, 0);
+    EXPECT_EQ(e.code(), made);
+    EXPECT_EQ(d->codes[made].planned, 1);
+    EXPECT_EQ(categoryOf(*d, made), 2);
+    EXPECT_TRUE(d->codes[made].isEvent());
+
+    // Still open on the stored event: add resources and store again, no question now.
+    EXPECT_EQ(e.add(ids({"G2", "T3"})), 2);
+    EXPECT_EQ(e.commit(), CommitResult::Stored);
+    EXPECT_EQ(membersOf("NEW"), (Names{"G2", "T3"}));
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, ANewCodeIsRefusedWhenTheTableIsFull)
+{
+    const int count = d->codeCount;
+    d->codeCount = MaxCodes; // records beyond the real codes are empty, enough to fill the table
+    CollectionsEditor e(*d, p, CollectionsMode::Resource, 0);
+    e.setCodeText("NEWROOM");
+    e.add(ids({"IDLE"}));
+    ui.expect("The code table is full").answer(Answer::Ok);
+    EXPECT_EQ(e.commit(), CommitResult::Abandoned);
+    d->codeCount = count;
+    EXPECT_EQ(membersOf("IDLE"), (Names{"T3"}));
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, ResourceModeLinksAndUnlinksEvents)
+{
+    CollectionsEditor e(*d, p, CollectionsMode::Resource, id("T3"));
+    EXPECT_EQ(e.left(), ids({"IDLE"}));
+    EXPECT_EQ(e.add(ids({"MATH"})), 1);
+    e.remove(ids({"IDLE"}));
+    // Whatever marks another command leaves on the codes meanwhile, the editor's set counts.
+    setMarks(*d, 1, d->codeCount, LinkMarksMask);
+    EXPECT_EQ(e.commit(), CommitResult::Stored);
+    EXPECT_EQ(membersOf("MATH"), (Names{"G1", "T1", "T3"}));
+    EXPECT_TRUE(membersOf("IDLE").empty());
+    EXPECT_EQ(d->codes[id("T3")].links, 1);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, ResourceModeReportsEventsThatAreFull)
+{
+    // IDLE holds the most resources an event can have.
+    MemberList full{};
+    full[0] = MaxMembers;
+    FixtureBuilder more(*d);
+    std::vector<std::string> names;
+    for (int i = 0; i < MaxMembers; ++i)
+        names.push_back("X" + std::to_string(i));
+    for (const auto &n : names)
+        more.resources('T', {n});
+    more.finish();
+    for (int i = 1; i <= MaxMembers; ++i)
+        full[static_cast<std::size_t>(i)] = id(names[static_cast<std::size_t>(i - 1)]);
+    ASSERT_EQ(setCollection(*d, id("IDLE"), full), MaxMembers);
+
+    CollectionsEditor e(*d, p, CollectionsMode::Resource, id("G1"));
+    EXPECT_EQ(e.add(ids({"IDLE"})), 1);
+    ui.expect("1 event(s) already have 240 resources").answer(Answer::Ok);
+    EXPECT_EQ(e.commit(), CommitResult::Stored);
+    EXPECT_EQ(positionInList(id("G1"), collectionOf(*d, id("IDLE"))), 0);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, CopyAndPasteCarryResourcesBetweenEvents)
+{
+    CollectionsEditor math(*d, p, CollectionsMode::Event, id("MATH"));
+    ui.expect("2 resource(s) of this event were copied").answer(Answer::Ok);
+    const std::string text = math.copy(ids({"G1", "T1"}));
+    EXPECT_EQ(text, "G1\tName of G1\t1\r\nT1\tName of T1\t2\r\n");
+
+    CollectionsEditor idle(*d, p, CollectionsMode::Event, id("IDLE"));
+    ui.expect("2 of 2 resource(s) were added to this event").answer(Answer::Ok);
+    EXPECT_EQ(idle.paste(text + "NOSUCH\tx\r\nMATH\t\t1\r\n"), 2);
+    EXPECT_EQ(idle.left(), ids({"T3", "G1", "T1"}));
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+} // namespace

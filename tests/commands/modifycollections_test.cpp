@@ -1,0 +1,113 @@
+// Modify collections through scripted dialogs: which pairs of event and resource are available,
+// attaching a resource, and removing links only after the user agrees.
+
+#include "commands/modifycollections.h"
+
+#include "engine/codetable.h"
+#include "engine/collections.h"
+#include "engine/dump.h"
+#include "support/fixture.h"
+#include "ui/scripteddialogs.h"
+
+#include <gtest/gtest.h>
+
+using namespace quivra;
+
+namespace {
+
+class ModifyCollectionsTest : public ::testing::Test
+{
+protected:
+    ModifyCollectionsTest() : d(makeScheduleData()), f(*d), p(ui)
+    {
+        // MATH meets on Monday, bell 1, of week 1 and week 2; ART in week 1 only, with T2.
+        f.calendar(2, 5, 4).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2", "T3"});
+        f.event("MATH", {"G1", "T1"}, 2).allocate("MATH", 1, 2, 1);
+        f.place("MATH", 1, 1, 1, 1).place("MATH", 2, 1, 1, 1);
+        f.event("ART", {"G2", "T2"}, 1).allocate("ART", 1, 1, 1).place("ART", 1, 1, 1, 1);
+        f.finish();
+    }
+
+    CodeId id(std::string_view code) const { return findCode(*d, code); }
+
+    std::unique_ptr<ScheduleData> d;
+    FixtureBuilder f;
+    ScriptedDialogs ui;
+    Prompter p;
+};
+
+TEST_F(ModifyCollectionsTest, PairsAreAvailableByMembershipConflictsAndLimits)
+{
+    struct Case
+    {
+        const char *event, *resource;
+        int firstWeek;
+        int limit; // of event category 1
+        bool available;
+    };
+    const Case cases[] = {
+        {"MATH", "T3", 1, 0, true},
+        {"MATH", "T1", 1, 0, false}, // already a member
+        {"MATH", "T2", 1, 0, false}, // T2 is busy with ART when MATH meets in week 1
+        {"MATH", "T2", 2, 0, true},  // ... and week 1 no longer counts
+        {"MATH", "T3", 1, 3, true},
+        {"MATH", "T3", 1, 2, false}, // two resources already: the limit is reached
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.event) + " " + c.resource);
+        ResourceLimits limits{};
+        limits[1] = c.limit;
+        ModifyCollections m(*d, p, limits);
+        if (c.firstWeek > 1)
+            ui.expect("are now checked only from week").answer(Answer::Ok);
+        m.setFirstWeek(c.firstWeek);
+        EXPECT_EQ(m.available(id(c.event), id(c.resource)), c.available);
+    }
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(ModifyCollectionsTest, ListsSlotsAndAttachesOnlyAvailableResources)
+{
+    ModifyCollections m(*d, p);
+    m.chooseEvent(id("MATH"));
+    m.chooseResource(id("T2"));
+    // G2 and T2 are busy with ART; G1 and T1 are MATH's own.
+    EXPECT_EQ(m.resourcesTitle(), "Available resources for \"MATH\" (1):");
+    EXPECT_EQ(m.resources(), (std::vector<CodeId>{id("T3")}));
+    m.setImpossible(true);
+    EXPECT_EQ(m.eventsTitle(), "Impossible events for \"T2\" (2):");
+    const auto slots = m.pairSlots();
+    ASSERT_EQ(slots.size(), 2u);
+    EXPECT_TRUE(slots[0].conflict);
+    EXPECT_FALSE(slots[1].conflict);
+    EXPECT_EQ(m.slotSummary(), "2 slots (1 impossible, 0 marked)");
+    EXPECT_EQ(m.slotLine(slots[0]).substr(0, 4), "[X] ");
+
+    const std::string before = dumpScheduleData(*d);
+    ui.expect("\"T2\" is busy in 1 scheduled slot(s) of \"MATH\"").answer(Answer::Ok);
+    EXPECT_FALSE(m.add());
+    EXPECT_EQ(dumpScheduleData(*d), before);
+
+    m.chooseResource(id("T3"));
+    EXPECT_TRUE(m.add());
+    EXPECT_EQ(positionInList(id("T3"), collectionOf(*d, id("MATH"))), 3);
+    EXPECT_EQ(d->codes[id("T3")].links, 1);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(ModifyCollectionsTest, RemovingLinksAsksAndWarnsWhenAnEventIsLeftEmpty)
+{
+    ModifyCollections m(*d, p);
+    const std::string before = dumpScheduleData(*d);
+    ui.expect("remove selected 2 item(s) (1 event(s) lose their last").answer(Answer::No);
+    EXPECT_EQ(m.removeLinks(id("ART"), {id("G2"), id("T2")}), 0);
+    EXPECT_EQ(dumpScheduleData(*d), before);
+
+    ui.expect("remove selected 1 item(s)?").answer(Answer::Yes);
+    EXPECT_EQ(m.removeLinks(id("T1"), {id("MATH"), id("ART")}), 1);
+    EXPECT_EQ(m.linkedWith(id("MATH")), (std::vector<CodeId>{id("G1")}));
+    EXPECT_TRUE(m.linkedWith(id("T1")).empty());
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+// The collections editor and Modify collections on the offscreen platform: the dialogs show what
+// the editor holds and forward the clicks; Cancel keeps the data set; the frame's Ctrl+M and the
+// views' rows open them.
+
+#include "framefixture.h"
+#include "modaldriver.h"
+
+#include "commands/collectionseditor.h"
+#include "commands/modifycollections.h"
+#include "engine/codetable.h"
+#include "engine/collections.h"
+#include "engine/dump.h"
+#include "shell/collectionsdialog.h"
+#include "shell/mainframe.h"
+#include "shell/modifycollectionsdialog.h"
+#include "support/fixture.h"
+#include "ui/scripteddialogs.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace quivra;
+
+namespace {
+
+QStringList items(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text().section(':', 0, 0);
+    return out;
+}
+
+void select(QListWidget *list, const QString &code)
+{
+    list->clearSelection();
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text().section(':', 0, 0) == code)
+            list->item(i)->setSelected(true);
+}
+
+// MATH meets on Monday, bell 1, of week 1, as ART does with G2 and T2.
+void buildSchool(FixtureBuilder &f)
+{
+    f.calendar(2, 5, 4).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2", "T3"});
+    f.event("MATH", {"G1", "T1"}, 2).allocate("MATH", 1, 1, 1).place("MATH", 1, 1, 1, 1);
+    f.event("ART", {"G2", "T2"}, 1).allocate("ART", 1, 1, 1).place("ART", 1, 1, 1, 1);
+    f.finish();
+}
+
+} // namespace
+
+class CollectionsDialogTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void editorDialogShowsTheEditorAndForwardsClicks()
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        buildSchool(f);
+        const std::string before = dumpScheduleData(*d);
+        ScriptedDialogs ui;
+        Prompter p(ui);
+        {
+            CollectionsEditor editor(*d, p, CollectionsMode::Event, f.id("MATH"));
+            TCourseDualBox dialog(editor);
+            QCOMPARE(items(dialog.leftList()), QStringList({"G1", "T1"}));
+            QCOMPARE(items(dialog.rightList()), QStringList({"T3"}));
+            QCOMPARE(dialog.rightTitle()->text(),
+                     QString("Why 2 out of 5 resources are unselectable?"));
+            QVERIFY(dialog.button("conflicts")->isEnabled());
+
+            select(dialog.rightList(), "T3");
+            dialog.button("add")->click();
+            QCOMPARE(items(dialog.leftList()), QStringList({"G1", "T1", "T3"}));
+            dialog.leftList()->setCurrentRow(2);
+            dialog.button("up")->click();
+            QCOMPARE(items(dialog.leftList()), QStringList({"G1", "T3", "T1"}));
+            dialog.nameEdit()->setText("Algebra");
+            dialog.button("cancel")->click();
+            QCOMPARE(dumpScheduleData(*d), before);
+        }
+        {
+            CollectionsEditor editor(*d, p, CollectionsMode::Event, f.id("MATH"));
+            TCourseDualBox dialog(editor);
+            select(dialog.leftList(), "T1");
+            dialog.button("remove")->click();
+            dialog.codeEdit()->setText("ART");
+            ui.expect("already used").answer(Answer::Ok);
+            ui.expect("Enter new code for").type("ALGEBRA");
+            dialog.button("ok")->click();
+            QVERIFY2(ui.finished(), ui.problems().c_str());
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            const CodeId algebra = findCode(*d, "ALGEBRA");
+            QVERIFY(algebra != 0);
+            QCOMPARE(int{collectionOf(*d, algebra)[0]}, 1);
+            QVERIFY(dialog.width() <= 1280 && dialog.height() <= 800);
+        }
+    }
+
+    void modifyDialogNarrowsTheListsAndAdds()
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        buildSchool(f);
+        ScriptedDialogs ui;
+        Prompter p(ui);
+        ModifyCollections state(*d, p);
+        TAddCompDlg dialog(state);
+        QCOMPARE(items(dialog.eventList()), QStringList({"MATH", "ART"}));
+        dialog.eventList()->setCurrentRow(0);
+        QCOMPARE(items(dialog.resourceList()), QStringList({"T3"}));
+        QCOMPARE(items(dialog.linkList()), QStringList({"G1", "T1"}));
+        dialog.conflicts()->setChecked(true);
+        QCOMPARE(items(dialog.resourceList()), QStringList({"G1", "G2", "T1", "T2"}));
+        dialog.resourceList()->setCurrentRow(1); // G2, busy with ART
+        QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[X]"));
+        QVERIFY(!dialog.button("add")->isEnabled());
+
+        dialog.conflicts()->setChecked(false);
+        dialog.resourceList()->setCurrentRow(dialog.resourceList()->count() - 1); // T3
+        dialog.button("add")->click();
+        QVERIFY(dialog.changedData());
+        QCOMPARE(items(dialog.linkList()), QStringList({"G1", "T1", "T3"}));
+        QVERIFY(dialog.width() <= 1280 && dialog.height() <= 800);
+        QVERIFY2(ui.finished(), ui.problems().c_str());
+    }
+
+    void frameAndViewRowsOpenTheDialogs()
+    {
+        FrameFixture f;
+        TFrameForm &frame = f.frame;
+        ModalDriver driver;
+        driver.message("You have used capacity tags", "No");
+        QVERIFY(f.open(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QAction *tools = frame.action("tools.collections");
+        QVERIFY(tools->isEnabled());
+        QCOMPARE(tools->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
+
+        int events = 0;
+        driver.expect("TAddCompDlg", "Modify collections", [&events](QDialog *dialog) {
+            events = dialog->findChild<QListWidget *>()->count();
+            ModalDriver::press(dialog, "Close");
+        });
+        tools->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(events > 0);
+
+        const std::string before = dumpScheduleData(frame.data());
+        for (const auto &[tag, id] : {std::pair{ViewTag::Events, "events.collections"},
+                                      std::pair{ViewTag::Resources, "resources.collections"}}) {
+            ViewForm *view = frame.view(tag);
+            QVERIFY2(view, id);
+            auto *action = view->findChild<QAction *>(id);
+            QVERIFY2(action, id);
+            QVERIFY2(action->isEnabled(), id);
+            driver.expect("TCourseDualBox", {},
+                          [](QDialog *dialog) { ModalDriver::press(dialog, "Cancel"); });
+            action->trigger();
+            QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        }
+        QCOMPARE(dumpScheduleData(frame.data()), before);
+    }
+};
+
+QTEST_MAIN(CollectionsDialogTest)
+#include "collectionsdialog_test.moc"

@@ -1,5 +1,8 @@
 #include "views/codelistform.h"
 
+#include "views/codelisttools.h"
+
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
@@ -10,7 +13,7 @@ namespace quivra {
 CodeListForm::CodeListForm(const ScheduleData &d, const ViewOptions &options, CodeKind kind,
                            QWidget *parent)
     : ViewForm(d, options, parent), m_model(new CodeListModel(d, options, kind, this)),
-      m_table(new QTableView(this))
+      m_table(new QTableView(this)), m_tools(new CodeListTools(d, *m_model, m_table, this))
 {
     m_table->setModel(m_model);
     m_table->setObjectName(kind == CodeKind::Event ? "eventList" : "resourceList");
@@ -23,6 +26,9 @@ CodeListForm::CodeListForm(const ScheduleData &d, const ViewOptions &options, Co
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_table);
+    // Beside the list, not under it; the panel hides itself while it shows nothing.
+    layout->setDirection(QBoxLayout::LeftToRight);
+    layout->addWidget(m_tools);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &CodeListForm::onRowChanged);
     refresh();
@@ -38,6 +44,8 @@ void CodeListForm::refresh()
     m_table->resizeColumnsToContents();
     const CodeId current = validCode(m_d, m_d.currentCode) ? m_d.currentCode : 0;
     selectCode(m_model->rowOf(current) >= 0 ? current : keep);
+    m_tools->setCode(selectedCode());
+    m_tools->refresh();
     updateTitle();
 }
 
@@ -67,6 +75,7 @@ void CodeListForm::selectCode(CodeId c)
 
 void CodeListForm::onRowChanged()
 {
+    m_tools->setCode(selectedCode());
     if (m_selecting)
         return;
     const CodeId c = selectedCode();

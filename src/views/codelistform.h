@@ -11,6 +11,8 @@ class QTableView;
 
 namespace quivra {
 
+class CodeListTools;
+
 class CodeListForm : public ViewForm
 {
     Q_OBJECT
@@ -26,6 +28,8 @@ public:
     QTableView *table() const { return m_table; }
     // The code of the selected row, 0 when none.
     CodeId selectedCode() const;
+    // The link list, the snapshot and the weekly periods grid beside the list.
+    CodeListTools *tools() const { return m_tools; }
 
 private:
     void selectCode(CodeId c);
@@ -35,6 +39,7 @@ private:
     CodeListModel *m_model;
     QTableView *m_table;
     bool m_selecting = false;
+    CodeListTools *m_tools;
 };
 
 class TRefForm final : public CodeListForm

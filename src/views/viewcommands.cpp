@@ -1,5 +1,6 @@
 #include "views/viewcommands.h"
 
+#include "views/codelisttoolcommands.h"
 #include "views/timetablesview.h"
 
 #include <QAction>
@@ -176,6 +177,7 @@ std::vector<ViewCommand> resourcesTable()
     t.add("changeResource", "Add, replace or remove a resource",
           "Change this resource in the event chosen in the links (or double-click the event)",
           {key(Qt::Key_F5)});
+    bindCodeListTools(t.rows, false);
     return std::move(t.rows);
 }
 
@@ -233,6 +235,7 @@ std::vector<ViewCommand> eventsTable()
     codeListDisplay(t, true);
     t.menu = ContextMenu;
     t.add("lockThis", "Lock this event", "Lock or unlock the current event");
+    bindCodeListTools(t.rows, true);
     return std::move(t.rows);
 }
 

@@ -46,6 +46,10 @@ void CodeListForm::refresh()
     selectCode(m_model->rowOf(current) >= 0 ? current : keep);
     m_tools->setCode(selectedCode());
     m_tools->refresh();
+    // Keys of commands that were disabled before the data set was there work from now on
+    // (once the commands are installed: the first refresh comes before them).
+    if (contextMenu())
+        updateViewCommands(*this);
     updateTitle();
 }
 

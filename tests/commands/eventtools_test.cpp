@@ -175,6 +175,25 @@ TEST_F(EventToolsTest, BestMatchesOrderByDifferenceThenLaterCodeFirst)
     expectUntouched(before);
 }
 
+TEST_F(EventToolsTest, BestMatchesKeepAtMost254AndNeverTheCodeItself)
+{
+    f.calendar(1, 5, 4);
+    std::vector<std::string> codes;
+    for (int i = 0; i < 300; ++i)
+        codes.push_back("T" + std::to_string(i));
+    for (const std::string &c : codes)
+        f.resources('T', {c});
+    f.event("E1", {"T0"});
+    f.finish();
+    const std::vector<BestMatch> m = bestMatches(*d, id("T0"));
+    ASSERT_EQ(m.size(), 254u);
+    for (const BestMatch &b : m)
+        EXPECT_NE(b.code, id("T0"));
+    // All differ by one: the latest codes come first, the earliest fall off.
+    EXPECT_EQ(m.front().code, id("T299"));
+    EXPECT_EQ(m.back().code, id("T46"));
+}
+
 TEST_F(EventToolsTest, BestMatchesOfAnEventCompareResources)
 {
     f.calendar(1, 5, 4).resources('T', {"T1", "T2"});

@@ -133,6 +133,8 @@ private slots:
         FrameFixture f;
         QVERIFY(f.open(writeFixture()));
         auto *view = static_cast<CodeListForm *>(f.frame.view(ViewTag::Events));
+        // Its key works at once, before any menu has been opened.
+        QVERIFY(view->findChild<QAction *>("events.lock")->isEnabled());
         const CodeId e = view->selectedCode();
         QVERIFY(e != 0);
         QVERIFY(!queryLock(*f.d, e));

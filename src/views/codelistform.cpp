@@ -1,7 +1,9 @@
 #include "views/codelistform.h"
 
 #include "commands/codelistcommands.h"
+#include "views/codelisttools.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
@@ -12,7 +14,7 @@ namespace quivra {
 CodeListForm::CodeListForm(const ScheduleData &d, const ViewOptions &options, CodeKind kind,
                            QWidget *parent)
     : ViewForm(d, options, parent), m_model(new CodeListModel(d, options, kind, this)),
-      m_table(new QTableView(this))
+      m_table(new QTableView(this)), m_tools(new CodeListTools(d, *m_model, m_table, this))
 {
     m_table->setModel(m_model);
     m_table->setObjectName(kind == CodeKind::Event ? "eventList" : "resourceList");
@@ -32,6 +34,9 @@ CodeListForm::CodeListForm(const ScheduleData &d, const ViewOptions &options, Co
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_table);
+    // Beside the list, not under it; the panel hides itself while it shows nothing.
+    layout->setDirection(QBoxLayout::LeftToRight);
+    layout->addWidget(m_tools);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &CodeListForm::onRowChanged);
     refresh();
@@ -47,8 +52,12 @@ void CodeListForm::refresh()
     m_table->resizeColumnsToContents();
     const CodeId current = validCode(m_d, m_d.currentCode) ? m_d.currentCode : 0;
     selectCode(m_model->rowOf(current) >= 0 ? current : keep);
+    m_tools->setCode(selectedCode());
+    m_tools->refresh();
     updateTitle();
-    if (contextMenu()) // the commands are installed once the view is built
+    // Keys of commands that were disabled before the data set was there work from now on
+    // (once the commands are installed: the first refresh comes before them).
+    if (contextMenu())
         updateViewCommands(*this);
 }
 
@@ -78,6 +87,7 @@ void CodeListForm::selectCode(CodeId c)
 
 void CodeListForm::onRowChanged()
 {
+    m_tools->setCode(selectedCode());
     // What the commands may do depends on the selected code.
     if (contextMenu())
         updateViewCommands(*this);

@@ -18,6 +18,8 @@ class QTableView;
 
 namespace quivra {
 
+class CodeListTools;
+
 class CodeListForm : public ViewForm
 {
     Q_OBJECT
@@ -38,6 +40,8 @@ public:
     // The text Find looks for and Search again repeats.
     std::string &searchText() { return m_searchText; }
     const std::string &searchText() const { return m_searchText; }
+    // The link list, the snapshot and the weekly periods grid beside the list.
+    CodeListTools *tools() const { return m_tools; }
 
 private:
     void sortByHeader(int section);
@@ -51,6 +55,7 @@ private:
     bool m_selecting = false;
     std::string m_searchText;
     std::uint32_t m_sortDirections = 0; // one bit per sort key: its next sort ascends
+    CodeListTools *m_tools;
 };
 
 class TRefForm final : public CodeListForm

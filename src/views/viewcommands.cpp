@@ -1,6 +1,7 @@
 #include "views/viewcommands.h"
 
 #include "views/codelistediting.h"
+#include "views/codelisttoolcommands.h"
 #include "views/collectionrows.h"
 #include "views/timetablesview.h"
 
@@ -183,6 +184,7 @@ std::vector<ViewCommand> resourcesTable()
           "Change this resource in the event chosen in the links (or double-click the event)",
           {key(Qt::Key_F5)});
     bindCodeListEditing(t.rows, CodeKind::Resource);
+    bindCodeListTools(t.rows, false);
     return std::move(t.rows);
 }
 
@@ -245,6 +247,7 @@ std::vector<ViewCommand> eventsTable()
     t.menu = ContextMenu;
     t.add("lockThis", "Lock this event", "Lock or unlock the current event");
     bindCodeListEditing(t.rows, CodeKind::Event);
+    bindCodeListTools(t.rows, true);
     return std::move(t.rows);
 }
 

@@ -1,0 +1,179 @@
+#include "views/codelisttoolcommands.h"
+
+#include "commands/eventtools.h"
+#include "engine/codetable.h"
+#include "views/codelistform.h"
+#include "views/codelistmodel.h"
+#include "views/codelisttools.h"
+
+namespace quivra {
+namespace {
+
+const CodeListForm &form(const ViewForm &view)
+{
+    return static_cast<const CodeListForm &>(view);
+}
+
+CodeListTools &tools(ViewForm &view)
+{
+    return *static_cast<CodeListForm &>(view).tools();
+}
+
+const CodeListTools &tools(const ViewForm &view)
+{
+    return *form(view).tools();
+}
+
+CodeId current(const ViewForm &view)
+{
+    return form(view).selectedCode();
+}
+
+bool hasCurrent(const ViewForm &view)
+{
+    return current(view) != 0;
+}
+
+bool atLeastTwo(const ViewForm &view)
+{
+    return form(view).model()->codeCount() >= 2;
+}
+
+bool allocated(const ViewForm &view)
+{
+    if (!view.host())
+        return false;
+    const ScheduleData &d = view.host()->data();
+    for (CodeId c = 1; c <= d.codeCount && c <= MaxCodes; ++c)
+        if (d.codes[c].isEvent() && d.codes[c].allocated > 0)
+            return true;
+    return false;
+}
+
+ViewCommand *row(std::vector<ViewCommand> &rows, const QString &id)
+{
+    for (ViewCommand &r : rows)
+        if (r.id == id)
+            return &r;
+    return nullptr;
+}
+
+// The weekly switches are the program's preferences, shared with the Weeks view.
+WeeklyPeriodsSwitches preferredSwitches(ViewForm &view)
+{
+    if (!view.host())
+        return tools(view).switches();
+    const auto &prefs = view.host()->settings().preferences;
+    return {prefs.multiplied, prefs.cumulative, prefs.timetabled};
+}
+
+void storeSwitches(ViewForm &view, WeeklyPeriodsSwitches s)
+{
+    tools(view).setSwitches(s);
+    if (!view.host())
+        return;
+    auto &prefs = view.host()->settings().preferences;
+    prefs.multiplied = s.multiplied;
+    prefs.cumulative = s.cumulative;
+    prefs.timetabled = s.scheduled;
+}
+
+void bindSwitch(ViewCommand *r, bool WeeklyPeriodsSwitches::*which)
+{
+    if (!r)
+        return;
+    r->run = [which](ViewForm &view) {
+        WeeklyPeriodsSwitches s = tools(view).switches();
+        s.*which = !(s.*which);
+        storeSwitches(view, s);
+    };
+    r->enabled = [](const ViewForm &view) { return tools(view).weeklyShown(); };
+    r->checked = [which](const ViewForm &view) { return tools(view).switches().*which; };
+}
+
+} // namespace
+
+void bindCodeListTools(std::vector<ViewCommand> &rows, bool events)
+{
+    const QString prefix = events ? QStringLiteral("events.") : QStringLiteral("resources.");
+
+    if (ViewCommand *r = row(rows, prefix + "bestMatches"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                if (const CodeId chosen = chooseBestMatch(d, p, current(view)))
+                    view.host()->pickCode(chosen);
+                return false;
+            },
+            [](const ViewForm &view) { return hasCurrent(view) && atLeastTwo(view); });
+
+    if (ViewCommand *r = row(rows, prefix + "replaceEvents"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                return replaceCandidateSearch(d, p, view.host()->progress(), current(view));
+            },
+            [](const ViewForm &view) {
+                return hasCurrent(view) && allocated(view) &&
+                       !linkedCodes(view.host()->data(), current(view)).empty();
+            });
+
+    if (ViewCommand *r = row(rows, prefix + "links")) {
+        r->run = [](ViewForm &view) { tools(view).showLinks(!tools(view).linksShown()); };
+        r->enabled = hasCurrent;
+        r->checked = [](const ViewForm &view) { return tools(view).linksShown(); };
+    }
+    if (ViewCommand *r = row(rows, prefix + "snapshot")) {
+        r->run = [](ViewForm &view) { tools(view).showSnapshot(!tools(view).snapshotShown()); };
+        r->enabled = [](const ViewForm &view) { return hasCurrent(view) && allocated(view); };
+        r->checked = [](const ViewForm &view) { return tools(view).snapshotShown(); };
+    }
+    if (ViewCommand *r = row(rows, prefix + "weekly")) {
+        r->run = [](ViewForm &view) {
+            CodeListTools &t = tools(view);
+            if (!t.weeklyShown())
+                t.setSwitches(preferredSwitches(view));
+            t.showWeekly(!t.weeklyShown());
+        };
+        // Leaving the mode stays possible when its conditions no longer hold.
+        r->enabled = [](const ViewForm &view) {
+            return tools(view).weeklyShown() ||
+                   (view.host() && weeklyPeriodsAvailable(view.host()->data()));
+        };
+        r->checked = [](const ViewForm &view) { return tools(view).weeklyShown(); };
+    }
+    bindSwitch(row(rows, prefix + "multiplied"), &WeeklyPeriodsSwitches::multiplied);
+    bindSwitch(row(rows, prefix + "cumulative"), &WeeklyPeriodsSwitches::cumulative);
+    bindSwitch(row(rows, prefix + "scheduledPeriods"), &WeeklyPeriodsSwitches::scheduled);
+
+    if (!events)
+        return;
+    const auto lock = [](ScheduleData &d, Prompter &, ViewForm &view) {
+        return toggleEventLock(d, current(view));
+    };
+    if (ViewCommand *r = row(rows, "events.lock"))
+        bindDataCommand(*r, lock, hasCurrent);
+    if (ViewCommand *r = row(rows, "events.lockThis")) {
+        bindDataCommand(*r, lock, hasCurrent);
+        r->checked = [](const ViewForm &view) {
+            return view.host() && hasCurrent(view) &&
+                   isLockedCode(view.host()->data(), current(view));
+        };
+    }
+    if (ViewCommand *r = row(rows, "events.clearAllocations"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                return clearEventSchedule(d, p, current(view), true);
+            },
+            hasCurrent);
+    if (ViewCommand *r = row(rows, "events.unscheduleAll"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                return clearEventSchedule(d, p, current(view), false);
+            },
+            hasCurrent);
+}
+
+} // namespace quivra

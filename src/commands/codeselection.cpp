@@ -204,7 +204,8 @@ void CodeSelection::addLinked(const std::vector<CodeId> &others)
 
 int CodeSelection::lockedCount() const
 {
-    return static_cast<int>(std::ranges::count_if(m_codes, [&](CodeId c) { return isLocked(m_d, c); }));
+    return static_cast<int>(
+        std::ranges::count_if(m_codes, [&](CodeId c) { return isLocked(m_d, c); }));
 }
 
 int CodeSelection::unlockedCount() const
@@ -218,9 +219,15 @@ void CodeSelection::selectByLock(LockFilter filter)
     for (std::size_t i = 0; i < m_codes.size(); ++i) {
         const CodeId c = m_codes[i];
         switch (filter) {
-        case LockFilter::Locked: m_checked[i] = isLocked(m_d, c); break;
-        case LockFilter::Unlocked: m_checked[i] = m_d.codes[c].isEvent() && !isLocked(m_d, c); break;
-        case LockFilter::All: m_checked[i] = 1; break;
+        case LockFilter::Locked:
+            m_checked[i] = isLocked(m_d, c);
+            break;
+        case LockFilter::Unlocked:
+            m_checked[i] = m_d.codes[c].isEvent() && !isLocked(m_d, c);
+            break;
+        case LockFilter::All:
+            m_checked[i] = 1;
+            break;
         }
     }
 }
@@ -270,8 +277,9 @@ SelectionSums CodeSelection::sums() const
 std::string CodeSelection::sumsText() const
 {
     const SelectionSums s = sums();
-    return " PLANNED = " + std::to_string(s.planned) + "\n ALLOCATED = " +
-           std::to_string(s.allocated) + "\n SCHEDULED = " + std::to_string(s.scheduled) +
+    return " PLANNED = " + std::to_string(s.planned) +
+           "\n ALLOCATED = " + std::to_string(s.allocated) +
+           "\n SCHEDULED = " + std::to_string(s.scheduled) +
            "\n LINKS = " + std::to_string(s.links) + "\n EMPTY = " + std::to_string(s.empty);
 }
 

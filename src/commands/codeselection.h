@@ -43,7 +43,7 @@ public:
     struct Category
     {
         bool events = false;
-        int number = 0; // 1..MaxCategories
+        int number = 0;    // 1..MaxCategories
         std::string label; // "Name (count)"
         int count = 0;     // listed codes of the category
         bool checked = true;
@@ -66,9 +66,9 @@ public:
     const std::vector<Category> &categories() const { return m_categories; }
     // Checks or unchecks a category, then checks exactly the listed codes of checked categories.
     void setCategoryChecked(int index, bool checked);
-    void checkAll();  // every category and every code
-    void clearAll();  // no category and no code
-    void invert();    // every category and every code flipped
+    void checkAll(); // every category and every code
+    void clearAll(); // no category and no code
+    void invert();   // every category and every code flipped
 
     // ----- mask -----
     // `text` padded with '?' and cut to the mask length.

@@ -72,7 +72,8 @@ TEST_F(CodeSelectionTest, OpeningChecksByStartModeAndListsEachCodeOnce)
 
     all.clearAll();
     EXPECT_EQ(all.checkedCount(), 0);
-    EXPECT_EQ(all.sumsText(), " PLANNED = 0\n ALLOCATED = 0\n SCHEDULED = 0\n LINKS = 0\n EMPTY = 0");
+    EXPECT_EQ(all.sumsText(),
+              " PLANNED = 0\n ALLOCATED = 0\n SCHEDULED = 0\n LINKS = 0\n EMPTY = 0");
 
     // Start from the preset; a code offered twice or not at all is listed once or not.
     CodePickRequest r = request(true, 0, {f.id("124")});
@@ -202,11 +203,11 @@ TEST_F(CodeSelectionTest, LockStateRangesAndSums)
 
 TEST_F(CodeSelectionTest, MarkingOneKindKeepsTheOtherKindsMarks)
 {
-    const CodeId t1 = f.id("T1"), e1 = f.id("123"), e2 = f.id("124");
+    const CodeId t1 = f.id("T1"), t2 = f.id("T2"), e1 = f.id("123"), e2 = f.id("124");
     d->codes[t1].flags |= AllMarks; // a selection of resources
     d->codes[e1].flags |= AllMarks; // and one of events
     ScriptedDialogs ui;
-    ui.cancel().pick({e2, t1});
+    ui.cancel().pick({e2, t2}); // T2 was not offered
     Prompter p(ui);
 
     EXPECT_FALSE(selectCodesToMark(*d, p, true)); // cancelled: nothing changes
@@ -219,6 +220,7 @@ TEST_F(CodeSelectionTest, MarkingOneKindKeepsTheOtherKindsMarks)
     EXPECT_EQ(d->codes[e2].flags & LinkMarksMask, AllMarks);
     EXPECT_EQ(d->codes[e1].flags & LinkMarksMask, 0);
     EXPECT_EQ(d->codes[t1].flags & LinkMarksMask, AllMarks); // the resource kept its marks
+    EXPECT_EQ(d->codes[t2].flags & LinkMarksMask, 0);
     EXPECT_FALSE(d->modified);
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }

@@ -46,6 +46,8 @@ CodeSelection::CodeSelection(const ScheduleData &d, const CodePickRequest &reque
             std::string name = listItem(names, k);
             if (name.size() >= 2 && name[1] == ':') // "L:Name"
                 name.erase(0, 2);
+            if (name.empty() && cat.count == 0) // a category that is not in use
+                continue;
             if (name.empty())
                 name = std::to_string(k);
             cat.label = name + " (" + std::to_string(cat.count) + ")";

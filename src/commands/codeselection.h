@@ -63,6 +63,7 @@ public:
     bool listsResources() const;
 
     // ----- categories -----
+    // The named categories of each kind listed, and any other that holds a listed code.
     const std::vector<Category> &categories() const { return m_categories; }
     // Checks or unchecks a category, then checks exactly the listed codes of checked categories.
     void setCategoryChecked(int index, bool checked);

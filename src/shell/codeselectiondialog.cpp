@@ -70,6 +70,12 @@ CodeSelectionDialog::CodeSelectionDialog(const ScheduleData &d, const CodePickRe
     m_codes->setContextMenuPolicy(Qt::CustomContextMenu);
     m_codes->setMinimumWidth(420);
     for (int row = 0; row < m_selection.size(); ++row) {
+        const std::vector<std::string> cells = lineCells(row);
+        m_widths.resize(std::max(m_widths.size(), cells.size()));
+        for (std::size_t f = 0; f < cells.size(); ++f)
+            m_widths[f] = std::max(m_widths[f], cells[f].size());
+    }
+    for (int row = 0; row < m_selection.size(); ++row) {
         const CodeId c = m_selection.codes()[static_cast<std::size_t>(row)];
         auto *item = new QListWidgetItem(lineText(row), m_codes);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -174,25 +180,42 @@ CodeSelectionDialog::CodeSelectionDialog(const ScheduleData &d, const CodePickRe
 }
 
 // The fields of a line from the code on (the list position is the line itself): all of them,
-// or only code, name and category.
-QString CodeSelectionDialog::lineText(int row) const
+// or only code, name and category. Each field is padded to the widest of its column.
+std::vector<std::string> CodeSelectionDialog::lineCells(int row) const
 {
     const ScheduleData &d = m_selection.data();
     const CodeId c = m_selection.codes()[static_cast<std::size_t>(row)];
     const CodeKind kind = d.codes[c].isEvent() ? CodeKind::Event : CodeKind::Resource;
-    std::string text;
+    std::vector<std::string> cells(static_cast<std::size_t>(ListField::Resources) + 1);
     for (const ListField field : codeListFields(d, kind)) {
         if (field == ListField::Number || field == ListField::Left)
             continue;
-        if (!m_allFields && static_cast<int>(field) > static_cast<int>(ListField::Category))
-            break;
-        std::string cell = codeListCell(d, c, row + 1, field);
-        if (field == ListField::Code && cell.size() < CodeLength)
-            cell.resize(CodeLength, ' ');
+        cells[static_cast<std::size_t>(field)] = codeListCell(d, c, row + 1, field);
+    }
+    return cells;
+}
+
+QString CodeSelectionDialog::lineText(int row) const
+{
+    const std::vector<std::string> cells = lineCells(row);
+    const auto last =
+        static_cast<std::size_t>(m_allFields ? ListField::Resources : ListField::Category);
+    std::string text;
+    for (std::size_t f = 0; f <= last && f < cells.size(); ++f) {
+        const std::size_t width = f < m_widths.size() ? m_widths[f] : 0;
+        if (width == 0)
+            continue;
+        std::string cell = cells[f];
+        const bool number = f >= static_cast<std::size_t>(ListField::Planned) &&
+                            f <= static_cast<std::size_t>(ListField::Seats);
+        if (cell.size() < width)
+            cell.insert(number ? 0 : cell.size(), width - cell.size(), ' ');
         if (!text.empty())
             text += "  ";
         text += cell;
     }
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
     return toQString(text);
 }
 

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 
+#include <string>
 #include <vector>
 
 class QComboBox;
@@ -45,10 +46,12 @@ private:
     void onCodeItemChanged(QListWidgetItem *item);
     void onCategoryItemChanged(QListWidgetItem *item);
     void updatePanels();
+    std::vector<std::string> lineCells(int row) const;
     QString lineText(int row) const;
 
     CodeSelection m_selection;
     bool m_allFields = true;
+    std::vector<std::size_t> m_widths; // of each field over every line
     bool m_updating = false;
     QListWidget *m_codes = nullptr;
     QListWidget *m_categories = nullptr;

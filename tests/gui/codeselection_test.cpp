@@ -91,6 +91,7 @@ private slots:
 
         // A category click checks exactly the codes of the checked categories.
         QListWidget *categories = dialog.categoryList();
+        QCOMPARE(categories->count(), 3);
         QCOMPARE(categories->item(1)->text(), QString("Middle (2)"));
         categories->item(1)->setCheckState(Qt::Unchecked);
         QCOMPARE(checkedLines(codes), (QStringList{"123", "1X3", "124"}));

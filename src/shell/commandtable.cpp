@@ -3,6 +3,7 @@
 #include "commands/bookingcommands.h"
 #include "commands/clearcommands.h"
 #include "commands/codecommands.h"
+#include "commands/codeselection.h"
 #include "commands/colourcommands.h"
 #include "commands/commandsupport.h"
 #include "commands/conflictcheck.h"
@@ -426,8 +427,10 @@ void optionsMenu(TableBuilder &t, TFrameForm &frame)
     t.add("options.maxWeekly", "Maximum weekly periods");
     t.add("options.quality", "Timetable quality");
     t.menu = "Options/Code selection";
-    t.add("options.selectEvents", "Events");
-    t.add("options.selectResources", "Resources");
+    dataCommand(t.add("options.selectEvents", "Events"), frame,
+                [](ScheduleData &d, Prompter &p) { return selectCodesToMark(d, p, true); });
+    dataCommand(t.add("options.selectResources", "Resources"), frame,
+                [](ScheduleData &d, Prompter &p) { return selectCodesToMark(d, p, false); });
     t.menu = "Options";
     t.add("options.clipboardTarget", "Default Clipboard target");
 
@@ -565,7 +568,6 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
         {"options.health", "the checks and statistics"},
         {"options.maxWeekly", "the checks and statistics"},
         {"options.quality", "the checks and statistics"},
-        {"options.select", "the code selection dialog"},
         {"options.clipboardTarget", "clipboard exchange"},
         {"help.", "the help pages"},
         {"colours.", "more colour selections"},

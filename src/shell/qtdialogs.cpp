@@ -1,6 +1,7 @@
 #include "shell/qtdialogs.h"
 
 #include "engine/codetable.h"
+#include "shell/codeselectiondialog.h"
 #include "views/qtext.h"
 
 #include <QButtonGroup>
@@ -342,37 +343,13 @@ std::optional<std::string> QtDialogs::saveFile(const FileRequest &request)
     return chooseFile(request, true);
 }
 
-// A plain check list of events and resources; the full selection dialog with its filters
-// replaces it.
+// The code selection dialog over exactly the codes offered, in their order.
 std::optional<std::vector<CodeId>> QtDialogs::pickCodes(const CodePickRequest &request)
 {
-    QDialog dialog(m_parent);
-    dialog.setObjectName("codePicker");
-    dialog.setWindowTitle(QStringLiteral("Select events or resources"));
-    auto *layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(displayText(request.caption), &dialog));
-    auto *list = new QListWidget(&dialog);
-    // Exactly the codes offered, in their order: a picker of resources lists no events.
-    std::vector<CodeId> codes;
-    for (const CodeId c : request.offered) {
-        if (!validCode(m_d, c))
-            continue;
-        auto *row = new QListWidgetItem(toQString(formatCode(m_d, c, ShowCodeAndName)), list);
-        const bool checked =
-            std::find(request.preset.begin(), request.preset.end(), c) != request.preset.end();
-        row->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-        codes.push_back(c);
-    }
-    layout->addWidget(list);
-    layout->addWidget(okCancel(dialog));
+    CodeSelectionDialog dialog(m_d, request, m_parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    std::vector<CodeId> chosen;
-    for (int i = 0; i < list->count(); ++i) {
-        if (list->item(i)->checkState() == Qt::Checked)
-            chosen.push_back(codes[i]);
-    }
-    return chosen;
+    return dialog.chosen();
 }
 
 std::optional<std::uint32_t> QtDialogs::chooseColour(const ColourRequest &request)

@@ -454,15 +454,19 @@ std::optional<std::vector<CodeId>> Prompter::pickCodes(ScheduleData &d, std::str
         return std::nullopt;
 
     std::vector<CodeId> chosen;
+    // Only codes that were offered can be chosen.
     for (const CodeId c : *reply) {
-        if (validCode(d, c))
+        if (validCode(d, c) && std::ranges::find(request.offered, c) != request.offered.end())
             chosen.push_back(c);
     }
     std::ranges::sort(chosen);
     const auto tail = std::ranges::unique(chosen);
     chosen.erase(tail.begin(), tail.end());
 
-    clearMarks(d, 1, d.codeCount, AllMarks);
+    // The answer is written over the codes offered only: a selection of the other kind, left
+    // in the marks by an earlier pick, survives a pick of events or of resources.
+    for (const CodeId c : request.offered)
+        d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
     for (const CodeId c : chosen)
         d.codes[c].flags |= AllMarks;
     return chosen;

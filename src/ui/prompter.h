@@ -99,8 +99,8 @@ public:
     CodeId selectCode(const ScheduleData &d, bool events);
     // The code selection dialog over the codes of the kinds `kindMask` asks for (PickEvents,
     // PickResources; 0 both), those with all link marks checked. On OK the chosen codes get all
-    // link marks and every other code loses them, and the chosen codes are returned; on Cancel
-    // nothing changes.
+    // link marks and every other code offered loses them (codes of a kind not offered keep
+    // theirs), and the chosen codes are returned; on Cancel nothing changes.
     std::optional<std::vector<CodeId>> pickCodes(ScheduleData &d, std::string_view caption,
                                                  int mode, std::uint16_t kindMask);
 

@@ -549,7 +549,8 @@ void helpAndColourMenus(TableBuilder &t, TFrameForm &frame)
 // What each command not offered yet waits for, by the start of its id.
 void nameWhatIsMissing(std::vector<FrameCommand> &rows)
 {
-    const std::array<std::pair<const char *, const char *>, 22> later = {{
+    // A plain array: its size follows the entries, so none is left empty.
+    const std::pair<const char *, const char *> later[] = {
         {"file.campus", "the campus exchange"},
         {"file.print", "printed reports"},
         {"file.publish", "web publishing"},
@@ -571,7 +572,7 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
         {"options.clipboardTarget", "clipboard exchange"},
         {"help.", "the help pages"},
         {"colours.", "more colour selections"},
-    }};
+    };
     for (FrameCommand &row : rows) {
         if (row.run)
             continue;

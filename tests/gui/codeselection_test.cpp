@@ -143,7 +143,7 @@ private slots:
         FrameFixture f;
         ModalDriver driver;
         driver.message("You have used capacity tags", "No");
-        QVERIFY(f.open(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
+        QVERIFY(f.openCopy(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
         ScheduleData &d = *f.d;
         CodeId resource = 0;

@@ -139,7 +139,7 @@ private slots:
         TFrameForm &frame = f.frame;
         ModalDriver driver;
         driver.message("You have used capacity tags", "No");
-        QVERIFY(f.open(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
+        QVERIFY(f.openCopy(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
         QAction *tools = frame.action("tools.collections");
         QVERIFY(tools->isEnabled());

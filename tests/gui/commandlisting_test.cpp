@@ -412,7 +412,7 @@ private slots:
         TFrameForm &frame = f.frame;
         // The demo's rooms carry capacity tags: show the seats rather than ask whether to.
         frame.session().settings.preferences.capacityCheck = true;
-        QVERIFY(f.open(QStringLiteral(QUIVRA_SOURCE_DIR "/examples/demo.qvf")));
+        QVERIFY(f.openCopy(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         struct Opened

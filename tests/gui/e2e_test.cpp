@@ -83,7 +83,10 @@ private slots:
     {
         const QString program = folder("program");
         QVERIFY(QFile::copy(QUIVRA_SOURCE_DIR "/data/english.cfw", program + "/english.cfw"));
-        const QString demo = QUIVRA_SOURCE_DIR "/examples/demo.qvf";
+        // A copy: the session locks the file it opens, and other tests open the demo too.
+        const QString demo = folder("samples") + "/demo.qvf";
+        QVERIFY(QFile::copy(QUIVRA_SOURCE_DIR "/examples/demo.qvf", demo));
+        QVERIFY(QFile::setPermissions(demo, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         const QString saved = folder("documents") + "/school.qvf";
 
         auto d = makeScheduleData();

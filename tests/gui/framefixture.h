@@ -10,7 +10,10 @@
 #include "shell/mainframe.h"
 #include "ui/ports.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -27,6 +30,18 @@ struct FrameFixture
         return quivra::openWindows(frame.session(), path.toStdString());
     }
 
+    // Opens a copy of the shipped file `path` (the demo): the session locks the file it opens,
+    // and tests running side by side must not find the shipped one in use.
+    bool openCopy(const QString &path)
+    {
+        const QString copy = m_copies.filePath(QFileInfo(path).fileName());
+        QFile::remove(copy);
+        return QFile::copy(path, copy) &&
+               QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+               open(copy);
+    }
+
+    QTemporaryDir m_copies;
     std::unique_ptr<quivra::ScheduleData> d;
     quivra::Settings settings;
     quivra::FixedClock clock{45901};

@@ -122,7 +122,7 @@ private slots:
         QVERIFY(!frame.action("tools.rooms")->isEnabled());
         ModalDriver driver;
         driver.message("You have used capacity tags", "No");
-        QVERIFY(f.open(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
+        QVERIFY(f.openCopy(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
         QVERIFY(frame.action("tools.rooms")->isEnabled());
         QVERIFY(frame.action("tools.cycling")->isEnabled());

@@ -1,5 +1,6 @@
 #include "commands/collectionseditor.h"
 
+#include "commands/collectionlists.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
@@ -44,12 +45,6 @@ bool contains(const std::vector<CodeId> &list, CodeId c)
     return std::find(list.begin(), list.end(), c) != list.end();
 }
 
-std::vector<CodeId> membersOf(const ScheduleData &d, CodeId event)
-{
-    const MemberList m = collectionOf(d, event);
-    return {m.begin() + 1, m.begin() + 1 + m[0]};
-}
-
 // The events whose collection holds resource r, in event list order.
 std::vector<CodeId> eventsUsing(const ScheduleData &d, CodeId r)
 {
@@ -60,25 +55,6 @@ std::vector<CodeId> eventsUsing(const ScheduleData &d, CodeId r)
             out.push_back(e);
     }
     return out;
-}
-
-OccupancyMap occupancyOf(const ScheduleData &d, CodeId c)
-{
-    OccupancyMap map;
-    if (validCode(d, c)) {
-        WeekAllocation work;
-        buildOccupancy(d, c, map, true, work);
-    }
-    return map;
-}
-
-bool storeMembers(ScheduleData &d, CodeId event, const std::vector<CodeId> &members)
-{
-    MemberList m{};
-    const std::size_t n = std::min<std::size_t>(members.size(), MaxMembers);
-    m[0] = static_cast<CodeId>(n);
-    std::copy_n(members.begin(), n, m.begin() + 1);
-    return setCollection(d, event, m) == static_cast<int>(n) || n == 0;
 }
 
 } // namespace

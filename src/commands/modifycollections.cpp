@@ -1,5 +1,6 @@
 #include "commands/modifycollections.h"
 
+#include "commands/collectionlists.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
@@ -21,29 +22,6 @@ std::string quoted(const ScheduleData &d, CodeId c)
 std::vector<CodeId> listOf(const std::array<CodeId, CodeTableSize> &list)
 {
     return {list.begin() + 1, list.begin() + 1 + list[0]};
-}
-
-OccupancyMap occupancyOf(const ScheduleData &d, CodeId c)
-{
-    OccupancyMap map;
-    WeekAllocation work;
-    buildOccupancy(d, c, map, true, work);
-    return map;
-}
-
-bool storeMembers(ScheduleData &d, CodeId event, const std::vector<CodeId> &members)
-{
-    MemberList m{};
-    const std::size_t n = std::min<std::size_t>(members.size(), MaxMembers);
-    m[0] = static_cast<CodeId>(n);
-    std::copy_n(members.begin(), n, m.begin() + 1);
-    return setCollection(d, event, m) == static_cast<int>(n) || n == 0;
-}
-
-std::vector<CodeId> membersOf(const ScheduleData &d, CodeId event)
-{
-    const MemberList m = collectionOf(d, event);
-    return {m.begin() + 1, m.begin() + 1 + m[0]};
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "commands/codelistrow.h"
 #include "engine/codetable.h"
+#include "shell/qtdialogs.h"
 #include "views/qtext.h"
 
 #include <QComboBox>
@@ -33,16 +34,6 @@ QPushButton *addButton(QGridLayout *grid, int row, int column, const char *capti
     button->setAutoDefault(false);
     grid->addWidget(button, row, column);
     return button;
-}
-
-QDialogButtonBox *okCancel(QDialog &dialog)
-{
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    return buttons;
 }
 
 } // namespace

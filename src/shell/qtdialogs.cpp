@@ -94,6 +94,8 @@ private:
     QString m_forbidden;
 };
 
+} // namespace
+
 QDialogButtonBox *okCancel(QDialog &dialog)
 {
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -103,8 +105,6 @@ QDialogButtonBox *okCancel(QDialog &dialog)
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     return buttons;
 }
-
-} // namespace
 
 MessageReply QtDialogs::message(const MessageRequest &request)
 {

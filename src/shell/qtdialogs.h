@@ -7,9 +7,15 @@
 
 #include "ui/dialogs.h"
 
+class QDialog;
+class QDialogButtonBox;
 class QWidget;
 
 namespace quivra {
+
+// The OK and Cancel buttons of a dialog, captioned as the program's dialogs are, wired to accept
+// and reject it.
+QDialogButtonBox *okCancel(QDialog &dialog);
 
 class QtDialogs final : public Dialogs
 {

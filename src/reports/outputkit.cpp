@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 namespace quivra {
 
@@ -294,6 +296,32 @@ std::string FileNames::find(const std::string &key) const
 {
     const auto it = m_byKey.find(key);
     return it == m_byKey.end() ? std::string() : it->second;
+}
+
+bool FolderSink::write(const std::string &name, std::string_view bytes)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::create_directories(m_folder, error);
+    const fs::path target = fs::path(m_folder) / name;
+    const fs::path temporary = fs::path(m_folder) / ("." + name + ".part");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            fs::remove(temporary, error);
+            return false;
+        }
+    }
+    fs::rename(temporary, target, error);
+    if (error) {
+        fs::remove(temporary, error);
+        return false;
+    }
+    return true;
 }
 
 std::time_t localToUtc(const LocalTime &t)

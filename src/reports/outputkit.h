@@ -23,6 +23,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quivra {
@@ -104,6 +105,39 @@ int localMinutes(std::time_t t);
 // and month names are English.
 std::string formatDateTime(std::string_view format, std::int32_t serial, int minutes = 0,
                            int seconds = 0);
+
+// Where a run's files go: a folder on disk, or memory for tests. A file that cannot be written
+// is reported by write() returning false; the run goes on and counts it.
+class FileSink
+{
+public:
+    virtual ~FileSink() = default;
+    virtual bool write(const std::string &name, std::string_view bytes) = 0;
+};
+
+// Writes into one folder (created when missing), each file through a temporary file and a
+// rename so a failed write leaves no half file behind.
+class FolderSink final : public FileSink
+{
+public:
+    explicit FolderSink(std::string folder) : m_folder(std::move(folder)) {}
+    bool write(const std::string &name, std::string_view bytes) override;
+    const std::string &folder() const { return m_folder; }
+
+private:
+    std::string m_folder;
+};
+
+class MemorySink final : public FileSink
+{
+public:
+    bool write(const std::string &name, std::string_view bytes) override
+    {
+        files[name] = std::string(bytes);
+        return true;
+    }
+    std::map<std::string, std::string> files;
+};
 
 // The moment and the random source of one run, injected so a run can be repeated byte for byte.
 struct RunEnvironment

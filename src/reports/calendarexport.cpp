@@ -462,9 +462,12 @@ bool validOrganizer(const std::string &address)
 std::string resourceCalendarName(const ScheduleData &d, CodeId resource, CalendarFormat format,
                                  FileNames &names)
 {
-    const std::string code = d.codes[resource].code.str();
+    std::string code = toLowerAscii(d.codes[resource].code.view());
+    for (char &c : code)
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'))
+            c = '_';
     return names.name("calendar:" + std::to_string(resource),
-                      toLowerAscii(code) + "." + calendarExtension(format));
+                      code + "." + calendarExtension(format));
 }
 
 CalendarExportResult exportCalendar(const ScheduleData &d, const CalendarExportOptions &options,
@@ -518,7 +521,8 @@ CalendarExportResult exportCalendar(const ScheduleData &d, const CalendarExportO
                 char when[64];
                 std::snprintf(when, sizeof when, "_%04d_%02d_%02d_%d", year, month, day, item.bell);
                 store(names.name("calendar:" + item.uid,
-                                 toLowerAscii(d.codes[r].code.str()) + when + "." + extension),
+                                 safeSegment(toLowerAscii(d.codes[r].code.view())) + when + "." +
+                                     extension),
                       file.finish());
             }
         }

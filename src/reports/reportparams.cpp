@@ -182,7 +182,7 @@ void clampReportParams(ReportParams &p)
     p.weekFormat = clampInt(p.weekFormat, 0, 3);
     p.codeFormat = clampInt(p.codeFormat, 0, 3);
     p.logoSpace = clampInt(p.logoSpace, 0, 30);
-    p.showFields = (p.showFields & 0x1FF) | FieldNumber | FieldCode | FieldStar;
+    p.showFields = (p.showFields & 0x1FF) | FieldFirst | FieldNumber | FieldCode;
     p.minCellRows = clampInt(p.minCellRows, 1, 129);
     p.maxCellRows = clampInt(p.maxCellRows, 1, 241);
     p.maxCellRows = std::max(p.maxCellRows, p.minCellRows);

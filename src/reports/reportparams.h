@@ -26,9 +26,9 @@ constexpr int ReportSlotCount = 9;
 
 // Show fields bits.
 enum ShowField : int {
-    FieldNumber = 1 << 0,
-    FieldCode = 1 << 1,
-    FieldStar = 1 << 2, // always set with the two above
+    FieldFirst = 1 << 0, // bits 0..2 are always set
+    FieldNumber = 1 << 1,
+    FieldCode = 1 << 2,
     FieldName = 1 << 3,
     FieldCategory = 1 << 4,
     FieldPlanned = 1 << 5,

@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core xvfb xauth
     clang libclang-rt-14-dev
     clang-16 libclang-rt-16-dev
+    tidy linkchecker python3-icalendar chromium
 )
 
 missing=()

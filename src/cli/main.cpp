@@ -4,6 +4,7 @@
 // reason on stderr), 3 refused by a rule.
 
 #include "cli/clisupport.h"
+#include "cli/reportscli.h"
 #include "engine/calendar.h"
 #include "engine/conflicts.h"
 #include "engine/dump.h"
@@ -46,6 +47,11 @@ constexpr const char *UsageText =
     "  optimise FILE --out OUT [--seed N] [--seconds S | --rounds R] [--weights w1,...,w7]\n"
     "           [--reference] [--remove-conflicts] [--json]\n"
     "                                             reduce the weighted gaps of the timetables\n"
+    "  publish FILE --out DIR [--report N] [--weeks A-B] [--one-file] [--ics] [--intranet]\n"
+    "          [--json]                           publish report N (3: timetables) as web pages\n"
+    "  export FILE --format ics|vcs|csv --out PATH [--resource CODE] [--weeks A-B]\n"
+    "         [--layout file|resource|event] [--email ADDRESS] [--json]\n"
+    "                                             the periods of resources as calendar or CSV\n"
     "\n"
     "Files ending in .qvx are text exchange files, all others data files. The moment written as\n"
     "\"Created\" into text files is taken from SOURCE_DATE_EPOCH when it is set.\n"
@@ -371,6 +377,8 @@ int main(int argc, char **argv)
         {"schedule", "json out= seed= remove-conflicts", runSchedule},
         {"optimise", "json out= seed= seconds= rounds= weights= reference remove-conflicts",
          runOptimise},
+        {"publish", "json out= report= weeks= one-file ics intranet", runPublish},
+        {"export", "json out= format= resource= weeks= layout= email=", runExport},
     };
     for (const Command &c : Commands) {
         if (c.name != command)

@@ -652,9 +652,9 @@ std::string PageWriter::timetable(CodeId c, int w)
 
 std::string PageWriter::weekIndexPage(int w, const std::vector<CodeId> &codes, int report)
 {
-    std::string h = frame() + titleBlock() + "<center>";
+    std::string h = frame() + titleBlock();
     if (report == 3)
-        h += "<font size=4><b>" + weekLabel(w) + "</b></font><br><br>\n";
+        h += "<center><font size=4><b>" + weekLabel(w) + "</b></font></center><br>\n";
     h += tableStart(false);
     bool any = false;
     for (int category = 1; category <= MaxCategories; ++category) {

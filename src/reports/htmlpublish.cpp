@@ -290,9 +290,15 @@ std::string PageWriter::pageEnd() const
     h += "<tr><td align=left><font size=1>" + std::string(ProductTitle) + "</font></td>";
     h += "<td align=right><font size=1>" + std::string(ProductTitle) + " (" + when +
          ")</font></td></tr></table>\n";
-    h += "<!-- Created at " + when + " (main page: " + replaceAll(htmlEscape(m_main), "--", "- -") +
-         ") -->\n";
-    return h + "</body></html>\n";
+    return h + sourceComment() + "</body></html>\n";
+}
+
+std::string PageWriter::sourceComment() const
+{
+    const std::string when =
+        formatDateTime("ddddd t", localSerial(m_env.now), localMinutes(m_env.now));
+    return "<!-- Created at " + when + " (main page: " +
+           replaceAll(htmlEscape(m_main), "--", "- -") + ") -->\n";
 }
 
 std::string PageWriter::upLink() const
@@ -550,8 +556,10 @@ std::string PageWriter::timetable(CodeId c, int w)
                                              ? findComment(m_d, w, code, day, b)
                                              : CommentMatch{};
             if (cell == 0) {
+                // A comment for the week or the whole timetable is not the cell's own.
                 for (int line = 1; line <= minRows; ++line)
-                    lines.push_back(line == (minRows + 1) / 2 && comment.index >= 0
+                    lines.push_back(line == (minRows + 1) / 2 && comment.index >= 0 &&
+                                            !comment.general
                                         ? text(comment.text)
                                         : "&nbsp;");
             } else if (isBookingCell(cell)) {
@@ -817,7 +825,8 @@ void PageWriter::timetablesReport()
     for (int w = m_first; w <= m_last; ++w) {
         writePage(weekPageName(w), weekIndexPage(w, byWeek[w], 3));
         for (const CodeId c : byWeek[w])
-            writePage(pageName(c, w, 3), frame() + timetable(c, w) + pageEnd());
+            writePage(pageName(c, w, 3),
+                      frame() + timetable(c, w) + sourceComment() + "</body></html>\n");
     }
 }
 

@@ -43,6 +43,7 @@ public:
     std::string frame();
     std::string titleBlock() const;
     std::string pageEnd() const;
+    std::string sourceComment() const;
     std::string upLink() const;
     std::string tableStart(bool withWidth, int colourIndex = 0) const;
     std::string eventLink(CodeId e, const std::string &label);

@@ -12,6 +12,7 @@
 #include "commands/lockcommands.h"
 #include "commands/network.h"
 #include "commands/profilecommands.h"
+#include "commands/reportcommands.h"
 #include "commands/textcommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"
@@ -26,10 +27,12 @@
 #include "views/timetablesview.h"
 
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QMdiArea>
 #include <QTableView>
+#include <QUrl>
 
 #include <algorithm>
 #include <array>
@@ -75,6 +78,18 @@ void sessionCommand(FrameCommand &row, TFrameForm &frame, void (*command)(Sessio
     row.run = [&frame, command] { command(frame.session()); };
     if (needsFile)
         row.enabled = [&frame] { return frame.viewsExist(); };
+}
+
+// A publishing command: it opens pages in the desktop's browser.
+void publishingCommand(FrameCommand &row, TFrameForm &frame,
+                       void (*command)(Session &, const OpenPath &))
+{
+    row.run = [&frame, command] {
+        command(frame.session(), [](const std::string &path) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+        });
+    };
+    row.enabled = [&frame] { return frame.viewsExist(); };
 }
 
 // A command that works on the data set: offered once a data set is open; when it changed the
@@ -229,6 +244,10 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     auto &exportText = t.add("file.export", "File &Export ...", "Write the data to a text file");
     sessionCommand(
         exportText, frame, [](Session &s) { exportFile(s); }, true);
+    sessionCommand(
+        t.add("file.exportCalendar", "Export &calendar ...",
+              "Write the periods of resources as CSV, vCalendar or iCalendar files"),
+        frame, [](Session &s) { exportCalendarFiles(s); }, true);
 
     t.menu = "File/Network";
     sessionCommand(
@@ -270,15 +289,19 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
         frame, [](Session &s) { extractLanguage(s); }, false);
     t.menu = "File/Print or publish";
     t.add("file.print", "Report to printer ...");
-    auto &publish = t.add("file.publish", "Publish on web ...");
+    auto &publish = t.add("file.publish", "Publish on web ...", "Publish a report as web pages");
     publish.button = "Publish";
-    t.add("file.publishBatch", "Publish in batch mode");
+    publishingCommand(publish, frame, publishOnWeb);
+    publishingCommand(t.add("file.publishBatch", "Publish in batch mode",
+                            "Publish again the web reports published before"),
+                      frame, publishInBatchMode);
     t.add("file.printerSetup", "Printer setup ...");
 
     t.menu = "File";
     auto &web = t.add("file.webReport", "Display web report", "Show the published web pages",
                       QKeySequence(Qt::CTRL | Qt::Key_D));
     web.button = "Web";
+    publishingCommand(web, frame, displayWebReport);
     // The latest files, numbered from the most recent; an entry without a file is hidden.
     for (int k = 1; k <= 10; ++k) {
         // The fixed caption names the entry in the command listing; the menu shows the path.
@@ -553,8 +576,6 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
     const std::pair<const char *, const char *> later[] = {
         {"file.campus", "the campus exchange"},
         {"file.print", "printed reports"},
-        {"file.publish", "web publishing"},
-        {"file.webReport", "web publishing"},
         {"tools.codeConversion", "clipboard exchange"},
         {"tools.resourceMapping", "clipboard exchange"},
         {"tools.resourceSelection", "clipboard exchange"},

@@ -297,8 +297,8 @@ std::string PageWriter::sourceComment() const
 {
     const std::string when =
         formatDateTime("ddddd t", localSerial(m_env.now), localMinutes(m_env.now));
-    return "<!-- Created at " + when + " (main page: " +
-           replaceAll(htmlEscape(m_main), "--", "- -") + ") -->\n";
+    return "<!-- Created at " + when +
+           " (main page: " + replaceAll(htmlEscape(m_main), "--", "- -") + ") -->\n";
 }
 
 std::string PageWriter::upLink() const
@@ -318,7 +318,11 @@ std::string PageWriter::tableStart(bool withWidth, int colourIndex) const
 
 std::string PageWriter::eventLink(CodeId e, const std::string &label)
 {
-    if (!m_p.eventRefs || !isEventCode(m_d, e))
+    if (!isEventCode(m_d, e))
+        return label;
+    if (!m_p.prefix.empty())
+        return "<a href=\"" + htmlEscape(eventAddress(e)) + "\">" + label + "</a>";
+    if (!m_p.eventRefs)
         return label;
     const CodeRecord &r = m_d.codes[e];
     std::string title =
@@ -328,6 +332,30 @@ std::string PageWriter::eventLink(CodeId e, const std::string &label)
         title += ", (" + text(formatDateRange(m_d, range)) + ")";
     title += " " + std::to_string(r.scheduled) + "/" + std::to_string(r.allocated);
     return "<a href=\"" + referenceName(e) + "\" title=\"" + title + "\">" + label + "</a>";
+}
+
+std::string PageWriter::eventAddress(CodeId e) const
+{
+    // Each "<...>" part of the template picks characters of the event's page name by position
+    // ("1".."9", "0" for 10, "A".."Z" for 11..36); positions past the name are skipped.
+    static constexpr std::string_view Positions = "1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    const std::string stem = pageStem(m_d.codes[e].code.view(), 0, 0, m_p.firstChar, true);
+    std::string out;
+    bool inside = false;
+    for (const char c : m_p.prefix) {
+        if (c == '<' && !inside) {
+            inside = true;
+        } else if (c == '>' && inside) {
+            inside = false;
+        } else if (inside) {
+            const std::size_t position = Positions.find(toUpperAscii(std::string(1, c))[0]);
+            if (position != std::string_view::npos && position < stem.size())
+                out += stem[position];
+        } else {
+            out += c;
+        }
+    }
+    return m_p.lowerCase ? toLowerAscii(out) : out;
 }
 
 std::string PageWriter::resourceLink(CodeId r, const std::string &label)
@@ -770,8 +798,15 @@ std::string PageWriter::monthCalendars(const std::string &stem)
                 int y = 0, m = 0, dd = 0;
                 serialToDate(date, y, m, dd);
                 const int w = weekOfDate(date);
+                std::string link = w ? target(w) : std::string();
+                std::string title;
+                if (w && m_p.dailyPages && m_p.report == 3 && weekLength(m_d, w) == 1 &&
+                    date - weekDate(m_d, w) < usedDays(m_d)) {
+                    link = dailyPage(w, static_cast<int>(date - weekDate(m_d, w)) + 1);
+                    title = " title=\"Daily timetables: " + formatDateTime("ddddd", date) + "\"";
+                }
                 h += "<td align=center>" +
-                     (w ? "<a href=\"" + target(w) + "\">" + std::to_string(dd) + "</a>"
+                     (w ? "<a href=\"" + link + "\"" + title + ">" + std::to_string(dd) + "</a>"
                         : std::to_string(dd)) +
                      "</td>";
             }
@@ -781,6 +816,60 @@ std::string PageWriter::monthCalendars(const std::string &stem)
         monthStart = next;
     }
     return h;
+}
+
+std::string PageWriter::dailyPage(int w, int day)
+{
+    const std::int32_t date = weekDate(m_d, w) + day - 1;
+    const std::string key = "day:" + std::to_string(date);
+    if (const std::string known = m_names.find(key); !known.empty())
+        return known;
+    const std::string name = m_names.name(key, serialToYmd(date) + extension());
+    const int bells = std::max(1, usedBells(m_d));
+    std::string h = frame() + titleBlock() + tableStart(false);
+    h += "<tr><td align=center" + colour(4) + " colspan=" + std::to_string(bells + 1) + "><b>" +
+         dayName(day) + " " + formatDateTime("ddddd", date) + "</b></td></tr>\n<tr><td" +
+         colour(0) + ">&nbsp;</td>";
+    for (int b = 1; b <= bells; ++b)
+        h += "<td" + colour(0) + " align=center>" + m_p.cellFont + bellName(day, b) + "</td>";
+    h += "</tr>\n";
+    bool any = false;
+    for (const CodeId r : m_codes) {
+        if (isEventCode(m_d, r) || (m_d.codes[r].flags & NoTimetableBit))
+            continue;
+        weekTimetableOf(m_d, r, w, m_table, m_index);
+        bool busy = false;
+        for (int b = 1; b <= bells; ++b)
+            busy = busy ||
+                   ((m_table.cell(day, b) & CellEventBit) && !isBookingCell(m_table.cell(day, b)));
+        if (!busy)
+            continue;
+        any = true;
+        h += "<tr><td" + codeColour(r, 0) + ">" + m_p.cellFont +
+             resourceLink(r, codeLabel(r, std::max(m_p.codeFormat, 1))) + "</td>";
+        for (int b = 1; b <= bells;) {
+            const CellWord cell = m_table.cell(day, b);
+            int n = 1;
+            while (b + n <= bells && m_table.cell(day, b + n) == cell)
+                ++n;
+            if (!(cell & CellEventBit) || isBookingCell(cell)) {
+                for (int k = 0; k < n; ++k)
+                    h += "<td" + colour(cell ? 2 : 1) + ">&nbsp;</td>";
+            } else {
+                const CodeId e = cellCode(m_d, cell);
+                h += "<td" + codeColour(e, 3) + " align=center" +
+                     (n > 1 ? " colspan=" + std::to_string(n) : "") + ">" + m_p.cellFont + "<b>" +
+                     eventLink(e, codeLabel(e, m_p.formatChoice)) + "</b></td>";
+            }
+            b += n;
+        }
+        h += "</tr>\n";
+    }
+    if (!any)
+        h += "<tr><td colspan=" + std::to_string(bells + 1) + ">(No events today)</td></tr>\n";
+    h += "</table></center>\n<br><center><b>" + upLink() + "</b></center>\n";
+    writePage(name, h + pageEnd());
+    return name;
 }
 
 void PageWriter::timetablesReport()

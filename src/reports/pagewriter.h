@@ -47,6 +47,7 @@ public:
     std::string upLink() const;
     std::string tableStart(bool withWidth, int colourIndex = 0) const;
     std::string eventLink(CodeId e, const std::string &label);
+    std::string eventAddress(CodeId e) const; // the event link template filled in
     std::string resourceLink(CodeId r, const std::string &label);
     std::string codeLink(CodeId c, const std::string &label);
 
@@ -66,6 +67,7 @@ public:
     std::string weekIndexPage(int w, const std::vector<CodeId> &codes, int report);
     std::string weeksPage(const std::string &stem);
     std::string monthCalendars(const std::string &stem);
+    std::string dailyPage(int w, int day); // writes the page once; returns its name
     void referencePages();
     std::string eventPage(CodeId e);
     std::string resourcePage(CodeId r);

@@ -191,6 +191,26 @@ TEST_F(Publish, PagesAreWrittenInTheDeclaredCharacterSet)
     EXPECT_NE(utf8.find("Math\xC3\xA9matiques"), std::string::npos);
 }
 
+TEST_F(Publish, EventLinksFollowTheTemplateAndDailyPagesAreLinkedFromTheCalendar)
+{
+    const auto d = reportFixture();
+    ReportParams p;
+    p.setReportNumber(3);
+    p.firstWeek = 1;
+    p.lastWeek = 3;
+    p.prefix = "/plan.php?id=<123>&x=<AB5>";
+    p.dailyPages = true;
+    const MemorySink sink = publish(*d, p);
+    // "MA": page name "ma272"; positions 1..3 give "ma2", positions 11 and 12 lie past it, 5 is
+    // "2".
+    EXPECT_NE(sink.files.at("x3001t1231.htm").find("<a href=\"/plan.php?id=ma2&amp;x=2\">"),
+              std::string::npos);
+    ASSERT_TRUE(sink.files.contains("20260105.htm"));
+    EXPECT_NE(sink.files.at("20260105.htm").find("Teacher &lt;one&gt;"), std::string::npos);
+    EXPECT_NE(sink.files.at("20260715.htm").find("(No events today)"), std::string::npos);
+    EXPECT_NE(sink.files.at("plan.htm").find("href=\"20260105.htm\""), std::string::npos);
+}
+
 TEST_F(Publish, RefusesWithoutEventsOrCodes)
 {
     auto d = makeScheduleData();

@@ -166,6 +166,17 @@ void publishOnWeb(Session &s, const OpenPath &open)
     ReportParams params = loadReportSlot(s, slot);
     if (!askWeeks(s, params.firstWeek, params.lastWeek))
         return;
+    publishReportSlot(s, slot, params, open);
+}
+
+void publishReportSlot(Session &s, int slot, ReportParams params, const OpenPath &open)
+{
+    ScheduleData &d = s.data;
+    if (!hasEventsAndResources(d)) {
+        s.prompter.infoDlg("You must first create at least one resource and one event.");
+        return;
+    }
+    params.setReportNumber(slotReportNumber(slot));
     const bool events = reportListsEvents(params.report);
     const auto codes =
         s.prompter.pickCodes(d, slotTitle(slot), 0, events ? PickEvents : PickResources);

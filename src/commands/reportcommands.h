@@ -29,6 +29,9 @@ bool saveReportSlot(const Session &s, int slot, const ReportParams &params);
 // Chooses a report, its weeks, its codes and the main file, publishes, remembers the slot and
 // offers to view the pages.
 void publishOnWeb(Session &s, const OpenPath &open);
+// The rest of Publish on web for parameters set elsewhere (the report catalogue dialog): the
+// codes, the main file, the run, the slot stored and the offer to view the pages.
+void publishReportSlot(Session &s, int slot, ReportParams params, const OpenPath &open);
 // Republishes the chosen slots among those published before, each with its stored parameters to
 // its stored main file; one question at the end.
 void publishInBatchMode(Session &s, const OpenPath &open);

@@ -22,6 +22,7 @@
 #include "shell/modifycollectionsdialog.h"
 #include "shell/optimisationdialog.h"
 #include "shell/optionsdialog.h"
+#include "shell/printmenu.h"
 #include "shell/roomsdialog.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
@@ -80,16 +81,30 @@ void sessionCommand(FrameCommand &row, TFrameForm &frame, void (*command)(Sessio
         row.enabled = [&frame] { return frame.viewsExist(); };
 }
 
-// A publishing command: it opens pages in the desktop's browser.
+// Pages are shown in the desktop's browser.
+void openInBrowser(const std::string &path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+// A publishing command: it may open pages in the desktop's browser.
 void publishingCommand(FrameCommand &row, TFrameForm &frame,
                        void (*command)(Session &, const OpenPath &))
 {
-    row.run = [&frame, command] {
-        command(frame.session(), [](const std::string &path) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-        });
-    };
+    row.run = [&frame, command] { command(frame.session(), openInBrowser); };
     row.enabled = [&frame] { return frame.viewsExist(); };
+}
+
+// The report catalogue: a report and its settings are chosen in the dialog, then published.
+void showPrintMenu(TFrameForm &frame)
+{
+    Session &s = frame.session();
+    const int slot = std::max(1, reportNumberSlot(s.settings.reports.lastReport));
+    TPrintMenu menu(
+        frame.data(), [&s](int k) { return loadReportSlot(s, k); }, slot, &frame);
+    if (menu.exec() != QDialog::Accepted)
+        return;
+    publishReportSlot(s, menu.slot(), menu.params(), openInBrowser);
 }
 
 // A command that works on the data set: offered once a data set is open; when it changed the
@@ -291,7 +306,8 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     t.add("file.print", "Report to printer ...");
     auto &publish = t.add("file.publish", "Publish on web ...", "Publish a report as web pages");
     publish.button = "Publish";
-    publishingCommand(publish, frame, publishOnWeb);
+    publish.run = [&frame] { showPrintMenu(frame); };
+    publish.enabled = [&frame] { return frame.viewsExist(); };
     publishingCommand(t.add("file.publishBatch", "Publish in batch mode",
                             "Publish again the web reports published before"),
                       frame, publishInBatchMode);

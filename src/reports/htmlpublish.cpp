@@ -413,9 +413,57 @@ std::string PageWriter::calendarName(CodeId r)
     return resourceCalendarName(m_d, r, CalendarFormat::ICalendar, m_names);
 }
 
+// The closing tags of the cell format command ("<font size=1>" gives "</font>"), innermost first;
+// elements without content (br, hr, img) need none.
+static std::string closingTags(std::string_view html)
+{
+    std::vector<std::string> names;
+    for (std::size_t i = html.find('<'); i != std::string_view::npos; i = html.find('<', i + 1)) {
+        std::size_t end = i + 1;
+        while (end < html.size() && isAlnum(html[end]))
+            ++end;
+        const std::string name = toLowerAscii(html.substr(i + 1, end - i - 1));
+        if (name.empty() || name == "br" || name == "hr" || name == "img")
+            continue;
+        names.push_back(name);
+    }
+    std::string out;
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        out += "</" + *it + ">";
+    return out;
+}
+
+std::string PageWriter::closeCellFormats(const std::string &html) const
+{
+    const std::string &open = m_p.cellFont;
+    const std::string close = closingTags(open);
+    if (open.empty() || close.empty())
+        return html;
+    std::string out;
+    out.reserve(html.size() + html.size() / 8);
+    std::size_t pos = 0;
+    for (std::size_t found; (found = html.find(open, pos)) != std::string::npos;) {
+        const std::size_t cellEnd = html.find("</td>", found);
+        if (cellEnd == std::string::npos)
+            break;
+        int opened = 0;
+        for (std::size_t k = found; k < cellEnd; k = html.find(open, k) + open.size()) {
+            if (html.find(open, k) >= cellEnd)
+                break;
+            ++opened;
+        }
+        out.append(html, pos, cellEnd - pos);
+        for (int k = 0; k < opened; ++k)
+            out += close;
+        pos = cellEnd;
+    }
+    out.append(html, pos, std::string::npos);
+    return out;
+}
+
 void PageWriter::writePage(const std::string &name, const std::string &html)
 {
-    if (m_sink.write(name, toCharset(html, m_p.charset))) {
+    if (m_sink.write(name, toCharset(closeCellFormats(html), m_p.charset))) {
         ++m_result.written;
         m_result.files.push_back(name);
     } else {

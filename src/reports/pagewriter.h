@@ -60,6 +60,8 @@ public:
 
     // Writing.
     void writePage(const std::string &name, const std::string &html);
+    // Closes what the cell format command opens at the end of each cell it starts.
+    std::string closeCellFormats(const std::string &html) const;
 
     // Report 3 and the pages every report shares (htmlpublish.cpp).
     void timetablesReport();

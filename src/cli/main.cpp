@@ -3,6 +3,7 @@
 // Exit codes: 0 done, 1 usage, 2 a file cannot be read or written or is not valid (a one-line
 // reason on stderr), 3 refused by a rule.
 
+#include "cli/checkscli.h"
 #include "cli/clisupport.h"
 #include "engine/calendar.h"
 #include "engine/conflicts.h"
@@ -46,6 +47,10 @@ constexpr const char *UsageText =
     "  optimise FILE --out OUT [--seed N] [--seconds S | --rounds R] [--weights w1,...,w7]\n"
     "           [--reference] [--remove-conflicts] [--json]\n"
     "                                             reduce the weighted gaps of the timetables\n"
+    "  health FILE [--repair --out OUT] [--json]  the health check's findings (and repairs)\n"
+    "  stats FILE [--json]                        statistics and summary of a data file\n"
+    "  quality FILE [--top N] [--first-week W] [--json]\n"
+    "                                             the timetables with most gaps first\n"
     "\n"
     "Files ending in .qvx are text exchange files, all others data files. The moment written as\n"
     "\"Created\" into text files is taken from SOURCE_DATE_EPOCH when it is set.\n"
@@ -371,6 +376,9 @@ int main(int argc, char **argv)
         {"schedule", "json out= seed= remove-conflicts", runSchedule},
         {"optimise", "json out= seed= seconds= rounds= weights= reference remove-conflicts",
          runOptimise},
+        {"health", "json repair out=", runHealth},
+        {"stats", "json", runStats},
+        {"quality", "json top= first-week=", runQuality},
     };
     for (const Command &c : Commands) {
         if (c.name != command)

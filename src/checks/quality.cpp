@@ -2,6 +2,7 @@
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "engine/gaps.h"
 #include "engine/lectures.h"
 
@@ -48,11 +49,12 @@ QualityList timetableQuality(const ScheduleData &d, int firstWeek, bool bookings
     list.resources = static_cast<int>(resources.size());
 
     const LectureIndex index(d);
+    const std::vector<std::vector<CodeId>> eventsOf = eventsByResource(d);
     // A bounded heap whose top is the row ranked last of those kept.
     std::vector<QualityListRow> &heap = list.rows;
     for (int w = list.firstWeek; w <= last; ++w) {
         for (const CodeId r : resources) {
-            const DayMeasures m = dayMeasures(d, r, w, w, bookings, index);
+            const DayMeasures m = dayMeasures(d, r, w, w, bookings, index, eventsOf[r]);
             if (m.occupied == 0 || m.gaps <= 0)
                 continue;
             QualityListRow row;

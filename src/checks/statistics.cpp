@@ -2,6 +2,7 @@
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "engine/conflicts.h"
 #include "engine/gaps.h"
 #include "engine/lectures.h"
@@ -230,8 +231,12 @@ Statistics computeStatistics(const ScheduleData &d)
     s.timetableLines.push_back("Timetables for resources: " + std::to_string(timetabled * weeks));
     s.timetableLines.push_back("All timetables: " + std::to_string((events + timetabled) * weeks));
     long long gaps = 0;
-    for (int i = 1; i <= resourceCount(d) && weeks > 0; ++i)
-        gaps += dayMeasures(d, d.resourceList[at(i)], 1, weeks, true, index).gaps;
+    const std::vector<std::vector<CodeId>> eventsOf = eventsByResource(d);
+    for (int i = 1; i <= resourceCount(d) && weeks > 0; ++i) {
+        const CodeId r = d.resourceList[at(i)];
+        if (validCode(d, r))
+            gaps += dayMeasures(d, r, 1, weeks, true, index, eventsOf[r]).gaps;
+    }
     s.timetableLines.push_back("Sum of gaps: " + std::to_string(gaps));
     if (weeks >= 1) {
         std::string range = "Weeks from \"" + d.weeks[1].name.str() + "\" to \"" +

@@ -166,7 +166,7 @@ DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, CodeId e,
 namespace {
 
 DayMeasures measureDays(const ScheduleData &d, int c, int w1, int w2, bool bookings,
-                        const LectureIndex *index)
+                        const LectureIndex *index, const std::vector<CodeId> *events)
 {
     DayMeasures r;
     const int lastDay = std::clamp<int>(d.scheduleExtent.endDay, 0, MaxDays);
@@ -175,7 +175,9 @@ DayMeasures measureDays(const ScheduleData &d, int c, int w1, int w2, bool booki
     int earliest = INT_MAX;
     WeekTimetable t;
     for (int w = std::max(w1, 1); w <= std::min(w2, MaxWeeks); ++w) {
-        if (index)
+        if (index && events)
+            weekTimetableOf(d, static_cast<CodeId>(c), w, t, *index, *events);
+        else if (index)
             weekTimetableOf(d, static_cast<CodeId>(c), w, t, *index);
         else
             weekTimetableOf(d, static_cast<CodeId>(c), w, t);
@@ -208,13 +210,19 @@ DayMeasures measureDays(const ScheduleData &d, int c, int w1, int w2, bool booki
 
 DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings)
 {
-    return measureDays(d, c, w1, w2, bookings, nullptr);
+    return measureDays(d, c, w1, w2, bookings, nullptr, nullptr);
 }
 
 DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings,
                         const LectureIndex &index)
 {
-    return measureDays(d, c, w1, w2, bookings, &index);
+    return measureDays(d, c, w1, w2, bookings, &index, nullptr);
+}
+
+DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings,
+                        const LectureIndex &index, const std::vector<CodeId> &events)
+{
+    return measureDays(d, c, w1, w2, bookings, &index, &events);
 }
 
 int QualityRow::value(int column) const

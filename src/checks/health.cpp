@@ -143,10 +143,10 @@ std::optional<HealthFinding> eventWeekExcess(const ScheduleData &d, const Capaci
 {
     if (c.excessPeriods < 1)
         return std::nullopt;
-    std::string text = format("Critical errors: %d periods in %d events and weeks exceed the "
-                              "maximum number %d (=%dx%d) of timetable slots.",
-                              c.excessPeriods, c.excessEventWeeks, c.slotsPerWeek, usedBells(d),
-                              usedDays(d));
+    std::string text =
+        format("Critical errors: %d periods in %d events and weeks exceed the "
+               "maximum number %d (=%dx%d) of timetable slots.",
+               c.excessPeriods, c.excessEventWeeks, c.slotsPerWeek, usedBells(d), usedDays(d));
     text += std::string(Br) + Br +
             "(Select \"Edit|Set ALLOCATED = SCHEDULED ...\" in Weeks view to fix it)." + Br + Br +
             GoOn;
@@ -242,8 +242,7 @@ std::optional<HealthFinding> missingElements(const ScheduleData &d)
                                events));
     return numbered(HealthStage::MissingElements,
                     std::string("Missing elements:") + Br + Br +
-                        "Some of the following items must exist before you can proceed:" + Br +
-                        Br,
+                        "Some of the following items must exist before you can proceed:" + Br + Br,
                     items);
 }
 
@@ -562,9 +561,9 @@ std::optional<HealthFinding> stageFinding(ScheduleData &d, HealthStage stage)
 namespace {
 
 constexpr HealthStage Stages[] = {
-    HealthStage::ConflictSources, HealthStage::Conflicts,       HealthStage::EventWeekExcess,
+    HealthStage::ConflictSources,    HealthStage::Conflicts,       HealthStage::EventWeekExcess,
     HealthStage::MinimumRequirement, HealthStage::WeeklyOverloads, HealthStage::MissingElements,
-    HealthStage::HintsAndTips,    HealthStage::IdenticalEvents, HealthStage::UnusedCodes,
+    HealthStage::HintsAndTips,       HealthStage::IdenticalEvents, HealthStage::UnusedCodes,
 };
 
 } // namespace

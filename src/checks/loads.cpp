@@ -363,8 +363,8 @@ std::string swapOptionsTitle(const std::vector<SwapOption> &options)
 {
     const int best = bestSwapOption(options);
     const int d = best < 0 ? 0 : options[static_cast<std::size_t>(best)].decrease;
-    return format("%sSelect from the %d option(s) below the resources you want to swap.%s",
-                  "\r\n", static_cast<int>(options.size()), "\r\n") +
+    return format("%sSelect from the %d option(s) below the resources you want to swap.%s", "\r\n",
+                  static_cast<int>(options.size()), "\r\n") +
            format("The number (eg. %d) indicates the decrease of the maximum number%sof the "
                   "weekly periods of the two resources after swap.",
                   d, "\r\n");

@@ -99,8 +99,8 @@ std::string qualityTitle(const QualityList &list)
     if (list.rows.empty())
         return "\r\n\r\nNo scheduled timetables found.";
     const double n = static_cast<double>(list.rows.size());
-    return format("%dx%d=%d timetables in %d week(s) sorted by gaps.%s", list.resources,
-                  list.weeks, list.resources * list.weeks, list.weeks, "\r\n") +
+    return format("%dx%d=%d timetables in %d week(s) sorted by gaps.%s", list.resources, list.weeks,
+                  list.resources * list.weeks, list.weeks, "\r\n") +
            format("G=number of gaps (average %.2f),%s", static_cast<double>(list.gapSum) / n,
                   "\r\n") +
            format("D=day length range (average %.2f),%s", static_cast<double>(list.spreadSum) / n,

@@ -288,15 +288,14 @@ int statColumns(const Statistics &s)
     return StatWeekColumn + s.lastWeek;
 }
 
-std::string statCell(const ScheduleData &d, const Statistics &s, StatKind kind, int column,
-                     int row)
+std::string statCell(const ScheduleData &d, const Statistics &s, StatKind kind, int column, int row)
 {
     if (row < 0 || row >= StatRows || column < 0 || column >= statColumns(s))
         return {};
     const bool events = kind == StatKind::Events;
     if (row == 0) {
-        static const char *const Heads[] = {"Category:", "  #:  ", "PLAN", "ALLOC", "SCHED",
-                                            "LINKS"};
+        static const char *const Heads[] = {"Category:", "  #:  ", "PLAN",
+                                            "ALLOC",     "SCHED",  "LINKS"};
         if (column < StatWeekColumn)
             return Heads[column];
         return formatWeek(d, column - StatWeekColumn + 1, 3);
@@ -414,9 +413,8 @@ int roundHalfUp(double value)
 
 int resourcesLeft(const ScheduleData &d)
 {
-    const int collections =
-        roundHalfUp((1.0 - static_cast<double>(d.collectionEntryCount) / MaxCollectionEntries) *
-                    100.0);
+    const int collections = roundHalfUp(
+        (1.0 - static_cast<double>(d.collectionEntryCount) / MaxCollectionEntries) * 100.0);
     const int lectures =
         roundHalfUp((1.0 - static_cast<double>(d.lectureCount) / MaxLectures) * 100.0);
     const int codes = roundHalfUp((1.0 - static_cast<double>(d.codeCount) / MaxCodes) * 100.0);

@@ -57,7 +57,7 @@ struct LinkRow
 };
 struct LinkTable
 {
-    std::string label; // "Resources by events [1 ... 4]"
+    std::string label;         // "Resources by events [1 ... 4]"
     std::vector<LinkRow> rows; // n = 1..largest
 };
 
@@ -66,12 +66,12 @@ struct Statistics
     int lastWeek = 0; // the last scheduled week
     CategoryTable events;
     CategoryTable resources;
-    std::vector<Gauge> gauges;     // six volumes, then "In weeks" and "In timetables" (per cent)
-    LinkTable resourcesInEvents;   // events by their number of resources
+    std::vector<Gauge> gauges;       // six volumes, then "In weeks" and "In timetables" (per cent)
+    LinkTable resourcesInEvents;     // events by their number of resources
     LinkTable eventLinksOfResources; // resources by their number of events
     std::vector<std::string> timetableLines; // the Timetables page, line by line
-    std::string eventBlocks;   // "Event blocks (3: 1h - 3h)"
-    std::string eventBlockList; // "1h:2,3h:1" or "[none]"
+    std::string eventBlocks;                 // "Event blocks (3: 1h - 3h)"
+    std::string eventBlockList;              // "1h:2,3h:1" or "[none]"
     std::string bookingBlockList;
 };
 

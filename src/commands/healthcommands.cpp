@@ -78,8 +78,8 @@ bool optimiseResourceUsage(ScheduleData &d, Prompter &p, int category, int first
         std::vector<std::string> lines;
         for (const LoadEntry &entry : list.entries)
             lines.push_back(loadLine(d, entry, list.slotsPerWeek));
-        const int chosen = p.selectLine("Maximum weekly periods" + suffix,
-                                        loadListTitle(d, list), lines, 1, LoadsHelp);
+        const int chosen = p.selectLine("Maximum weekly periods" + suffix, loadListTitle(d, list),
+                                        lines, 1, LoadsHelp);
         if (chosen == 0)
             return changed;
         const CodeId x = list.entries[static_cast<std::size_t>(chosen - 1)].resource;
@@ -117,7 +117,8 @@ std::optional<TimetableChoice> timetableQualityList(const ScheduleData &d, Promp
         p.infoDlg(qualityTitle(list), 0, QualityHelp);
         return std::nullopt;
     }
-    const int chosen = p.selectLine("Timetable quality", qualityTitle(list), lines, 1, QualityHelp);
+    const int chosen =
+        p.selectLine("Timetable quality", qualityTitle(list), lines, 1, QualityHelp, true);
     if (chosen == 0)
         return std::nullopt;
     const QualityListRow &row = list.rows[static_cast<std::size_t>(chosen - 1)];

@@ -571,7 +571,8 @@ CodeId Prompter::chooseAmong(const ScheduleData &d, std::string_view caption,
 }
 
 int Prompter::selectLine(std::string_view caption, std::string_view title,
-                         const std::vector<std::string> &lines, int preselected, int helpTopic)
+                         const std::vector<std::string> &lines, int preselected, int helpTopic,
+                         bool fixedPitch)
 {
     if (lines.empty())
         return 0;
@@ -580,6 +581,8 @@ int Prompter::selectLine(std::string_view caption, std::string_view title,
     request.question = std::string(title);
     request.helpTopic = std::max(helpTopic, 0);
     request.columns = 0;
+    request.fixedPitch = fixedPitch;
+    request.copyButton = true;
     for (std::size_t i = 0; i < lines.size(); ++i)
         request.options.push_back({static_cast<int>(i + 1), lines[i]});
     request.checked = {std::clamp(preselected, 1, static_cast<int>(lines.size()))};

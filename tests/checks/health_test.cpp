@@ -105,8 +105,9 @@ TEST(HealthStages, EachStageReportsItsFindingWithItsFigures)
          },
          HealthStage::MinimumRequirement,
          1,
-         {"you need to add 1 more resource(s)", "to the category \"Teachers\" (consisting now of "
-                                                "3 items)",
+         {"you need to add 1 more resource(s)",
+          "to the category \"Teachers\" (consisting now of "
+          "3 items)",
           "The minimum requirement for the category \"Teachers\" is 4 resources and 150 periods "
           "(on week [2]).",
           "Currently there are 3x8x5 = 120 available periods (on week [2])."}},

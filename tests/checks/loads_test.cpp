@@ -142,9 +142,11 @@ TEST(WeeklyLoadList, OrdersCodesAbove4095AndLoadsAbove2047Exactly)
     const WeeklyLoadList list = buildWeeklyLoadList(*d, 0, 1);
     ASSERT_EQ(list.entries.size(), static_cast<std::size_t>(MaxLoadEntries));
     const std::vector<LoadEntry> top(list.entries.begin(), list.entries.begin() + 5);
-    const std::vector<LoadEntry> expected = {
-        {2200, 2, high}, {2200, 2, low}, {2090, 1, high}, {2090, 1, low},
-        {1, 1, static_cast<CodeId>(high - 1)}};
+    const std::vector<LoadEntry> expected = {{2200, 2, high},
+                                             {2200, 2, low},
+                                             {2090, 1, high},
+                                             {2090, 1, low},
+                                             {1, 1, static_cast<CodeId>(high - 1)}};
     EXPECT_EQ(top, expected);
     EXPECT_EQ(list.overloaded, 4);
     // The lightest of the kept entries: the 1996 ordinary resources with the highest ids.
@@ -175,7 +177,7 @@ TEST(WeeklyLoadList, LinesMarkOnlyLoadsAboveTheWeek)
               "(31 h) T1 (Teachers)     [31 > 5x6 = 30] !");
     EXPECT_EQ(loadLine(*d, list.entries[1], list.slotsPerWeek), "(30 h) T2 (Teachers)");
     EXPECT_NE(loadListTitle(*d, list).find("In the first 1 allocations all periods cannot be "
-                                            "scheduled in 5x6=30 slots."),
+                                           "scheduled in 5x6=30 slots."),
               std::string::npos);
 }
 

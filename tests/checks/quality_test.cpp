@@ -60,8 +60,7 @@ TEST(TimetableQuality, MeasuresRanksAndLeavesOutRoomsAndContiguousDays)
                                   "D=day length range (average 0.25),\r\n"
                                   "S=first and last slot range (average 0.25)");
     // From week 2 on only T2's second week is left.
-    EXPECT_EQ(rowsOf(*d, timetableQuality(*d, 2, false)),
-              (std::vector<Row>{{"T2", 2, 1, 0, 0}}));
+    EXPECT_EQ(rowsOf(*d, timetableQuality(*d, 2, false)), (std::vector<Row>{{"T2", 2, 1, 0, 0}}));
 }
 
 TEST(TimetableQuality, OneWeekLinesCarryNoWeekAndAnEmptyListSaysSo)

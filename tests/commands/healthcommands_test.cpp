@@ -163,8 +163,8 @@ TEST(LoadsDialogue, ChoosingAnOverloadedTeacherAndConfirmingTheBestSwap)
     f.finish();
 
     ScriptedDialogs ui;
-    ui.choose(8);        // all resources
-    ui.choose(1);        // from week 1
+    ui.choose(8);                                           // all resources
+    ui.choose(1);                                           // from week 1
     ui.expect("All periods fit in 5x6=30 slots").choose(1); // (12 h, week 1) T1
     ui.expect("Do you want to swap \"T1\" with another resource (of \"Teachers\") of another "
               "event to balance weekly periods (2 options found)?")

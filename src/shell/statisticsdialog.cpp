@@ -103,7 +103,7 @@ QSize WeekGraph::sizeHint() const
 
 QRect WeekGraph::plotArea() const
 {
-    const int header = fontMetrics().height() + 6;
+    const int header = fontMetrics().height() * 2;
     return rect().adjusted(34, header, -8, -6);
 }
 
@@ -114,12 +114,13 @@ void WeekGraph::paintEvent(QPaintEvent *)
     const QRect area = plotArea();
     const int weeks = static_cast<int>(m_graph.weeks.size());
     p.setPen(Qt::black);
-    p.drawText(QRect(0, 0, 32, area.top()), Qt::AlignCenter, QStringLiteral("h"));
+    p.drawText(QRect(0, 0, 32, fontMetrics().height() + 4), Qt::AlignCenter, QStringLiteral("h"));
     if (weeks == 0) {
         p.drawText(area, Qt::AlignCenter, QStringLiteral("No weeks scheduled"));
         return;
     }
-    const int largest = std::max(m_graph.largest, 1);
+    // The scale reaches the next multiple of five above the largest bar.
+    const int largest = (std::max(m_graph.largest, 1) + 5) / 5 * 5;
     const double perPeriod = static_cast<double>(area.height()) / largest;
     // Dotted lines every five periods, labelled at the left.
     QPen dotted(Qt::gray, 1, Qt::DotLine);
@@ -135,7 +136,7 @@ void WeekGraph::paintEvent(QPaintEvent *)
         const int x0 = area.left() + static_cast<int>(w * column);
         const int x1 = area.left() + static_cast<int>((w + 1) * column);
         p.setPen(Qt::black);
-        p.drawText(QRect(x0, 0, x1 - x0, area.top()), Qt::AlignCenter,
+        p.drawText(QRect(x0, 0, x1 - x0, fontMetrics().height() + 4), Qt::AlignCenter,
                    toQString(formatWeek(m_d, w + 1, 3)));
         const GraphWeek &g = m_graph.weeks[static_cast<std::size_t>(w)];
         const int values[] = {g.allocated, g.scheduled, g.booked, g.gaps};

@@ -9,8 +9,11 @@
 #include "engine/manualrooms.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace quivra {
 
@@ -399,6 +402,88 @@ std::string graphHint(const ScheduleData &d, const ResourceGraph &g, int w)
     return "Week = " + formatWeek(d, w, 3) + ": " + std::to_string(gw.allocated) + " in weeks, " +
            std::to_string(gw.scheduled) + " in timetables, " + std::to_string(gw.booked) +
            " in bookings, " + std::to_string(gw.gaps) + " gaps.";
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Size of a regular file, -1 when there is none.
+long long fileSize(const fs::path &p)
+{
+    std::error_code error;
+    if (p.empty() || !fs::is_regular_file(p, error))
+        return -1;
+    const auto size = fs::file_size(p, error);
+    return error ? -1 : static_cast<long long>(size);
+}
+
+// "dd.mm.yyyy hh:mm:ss" of a day serial and a time of day in ticks of 1/1572864 day.
+std::string moment(std::int32_t day, std::int32_t ticks)
+{
+    constexpr long long TicksPerDay = 1572864;
+    const long long seconds = static_cast<long long>(ticks) * 86400 / TicksPerDay;
+    return formatShortDate(day) +
+           format(" %02lld:%02lld:%02lld", seconds / 3600 % 24, seconds / 60 % 60, seconds % 60);
+}
+
+// The modification time of a file as a local "dd.mm.yyyy hh:mm:ss".
+std::string fileMoment(const fs::path &p)
+{
+    std::error_code error;
+    const auto stamp = fs::last_write_time(p, error);
+    if (error)
+        return {};
+    const auto system = std::chrono::file_clock::to_sys(stamp);
+    const std::time_t t = std::chrono::system_clock::to_time_t(system);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local);
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> filesPageLines(const ScheduleData &d, const std::string &path,
+                                        const std::string &installDir)
+{
+    std::vector<std::string> lines;
+    const fs::path data(path);
+    const long long size = fileSize(data);
+    lines.push_back(size >= 0 ? format("Size of file \"%s\" %lld bytes", path.c_str(), size)
+                              : format("Size of file \"%s\" (not saved)", path.c_str()));
+    const std::uint16_t version = d.header.versionRead;
+    lines.push_back(version != 0 ? format("Saved with \"%d.%d\"", version / 1024, version % 1024)
+                                 : std::string("Version: (not saved)"));
+    lines.push_back(d.header.savedDay != 0
+                        ? "Last saved at: " + moment(d.header.savedDay, d.header.savedTicks)
+                        : std::string("Saved at: (not saved)"));
+    auto beside = [&](const char *extension) {
+        fs::path p = data;
+        return p.replace_extension(extension);
+    };
+    const fs::path bak = beside(".bak");
+    const long long bakSize = data.empty() ? -1 : fileSize(bak);
+    lines.push_back(bakSize >= 0
+                        ? format("Backup file \"%s\" %lld bytes", bak.string().c_str(), bakSize)
+                        : format("Backup file \"%s\" not found.", bak.string().c_str()));
+    const fs::path text = beside(".qvx");
+    const long long textSize = data.empty() ? -1 : fileSize(text);
+    lines.push_back(textSize >= 0
+                        ? format("Text file \"%s\" - saved at %s, %lld bytes",
+                                 text.string().c_str(), fileMoment(text).c_str(), textSize)
+                        : format("Text file \"%s\" not found.", text.filename().string().c_str()));
+    lines.push_back(format("Comments - %d lines", static_cast<int>(d.comments.size())));
+    lines.push_back(format("Memos - %d lines", static_cast<int>(d.memos.size())));
+    const fs::path notes = beside(".txt");
+    const long long notesSize = data.empty() ? -1 : fileSize(notes);
+    lines.push_back(notesSize >= 0
+                        ? format("Annotation file \"%s\" - %lld bytes on disk",
+                                 notes.string().c_str(), notesSize)
+                        : format("Annotation file \"%s\" not found", notes.string().c_str()));
+    lines.push_back("Install location: " + installDir);
+    return lines;
 }
 
 namespace {

@@ -108,6 +108,13 @@ ResourceGraph resourceGraph(const ScheduleData &d, CodeId r, bool countBookings)
 // "Week = ...: 5 in weeks, ..." for week w of a graph.
 std::string graphHint(const ScheduleData &d, const ResourceGraph &graph, int w);
 
+// The Files page, line by line: the data file `path` (empty: never saved), the program version
+// and moment it was saved with, its backup, text exchange and annotation files beside it (their
+// names keep the data file's case; only the extension changes), the comments and memos, and the
+// program's folder `installDir` as it is spelled.
+std::vector<std::string> filesPageLines(const ScheduleData &d, const std::string &path,
+                                        const std::string &installDir);
+
 // The "Summary:" text with `prefix` in front as it stands (a "%" in it is plain text).
 std::string summaryText(const ScheduleData &d, std::string_view prefix);
 // The smallest share of the three stores (codes, lectures, collections) still free, in per cent.

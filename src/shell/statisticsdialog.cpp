@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGuiApplication>
@@ -167,7 +168,8 @@ void WeekGraph::mousePressEvent(QMouseEvent *event)
 
 // ---- TStatNoteBookDlg ----------------------------------------------------------------------
 
-TStatNoteBookDlg::TStatNoteBookDlg(const ScheduleData &d, bool countBookings, QWidget *parent)
+TStatNoteBookDlg::TStatNoteBookDlg(const ScheduleData &d, bool countBookings,
+                                   const QString &filePath, QWidget *parent)
     : QDialog(parent), m_d(d), m_stats(computeStatistics(d)), m_pages(new QTabWidget(this))
 {
     setObjectName("statisticsDialog");
@@ -176,6 +178,7 @@ TStatNoteBookDlg::TStatNoteBookDlg(const ScheduleData &d, bool countBookings, QW
     m_pages->addTab(buildTablePage(StatKind::Events), QStringLiteral("Events"));
     m_pages->addTab(buildTablePage(StatKind::Resources), QStringLiteral("Resources"));
     m_pages->addTab(buildVolumesPage(), QStringLiteral("Volumes"));
+    m_pages->addTab(buildFilesPage(filePath), QStringLiteral("Files"));
     m_pages->addTab(buildTimetablesPage(), QStringLiteral("Timetables"));
     m_pages->addTab(buildGraphsPage(countBookings), QStringLiteral("Graphs"));
     m_pages->setTabEnabled(GraphsPage, m_resource->count() > 0);
@@ -261,6 +264,21 @@ QWidget *TStatNoteBookDlg::buildVolumesPage()
     return page;
 }
 
+QWidget *TStatNoteBookDlg::buildFilesPage(const QString &filePath)
+{
+    auto *page = new QWidget(this);
+    auto *layout = new QVBoxLayout(page);
+    const QString folder = QCoreApplication::applicationDirPath();
+    for (const std::string &line :
+         filesPageLines(m_d, filePath.toStdString(), folder.toStdString())) {
+        auto *label = new QLabel(QString::fromStdString(line), page);
+        label->setToolTip(label->text());
+        layout->addWidget(label);
+    }
+    layout->addStretch();
+    return page;
+}
+
 QWidget *TStatNoteBookDlg::buildTimetablesPage()
 {
     auto *page = new QWidget(this);
@@ -343,7 +361,8 @@ void bindStatisticsCommand(FrameCommand &row, TFrameForm &frame)
 {
     row.hint = QStringLiteral("Display detailed statistics of your file");
     row.run = [&frame] {
-        TStatNoteBookDlg dialog(frame.data(), bookingsOccupy(frame.data()), &frame);
+        TStatNoteBookDlg dialog(frame.data(), bookingsOccupy(frame.data()), frame.filePath(),
+                                &frame);
         dialog.exec();
     };
     row.enabled = [&frame] { return frame.viewsExist(); };

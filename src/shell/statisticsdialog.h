@@ -52,8 +52,10 @@ class TStatNoteBookDlg : public QDialog
     Q_OBJECT
 
 public:
-    enum Page { EventsPage, ResourcesPage, VolumesPage, TimetablesPage, GraphsPage };
-    TStatNoteBookDlg(const ScheduleData &d, bool countBookings, QWidget *parent = nullptr);
+    enum Page { EventsPage, ResourcesPage, VolumesPage, FilesPage, TimetablesPage, GraphsPage };
+    // `filePath` is the data file the set was read from or saved to (empty: never saved).
+    TStatNoteBookDlg(const ScheduleData &d, bool countBookings, const QString &filePath = {},
+                     QWidget *parent = nullptr);
 
     QTabWidget *pages() const { return m_pages; }
     QTableWidget *table(StatKind kind) const;
@@ -64,6 +66,7 @@ public:
 private:
     QWidget *buildTablePage(StatKind kind);
     QWidget *buildVolumesPage();
+    QWidget *buildFilesPage(const QString &filePath);
     QWidget *buildTimetablesPage();
     QWidget *buildGraphsPage(bool countBookings);
     void showGraph();

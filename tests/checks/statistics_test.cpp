@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace quivra {
 namespace {
@@ -154,6 +158,45 @@ TEST(Summary, ResourcesLeftAndComplexity)
     EXPECT_EQ(resourcesLeft(*d), 0); // 8190 of 8191 codes: 0.01 % rounds to 0
     // 0.75 ln(20000 x 30000 / 8191 + 1) = 8.39
     EXPECT_EQ(complexityRank(*d), 8);
+}
+
+TEST(FilesPage, FilesBesideTheDataFileKeepTheirNamesCase)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("quivra-files-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    auto write = [&](const char *name, std::size_t bytes) {
+        std::ofstream(dir / name, std::ios::binary) << std::string(bytes, 'x');
+    };
+    write("Plan.qvf", 100);
+    write("Plan.bak", 90);
+    write("plan.txt", 5); // another case: not the annotation file of Plan.qvf
+    auto d = makeScheduleData();
+    d->header.versionRead = 6 * 1024 + 5;
+    d->header.savedDay = 45901;
+    d->header.savedTicks = 1572864 / 2;
+    d->comments = {"one", "two"};
+    const std::string plan = (dir / "Plan.qvf").string();
+    const std::vector<std::string> lines = filesPageLines(*d, plan, "/opt/Quivra");
+    fs::remove_all(dir);
+    const std::vector<std::string> expected = {
+        "Size of file \"" + plan + "\" 100 bytes",
+        "Saved with \"6.5\"",
+        "Last saved at: 01.09.2025 12:00:00",
+        "Backup file \"" + (dir / "Plan.bak").string() + "\" 90 bytes",
+        "Text file \"Plan.qvx\" not found.",
+        "Comments - 2 lines",
+        "Memos - 0 lines",
+        "Annotation file \"" + (dir / "Plan.txt").string() + "\" not found",
+        "Install location: /opt/Quivra",
+    };
+    EXPECT_EQ(lines, expected);
+
+    auto fresh = makeScheduleData();
+    const std::vector<std::string> unsaved = filesPageLines(*fresh, "", "/opt/Quivra");
+    EXPECT_EQ(unsaved[0], "Size of file \"\" (not saved)");
+    EXPECT_EQ(unsaved[1], "Version: (not saved)");
+    EXPECT_EQ(unsaved[2], "Saved at: (not saved)");
 }
 
 } // namespace

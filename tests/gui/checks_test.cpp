@@ -122,12 +122,17 @@ private slots:
     {
         FrameFixture fx;
         QVERIFY(openDemo(fx));
-        TStatNoteBookDlg dialog(*fx.d, false, &fx.frame);
+        TStatNoteBookDlg dialog(*fx.d, false, fx.frame.filePath(), &fx.frame);
         dialog.show();
         QTableWidget *events = dialog.table(StatKind::Events);
         QCOMPARE(events->item(0, 2)->text(), QStringLiteral("PLAN"));
         QCOMPARE(events->item(StatTotalRow, 0)->text(), QStringLiteral("TOTAL:"));
         picture(&dialog, "statistics-events.png");
+        QVERIFY(dialog.pages()
+                    ->widget(TStatNoteBookDlg::FilesPage)
+                    ->findChild<QLabel *>()
+                    ->text()
+                    .contains(" bytes"));
 
         dialog.pages()->setCurrentIndex(TStatNoteBookDlg::GraphsPage);
         QVERIFY(dialog.resourceChoice()->count() > 0);

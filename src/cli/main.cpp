@@ -3,6 +3,7 @@
 // Exit codes: 0 done, 1 usage, 2 a file cannot be read or written or is not valid (a one-line
 // reason on stderr), 3 refused by a rule.
 
+#include "cli/checkscli.h"
 #include "cli/clisupport.h"
 #include "cli/reportscli.h"
 #include "engine/calendar.h"
@@ -47,6 +48,10 @@ constexpr const char *UsageText =
     "  optimise FILE --out OUT [--seed N] [--seconds S | --rounds R] [--weights w1,...,w7]\n"
     "           [--reference] [--remove-conflicts] [--json]\n"
     "                                             reduce the weighted gaps of the timetables\n"
+    "  health FILE [--repair --out OUT] [--json]  the health check's findings (and repairs)\n"
+    "  stats FILE [--json]                        statistics and summary of a data file\n"
+    "  quality FILE [--top N] [--first-week W] [--json]\n"
+    "                                             the timetables with most gaps first\n"
     "  publish FILE --out DIR [--report N] [--weeks A-B] [--one-file] [--ics] [--intranet]\n"
     "          [--json]                           publish report N (3: timetables) as web pages\n"
     "  export FILE --format ics|vcs|csv --out PATH [--resource CODE] [--weeks A-B]\n"
@@ -377,6 +382,9 @@ int main(int argc, char **argv)
         {"schedule", "json out= seed= remove-conflicts", runSchedule},
         {"optimise", "json out= seed= seconds= rounds= weights= reference remove-conflicts",
          runOptimise},
+        {"health", "json repair out=", runHealth},
+        {"stats", "json", runStats},
+        {"quality", "json top= first-week=", runQuality},
         {"publish", "json out= report= weeks= one-file ics intranet", runPublish},
         {"export", "json out= format= resource= weeks= layout= email=", runExport},
     };

@@ -135,6 +135,23 @@ void noteConflictSource(ScheduleData &d, int k, std::int32_t today)
     d.modified = true;
 }
 
+int conflictSourceCount(const ScheduleData &d, int k)
+{
+    if (k < 1 || k >= static_cast<int>(d.header.conflictSourceCounters.size()))
+        return 0;
+    const auto counter = d.header.conflictSourceCounters[static_cast<std::size_t>(k)];
+    return static_cast<int>((static_cast<std::uint32_t>(counter) >> 16) & 0x7fff);
+}
+
+void resetConflictSources(ScheduleData &d)
+{
+    for (auto &counter : d.header.conflictSourceCounters) {
+        if (counter != 0)
+            d.modified = true;
+        counter = 0;
+    }
+}
+
 int eraseAllComments(ScheduleData &d)
 {
     const int n = static_cast<int>(d.comments.size());

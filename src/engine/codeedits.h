@@ -53,6 +53,10 @@ void setDefaultBookingKind(ScheduleData &d, BookingOwner owner, int kind);
 // Counts one more occasion of conflict source k (0..7), dated `today`: the high half counts the
 // occasions (held below the sign bit), the low half carries the day of the latest.
 void noteConflictSource(ScheduleData &d, int k, std::int32_t today);
+// Occasions counted by conflict source k (1..3); 0 for any other k.
+int conflictSourceCount(const ScheduleData &d, int k);
+// Clears every conflict-source counter (after the conflicts they stood for were removed).
+void resetConflictSources(ScheduleData &d);
 
 // Every comment, or every memo line; the number that went.
 int eraseAllComments(ScheduleData &d);

@@ -356,4 +356,37 @@ CodeId eventsOfResource(const ScheduleData &d, CodeId resource, int &cursor)
     return 0;
 }
 
+std::vector<std::vector<CodeId>> eventsByResource(const ScheduleData &d)
+{
+    std::vector<std::vector<CodeId>> events(static_cast<std::size_t>(std::max(d.codeCount, 0)) + 1);
+    const int n = std::min(d.collectionEntryCount, MaxCollectionEntries);
+    // The markers of the events whose collection the list holds, walked from the end as
+    // eventsOfResource walks them.
+    std::vector<int> markers;
+    for (int i = 1; i <= n; ++i) {
+        if (!isMarker(d.collection[i]))
+            continue;
+        const int event = collectionCode(d.collection[i]);
+        if (isEventId(d, static_cast<CodeId>(event)) && d.codes[event].collectionPos == i)
+            markers.push_back(i);
+    }
+    std::vector<CodeId> seen(events.size(), 0);
+    for (auto it = markers.rbegin(); it != markers.rend(); ++it) {
+        const CodeId event = collectionCode(d.collection[*it]);
+        int position = 0;
+        for (int i = *it + 1; i <= n && !isMarker(d.collection[i]); ++i) {
+            const std::uint16_t r = d.collection[i];
+            if (r == 0)
+                continue;
+            if (++position > MaxMembers)
+                break;
+            if (!validCode(d, r) || seen[r] == event)
+                continue;
+            seen[r] = event;
+            events[r].push_back(event);
+        }
+    }
+    return events;
+}
+
 } // namespace quivra

@@ -6,6 +6,7 @@
 #include "engine/scheduledata.h"
 
 #include <array>
+#include <vector>
 
 namespace quivra {
 
@@ -31,5 +32,8 @@ bool exchangeMembers(ScheduleData &d, CodeId eventA, CodeId a, CodeId eventB, Co
 // Walks the collection list backwards from `cursor` (start with collectionEntryCount + 1) and
 // returns the next event whose collection holds the resource, 0 at the end; moves the cursor.
 CodeId eventsOfResource(const ScheduleData &d, CodeId resource, int &cursor);
+// Every resource's events at once, each list in the order eventsOfResource gives them, for
+// work over many resources; indexed by CodeId (events have empty lists).
+std::vector<std::vector<CodeId>> eventsByResource(const ScheduleData &d);
 
 } // namespace quivra

@@ -731,7 +731,8 @@ void enterLectures(const ScheduleData &d, CodeId x, int w, WeekTimetable &t, Wee
 namespace {
 
 int weekTimetableWith(const ScheduleData &d, CodeId c, int w, WeekTimetable &t, bool manualRooms,
-                      bool forceNoTimetable, const LectureIndex *index)
+                      bool forceNoTimetable, const LectureIndex *index,
+                      const std::vector<CodeId> *events = nullptr)
 {
     t = WeekTimetable{};
     if (w < 1 || w > MaxWeeks || !validCode(d, c))
@@ -756,6 +757,10 @@ int weekTimetableWith(const ScheduleData &d, CodeId c, int w, WeekTimetable &t, 
                     ++t.bookingWrites;
                 }
         }
+    } else if (events) {
+        for (const CodeId e : *events)
+            if (validCode(d, e))
+                enterLectures(d, e, w, t, work, false, index);
     } else {
         int cursor = d.collectionEntryCount + 1;
         while (CodeId e = eventsOfResource(d, c, cursor))
@@ -794,6 +799,12 @@ int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t,
                     const LectureIndex &index, bool manualRooms, bool forceNoTimetable)
 {
     return weekTimetableWith(d, c, w, t, manualRooms, forceNoTimetable, &index);
+}
+
+int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t,
+                    const LectureIndex &index, const std::vector<CodeId> &events)
+{
+    return weekTimetableWith(d, c, w, t, false, false, &index, &events);
 }
 
 void bookingTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t)

@@ -154,6 +154,9 @@ int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t,
 int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t,
                     const LectureIndex &index, bool manualRooms = false,
                     bool forceNoTimetable = false);
+// The same for a resource whose events the caller already has (eventsByResource, in its order).
+int weekTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t,
+                    const LectureIndex &index, const std::vector<CodeId> &events);
 // Only c's own slot bookings in week w; periods of anyone are left out, so a booking hidden
 // under a period is still there. This is what booking edits write back from.
 void bookingTimetableOf(const ScheduleData &d, CodeId c, int w, WeekTimetable &t);

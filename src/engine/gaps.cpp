@@ -163,7 +163,10 @@ DayMasks moveCandidates(const ScheduleData &d, const WeekMatrix &m, CodeId e,
     return out;
 }
 
-DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings)
+namespace {
+
+DayMeasures measureDays(const ScheduleData &d, int c, int w1, int w2, bool bookings,
+                        const LectureIndex *index, const std::vector<CodeId> *events)
 {
     DayMeasures r;
     const int lastDay = std::clamp<int>(d.scheduleExtent.endDay, 0, MaxDays);
@@ -172,7 +175,12 @@ DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool booki
     int earliest = INT_MAX;
     WeekTimetable t;
     for (int w = std::max(w1, 1); w <= std::min(w2, MaxWeeks); ++w) {
-        weekTimetableOf(d, static_cast<CodeId>(c), w, t);
+        if (index && events)
+            weekTimetableOf(d, static_cast<CodeId>(c), w, t, *index, *events);
+        else if (index)
+            weekTimetableOf(d, static_cast<CodeId>(c), w, t, *index);
+        else
+            weekTimetableOf(d, static_cast<CodeId>(c), w, t);
         for (int day = 1; day <= lastDay; ++day) {
             std::uint32_t bells = 0;
             for (int bell = 1; bell <= lastBell; ++bell) {
@@ -196,6 +204,25 @@ DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool booki
     r.shortestSpan = shortest == INT_MAX ? 0 : shortest;
     r.earliestFirst = earliest == INT_MAX ? 0 : earliest;
     return r;
+}
+
+} // namespace
+
+DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings)
+{
+    return measureDays(d, c, w1, w2, bookings, nullptr, nullptr);
+}
+
+DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings,
+                        const LectureIndex &index)
+{
+    return measureDays(d, c, w1, w2, bookings, &index, nullptr);
+}
+
+DayMeasures dayMeasures(const ScheduleData &d, int c, int w1, int w2, bool bookings,
+                        const LectureIndex &index, const std::vector<CodeId> &events)
+{
+    return measureDays(d, c, w1, w2, bookings, &index, &events);
 }
 
 int QualityRow::value(int column) const

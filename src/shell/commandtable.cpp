@@ -24,6 +24,7 @@
 #include "shell/optionsdialog.h"
 #include "shell/printmenu.h"
 #include "shell/roomsdialog.h"
+#include "shell/statisticsdialog.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
 
@@ -459,12 +460,14 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
 void optionsMenu(TableBuilder &t, TFrameForm &frame)
 {
     t.menu = "Options";
-    t.add("options.summary", "Summary info", {}, QKeySequence(Qt::CTRL | Qt::Key_I));
-    t.add("options.statistics", "Statistics");
+    bindSummaryCommand(
+        t.add("options.summary", "Summary info", {}, QKeySequence(Qt::CTRL | Qt::Key_I)), frame);
+    bindStatisticsCommand(t.add("options.statistics", "Statistics"), frame);
     auto &health = t.add("options.health", "Health check");
     health.button = "Health check";
-    t.add("options.maxWeekly", "Maximum weekly periods");
-    t.add("options.quality", "Timetable quality");
+    bindHealthCommand(health, frame);
+    bindMaximumWeeklyCommand(t.add("options.maxWeekly", "Maximum weekly periods"), frame);
+    bindQualityCommand(t.add("options.quality", "Timetable quality"), frame);
     t.menu = "Options/Code selection";
     dataCommand(t.add("options.selectEvents", "Events"), frame,
                 [](ScheduleData &d, Prompter &p) { return selectCodesToMark(d, p, true); });
@@ -601,11 +604,6 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
         {"tools.selectionOptimise", "selection optimisation"},
         {"tools.intake", "intake scheduling"},
         {"tools.campusCollisions", "the campus exchange"},
-        {"options.summary", "the checks and statistics"},
-        {"options.statistics", "the checks and statistics"},
-        {"options.health", "the checks and statistics"},
-        {"options.maxWeekly", "the checks and statistics"},
-        {"options.quality", "the checks and statistics"},
         {"options.clipboardTarget", "clipboard exchange"},
         {"help.", "the help pages"},
         {"colours.", "more colour selections"},

@@ -11,6 +11,9 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QClipboard>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -185,6 +188,8 @@ OptionsReply QtDialogs::options(const OptionsRequest &request)
             else if (preset(item.number))
                 list->setCurrentItem(row);
         }
+        if (request.fixedPitch)
+            list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         layout->addWidget(list);
     }
     if (request.multiple && !request.counterFormat.empty()) {
@@ -197,7 +202,19 @@ OptionsReply QtDialogs::options(const OptionsRequest &request)
         dontAsk->setChecked(request.dontAsk);
         layout->addWidget(dontAsk);
     }
-    layout->addWidget(okCancel(dialog));
+    QDialogButtonBox *buttonBox = okCancel(dialog);
+    if (request.copyButton) {
+        QPushButton *copy = buttonBox->addButton(QStringLiteral("Copy"),
+                                                 QDialogButtonBox::ActionRole);
+        copy->setObjectName("copyButton");
+        QObject::connect(copy, &QPushButton::clicked, &dialog, [&request] {
+            QString lines;
+            for (const OptionItem &item : request.options)
+                lines += toQString(item.text) + QLatin1Char('\n');
+            QGuiApplication::clipboard()->setText(lines);
+        });
+    }
+    layout->addWidget(buttonBox);
 
     const auto isChosen = [&](std::size_t i) {
         if (list)

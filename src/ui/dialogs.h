@@ -96,6 +96,8 @@ struct OptionsRequest
     std::string counterFormat; // multiple only: "%d checked" style counter, empty for none
     std::string dontAskLabel;  // empty: no check box
     bool dontAsk = false;      // the check box's initial state
+    bool fixedPitch = false;   // a scrolling list in a fixed-pitch font, so columns line up
+    bool copyButton = false;   // a Copy button puts every option's line on the clipboard
 };
 
 struct OptionsReply

@@ -570,4 +570,27 @@ CodeId Prompter::chooseAmong(const ScheduleData &d, std::string_view caption,
     return static_cast<CodeId>(reply.chosen[0]);
 }
 
+int Prompter::selectLine(std::string_view caption, std::string_view title,
+                         const std::vector<std::string> &lines, int preselected, int helpTopic,
+                         bool fixedPitch)
+{
+    if (lines.empty())
+        return 0;
+    OptionsRequest request;
+    request.caption = std::string(caption);
+    request.question = std::string(title);
+    request.helpTopic = std::max(helpTopic, 0);
+    request.columns = 0;
+    request.fixedPitch = fixedPitch;
+    request.copyButton = true;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        request.options.push_back({static_cast<int>(i + 1), lines[i]});
+    request.checked = {std::clamp(preselected, 1, static_cast<int>(lines.size()))};
+    const OptionsReply reply = m_dialogs.options(request);
+    if (!reply.accepted || reply.chosen.size() != 1 || reply.chosen[0] < 1 ||
+        reply.chosen[0] > static_cast<int>(lines.size()))
+        return 0;
+    return reply.chosen[0];
+}
+
 } // namespace quivra

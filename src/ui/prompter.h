@@ -139,6 +139,14 @@ public:
     CodeId chooseAmong(const ScheduleData &d, std::string_view caption,
                        const std::vector<CodeId> &offered, const std::vector<std::string> &lines);
 
+    // One line of a list the caller builds (the selection list): a scrolling list captioned
+    // `caption` under `title`, line `preselected` (1-based) selected, with a Copy button for
+    // the lines; `fixedPitch` shows them in a fixed-pitch font. The chosen line's number, 0
+    // when cancelled or when there is no line.
+    int selectLine(std::string_view caption, std::string_view title,
+                   const std::vector<std::string> &lines, int preselected = 1, int helpTopic = 0,
+                   bool fixedPitch = false);
+
 private:
     bool silenced(int slot) const;
 

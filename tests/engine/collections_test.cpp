@@ -75,6 +75,12 @@ TEST_F(LecturesTest, EventsOfResourceVisitsEachEventOnce)
         found.push_back(e);
     EXPECT_EQ(found, (std::vector<CodeId>{c, a}));
     EXPECT_EQ(cursor, 0);
+    // All resources at once give the same lists.
+    const auto all = eventsByResource(d);
+    EXPECT_EQ(all[r], found);
+    EXPECT_EQ(all[other], (std::vector<CodeId>{b, a}));
+    EXPECT_EQ(all[third], std::vector<CodeId>{c});
+    EXPECT_TRUE(all[a].empty());
 
     EXPECT_TRUE(replaceMember(d, b, other, r));
     EXPECT_FALSE(replaceMember(d, b, other, r));      // other is gone

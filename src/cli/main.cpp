@@ -45,8 +45,10 @@ constexpr const char *UsageText =
     "  convert IN OUT                             read IN and write it as OUT (.qvf or .qvx)\n"
     "  import FILE ADD.qvx --rule N --out OUT [--json]\n"
     "                                             add a text file to FILE by rule 1..4\n"
-    "  schedule FILE --out OUT [--seed N] [--remove-conflicts] [--json]\n"
+    "  schedule FILE --out OUT [--seed N] [--specified-only] [--remove-conflicts] [--json]\n"
     "                                             place every allocated period not yet placed\n"
+    "                                             (--specified-only: the initial solution alone,\n"
+    "                                             without the completion that moves what blocks)\n"
     "  optimise FILE --out OUT [--seed N] [--seconds S | --rounds R] [--weights w1,...,w7]\n"
     "           [--reference] [--remove-conflicts] [--json]\n"
     "                                             reduce the weighted gaps of the timetables\n"
@@ -427,13 +429,15 @@ int runSchedule(const Arguments &args)
     if (!load(args.positional[0], *d, reason))
         return fileError(reason);
     sweepIfAsked(*d, args.has("remove-conflicts"));
-    const ScheduleSummary result = scheduleAll(*d, seed);
+    const ScheduleSummary result = scheduleAll(*d, seed, !args.has("specified-only"));
     if (!result.refusal.empty()) {
         std::cerr << "quivra-cli: " << result.refusal << '\n';
         return Refused;
     }
     if (!result.message.empty())
         std::cerr << "quivra-cli: " << result.message << '\n';
+    if (!result.unplaced.empty())
+        std::cerr << "quivra-cli: not placed:\n" << result.unplaced;
     if (!save(*d, args.out(), reason))
         return fileError(reason);
 
@@ -442,6 +446,9 @@ int runSchedule(const Arguments &args)
     json["allocated"] = result.allocated;
     json["scheduled"] = result.scheduled;
     json["left"] = result.left;
+    json["completed"] = result.completed;
+    json["moved"] = result.moved;
+    json["conflicts"] = result.conflicts;
     json["seconds"] = result.seconds;
     print(json, args.json());
     return Done;
@@ -544,7 +551,7 @@ int main(int argc, char **argv)
         {"check", "json remove out=", runCheck},
         {"convert", "", runConvert},
         {"import", "json rule= out=", runImport},
-        {"schedule", "json out= seed= remove-conflicts", runSchedule},
+        {"schedule", "json out= seed= specified-only remove-conflicts", runSchedule},
         {"optimise", "json out= seed= seconds= rounds= weights= reference remove-conflicts",
          runOptimise},
     };

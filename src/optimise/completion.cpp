@@ -20,6 +20,8 @@ namespace quivra {
 namespace {
 
 constexpr int TabuPenalty = 1 << 20;
+// Steps an event just placed is spared from being pushed out (plus up to 9 drawn at random).
+constexpr std::uint32_t TabuTenure = 15;
 
 std::size_t dayIndex(int row, int day)
 {
@@ -213,28 +215,31 @@ bool WeekCompletion::chooseFor(std::size_t i, Candidate &chosen)
     const Movable &mv = m_events[i];
     bool found = false;
     int seen = 0;
+    std::uint32_t hard = 0;
+    std::uint32_t taken = 0;
     auto consider = [&](int day, std::uint32_t bells) {
-        std::uint32_t hard = 0;
-        for (const std::uint16_t r : mv.rows)
-            hard |= m_fixed[dayIndex(r, day)];
         if (hard & bells)
             return;
         m_hit.clear();
         int cost = 0;
         int tabu = 0;
         for (const std::uint16_t r : mv.rows) {
+            if (!(taken & bells))
+                break;
             for (std::uint32_t b = m_movable[dayIndex(r, day)] & bells; b; b &= b - 1) {
                 const auto j =
                     static_cast<std::size_t>(m_owner[cellIndex(r, day, std::countr_zero(b) + 1)]);
                 if (std::find(m_hit.begin(), m_hit.end(), j) != m_hit.end())
                     continue;
                 m_hit.push_back(j);
-                cost += std::popcount(m_events[j].cells[static_cast<std::size_t>(day)]);
+                cost += std::popcount(m_events[j].cells[static_cast<std::size_t>(day)]) *
+                        static_cast<int>(m_events[j].rows.size());
                 if (m_events[j].tabuUntil > m_step)
                     tabu += TabuPenalty;
             }
         }
-        const int key = (std::popcount(bells) - cost) * 64 - tabu;
+        const int key =
+            (std::popcount(bells) * static_cast<int>(mv.rows.size()) - cost) * 64 - tabu;
         if (!found || key > chosen.key) {
             chosen = {day, bells, key};
             found = true;
@@ -251,6 +256,12 @@ bool WeekCompletion::chooseFor(std::size_t i, Candidate &chosen)
         const int room = std::min(mv.left, mv.cap - have);
         if (room <= 0)
             continue;
+        hard = 0;
+        taken = 0;
+        for (const std::uint16_t r : mv.rows) {
+            hard |= m_fixed[dayIndex(r, day)];
+            taken |= m_movable[dayIndex(r, day)];
+        }
         if (cur == 0) {
             for (int len = 1; len <= room; ++len)
                 for (int b = 1; b + len - 1 <= m_bells; ++b)
@@ -301,9 +312,12 @@ void WeekCompletion::search(Progress &progress, int placedBefore, bool &stopped)
                 break;
             }
         }
-        // An event with periods left, at random; one with no possible place at all is passed
-        // over until something else changes.
+        // An event with periods left: every other time the one pushed out last, so a chain
+        // follows what it displaced, else one at random. One with no possible place at all is
+        // passed over until something else changes.
         std::size_t i = m_waiting[m_random.below(static_cast<std::uint32_t>(m_waiting.size()))];
+        if (m_random.below(2) == 0)
+            i = m_waiting.back();
         if (!chooseFor(i, c)) {
             if (std::find(stuck.begin(), stuck.end(), i) == stuck.end())
                 stuck.push_back(i);
@@ -325,7 +339,7 @@ void WeekCompletion::search(Progress &progress, int placedBefore, bool &stopped)
         for (const std::size_t j : m_hit)
             takeDay(j, c.day);
         give(i, c.day, c.bells);
-        m_events[i].tabuUntil = m_step + 5 + m_random.below(10);
+        m_events[i].tabuUntil = m_step + TabuTenure + m_random.below(10);
         if (m_left < m_bestLeft) {
             m_bestLeft = m_left;
             for (std::size_t k = 0; k < m_events.size(); ++k)

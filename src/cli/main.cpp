@@ -446,10 +446,10 @@ int runSchedule(const Arguments &args)
     json["allocated"] = result.allocated;
     json["scheduled"] = result.scheduled;
     json["left"] = result.left;
+    json["seconds"] = result.seconds;
     json["completed"] = result.completed;
     json["moved"] = result.moved;
     json["conflicts"] = result.conflicts;
-    json["seconds"] = result.seconds;
     print(json, args.json());
     return Done;
 }

@@ -69,11 +69,10 @@ public:
     WeekCompletion(const ScheduleData &d, const WeekMatrix &matrix, const CompletionSettings &s,
                    Random &random)
         : m_d(d), m(matrix), m_s(s), m_random(random)
-    {
-    }
+    {}
 
     // Takes the week from the matrix; false when nothing is left to place in it.
-    bool load(const std::vector<bool> &fixedEvent);
+    bool load(const std::vector<bool> &fixedEvent, const std::vector<bool> &completed);
     // Searches until nothing is left, the steps run out or a stop is requested; keeps the best.
     void search(Progress &progress, int placedBefore, bool &stopped);
     int leftAtStart() const { return m_leftAtStart; }
@@ -102,6 +101,7 @@ private:
     std::vector<std::size_t> m_waiting;   // events with periods left
     std::vector<std::int32_t> m_waitPos;  // per event: position in m_waiting, -1
     std::vector<DayMasks> m_best;
+    DayMasks m_open{}; // per day: the bells where cells may be added
     int m_left = 0;
     int m_leftAtStart = 0;
     int m_bestLeft = 0;
@@ -109,10 +109,18 @@ private:
     std::vector<std::size_t> m_hit; // scratch: events a candidate pushes out
 };
 
-bool WeekCompletion::load(const std::vector<bool> &fixedEvent)
+bool WeekCompletion::load(const std::vector<bool> &fixedEvent, const std::vector<bool> &completed)
 {
     m_days = m.usedDays();
     m_bells = m.usedBells();
+    const TimeRange &range = m_s.range;
+    const int firstDay = range.startDay > 0 ? range.startDay : 1;
+    const int lastDay = range.endDay > 0 ? std::min<int>(range.endDay, m_days) : m_days;
+    const std::uint32_t openBells =
+        bellSpan(range.startBell > 0 ? range.startBell : 1,
+                 range.endBell > 0 ? std::min<int>(range.endBell, m_bells) : m_bells);
+    for (int day = firstDay; day <= lastDay; ++day)
+        m_open[static_cast<std::size_t>(day)] = openBells;
     const int rows = m.rowCount();
     m_fixed.assign(dayIndex(rows + 1, 0), 0);
     m_movable.assign(m_fixed.size(), 0);
@@ -135,7 +143,7 @@ bool WeekCompletion::load(const std::vector<bool> &fixedEvent)
             continue;
         mv.start = ev->cells;
         mv.cells = ev->cells;
-        mv.left = std::max(ev->allowed - ev->placed, 0);
+        mv.left = completed[e] ? std::max(ev->allowed - ev->placed, 0) : 0;
         mv.cap = std::max(m_s.maxPerDay, 1);
         mv.cap = std::max(mv.cap, (ev->allowed + m_days - 1) / std::max(m_days, 1));
         mv.cap = std::min(mv.cap, m_bells);
@@ -218,7 +226,7 @@ bool WeekCompletion::chooseFor(std::size_t i, Candidate &chosen)
     std::uint32_t hard = 0;
     std::uint32_t taken = 0;
     auto consider = [&](int day, std::uint32_t bells) {
-        if (hard & bells)
+        if ((hard & bells) || (bells & ~m_open[static_cast<std::size_t>(day)]))
             return;
         m_hit.clear();
         int cost = 0;
@@ -331,8 +339,8 @@ void WeekCompletion::search(Progress &progress, int placedBefore, bool &stopped)
         m_hit.clear();
         for (const std::uint16_t r : m_events[i].rows)
             for (std::uint32_t b = m_movable[dayIndex(r, c.day)] & c.bells; b; b &= b - 1) {
-                const auto j = static_cast<std::size_t>(
-                    m_owner[cellIndex(r, c.day, std::countr_zero(b) + 1)]);
+                const auto j =
+                    static_cast<std::size_t>(m_owner[cellIndex(r, c.day, std::countr_zero(b) + 1)]);
                 if (std::find(m_hit.begin(), m_hit.end(), j) == m_hit.end())
                     m_hit.push_back(j);
             }
@@ -468,8 +476,8 @@ CompletionResult completeTimetables(ScheduleData &d, const CompletionSettings &s
 {
     CompletionResult result;
     const int weeks = usedWeeks(d);
-    const int first = std::max(s.firstWeek > 0 ? s.firstWeek : 1, 1);
-    const int last = std::min(s.lastWeek > 0 ? s.lastWeek : weeks, weeks);
+    const int first = std::max<int>(s.range.startWeek > 0 ? s.range.startWeek : 1, 1);
+    const int last = std::min<int>(s.range.endWeek > 0 ? s.range.endWeek : weeks, weeks);
     if (d.eventList[0] == 0 || first > last) {
         result.message = "Nothing to complete.";
         return result;
@@ -480,6 +488,11 @@ CompletionResult completeTimetables(ScheduleData &d, const CompletionSettings &s
     for (int c = 1; c <= d.codeCount; ++c)
         marks[static_cast<std::size_t>(c)] = d.codes[c].flags & LinkMarksMask;
 
+    std::vector<bool> completed(static_cast<std::size_t>(MaxCodes) + 1, false);
+    for (int c = 1; c <= d.codeCount; ++c)
+        completed[static_cast<std::size_t>(c)] =
+            !s.markedOnly || (marks[static_cast<std::size_t>(c)] & 1);
+
     Random random(s.seed);
     WeekMatrix m;
     ProgressRun run(progress, "Completion", 0);
@@ -488,7 +501,7 @@ CompletionResult completeTimetables(ScheduleData &d, const CompletionSettings &s
         m.build(d, w);
         const std::vector<bool> fixed = fixedEvents(d, m, s);
         WeekCompletion wc(d, m, s, random);
-        if (!wc.load(fixed))
+        if (!wc.load(fixed, completed))
             continue;
         wc.search(progress, placedBefore, result.stopped);
         placedBefore += wc.leftAtStart() - wc.bestLeft();

@@ -30,13 +30,16 @@ namespace quivra {
 
 struct CompletionSettings
 {
-    int maxPerDay = 3;         // longest block an event gets on one day
+    int maxPerDay = 3;          // longest block an event gets on one day
     bool includeLocked = false; // locked events may move and be completed too
     std::uint32_t seed = 1;
     // Steps of the search per period left at the start of a week, at least 20000 per week.
     int effort = 4000;
-    int firstWeek = 0; // 0: the whole calendar in use
-    int lastWeek = 0;
+    // Weeks, days and bells where periods may go (a and b are not used); a zero start or end
+    // stands for the calendar's.
+    TimeRange range;
+    // Only events marked with LinkMarks bit 0 get periods; the others may still move.
+    bool markedOnly = false;
 };
 
 // An event the run could not complete in one week, with the resources that stand in its way
@@ -52,9 +55,9 @@ struct CompletionLeft
 
 struct CompletionResult
 {
-    int placed = 0;        // periods added
-    int moved = 0;         // events whose periods already placed were moved
-    int left = 0;          // periods still not placed in the weeks looked at
+    int placed = 0; // periods added
+    int moved = 0;  // events whose periods already placed were moved
+    int left = 0;   // periods still not placed in the weeks looked at
     std::vector<CompletionLeft> unplaced;
     bool stopped = false;
     bool storeFailed = false; // the lecture store refused a change; that event kept its cells

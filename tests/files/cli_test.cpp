@@ -276,8 +276,9 @@ TEST_F(CliTest, SchedulePlacesWhatIsAllocated)
     std::vector<std::string> keys;
     for (const auto &[key, value] : result.items())
         keys.push_back(key);
-    EXPECT_EQ(keys,
-              (std::vector<std::string>{"planned", "allocated", "scheduled", "left", "seconds"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"planned", "allocated", "scheduled", "left",
+                                              "seconds", "completed", "moved", "conflicts"}));
+    EXPECT_EQ(result["conflicts"], 0);
     EXPECT_EQ(result["left"], 0);
     EXPECT_EQ(result["scheduled"], result["allocated"]);
     EXPECT_EQ(nlohmann::json::parse(run("check " + path("s.qvf") + " --json").out)["found"], 0);

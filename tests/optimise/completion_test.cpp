@@ -115,8 +115,9 @@ TEST(Completion, MovesWhatBlocksUnlessItMustStay)
         bool e2Placed;
         int e1Day;
     };
-    for (const Case c : {Case{Hold::None, true, 2}, Case{Hold::Locked, false, 1},
-                         Case{Hold::ManualRoom, false, 1}, Case{Hold::LockedButIncluded, true, 2}}) {
+    for (const Case c :
+         {Case{Hold::None, true, 2}, Case{Hold::Locked, false, 1}, Case{Hold::ManualRoom, false, 1},
+          Case{Hold::LockedButIncluded, true, 2}}) {
         SCOPED_TRACE(static_cast<int>(c.hold));
         auto d = makeScheduleData();
         FixtureBuilder f(*d);

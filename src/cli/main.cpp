@@ -10,6 +10,7 @@
 #include "engine/textutil.h"
 #include "files/datafile.h"
 #include "files/textexchange.h"
+#include "optimise/improver.h"
 #include "optimise/initialsolution.h"
 #include "optimise/optimiser.h"
 
@@ -50,8 +51,11 @@ constexpr const char *UsageText =
     "                                             (--specified-only: the initial solution alone,\n"
     "                                             without the completion that moves what blocks)\n"
     "  optimise FILE --out OUT [--seed N] [--seconds S | --rounds R] [--weights w1,...,w7]\n"
-    "           [--reference] [--remove-conflicts] [--json]\n"
+    "           [--reference | --specified-only] [--remove-conflicts] [--json]\n"
     "                                             reduce the weighted gaps of the timetables\n"
+    "                                             (with --seconds the search goes on for S\n"
+    "                                             seconds unless no gap is left; --reference or\n"
+    "                                             --specified-only: the descent alone)\n"
     "\n"
     "Files ending in .qvx are text exchange files, all others data files. The moment written as\n"
     "\"Created\" into text files is taken from SOURCE_DATE_EPOCH when it is set.\n"
@@ -491,7 +495,21 @@ int runOptimise(const Arguments &args)
     sweepIfAsked(*d, args.has("remove-conflicts"));
     settings.bookings = d->header.bookingsCountAsOccupied != 0;
 
-    const OptimiseResult result = optimise(*d, settings);
+    // With --json every better timetable of the search after the descent is a line on stderr.
+    const OptimiseObserver observer = [&](const OptimiseStatus &st) {
+        if (!args.json() || st.point != OptimiseStatus::Point::Cycle)
+            return;
+        Json line;
+        line["seconds"] = st.seconds;
+        line["round"] = st.round;
+        line["gaps"] = st.gapsNow;
+        std::cerr << line.dump() << '\n';
+    };
+    NullProgress progress;
+    const bool specifiedOnly = args.has("specified-only") || settings.reference;
+    const OptimiseResult result = specifiedOnly
+                                      ? optimise(*d, settings, progress, observer)
+                                      : optimiseWithBudget(*d, settings, progress, observer);
     if (result.refused()) {
         std::cerr << "quivra-cli: " << result.message << '\n';
         return Refused;
@@ -552,7 +570,8 @@ int main(int argc, char **argv)
         {"convert", "", runConvert},
         {"import", "json rule= out=", runImport},
         {"schedule", "json out= seed= specified-only remove-conflicts", runSchedule},
-        {"optimise", "json out= seed= seconds= rounds= weights= reference remove-conflicts",
+        {"optimise",
+         "json out= seed= seconds= rounds= weights= reference specified-only remove-conflicts",
          runOptimise},
     };
     for (const Command &c : Commands) {

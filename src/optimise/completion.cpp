@@ -416,57 +416,13 @@ std::vector<bool> fixedEvents(const ScheduleData &d, const WeekMatrix &m,
     return fixed;
 }
 
-// Writes the week's best cells into the matrix and the store: every changed event's old
-// blocks out first, then the new ones in, each checked against the rows once more.
 void storeWeek(ScheduleData &d, WeekMatrix &m, const WeekCompletion &wc, CompletionResult &r)
 {
-    const auto &events = wc.events();
-    const auto &best = wc.best();
-    const int days = m.usedDays();
-    auto runs = [](std::uint32_t mask, auto &&f) {
-        while (mask) {
-            const int first = std::countr_zero(mask) + 1;
-            const std::uint32_t shifted = mask >> (first - 1);
-            const int len = std::countr_one(shifted);
-            f(first, len);
-            mask &= ~bellSpan(first, first + len - 1);
-        }
-    };
-    std::vector<bool> keep(events.size(), false);
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        const Movable &mv = events[i];
-        bool moved = false;
-        for (int day = 1; day <= days; ++day) {
-            const auto dd = static_cast<std::size_t>(day);
-            const std::uint32_t gone = mv.start[dd] & ~best[i][dd];
-            if (gone)
-                moved = true;
-            runs(gone, [&](int bell, int len) {
-                if (!m.deleteBlock(d, mv.code, day, bell, len)) {
-                    r.storeFailed = true;
-                    keep[i] = true;
-                }
-            });
-        }
-        if (moved)
-            ++r.moved;
-    }
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        const Movable &mv = events[i];
-        if (keep[i])
-            continue;
-        for (int day = 1; day <= days; ++day) {
-            const auto dd = static_cast<std::size_t>(day);
-            runs(best[i][dd] & ~mv.start[dd], [&](int bell, int len) {
-                const std::uint32_t bits = bellSpan(bell, bell + len - 1);
-                for (const std::uint16_t row : mv.rows)
-                    if ((m.eventMask(row, day) | m.bookingMask(row, day)) & bits)
-                        return;
-                if (!m.insertBlock(d, mv.code, day, bell, len))
-                    r.storeFailed = true;
-            });
-        }
-    }
+    std::vector<CellChange> changes;
+    for (std::size_t i = 0; i < wc.events().size(); ++i)
+        if (wc.events()[i].start != wc.best()[i])
+            changes.push_back({wc.events()[i].code, wc.events()[i].start, wc.best()[i]});
+    r.moved += storeCellChanges(d, m, changes, r.storeFailed);
 }
 
 } // namespace
@@ -533,6 +489,57 @@ CompletionResult completeTimetables(ScheduleData &d, const CompletionSettings &s
 {
     NullProgress progress;
     return completeTimetables(d, s, progress);
+}
+
+int storeCellChanges(ScheduleData &d, WeekMatrix &m, const std::vector<CellChange> &changes,
+                     bool &storeFailed)
+{
+    const int days = m.usedDays();
+    auto runs = [](std::uint32_t mask, auto &&f) {
+        while (mask) {
+            const int first = std::countr_zero(mask) + 1;
+            const int len = std::countr_one(mask >> (first - 1));
+            f(first, len);
+            mask &= ~bellSpan(first, first + len - 1);
+        }
+    };
+    int moved = 0;
+    std::vector<bool> keep(changes.size(), false);
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const CellChange &c = changes[i];
+        bool away = false;
+        for (int day = 1; day <= days; ++day) {
+            const auto dd = static_cast<std::size_t>(day);
+            const std::uint32_t gone = c.from[dd] & ~c.to[dd];
+            away = away || gone != 0;
+            runs(gone, [&](int bell, int len) {
+                if (!m.deleteBlock(d, c.event, day, bell, len)) {
+                    storeFailed = true;
+                    keep[i] = true;
+                }
+            });
+        }
+        moved += away ? 1 : 0;
+    }
+    std::vector<std::uint16_t> scratch;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const CellChange &c = changes[i];
+        if (keep[i])
+            continue;
+        const std::span<const std::uint16_t> rows = m.rowsOf(d, c.event, scratch);
+        for (int day = 1; day <= days; ++day) {
+            const auto dd = static_cast<std::size_t>(day);
+            runs(c.to[dd] & ~c.from[dd], [&](int bell, int len) {
+                const std::uint32_t bits = bellSpan(bell, bell + len - 1);
+                for (const std::uint16_t row : rows)
+                    if ((m.eventMask(row, day) | m.bookingMask(row, day)) & bits)
+                        return;
+                if (!m.insertBlock(d, c.event, day, bell, len))
+                    storeFailed = true;
+            });
+        }
+    }
+    return moved;
 }
 
 std::string completionReport(const ScheduleData &d, const CompletionResult &r)

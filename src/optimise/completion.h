@@ -21,6 +21,7 @@
 
 #include "engine/progress.h"
 #include "engine/scheduledata.h"
+#include "engine/weekmatrix.h"
 
 #include <cstdint>
 #include <string>
@@ -72,6 +73,19 @@ struct CompletionResult
 CompletionResult completeTimetables(ScheduleData &d, const CompletionSettings &s,
                                     Progress &progress);
 CompletionResult completeTimetables(ScheduleData &d, const CompletionSettings &s);
+
+// New cells of one event in a week matrix's week.
+struct CellChange
+{
+    CodeId event = 0;
+    DayMasks from{};
+    DayMasks to{};
+};
+// Gives each event its new cells in the matrix and the store: every event's cells that go first,
+// then the new ones, each block only where all the event's rows are free. Returns the events that
+// left a cell; storeFailed is set when the store refused a change (that event keeps its cells).
+int storeCellChanges(ScheduleData &d, WeekMatrix &m, const std::vector<CellChange> &changes,
+                     bool &storeFailed);
 
 // The text of what could not be placed: one line per event, "CODE (week W): N periods, blocked
 // by R1, R2", or empty.

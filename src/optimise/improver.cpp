@@ -1,0 +1,604 @@
+#include "optimise/improver.h"
+
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+#include "engine/gaps.h"
+#include "engine/manualrooms.h"
+#include "engine/random.h"
+#include "engine/totals.h"
+#include "engine/weekmatrix.h"
+#include "optimise/completion.h"
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+
+namespace quivra {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Steps a change is compared with: a change is kept when it does not raise the gaps above those
+// of now or of this many steps ago.
+constexpr std::size_t AcceptanceHistory = 2000;
+// A better timetable is reported at most this often (seconds).
+constexpr double ReportEvery = 0.25;
+
+std::size_t dayIndex(int row, int day)
+{
+    return static_cast<std::size_t>(row) * (MaxDays + 1) + static_cast<std::size_t>(day);
+}
+
+std::size_t cellIndex(int row, int day, int bell)
+{
+    return (static_cast<std::size_t>(row) << MatrixRowShift) |
+           static_cast<std::size_t>(day << MatrixDayShift) | static_cast<std::size_t>(bell);
+}
+
+bool contiguous(std::uint32_t mask)
+{
+    const std::uint32_t shifted = mask >> std::countr_zero(mask);
+    return mask != 0 && (shifted & (shifted + 1)) == 0;
+}
+
+// One week's timetables as bell masks, with the blocks of the events that may move.
+class WeekSearch
+{
+public:
+    WeekSearch(const ScheduleData &d, const WeekMatrix &matrix, const OptimiseSettings &s,
+               const GapCategoryWeights &weights, Random &random)
+        : m_d(d), m(matrix), m_s(s), m_weights(weights), m_random(random)
+    {}
+
+    // False when no event of the week may move.
+    bool load(const std::vector<bool> &movable);
+    // Searches until `deadline`, a stop request or no gap left; `better` hears of every better
+    // week (the gaps of the week).
+    template <class Better>
+    void run(Clock::time_point deadline, Progress &progress, bool &stopped, Better &&better);
+    int startGaps() const { return m_startGaps; }
+    int bestGaps() const { return m_bestGaps; }
+    std::vector<CellChange> changes() const;
+
+private:
+    struct Event
+    {
+        CodeId code = 0;
+        std::vector<std::uint16_t> rows;
+        DayMasks start{};
+        DayMasks cells{};
+    };
+    struct Step
+    {
+        std::uint32_t event;
+        int day;
+        std::uint32_t cells;
+    };
+
+    int rowDayGaps(int row, int day) const
+    {
+        const std::size_t at = dayIndex(row, day);
+        const std::uint32_t booked = m_s.bookings ? m_booked[at] : 0u;
+        return dayGaps((m_fixed[at] | m_moving[at] | booked) & m_used);
+    }
+    void setCells(std::size_t i, int day, std::uint32_t cells);
+    void change(std::size_t i, int day, std::uint32_t cells)
+    {
+        m_log.push_back(
+            {static_cast<std::uint32_t>(i), day, m_events[i].cells[static_cast<std::size_t>(day)]});
+        setCells(i, day, cells);
+    }
+    void undo()
+    {
+        while (!m_log.empty()) {
+            const Step st = m_log.back();
+            m_log.pop_back();
+            setCells(st.event, st.day, st.cells);
+        }
+    }
+    bool free(std::size_t i, int day, std::uint32_t cells) const
+    {
+        for (const std::uint16_t r : m_events[i].rows) {
+            const std::size_t at = dayIndex(r, day);
+            if ((m_fixed[at] | m_booked[at] | m_moving[at]) & cells)
+                return false;
+        }
+        return true;
+    }
+    bool balanced() const;
+    // A random event with a block and that block's day; false when none was drawn.
+    bool drawBlock(std::size_t &i, int &day, std::uint32_t &cells);
+    bool relocate();
+    bool exchange();
+    bool kick();
+    std::int32_t owner(int row, int day, int bell) const
+    {
+        return m_owner[cellIndex(row, day, bell)];
+    }
+
+    const ScheduleData &m_d;
+    const WeekMatrix &m;
+    const OptimiseSettings &m_s;
+    const GapCategoryWeights &m_weights;
+    Random &m_random;
+    int m_days = 0;
+    int m_bells = 0;
+    std::uint32_t m_used = 0;
+    std::vector<Event> m_events;
+    std::vector<std::uint32_t> m_fixed;  // per (row, day): period cells that stay
+    std::vector<std::uint32_t> m_booked; // per (row, day): bookings
+    std::vector<std::uint32_t> m_moving; // per (row, day): cells of events that may move
+    std::vector<std::int32_t> m_owner;   // per cell: the moving event there, -1
+    std::vector<int> m_rowWeight;
+    std::vector<int> m_rowLow, m_rowHigh; // daily period limits; high < low: none
+    std::vector<Step> m_log;
+    std::vector<DayMasks> m_best;
+    int m_gaps = 0;
+    int m_startGaps = 0;
+    int m_bestGaps = 0;
+    std::vector<std::size_t> m_hit; // scratch
+};
+
+bool WeekSearch::load(const std::vector<bool> &movable)
+{
+    m_days = m.usedDays();
+    m_bells = m.usedBells();
+    m_used = bellSpan(1, m_bells);
+    const int rows = m.rowCount();
+    m_fixed.assign(dayIndex(rows + 1, 0), 0);
+    m_booked.assign(m_fixed.size(), 0);
+    m_moving.assign(m_fixed.size(), 0);
+    m_owner.assign(static_cast<std::size_t>(rows + 1) << MatrixRowShift, -1);
+    m_rowWeight.assign(static_cast<std::size_t>(rows + 1), 0);
+    m_rowLow.assign(m_rowWeight.size(), 0);
+    m_rowHigh.assign(m_rowWeight.size(), -1);
+    for (int r = 1; r <= rows; ++r) {
+        const int k = m.categoryOfRow(r);
+        const int w = k >= 1 && k <= MaxCategories ? m_weights[static_cast<std::size_t>(k)] : 0;
+        m_rowWeight[static_cast<std::size_t>(r)] = w;
+        if ((m_s.mode & ModeBalancedDays) && w > 0 && k != m_d.roomsCategory) {
+            m_rowLow[static_cast<std::size_t>(r)] = m.balanceMin(k);
+            m_rowHigh[static_cast<std::size_t>(r)] = m.balanceMax(k);
+        }
+        for (int day = 1; day <= m_days; ++day) {
+            m_fixed[dayIndex(r, day)] = m.eventMask(r, day) & m_used;
+            m_booked[dayIndex(r, day)] = m.bookingMask(r, day) & m_used;
+        }
+    }
+    for (const CodeId e : m.weekEvents()) {
+        const MatrixEvent *ev = m.event(e);
+        if (!ev || !movable[e])
+            continue;
+        Event x;
+        x.code = e;
+        x.rows.assign(ev->rows.begin(), ev->rows.end());
+        std::sort(x.rows.begin(), x.rows.end());
+        x.rows.erase(std::unique(x.rows.begin(), x.rows.end()), x.rows.end());
+        std::erase(x.rows, std::uint16_t{0});
+        bool any = false;
+        for (int day = 1; day <= m_days; ++day)
+            any = any || contiguous(ev->cells[static_cast<std::size_t>(day)]);
+        if (x.rows.empty() || !any)
+            continue;
+        x.start = ev->cells;
+        x.cells = ev->cells;
+        const auto i = static_cast<std::int32_t>(m_events.size());
+        for (const std::uint16_t r : x.rows)
+            for (int day = 1; day <= m_days; ++day) {
+                const std::uint32_t bells = x.cells[static_cast<std::size_t>(day)];
+                m_fixed[dayIndex(r, day)] &= ~bells;
+                m_moving[dayIndex(r, day)] |= bells;
+                for (std::uint32_t b = bells; b; b &= b - 1)
+                    m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = i;
+            }
+        m_events.push_back(std::move(x));
+    }
+    m_gaps = 0;
+    for (int r = 1; r <= rows; ++r)
+        if (const int w = m_rowWeight[static_cast<std::size_t>(r)])
+            for (int day = 1; day <= m_days; ++day)
+                m_gaps += w * rowDayGaps(r, day);
+    m_startGaps = m_bestGaps = m_gaps;
+    m_best.resize(m_events.size());
+    for (std::size_t i = 0; i < m_events.size(); ++i)
+        m_best[i] = m_events[i].cells;
+    return !m_events.empty();
+}
+
+void WeekSearch::setCells(std::size_t i, int day, std::uint32_t cells)
+{
+    Event &ev = m_events[i];
+    const auto dd = static_cast<std::size_t>(day);
+    const std::uint32_t old = ev.cells[dd];
+    for (const std::uint16_t r : ev.rows) {
+        const int w = m_rowWeight[r];
+        if (w)
+            m_gaps -= w * rowDayGaps(r, day);
+        std::uint32_t &moving = m_moving[dayIndex(r, day)];
+        moving = (moving & ~old) | cells;
+        for (std::uint32_t b = old & ~cells; b; b &= b - 1)
+            m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = -1;
+        for (std::uint32_t b = cells & ~old; b; b &= b - 1)
+            m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = static_cast<std::int32_t>(i);
+        if (w)
+            m_gaps += w * rowDayGaps(r, day);
+    }
+    ev.cells[dd] = cells;
+}
+
+// The daily period limits of the rows the logged changes touched.
+bool WeekSearch::balanced() const
+{
+    if (!(m_s.mode & ModeBalancedDays))
+        return true;
+    for (const Step &st : m_log)
+        for (const std::uint16_t r : m_events[st.event].rows) {
+            const int lo = m_rowLow[r], hi = m_rowHigh[r];
+            if (hi < lo)
+                continue;
+            const std::size_t at = dayIndex(r, st.day);
+            const int n = bellCount(m_fixed[at] | m_moving[at]);
+            if (n < lo || n > hi)
+                return false;
+        }
+    return true;
+}
+
+bool WeekSearch::drawBlock(std::size_t &i, int &day, std::uint32_t &cells)
+{
+    i = m_random.below(static_cast<std::uint32_t>(m_events.size()));
+    day = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
+    cells = m_events[i].cells[static_cast<std::size_t>(day)];
+    return contiguous(cells);
+}
+
+// A block to a free place: another day where the event has none, or other bells of its day.
+bool WeekSearch::relocate()
+{
+    std::size_t i;
+    int day;
+    std::uint32_t cells;
+    if (!drawBlock(i, day, cells))
+        return false;
+    const int length = std::popcount(cells);
+    const int day2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
+    if (day2 != day && m_events[i].cells[static_cast<std::size_t>(day2)] != 0)
+        return false;
+    const int bell =
+        1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_bells - length + 1)));
+    const std::uint32_t target = bellSpan(bell, bell + length - 1);
+    if (day2 == day && target == cells)
+        return false;
+    change(i, day, 0);
+    if (!free(i, day2, target)) {
+        undo();
+        return false;
+    }
+    change(i, day2, target);
+    return true;
+}
+
+// Two blocks that share a timetable exchange days and first bells.
+bool WeekSearch::exchange()
+{
+    std::size_t i;
+    int day;
+    std::uint32_t cells;
+    if (!drawBlock(i, day, cells))
+        return false;
+    const Event &a = m_events[i];
+    const std::uint16_t row = a.rows[m_random.below(static_cast<std::uint32_t>(a.rows.size()))];
+    const int day2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
+    const int bell2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_bells)));
+    const std::int32_t other = owner(row, day2, bell2);
+    if (other < 0 || static_cast<std::size_t>(other) == i)
+        return false;
+    const auto j = static_cast<std::size_t>(other);
+    const std::uint32_t cells2 = m_events[j].cells[static_cast<std::size_t>(day2)];
+    if (!contiguous(cells2))
+        return false;
+    if (day != day2 && (m_events[i].cells[static_cast<std::size_t>(day2)] != 0 ||
+                        m_events[j].cells[static_cast<std::size_t>(day)] != 0))
+        return false;
+    const int first = std::countr_zero(cells) + 1;
+    const int first2 = std::countr_zero(cells2) + 1;
+    const int length = std::popcount(cells);
+    const int length2 = std::popcount(cells2);
+    if (first2 + length - 1 > m_bells || first + length2 - 1 > m_bells)
+        return false;
+    const std::uint32_t toA = bellSpan(first2, first2 + length - 1);
+    const std::uint32_t toB = bellSpan(first, first + length2 - 1);
+    change(i, day, 0);
+    change(j, day2, 0);
+    if (!free(i, day2, toA)) {
+        undo();
+        return false;
+    }
+    change(i, day2, toA);
+    if (!free(j, day, toB)) {
+        undo();
+        return false;
+    }
+    change(j, day, toB);
+    return true;
+}
+
+// A block to a place where other blocks are; each of those goes to its best free place.
+bool WeekSearch::kick()
+{
+    std::size_t i;
+    int day;
+    std::uint32_t cells;
+    if (!drawBlock(i, day, cells))
+        return false;
+    const int length = std::popcount(cells);
+    const int day2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
+    if (day2 != day && m_events[i].cells[static_cast<std::size_t>(day2)] != 0)
+        return false;
+    const int bell =
+        1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_bells - length + 1)));
+    const std::uint32_t target = bellSpan(bell, bell + length - 1);
+    if (day2 == day && target == cells)
+        return false;
+    m_hit.clear();
+    for (const std::uint16_t r : m_events[i].rows) {
+        const std::size_t at = dayIndex(r, day2);
+        if ((m_fixed[at] | m_booked[at]) & target)
+            return false;
+        for (std::uint32_t b = m_moving[at] & target; b; b &= b - 1) {
+            const std::int32_t j = owner(r, day2, std::countr_zero(b) + 1);
+            if (static_cast<std::size_t>(j) == i)
+                continue;
+            const auto uj = static_cast<std::size_t>(j);
+            if (std::find(m_hit.begin(), m_hit.end(), uj) == m_hit.end())
+                m_hit.push_back(uj);
+        }
+    }
+    if (m_hit.empty() || m_hit.size() > 3)
+        return false;
+    std::vector<std::pair<std::size_t, std::uint32_t>> pushed;
+    for (const std::size_t j : m_hit) {
+        const std::uint32_t c = m_events[j].cells[static_cast<std::size_t>(day2)];
+        if (!contiguous(c))
+            return false;
+        pushed.emplace_back(j, c);
+    }
+    change(i, day, 0);
+    for (const auto &[j, c] : pushed)
+        change(j, day2, 0);
+    change(i, day2, target);
+    for (const auto &[j, c] : pushed) {
+        const int len = std::popcount(c);
+        int bestGaps = 0, bestDay = 0, seen = 0;
+        std::uint32_t bestCells = 0;
+        for (int dd = 1; dd <= m_days; ++dd) {
+            if (m_events[j].cells[static_cast<std::size_t>(dd)] != 0)
+                continue;
+            for (int b = 1; b + len - 1 <= m_bells; ++b) {
+                const std::uint32_t place = bellSpan(b, b + len - 1);
+                if ((dd == day2 && place == c) || !free(j, dd, place))
+                    continue;
+                setCells(j, dd, place);
+                const int g = m_gaps;
+                setCells(j, dd, 0);
+                if (bestDay == 0 || g < bestGaps) {
+                    bestGaps = g;
+                    bestDay = dd;
+                    bestCells = place;
+                    seen = 1;
+                } else if (g == bestGaps &&
+                           m_random.below(static_cast<std::uint32_t>(++seen)) == 0) {
+                    bestDay = dd;
+                    bestCells = place;
+                }
+            }
+        }
+        if (bestDay == 0) {
+            undo();
+            return false;
+        }
+        change(j, bestDay, bestCells);
+    }
+    return true;
+}
+
+template <class Better>
+void WeekSearch::run(Clock::time_point deadline, Progress &progress, bool &stopped, Better &&better)
+{
+    std::vector<int> history(AcceptanceHistory, m_gaps);
+    std::size_t step = 0;
+    while (m_bestGaps > 0) {
+        if ((step & 1023) == 0) {
+            if (Clock::now() >= deadline)
+                break;
+            if (progress.stopRequested()) {
+                stopped = true;
+                break;
+            }
+        }
+        const int before = m_gaps;
+        const std::uint32_t kind = m_random.below(16);
+        const bool changed = kind < 7 ? relocate() : kind < 14 ? exchange() : kick();
+        int &past = history[step % AcceptanceHistory];
+        ++step;
+        if (!changed)
+            continue;
+        if (!balanced() || (m_gaps > before && m_gaps > past)) {
+            undo();
+            continue;
+        }
+        m_log.clear();
+        past = m_gaps;
+        if (m_gaps < m_bestGaps) {
+            m_bestGaps = m_gaps;
+            for (std::size_t k = 0; k < m_events.size(); ++k)
+                m_best[k] = m_events[k].cells;
+            better(m_bestGaps);
+        }
+    }
+}
+
+std::vector<CellChange> WeekSearch::changes() const
+{
+    std::vector<CellChange> out;
+    for (std::size_t i = 0; i < m_events.size(); ++i)
+        if (m_best[i] != m_events[i].start)
+            out.push_back({m_events[i].code, m_events[i].start, m_best[i]});
+    return out;
+}
+
+// The events the descent may move in the week: chosen, not locked unless included, allocated in
+// the week and not over it, in no conflict, without rooms chosen by hand.
+std::vector<bool> movableEvents(const ScheduleData &d, const WeekMatrix &m,
+                                const OptimiseSettings &s)
+{
+    std::vector<bool> movable(static_cast<std::size_t>(MaxCodes) + 1, false);
+    for (const CodeId e : m.weekEvents()) {
+        const MatrixEvent *ev = m.event(e);
+        movable[e] = ev && ev->listed && ev->placed <= ev->allowed &&
+                     (s.includeLocked || !isLockedCode(d, e));
+    }
+    if (!s.events.empty()) {
+        std::vector<bool> chosen(movable.size(), false);
+        for (const CodeId e : s.events)
+            if (e <= MaxCodes)
+                chosen[e] = true;
+        for (std::size_t c = 0; c < movable.size(); ++c)
+            movable[c] = movable[c] && chosen[c];
+    }
+    const int triples = manualTripleCount(d);
+    for (int k = 1; k <= triples; ++k) {
+        const ManualTriple t = manualTriple(d, k);
+        if (t.event > 0 && t.event <= MaxCodes && manualWeek(t.slot) == m.week())
+            movable[t.event] = false;
+    }
+    for (const CodeId e : conflictingEvents(d, m))
+        movable[e] = false;
+    return movable;
+}
+
+} // namespace
+
+OptimiseResult optimiseWithBudget(ScheduleData &d, const OptimiseSettings &s, Progress &progress,
+                                  const OptimiseObserver &observer)
+{
+    const auto started = Clock::now();
+    OptimiseResult r = optimise(d, s, progress, observer);
+    const bool ranOut = r.end == OptimiseEnd::NoImprovement || r.end == OptimiseEnd::RoundLimit;
+    if (s.maxSeconds <= 0 || !ranOut || r.gapsAfter == 0)
+        return r;
+    const auto deadline =
+        started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                      std::min(s.maxSeconds, s.dayLimit > 0 ? s.dayLimit : s.maxSeconds)));
+    const int weeks = usedWeeks(d);
+    const int first = std::max(1, s.firstWeek != 0 ? s.firstWeek : int{d.optimiseRange.startWeek});
+    const int last = std::min(weeks, s.lastWeek != 0 ? s.lastWeek : int{d.optimiseRange.endWeek});
+    const GapCategoryWeights weights = optimiserWeights(d, s);
+
+    std::vector<std::uint16_t> marks(static_cast<std::size_t>(d.codeCount) + 1);
+    for (int c = 1; c <= d.codeCount; ++c)
+        marks[static_cast<std::size_t>(c)] = d.codes[c].flags & LinkMarksMask;
+
+    Random random(s.seed ^ 0x9e3779b9u);
+    WeekMatrix m;
+    bool stopped = false;
+    bool storeFailed = false;
+    int gapsNow = r.gapsAfter;
+    int changedEvents = 0;
+    auto lastReport = Clock::now();
+    for (int w = first; w <= last && !stopped && Clock::now() < deadline; ++w) {
+        m.build(d, w);
+        WeekSearch search(d, m, s, weights, random);
+        if (!search.load(movableEvents(d, m, s)))
+            continue;
+        // The week's share of the time left.
+        const auto now = Clock::now();
+        const auto weekEnd = now + (deadline - now) / (last - w + 1);
+        const int others = gapsNow - search.startGaps();
+        search.run(weekEnd, progress, stopped, [&](int best) {
+            gapsNow = others + best;
+            const auto t = Clock::now();
+            if (!observer || std::chrono::duration<double>(t - lastReport).count() < ReportEvery)
+                return;
+            lastReport = t;
+            OptimiseStatus st;
+            st.point = OptimiseStatus::Point::Cycle;
+            st.week = w;
+            st.swaps = r.swaps;
+            st.moves = r.moves;
+            st.gapsInitial = r.gapsBefore;
+            st.categoryInitial = r.categoryBefore;
+            st.gapsNow = gapsNow;
+            st.categoryNow = r.categoryAfter; // per category only at the end of a week
+            st.weights = weights;
+            st.seconds = std::chrono::duration<double>(t - started).count();
+            observer(st);
+        });
+        changedEvents += storeCellChanges(d, m, search.changes(), storeFailed);
+        if (storeFailed)
+            break;
+    }
+
+    // The end as the descent counts it.
+    r.gapsAfter = 0;
+    r.categoryAfter = {};
+    r.conflictsAfter = 0;
+    r.statsAfter = {};
+    for (int w = first; w <= last; ++w) {
+        m.build(d, w);
+        r.conflictsAfter += weekConflicts(d, m);
+        const GapTotals g = gapCount(m, weights, s.bookings);
+        r.gapsAfter += g.total;
+        for (int k = 1; k <= MaxCategories; ++k)
+            r.categoryAfter[static_cast<std::size_t>(k)] +=
+                g.byCategory[static_cast<std::size_t>(k)];
+        addTimetableStats(d, m, s.bookings, r.statsAfter);
+    }
+    if (changedEvents > 0) {
+        validityCleanup(d, first, last);
+        d.modified = true;
+    }
+    rebuildLists(d);
+    totals(d, 1, d.codeCount);
+    allResourceTotals(d);
+    for (int c = 1; c <= d.codeCount && c < static_cast<int>(marks.size()); ++c)
+        d.codes[c].flags |= marks[static_cast<std::size_t>(c)];
+    r.moves += changedEvents;
+    r.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    if (storeFailed) {
+        r.end = OptimiseEnd::StoreFailed;
+        r.message = "The lecture store refused a change; the change was not made.";
+    } else if (stopped) {
+        r.end = OptimiseEnd::Stopped;
+        r.interrupted = false;
+        r.message = "Stopped.";
+    } else {
+        r.end = OptimiseEnd::TimeLimit;
+        r.interrupted = false;
+        r.message =
+            r.gapsAfter == 0 ? "No gaps are left." : "Optimisation ended at its time limit.";
+    }
+    if (observer) {
+        OptimiseStatus st;
+        st.point = OptimiseStatus::Point::Cycle;
+        st.swaps = r.swaps;
+        st.moves = r.moves;
+        st.gapsInitial = r.gapsBefore;
+        st.categoryInitial = r.categoryBefore;
+        st.gapsNow = r.gapsAfter;
+        st.categoryNow = r.categoryAfter;
+        st.weights = weights;
+        st.seconds = r.seconds;
+        observer(st);
+    }
+    return r;
+}
+
+OptimiseResult optimiseWithBudget(ScheduleData &d, const OptimiseSettings &s)
+{
+    NullProgress none;
+    return optimiseWithBudget(d, s, none);
+}
+
+} // namespace quivra

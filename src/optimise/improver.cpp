@@ -21,7 +21,9 @@ using Clock = std::chrono::steady_clock;
 
 // Steps a change is compared with: a change is kept when it does not raise the gaps above those
 // of now or of this many steps ago.
-constexpr std::size_t AcceptanceHistory = 2000;
+constexpr std::size_t AcceptanceHistory = 100;
+// Draws of a timetable's day for a rebuild until one with gaps comes up.
+constexpr int GapDraws = 200;
 // A better timetable is reported at most this often (seconds).
 constexpr double ReportEvery = 0.25;
 
@@ -68,6 +70,9 @@ private:
         std::vector<std::uint16_t> rows;
         DayMasks start{};
         DayMasks cells{};
+        int left = 0;                // periods taken out by a rebuild and not yet back
+        int cap = 3;                 // longest block on one day
+        std::uint32_t tabuUntil = 0; // rebuild step before which it is not pushed out
     };
     struct Step
     {
@@ -112,6 +117,9 @@ private:
     bool relocate();
     bool exchange();
     bool kick();
+    bool rebuild();
+    void takeOut(std::size_t j, int day);
+    bool placeOne(std::size_t i, std::uint32_t step);
     std::int32_t owner(int row, int day, int bell) const
     {
         return m_owner[cellIndex(row, day, bell)];
@@ -137,7 +145,9 @@ private:
     int m_gaps = 0;
     int m_startGaps = 0;
     int m_bestGaps = 0;
-    std::vector<std::size_t> m_hit; // scratch
+    std::vector<std::size_t> m_hit;     // scratch
+    std::vector<std::size_t> m_waiting; // events with periods out during a rebuild
+    std::uint32_t m_rebuildClock = 0;   // rebuild steps so far, for the tabu marks
 };
 
 bool WeekSearch::load(const std::vector<bool> &movable)
@@ -183,6 +193,10 @@ bool WeekSearch::load(const std::vector<bool> &movable)
             continue;
         x.start = ev->cells;
         x.cells = ev->cells;
+        x.cap = std::max(m_s.maxSeq, 1);
+        if (!(m_s.mode & ModeOneBlockPerDay))
+            x.cap = std::max(x.cap, (ev->allowed + m_days - 1) / std::max(m_days, 1));
+        x.cap = std::min(x.cap, m_bells);
         const auto i = static_cast<std::int32_t>(m_events.size());
         for (const std::uint16_t r : x.rows)
             for (int day = 1; day <= m_days; ++day) {
@@ -403,6 +417,178 @@ bool WeekSearch::kick()
     return true;
 }
 
+void WeekSearch::takeOut(std::size_t j, int day)
+{
+    Event &ev = m_events[j];
+    const std::uint32_t cells = ev.cells[static_cast<std::size_t>(day)];
+    if (cells == 0)
+        return;
+    change(j, day, 0);
+    if (ev.left == 0)
+        m_waiting.push_back(j);
+    ev.left += std::popcount(cells);
+}
+
+// Puts periods of event i back: the block of one day that adds most periods, pushes out fewest
+// others (weighed by their timetables) and adds fewest gaps. False when it has no place at all.
+bool WeekSearch::placeOne(std::size_t i, std::uint32_t step)
+{
+    Event &ev = m_events[i];
+    struct Choice
+    {
+        int day = 0;
+        std::uint32_t bells = 0;
+        long long key = 0;
+    } best;
+    int seen = 0;
+    const int weight = static_cast<int>(ev.rows.size());
+    for (int day = 1; day <= m_days; ++day) {
+        const std::uint32_t cur = ev.cells[static_cast<std::size_t>(day)];
+        if (cur != 0 && !contiguous(cur))
+            continue;
+        const int have = std::popcount(cur);
+        const int room = std::min(ev.left, ev.cap - have);
+        if (room <= 0)
+            continue;
+        std::uint32_t hard = 0, taken = 0;
+        for (const std::uint16_t r : ev.rows) {
+            const std::size_t at = dayIndex(r, day);
+            hard |= m_fixed[at] | m_booked[at];
+            taken |= m_moving[at];
+        }
+        auto consider = [&](std::uint32_t bells) {
+            if (hard & bells)
+                return;
+            int cost = 0, tabu = 0, gaps = 0;
+            m_hit.clear();
+            for (const std::uint16_t r : ev.rows) {
+                const std::size_t at = dayIndex(r, day);
+                if (const int w = m_rowWeight[r]) {
+                    const std::uint32_t booked = m_s.bookings ? m_booked[at] : 0u;
+                    const std::uint32_t now = m_fixed[at] | m_moving[at] | booked;
+                    gaps += w * (dayGaps((now | bells) & m_used) - dayGaps(now & m_used));
+                }
+                if (!(taken & bells))
+                    continue;
+                for (std::uint32_t b = m_moving[at] & bells; b; b &= b - 1) {
+                    const auto j = static_cast<std::size_t>(owner(r, day, std::countr_zero(b) + 1));
+                    if (std::find(m_hit.begin(), m_hit.end(), j) != m_hit.end())
+                        continue;
+                    m_hit.push_back(j);
+                    cost += std::popcount(m_events[j].cells[static_cast<std::size_t>(day)]) *
+                            static_cast<int>(m_events[j].rows.size());
+                    tabu += m_events[j].tabuUntil > step ? 1 : 0;
+                }
+            }
+            const long long key =
+                (static_cast<long long>(std::popcount(bells) * weight - cost) - tabu * 1000000LL) *
+                    4096 -
+                gaps;
+            if (seen == 0 || key > best.key) {
+                best = {day, bells, key};
+                seen = 1;
+            } else if (key == best.key && m_random.below(static_cast<std::uint32_t>(++seen)) == 0) {
+                best = {day, bells, key};
+            }
+        };
+        if (cur == 0) {
+            for (int len = 1; len <= room; ++len)
+                for (int b = 1; b + len - 1 <= m_bells; ++b)
+                    consider(bellSpan(b, b + len - 1));
+            continue;
+        }
+        const int first = std::countr_zero(cur) + 1;
+        const int last = 32 - std::countl_zero(cur);
+        for (int a = std::max(1, first - room); a <= first; ++a)
+            for (int z = last; z <= std::min(m_bells, last + room); ++z) {
+                const int add = (z - a + 1) - have;
+                if (add >= 1 && add <= room)
+                    consider(bellSpan(a, z) & ~cur);
+            }
+    }
+    if (seen == 0)
+        return false;
+    m_hit.clear();
+    for (const std::uint16_t r : ev.rows)
+        for (std::uint32_t b = m_moving[dayIndex(r, best.day)] & best.bells; b; b &= b - 1) {
+            const auto j = static_cast<std::size_t>(owner(r, best.day, std::countr_zero(b) + 1));
+            if (std::find(m_hit.begin(), m_hit.end(), j) == m_hit.end())
+                m_hit.push_back(j);
+        }
+    const std::vector<std::size_t> pushed(m_hit);
+    for (const std::size_t j : pushed)
+        takeOut(j, best.day);
+    change(i, best.day, ev.cells[static_cast<std::size_t>(best.day)] | best.bells);
+    ev.left -= std::popcount(best.bells);
+    ev.tabuUntil = step + 8 + m_random.below(8);
+    return true;
+}
+
+// Takes out every block of one timetable's day (and of a second day of a timetable one of them
+// shares), then puts the periods back where they add fewest gaps, pushing others out where
+// needed, until all are back; otherwise everything is undone.
+bool WeekSearch::rebuild()
+{
+    // Mostly a day with gaps: the first of a few drawn that has some.
+    const int rows = m.rowCount();
+    int row = 0, day = 0;
+    for (int t = 0; t < GapDraws; ++t) {
+        row = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(rows)));
+        day = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
+        if (m_rowWeight[static_cast<std::size_t>(row)] != 0 && m_moving[dayIndex(row, day)] &&
+            rowDayGaps(row, day) > 0)
+            break;
+    }
+    if (m_rowWeight[static_cast<std::size_t>(row)] == 0 || !m_moving[dayIndex(row, day)])
+        return false;
+    m_waiting.clear();
+    for (std::uint32_t b = m_moving[dayIndex(row, day)]; b; b &= b - 1) {
+        const std::int32_t j = owner(row, day, std::countr_zero(b) + 1);
+        if (j >= 0)
+            takeOut(static_cast<std::size_t>(j), day);
+    }
+    if (m_random.below(2) == 0 && !m_waiting.empty()) {
+        const Event &e =
+            m_events[m_waiting[m_random.below(static_cast<std::uint32_t>(m_waiting.size()))]];
+        const std::uint16_t row2 =
+            e.rows[m_random.below(static_cast<std::uint32_t>(e.rows.size()))];
+        const int day2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
+        for (std::uint32_t b = m_moving[dayIndex(row2, day2)]; b; b &= b - 1) {
+            const std::int32_t j = owner(row2, day2, std::countr_zero(b) + 1);
+            if (j >= 0)
+                takeOut(static_cast<std::size_t>(j), day2);
+        }
+    }
+    const std::size_t taken = m_waiting.size();
+    const std::uint32_t limit = static_cast<std::uint32_t>(20 + 30 * taken);
+    for (std::uint32_t step = 1; !m_waiting.empty(); ++step) {
+        if (step > limit)
+            break;
+        std::size_t pick = m_waiting.size() - 1;
+        if (m_random.below(4) == 0)
+            pick = m_random.below(static_cast<std::uint32_t>(m_waiting.size()));
+        const std::size_t i = m_waiting[pick];
+        if (!placeOne(i, step + m_rebuildClock))
+            break;
+        for (std::size_t k = 0; k < m_waiting.size();)
+            if (m_events[m_waiting[k]].left == 0) {
+                m_waiting[k] = m_waiting.back();
+                m_waiting.pop_back();
+            } else {
+                ++k;
+            }
+    }
+    m_rebuildClock += limit;
+    if (!m_waiting.empty()) {
+        for (const std::size_t j : m_waiting)
+            m_events[j].left = 0;
+        m_waiting.clear();
+        undo();
+        return false;
+    }
+    return true;
+}
+
 template <class Better>
 void WeekSearch::run(Clock::time_point deadline, Progress &progress, bool &stopped, Better &&better)
 {
@@ -418,8 +604,12 @@ void WeekSearch::run(Clock::time_point deadline, Progress &progress, bool &stopp
             }
         }
         const int before = m_gaps;
+        // Mostly rebuilds; now and then a single move, exchange or push.
         const std::uint32_t kind = m_random.below(16);
-        const bool changed = kind < 7 ? relocate() : kind < 14 ? exchange() : kick();
+        const bool changed = kind < 13   ? rebuild()
+                             : kind < 14 ? relocate()
+                             : kind < 15 ? exchange()
+                                         : kick();
         int &past = history[step % AcceptanceHistory];
         ++step;
         if (!changed)

@@ -4,11 +4,14 @@
 //
 // The optimiser's descent stops at the first timetable where no single move or swap lowers the
 // weighted gaps. With a time limit, optimiseWithBudget goes on from there until the time is up or
-// no gap is left: a late-acceptance search over one week at a time that moves an event's block of
-// a day to another free place, exchanges the places of two blocks that share a timetable, or moves
-// a block where others are and finds those a free place elsewhere. A change may raise the gaps a
-// little while the search explores (never above the gaps of some recent step), but the timetable
-// kept is always the best one seen, so the run never ends worse than the descent.
+// no gap is left, one week at a time, with a late-acceptance search: a step mostly rebuilds a day
+// of a timetable that has gaps (its blocks come out, with those of another day of a timetable
+// they share, and go back one after another where they add fewest gaps, pushing others out where
+// they must, until all are back), now and then it moves one block to a free place, exchanges two
+// blocks that share a timetable, or pushes blocks out of a place and finds them another. A step
+// is kept when the gaps are no higher than now or than a hundred steps ago, so the search can
+// cross a ridge; the timetable kept is always the best one seen, so the run never ends worse
+// than the descent.
 //
 // The search keeps what the descent keeps: the periods and their allocations, the events that are
 // locked (unless included), not chosen, in a conflict or given rooms by hand, the bookings, and the

@@ -10,6 +10,7 @@
 #include "optimise/completion.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <chrono>
 
@@ -60,6 +61,8 @@ public:
     template <class Better>
     void run(Clock::time_point deadline, Progress &progress, bool &stopped, Better &&better);
     int startGaps() const { return m_startGaps; }
+    // Weighted gaps per resource category of the week as it stands.
+    std::array<int, MaxCategories + 1> categoryGaps() const;
     int bestGaps() const { return m_bestGaps; }
     std::vector<CellChange> changes() const;
 
@@ -629,6 +632,16 @@ void WeekSearch::run(Clock::time_point deadline, Progress &progress, bool &stopp
     }
 }
 
+std::array<int, MaxCategories + 1> WeekSearch::categoryGaps() const
+{
+    std::array<int, MaxCategories + 1> out{};
+    for (int r = 1; r <= m.rowCount(); ++r)
+        if (const int w = m_rowWeight[static_cast<std::size_t>(r)])
+            for (int day = 1; day <= m_days; ++day)
+                out[static_cast<std::size_t>(m.categoryOfRow(r))] += w * rowDayGaps(r, day);
+    return out;
+}
+
 std::vector<CellChange> WeekSearch::changes() const
 {
     std::vector<CellChange> out;
@@ -695,6 +708,7 @@ OptimiseResult optimiseWithBudget(ScheduleData &d, const OptimiseSettings &s, Pr
     bool stopped = false;
     bool storeFailed = false;
     int gapsNow = r.gapsAfter;
+    std::array<int, MaxCategories + 1> categoriesNow = r.categoryAfter;
     int changedEvents = 0;
     auto lastReport = Clock::now();
     for (int w = first; w <= last && !stopped && Clock::now() < deadline; ++w) {
@@ -706,6 +720,10 @@ OptimiseResult optimiseWithBudget(ScheduleData &d, const OptimiseSettings &s, Pr
         const auto now = Clock::now();
         const auto weekEnd = now + (deadline - now) / (last - w + 1);
         const int others = gapsNow - search.startGaps();
+        std::array<int, MaxCategories + 1> otherCategories = categoriesNow;
+        const std::array<int, MaxCategories + 1> weekStart = search.categoryGaps();
+        for (std::size_t k = 0; k < weekStart.size(); ++k)
+            otherCategories[k] -= weekStart[k];
         search.run(weekEnd, progress, stopped, [&](int best) {
             gapsNow = others + best;
             const auto t = Clock::now();
@@ -720,12 +738,19 @@ OptimiseResult optimiseWithBudget(ScheduleData &d, const OptimiseSettings &s, Pr
             st.gapsInitial = r.gapsBefore;
             st.categoryInitial = r.categoryBefore;
             st.gapsNow = gapsNow;
-            st.categoryNow = r.categoryAfter; // per category only at the end of a week
+            const std::array<int, MaxCategories + 1> week = search.categoryGaps();
+            for (std::size_t k = 0; k < week.size(); ++k)
+                categoriesNow[k] = otherCategories[k] + week[k];
+            st.categoryNow = categoriesNow;
             st.weights = weights;
             st.seconds = std::chrono::duration<double>(t - started).count();
             observer(st);
         });
         changedEvents += storeCellChanges(d, m, search.changes(), storeFailed);
+        const GapTotals stored = gapCount(m, weights, s.bookings);
+        gapsNow = others + stored.total;
+        for (std::size_t k = 0; k < categoriesNow.size(); ++k)
+            categoriesNow[k] = otherCategories[k] + stored.byCategory[k];
         if (storeFailed)
             break;
     }

@@ -29,7 +29,8 @@ namespace quivra {
 // The optimiser's run (optimise), then, when s.maxSeconds is set and the run ended before it
 // without a stop request or a store failure, the search above for the rest of the time. The
 // result is the optimiser's with the gaps, statistics and time of the end; `observer` hears of
-// every better timetable (at most a few times a second) as a Cycle status.
+// better timetables (at most four times a second, and at the end) as Cycle statuses with the
+// gaps in total and per category.
 OptimiseResult optimiseWithBudget(ScheduleData &d, const OptimiseSettings &s, Progress &progress,
                                   const OptimiseObserver &observer = {});
 OptimiseResult optimiseWithBudget(ScheduleData &d, const OptimiseSettings &s);

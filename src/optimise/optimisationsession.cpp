@@ -312,7 +312,7 @@ SessionRun OptimisationSession::start(Progress &progress, const OptimiseObserver
             break;
         }
         m_statusLine = " Please wait ...";
-        run.optimised = optimise(m_d, s, rp, [this, &observer](const OptimiseStatus &st) {
+        run.optimised = optimiseWithBudget(m_d, s, rp, [this, &observer](const OptimiseStatus &st) {
             noteStatus(st);
             if (observer)
                 observer(st);

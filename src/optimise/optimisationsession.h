@@ -13,6 +13,7 @@
 
 #include "engine/scheduledata.h"
 #include "optimise/completion.h"
+#include "optimise/improver.h"
 #include "optimise/initialsolution.h"
 #include "optimise/optimiser.h"
 #include "optimise/optimisesettings.h"

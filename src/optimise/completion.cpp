@@ -413,6 +413,7 @@ std::vector<bool> fixedEvents(const ScheduleData &d, const WeekMatrix &m,
     }
     for (const CodeId e : conflictingEvents(d, m))
         fixed[e] = true;
+    markCoveringEvents(m, fixed);
     return fixed;
 }
 
@@ -540,6 +541,24 @@ int storeCellChanges(ScheduleData &d, WeekMatrix &m, const std::vector<CellChang
         }
     }
     return moved;
+}
+
+void markCoveringEvents(const WeekMatrix &m, std::vector<bool> &marks)
+{
+    if (m.hidesNothing())
+        return;
+    for (const CodeId e : m.weekEvents()) {
+        const MatrixEvent *ev = m.event(e);
+        if (!ev || e >= marks.size())
+            continue;
+        for (const std::uint16_t r : ev->rows)
+            for (int day = 1; day <= m.usedDays() && !marks[e]; ++day)
+                for (std::uint32_t b = ev->cells[static_cast<std::size_t>(day)]; b; b &= b - 1)
+                    if (m.hidesAt(r, day, std::countr_zero(b) + 1)) {
+                        marks[e] = true;
+                        break;
+                    }
+    }
 }
 
 std::string completionReport(const ScheduleData &d, const CompletionResult &r)

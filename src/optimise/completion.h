@@ -87,6 +87,10 @@ struct CellChange
 int storeCellChanges(ScheduleData &d, WeekMatrix &m, const std::vector<CellChange> &changes,
                      bool &storeFailed);
 
+// Marks the events of the matrix's week that show over a code a cell hides (a booking placed
+// under a period): moving them would uncover it, so they keep their cells.
+void markCoveringEvents(const WeekMatrix &m, std::vector<bool> &marks);
+
 // The text of what could not be placed: one line per event, "CODE (week W): N periods, blocked
 // by R1, R2", or empty.
 std::string completionReport(const ScheduleData &d, const CompletionResult &r);

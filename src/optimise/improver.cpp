@@ -678,6 +678,10 @@ std::vector<bool> movableEvents(const ScheduleData &d, const WeekMatrix &m,
     }
     for (const CodeId e : conflictingEvents(d, m))
         movable[e] = false;
+    std::vector<bool> covering(movable.size(), false);
+    markCoveringEvents(m, covering);
+    for (std::size_t c = 0; c < movable.size(); ++c)
+        movable[c] = movable[c] && !covering[c];
     return movable;
 }
 

@@ -105,10 +105,11 @@ TEST(Completion, PlantedInstitutionsAreCompletedWithoutConflicts)
 }
 
 // E1 (teacher T1) sits on day 1; E2 needs T1 and G1, and G1 is booked on day 2. Completion
-// places E2 by moving E1 to day 2, unless E1 must stay: then E2 is reported, blocked by T1.
+// places E2 by moving E1 to day 2, unless E1 must stay (locked, a room chosen by hand, placed
+// over a booking): then E2 is reported, blocked by T1 and G1.
 TEST(Completion, MovesWhatBlocksUnlessItMustStay)
 {
-    enum class Hold { None, Locked, ManualRoom, LockedButIncluded };
+    enum class Hold { None, Locked, ManualRoom, LockedButIncluded, OverBooking };
     struct Case
     {
         Hold hold;
@@ -117,7 +118,7 @@ TEST(Completion, MovesWhatBlocksUnlessItMustStay)
     };
     for (const Case c :
          {Case{Hold::None, true, 2}, Case{Hold::Locked, false, 1}, Case{Hold::ManualRoom, false, 1},
-          Case{Hold::LockedButIncluded, true, 2}}) {
+          Case{Hold::LockedButIncluded, true, 2}, Case{Hold::OverBooking, false, 1}}) {
         SCOPED_TRACE(static_cast<int>(c.hold));
         auto d = makeScheduleData();
         FixtureBuilder f(*d);
@@ -127,6 +128,8 @@ TEST(Completion, MovesWhatBlocksUnlessItMustStay)
         f.book("G1", 1, 2, 1, 1);
         if (c.hold == Hold::ManualRoom)
             f.manualRoom("E1", 1, 1, 1, "R1");
+        if (c.hold == Hold::OverBooking) // moving E1 would uncover T1's booking
+            f.book("T1", 1, 1, 1, 1);
         f.finish();
         if (c.hold == Hold::Locked || c.hold == Hold::LockedButIncluded)
             d->codes[f.id("E1")].flags |= LockedBit;

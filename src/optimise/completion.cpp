@@ -184,7 +184,7 @@ void WeekCompletion::give(std::size_t i, int day, std::uint32_t bells)
         for (std::uint32_t b = bells; b; b &= b - 1)
             m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = static_cast<std::int32_t>(i);
     }
-    const int n = std::popcount(bells);
+    const int n = bellCount(bells);
     mv.left -= n;
     m_left -= n;
     if (mv.left == 0 && m_waitPos[i] >= 0) {
@@ -206,7 +206,7 @@ void WeekCompletion::takeDay(std::size_t j, int day)
         for (std::uint32_t b = bells; b; b &= b - 1)
             m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = -1;
     }
-    const int n = std::popcount(bells);
+    const int n = bellCount(bells);
     mv.left += n;
     m_left += n;
     if (m_waitPos[j] < 0) {
@@ -240,14 +240,14 @@ bool WeekCompletion::chooseFor(std::size_t i, Candidate &chosen)
                 if (std::find(m_hit.begin(), m_hit.end(), j) != m_hit.end())
                     continue;
                 m_hit.push_back(j);
-                cost += std::popcount(m_events[j].cells[static_cast<std::size_t>(day)]) *
+                cost += bellCount(m_events[j].cells[static_cast<std::size_t>(day)]) *
                         static_cast<int>(m_events[j].rows.size());
                 if (m_events[j].tabuUntil > m_step)
                     tabu += TabuPenalty;
             }
         }
         const int key =
-            (std::popcount(bells) * static_cast<int>(mv.rows.size()) - cost) * 64 - tabu;
+            (bellCount(bells) * static_cast<int>(mv.rows.size()) - cost) * 64 - tabu;
         if (!found || key > chosen.key) {
             chosen = {day, bells, key};
             found = true;
@@ -260,7 +260,7 @@ bool WeekCompletion::chooseFor(std::size_t i, Candidate &chosen)
         const std::uint32_t cur = mv.cells[static_cast<std::size_t>(day)];
         if (!contiguous(cur))
             continue;
-        const int have = std::popcount(cur);
+        const int have = bellCount(cur);
         const int room = std::min(mv.left, mv.cap - have);
         if (room <= 0)
             continue;

@@ -278,7 +278,7 @@ bool WeekSearch::relocate()
     std::uint32_t cells;
     if (!drawBlock(i, day, cells))
         return false;
-    const int length = std::popcount(cells);
+    const int length = bellCount(cells);
     const int day2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
     if (day2 != day && m_events[i].cells[static_cast<std::size_t>(day2)] != 0)
         return false;
@@ -320,8 +320,8 @@ bool WeekSearch::exchange()
         return false;
     const int first = std::countr_zero(cells) + 1;
     const int first2 = std::countr_zero(cells2) + 1;
-    const int length = std::popcount(cells);
-    const int length2 = std::popcount(cells2);
+    const int length = bellCount(cells);
+    const int length2 = bellCount(cells2);
     if (first2 + length - 1 > m_bells || first + length2 - 1 > m_bells)
         return false;
     const std::uint32_t toA = bellSpan(first2, first2 + length - 1);
@@ -349,7 +349,7 @@ bool WeekSearch::kick()
     std::uint32_t cells;
     if (!drawBlock(i, day, cells))
         return false;
-    const int length = std::popcount(cells);
+    const int length = bellCount(cells);
     const int day2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
     if (day2 != day && m_events[i].cells[static_cast<std::size_t>(day2)] != 0)
         return false;
@@ -386,7 +386,7 @@ bool WeekSearch::kick()
         change(j, day2, 0);
     change(i, day2, target);
     for (const auto &[j, c] : pushed) {
-        const int len = std::popcount(c);
+        const int len = bellCount(c);
         int bestGaps = 0, bestDay = 0, seen = 0;
         std::uint32_t bestCells = 0;
         for (int dd = 1; dd <= m_days; ++dd) {
@@ -429,7 +429,7 @@ void WeekSearch::takeOut(std::size_t j, int day)
     change(j, day, 0);
     if (ev.left == 0)
         m_waiting.push_back(j);
-    ev.left += std::popcount(cells);
+    ev.left += bellCount(cells);
 }
 
 // Puts periods of event i back: the block of one day that adds most periods, pushes out fewest
@@ -449,7 +449,7 @@ bool WeekSearch::placeOne(std::size_t i, std::uint32_t step)
         const std::uint32_t cur = ev.cells[static_cast<std::size_t>(day)];
         if (cur != 0 && !contiguous(cur))
             continue;
-        const int have = std::popcount(cur);
+        const int have = bellCount(cur);
         const int room = std::min(ev.left, ev.cap - have);
         if (room <= 0)
             continue;
@@ -478,13 +478,13 @@ bool WeekSearch::placeOne(std::size_t i, std::uint32_t step)
                     if (std::find(m_hit.begin(), m_hit.end(), j) != m_hit.end())
                         continue;
                     m_hit.push_back(j);
-                    cost += std::popcount(m_events[j].cells[static_cast<std::size_t>(day)]) *
+                    cost += bellCount(m_events[j].cells[static_cast<std::size_t>(day)]) *
                             static_cast<int>(m_events[j].rows.size());
                     tabu += m_events[j].tabuUntil > step ? 1 : 0;
                 }
             }
             const long long key =
-                (static_cast<long long>(std::popcount(bells) * weight - cost) - tabu * 1000000LL) *
+                (static_cast<long long>(bellCount(bells) * weight - cost) - tabu * 1000000LL) *
                     4096 -
                 gaps;
             if (seen == 0 || key > best.key) {
@@ -522,7 +522,7 @@ bool WeekSearch::placeOne(std::size_t i, std::uint32_t step)
     for (const std::size_t j : pushed)
         takeOut(j, best.day);
     change(i, best.day, ev.cells[static_cast<std::size_t>(best.day)] | best.bells);
-    ev.left -= std::popcount(best.bells);
+    ev.left -= bellCount(best.bells);
     ev.tabuUntil = step + 8 + m_random.below(8);
     return true;
 }

@@ -150,7 +150,9 @@ private:
     int m_bestGaps = 0;
     std::vector<std::size_t> m_hit;     // scratch
     std::vector<std::size_t> m_waiting; // events with periods out during a rebuild
-    std::uint32_t m_rebuildClock = 0;   // rebuild steps so far, for the tabu marks
+    std::uint32_t m_rebuildClock = 0;
+    int m_shortest =
+        1; // shortest new block a rebuild places   // rebuild steps so far, for the tabu marks
 };
 
 bool WeekSearch::load(const std::vector<bool> &movable)
@@ -158,6 +160,8 @@ bool WeekSearch::load(const std::vector<bool> &movable)
     m_days = m.usedDays();
     m_bells = m.usedBells();
     m_used = bellSpan(1, m_bells);
+    if (m_s.minSeq > 1 && m_s.minSeq <= m_s.maxSeq)
+        m_shortest = m_s.minSeq;
     const int rows = m.rowCount();
     m_fixed.assign(dayIndex(rows + 1, 0), 0);
     m_booked.assign(m_fixed.size(), 0);
@@ -495,7 +499,7 @@ bool WeekSearch::placeOne(std::size_t i, std::uint32_t step)
             }
         };
         if (cur == 0) {
-            for (int len = 1; len <= room; ++len)
+            for (int len = m_shortest; len <= room; ++len)
                 for (int b = 1; b + len - 1 <= m_bells; ++b)
                     consider(bellSpan(b, b + len - 1));
             continue;
@@ -661,6 +665,18 @@ std::vector<bool> movableEvents(const ScheduleData &d, const WeekMatrix &m,
         const MatrixEvent *ev = m.event(e);
         movable[e] = ev && ev->listed && ev->placed <= ev->allowed &&
                      (s.includeLocked || !isLockedCode(d, e));
+        // With a block length filter only events whose blocks all pass it move, as in the
+        // descent.
+        if (movable[e] && s.minSeq > 0 && s.minSeq <= s.maxSeq)
+            for (int day = 1; day <= m.usedDays(); ++day) {
+                const std::uint32_t cells = ev->cells[static_cast<std::size_t>(day)];
+                for (std::uint32_t rest = cells; rest;) {
+                    const int first = std::countr_zero(rest);
+                    const int length = std::countr_one(rest >> first);
+                    movable[e] = movable[e] && length >= s.minSeq && length <= s.maxSeq;
+                    rest &= ~bellSpan(first + 1, first + length);
+                }
+            }
     }
     if (!s.events.empty()) {
         std::vector<bool> chosen(movable.size(), false);

@@ -14,7 +14,8 @@
 // than the descent.
 //
 // The search keeps what the descent keeps: the periods and their allocations, the events that are
-// locked (unless included), not chosen, in a conflict or given rooms by hand, the bookings, and the
+// locked (unless included), not chosen, in a conflict, given rooms by hand or with a block the
+// length filter leaves out, the bookings, blocks no shorter than the filter's shortest, and the
 // day rules of the settings (an event's periods of one day in one block of at most maxSeq, and the
 // daily counts within their category's limits). It never adds a conflict: every place is checked
 // against all the event's timetables, and the matrix and the store take only the best week.

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <map>
+#include <tuple>
 #include <vector>
 
 namespace quivra {
@@ -45,11 +47,14 @@ TEST(Improver, NeverEndsWorseThanTheDescent)
         InstitutionPlan plan;
         OptimiseMethods methods;
         int mode;
+        int minSeq;
     };
     const Case cases[] = {
-        {smallInstitution(4), MethodBoth, ModeOneBlockPerDay | ModeBalancedDays},
-        {mediumInstitution(6), MethodBoth, ModeOneBlockPerDay | ModeBalancedDays},
-        {mediumInstitution(8), MethodMoves, 0},
+        {smallInstitution(4), MethodBoth, ModeOneBlockPerDay | ModeBalancedDays, 1},
+        {mediumInstitution(6), MethodBoth, ModeOneBlockPerDay | ModeBalancedDays, 1},
+        {mediumInstitution(8), MethodMoves, 0, 1},
+        // Single periods stay where they are, and no block shorter than two is made.
+        {mediumInstitution(9), MethodBoth, ModeOneBlockPerDay | ModeBalancedDays, 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.plan.periodsPerWeek);
@@ -57,15 +62,27 @@ TEST(Improver, NeverEndsWorseThanTheDescent)
         s.seed = 5;
         s.methods = c.methods;
         s.mode = c.mode;
+        s.minSeq = c.minSeq;
+        // The same start twice, with its first event locked.
         auto descent = makeScheduleData();
         generateInstitution(*descent, c.plan);
+        const CodeId locked = descent->eventList[1];
+        descent->codes[locked].flags |= LockedBit;
         const OptimiseResult alone = optimise(*descent, s);
 
         auto d = makeScheduleData();
         generateInstitution(*d, c.plan);
-        const CodeId locked = d->eventList[1];
         d->codes[locked].flags |= LockedBit;
         const auto lockedCells = cellsOf(*d, locked);
+        // Blocks of the descent's timetables that the length filter leaves out: the search after
+        // it (which starts from the same timetables) keeps them where they are.
+        std::vector<std::tuple<CodeId, std::pair<int, int>, std::uint32_t>> filtered;
+        for (int i = 1; i <= descent->eventList[0]; ++i) {
+            const CodeId e = descent->eventList[i];
+            for (const auto &[slot, bells] : cellsOf(*descent, e))
+                if (std::popcount(bells) < c.minSeq)
+                    filtered.emplace_back(e, slot, bells);
+        }
         std::vector<std::pair<int, int>> counts;
         for (int i = 1; i <= d->eventList[0]; ++i)
             counts.emplace_back(d->codes[d->eventList[i]].allocated,
@@ -85,6 +102,8 @@ TEST(Improver, NeverEndsWorseThanTheDescent)
         EXPECT_EQ(r.conflictsAfter, 0);
         EXPECT_EQ(conflictsInWeeks(*d, 1, c.plan.weeks), 0);
         EXPECT_EQ(cellsOf(*d, locked), lockedCells);
+        for (const auto &[e, slot, bells] : filtered)
+            EXPECT_EQ(cellsOf(*d, e)[slot] & bells, bells) << e << " day " << slot.second;
         for (int i = 1; i <= d->eventList[0]; ++i) {
             const CodeId e = d->eventList[i];
             EXPECT_EQ(std::make_pair(int{d->codes[e].allocated}, int{d->codes[e].scheduled}),
@@ -92,8 +111,15 @@ TEST(Improver, NeverEndsWorseThanTheDescent)
                 << e;
             if (!(c.mode & ModeOneBlockPerDay))
                 continue;
-            for (const auto &[slot, bells] : cellsOf(*d, e))
+            for (const auto &[slot, bells] : cellsOf(*d, e)) {
                 EXPECT_TRUE(oneBlockOfAtMost(bells, s.maxSeq)) << e << " day " << slot.second;
+                const bool kept = std::any_of(filtered.begin(), filtered.end(), [&](const auto &f) {
+                    return std::get<0>(f) == e && std::get<1>(f) == slot;
+                });
+                if (!kept) {
+                    EXPECT_GE(std::popcount(bells), c.minSeq) << e << " day " << slot.second;
+                }
+            }
         }
     }
 }

@@ -66,9 +66,8 @@ struct Candidate
 class WeekCompletion
 {
 public:
-    WeekCompletion(const ScheduleData &d, const WeekMatrix &matrix, const CompletionSettings &s,
-                   Random &random)
-        : m_d(d), m(matrix), m_s(s), m_random(random)
+    WeekCompletion(const WeekMatrix &matrix, const CompletionSettings &s, Random &random)
+        : m(matrix), m_s(s), m_random(random)
     {}
 
     // Takes the week from the matrix; false when nothing is left to place in it.
@@ -88,7 +87,6 @@ private:
     bool chooseFor(std::size_t i, Candidate &chosen);
     void restoreBest();
 
-    const ScheduleData &m_d;
     const WeekMatrix &m;
     const CompletionSettings &m_s;
     Random &m_random;
@@ -246,8 +244,7 @@ bool WeekCompletion::chooseFor(std::size_t i, Candidate &chosen)
                     tabu += TabuPenalty;
             }
         }
-        const int key =
-            (bellCount(bells) * static_cast<int>(mv.rows.size()) - cost) * 64 - tabu;
+        const int key = (bellCount(bells) * static_cast<int>(mv.rows.size()) - cost) * 64 - tabu;
         if (!found || key > chosen.key) {
             chosen = {day, bells, key};
             found = true;
@@ -457,7 +454,7 @@ CompletionResult completeTimetables(ScheduleData &d, const CompletionSettings &s
     for (int w = first; w <= last && !result.stopped; ++w) {
         m.build(d, w);
         const std::vector<bool> fixed = fixedEvents(d, m, s);
-        WeekCompletion wc(d, m, s, random);
+        WeekCompletion wc(m, s, random);
         if (!wc.load(fixed, completed))
             continue;
         wc.search(progress, placedBefore, result.stopped);

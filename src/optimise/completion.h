@@ -4,12 +4,14 @@
 //
 // Week by week, the events with periods left take a block on a free stretch of one day of all
 // their timetables; where no such stretch exists, the block goes where it pushes out the fewest
-// periods of other events, and the events pushed out wait for a place in turn (an ejection
-// chain). A short memory keeps an event just placed from being pushed out again at once, and
-// the search keeps the best week it has seen: the fewest periods left, then the fewest moved.
+// periods of other events (each period weighed by the timetables its event needs), and the
+// events pushed out wait for a place in turn (an ejection chain, mostly followed from what was
+// pushed out last). A short memory keeps an event just placed from being pushed out again at
+// once, and the search keeps the week with the fewest periods left it has seen.
 //
 // What never moves: bookings, locked events (unless included), events with manually chosen
-// rooms, events outside the week's allocation and events in a conflict the week already holds.
+// rooms, events outside the week's allocation, events in a conflict the week already holds and
+// events placed over a booking (moving them would uncover it).
 // An event's periods on one day stay one unbroken block of at most `maxPerDay` periods (more
 // when the event has more periods than the days can hold that way), so the day rule of the
 // initial solution holds for every block the completion places.

@@ -13,6 +13,7 @@
 #include "engine/textutil.h"
 #include "files/datafile.h"
 #include "files/textexchange.h"
+#include "optimise/improver.h"
 #include "optimise/initialsolution.h"
 #include "optimise/optimiser.h"
 
@@ -43,11 +44,16 @@ constexpr const char *UsageText =
     "  convert IN OUT                             read IN and write it as OUT (.qvf or .qvx)\n"
     "  import FILE ADD.qvx --rule N --out OUT [--json]\n"
     "                                             add a text file to FILE by rule 1..4\n"
-    "  schedule FILE --out OUT [--seed N] [--remove-conflicts] [--json]\n"
+    "  schedule FILE --out OUT [--seed N] [--specified-only] [--remove-conflicts] [--json]\n"
     "                                             place every allocated period not yet placed\n"
+    "                                             (--specified-only: the initial solution alone,\n"
+    "                                             without the completion that moves what blocks)\n"
     "  optimise FILE --out OUT [--seed N] [--seconds S | --rounds R] [--weights w1,...,w7]\n"
-    "           [--reference] [--remove-conflicts] [--json]\n"
+    "           [--reference | --specified-only] [--remove-conflicts] [--json]\n"
     "                                             reduce the weighted gaps of the timetables\n"
+    "                                             (with --seconds the search goes on for S\n"
+    "                                             seconds unless no gap is left; --reference or\n"
+    "                                             --specified-only: the descent alone)\n"
     "  health FILE [--repair --out OUT] [--json]  the health check's findings (and repairs)\n"
     "  stats FILE [--json]                        statistics and summary of a data file\n"
     "  quality FILE [--top N] [--first-week W] [--json]\n"
@@ -262,13 +268,15 @@ int runSchedule(const Arguments &args)
     if (!load(args.positional[0], *d, reason))
         return fileError(reason);
     sweepIfAsked(*d, args.has("remove-conflicts"));
-    const ScheduleSummary result = scheduleAll(*d, seed);
+    const ScheduleSummary result = scheduleAll(*d, seed, !args.has("specified-only"));
     if (!result.refusal.empty()) {
         std::cerr << "quivra-cli: " << result.refusal << '\n';
         return Refused;
     }
     if (!result.message.empty())
         std::cerr << "quivra-cli: " << result.message << '\n';
+    if (!result.unplaced.empty())
+        std::cerr << "quivra-cli: not placed:\n" << result.unplaced;
     if (!save(*d, args.out(), reason))
         return fileError(reason);
 
@@ -278,6 +286,9 @@ int runSchedule(const Arguments &args)
     json["scheduled"] = result.scheduled;
     json["left"] = result.left;
     json["seconds"] = result.seconds;
+    json["completed"] = result.completed;
+    json["moved"] = result.moved;
+    json["conflicts"] = result.conflicts;
     print(json, args.json());
     return Done;
 }
@@ -319,7 +330,21 @@ int runOptimise(const Arguments &args)
     sweepIfAsked(*d, args.has("remove-conflicts"));
     settings.bookings = d->header.bookingsCountAsOccupied != 0;
 
-    const OptimiseResult result = optimise(*d, settings);
+    // With --json every better timetable of the search after the descent is a line on stderr.
+    const OptimiseObserver observer = [&](const OptimiseStatus &st) {
+        if (!args.json() || st.point != OptimiseStatus::Point::Cycle)
+            return;
+        Json line;
+        line["seconds"] = st.seconds;
+        line["round"] = st.round;
+        line["gaps"] = st.gapsNow;
+        std::cerr << line.dump() << '\n';
+    };
+    NullProgress progress;
+    const bool specifiedOnly = args.has("specified-only") || settings.reference;
+    const OptimiseResult result = specifiedOnly
+                                      ? optimise(*d, settings, progress, observer)
+                                      : optimiseWithBudget(*d, settings, progress, observer);
     if (result.refused()) {
         std::cerr << "quivra-cli: " << result.message << '\n';
         return Refused;
@@ -379,8 +404,9 @@ int main(int argc, char **argv)
         {"check", "json remove out=", runCheck},
         {"convert", "", runConvert},
         {"import", "json rule= out=", runImport},
-        {"schedule", "json out= seed= remove-conflicts", runSchedule},
-        {"optimise", "json out= seed= seconds= rounds= weights= reference remove-conflicts",
+        {"schedule", "json out= seed= specified-only remove-conflicts", runSchedule},
+        {"optimise",
+         "json out= seed= seconds= rounds= weights= reference specified-only remove-conflicts",
          runOptimise},
         {"health", "json repair out=", runHealth},
         {"stats", "json", runStats},

@@ -26,6 +26,7 @@ OptimisationSessionSettings optimisationSessionSettings(const ScheduleData &d, c
     o.initial = defaultInitialSettings(d);
     o.includeLocked = z.locked;
     o.bookings = z.bookings;
+    o.complete = z.complete;
     o.initial.mode = z.mode & 15;
     o.initial.minSeq = std::clamp(z.minSeq, 0, MaxBells);
     o.initial.maxSeq = std::clamp(z.maxSeq, 0, MaxBells);
@@ -66,6 +67,7 @@ void storeOptimisationSessionSettings(const OptimisationSessionSettings &o, Sche
     Settings::Optimize &z = s.optimize;
     z.locked = o.includeLocked;
     z.bookings = o.bookings;
+    z.complete = o.complete;
     z.mode = o.initial.mode & 15;
     z.methods = o.optimiser.methods;
     z.minSeq = o.initial.minSeq;

@@ -158,6 +158,14 @@ public:
     // True when no cell hides a code under the one it shows: taking a block out then frees
     // exactly its cells, so an evaluation may read the masks as if the block were gone.
     bool hidesNothing() const { return m_hidden.empty(); }
+    // Whether the cell hides a code under the one it shows (a booking under a period, or a
+    // period of another event).
+    bool hidesAt(int row, int day, int bell) const
+    {
+        if (row < 1 || row > m_rows || day < 1 || day > MaxDays || bell < 1 || bell > MaxBells)
+            return false;
+        return m_hiddenCount[cellIndex(row, day, bell)] != 0;
+    }
 
     // Cells where two codes met since the build (the conflicts of the week after a build).
     int conflictWrites() const { return m_conflicts; }

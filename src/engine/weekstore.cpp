@@ -236,12 +236,15 @@ int storeWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa)
         compactStore(d);
         room = MaxLectures - d.lectureCount;
     }
-    int mine = 0;
-    for (int k = 1; k <= d.lectureCount; ++k)
-        if (lectureCode(d, d.lectureWord[k]) == c && d.lectureWord[k] != 0)
-            ++mine;
-    if (needed > room + mine)
-        return 0;
+    // The code's own entries only count when the free room alone is too small.
+    if (needed > room) {
+        int mine = 0;
+        for (int k = 1; k <= d.lectureCount; ++k)
+            if (lectureCode(d, d.lectureWord[k]) == c && d.lectureWord[k] != 0)
+                ++mine;
+        if (needed > room + mine)
+            return 0;
+    }
 
     d.modified = true;
     for (int k = 1; k <= d.lectureCount; ++k)

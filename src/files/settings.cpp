@@ -255,6 +255,7 @@ template <class S, class V> void visitKeys(S &s, V &v)
         const char *sec = "Optimize";
         v.flag(sec, "Locked", o.locked, false);
         v.flag(sec, "Bookings", o.bookings, false);
+        v.flag(sec, "Complete", o.complete, true);
         v.number(sec, "Mode", o.mode, 3, 0, Byte);
         v.number(sec, "Methods", o.methods, 3, 0, Byte);
         v.number(sec, "BlockSlotsNum", o.blockSlotsNum, 0, 0, Byte);

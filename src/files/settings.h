@@ -136,6 +136,7 @@ struct Settings
     struct Optimize
     {
         bool locked, bookings;
+        bool complete; // "Complete" (default 1): the initial solution ends with the completion
         int mode, methods, blockSlotsNum, minSeq, maxSeq, maxRepeats;
         std::int32_t randSeed;
         std::array<int, 8> gapWeight; // GapWeight1..7, 0..9

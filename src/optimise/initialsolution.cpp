@@ -1,4 +1,5 @@
 #include "optimise/initialsolution.h"
+#include "optimise/completion.h"
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
@@ -702,7 +703,7 @@ InitialResult runInitialSolution(ScheduleData &d, const InitialSettings &s,
     return result;
 }
 
-ScheduleSummary scheduleAll(ScheduleData &d, std::uint32_t seed)
+ScheduleSummary scheduleAll(ScheduleData &d, std::uint32_t seed, bool complete)
 {
     const auto started = std::chrono::steady_clock::now();
     ScheduleSummary summary;
@@ -738,12 +739,27 @@ ScheduleSummary scheduleAll(ScheduleData &d, std::uint32_t seed)
             summary.message = r.message;
         summary.placed = r.placed;
         summary.changedEvents = static_cast<int>(r.changed.size());
+        totals(d, 1, d.codeCount);
+        if (summary.refusal.empty() && complete &&
+            d.counters.scheduledTotal < d.counters.allocatedTotal) {
+            CompletionSettings cs;
+            cs.maxPerDay = s.maxSeq;
+            cs.seed = seed;
+            const CompletionResult c = completeTimetables(d, cs);
+            summary.completed = c.placed;
+            summary.moved = c.moved;
+            summary.unplaced = completionReport(d, c);
+            if (!c.message.empty())
+                summary.message += (summary.message.empty() ? "" : " ") + c.message;
+        }
     }
     totals(d, 1, d.codeCount);
     summary.planned = d.counters.plannedTotal;
     summary.allocated = d.counters.allocatedTotal;
     summary.scheduled = d.counters.scheduledTotal;
     summary.left = std::max<std::int64_t>(summary.allocated - summary.scheduled, 0);
+    if (d.eventList[0] != 0)
+        summary.conflicts = conflictsInWeeks(d, 1, usedWeeks(d));
     summary.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return summary;

@@ -160,7 +160,15 @@ struct ScheduleSummary
     double seconds = 0;
     std::string refusal; // empty when the run took place
     std::string message; // a note on how the run ended, e.g. a full store
+    // With completion: the periods it placed, the events whose placed periods it moved, and
+    // one line per event it could not complete (see completionReport).
+    int completed = 0;
+    int moved = 0;
+    std::string unplaced;
+    int conflicts = 0; // conflicting periods in the calendar after the run
 };
-ScheduleSummary scheduleAll(ScheduleData &d, std::uint32_t seed);
+// Without `complete` only the initial solution runs; with it the completion follows and places
+// what the initial solution left.
+ScheduleSummary scheduleAll(ScheduleData &d, std::uint32_t seed, bool complete = false);
 
 } // namespace quivra

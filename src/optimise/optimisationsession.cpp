@@ -3,6 +3,7 @@
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/lectures.h"
+#include "engine/totals.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -202,6 +203,36 @@ void OptimisationSession::selectAllSlots()
     validateLimits();
 }
 
+// The completion after the initial solution: the same events, range, block length and seed.
+void OptimisationSession::complete(const InitialSettings &s, Progress &progress, SessionRun &run)
+{
+    quivra::totals(m_d, 1, m_d.codeCount);
+    if (m_d.counters.scheduledTotal >= m_d.counters.allocatedTotal)
+        return;
+    CompletionSettings c;
+    c.maxPerDay = std::max(s.maxSeq, 1);
+    c.includeLocked = s.includeLocked;
+    c.seed = s.seed;
+    c.range = s.range;
+    c.markedOnly = true;
+    run.completion = completeTimetables(m_d, c, progress);
+    run.stopped = run.completion.stopped;
+    const CompletionResult &r = run.completion;
+    if (r.placed == 0 && r.moved == 0 && r.unplaced.empty() && r.message.empty())
+        return;
+    run.lines.push_back("Completion: " + std::to_string(run.completion.placed) +
+                        " periods placed, " + std::to_string(run.completion.moved) +
+                        " events moved.");
+    std::string report = completionReport(m_d, run.completion);
+    for (std::size_t at = 0; at < report.size();) {
+        const std::size_t end = report.find('\n', at);
+        run.lines.push_back(report.substr(at, end - at));
+        at = end + 1;
+    }
+    if (!run.completion.message.empty())
+        run.lines.push_back(run.completion.message);
+}
+
 SessionRun OptimisationSession::start()
 {
     NullProgress none;
@@ -242,6 +273,9 @@ SessionRun OptimisationSession::start(Progress &progress, const OptimiseObserver
             if (run.initial.storeFailed || run.initial.conflictsAfter > run.initial.conflictsBefore)
                 run.lines.push_back(run.initial.message);
         }
+        if (!run.refused && !run.stopped && m_settings.complete && !s.exam.on &&
+            s.imitationTarget == 0 && !s.imitateMultiple)
+            complete(s, rp, run);
         break;
     }
     case Tool::CopyAcrossWeeks:
@@ -278,7 +312,7 @@ SessionRun OptimisationSession::start(Progress &progress, const OptimiseObserver
             break;
         }
         m_statusLine = " Please wait ...";
-        run.optimised = optimise(m_d, s, rp, [this, &observer](const OptimiseStatus &st) {
+        run.optimised = optimiseWithBudget(m_d, s, rp, [this, &observer](const OptimiseStatus &st) {
             noteStatus(st);
             if (observer)
                 observer(st);

@@ -12,6 +12,8 @@
 // but the data set, the optimiser range and the settings, which the caller writes back.
 
 #include "engine/scheduledata.h"
+#include "optimise/completion.h"
+#include "optimise/improver.h"
 #include "optimise/initialsolution.h"
 #include "optimise/optimiser.h"
 #include "optimise/optimisesettings.h"
@@ -37,6 +39,10 @@ struct OptimisationSessionSettings
     PatternTable patterns;
     bool includeLocked = false;
     bool bookings = false; // "Treat bookings like events"
+    // "Complete the timetables": after the initial solution, the completion places what it left
+    // by moving the blocks in the way (not with imitation or exam mode, whose rules it does not
+    // follow).
+    bool complete = true;
 };
 
 // The gap graph: series 0 the total, 1..7 the resource categories; each a start value and at most
@@ -58,9 +64,10 @@ struct SessionRun
     bool stopped = false;
     std::vector<std::string> lines; // the result list of the Statistics page
     std::vector<CodeId> changed;
-    InitialResult initial;    // tool 1
-    ToolRunResult other;      // tools 2 and 3
-    OptimiseResult optimised; // tool 4
+    InitialResult initial;       // tool 1
+    CompletionResult completion; // tool 1 with `complete`
+    ToolRunResult other;         // tools 2 and 3
+    OptimiseResult optimised;    // tool 4
 };
 
 class OptimisationSession
@@ -113,6 +120,7 @@ public:
 private:
     class RunProgress;
     void noteStatus(const OptimiseStatus &s);
+    void complete(const InitialSettings &s, Progress &progress, SessionRun &run);
 
     ScheduleData &m_d;
     OptimisationSessionSettings &m_settings;

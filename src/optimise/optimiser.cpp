@@ -1276,6 +1276,12 @@ GapCategoryWeights optimiserWeights(const ScheduleData &d, const OptimiseSetting
     return w;
 }
 
+void addTimetableStats(const ScheduleData &d, const WeekMatrix &m, bool bookings,
+                       TimetableStats &stats)
+{
+    addWeekStats(d, m, bookings, stats);
+}
+
 int weekConflicts(const ScheduleData &d, const WeekMatrix &m)
 {
     // Per row and day the cells some event already covers; a second event there is a conflict.

@@ -122,6 +122,10 @@ OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s, Progress &pr
 // The same with nobody watching: the command line and benchmarks.
 OptimiseResult optimise(ScheduleData &d, const OptimiseSettings &s);
 
+// The per-category measures of the matrix's week, added into `stats`.
+void addTimetableStats(const ScheduleData &d, const WeekMatrix &m, bool bookings,
+                       TimetableStats &stats);
+
 // Conflicting cells of the matrix's week: cells of a timetabled resource covered by periods of two
 // or more events (each event after the first counts once).
 int weekConflicts(const ScheduleData &d, const WeekMatrix &m);

@@ -328,6 +328,8 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     m_examLabel->setWordWrap(true);
     initialLayout->addWidget(m_exam, 2, 0);
     initialLayout->addWidget(m_examLabel, 2, 1, 1, 2);
+    m_complete = new QCheckBox(tr("Complete the timetables (move what blocks the periods left)"));
+    initialLayout->addWidget(m_complete, 3, 0, 1, 3);
     m_initialGroup = initialBox;
     right->addWidget(initialBox);
 
@@ -477,6 +479,7 @@ void TOptimisationDlg::loadPages()
         std::clamp((m_settings.initial.mode & BlockRangeSourceMask) / 4, 0, 2));
     m_slotTable->setCurrentIndex(std::clamp(m_settings.initial.blockSlotsNum, 0, 15));
     m_imitateMultiple->setChecked(m_settings.initial.imitateMultiple);
+    m_complete->setChecked(m_settings.complete);
     int locked = 0;
     for (int e = 1; e <= m_d.eventList[0]; ++e)
         locked += (m_d.codes[m_d.eventList[std::size_t(e)]].flags & LockedBit) ? 1 : 0;
@@ -515,6 +518,7 @@ void TOptimisationDlg::readPages()
     i.mode = (i.mode & ~BlockRangeSourceMask) | m_rangeSource->currentData().toInt();
     i.blockSlotsNum = m_slotTable->currentIndex();
     i.imitateMultiple = m_imitateMultiple->isChecked() && m_imitateMultiple->isEnabled();
+    m_settings.complete = m_complete->isChecked();
 }
 
 void TOptimisationDlg::showSlotGrid()

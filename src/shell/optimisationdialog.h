@@ -141,6 +141,7 @@ private:
     QWidget *m_initialGroup = nullptr;
     QComboBox *m_rangeSource = nullptr;
     QCheckBox *m_imitateMultiple = nullptr;
+    QCheckBox *m_complete = nullptr;
     QPushButton *m_imitationTarget = nullptr;
     QPushButton *m_showImitated = nullptr;
     QPushButton *m_exam = nullptr;

@@ -225,6 +225,15 @@ TEST_F(CliTest, OptimiseKeepsAConflictElsewhereAndIsRepeatable)
         run("optimise " + path("school.qvf") + " --out " + path("o.qvf") + " --rounds 3 --json");
     ASSERT_EQ(kept.exitCode, 0) << kept.out;
     EXPECT_EQ(nlohmann::json::parse(run("check " + path("o.qvf") + " --json").out)["found"], 1);
+    // So does the search that goes on after the descent for the time given, and the descent
+    // alone (--specified-only).
+    for (const std::string mode : {" --seconds 1", " --seconds 1 --specified-only"}) {
+        SCOPED_TRACE(mode);
+        const Outcome timed =
+            run("optimise " + path("school.qvf") + " --out " + path("t.qvf") + mode + " --json");
+        ASSERT_EQ(timed.exitCode, 0) << timed.out;
+        EXPECT_EQ(nlohmann::json::parse(run("check " + path("t.qvf") + " --json").out)["found"], 1);
+    }
     EXPECT_EQ(run("optimise " + path("school.qvf") + " --out " + path("x.qvf") +
                   " --seconds 5 --rounds 5")
                   .exitCode,
@@ -276,11 +285,16 @@ TEST_F(CliTest, SchedulePlacesWhatIsAllocated)
     std::vector<std::string> keys;
     for (const auto &[key, value] : result.items())
         keys.push_back(key);
-    EXPECT_EQ(keys,
-              (std::vector<std::string>{"planned", "allocated", "scheduled", "left", "seconds"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"planned", "allocated", "scheduled", "left",
+                                              "seconds", "completed", "moved", "conflicts"}));
+    EXPECT_EQ(result["conflicts"], 0);
     EXPECT_EQ(result["left"], 0);
     EXPECT_EQ(result["scheduled"], result["allocated"]);
     EXPECT_EQ(nlohmann::json::parse(run("check " + path("s.qvf") + " --json").out)["found"], 0);
+    const Outcome bare = run("schedule " + path("school.qvf") + " --out " + path("b.qvf") +
+                             " --remove-conflicts --specified-only --json");
+    ASSERT_EQ(bare.exitCode, 0) << bare.out;
+    EXPECT_EQ(nlohmann::json::parse(bare.out)["completed"], 0);
 
     // Nothing allocated: refused by a rule, and nothing written.
     auto d = makeScheduleData();

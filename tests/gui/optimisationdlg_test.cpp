@@ -16,6 +16,7 @@
 #include "ui/ports.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -355,10 +356,18 @@ private slots:
             TOptimisationDlg dlg(*d, o, ui);
             QVERIFY(dlg.chooseTool(Tool::Optimise));
             dlg.weightBox(1)->setValue(4);
+            // The initial solution's completion is on unless the settings turned it off.
+            QCheckBox *complete = nullptr;
+            for (QCheckBox *box : dlg.findChildren<QCheckBox *>())
+                if (box->text().startsWith("Complete the timetables"))
+                    complete = box;
+            QVERIFY(complete && complete->isChecked());
+            complete->setChecked(false);
             QVERIFY(dlg.chooseTool(Tool::Optimise));
         }
         storeOptimisationSessionSettings(o, *d, s);
         QCOMPARE(s.optimize.gapWeight[1], 4);
+        QVERIFY(!s.optimize.complete);
     }
 };
 

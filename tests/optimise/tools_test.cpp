@@ -406,6 +406,37 @@ TEST(Tools, ExamModeSwitchAndImitationChoice)
     EXPECT_EQ(chooseImitationTarget(*x.d, ui), 0);
 }
 
+// The initial solution's option "Complete the timetables" (on unless switched off): E3 needs T1
+// and G1, G1 is booked on day 2 and E1 holds T1 on day 1, so only moving E1 places E3.
+TEST(OptimisationSessionRun, TheInitialSolutionCompletesWhatItLeaves)
+{
+    for (const bool complete : {true, false}) {
+        SCOPED_TRACE(complete);
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(1, 2, 1).resources('G', {"G1"}).resources('T', {"T1"});
+        f.event("E1", {"T1"}, 1).allocate("E1", 1, 1, 1).place("E1", 1, 1, 1, 1);
+        f.event("E3", {"T1", "G1"}, 1).allocate("E3", 1, 1, 1).book("G1", 1, 2, 1, 1);
+        f.finish();
+        OptimisationSessionSettings settings;
+        settings.initial = defaultInitialSettings(*d);
+        if (!complete)
+            settings.complete = false;
+        ScriptedTools ui;
+        OptimisationSession dialog(*d, settings, ui);
+        ui.script.push_back(ScriptedTools::Reply{std::vector<CodeId>{f.id("E3")}});
+        ASSERT_TRUE(dialog.chooseTool(Tool::InitialSolution));
+        const SessionRun run = dialog.start();
+        EXPECT_EQ(d->codes[f.id("E3")].scheduled, complete ? 1 : 0);
+        EXPECT_EQ(run.completion.placed, complete ? 1 : 0);
+        EXPECT_EQ(conflictsInWeeks(*d, 1, 1), 0);
+        if (complete) {
+            EXPECT_EQ(run.lines.back(), "Completion: 1 periods placed, 1 events moved.");
+        }
+        EXPECT_EQ(d->codes[f.id("E3")].flags & LinkMarksMask, 1);
+    }
+}
+
 TEST(OptimisationSessionRun, ToolChoiceLimitsAndTheInitialSolutionRun)
 {
     Fixture x;

@@ -26,6 +26,7 @@ struct Lesson
     CodeId code = 0;
     int group = 0, teacher = 0, room = 0; // indices into the resource lists
     std::vector<int> blocks;              // block lengths of one week
+    int plantedPeriods = 0;               // placed in the planted week
 };
 
 class Generator
@@ -43,7 +44,7 @@ private:
     CodeId addCode(const std::string &code, const std::string &name, std::uint16_t flags,
                    int planned);
     void addLecture(CodeId c, std::uint16_t bits, SlotCode start, SlotCode end, int kind);
-    void placeWeek(int week, GeneratedInstitution &g);
+    void placeWeek(int week, GeneratedInstitution &g, bool store = true);
 
     ScheduleData &m_d;
     const InstitutionPlan &m_plan;
@@ -86,7 +87,7 @@ GeneratedInstitution Generator::run()
     GeneratedInstitution g;
     m_days = std::clamp(m_plan.days, 1, MaxDays);
     m_bells = m_plan.bells > 0 ? std::clamp(m_plan.bells, 1, MaxBells) : 6 + draw(4);
-    const int weeks = std::clamp(m_plan.weeks, 1, 52);
+    const int weeks = m_plan.planted ? 1 : std::clamp(m_plan.weeks, 1, 52);
     g.bells = m_bells;
 
     TimeRange &cal = m_d.calendarRange;
@@ -181,9 +182,11 @@ GeneratedInstitution Generator::run()
             m_d.codes[lesson.code].links = 3;
             ++m_d.collectionCount;
             const SlotCoding &s = m_d.coding;
-            addLecture(lesson.code, LectureEventBit, s.pack(1, 0, 0),
-                       s.pack(weeks, perWeek >> s.bellBits, perWeek & s.bellMask), 0);
-            g.periodsPerWeek += perWeek;
+            if (!m_plan.planted) {
+                addLecture(lesson.code, LectureEventBit, s.pack(1, 0, 0),
+                           s.pack(weeks, perWeek >> s.bellBits, perWeek & s.bellMask), 0);
+                g.periodsPerWeek += perWeek;
+            }
             m_lessons.push_back(std::move(lesson));
         }
     }
@@ -203,9 +206,23 @@ GeneratedInstitution Generator::run()
             ((1u << length) - 1) << (first - 1);
     }
 
-    if (m_plan.place)
+    if (m_plan.planted) {
+        placeWeek(1, g, false);
+        const SlotCoding &s = m_d.coding;
+        for (const Lesson &lesson : m_lessons) {
+            const int perWeek = lesson.plantedPeriods;
+            m_d.codes[lesson.code].planned = static_cast<std::uint16_t>(perWeek);
+            if (perWeek > 0)
+                addLecture(lesson.code, LectureEventBit, s.pack(1, 0, 0),
+                           s.pack(1, perWeek >> s.bellBits, perWeek & s.bellMask), 0);
+            g.periodsPerWeek += perWeek;
+        }
+        g.placed = 0;
+        g.unplaced = g.periodsPerWeek;
+    } else if (m_plan.place) {
         for (int w = 1; w <= weeks; ++w)
             placeWeek(w, g);
+    }
 
     g.groups = groups;
     g.teachers = teachers;
@@ -222,7 +239,7 @@ GeneratedInstitution Generator::run()
 // Random first-fit: each block starts its search at a random position of the week and takes the
 // first position, in day and bell order from there, where the group, the teacher and the room
 // are free and the lesson has no block yet that day.
-void Generator::placeWeek(int week, GeneratedInstitution &g)
+void Generator::placeWeek(int week, GeneratedInstitution &g, bool store)
 {
     using Busy = std::array<std::uint32_t, MaxDays + 1>;
     std::vector<Busy> groupBusy(m_groups.size()), roomBusy(m_rooms.size());
@@ -237,7 +254,7 @@ void Generator::placeWeek(int week, GeneratedInstitution &g)
     const int positions = m_days * m_bells;
     const SlotCoding &s = m_d.coding;
     for (const int li : order) {
-        const Lesson &lesson = m_lessons[static_cast<std::size_t>(li)];
+        Lesson &lesson = m_lessons[static_cast<std::size_t>(li)];
         Busy &gb = groupBusy[static_cast<std::size_t>(lesson.group)];
         Busy &tb = teacherBusy[static_cast<std::size_t>(lesson.teacher)];
         Busy &rb = roomBusy[static_cast<std::size_t>(lesson.room)];
@@ -259,8 +276,11 @@ void Generator::placeWeek(int week, GeneratedInstitution &g)
                 tb[dd] |= bits;
                 rb[dd] |= bits;
                 daysUsed |= 1u << day;
-                addLecture(lesson.code, LectureEventBit, s.pack(week, day, bell),
-                           s.pack(week, day, bell + length - 1), 0);
+                if (store)
+                    addLecture(lesson.code, LectureEventBit, s.pack(week, day, bell),
+                               s.pack(week, day, bell + length - 1), 0);
+                else
+                    lesson.plantedPeriods += length;
                 placed = true;
             }
             (placed ? g.placed : g.unplaced) += length;

@@ -29,6 +29,12 @@ struct InstitutionPlan
     int bells = 0;               // 0 picks 6..9 from the seed
     int unavailablePercent = 10; // of the teachers
     bool place = true;
+    // A planted solution: the blocks are placed as with `place` in a first week, each lesson's
+    // allocation becomes what found a position there (a lesson with none gets none), and that
+    // week is not stored. The result has one week, every period unscheduled, and a timetable
+    // without conflict (at most one block of a lesson per day, of 1 or 2 periods) is known to
+    // exist. `place` is not read.
+    bool planted = false;
 };
 
 InstitutionPlan smallInstitution(std::uint32_t seed);  // ~40 periods a week, 1 week

@@ -151,5 +151,28 @@ void BM_TimetableQuality(benchmark::State &state)
 }
 BENCHMARK(BM_TimetableQuality)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// Removing the unused codes of the full data set: its 1500 last events lose their resources.
+void BM_RemoveUnusedCodes(benchmark::State &state)
+{
+    auto original = fullDataSet();
+    for (int e = MaxCodes - 1499; e <= MaxCodes; ++e) {
+        const int pos = original->codes[e].collectionPos;
+        for (int k = 1; k <= 3; ++k)
+            original->collection[static_cast<std::size_t>(pos + k)] = 0;
+    }
+    rebuildLists(*original);
+    auto d = makeScheduleData();
+    int removed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        *d = *original;
+        state.ResumeTiming();
+        removed = removeUnusedCodes(*d).size();
+        benchmark::DoNotOptimize(removed);
+    }
+    state.counters["removed"] = removed;
+}
+BENCHMARK(BM_RemoveUnusedCodes)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 } // namespace
 } // namespace quivra

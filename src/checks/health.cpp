@@ -510,13 +510,10 @@ UnusedCodes removeUnusedCodes(ScheduleData &d)
     if (unused.size() == 0)
         return unused;
     // Deleting an unused code leaves every other code as used as it was, so the set found once
-    // is the set a search after each deletion finds. From the highest position down, so the
-    // positions still to delete do not move.
-    std::vector<CodeId> order = unused.events;
-    order.insert(order.end(), unused.resources.begin(), unused.resources.end());
-    std::sort(order.begin(), order.end(), std::greater<>());
-    for (const CodeId c : order)
-        deleteCode(d, c);
+    // is the set a search after each deletion finds: one batch deletes it.
+    std::vector<CodeId> codes = unused.events;
+    codes.insert(codes.end(), unused.resources.begin(), unused.resources.end());
+    deleteCodes(d, codes);
     rebuildLists(d);
     totals(d, 1, d.codeCount);
     allResourceTotals(d);

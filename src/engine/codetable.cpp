@@ -430,6 +430,50 @@ bool deleteCode(ScheduleData &d, CodeId c)
     return true;
 }
 
+int deleteCodes(ScheduleData &d, std::vector<CodeId> codes)
+{
+    std::erase_if(codes, [&d](CodeId c) { return !validCode(d, c); });
+    std::sort(codes.begin(), codes.end());
+    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    if (codes.empty())
+        return 0;
+    for (const CodeId c : codes) {
+        if (!d.codes[c].code.empty())
+            renameInNotes(d, d.codes[c].code.view(), "");
+        removeLecturesOf(d, c);
+        clearCollectionOf(d, c);
+    }
+    // Each code moves down by the number of deleted codes before it; deleted ones become 0.
+    const int oldCount = d.codeCount;
+    const int removed = static_cast<int>(codes.size());
+    std::vector<int> newId(static_cast<std::size_t>(oldCount) + 1, 0);
+    std::size_t next = 0;
+    for (int c = 1; c <= oldCount; ++c) {
+        if (next < codes.size() && codes[next] == c) {
+            ++next;
+            continue;
+        }
+        newId[static_cast<std::size_t>(c)] = c - static_cast<int>(next);
+    }
+    renumberStores(d, [&newId, oldCount, removed](int x) {
+        return x > oldCount ? x - removed : newId[static_cast<std::size_t>(x)];
+    });
+    for (int c = 1; c <= oldCount; ++c) {
+        const int to = newId[static_cast<std::size_t>(c)];
+        if (to != 0 && to != c)
+            d.codes[to] = d.codes[c];
+    }
+    for (int c = oldCount - removed + 1; c <= oldCount; ++c)
+        d.codes[c] = CodeRecord{};
+    d.codeCount = oldCount - removed;
+    updateCodeMask(d);
+    normaliseRoles(d);
+    d.modified = true;
+    recount(d);
+    fillLists(d);
+    return removed;
+}
+
 void swapCodes(ScheduleData &d, CodeId a, CodeId b)
 {
     if (a == b || !validCode(d, a) || !validCode(d, b))

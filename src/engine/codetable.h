@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quivra {
 
@@ -44,6 +45,9 @@ int insertCode(ScheduleData &d, int position, const CodeRecord &record);
 // Deletes code c with all its lectures, memberships, roles, comments and memo; its manual-room
 // slots become void (an event) or wait for a room (a room). Recounts; false for an invalid id.
 bool deleteCode(ScheduleData &d, CodeId c);
+// Deletes several codes at once, as deleting each in turn would, with one renumbering and one
+// recount. Invalid and repeated ids are ignored; returns the number deleted.
+int deleteCodes(ScheduleData &d, std::vector<CodeId> codes);
 // Exchanges two codes and every reference to them (the current code and event follow their
 // codes), then recounts so the lecture store is in order again.
 void swapCodes(ScheduleData &d, CodeId a, CodeId b);

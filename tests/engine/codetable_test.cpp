@@ -1,5 +1,7 @@
 #include "engine/codetable.h"
 
+#include "engine/calendar.h"
+#include "engine/dump.h"
 #include "engine/lectures.h"
 #include "support/fixture.h"
 
@@ -647,6 +649,41 @@ TEST(CodeTableLocks, ResourceLocksItsEventsAndMarksFollowLinks)
     EXPECT_EQ(categoryOf(*d, r), 2) << "marks never touch the category bits";
     clearMarks(*d, 1, d->codeCount, AllMarks);
     EXPECT_EQ(d->codes[r].flags & AllMarks, 0);
+}
+
+// Deleting codes in one batch leaves the data set as deleting them one at a time does, also
+// when the count falls below 4096 and lecture words narrow to 12-bit code parts.
+TEST(DeleteCodes, OneBatchEqualsDeletingEachInTurn)
+{
+    auto build = [] {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(2, 5, 6).resources('T', {"T1", "T2"}).resources('R', {"R1"});
+        std::vector<std::string> names;
+        for (int i = 0; i < 4095; ++i)
+            names.push_back("X" + std::to_string(i));
+        for (const std::string &n : names)
+            f.resources('G', {n});
+        f.event("A", {"T1", "X4000", "R1"}, 2).event("B", {"T2", "X4094"}, 2);
+        setLectureCodeMask(*d);
+        f.allocate("A", 1, 2, 1).allocate("B", 1, 1, 2).place("A", 1, 1, 2, 2);
+        f.place("B", 1, 2, 1, 2).book("R1", 2, 3, 4, 2);
+        f.comment("X12 away").memo("X13", "note");
+        f.manualRoom("B", 1, 2, 1, "R1");
+        f.role("A", "T1", "Lead");
+        f.finish();
+        return d;
+    };
+    auto batch = build();
+    auto single = build();
+    ASSERT_EQ(batch->lectureCodeMask, WideCodeMask);
+    const std::vector<CodeId> doomed = {3, 14, 15, 4000, 4002, 4096, 15, 9000};
+    EXPECT_EQ(deleteCodes(*batch, doomed), 6);
+    for (const int c : {4096, 4002, 4000, 15, 14, 3})
+        ASSERT_TRUE(deleteCode(*single, static_cast<CodeId>(c)));
+    EXPECT_EQ(batch->lectureCodeMask, NarrowCodeMask);
+    EXPECT_EQ(dumpScheduleData(*batch), dumpScheduleData(*single));
+    EXPECT_EQ(deleteCodes(*batch, {}), 0);
 }
 
 } // namespace

@@ -68,6 +68,11 @@ std::string EventSplit::caption() const
                   m_events.size());
 }
 
+std::string EventSplit::eventLine(CodeId e) const
+{
+    return formatCode(m_d, e, ShowCodeAndName);
+}
+
 void EventSplit::chooseEvent(CodeId e)
 {
     if (!member(m_events, e))

@@ -36,8 +36,10 @@ public:
     // Opens on `event`, or on the first splittable event when it is none.
     EventSplit(ScheduleData &d, Prompter &p, CodeId event);
 
+    const ScheduleData &data() const { return m_d; }
     const std::vector<CodeId> &events() const { return m_events; }
     CodeId event() const { return m_event; }
+    std::string eventLine(CodeId e) const; // code and name
     // "Event split view (%d slots, %d can be split)".
     std::string caption() const;
     // Makes `e` current and rebuilds everything; tells when it has fewer than two slots.
@@ -47,7 +49,7 @@ public:
     void reset();
 
     // ----- the slots, by week
-    const std::vector<SplitSlot> &slots() const { return m_slots; }
+    const std::vector<SplitSlot> &slotList() const { return m_slots; }
     std::vector<int> weeks() const;
     std::string weekHeading(int week) const;
     std::string slotText(const SplitSlot &s) const;

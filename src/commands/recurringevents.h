@@ -35,6 +35,7 @@ class RecurringEvents
 public:
     RecurringEvents(ScheduleData &d, Prompter &p, CodeId event);
 
+    const ScheduleData &data() const { return m_d; }
     CodeId event() const { return m_event; }
     std::string caption() const;        // "Schedule "<code> <name>""
     std::string plannedCaption() const; // " PLANNED for the event "%s" "

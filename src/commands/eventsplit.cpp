@@ -64,7 +64,7 @@ EventSplit::EventSplit(ScheduleData &d, Prompter &p, CodeId event) : m_d(d), m_p
 
 std::string EventSplit::caption() const
 {
-    return fillIn("Event split view ({} slots, {} can be split)", m_d.eventList[0],
+    return fillIn("Event split view ({} events, {} can be split)", m_d.eventList[0],
                   m_events.size());
 }
 

@@ -40,7 +40,7 @@ public:
     const std::vector<CodeId> &events() const { return m_events; }
     CodeId event() const { return m_event; }
     std::string eventLine(CodeId e) const; // code and name
-    // "Event split view (%d slots, %d can be split)".
+    // "Event split view (%d events, %d can be split)".
     std::string caption() const;
     // Makes `e` current and rebuilds everything; tells when it has fewer than two slots.
     void chooseEvent(CodeId e);

@@ -185,7 +185,8 @@ void TCourseSplitDialog::slotChanged(QTreeWidgetItem *item)
         m_state.setSlot(static_cast<std::size_t>(slot - 1), keep);
     else
         m_state.setWeek(item->data(0, WeekRole).toInt(), keep);
-    redraw();
+    // The tree is rebuilt once the item has finished changing, never under it.
+    QMetaObject::invokeMethod(this, &TCourseSplitDialog::redraw, Qt::QueuedConnection);
 }
 
 void TCourseSplitDialog::doSplit()

@@ -53,7 +53,7 @@ TEST_F(EventSplitTest, OffersEventsWithTwoSlotsAndListsThemByWeek)
 {
     EventSplit s(*d, p, f.id("E1"));
     EXPECT_EQ(s.events(), (std::vector<CodeId>{f.id("E1")})) << "ONE has a single slot";
-    EXPECT_EQ(s.caption(), "Event split view (4 slots, 1 can be split)");
+    EXPECT_EQ(s.caption(), "Event split view (4 events, 1 can be split)");
     ASSERT_EQ(s.slotList().size(), 4u);
     EXPECT_EQ(s.weeks(), (std::vector<int>{1, 2}));
     EXPECT_EQ(s.keptCounter(), "Selected 4 of all 4 slots");

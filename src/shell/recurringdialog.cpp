@@ -40,14 +40,10 @@ QColor cellColour(RecurCell cell, const QPalette &palette)
 QLabel *legend(const char *text, QColor colour, QWidget *parent)
 {
     auto *label = new QLabel(QString::fromLatin1(text), parent);
-    label->setAutoFillBackground(true);
     label->setAlignment(Qt::AlignCenter);
-    label->setMargin(3);
-    QPalette p = label->palette();
-    p.setColor(QPalette::Window, colour);
-    p.setColor(QPalette::WindowText,
-               colour.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black));
-    label->setPalette(p);
+    const QColor ink = colour.lightness() < 160 ? QColor(Qt::white) : QColor(Qt::black);
+    label->setStyleSheet(QStringLiteral("background: %1; color: %2; padding: 3px 8px;")
+                             .arg(colour.name(), ink.name()));
     return label;
 }
 
@@ -174,7 +170,7 @@ TRecurEvents::TRecurEvents(RecurringEvents &state, QWidget *parent)
     legendLayout->addStretch(1);
 
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setSelectionMode(QAbstractItemView::NoSelection);
     m_grid->horizontalHeader()->setDefaultSectionSize(40);
     m_grid->verticalHeader()->setDefaultSectionSize(20);
     m_grid->setMinimumHeight(200);
@@ -282,9 +278,14 @@ void TRecurEvents::fillGrid()
     const int bells = usedBells(d);
     m_grid->setRowCount(bells);
     m_grid->setColumnCount(columns);
+    // Each week's first column carries the week's label above the day's short name.
     QStringList days;
-    for (int c = 1; c <= columns; ++c)
-        days << toQString(formatDayBell(d, m_state.columnDay(c), 0, 1));
+    for (int c = 1; c <= columns; ++c) {
+        const QString day = toQString(formatDayBell(d, m_state.columnDay(c), 0, 1));
+        days << (m_state.columnDay(c) == 1
+                     ? toQString(formatWeek(d, m_state.columnWeek(c), 3)) + "\n" + day
+                     : "\n" + day);
+    }
     m_grid->setHorizontalHeaderLabels(days);
     QStringList bellNames;
     for (int bell = 1; bell <= bells; ++bell) {
@@ -310,7 +311,7 @@ void TRecurEvents::fillGrid()
     const int first = (m_state.startWeek() - 1) * std::max(1, usedDays(d));
     const int row = std::max(0, std::min(m_state.startBell(), m_state.endBell()) - 1);
     if (columns > 0 && bells > 0) {
-        m_grid->setCurrentCell(row, std::min(first, columns - 1));
+        m_grid->scrollToItem(m_grid->item(row, std::min(first, columns - 1)));
         m_grid->horizontalScrollBar()->setValue(std::min(first, columns - 1));
     }
 }

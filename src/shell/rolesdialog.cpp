@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -75,11 +74,13 @@ TRolesDialog::TRolesDialog(RolesEditor &editor, Clipboard &clipboard, bool roles
     resourceLayout->addLayout(resourceButtons);
 
     auto *roleBox = new QGroupBox(QStringLiteral("Edit the list of roles"), this);
-    auto *roleLayout = new QGridLayout(roleBox);
-    roleLayout->addWidget(m_roles, 0, 0, 7, 1);
-    int row = 0;
+    auto *roleLayout = new QHBoxLayout(roleBox);
+    roleLayout->addWidget(m_roles, 1);
+    auto *roleButtons = new QVBoxLayout;
     for (QPushButton *b : {m_addRole, m_editRole, m_removeRole, m_up, m_down, m_copy, m_paste})
-        roleLayout->addWidget(b, row++, 1);
+        roleButtons->addWidget(b);
+    roleButtons->addStretch(1);
+    roleLayout->addLayout(roleButtons);
 
     auto *lists = new QHBoxLayout;
     lists->addWidget(resourceBox, 1);

@@ -7,6 +7,7 @@
 #include "engine/conflicts.h"
 #include "engine/lecturestore.h"
 #include "engine/notes.h"
+#include "engine/roles.h"
 #include "engine/totals.h"
 #include "engine/weekstore.h"
 
@@ -411,6 +412,12 @@ CodeId EventSplit::split()
         m_p.warnDlg("The lecture store is full: the event was not split.", 0, SplitHelpTopic);
         build();
         return 0;
+    }
+    // The resources the two events share play the same roles in both.
+    for (int i = 1; i <= members[0]; ++i) {
+        const CodeId r = members[static_cast<std::size_t>(i)];
+        if (const int role = roleOf(m_d, e, r); role != 0)
+            setRole(m_d, n, r, m_d.roles[static_cast<std::size_t>(role)].id);
     }
     moveSlotComments(m_d, eventCode, m_newCode,
                      [&](int w, int day, int bell) { return moving(w, day, bell); });

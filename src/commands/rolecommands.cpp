@@ -256,6 +256,14 @@ bool RolesEditor::addRole()
     return true;
 }
 
+bool RolesEditor::startFirstRole()
+{
+    if (rolesExist())
+        return false;
+    m_p.infoDlg(NoRolesYet, 0, RolesHelpTopic);
+    return addRole();
+}
+
 bool RolesEditor::editRole()
 {
     const int role = selectedRole();

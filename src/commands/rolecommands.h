@@ -78,6 +78,8 @@ public:
 
     // ----- the controls; each returns true when it changed the data set
     bool addRole();
+    // A click on the role list before any role exists: says how to begin, then adds one.
+    bool startFirstRole();
     bool editRole();
     bool removeRole();
     bool moveRole(int delta);

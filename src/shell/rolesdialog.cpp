@@ -123,6 +123,10 @@ TRolesDialog::TRolesDialog(RolesEditor &editor, Clipboard &clipboard, bool roles
         m_editor.selectResourceLine(rowAt + 1);
         redraw();
     });
+    connect(m_roles, &QListWidget::itemClicked, this, [this] {
+        if (!m_editor.rolesExist())
+            run(&RolesEditor::startFirstRole);
+    });
     connect(m_roles, &QListWidget::itemDoubleClicked, this, [this] { run(&RolesEditor::assign); });
     connect(m_resources, &QListWidget::itemDoubleClicked, this,
             [this] { run(&RolesEditor::unassign); });

@@ -9,6 +9,7 @@
 #include "engine/dump.h"
 #include "engine/lecturestore.h"
 #include "engine/notes.h"
+#include "engine/roles.h"
 #include "support/fixture.h"
 #include "ui/scripteddialogs.h"
 
@@ -32,6 +33,7 @@ protected:
         f.event("BUSY", {"T3"}, 1).allocate("BUSY", 2, 2, 1).place("BUSY", 2, 1, 1, 1);
         f.comment("[002101];E1;room change").comment("[001101];E1;first lesson");
         f.memo("E1", "needs a lab");
+        f.role("E1", "T1", "Lecturer");
         f.finish();
     }
 
@@ -101,6 +103,8 @@ TEST_F(EventSplitTest, SplitMovesSlotsPeriodsBookingsAndComments)
     EXPECT_EQ(d->codes[e].planned, d->codes[e].allocated);
     EXPECT_EQ(d->codes[n].planned, 2);
     EXPECT_EQ(collectionOf(*d, n)[0], 2);
+    EXPECT_EQ(roleNameOf(*d, n, findCode(*d, "T1")), "Lecturer");
+    EXPECT_EQ(roleNameOf(*d, e, findCode(*d, "T1")), "Lecturer");
 
     EXPECT_EQ(findComment(*d, 2, "E1a", 1, 1).text, "room change");
     EXPECT_EQ(findComment(*d, 1, "E1", 1, 1).text, "first lesson");

@@ -166,12 +166,19 @@ TEST_F(RolesTest, CloseStoresTheSwitchAndNothingToManageIsTold)
     EXPECT_TRUE(d->modified);
 
     EXPECT_TRUE(rolesManageable(*d));
+    EXPECT_FALSE(r.startFirstRole()) << "roles exist";
     auto empty = makeScheduleData();
     FixtureBuilder g(*empty);
     g.calendar(1, 5, 6).resources('T', {"T1"});
     g.event("LONE", {});
     g.finish();
     EXPECT_FALSE(rolesManageable(*empty));
+    RolesEditor first(*empty, p, 0);
+    ui.expect("You have no roles yet.").answer(Answer::Ok);
+    ui.expect("Enter the name for your 1. role:").type("Lecturer");
+    EXPECT_TRUE(first.startFirstRole());
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+    EXPECT_EQ(empty->roleCount, 1);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "commands/eventsplit.h"
 
 #include "commands/eventtools.h"
+#include "commands/textfill.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
@@ -11,7 +12,6 @@
 #include "engine/totals.h"
 #include "engine/weekstore.h"
 
-#include "commands/textfill.h"
 #include <algorithm>
 #include <memory>
 

@@ -1,5 +1,6 @@
 #include "commands/recurringevents.h"
 
+#include "commands/textfill.h"
 #include "engine/calendar.h"
 #include "engine/clearing.h"
 #include "engine/codetable.h"
@@ -9,7 +10,6 @@
 #include "engine/totals.h"
 #include "engine/weekstore.h"
 
-#include "commands/textfill.h"
 #include <algorithm>
 #include <bit>
 

@@ -1,10 +1,10 @@
 #include "commands/replacetool.h"
 
+#include "commands/textfill.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/textutil.h"
 
-#include "commands/textfill.h"
 #include <map>
 #include <mutex>
 

@@ -1,11 +1,11 @@
 #include "commands/rolecommands.h"
 
+#include "commands/textfill.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
 #include "engine/roles.h"
 #include "engine/textutil.h"
 
-#include "commands/textfill.h"
 #include <algorithm>
 
 namespace quivra {

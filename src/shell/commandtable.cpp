@@ -1,6 +1,5 @@
 #include "shell/commandtable.h"
 
-#include "commands/replacetool.h"
 #include "commands/bookingcommands.h"
 #include "commands/clearcommands.h"
 #include "commands/codecommands.h"
@@ -13,6 +12,7 @@
 #include "commands/lockcommands.h"
 #include "commands/network.h"
 #include "commands/profilecommands.h"
+#include "commands/replacetool.h"
 #include "commands/textcommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"

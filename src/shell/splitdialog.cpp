@@ -264,6 +264,16 @@ void TCourseSplitDialog::redraw()
     });
     m_code->setText(toQString(m_state.newCode()));
     m_name->setText(toQString(m_state.newName));
+    // The new event's boxes take the colour of the event it comes from.
+    const std::int32_t colour =
+        validCode(dataSet, m_state.event()) ? dataSet.codes[m_state.event()].colour : 0;
+    for (QLineEdit *box : {m_code, m_name}) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Base, colour > 0 ? QColor(colour & 0xFF, (colour >> 8) & 0xFF,
+                                                             (colour >> 16) & 0xFF)
+                                                    : this->palette().color(QPalette::Base));
+        box->setPalette(palette);
+    }
     const bool full = static_cast<int>(m_state.newMembers().size()) >= MaxMembers;
     m_add->setEnabled(!full);
     m_add->setToolTip(full ? QStringLiteral("You cannot add any more resources")

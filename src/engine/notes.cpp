@@ -410,4 +410,33 @@ void renameInNotes(ScheduleData &d, std::string_view oldCode, std::string_view n
     d.memos = std::move(memos);
 }
 
+int moveSlotComments(ScheduleData &d, std::string_view from, std::string_view to,
+                     const std::function<bool(int week, int day, int bell)> &moves)
+{
+    if (from.empty() || to.empty() || from == to || to.find(';') != std::string_view::npos)
+        return 0;
+    int moved = 0;
+    for (std::string &entry : d.comments) {
+        const CommentParts p = splitComment(entry);
+        if (p.code != from || entry.find(';') == std::string::npos)
+            continue;
+        const CommentKey k = parseKey(p.key);
+        if (k.kind != KeyKind::Slot || k.week == 0 || k.day == 0 || k.bell == 0 ||
+            !moves(k.week, k.day, k.bell))
+            continue;
+        std::string renamed(p.key);
+        renamed += ';';
+        renamed.append(to);
+        if (p.key.size() + 1 + p.code.size() < entry.size()) {
+            renamed += ';';
+            renamed.append(p.text);
+        }
+        entry = std::move(renamed);
+        ++moved;
+    }
+    if (moved > 0)
+        d.modified = true;
+    return moved;
+}
+
 } // namespace quivra

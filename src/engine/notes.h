@@ -5,6 +5,7 @@
 
 #include "engine/scheduledata.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,5 +55,11 @@ bool removeMemo(ScheduleData &d, std::string_view code);
 // Rewrites or removes (newCode empty) the comments and memos whose code field is oldCode; texts
 // that merely mention the code are left alone. Does nothing when newCode holds a ";".
 void renameInNotes(ScheduleData &d, std::string_view oldCode, std::string_view newCode);
+
+// Gives the comments of code `from` on single slots (week, day and bell all set) for which
+// `moves` is true the code `to`, so they follow their slots to another code. Returns how many;
+// does nothing when `to` is empty or holds a ";".
+int moveSlotComments(ScheduleData &d, std::string_view from, std::string_view to,
+                     const std::function<bool(int week, int day, int bell)> &moves);
 
 } // namespace quivra

@@ -112,6 +112,7 @@ int removeAssignment(ScheduleData &d, int event, int resource)
     const int i = findAssignment(d, event, resource);
     if (i == 0)
         return 0;
+    d.modified = true;
     adjustUses(d, d.assignments[at(i)].role, -1);
     const int count = assignmentCount(d);
     for (int k = i; k < count; ++k)
@@ -123,6 +124,17 @@ int removeAssignment(ScheduleData &d, int event, int resource)
 
 int setRole(ScheduleData &d, int event, int resource, int roleId)
 {
+    // The pair already plays exactly this role: nothing to change.
+    const int held = findAssignment(d, event, resource);
+    if (held != 0 && roleId != 0 && d.assignments[at(held)].role == roleId) {
+        bool single = true;
+        for (int i = held + 1; i <= assignmentCount(d); ++i) {
+            const RoleAssignment &a = d.assignments[at(i)];
+            single = single && !(a.event == event && a.resource == resource);
+        }
+        if (single)
+            return d.assignmentCount;
+    }
     while (removeAssignment(d, event, resource) != 0) {
     }
     // Role 0 clears the pair; an id no role has would leave a dangling reference.
@@ -131,6 +143,7 @@ int setRole(ScheduleData &d, int event, int resource, int roleId)
         return d.assignmentCount;
     if (assignmentCount(d) >= MaxAssignments)
         return 0;
+    d.modified = true;
     d.assignmentCount = assignmentCount(d) + 1;
     d.assignments[at(d.assignmentCount)] = {static_cast<CodeId>(event),
                                             static_cast<CodeId>(resource),
@@ -149,6 +162,82 @@ int addRole(ScheduleData &d, std::string_view name)
     role.id = static_cast<std::uint16_t>(d.roleCount);
     role.name.assign(name);
     return d.roleCount;
+}
+
+int insertRole(ScheduleData &d, int position, std::string_view name)
+{
+    const int count = roleCount(d);
+    if (name.empty() || count >= MaxRoles)
+        return 0;
+    position = std::clamp(position, 1, count + 1);
+    int largest = 0;
+    for (int i = 1; i <= count; ++i)
+        largest = std::max<int>(largest, d.roles[at(i)].id);
+    for (int i = count; i >= position; --i)
+        d.roles[at(i + 1)] = d.roles[at(i)];
+    Role &role = d.roles[at(position)];
+    role = Role{};
+    role.id = static_cast<std::uint16_t>(largest + 1);
+    role.name.assign(name);
+    d.roleCount = count + 1;
+    d.modified = true;
+    return position;
+}
+
+bool renameRole(ScheduleData &d, int position, std::string_view name)
+{
+    if (name.empty() || position < 1 || position > roleCount(d))
+        return false;
+    Role &role = d.roles[at(position)];
+    const std::string before = role.name.str();
+    role.name.assign(name);
+    if (role.name.str() != before)
+        d.modified = true;
+    return true;
+}
+
+bool removeRole(ScheduleData &d, int position)
+{
+    const int count = roleCount(d);
+    if (position < 1 || position > count)
+        return false;
+    for (int i = position; i < count; ++i)
+        d.roles[at(i)] = d.roles[at(i + 1)];
+    d.roles[at(count)] = Role{};
+    d.roleCount = count - 1;
+    normaliseRoles(d);
+    d.modified = true;
+    return true;
+}
+
+bool swapRoles(ScheduleData &d, int a, int b)
+{
+    const int count = roleCount(d);
+    if (a < 1 || b < 1 || a > count || b > count || a == b)
+        return false;
+    std::swap(d.roles[at(a)], d.roles[at(b)]);
+    normaliseRoles(d);
+    d.modified = true;
+    return true;
+}
+
+int clearAssignments(ScheduleData &d)
+{
+    const int count = assignmentCount(d);
+    for (int i = 1; i <= count; ++i)
+        d.assignments[at(i)] = RoleAssignment{};
+    d.assignmentCount = 0;
+    recountRoleUses(d);
+    if (count > 0)
+        d.modified = true;
+    return count;
+}
+
+void setRolesOn(ScheduleData &d, bool on)
+{
+    if (d.rolesOn != on)
+        d.modified = true;
+    d.rolesOn = on;
 }
 
 void normaliseRoles(ScheduleData &d)

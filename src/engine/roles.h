@@ -28,6 +28,23 @@ int removeAssignment(ScheduleData &d, int event, int resource);
 int setRole(ScheduleData &d, int event, int resource, int roleId);
 // Appends a role with id = position; 0 when the name is empty or the table is full.
 int addRole(ScheduleData &d, std::string_view name);
+
+// The edits of the role list a user makes. Each marks the data set modified when it changed it.
+// Inserts a role at `position` (1..roleCount + 1; the roles from there move down) with an id
+// one above the largest in use and no uses; assignments keep their roles. Returns the position,
+// 0 when the name is empty or the table is full.
+int insertRole(ScheduleData &d, int position, std::string_view name);
+// Gives role `position` the name (cut to the stored length); false for an empty name or an
+// invalid position.
+bool renameRole(ScheduleData &d, int position, std::string_view name);
+// Takes role `position` out of the table and drops its assignments (normaliseRoles).
+bool removeRole(ScheduleData &d, int position);
+// Exchanges the roles at two positions; their assignments follow them.
+bool swapRoles(ScheduleData &d, int a, int b);
+// Removes every assignment; the number removed.
+int clearAssignments(ScheduleData &d);
+// Whether reports and views show roles.
+void setRolesOn(ScheduleData &d, bool on);
 // Keeps, in order, the first assignment of each pair when it joins an event to a resource and
 // names an existing role; then role ids become positions and uses are recounted.
 void normaliseRoles(ScheduleData &d);

@@ -13,10 +13,12 @@
 #include "commands/network.h"
 #include "commands/profilecommands.h"
 #include "commands/reportcommands.h"
+#include "commands/replacetool.h"
 #include "commands/textcommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"
 #include "shell/cyclingdialog.h"
+#include "shell/eventdialogs.h"
 #include "shell/mainframe.h"
 #include "shell/memodialog.h"
 #include "shell/modifycollectionsdialog.h"
@@ -435,8 +437,10 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     t.add("tools.resourceMapping", "Resource mapping ...");
     t.add("tools.resourceSelection", "Resource selection ...");
     t.menu = "Tools/Replace tool";
-    t.add("tools.replaceString", "Replace string");
-    t.add("tools.changeCase", "Change case");
+    // Both commands share one tool, which remembers the text to find.
+    const auto replaceTool = std::make_shared<ReplaceTool>();
+    bindReplaceCommand(t.add("tools.replaceString", "Replace string"), frame, replaceTool, false);
+    bindReplaceCommand(t.add("tools.changeCase", "Change case"), frame, replaceTool, true);
     t.menu = "Tools";
     t.group("tools.blocks", "Block scheduling");
     bindCyclingCommand(t.add("tools.cycling", "Cycling timetables"), frame);
@@ -598,8 +602,6 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
         {"tools.codeConversion", "clipboard exchange"},
         {"tools.resourceMapping", "clipboard exchange"},
         {"tools.resourceSelection", "clipboard exchange"},
-        {"tools.replaceString", "the replace tool"},
-        {"tools.changeCase", "the replace tool"},
         {"tools.blocks", "block scheduling in the Timetables view"},
         {"tools.selectionOptimise", "selection optimisation"},
         {"tools.intake", "intake scheduling"},

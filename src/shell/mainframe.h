@@ -79,6 +79,7 @@ public:
     void dataChanged() override { refreshViews(); }
     void pickCode(CodeId code) override { onCurrentCodeChanged(nullptr, code); }
     bool editCollections(CodeId code, bool resourceMode) override;
+    bool openEventDialog(EventDialog which, CodeId event) override;
     const ViewOptions &viewOptions() const { return m_options; }
 
     // How the sort commands order codes; they live as long as the frame.

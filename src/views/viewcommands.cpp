@@ -3,6 +3,7 @@
 #include "views/codelistediting.h"
 #include "views/codelisttoolcommands.h"
 #include "views/collectionrows.h"
+#include "views/eventdialogrows.h"
 #include "views/timetablesview.h"
 
 #include <QAction>
@@ -210,10 +211,14 @@ std::vector<ViewCommand> eventsTable()
     t.add("lock", "Lock or unlock event", "Protect the current event from changes",
           {key(Qt::CTRL | Qt::Key_U)});
     // Ctrl+B is Best matches here as in the Resources view; one key cannot do both.
-    t.group("bulkSchedule", "Bulk schedule", "Schedule the current event in many weeks at once",
-            {key(Qt::CTRL | Qt::SHIFT | Qt::Key_B)});
-    t.add("split", "Split event", "Split the current event in two");
-    t.add("roles", "Manage roles");
+    bindEventDialogRow(t.group("bulkSchedule", "Bulk schedule",
+                               "Schedule the current event in many weeks at once",
+                               {key(Qt::CTRL | Qt::SHIFT | Qt::Key_B)}),
+                       ViewHost::EventDialog::BulkSchedule);
+    bindEventDialogRow(t.add("split", "Split event", "Split the current event in two"),
+                       ViewHost::EventDialog::Split);
+    bindEventDialogRow(t.add("roles", "Manage roles", "Give the resources of events their roles"),
+                       ViewHost::EventDialog::Roles);
     t.group("roomUsage", "Optimise room usage", "Attach, balance or remove rooms",
             {key(Qt::CTRL | Qt::Key_G)});
     t.add("resourceUsage", "Optimise resource usage",

@@ -35,6 +35,15 @@ public:
         (void)resourceMode;
         return false;
     }
+    // The Events view's dialogs on one event; true when the dialog changed the data set. A host
+    // without them changes nothing.
+    enum class EventDialog { BulkSchedule, Split, Roles };
+    virtual bool openEventDialog(EventDialog which, CodeId event)
+    {
+        (void)which;
+        (void)event;
+        return false;
+    }
 };
 
 } // namespace quivra

@@ -232,5 +232,22 @@ TEST_F(NotesTest, RenameInNotesRewritesCodeFieldsOnly)
     EXPECT_EQ(d->memos, (Lines{"X;about ;A;"}));
 }
 
+TEST_F(NotesTest, MoveSlotCommentsTakesOnlySingleSlotsThatMove)
+{
+    d->comments = {"[002101];A;moves",      "[002102];A;stays", "[002000];A;whole week",
+                   "[002101];B;other code", "(250901);A;dated", "[002101];A"};
+    const auto moves = [](int week, int day, int bell) {
+        return week == 2 && day == 1 && bell == 1;
+    };
+    EXPECT_EQ(moveSlotComments(*d, "A", "Z", moves), 2);
+    EXPECT_EQ(d->comments, (Lines{"[002101];Z;moves", "[002102];A;stays", "[002000];A;whole week",
+                                  "[002101];B;other code", "(250901);A;dated", "[002101];Z"}));
+    EXPECT_TRUE(d->modified);
+    d->modified = false;
+    EXPECT_EQ(moveSlotComments(*d, "A", "a;b", moves), 0) << "a code with the separator";
+    EXPECT_EQ(moveSlotComments(*d, "A", "", moves), 0);
+    EXPECT_FALSE(d->modified);
+}
+
 } // namespace
 } // namespace quivra

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace quivra {
@@ -161,6 +162,48 @@ TEST_F(RolesTest, LookUpsByNameAndId)
     EXPECT_EQ(roleNameById(*d, 4), "Lecturer");
     EXPECT_EQ(roleNameById(*d, 5), "");
     EXPECT_EQ(roleNameById(*d, 0), "");
+}
+
+TEST_F(RolesTest, ListEditsKeepEveryAssignmentOnItsRole)
+{
+    addRoleWithId("Lecturer", 1);
+    addRoleWithId("Assistant", 2);
+    addAssignment(e1, r1, 1);
+    addAssignment(e1, r2, 2);
+    const auto roleNames = [&] {
+        std::vector<std::string> names;
+        for (int i = 1; i <= d->roleCount; ++i)
+            names.push_back(d->roles[static_cast<std::size_t>(i)].name.str());
+        return names;
+    };
+
+    EXPECT_EQ(insertRole(*d, 1, "Tutor"), 1);
+    EXPECT_EQ(d->roles[1].id, 3) << "one above the largest id";
+    normaliseRoles(*d);
+    EXPECT_EQ(roleNames(), (std::vector<std::string>{"Tutor", "Lecturer", "Assistant"}));
+    EXPECT_EQ(roleNameOf(*d, e1, r1), "Lecturer");
+    EXPECT_EQ(roleNameOf(*d, e1, r2), "Assistant");
+
+    EXPECT_TRUE(swapRoles(*d, 2, 3));
+    EXPECT_EQ(roleNameOf(*d, e1, r1), "Lecturer");
+    EXPECT_EQ(d->roles[3].uses, 1);
+
+    EXPECT_TRUE(removeRole(*d, 3)); // Lecturer
+    EXPECT_EQ(roleNames(), (std::vector<std::string>{"Tutor", "Assistant"}));
+    EXPECT_EQ(roleNameOf(*d, e1, r1), "");
+    EXPECT_EQ(roleNameOf(*d, e1, r2), "Assistant");
+    EXPECT_FALSE(removeRole(*d, 3));
+    EXPECT_FALSE(renameRole(*d, 1, ""));
+    EXPECT_EQ(clearAssignments(*d), 1);
+    EXPECT_EQ(d->roles[2].uses, 0);
+
+    // Setting the role a pair already plays changes nothing.
+    setRole(*d, e1, r2, 2);
+    d->modified = false;
+    setRole(*d, e1, r2, 2);
+    EXPECT_FALSE(d->modified);
+    setRole(*d, e1, r2, 1);
+    EXPECT_TRUE(d->modified);
 }
 
 } // namespace

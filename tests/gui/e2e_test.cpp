@@ -9,6 +9,7 @@
 // file, adds a colleague's file under the rule "Only relevant events", saves, and exports a text
 // file that gives the same data back.
 
+#include "framefixture.h"
 #include "modaldriver.h"
 
 #include "commands/session.h"
@@ -20,16 +21,24 @@
 #include "files/textexchange.h"
 #include "shell/mainframe.h"
 #include "shell/optionsdialog.h"
+#include "shell/recurringdialog.h"
+#include "shell/splitdialog.h"
 #include "support/carried.h"
+#include "views/viewcommands.h"
 #include "views/viewform.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <sstream>
@@ -296,6 +305,135 @@ private slots:
 
         QVERIFY(frame.close());
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+    }
+
+    // A timetabler splits Mathematics 7A, gives the new half its weekly pattern again with Bulk
+    // schedule, renames "Mathematics" to "Maths" in all event names and saves: the file holds
+    // exactly what the golden dump says, nothing half-done.
+    void timetablerSplitsReschedulesAndRenames()
+    {
+        const QString saved = folder("tools") + "/tools.qvf";
+        FrameFixture f;
+        ModalDriver driver;
+        driver.message("You have used capacity tags", "Yes");
+        QVERIFY(f.openCopy(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        ScheduleData &d = *f.d;
+        const CodeId maths = findCode(d, "MA7A");
+        QVERIFY(maths != 0);
+        f.frame.showView(ViewTag::Events);
+        f.frame.pickCode(maths);
+        auto *events = f.frame.view(ViewTag::Events);
+        const auto trigger = [&](const char *id) {
+            updateViewCommands(*events);
+            auto *action = events->findChild<QAction *>(QString::fromLatin1(id));
+            QVERIFY(action && action->isEnabled());
+            action->trigger();
+        };
+        const auto typeText = [](const QString &text) {
+            return [text](QDialog *dialog) {
+                dialog->findChild<QLineEdit *>()->setText(text);
+                ModalDriver::press(dialog, "OK");
+            };
+        };
+
+        // A dialog's button whose command asks questions of its own is pressed once the
+        // driver's step is over, so the driver meets the question as the next dialog.
+        const auto pressLater = [](QAbstractButton *button) {
+            QTimer::singleShot(0, button, &QAbstractButton::click);
+        };
+
+        // Split event: weeks 4 to 6 go to the new event MA7Aa.
+        driver.expect("TCourseSplitDialog", "", [&](QDialog *dialog) {
+            auto *split = static_cast<TCourseSplitDialog *>(dialog);
+            QTreeWidget *tree = split->slotTree();
+            for (int i = 3; i < tree->topLevelItemCount(); ++i) {
+                tree->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+                QCoreApplication::processEvents();
+            }
+            QCOMPARE(split->codeBox()->text(), QString("MA7Aa"));
+            pressLater(split->splitButton());
+        });
+        driver.message("A new event \"MA7Aa\" (12h) was split from the event \"MA7A\".", "OK");
+        driver.expect("TCourseSplitDialog", "", [](QDialog *dialog) { dialog->reject(); });
+        trigger("events.split");
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        const CodeId half = findCode(d, "MA7Aa");
+        QVERIFY(half == findCode(d, "MA7A") + 1);
+        QCOMPARE(int(d.codes[half].scheduled), 12);
+        QCOMPARE(int(d.codes[findCode(d, "MA7A")].scheduled), 12);
+
+        // Bulk schedule the new event: unschedule it, then its pattern day by day over weeks 4
+        // to 6 (Tuesday and Thursday first bell, Monday fourth, Wednesday second).
+        f.frame.pickCode(half);
+        driver.expect("TRecurEvents", "", [&](QDialog *dialog) {
+            pressLater(dialog->findChild<QPushButton *>("unschedule"));
+        });
+        driver.message("Do you want to unschedule event \"MA7Aa\"?", "Yes");
+        struct Pattern
+        {
+            std::vector<int> days;
+            int bell;
+            int count;
+            const char *more;
+        };
+        const Pattern patterns[] = {{{2, 4}, 1, 6, "Yes"}, {{1}, 4, 3, "Yes"}, {{3}, 2, 3, "No"}};
+        for (const Pattern &pattern : patterns) {
+            driver.expect("TRecurEvents", "", [&, pattern](QDialog *dialog) {
+                auto *recur = static_cast<TRecurEvents *>(dialog);
+                recur->endWeek()->setCurrentIndex(5);
+                recur->startWeek()->setCurrentIndex(3);
+                for (int day = 1; day <= 5; ++day)
+                    recur->dayBox(day)->setChecked(false);
+                for (int day : pattern.days)
+                    recur->dayBox(day)->setChecked(true);
+                recur->startBell()->setCurrentIndex(pattern.bell - 1);
+                QVERIFY(recur->scheduleButton()->isEnabled());
+                pressLater(recur->scheduleButton());
+            });
+            driver.message(QStringLiteral("You are about to schedule %1 period(s) of event "
+                                          "\"MA7Aa\" in 3 week(s).")
+                               .arg(pattern.count),
+                           "Yes");
+            driver.message("Do you want to schedule more?", pattern.more);
+        }
+        trigger("events.bulkSchedule");
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(int(d.codes[half].scheduled), 12);
+
+        // Tools|Replace tool|Replace string, in event names only.
+        driver.expect("inputDialog", "String to be replaced", typeText("Mathematics"))
+            .expect("optionsDialog", "String \"Mathematics\" was found in",
+                    [](QDialog *dialog) {
+                        for (auto *box : dialog->findChildren<QCheckBox *>())
+                            box->setChecked(box->text().startsWith("Event names"));
+                        ModalDriver::press(dialog, "OK");
+                    })
+            .expect("inputDialog", "The string to replace \"Mathematics\":", typeText("Maths"))
+            .message("to replace the string \"Mathematics\" with \"Maths\"", "Yes")
+            .message("was replaced with \"Maths\"", "OK")
+            .expect("inputDialog", "String to be replaced",
+                    [](QDialog *dialog) { dialog->reject(); });
+        f.frame.action("tools.replaceString")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(QString::fromStdString(d.codes[half].name.str()), QString("Maths 7A"));
+
+        // Saved and read back by a reader that never saw the session: the golden dump.
+        driver.file(saved);
+        f.frame.action("file.saveAs")->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        auto fresh = makeScheduleData();
+        QVERIFY(readDataFile(saved.toStdString(), *fresh).has_value());
+        const std::string dump = dataPart(dumpScheduleData(*fresh));
+        const QString golden = QUIVRA_SOURCE_DIR "/tests/gui/golden/event-tools.dump";
+        if (qEnvironmentVariableIsSet("QUIVRA_WRITE_GOLDEN")) {
+            QFile out(golden);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(dump.c_str());
+        }
+        QFile in(golden);
+        QVERIFY2(in.open(QIODevice::ReadOnly), "no golden dump (QUIVRA_WRITE_GOLDEN=1 writes it)");
+        QCOMPARE(QString::fromStdString(dump), QString::fromUtf8(in.readAll()));
     }
 };
 

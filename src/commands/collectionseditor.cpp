@@ -6,6 +6,7 @@
 #include "engine/collections.h"
 #include "engine/lecturestore.h"
 #include "engine/recount.h"
+#include "engine/seats.h"
 #include "engine/textutil.h"
 #include "engine/totals.h"
 
@@ -71,6 +72,7 @@ void CollectionsEditor::load(CodeId c, int newCategory)
 {
     m_code = c;
     m_changed = false;
+    m_nameEntered = false;
     m_filter = 0;
     if (c != 0) {
         const CodeRecord &r = m_d.codes[c];
@@ -121,6 +123,32 @@ void CollectionsEditor::setCategory(int category)
         m_changed = true;
         rebuildRight();
     }
+}
+
+std::string CollectionsEditor::nameCompletion(std::string_view typed) const
+{
+    if (typed.size() <= 3)
+        return {};
+    for (int k = 1; k <= m_d.codeCount; ++k) {
+        const auto c = static_cast<CodeId>(k);
+        const CodeRecord &r = m_d.codes[c];
+        if (c == m_code || r.isEvent() != eventMode() || r.code.view() == " ")
+            continue;
+        if (r.name.view().size() > typed.size() && r.name.view().starts_with(typed))
+            return r.name.str();
+    }
+    return {};
+}
+
+void CollectionsEditor::enterNameField()
+{
+    if (m_code != 0 || m_nameEntered)
+        return;
+    m_nameEntered = true;
+    m_nameText = m_codeText;
+    if (m_d.modified && (m_d.codeCount + 1) % 200 == 0)
+        m_p.infoDlg("You have added some new codes.\nPlease remember to save your data regularly "
+                    "on disk.");
 }
 
 int CollectionsEditor::plannedMinimum() const
@@ -438,6 +466,32 @@ std::string CollectionsEditor::rightHint() const
     return hint;
 }
 
+std::optional<SeatsPanel> CollectionsEditor::seatsPanel() const
+{
+    if (!eventMode())
+        return std::nullopt;
+    bool tagged = false;
+    int all = 0, capacity = 0;
+    for (const CodeId c : m_left) {
+        if (!validCode(m_d, c))
+            continue;
+        tagged = tagged || m_d.codes[c].name.view().find('#') != std::string_view::npos;
+        all += seats(m_d, c);
+        capacity += seats(m_d, c, m_d.roomsCategory);
+    }
+    if (!tagged)
+        return std::nullopt;
+    const int required = all - capacity;
+    SeatsPanel panel;
+    panel.extra = capacity - required;
+    panel.text = fill("SEATS {}{}", panel.extra > 0 ? "+" : "", panel.extra);
+    panel.hint = panel.extra < 0 ? fill("This event requires {} more seats", -panel.extra)
+                                 : fill("This event has {} extra seats", panel.extra);
+    if (capacity > 0)
+        panel.hint += fill(" (room capacity ={} seats, required ={} seats)", capacity, required);
+    return panel;
+}
+
 bool CollectionsEditor::nothingToLink() const
 {
     return otherKindCodes().empty();
@@ -519,7 +573,7 @@ CommitResult CollectionsEditor::commit()
         record.name.assign(m_nameText);
         record.flags = flags;
         record.planned = static_cast<std::uint16_t>(m_planned);
-        const int position = insertCode(m_d, 0, record);
+        const int position = insertCode(m_d, std::clamp(m_insertAt, 0, m_d.codeCount + 1), record);
         if (position == 0) {
             m_p.warnDlg(fill("The new {} \"{}\" could not be stored.", kindWord(), text));
             return CommitResult::Abandoned;
@@ -575,6 +629,10 @@ CommitResult CollectionsEditor::commit()
         }
     }
     const std::string code = m_d.codes[c].code.str();
+    ++m_commits;
+    m_storedCode = code;
+    // Only the first new code goes where it was asked; the editor now holds a stored one.
+    m_insertAt = 0;
     rebuildLists(m_d);
     totals(m_d, 1, m_d.codeCount);
     allResourceTotals(m_d);

@@ -78,7 +78,7 @@ public:
     Settings &settings() override;
     void dataChanged() override { refreshViews(); }
     void pickCode(CodeId code) override { onCurrentCodeChanged(nullptr, code); }
-    bool editCollections(CodeId code, bool resourceMode) override;
+    void showCollections(CollectionsEditor &editor) override;
     const ViewOptions &viewOptions() const { return m_options; }
 
     // How the sort commands order codes; they live as long as the frame.

@@ -76,25 +76,31 @@ void sortNewCode(ViewHost &host, CodeKind kind)
 
 } // namespace
 
+CollectionsSession collectionsSession(ViewHost &host)
+{
+    return [&host](CollectionsEditor &editor) { host.showCollections(editor); };
+}
+
 void bindCodeListEditing(std::vector<ViewCommand> &rows, CodeKind kind)
 {
     using C = CodeListCommand;
     const QString prefix = kind == CodeKind::Event ? "events." : "resources.";
     const auto changed = [](bool yes, CodeId current = 0) { return ListOutcome{yes, current}; };
 
-    bindListRow(rows, prefix + "new", kind, C::New,
-                [kind](ScheduleData &d, Prompter &p, CodeListForm &f) {
-                    const CodeId made = newListCode(d, p, kind, f.selectedCode());
-                    if (made == 0)
-                        return ListOutcome{};
-                    const std::string code = textOf(d, made);
-                    if (ViewHost *host = f.host())
-                        sortNewCode(*host, kind);
-                    return ListOutcome{true, again(d, code)};
-                });
+    bindListRow(
+        rows, prefix + "new", kind, C::New, [kind](ScheduleData &d, Prompter &p, CodeListForm &f) {
+            ViewHost &host = *f.host();
+            const CodeId made = newListCode(d, p, kind, f.selectedCode(), collectionsSession(host));
+            if (made == 0)
+                return ListOutcome{};
+            const std::string code = textOf(d, made);
+            sortNewCode(host, kind);
+            return ListOutcome{true, again(d, code)};
+        });
     bindListRow(rows, prefix + "edit", kind, C::Edit,
                 [changed](ScheduleData &d, Prompter &p, CodeListForm &f) {
-                    return changed(editListCode(d, p, f.selectedCode()));
+                    return changed(
+                        editListCode(d, p, f.selectedCode(), collectionsSession(*f.host())));
                 });
     bindListRow(rows, prefix + "delete", kind, C::Delete,
                 [changed](ScheduleData &d, Prompter &p, CodeListForm &f) {

@@ -37,9 +37,10 @@ public:
     CodeId selectedCode() const;
     CodeKind kind() const { return m_model->kind(); }
 
-    // The text Find looks for and Search again repeats.
-    std::string &searchText() { return m_searchText; }
-    const std::string &searchText() const { return m_searchText; }
+    // The text Find looks for and Search again repeats: the host's, which both lists share,
+    // or the view's own while it stands alone.
+    std::string &searchText() { return host() ? host()->searchText() : m_searchText; }
+    const std::string &searchText() const { return host() ? host()->searchText() : m_searchText; }
     // The link list, the snapshot and the weekly periods grid beside the list.
     CodeListTools *tools() const { return m_tools; }
 

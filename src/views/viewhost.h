@@ -4,10 +4,13 @@
 // frame). Views only read the data set; a command run from a view's menu or keys changes it
 // through the host, which owns it, and the host then rebuilds every view.
 
+#include "commands/collectionseditor.h"
 #include "engine/progress.h"
 #include "engine/scheduledata.h"
 #include "files/settings.h"
 #include "ui/prompter.h"
+
+#include <string>
 
 namespace quivra {
 
@@ -27,14 +30,16 @@ public:
     virtual void dataChanged() = 0;
     // Makes `code` the current code; every view shows it.
     virtual void pickCode(CodeId code) = 0;
-    // Opens the collections editor on `code` (resource mode: the events of a resource); true
-    // when it changed the data set. A host without the editor changes nothing.
-    virtual bool editCollections(CodeId code, bool resourceMode)
-    {
-        (void)code;
-        (void)resourceMode;
-        return false;
-    }
+    // The text Find looks for and Search again repeats, one for the Resources and the Events
+    // view together.
+    std::string &searchText() { return m_searchText; }
+
+    // Shows the collections editor (its dialog, modal) until the user leaves it; what the user
+    // stores goes through the editor. A host without the dialog leaves the editor unused.
+    virtual void showCollections(CollectionsEditor &editor) { (void)editor; }
+
+private:
+    std::string m_searchText;
 };
 
 } // namespace quivra

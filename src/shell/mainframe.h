@@ -95,7 +95,7 @@ public:
     // then refreshes the views. The active week stays.
     void refreshAll();
     // Brings the view with `tag` to the front, showing it again when it was closed.
-    void showView(ViewTag tag);
+    void showView(ViewTag tag) override;
     // Re-evaluates which commands are enabled and checked.
     void updateCommands();
 

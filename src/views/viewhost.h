@@ -14,6 +14,8 @@
 
 namespace quivra {
 
+enum class ViewTag; // viewform.h
+
 class ViewHost
 {
 public:
@@ -33,6 +35,9 @@ public:
     // The text Find looks for and Search again repeats, one for the Resources and the Events
     // view together.
     std::string &searchText() { return m_searchText; }
+
+    // Brings the view with `tag` to the front. A host without other views does nothing.
+    virtual void showView(ViewTag tag) { (void)tag; }
 
     // Shows the collections editor (its dialog, modal) until the user leaves it; what the user
     // stores goes through the editor. A host without the dialog leaves the editor unused.

@@ -186,7 +186,7 @@ CodeSelectionDialog::CodeSelectionDialog(const ScheduleData &d, const CodePickRe
     if (m_codes->count() > 0)
         m_codes->setCurrentRow(0);
     refresh();
-    resize(760, 560);
+    resize(900, 560);
 }
 
 // The fields of a line from the code on (the list position is the line itself): all of them,

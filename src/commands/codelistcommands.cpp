@@ -111,6 +111,10 @@ bool codeListEnabled(const ScheduleData &d, CodeKind kind, CodeListCommand comma
         return hasCurrent && count >= 2;
     case CodeListCommand::SearchAgain:
         return hasCurrent && !searchText.empty();
+    case CodeListCommand::FindByLinks:
+        return hasCurrent &&
+               std::any_of(d.eventList.begin() + 1, d.eventList.begin() + 1 + d.eventList[0],
+                           [&](CodeId e) { return d.codes[e].links > 0; });
     case CodeListCommand::Edit:
     case CodeListCommand::Delete:
     case CodeListCommand::Duplicate:
@@ -418,6 +422,65 @@ CodeId findListCode(const ScheduleData &d, Prompter &p, CodeKind kind, CodeId cu
     const CodeId found = findInList(d, kind, current, searchText);
     if (found == 0)
         p.infoDlg("Sorry, no matches for " + quoted(searchText) + ".");
+    return found;
+}
+
+CodeId findNextLinked(const ScheduleData &d, CodeKind kind, CodeId current,
+                      const LinkSearch &search)
+{
+    std::vector<CodeId> wanted;
+    for (const std::string &code : search.codes)
+        if (const CodeId c = findCode(d, code); c != 0)
+            wanted.push_back(c);
+    const std::vector<CodeId> codes = listCodes(d, kind);
+    if (codes.empty() || wanted.empty())
+        return 0;
+    const auto at = std::find(codes.begin(), codes.end(), current);
+    const std::size_t start =
+        at == codes.end() ? codes.size() - 1 : static_cast<std::size_t>(at - codes.begin());
+    for (std::size_t i = 1; i <= codes.size(); ++i) {
+        const CodeId c = codes[(start + i) % codes.size()];
+        const std::vector<CodeId> linked = linkedCodes(d, c);
+        const bool any = std::any_of(linked.begin(), linked.end(), [&](CodeId l) {
+            return std::find(wanted.begin(), wanted.end(), l) != wanted.end();
+        });
+        if (any != search.notLinked)
+            return c;
+    }
+    return 0;
+}
+
+CodeId findByLinks(ScheduleData &d, Prompter &p, CodeKind kind, CodeId current,
+                   std::string &searchText, LinkSearch &search, bool notLinked)
+{
+    const bool events = isEventKind(kind);
+    const std::string what =
+        events ? (notLinked ? "resources NOT in event resources" : "resources in event resources")
+               : (notLinked ? "events NOT linked with resources" : "events linked with resources");
+    const auto picked = p.pickCodes(d, "Select by " + what + " (press the [F3] key for next match)",
+                                    0, events ? PickResources : PickEvents);
+    searchText.clear();
+    if (!picked || picked->empty())
+        return 0;
+    search.codes.clear();
+    for (const CodeId c : *picked)
+        search.codes.push_back(d.codes[c].code.str());
+    search.notLinked = notLinked;
+    const auto typed =
+        p.input(std::string("Find ") + noun(kind) + " (press the [F3] key for next match)",
+                "Please enter part of the code or name:", "", 255);
+    if (typed && !typed->empty()) {
+        // A text ends the link search and is searched for itself.
+        search = {};
+        searchText = *typed;
+        const CodeId found = findInList(d, kind, current, searchText);
+        if (found == 0)
+            p.infoDlg("Sorry, no matches for " + quoted(searchText) + ".");
+        return found;
+    }
+    const CodeId found = findNextLinked(d, kind, current, search);
+    if (found == 0)
+        p.infoDlg(std::string("Sorry, no ") + noun(kind) + "s found by these links.");
     return found;
 }
 

@@ -23,6 +23,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quivra {
 
@@ -40,6 +41,7 @@ enum class CodeListCommand {
     MoveDown,
     Find,
     SearchAgain,
+    FindByLinks,
     Info,
 };
 
@@ -110,6 +112,24 @@ CodeId findInList(const ScheduleData &d, CodeKind kind, CodeId current, std::str
 // none (said in a message) or cancelled.
 CodeId findListCode(const ScheduleData &d, Prompter &p, CodeKind kind, CodeId current,
                     std::string &searchText, bool again);
+
+// Find by links: the codes of the other kind a search looks for links with, held by their text.
+struct LinkSearch
+{
+    std::vector<std::string> codes;
+    bool notLinked = false; // codes linked with none of them
+    bool active() const { return !codes.empty(); }
+};
+// The first code of the list of `kind` after `current`, walking round once, linked with one of
+// the search's codes (with none of them for a NOT search); 0 when none.
+CodeId findNextLinked(const ScheduleData &d, CodeKind kind, CodeId current,
+                      const LinkSearch &search);
+// "Find by events" (resources) or "Find by resources" (events): the user picks codes of the
+// other kind, then is asked for a search text; a text is searched as Find does and ends the link
+// search, cancelling the question searches by the links. Returns the code found, 0 when none (said
+// in a message) or cancelled.
+CodeId findByLinks(ScheduleData &d, Prompter &p, CodeKind kind, CodeId current,
+                   std::string &searchText, LinkSearch &search, bool notLinked);
 
 // ----- sorting by a field of the list --------------------------------------------------------
 

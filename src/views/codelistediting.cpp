@@ -141,9 +141,37 @@ void bindCodeListEditing(std::vector<ViewCommand> &rows, CodeKind kind)
         bindListRow(rows, prefix + (repeat ? "searchAgain" : "find"), kind,
                     repeat ? C::SearchAgain : C::Find,
                     [kind, repeat](ScheduleData &d, Prompter &p, CodeListForm &f) {
+                        // Search again goes on by the links while there is no text.
+                        if (repeat && f.searchText().empty() && f.linkSearch().active()) {
+                            const CodeId next =
+                                findNextLinked(d, kind, f.selectedCode(), f.linkSearch());
+                            return ListOutcome{false, next};
+                        }
+                        // A new Find ends the search by links.
+                        if (!repeat)
+                            f.linkSearch() = {};
                         return ListOutcome{false, findListCode(d, p, kind, f.selectedCode(),
                                                                f.searchText(), repeat)};
                     });
+    }
+    // Search again is offered for a search by links as well.
+    if (ViewCommand *again = rowOf(rows, prefix + "searchAgain")) {
+        again->enabled = [kind](const ViewForm &view) {
+            ViewHost *host = view.host();
+            const auto &form = static_cast<const CodeListForm &>(view);
+            return host && form.selectedCode() != 0 &&
+                   (form.linkSearch().active() ||
+                    codeListEnabled(host->data(), kind, CodeListCommand::SearchAgain,
+                                    form.selectedCode(), form.searchText()));
+        };
+    }
+    for (const bool notLinked : {false, true}) {
+        bindListRow(
+            rows, prefix + (notLinked ? "findNotLinked" : "findLinked"), kind, C::FindByLinks,
+            [kind, notLinked](ScheduleData &d, Prompter &p, CodeListForm &f) {
+                return ListOutcome{false, findByLinks(d, p, kind, f.selectedCode(), f.searchText(),
+                                                      f.linkSearch(), notLinked)};
+            });
     }
     bindListRow(rows, prefix + "info", kind, C::Info,
                 [](ScheduleData &d, Prompter &p, CodeListForm &f) {

@@ -184,6 +184,7 @@ TEST_F(CodeListCommandsTest, CommandsAreOfferedAsTheListAllows)
         {C::SearchAgain, CodeKind::Resource, t1, "t", true},
         {C::MoveUp, CodeKind::Event, math, "", true},
         {C::Info, CodeKind::Event, 0, "", false},
+        {C::FindByLinks, CodeKind::Resource, t1, "", true},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(static_cast<int>(r.command));
@@ -200,6 +201,8 @@ TEST_F(CodeListCommandsTest, CommandsAreOfferedAsTheListAllows)
     EXPECT_TRUE(codeListEnabled(*one, CodeKind::Resource, C::Edit, only, ""));
     EXPECT_TRUE(codeListEnabled(*one, CodeKind::Event, C::New, 0, ""));
     EXPECT_FALSE(codeListEnabled(*one, CodeKind::Event, C::Edit, 0, ""));
+    // Without any link there is nothing to find by links.
+    EXPECT_FALSE(codeListEnabled(*one, CodeKind::Resource, C::FindByLinks, only, ""));
 }
 
 TEST_F(CodeListCommandsTest, TypedCodesAreCheckedAlike)
@@ -438,6 +441,57 @@ TEST_F(CodeListCommandsTest, FindMatchesOneLetterAtTheStartAndLongerTextAnywhere
     ui.cancel();
     EXPECT_EQ(findListCode(*d, p, CodeKind::Resource, id("G1"), search, false), 0);
     EXPECT_EQ(search, "");
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CodeListCommandsTest, FindByLinksLooksForCodesLinkedWithThePickedOnes)
+{
+    struct Case
+    {
+        const char *what;
+        bool notLinked;
+        const char *typed; // nullptr: the question cancelled
+        const char *found;
+        bool stillByLinks;
+    };
+    // From G1: MATH holds G1, T1 and R1; ENG holds G2, T2 and R1.
+    const Case cases[] = {
+        {"linked", false, nullptr, "T1", true},
+        {"not linked", true, nullptr, "G2", true},
+        {"a text instead", false, "t2", "T2", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedDialogs s;
+        Prompter pr(s);
+        s.pick({id("MATH")});
+        if (c.typed)
+            s.type(c.typed);
+        else
+            s.cancel();
+        std::string text = "old";
+        LinkSearch search;
+        const CodeId found =
+            findByLinks(*d, pr, CodeKind::Resource, id("G1"), text, search, c.notLinked);
+        EXPECT_EQ(codeOf(found), c.found);
+        EXPECT_EQ(search.active(), c.stillByLinks);
+        EXPECT_EQ(text, c.typed ? c.typed : "");
+        EXPECT_TRUE(s.finished()) << s.problems();
+    }
+
+    // Search again by the links walks on, round the list.
+    LinkSearch byMath{{"MATH"}, false};
+    EXPECT_EQ(findNextLinked(*d, CodeKind::Resource, id("T1"), byMath), id("R1"));
+    EXPECT_EQ(findNextLinked(*d, CodeKind::Resource, id("R1"), byMath), id("G1"));
+    // Events by their resources.
+    LinkSearch byT2{{"T2"}, false};
+    EXPECT_EQ(findNextLinked(*d, CodeKind::Event, id("MATH"), byT2), id("ENG"));
+
+    // Cancelling the picker finds nothing and keeps the search as it was.
+    ui.cancel();
+    std::string text = "old";
+    EXPECT_EQ(findByLinks(*d, p, CodeKind::Resource, id("G1"), text, byMath, false), 0);
+    EXPECT_TRUE(byMath.active());
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 

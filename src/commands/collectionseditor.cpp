@@ -1,16 +1,21 @@
 #include "commands/collectionseditor.h"
 
 #include "commands/collectionlists.h"
+#include "commands/eventtools.h"
+#include "engine/clearing.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
 #include "engine/lecturestore.h"
+#include "engine/manualrooms.h"
 #include "engine/recount.h"
 #include "engine/seats.h"
 #include "engine/textutil.h"
 #include "engine/totals.h"
+#include "engine/weekstore.h"
 
 #include <algorithm>
+#include <bitset>
 #include <sstream>
 
 namespace quivra {
@@ -505,6 +510,87 @@ std::string CollectionsEditor::infoLine() const
     const int events = eventMode() ? m_created : 0;
     const int resources = eventMode() ? 0 : m_created;
     return fill("{} events, {} resources and {} connections created.", events, resources, m_linked);
+}
+
+// ---- Erase ----------------------------------------------------------------------------------
+
+std::vector<int> CollectionsEditor::scheduledWeeks() const
+{
+    std::vector<int> weeks;
+    if (!eventMode() || m_code == 0)
+        return weeks;
+    WeekAllocation wa;
+    loadWeekAllocation(m_d, m_code, wa);
+    for (int w = 1; w < WeekTableSize; ++w)
+        if (wa.scheduled[static_cast<std::size_t>(w)] > 0)
+            weeks.push_back(w);
+    return weeks;
+}
+
+bool CollectionsEditor::eraseWeeks(int week, bool allocations)
+{
+    if (!eventMode() || m_code == 0 || !askToUnlock(m_d, m_p, m_code))
+        return false;
+    WeekAllocation wa;
+    loadWeekAllocation(m_d, m_code, wa);
+    const int first = wa.firstWeek, last = wa.lastWeek;
+    clearWeeks(m_d, wa, week, {.allocations = allocations, .placements = true});
+    storeWeekAllocation(m_d, m_code, wa);
+    if (first >= 1 && last >= first)
+        validityCleanup(m_d, first, last);
+    recount(m_d);
+    totals(m_d, 1, m_d.codeCount);
+    allResourceTotals(m_d);
+    // The lock question may have unlocked it; the stored slots are gone from the conflicts.
+    m_locked = isLockedCode(m_d, m_code);
+    m_eventMap = occupancyOf(m_d, m_code);
+    m_erased = true;
+    rebuildRight();
+    return true;
+}
+
+bool CollectionsEditor::eraseScheduled(int week)
+{
+    if (scheduledWeeks().empty())
+        return false;
+    return eraseWeeks(week, false);
+}
+
+bool CollectionsEditor::erase()
+{
+    const std::vector<int> weeks = scheduledWeeks();
+    if (weeks.empty())
+        return false;
+    if (weeks.size() == 1)
+        return eraseScheduled(weeks.front());
+    std::bitset<WeekTableSize> chosen;
+    for (const int w : weeks)
+        chosen.set(static_cast<std::size_t>(w));
+    if (m_p.pickWeek(m_d, weeks.front(), "Select the week(s) to erase scheduled periods from:",
+                     weeks.back(), weeks.front(), &chosen) <= 0)
+        return false;
+    // One lock question for them all: the first week asks it, the others follow.
+    bool erased = false;
+    for (const int w : weeks) {
+        if (!chosen.test(static_cast<std::size_t>(w)))
+            continue;
+        if (!eraseWeeks(w, false))
+            break;
+        erased = true;
+    }
+    return erased;
+}
+
+bool CollectionsEditor::eraseWeeklyPeriods()
+{
+    if (!eventMode() || m_code == 0)
+        return false;
+    const CodeRecord &r = m_d.codes[m_code];
+    if (r.allocated == 0 && r.scheduled == 0)
+        return false;
+    if (!m_p.sureDlg("to remove all periods of this event"))
+        return false;
+    return eraseWeeks(0, true);
 }
 
 // ---- Commit ---------------------------------------------------------------------------------

@@ -141,6 +141,19 @@ public:
     // No code of the other kind exists: nothing can be linked yet.
     bool nothingToLink() const;
 
+    // ---- Erase: periods of the stored event, at once ---------------------------------------
+    // What is erased cannot be taken back by cancel(): once anything was, leaving the editor
+    // stores it (cancelDisabled()).
+    // The weeks holding scheduled periods of the event (event mode, a stored event).
+    std::vector<int> scheduledWeeks() const;
+    // Unschedules the event in `week` (0: every week), after the event's lock question.
+    bool eraseScheduled(int week = 0);
+    // The Erase button: with periods scheduled in more than one week the user picks the week.
+    bool erase();
+    // Removes the weekly periods with the schedule, after a confirmation.
+    bool eraseWeeklyPeriods();
+    bool cancelDisabled() const { return m_erased; }
+
     // ---- Commit and leave -----------------------------------------------------------------
     CommitResult commit();
     // Forgets every edit; the data set is untouched.
@@ -152,6 +165,7 @@ public:
 private:
     void load(CodeId c, int newCategory);
     void rebuildRight();
+    bool eraseWeeks(int week, bool allocations);
     bool selectable(CodeId other, UnselectableCode *why) const;
     std::vector<CodeId> otherKindCodes() const;
     bool acceptCode(std::string &text);
@@ -168,6 +182,7 @@ private:
     bool m_locked = false;
     bool m_changed = false;
     bool m_nameEntered = false;
+    bool m_erased = false;
     int m_filter = 0;
     std::vector<CodeId> m_left;
     std::vector<CodeId> m_saved; // what the stored links are

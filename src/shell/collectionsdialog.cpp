@@ -6,6 +6,7 @@
 #include "shell/modifycollectionsdialog.h"
 #include "views/qtext.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -108,6 +109,7 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
         {"info", "Info"},
         {"conflicts", "Conflicts"},
         {"timetables", "Timetables"},
+        {"erase", "Erase"},
     };
     for (const auto &[name, caption] : buttons)
         middle->addWidget(makeButton(name, caption));
@@ -195,6 +197,27 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
             showListCodeInfo(m_editor.data(), m_editor.prompter(), c);
     });
     connect(button("timetables"), &QPushButton::clicked, this, &TCourseDualBox::showTimetables);
+    button("erase")->setToolTip("Erase scheduled periods of events (from selected weeks)");
+    connect(button("erase"), &QPushButton::clicked, this, [this] {
+        m_editor.erase();
+        refresh();
+    });
+    // The lists' pop-up menu: the erase commands.
+    for (QListWidget *list : {m_left, m_right}) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        auto *scheduled = new QAction("Erase SCHEDULED lectures", list);
+        connect(scheduled, &QAction::triggered, this, [this] {
+            m_editor.eraseScheduled();
+            refresh();
+        });
+        auto *weekly = new QAction("Erase weekly periods (ALLOCATED and SCHEDULED)", list);
+        connect(weekly, &QAction::triggered, this, [this] {
+            m_editor.eraseWeeklyPeriods();
+            refresh();
+        });
+        list->addAction(scheduled);
+        list->addAction(weekly);
+    }
     connect(button("previous"), &QPushButton::clicked, this, [this] { step(-1); });
     connect(button("next"), &QPushButton::clicked, this, [this] { step(+1); });
     connect(button("ok"), &QPushButton::clicked, this, &TCourseDualBox::accept);
@@ -334,6 +357,9 @@ void TCourseDualBox::refresh()
     const bool items = m_left->count() + m_right->count() > 0;
     button("info")->setEnabled(items);
     button("timetables")->setEnabled(items && m_editor.code() != 0);
+    button("erase")->setEnabled(!m_editor.scheduledWeeks().empty());
+    // Erased periods are gone from the data set: Cancel can no longer take anything back.
+    button("cancel")->setEnabled(!m_editor.cancelDisabled());
     m_refreshing = false;
 }
 
@@ -400,6 +426,11 @@ void TCourseDualBox::accept()
 
 void TCourseDualBox::reject()
 {
+    // After an erase, closing the dialog stores the edits, as OK does.
+    if (m_editor.cancelDisabled()) {
+        accept();
+        return;
+    }
     m_editor.cancel();
     QDialog::reject();
 }

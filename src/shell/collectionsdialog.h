@@ -33,8 +33,8 @@ public:
     QLineEdit *codeEdit() const { return m_code; }
     QLineEdit *nameEdit() const { return m_name; }
     // The buttons by their object names: "add", "remove", "swap", "clearAll", "sort", "up",
-    // "down", "copy", "cut", "paste", "filter", "info", "conflicts", "timetables", "previous",
-    // "next", "ok", "cancel".
+    // "down", "copy", "cut", "paste", "filter", "info", "conflicts", "timetables", "erase",
+    // "previous", "next", "ok", "cancel".
     QPushButton *button(const char *name) const;
 
     // Redraws everything from the editor.

@@ -365,4 +365,54 @@ TEST_F(CollectionsEditorTest, TheSeatsPanelWeighsTheRoomsAgainstTheOtherResource
     EXPECT_FALSE(resource.seatsPanel());
 }
 
+TEST_F(CollectionsEditorTest, EraseRemovesStoredPeriodsAtOnceAndCancelKeepsThat)
+{
+    const CodeId math = id("MATH");
+    setLock(*d, math, LockMode::Lock);
+    const std::string before = dumpScheduleData(*d);
+    CollectionsEditor e(*d, p, CollectionsMode::Event, math);
+    EXPECT_EQ(e.scheduledWeeks(), std::vector<int>{1});
+    // A locked event asks first; No keeps everything.
+    ui.expect("before it is unlocked").answer(Answer::No);
+    EXPECT_FALSE(e.eraseScheduled());
+    EXPECT_FALSE(e.cancelDisabled());
+    EXPECT_EQ(dumpScheduleData(*d), before);
+
+    ui.expect("before it is unlocked").answer(Answer::Yes);
+    EXPECT_TRUE(e.erase());
+    EXPECT_EQ(d->codes[math].scheduled, 0);
+    EXPECT_EQ(d->codes[math].allocated, 1);
+    EXPECT_TRUE(e.cancelDisabled());
+    // Nothing scheduled any more: ART's resources can join now.
+    EXPECT_EQ(e.right(), ids({"G2", "T2", "T3"}));
+    e.cancel();
+    EXPECT_EQ(d->codes[math].scheduled, 0);
+
+    ui.expect("to remove all periods of this event").answer(Answer::No);
+    EXPECT_FALSE(e.eraseWeeklyPeriods());
+    EXPECT_EQ(d->codes[math].allocated, 1);
+    ui.expect("to remove all periods of this event").answer(Answer::Yes);
+    EXPECT_TRUE(e.eraseWeeklyPeriods());
+    EXPECT_EQ(d->codes[math].allocated, 0);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, EraseAsksForTheWeeksWhenMoreThanOneIsScheduled)
+{
+    auto two = makeScheduleData();
+    FixtureBuilder b(*two);
+    b.calendar(2, 5, 4).resources('T', {"T1"});
+    b.event("MATH", {"T1"}, 2).allocate("MATH", 1, 2, 1);
+    b.place("MATH", 1, 1, 1, 1).place("MATH", 2, 1, 1, 1).finish();
+    CollectionsEditor e(*two, p, CollectionsMode::Event, b.id("MATH"));
+    EXPECT_EQ(e.scheduledWeeks(), (std::vector<int>{1, 2}));
+    ui.cancel();
+    EXPECT_FALSE(e.erase());
+    EXPECT_EQ(two->codes[b.id("MATH")].scheduled, 2);
+    ui.choose({2});
+    EXPECT_TRUE(e.erase());
+    EXPECT_EQ(e.scheduledWeeks(), std::vector<int>{1});
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 } // namespace

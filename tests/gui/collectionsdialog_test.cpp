@@ -103,6 +103,20 @@ private slots:
             QCOMPARE(int{collectionOf(*d, algebra)[0]}, 1);
             QVERIFY(dialog.width() <= 1280 && dialog.height() <= 800);
         }
+        {
+            // Erase unschedules at once; Cancel cannot take it back, and closing stores.
+            const CodeId algebra = findCode(*d, "ALGEBRA");
+            CollectionsEditor editor(*d, p, CollectionsMode::Event, algebra);
+            TCourseDualBox dialog(editor);
+            QVERIFY(dialog.button("erase")->isEnabled());
+            dialog.button("erase")->click();
+            QCOMPARE(int(d->codes[algebra].scheduled), 0);
+            QVERIFY(!dialog.button("erase")->isEnabled());
+            QVERIFY(!dialog.button("cancel")->isEnabled());
+            dialog.reject();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QVERIFY2(ui.finished(), ui.problems().c_str());
+        }
     }
 
     void modifyDialogNarrowsTheListsAndAdds()

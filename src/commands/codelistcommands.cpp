@@ -96,39 +96,6 @@ std::optional<std::string> askCode(const ScheduleData &d, Prompter &p, std::stri
     }
 }
 
-// Asks for PLANNED until the answer is one event c may have.
-std::optional<int> askPlanned(const ScheduleData &d, Prompter &p, CodeId c, int initial)
-{
-    std::string text = std::to_string(initial);
-    for (;;) {
-        const auto typed = p.input("PLANNED periods of " + std::string(d.codes[c].code.view()),
-                                   "Number of periods planned:", text, 5);
-        if (!typed)
-            return std::nullopt;
-        const std::string problem = plannedProblem(d, c, *typed);
-        if (problem.empty())
-            return std::stoi(trimmedCode(*typed));
-        p.warnDlg(problem);
-        text = *typed;
-    }
-}
-
-// The category of a code of `kind` the user picks among the named ones, `current` offered; 0
-// when cancelled.
-int askCategory(const ScheduleData &d, Prompter &p, CodeKind kind, int current)
-{
-    const std::string_view names =
-        isEventKind(kind) ? d.eventCategories.view() : d.resourceCategories.view();
-    // Unnamed categories stay in the list as blanks, so an option's number is its category.
-    std::string list;
-    for (int k = 1; k <= MaxCategories; ++k) {
-        const std::string item = listItem(names, k);
-        list += (item.find(':') != std::string::npos ? item : std::string(" ")) + "$";
-    }
-    const int category = p.choice("Change the current category to:", 0, current, list);
-    return category >= 1 && category <= MaxCategories ? category : 0;
-}
-
 } // namespace
 
 bool codeListEnabled(const ScheduleData &d, CodeKind kind, CodeListCommand command, CodeId current,
@@ -144,6 +111,10 @@ bool codeListEnabled(const ScheduleData &d, CodeKind kind, CodeListCommand comma
         return hasCurrent && count >= 2;
     case CodeListCommand::SearchAgain:
         return hasCurrent && !searchText.empty();
+    case CodeListCommand::FindByLinks:
+        return hasCurrent &&
+               std::any_of(d.eventList.begin() + 1, d.eventList.begin() + 1 + d.eventList[0],
+                           [&](CodeId e) { return d.codes[e].links > 0; });
     case CodeListCommand::Edit:
     case CodeListCommand::Delete:
     case CodeListCommand::Duplicate:
@@ -195,100 +166,33 @@ std::string plannedProblem(const ScheduleData &d, CodeId c, std::string_view pla
     return value < low || value > high ? range : std::string();
 }
 
-CodeId newListCode(ScheduleData &d, Prompter &p, CodeKind kind, CodeId current)
+CodeId newListCode(ScheduleData &d, Prompter &p, CodeKind kind, CodeId current,
+                   const CollectionsSession &session)
 {
     if (d.codeCount >= MaxCodes) {
         p.warnDlg(tableFullText(kind));
         return 0;
     }
-    const bool events = isEventKind(kind);
-    const std::string caption = events ? "New event" : "New resource";
-    const auto code = askCode(d, p, caption, std::string("Code of the new ") + noun(kind) + ":",
-                              std::string(), 0);
-    if (!code)
-        return 0;
-    const auto name =
-        p.input(caption, std::string("Name of ") + quoted(*code) + ":", "", NameLength);
-    if (!name)
-        return 0;
-    int planned = 1;
-    if (events) {
-        const auto typed = p.input(caption, "Number of periods planned:", "1", 5);
-        if (!typed)
-            return 0;
-        // Nothing is allocated to a new event yet.
-        const std::string problem = plannedProblem(d, 0, *typed);
-        if (!problem.empty()) {
-            p.warnDlg(problem);
-            return 0;
-        }
-        planned = std::stoi(trimmedCode(*typed));
-    }
-
-    CodeRecord record;
     const bool sameKind = ofKind(d, current, kind);
-    record.flags = sameKind ? static_cast<std::uint16_t>(d.codes[current].flags &
-                                                         (CategoryBitsMask | NoTimetableBit))
-                            : static_cast<std::uint16_t>(1u << CategoryShift);
-    if (events)
-        record.flags |= IsEventBit;
-    record.planned = static_cast<std::uint16_t>(events ? planned : 0);
-    record.code.assign(*code);
-    record.name.assign(*name);
-    const int category = sameKind ? categoryOf(d, current) : 1;
-    const int at = insertCode(d, sameKind ? static_cast<int>(current) + 1 : 0, record);
-    if (at == 0) {
-        p.warnDlg(tableFullText(kind));
+    const int category = sameKind ? std::max(categoryOf(d, current), 1) : 1;
+    CollectionsEditor editor(
+        d, p, isEventKind(kind) ? CollectionsMode::Event : CollectionsMode::Resource, 0, category);
+    editor.setInsertPosition(sameKind ? static_cast<int>(current) + 1 : 0);
+    session(editor);
+    if (editor.commits() == 0)
         return 0;
-    }
-    const auto made = static_cast<CodeId>(at);
-    // The category's rules (a resource's timetable switch) come with the category.
-    setCodesCategory(d, {made}, std::max(category, 1));
-    rebuildLists(d);
-    return made;
+    return findCode(d, editor.storedCode());
 }
 
-bool editListCode(ScheduleData &d, Prompter &p, CodeId c)
+bool editListCode(ScheduleData &d, Prompter &p, CodeId c, const CollectionsSession &session)
 {
     if (!validCode(d, c))
         return false;
-    const CodeKind kind = kindOf(d, c);
-    const std::string oldCode(d.codes[c].code.view());
-    const std::string caption = "Edit " + oldCode;
-    const auto code =
-        askCode(d, p, caption, std::string("Code of the ") + noun(kind) + ":", oldCode, c);
-    if (!code)
-        return false;
-    const auto name = p.input(caption, std::string("Name of ") + quoted(*code) + ":",
-                              d.codes[c].name.view(), NameLength);
-    if (!name)
-        return false;
-    const int category = askCategory(d, p, kind, categoryOf(d, c));
-    if (category == 0)
-        return false;
-    std::optional<int> planned;
-    if (kind == CodeKind::Event) {
-        planned = askPlanned(d, p, c, d.codes[c].planned);
-        if (!planned)
-            return false;
-    }
-
-    bool changed = false;
-    if (*code != oldCode)
-        changed = renameCode(d, oldCode, *code) || changed;
-    if (d.codes[c].name.view() != std::string_view(*name).substr(0, NameLength)) {
-        setCodeName(d, c, *name);
-        changed = true;
-    }
-    if (planned && *planned != d.codes[c].planned) {
-        setCodePlanned(d, c, *planned);
-        changed = true;
-    }
-    if (category != categoryOf(d, c)) {
-        setCodesCategory(d, {c}, category);
-        changed = true;
-    }
-    return changed;
+    const CollectionsMode mode =
+        d.codes[c].isEvent() ? CollectionsMode::Event : CollectionsMode::Resource;
+    CollectionsEditor editor(d, p, mode, c);
+    session(editor);
+    return editor.commits() > 0;
 }
 
 bool deleteListCode(ScheduleData &d, Prompter &p, CodeId c)
@@ -518,6 +422,65 @@ CodeId findListCode(const ScheduleData &d, Prompter &p, CodeKind kind, CodeId cu
     const CodeId found = findInList(d, kind, current, searchText);
     if (found == 0)
         p.infoDlg("Sorry, no matches for " + quoted(searchText) + ".");
+    return found;
+}
+
+CodeId findNextLinked(const ScheduleData &d, CodeKind kind, CodeId current,
+                      const LinkSearch &search)
+{
+    std::vector<CodeId> wanted;
+    for (const std::string &code : search.codes)
+        if (const CodeId c = findCode(d, code); c != 0)
+            wanted.push_back(c);
+    const std::vector<CodeId> codes = listCodes(d, kind);
+    if (codes.empty() || wanted.empty())
+        return 0;
+    const auto at = std::find(codes.begin(), codes.end(), current);
+    const std::size_t start =
+        at == codes.end() ? codes.size() - 1 : static_cast<std::size_t>(at - codes.begin());
+    for (std::size_t i = 1; i <= codes.size(); ++i) {
+        const CodeId c = codes[(start + i) % codes.size()];
+        const std::vector<CodeId> linked = linkedCodes(d, c);
+        const bool any = std::any_of(linked.begin(), linked.end(), [&](CodeId l) {
+            return std::find(wanted.begin(), wanted.end(), l) != wanted.end();
+        });
+        if (any != search.notLinked)
+            return c;
+    }
+    return 0;
+}
+
+CodeId findByLinks(ScheduleData &d, Prompter &p, CodeKind kind, CodeId current,
+                   std::string &searchText, LinkSearch &search, bool notLinked)
+{
+    const bool events = isEventKind(kind);
+    const std::string what =
+        events ? (notLinked ? "resources NOT in event resources" : "resources in event resources")
+               : (notLinked ? "events NOT linked with resources" : "events linked with resources");
+    const auto picked = p.pickCodes(d, "Select by " + what + " (press the [F3] key for next match)",
+                                    0, events ? PickResources : PickEvents);
+    searchText.clear();
+    if (!picked || picked->empty())
+        return 0;
+    search.codes.clear();
+    for (const CodeId c : *picked)
+        search.codes.push_back(d.codes[c].code.str());
+    search.notLinked = notLinked;
+    const auto typed =
+        p.input(std::string("Find ") + noun(kind) + " (press the [F3] key for next match)",
+                "Please enter part of the code or name:", "", 255);
+    if (typed && !typed->empty()) {
+        // A text ends the link search and is searched for itself.
+        search = {};
+        searchText = *typed;
+        const CodeId found = findInList(d, kind, current, searchText);
+        if (found == 0)
+            p.infoDlg("Sorry, no matches for " + quoted(searchText) + ".");
+        return found;
+    }
+    const CodeId found = findNextLinked(d, kind, current, search);
+    if (found == 0)
+        p.infoDlg(std::string("Sorry, no ") + noun(kind) + "s found by these links.");
     return found;
 }
 

@@ -13,14 +13,17 @@
 // and a code must keep 1 to 15 characters and differ from every other code.
 
 #include "commands/codelistrow.h"
+#include "commands/collectionseditor.h"
 #include "engine/codetable.h"
 #include "engine/scheduledata.h"
 #include "ui/prompter.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quivra {
 
@@ -38,6 +41,7 @@ enum class CodeListCommand {
     MoveDown,
     Find,
     SearchAgain,
+    FindByLinks,
     Info,
 };
 
@@ -59,14 +63,19 @@ std::string plannedProblem(const ScheduleData &d, CodeId c, std::string_view pla
 
 // ----- the commands ---------------------------------------------------------------------------
 
-// A new code of `kind`: its code, name and (events) PLANNED are asked, its category is copied
-// from `current` when that is of the same kind. Refused with a message when the table is full.
-// The new code is placed after `current` in the list (at the end when there is none) and
-// returned; 0 when cancelled or refused.
-CodeId newListCode(ScheduleData &d, Prompter &p, CodeKind kind, CodeId current);
-// The code's dialog: code, name, category and (events) PLANNED, each offered as it is; nothing
-// changes until every answer is given. True when anything changed.
-bool editListCode(ScheduleData &d, Prompter &p, CodeId c);
+// Shows the collections editor to the user until the user leaves it: the "Collections" dialog
+// on the desktop, a script in tests. Whatever the user stores goes through the editor's commit.
+using CollectionsSession = std::function<void(CollectionsEditor &)>;
+
+// A new code of `kind` in the collections editor: its category is the one of `current` when
+// that is of the same kind, and it is placed after `current` in the list (at the end when there
+// is none). Refused with a message when the table is full. Returns the code stored, 0 when the
+// user left the editor without storing one.
+CodeId newListCode(ScheduleData &d, Prompter &p, CodeKind kind, CodeId current,
+                   const CollectionsSession &session);
+// Code c in the collections editor (resource mode for a resource): its code, name, category,
+// (events) PLANNED and lock, and its links. True when the editor stored anything.
+bool editListCode(ScheduleData &d, Prompter &p, CodeId c, const CollectionsSession &session);
 // Asks, then deletes code c with everything that refers to it.
 bool deleteListCode(ScheduleData &d, Prompter &p, CodeId c);
 // A copy of code c under a free code derived from it, placed after it, then offered for a new
@@ -103,6 +112,24 @@ CodeId findInList(const ScheduleData &d, CodeKind kind, CodeId current, std::str
 // none (said in a message) or cancelled.
 CodeId findListCode(const ScheduleData &d, Prompter &p, CodeKind kind, CodeId current,
                     std::string &searchText, bool again);
+
+// Find by links: the codes of the other kind a search looks for links with, held by their text.
+struct LinkSearch
+{
+    std::vector<std::string> codes;
+    bool notLinked = false; // codes linked with none of them
+    bool active() const { return !codes.empty(); }
+};
+// The first code of the list of `kind` after `current`, walking round once, linked with one of
+// the search's codes (with none of them for a NOT search); 0 when none.
+CodeId findNextLinked(const ScheduleData &d, CodeKind kind, CodeId current,
+                      const LinkSearch &search);
+// "Find by events" (resources) or "Find by resources" (events): the user picks codes of the
+// other kind, then is asked for a search text; a text is searched as Find does and ends the link
+// search, cancelling the question searches by the links. Returns the code found, 0 when none (said
+// in a message) or cancelled.
+CodeId findByLinks(ScheduleData &d, Prompter &p, CodeKind kind, CodeId current,
+                   std::string &searchText, LinkSearch &search, bool notLinked);
 
 // ----- sorting by a field of the list --------------------------------------------------------
 

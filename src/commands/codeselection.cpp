@@ -20,7 +20,7 @@ bool isLocked(const ScheduleData &d, CodeId c)
 } // namespace
 
 CodeSelection::CodeSelection(const ScheduleData &d, const CodePickRequest &request)
-    : m_d(d), m_mask(SelectionMaskLength, '?')
+    : m_d(d), m_mask(SelectionMaskLength, '?'), m_setLocks(request.setLocks)
 {
     std::unordered_set<CodeId> seen;
     for (const CodeId c : request.offered) {
@@ -214,6 +214,29 @@ int CodeSelection::unlockedCount() const
 {
     return static_cast<int>(std::ranges::count_if(
         m_codes, [&](CodeId c) { return m_d.codes[c].isEvent() && !isLocked(m_d, c); }));
+}
+
+std::vector<CodeId> CodeSelection::lockTargets(LockOperation op) const
+{
+    const bool checked = op == LockOperation::LockChecked || op == LockOperation::UnlockChecked;
+    const bool locking = op == LockOperation::LockChecked || op == LockOperation::LockUnchecked;
+    std::vector<CodeId> out;
+    for (std::size_t i = 0; i < m_codes.size(); ++i) {
+        const CodeId c = m_codes[i];
+        if (m_d.codes[c].isEvent() && (m_checked[i] != 0) == checked && isLocked(m_d, c) != locking)
+            out.push_back(c);
+    }
+    return out;
+}
+
+int CodeSelection::lock(LockOperation op)
+{
+    if (!canLock())
+        return 0;
+    const std::vector<CodeId> targets = lockTargets(op);
+    if (!targets.empty())
+        m_setLocks(targets, op == LockOperation::LockChecked || op == LockOperation::LockUnchecked);
+    return static_cast<int>(targets.size());
 }
 
 void CodeSelection::selectByLock(LockFilter filter)

@@ -12,6 +12,7 @@
 #include "engine/scheduledata.h"
 #include "ui/dialogs.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,12 @@ constexpr int PickStartAllChecked = 1;
 constexpr std::size_t SelectionMaskLength = 15;
 
 enum class LockFilter { Locked, Unlocked, All };
+
+// What the Lock button does, in the order it offers them.
+enum class LockOperation { LockChecked = 1, UnlockChecked, LockUnchecked, UnlockUnchecked };
+// The choice the Lock button offers, as a "$"-list in LockOperation order.
+constexpr const char *LockOperations = "Lock all checked events$Unlock all checked events$"
+                                       "Lock all unchecked events$Unlock all unchecked events$";
 
 struct SelectionSums
 {
@@ -92,6 +99,12 @@ public:
     int unlockedCount() const;
     // Checks exactly the listed events of that lock state (every listed code for All).
     void selectByLock(LockFilter filter);
+    // Whether the dialog can lock: it lists events and its caller lets it.
+    bool canLock() const { return listsEvents() && static_cast<bool>(m_setLocks); }
+    // The listed events an operation locks or unlocks (those already so are left out).
+    std::vector<CodeId> lockTargets(LockOperation op) const;
+    // Locks or unlocks them at once; the number changed.
+    int lock(LockOperation op);
 
     // ----- range of lines -----
     void setRangeFirst(int row);
@@ -119,6 +132,7 @@ private:
     std::string m_mask;
     int m_first = -1;
     int m_last = -1;
+    std::function<void(const std::vector<CodeId> &, bool)> m_setLocks;
 };
 
 // Options | Code selection: marks the events (or resources) the user checks, starting from the

@@ -1,15 +1,21 @@
 #include "commands/collectionseditor.h"
 
 #include "commands/collectionlists.h"
+#include "commands/eventtools.h"
+#include "engine/clearing.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
 #include "engine/lecturestore.h"
+#include "engine/manualrooms.h"
 #include "engine/recount.h"
+#include "engine/seats.h"
 #include "engine/textutil.h"
 #include "engine/totals.h"
+#include "engine/weekstore.h"
 
 #include <algorithm>
+#include <bitset>
 #include <sstream>
 
 namespace quivra {
@@ -71,6 +77,7 @@ void CollectionsEditor::load(CodeId c, int newCategory)
 {
     m_code = c;
     m_changed = false;
+    m_nameEntered = false;
     m_filter = 0;
     if (c != 0) {
         const CodeRecord &r = m_d.codes[c];
@@ -121,6 +128,32 @@ void CollectionsEditor::setCategory(int category)
         m_changed = true;
         rebuildRight();
     }
+}
+
+std::string CollectionsEditor::nameCompletion(std::string_view typed) const
+{
+    if (typed.size() <= 3)
+        return {};
+    for (int k = 1; k <= m_d.codeCount; ++k) {
+        const auto c = static_cast<CodeId>(k);
+        const CodeRecord &r = m_d.codes[c];
+        if (c == m_code || r.isEvent() != eventMode() || r.code.view() == " ")
+            continue;
+        if (r.name.view().size() > typed.size() && r.name.view().starts_with(typed))
+            return r.name.str();
+    }
+    return {};
+}
+
+void CollectionsEditor::enterNameField()
+{
+    if (m_code != 0 || m_nameEntered)
+        return;
+    m_nameEntered = true;
+    m_nameText = m_codeText;
+    if (m_d.modified && (m_d.codeCount + 1) % 200 == 0)
+        m_p.infoDlg("You have added some new codes.\nPlease remember to save your data regularly "
+                    "on disk.");
 }
 
 int CollectionsEditor::plannedMinimum() const
@@ -438,6 +471,32 @@ std::string CollectionsEditor::rightHint() const
     return hint;
 }
 
+std::optional<SeatsPanel> CollectionsEditor::seatsPanel() const
+{
+    if (!eventMode())
+        return std::nullopt;
+    bool tagged = false;
+    int all = 0, capacity = 0;
+    for (const CodeId c : m_left) {
+        if (!validCode(m_d, c))
+            continue;
+        tagged = tagged || m_d.codes[c].name.view().find('#') != std::string_view::npos;
+        all += seats(m_d, c);
+        capacity += seats(m_d, c, m_d.roomsCategory);
+    }
+    if (!tagged)
+        return std::nullopt;
+    const int required = all - capacity;
+    SeatsPanel panel;
+    panel.extra = capacity - required;
+    panel.text = fill("SEATS {}{}", panel.extra > 0 ? "+" : "", panel.extra);
+    panel.hint = panel.extra < 0 ? fill("This event requires {} more seats", -panel.extra)
+                                 : fill("This event has {} extra seats", panel.extra);
+    if (capacity > 0)
+        panel.hint += fill(" (room capacity ={} seats, required ={} seats)", capacity, required);
+    return panel;
+}
+
 bool CollectionsEditor::nothingToLink() const
 {
     return otherKindCodes().empty();
@@ -451,6 +510,87 @@ std::string CollectionsEditor::infoLine() const
     const int events = eventMode() ? m_created : 0;
     const int resources = eventMode() ? 0 : m_created;
     return fill("{} events, {} resources and {} connections created.", events, resources, m_linked);
+}
+
+// ---- Erase ----------------------------------------------------------------------------------
+
+std::vector<int> CollectionsEditor::scheduledWeeks() const
+{
+    std::vector<int> weeks;
+    if (!eventMode() || m_code == 0)
+        return weeks;
+    WeekAllocation wa;
+    loadWeekAllocation(m_d, m_code, wa);
+    for (int w = 1; w < WeekTableSize; ++w)
+        if (wa.scheduled[static_cast<std::size_t>(w)] > 0)
+            weeks.push_back(w);
+    return weeks;
+}
+
+bool CollectionsEditor::eraseWeeks(int week, bool allocations)
+{
+    if (!eventMode() || m_code == 0 || !askToUnlock(m_d, m_p, m_code))
+        return false;
+    WeekAllocation wa;
+    loadWeekAllocation(m_d, m_code, wa);
+    const int first = wa.firstWeek, last = wa.lastWeek;
+    clearWeeks(m_d, wa, week, {.allocations = allocations, .placements = true});
+    storeWeekAllocation(m_d, m_code, wa);
+    if (first >= 1 && last >= first)
+        validityCleanup(m_d, first, last);
+    recount(m_d);
+    totals(m_d, 1, m_d.codeCount);
+    allResourceTotals(m_d);
+    // The lock question may have unlocked it; the stored slots are gone from the conflicts.
+    m_locked = isLockedCode(m_d, m_code);
+    m_eventMap = occupancyOf(m_d, m_code);
+    m_erased = true;
+    rebuildRight();
+    return true;
+}
+
+bool CollectionsEditor::eraseScheduled(int week)
+{
+    if (scheduledWeeks().empty())
+        return false;
+    return eraseWeeks(week, false);
+}
+
+bool CollectionsEditor::erase()
+{
+    const std::vector<int> weeks = scheduledWeeks();
+    if (weeks.empty())
+        return false;
+    if (weeks.size() == 1)
+        return eraseScheduled(weeks.front());
+    std::bitset<WeekTableSize> chosen;
+    for (const int w : weeks)
+        chosen.set(static_cast<std::size_t>(w));
+    if (m_p.pickWeek(m_d, weeks.front(), "Select the week(s) to erase scheduled periods from:",
+                     weeks.back(), weeks.front(), &chosen) <= 0)
+        return false;
+    // One lock question for them all: the first week asks it, the others follow.
+    bool erased = false;
+    for (const int w : weeks) {
+        if (!chosen.test(static_cast<std::size_t>(w)))
+            continue;
+        if (!eraseWeeks(w, false))
+            break;
+        erased = true;
+    }
+    return erased;
+}
+
+bool CollectionsEditor::eraseWeeklyPeriods()
+{
+    if (!eventMode() || m_code == 0)
+        return false;
+    const CodeRecord &r = m_d.codes[m_code];
+    if (r.allocated == 0 && r.scheduled == 0)
+        return false;
+    if (!m_p.sureDlg("to remove all periods of this event"))
+        return false;
+    return eraseWeeks(0, true);
 }
 
 // ---- Commit ---------------------------------------------------------------------------------
@@ -519,7 +659,7 @@ CommitResult CollectionsEditor::commit()
         record.name.assign(m_nameText);
         record.flags = flags;
         record.planned = static_cast<std::uint16_t>(m_planned);
-        const int position = insertCode(m_d, 0, record);
+        const int position = insertCode(m_d, std::clamp(m_insertAt, 0, m_d.codeCount + 1), record);
         if (position == 0) {
             m_p.warnDlg(fill("The new {} \"{}\" could not be stored.", kindWord(), text));
             return CommitResult::Abandoned;
@@ -575,6 +715,10 @@ CommitResult CollectionsEditor::commit()
         }
     }
     const std::string code = m_d.codes[c].code.str();
+    ++m_commits;
+    m_storedCode = code;
+    // Only the first new code goes where it was asked; the editor now holds a stored one.
+    m_insertAt = 0;
     rebuildLists(m_d);
     totals(m_d, 1, m_d.codeCount);
     allResourceTotals(m_d);

@@ -15,6 +15,7 @@
 #include "engine/scheduledata.h"
 #include "ui/prompter.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,15 @@ struct UnselectableCode
     int conflicts = 0;
 };
 
+// The seats of an event as the editor holds it: the room capacity against what the other
+// resources need.
+struct SeatsPanel
+{
+    int extra = 0;    // room capacity minus required seats; below 0 seats are missing
+    std::string text; // "SEATS +3"
+    std::string hint;
+};
+
 enum class CommitResult {
     Stored,    // everything stored; the dialog closes
     KeepOpen,  // stored, but the user wants to go on editing (adding resources)
@@ -45,6 +55,14 @@ public:
     // An event always opens in event mode.
     CollectionsEditor(ScheduleData &d, Prompter &p, CollectionsMode mode, CodeId c,
                       int newCategory = 1);
+
+    // Where a new code goes in the code table (0: at the end); the lists of the views follow
+    // the table's order.
+    void setInsertPosition(int position) { m_insertAt = position; }
+    // How often a commit stored the code, and the code it stored last (by its text, which
+    // stays right when later insertions renumber the table).
+    int commits() const { return m_commits; }
+    const std::string &storedCode() const { return m_storedCode; }
 
     const ScheduleData &data() const { return m_d; }
     ScheduleData &data() { return m_d; }
@@ -67,6 +85,13 @@ public:
     // below the allocated periods: the refusal is shown).
     bool setPlanned(int value);
     void setLocked(bool on);
+    // The name of another code of the same kind that begins with `typed`, the text before the
+    // cursor while the user types a name; empty while `typed` holds three characters or fewer
+    // or no name begins with it.
+    std::string nameCompletion(std::string_view typed) const;
+    // The user enters the name field. The first time for a new code the name becomes the code;
+    // every 200th new code of an unsaved data set comes with a reminder to save.
+    void enterNameField();
     int plannedMinimum() const;
     int plannedMaximum() const;
     bool changed() const { return m_changed; }
@@ -110,8 +135,24 @@ public:
     std::string leftHint() const;
     std::string rightHint() const;
     std::string infoLine() const;
+    // Event mode, when a resource of the working collection carries a capacity ("#" in its
+    // name): the seats panel; nothing otherwise.
+    std::optional<SeatsPanel> seatsPanel() const;
     // No code of the other kind exists: nothing can be linked yet.
     bool nothingToLink() const;
+
+    // ---- Erase: periods of the stored event, at once ---------------------------------------
+    // What is erased cannot be taken back by cancel(): once anything was, leaving the editor
+    // stores it (cancelDisabled()).
+    // The weeks holding scheduled periods of the event (event mode, a stored event).
+    std::vector<int> scheduledWeeks() const;
+    // Unschedules the event in `week` (0: every week), after the event's lock question.
+    bool eraseScheduled(int week = 0);
+    // The Erase button: with periods scheduled in more than one week the user picks the week.
+    bool erase();
+    // Removes the weekly periods with the schedule, after a confirmation.
+    bool eraseWeeklyPeriods();
+    bool cancelDisabled() const { return m_erased; }
 
     // ---- Commit and leave -----------------------------------------------------------------
     CommitResult commit();
@@ -124,6 +165,7 @@ public:
 private:
     void load(CodeId c, int newCategory);
     void rebuildRight();
+    bool eraseWeeks(int week, bool allocations);
     bool selectable(CodeId other, UnselectableCode *why) const;
     std::vector<CodeId> otherKindCodes() const;
     bool acceptCode(std::string &text);
@@ -139,6 +181,8 @@ private:
     int m_planned = 0;
     bool m_locked = false;
     bool m_changed = false;
+    bool m_nameEntered = false;
+    bool m_erased = false;
     int m_filter = 0;
     std::vector<CodeId> m_left;
     std::vector<CodeId> m_saved; // what the stored links are
@@ -146,6 +190,9 @@ private:
     std::vector<UnselectableCode> m_unselectable;
     OccupancyMap m_eventMap; // event mode: the event's scheduled slots
     int m_created = 0, m_linked = 0;
+    int m_insertAt = 0;
+    int m_commits = 0;
+    std::string m_storedCode;
 };
 
 } // namespace quivra

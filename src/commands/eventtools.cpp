@@ -538,4 +538,124 @@ bool bulkScheduleAllowed(ScheduleData &d, Prompter &p, CodeId e, bool *changed)
     return false;
 }
 
+// ----- first use of the link list ---------------------------------------------------------------
+
+LinkGuidance linkListGuidance(const ScheduleData &d, Prompter &p, CodeKind kind)
+{
+    for (int i = 1; i <= d.eventList[0]; ++i)
+        if (d.codes[d.eventList[static_cast<std::size_t>(i)]].links > 0)
+            return LinkGuidance::ShowLinks;
+    const bool events = kind == CodeKind::Event;
+    const int own = events ? d.eventList[0] : d.resourceList[0];
+    const int other = events ? d.resourceList[0] : d.eventList[0];
+    const std::string noun = events ? "event" : "resource";
+    if (events ? own == 0 : own < 4) {
+        p.infoDlg("Press the [Insert] key to add a new " + noun +
+                      " or [Enter] to edit the current " + noun +
+                      ".\r\n\r\nClick [Help] how to paste your " + noun + "s from the Clipboard.",
+                  0, events ? 1050 : 1045);
+        return LinkGuidance::StartNew;
+    }
+    if (other > 0)
+        return LinkGuidance::ShowLinks;
+    const bool go = p.yesNoDlg(events ? "You should also create resources and attach them to "
+                                        "events.\r\n\r\nDo you like to switch to Resources view "
+                                        "now?"
+                                      : "You should also create events and attach resources to "
+                                        "them.\r\n\r\nDo you like to switch to Events view now?");
+    return go ? LinkGuidance::SwitchView : LinkGuidance::Declined;
+}
+
+// ----- the resource change of one event ----------------------------------------------------------
+
+std::vector<CodeId> resourceChangeCandidates(const ScheduleData &d, CodeId e, CodeId r,
+                                             unsigned switches)
+{
+    std::vector<CodeId> out;
+    if (!isEventCode(d, e) || !validCode(d, r) || d.codes[r].isEvent())
+        return out;
+    const std::vector<CodeId> members = membersOf(d, e);
+    if (members.size() >= MaxMembers)
+        return out;
+    const int category = categoryOf(d, r);
+    OccupancyMap eventMap, resourceMap;
+    bool eventBuilt = false;
+    for (int i = 1; i <= d.resourceList[0] && out.size() < 2047; ++i) {
+        const CodeId x = d.resourceList[static_cast<std::size_t>(i)];
+        if (std::find(members.begin(), members.end(), x) != members.end())
+            continue;
+        if (!(switches & ChangeAllCategories) && categoryOf(d, x) != category)
+            continue;
+        const int rebuild = eventBuilt ? 1 : 3;
+        eventBuilt = true;
+        if (canJoin(d, e, x, true, 1, rebuild, eventMap, resourceMap))
+            out.push_back(x);
+    }
+    return out;
+}
+
+CodeId changeEventResource(ScheduleData &d, Prompter &p, CodeId e, CodeId r, unsigned switches)
+{
+    if (!isEventCode(d, e) || !validCode(d, r))
+        return 0;
+    std::vector<CodeId> members = membersOf(d, e);
+    const auto at = std::find(members.begin(), members.end(), r);
+    const std::vector<CodeId> candidates = resourceChangeCandidates(d, e, r, switches);
+    const bool mayAdd = (switches & ChangeMayAdd) != 0;
+    if (at == members.end() || candidates.empty()) {
+        std::string refusal =
+            "Resource \"" + d.codes[r].code.str() + "\" cannot be replaced with another resource";
+        if (mayAdd)
+            refusal += "\n or a new resource cannot be added";
+        p.infoDlg(refusal + " (of the same category).");
+        return 0;
+    }
+    const bool canAdd = mayAdd && members.size() < MaxMembers;
+    const bool canRemove = (switches & ChangeMayRemove) != 0;
+    const std::string caption =
+        "Change resource \"" + d.codes[r].code.str() + "\" of \"" + d.codes[e].code.str() + "\"";
+    // Actions not permitted stay in the list as blanks, so an answer's number is its action.
+    const int action = p.choice(
+        caption + "\nPermissible actions:", 0, 1,
+        std::string("Replace \"") + d.codes[r].code.str() + "\"$" + (canAdd ? "Add$" : " $") +
+            (canRemove ? "Remove \"" + d.codes[r].code.str() + "\"$" : std::string(" $")));
+    CodeId chosen = 0;
+    if (action == 1 || action == 2) {
+        std::vector<std::string> lines;
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            const CodeId x = candidates[i];
+            const std::string name = d.codes[x].name.str();
+            lines.push_back(std::to_string(i + 1) + ": " + d.codes[x].code.str() +
+                            (name.empty() ? "" : " " + name) + " (" +
+                            categoryName(d, x).substr(0, 1) + ")");
+        }
+        const std::string scope =
+            (switches & ChangeAllCategories) ? std::string("all categories") : categoryName(d, r);
+        chosen = p.chooseAmong(d,
+                               caption + "\nAvailable resources (" +
+                                   std::to_string(candidates.size()) + ") - " + scope,
+                               candidates, lines);
+        if (chosen == 0)
+            return 0;
+        if (action == 1)
+            *at = chosen;
+        else
+            members.insert(at, chosen);
+    } else if (action == 3) {
+        members.erase(at);
+        chosen = r;
+    } else {
+        return 0;
+    }
+    if (setCollection(d, e, memberList(members)) != static_cast<int>(members.size())) {
+        p.warnDlg("The collection list is full: the resources of \"" + d.codes[e].code.str() +
+                  "\" could not be stored.");
+        return 0;
+    }
+    recount(d);
+    totals(d, 1, d.codeCount);
+    allResourceTotals(d);
+    return chosen;
+}
+
 } // namespace quivra

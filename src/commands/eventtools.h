@@ -10,6 +10,7 @@
 // const; the commands return whether they changed it.
 
 #include "commands/codelistrow.h"
+#include "engine/codetable.h"
 #include "engine/progress.h"
 #include "engine/scheduledata.h"
 #include "ui/prompter.h"
@@ -26,6 +27,33 @@ namespace quivra {
 std::vector<CodeId> linkListLines(const ScheduleData &d, CodeId c);
 // The hint of an event line in a resource's link list.
 std::string linkLineHint(const ScheduleData &d, CodeId resource, CodeId event);
+
+// What turning the link list on tells a user whose data set has no links yet.
+enum class LinkGuidance {
+    ShowLinks,  // there are links (or nothing to say): the list is shown
+    StartNew,   // too few codes yet: the user was told, and a new code starts
+    SwitchView, // the other kind is missing: the user agreed to go to the other list
+    Declined,   // the user was asked and chose to stay
+};
+// The guidance for the list of `kind` (the Resources view lists resources).
+LinkGuidance linkListGuidance(const ScheduleData &d, Prompter &p, CodeKind kind);
+
+// How the resource change of one event may change its collection.
+enum ResourceChangeSwitch : unsigned {
+    ChangeMayAdd = 1,
+    ChangeMayRemove = 2,
+    ChangeAllCategories = 4,
+};
+// The resources that could take resource r's place in event e (or join it): not in its
+// collection, free in every slot the event is scheduled in, of r's category unless
+// `switches` has ChangeAllCategories; in resource list order, at most 2047. None when the event
+// is full.
+std::vector<CodeId> resourceChangeCandidates(const ScheduleData &d, CodeId e, CodeId r,
+                                             unsigned switches);
+// "Add, replace or remove a resource": replaces resource r of event e by a candidate, adds a
+// candidate in r's place (r and those after it move down), or removes r, as the user chooses.
+// Returns the chosen resource (r itself for a removal), 0 when nothing changed.
+CodeId changeEventResource(ScheduleData &d, Prompter &p, CodeId e, CodeId r, unsigned switches);
 
 // ----- the snapshot timetable ------------------------------------------------------------------
 

@@ -26,6 +26,11 @@ struct PairSlot
 {
     int week = 0, day = 0, bell = 0;
     bool conflict = false;
+
+    bool sameCell(const PairSlot &o) const
+    {
+        return week == o.week && day == o.day && bell == o.bell;
+    }
 };
 
 class ModifyCollections
@@ -55,8 +60,42 @@ public:
 
     // The chosen event's slots from the first week on.
     std::vector<PairSlot> pairSlots() const;
+    // "[X]" for a marked slot, "[_]" for the others, then the week and the slot.
     std::string slotLine(const PairSlot &slot) const;
     std::string slotSummary() const;
+
+    // ---- Marked slots of the chosen event (its slots from the first week on) --------------
+    bool marked(const PairSlot &slot) const;
+    void toggleMark(const PairSlot &slot);
+    void markRemaining();  // every slot of the event
+    void markImpossible(); // and those where the resource is busy too
+    void unmarkAll();
+    void reverseMarks();
+    int markedCount() const { return static_cast<int>(m_marks.size()); }
+    // The marked slots weighted by the length of their weeks.
+    int markedHours() const;
+    // The captions of the grid's menu, with their counts.
+    std::string markCaption(const PairSlot &slot) const;
+    std::string markRemainingCaption() const;
+    std::string markImpossibleCaption() const;
+    std::string unmarkAllCaption() const;
+    std::string reverseCaption() const;
+    std::string clearMarkedCaption() const;
+    std::string clearImpossibleCaption() const;
+    std::string splitCaption() const;
+
+    // Unschedules the event's marked slots, or the slots where the resource is busy, after the
+    // event's lock question; the marks are dropped. True when the timetable changed.
+    bool clearMarked();
+    bool clearImpossible();
+    // A split takes the marked slots away into an event of their own: some, but not all, of
+    // the event's scheduled periods must be marked.
+    bool splitEnabled() const;
+    // Asks, then makes the copy of the event (a free code made from its code, placed before
+    // the next event, the same resources) that the marked slots move to; the weekly periods of
+    // both follow. With *keepAsking the naming question follows. Returns the new event, 0 when
+    // nothing was done.
+    CodeId split(bool *keepAsking = nullptr);
 
     // Attaches the chosen resource to the chosen event when the pair is available; says why
     // not otherwise. True when attached.
@@ -74,6 +113,10 @@ private:
     CodeId m_event = 0, m_resource = 0;
     bool m_impossible = false;
     int m_firstWeek = 1;
+    std::vector<PairSlot> m_marks;
+
+    void keepMarksOnSlots();
+    bool unschedule(const std::vector<PairSlot> &slots);
 };
 
 } // namespace quivra

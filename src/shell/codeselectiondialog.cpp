@@ -108,6 +108,8 @@ CodeSelectionDialog::CodeSelectionDialog(const ScheduleData &d, const CodePickRe
     QPushButton *info = addButton(grid, 2, 1, "Info", "Show info of the active item", "infoButton");
     QPushButton *fields =
         addButton(grid, 3, 0, "Fields", "Display more or less fields", "fieldsButton");
+    QPushButton *lock = addButton(grid, 3, 1, "Lock", "Lock or unlock events", "lockButton");
+    lock->setVisible(m_selection.canLock());
     links->setEnabled(!m_selection.linkCandidates().empty());
     left->addLayout(grid);
 
@@ -158,6 +160,23 @@ CodeSelectionDialog::CodeSelectionDialog(const ScheduleData &d, const CodePickRe
     connect(links, &QPushButton::clicked, this, &CodeSelectionDialog::askLinks);
     connect(info, &QPushButton::clicked, this, &CodeSelectionDialog::showInfo);
     connect(fields, &QPushButton::clicked, this, &CodeSelectionDialog::toggleFields);
+    // Lock or unlock events: the four ways, offered under the button.
+    connect(lock, &QPushButton::clicked, this, [this, lock] {
+        QMenu menu(this);
+        menu.setObjectName(QStringLiteral("lockChoice"));
+        menu.setToolTipsVisible(true);
+        const QStringList ways = QString::fromLatin1(LockOperations).split('$', Qt::SkipEmptyParts);
+        for (int i = 0; i < ways.size(); ++i) {
+            const auto op = static_cast<LockOperation>(i + 1);
+            QAction *a = menu.addAction(ways[i]);
+            a->setEnabled(!m_selection.lockTargets(op).empty());
+            connect(a, &QAction::triggered, this, [this, op] {
+                m_selection.lock(op);
+                refresh();
+            });
+        }
+        menu.exec(lock->mapToGlobal(QPoint(0, lock->height())));
+    });
     connect(m_codes, &QListWidget::itemChanged, this, &CodeSelectionDialog::onCodeItemChanged);
     connect(m_categories, &QListWidget::itemChanged, this,
             &CodeSelectionDialog::onCategoryItemChanged);
@@ -167,7 +186,7 @@ CodeSelectionDialog::CodeSelectionDialog(const ScheduleData &d, const CodePickRe
     if (m_codes->count() > 0)
         m_codes->setCurrentRow(0);
     refresh();
-    resize(760, 560);
+    resize(900, 560);
 }
 
 // The fields of a line from the code on (the list position is the line itself): all of them,
@@ -213,8 +232,21 @@ QString CodeSelectionDialog::lineText(int row) const
 void CodeSelectionDialog::refresh()
 {
     m_updating = true;
-    for (int row = 0; row < m_codes->count(); ++row)
-        m_codes->item(row)->setCheckState(m_selection.isChecked(row) ? Qt::Checked : Qt::Unchecked);
+    const ScheduleData &d = m_selection.data();
+    for (int row = 0; row < m_codes->count(); ++row) {
+        QListWidgetItem *item = m_codes->item(row);
+        item->setCheckState(m_selection.isChecked(row) ? Qt::Checked : Qt::Unchecked);
+        // A locked event is struck through, also once the Lock button changed it.
+        const CodeId c = m_selection.codes()[static_cast<std::size_t>(row)];
+        QFont font = m_codes->font();
+        font.setStrikeOut(d.codes[c].isEvent() && isLockedCode(d, c));
+        item->setFont(font);
+    }
+    if (m_lockState) {
+        m_lockState->setItemText(0, QStringLiteral("Locked (%1)").arg(m_selection.lockedCount()));
+        m_lockState->setItemText(1,
+                                 QStringLiteral("Unlocked (%1)").arg(m_selection.unlockedCount()));
+    }
     const auto &cats = m_selection.categories();
     for (int i = 0; i < m_categories->count(); ++i)
         m_categories->item(i)->setCheckState(

@@ -1,14 +1,17 @@
 #include "shell/collectionsdialog.h"
 
+#include "commands/codelistcommands.h"
 #include "engine/codetable.h"
 #include "shell/mainframe.h"
 #include "shell/modifycollectionsdialog.h"
 #include "views/qtext.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,8 +53,8 @@ QListWidgetItem *codeItem(const ScheduleData &d, CodeId c)
 TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
     : QDialog(parent), m_editor(editor), m_code(new QLineEdit), m_name(new QLineEdit),
       m_planned(new QSpinBox), m_category(new QComboBox), m_lock(new QCheckBox("Lock this event")),
-      m_panels(new QLabel), m_leftTitle(new QLabel), m_rightTitle(new QLabel), m_info(new QLabel),
-      m_left(new QListWidget), m_right(new QListWidget)
+      m_panels(new QLabel), m_seats(new QLabel), m_leftTitle(new QLabel), m_rightTitle(new QLabel),
+      m_info(new QLabel), m_left(new QListWidget), m_right(new QListWidget)
 {
     setObjectName("TCourseDualBox");
     const bool events = editor.eventMode();
@@ -81,7 +84,9 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
     fields->addWidget(new QLabel(events ? " Event category: " : " Resource category: "), 2, 0);
     fields->addWidget(m_category, 2, 1);
     fields->addWidget(m_lock, 2, 2);
-    fields->addWidget(m_panels, 3, 0, 1, 4);
+    fields->addWidget(m_panels, 3, 0, 1, 3);
+    m_seats->setObjectName("seats");
+    fields->addWidget(m_seats, 3, 3);
 
     auto makeButton = [this](const char *name, const QString &caption) {
         auto *b = new QPushButton(caption);
@@ -90,9 +95,21 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
     };
     auto *middle = new QVBoxLayout;
     const std::pair<const char *, const char *> buttons[] = {
-        {"add", "Add"},   {"remove", "Remove"}, {"swap", "Swap"},      {"clearAll", "Clear All"},
-        {"sort", "Sort"}, {"up", "Move up"},    {"down", "Move down"}, {"copy", "Copy"},
-        {"cut", "Cut"},   {"paste", "Paste"},   {"filter", "Filter"},  {"conflicts", "Conflicts"},
+        {"add", "Add"},
+        {"remove", "Remove"},
+        {"swap", "Swap"},
+        {"clearAll", "Clear All"},
+        {"sort", "Sort"},
+        {"up", "Move up"},
+        {"down", "Move down"},
+        {"copy", "Copy"},
+        {"cut", "Cut"},
+        {"paste", "Paste"},
+        {"filter", "Filter"},
+        {"info", "Info"},
+        {"conflicts", "Conflicts"},
+        {"timetables", "Timetables"},
+        {"erase", "Erase"},
     };
     for (const auto &[name, caption] : buttons)
         middle->addWidget(makeButton(name, caption));
@@ -175,6 +192,32 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
         refresh();
     });
     connect(button("conflicts"), &QPushButton::clicked, this, &TCourseDualBox::showConflicts);
+    connect(button("info"), &QPushButton::clicked, this, [this] {
+        if (const CodeId c = chosenItem(); c != 0)
+            showListCodeInfo(m_editor.data(), m_editor.prompter(), c);
+    });
+    connect(button("timetables"), &QPushButton::clicked, this, &TCourseDualBox::showTimetables);
+    button("erase")->setToolTip("Erase scheduled periods of events (from selected weeks)");
+    connect(button("erase"), &QPushButton::clicked, this, [this] {
+        m_editor.erase();
+        refresh();
+    });
+    // The lists' pop-up menu: the erase commands.
+    for (QListWidget *list : {m_left, m_right}) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        auto *scheduled = new QAction("Erase SCHEDULED lectures", list);
+        connect(scheduled, &QAction::triggered, this, [this] {
+            m_editor.eraseScheduled();
+            refresh();
+        });
+        auto *weekly = new QAction("Erase weekly periods (ALLOCATED and SCHEDULED)", list);
+        connect(weekly, &QAction::triggered, this, [this] {
+            m_editor.eraseWeeklyPeriods();
+            refresh();
+        });
+        list->addAction(scheduled);
+        list->addAction(weekly);
+    }
     connect(button("previous"), &QPushButton::clicked, this, [this] { step(-1); });
     connect(button("next"), &QPushButton::clicked, this, [this] { step(+1); });
     connect(button("ok"), &QPushButton::clicked, this, &TCourseDualBox::accept);
@@ -189,13 +232,54 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
             refresh();
         }
     });
-    connect(m_planned, &QSpinBox::editingFinished, this, [this] {
-        if (!m_refreshing) {
-            m_editor.setPlanned(m_planned->value());
-            refresh();
-        }
+    // What is typed goes to the editor at once, so a refresh after any click shows it again.
+    connect(m_code, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (!m_refreshing)
+            m_editor.setCodeText(fromQString(text));
+    });
+    connect(m_name, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (!m_refreshing)
+            m_editor.setNameText(fromQString(text));
+    });
+    connect(m_name, &QLineEdit::textEdited, this, &TCourseDualBox::completeName);
+    m_name->installEventFilter(this);
+    connect(m_planned, &QSpinBox::valueChanged, this, [this](int value) {
+        if (!m_refreshing)
+            m_editor.setPlanned(value);
     });
     refresh();
+}
+
+bool TCourseDualBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_name && event->type() == QEvent::FocusIn) {
+        const std::string before = m_editor.nameText();
+        m_editor.enterNameField();
+        if (m_editor.nameText() != before) {
+            m_refreshing = true;
+            m_name->setText(toQString(m_editor.nameText()));
+            m_name->selectAll();
+            m_refreshing = false;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// While the user types (not deletes) a name, the name of another code that begins with what
+// stands before the cursor is filled in, its rest selected, so typing on replaces it.
+void TCourseDualBox::completeName(const QString &text)
+{
+    const qsizetype before = m_typedLength;
+    m_typedLength = text.size();
+    const int cursor = m_name->cursorPosition();
+    if (text.size() <= before || cursor != text.size())
+        return;
+    const QString name = toQString(m_editor.nameCompletion(fromQString(text.left(cursor))));
+    if (name.isEmpty())
+        return;
+    m_name->setText(name);
+    m_name->setSelection(cursor, static_cast<int>(name.size()) - cursor);
+    m_typedLength = cursor;
 }
 
 QPushButton *TCourseDualBox::button(const char *name) const
@@ -247,6 +331,14 @@ void TCourseDualBox::refresh()
     } else {
         m_panels->clear();
     }
+    const auto seats = m_editor.seatsPanel();
+    m_seats->setVisible(seats.has_value());
+    if (seats) {
+        m_seats->setText(toQString(seats->text));
+        m_seats->setToolTip(toQString(seats->hint));
+        m_seats->setStyleSheet(seats->extra < 0 ? "color: #c00000; font-weight: bold"
+                                                : "color: #008000; font-weight: bold");
+    }
     m_left->clear();
     for (const CodeId c : m_editor.left())
         m_left->addItem(codeItem(d, c));
@@ -262,6 +354,12 @@ void TCourseDualBox::refresh()
     m_left->setVisible(lists);
     m_right->setVisible(lists);
     button("conflicts")->setEnabled(!m_editor.unselectable().empty());
+    const bool items = m_left->count() + m_right->count() > 0;
+    button("info")->setEnabled(items);
+    button("timetables")->setEnabled(items && m_editor.code() != 0);
+    button("erase")->setEnabled(!m_editor.scheduledWeeks().empty());
+    // Erased periods are gone from the data set: Cancel can no longer take anything back.
+    button("cancel")->setEnabled(!m_editor.cancelDisabled());
     m_refreshing = false;
 }
 
@@ -285,6 +383,33 @@ void TCourseDualBox::showConflicts()
                           events ? why.front().code : m_editor.code(), true, true);
 }
 
+// The item the user points at: the current line of the list last worked in.
+CodeId TCourseDualBox::chosenItem() const
+{
+    for (QListWidget *list : {m_right, m_left}) {
+        if (list->hasFocus() && list->currentItem())
+            return static_cast<CodeId>(list->currentItem()->data(Qt::UserRole).toInt());
+    }
+    for (QListWidget *list : {m_right, m_left}) {
+        if (list->currentItem())
+            return static_cast<CodeId>(list->currentItem()->data(Qt::UserRole).toInt());
+    }
+    return 0;
+}
+
+// The timetables of the code and of the chosen item side by side, to compare: nothing in them
+// can be changed from here.
+void TCourseDualBox::showTimetables()
+{
+    const CodeId other = chosenItem();
+    if (other == 0 || m_editor.code() == 0)
+        return;
+    const bool events = m_editor.eventMode();
+    showModifyCollections(m_editor.data(), m_editor.prompter(), this,
+                          events ? m_editor.code() : other, events ? other : m_editor.code(), false,
+                          true);
+}
+
 void TCourseDualBox::accept()
 {
     takeFields();
@@ -301,31 +426,22 @@ void TCourseDualBox::accept()
 
 void TCourseDualBox::reject()
 {
+    // After an erase, closing the dialog stores the edits, as OK does.
+    if (m_editor.cancelDisabled()) {
+        accept();
+        return;
+    }
     m_editor.cancel();
     QDialog::reject();
 }
 
-bool showCollectionsDialog(ScheduleData &d, Prompter &p, CodeId code, bool resourceMode,
-                           QWidget *parent)
+// The frame's side of the views' New, Edit and "Edit event links": the editor is a dialog of the
+// shell, which the views reach only through their host.
+
+void TFrameForm::showCollections(CollectionsEditor &editor)
 {
-    const bool before = d.modified;
-    d.modified = false;
-    const int category = validCode(d, d.currentCode) ? categoryOf(d, d.currentCode) : 1;
-    CollectionsEditor editor(
-        d, p, resourceMode ? CollectionsMode::Resource : CollectionsMode::Event, code, category);
-    TCourseDualBox dialog(editor, parent);
+    TCourseDualBox dialog(editor, this);
     dialog.exec();
-    const bool changed = d.modified;
-    d.modified = d.modified || before;
-    return changed;
-}
-
-// The frame's side of the views' "Edit event links" and "Edit event resources": the editor is
-// a dialog of the shell, which the views reach only through their host.
-
-bool TFrameForm::editCollections(CodeId code, bool resourceMode)
-{
-    return showCollectionsDialog(data(), prompter(), code, resourceMode, this);
 }
 
 } // namespace quivra

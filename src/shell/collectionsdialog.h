@@ -33,7 +33,8 @@ public:
     QLineEdit *codeEdit() const { return m_code; }
     QLineEdit *nameEdit() const { return m_name; }
     // The buttons by their object names: "add", "remove", "swap", "clearAll", "sort", "up",
-    // "down", "copy", "cut", "paste", "filter", "conflicts", "previous", "next", "ok", "cancel".
+    // "down", "copy", "cut", "paste", "filter", "info", "conflicts", "timetables", "erase",
+    // "previous", "next", "ok", "cancel".
     QPushButton *button(const char *name) const;
 
     // Redraws everything from the editor.
@@ -41,12 +42,18 @@ public:
     void accept() override;
     void reject() override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     std::vector<CodeId> chosen(QListWidget *list) const;
+    void completeName(const QString &text);
     void takeFields();
     void addChosen();
     void step(int direction);
     void showConflicts();
+    void showTimetables();
+    CodeId chosenItem() const;
 
     CollectionsEditor &m_editor;
     QLineEdit *m_code;
@@ -55,17 +62,14 @@ private:
     QComboBox *m_category;
     QCheckBox *m_lock;
     QLabel *m_panels;
+    QLabel *m_seats;
     QLabel *m_leftTitle;
     QLabel *m_rightTitle;
     QLabel *m_info;
     QListWidget *m_left;
     QListWidget *m_right;
     bool m_refreshing = false;
+    qsizetype m_typedLength = 0; // of the name, to tell typing from deleting
 };
-
-// Opens the editor on `code` (0: a new code) in resource or event mode, modal; true when it
-// stored anything.
-bool showCollectionsDialog(ScheduleData &d, Prompter &p, CodeId code, bool resourceMode,
-                           QWidget *parent);
 
 } // namespace quivra

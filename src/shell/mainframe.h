@@ -78,7 +78,7 @@ public:
     Settings &settings() override;
     void dataChanged() override { refreshViews(); }
     void pickCode(CodeId code) override { onCurrentCodeChanged(nullptr, code); }
-    bool editCollections(CodeId code, bool resourceMode) override;
+    void showCollections(CollectionsEditor &editor) override;
     bool openEventDialog(EventDialog which, CodeId event) override;
     const ViewOptions &viewOptions() const { return m_options; }
 
@@ -96,7 +96,7 @@ public:
     // then refreshes the views. The active week stays.
     void refreshAll();
     // Brings the view with `tag` to the front, showing it again when it was closed.
-    void showView(ViewTag tag);
+    void showView(ViewTag tag) override;
     // Re-evaluates which commands are enabled and checked.
     void updateCommands();
 

@@ -6,13 +6,18 @@
 #include "shell/mainframe.h"
 #include "views/qtext.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quivra {
 
@@ -47,7 +52,7 @@ TAddCompDlg::TAddCompDlg(ModifyCollections &state, bool readOnly, QWidget *paren
     : QDialog(parent), m_state(state), m_events(new QListWidget), m_resources(new QListWidget),
       m_slots(new QListWidget), m_links(new QListWidget), m_eventsTitle(new QLabel),
       m_resourcesTitle(new QLabel), m_summary(new QLabel), m_conflicts(new QCheckBox("Conflicts")),
-      m_firstWeek(new QComboBox)
+      m_firstWeek(new QComboBox), m_readOnly(readOnly)
 {
     setObjectName("TAddCompDlg");
     setWindowTitle("Modify collections");
@@ -76,14 +81,14 @@ TAddCompDlg::TAddCompDlg(ModifyCollections &state, bool readOnly, QWidget *paren
 
     auto *buttons = new QHBoxLayout;
     const std::pair<const char *, const char *> names[] = {
-        {"add", "Add"}, {"remove", "Remove"}, {"close", "Close"}};
+        {"add", "Add"}, {"remove", "Remove"}, {"clear", "Clear"}, {"close", "Close"}};
     for (const auto &[name, caption] : names) {
         auto *b = new QPushButton(caption);
         b->setObjectName(name);
         b->setVisible(!readOnly || std::string_view(name) == "close");
         buttons->addWidget(b);
     }
-    buttons->insertStretch(2);
+    buttons->insertStretch(3);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -127,6 +132,23 @@ TAddCompDlg::TAddCompDlg(ModifyCollections &state, bool readOnly, QWidget *paren
         refresh();
     });
     connect(button("close"), &QPushButton::clicked, this, &QDialog::accept);
+    // The event's slots: a double-click marks or unmarks one, the pop-up menu works on all.
+    connect(m_slots, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
+        const auto cells = m_state.pairSlots();
+        const int row = m_slots->row(item);
+        if (row >= 0 && row < static_cast<int>(cells.size())) {
+            m_state.toggleMark(cells[static_cast<std::size_t>(row)]);
+            refresh();
+            m_slots->setCurrentRow(row);
+        }
+    });
+    m_slots->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_slots, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { slotMenu(m_slots->viewport()->mapToGlobal(at)); });
+    connect(button("clear"), &QPushButton::clicked, this, [this] {
+        m_changed = m_state.clearImpossible() || m_changed;
+        refresh();
+    });
     refresh();
 }
 
@@ -155,13 +177,55 @@ void TAddCompDlg::refresh()
     m_eventsTitle->setText(toQString(m_state.eventsTitle()));
     m_resourcesTitle->setText(toQString(m_state.resourcesTitle()));
     m_slots->clear();
-    for (const PairSlot &slot : m_state.pairSlots())
-        m_slots->addItem(toQString(m_state.slotLine(slot)));
+    for (const PairSlot &slot : m_state.pairSlots()) {
+        auto *item = new QListWidgetItem(toQString(m_state.slotLine(slot)), m_slots);
+        // A slot where the resource is busy too is the conflict: drawn in red.
+        if (slot.conflict)
+            item->setForeground(QColor(0xc0, 0, 0));
+    }
     m_summary->setText(toQString(m_state.slotSummary()));
     fill(m_links, d, m_state.linkedWith(m_state.event()), 0);
     button("add")->setEnabled(m_state.event() != 0 && m_state.resource() != 0 &&
                               !m_state.impossible());
+    const auto cells = m_state.pairSlots();
+    button("clear")->setEnabled(
+        std::any_of(cells.begin(), cells.end(), [](const PairSlot &s) { return s.conflict; }));
     m_refreshing = false;
+}
+
+void TAddCompDlg::slotMenu(const QPoint &at)
+{
+    if (m_state.event() == 0)
+        return;
+    const auto cells = m_state.pairSlots();
+    const int row = m_slots->currentRow();
+    const bool onSlot = row >= 0 && row < static_cast<int>(cells.size());
+    QMenu menu(this);
+    auto item = [&](const std::string &caption, bool enabled, auto act) {
+        QAction *a = menu.addAction(toQString(caption));
+        a->setEnabled(enabled && !m_readOnly);
+        connect(a, &QAction::triggered, this, [this, act] {
+            act();
+            refresh();
+        });
+    };
+    const bool anyMarked = m_state.markedCount() > 0;
+    item(onSlot ? m_state.markCaption(cells[static_cast<std::size_t>(row)])
+                : std::string("Click a event slot to change its status"),
+         onSlot, [this, cells, row] { m_state.toggleMark(cells[static_cast<std::size_t>(row)]); });
+    item(m_state.markRemainingCaption(), !cells.empty(), [this] { m_state.markRemaining(); });
+    item(m_state.markImpossibleCaption(), m_state.resource() != 0,
+         [this] { m_state.markImpossible(); });
+    item(m_state.unmarkAllCaption(), anyMarked, [this] { m_state.unmarkAll(); });
+    item(m_state.reverseCaption(), !cells.empty(), [this] { m_state.reverseMarks(); });
+    menu.addSeparator();
+    item(m_state.clearMarkedCaption(), anyMarked,
+         [this] { m_changed = m_state.clearMarked() || m_changed; });
+    item(m_state.clearImpossibleCaption(), button("clear")->isEnabled(),
+         [this] { m_changed = m_state.clearImpossible() || m_changed; });
+    item(m_state.splitCaption(), m_state.splitEnabled(),
+         [this] { m_changed = m_state.split() != 0 || m_changed; });
+    menu.exec(at);
 }
 
 bool showModifyCollections(ScheduleData &d, Prompter &p, QWidget *parent, CodeId event,

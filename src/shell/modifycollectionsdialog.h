@@ -34,13 +34,16 @@ public:
     QListWidget *slotList() const { return m_slots; }
     QListWidget *linkList() const { return m_links; }
     QCheckBox *conflicts() const { return m_conflicts; }
-    // "add", "remove", "close".
+    // "add", "remove", "clear" (the slots where the resource is busy), "close".
     QPushButton *button(const char *name) const;
     bool changedData() const { return m_changed; }
 
     void refresh();
 
 private:
+    // The pop-up menu of the event's slots: marks, clearing and the split.
+    void slotMenu(const QPoint &at);
+
     ModifyCollections &m_state;
     QListWidget *m_events;
     QListWidget *m_resources;
@@ -51,6 +54,7 @@ private:
     QLabel *m_summary;
     QCheckBox *m_conflicts;
     QComboBox *m_firstWeek;
+    bool m_readOnly;
     bool m_refreshing = false;
     bool m_changed = false;
 };

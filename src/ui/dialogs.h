@@ -13,6 +13,7 @@
 #include "engine/scheduledata.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -143,6 +144,9 @@ struct CodePickRequest
     std::uint16_t kindMask = 0;
     std::vector<CodeId> offered;
     std::vector<CodeId> preset;
+    // Locks (true) or unlocks the given events at once, for the dialog's Lock button; unset,
+    // the dialog offers no locking.
+    std::function<void(const std::vector<CodeId> &events, bool lock)> setLocks;
 };
 
 // A colour choice. Colours travel as 0xRRGGBB; `initial` is the colour the dialog starts on.

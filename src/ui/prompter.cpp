@@ -448,6 +448,12 @@ std::optional<std::vector<CodeId>> Prompter::pickCodes(ScheduleData &d, std::str
                 request.preset.push_back(c);
         }
     }
+    // The dialog's Lock button changes the events' locks at once, whatever the answer.
+    request.setLocks = [&d](const std::vector<CodeId> &chosenEvents, bool lock) {
+        for (const CodeId e : chosenEvents)
+            if (validCode(d, e) && d.codes[e].isEvent())
+                setLock(d, e, lock ? LockMode::Lock : LockMode::Unlock);
+    };
     // Cancel changes nothing: an earlier selection left in the marks survives.
     std::optional<std::vector<CodeId>> reply = m_dialogs.pickCodes(request);
     if (!reply)

@@ -76,25 +76,31 @@ void sortNewCode(ViewHost &host, CodeKind kind)
 
 } // namespace
 
+CollectionsSession collectionsSession(ViewHost &host)
+{
+    return [&host](CollectionsEditor &editor) { host.showCollections(editor); };
+}
+
 void bindCodeListEditing(std::vector<ViewCommand> &rows, CodeKind kind)
 {
     using C = CodeListCommand;
     const QString prefix = kind == CodeKind::Event ? "events." : "resources.";
     const auto changed = [](bool yes, CodeId current = 0) { return ListOutcome{yes, current}; };
 
-    bindListRow(rows, prefix + "new", kind, C::New,
-                [kind](ScheduleData &d, Prompter &p, CodeListForm &f) {
-                    const CodeId made = newListCode(d, p, kind, f.selectedCode());
-                    if (made == 0)
-                        return ListOutcome{};
-                    const std::string code = textOf(d, made);
-                    if (ViewHost *host = f.host())
-                        sortNewCode(*host, kind);
-                    return ListOutcome{true, again(d, code)};
-                });
+    bindListRow(
+        rows, prefix + "new", kind, C::New, [kind](ScheduleData &d, Prompter &p, CodeListForm &f) {
+            ViewHost &host = *f.host();
+            const CodeId made = newListCode(d, p, kind, f.selectedCode(), collectionsSession(host));
+            if (made == 0)
+                return ListOutcome{};
+            const std::string code = textOf(d, made);
+            sortNewCode(host, kind);
+            return ListOutcome{true, again(d, code)};
+        });
     bindListRow(rows, prefix + "edit", kind, C::Edit,
                 [changed](ScheduleData &d, Prompter &p, CodeListForm &f) {
-                    return changed(editListCode(d, p, f.selectedCode()));
+                    return changed(
+                        editListCode(d, p, f.selectedCode(), collectionsSession(*f.host())));
                 });
     bindListRow(rows, prefix + "delete", kind, C::Delete,
                 [changed](ScheduleData &d, Prompter &p, CodeListForm &f) {
@@ -135,9 +141,37 @@ void bindCodeListEditing(std::vector<ViewCommand> &rows, CodeKind kind)
         bindListRow(rows, prefix + (repeat ? "searchAgain" : "find"), kind,
                     repeat ? C::SearchAgain : C::Find,
                     [kind, repeat](ScheduleData &d, Prompter &p, CodeListForm &f) {
+                        // Search again goes on by the links while there is no text.
+                        if (repeat && f.searchText().empty() && f.linkSearch().active()) {
+                            const CodeId next =
+                                findNextLinked(d, kind, f.selectedCode(), f.linkSearch());
+                            return ListOutcome{false, next};
+                        }
+                        // A new Find ends the search by links.
+                        if (!repeat)
+                            f.linkSearch() = {};
                         return ListOutcome{false, findListCode(d, p, kind, f.selectedCode(),
                                                                f.searchText(), repeat)};
                     });
+    }
+    // Search again is offered for a search by links as well.
+    if (ViewCommand *again = rowOf(rows, prefix + "searchAgain")) {
+        again->enabled = [kind](const ViewForm &view) {
+            ViewHost *host = view.host();
+            const auto &form = static_cast<const CodeListForm &>(view);
+            return host && form.selectedCode() != 0 &&
+                   (form.linkSearch().active() ||
+                    codeListEnabled(host->data(), kind, CodeListCommand::SearchAgain,
+                                    form.selectedCode(), form.searchText()));
+        };
+    }
+    for (const bool notLinked : {false, true}) {
+        bindListRow(
+            rows, prefix + (notLinked ? "findNotLinked" : "findLinked"), kind, C::FindByLinks,
+            [kind, notLinked](ScheduleData &d, Prompter &p, CodeListForm &f) {
+                return ListOutcome{false, findByLinks(d, p, kind, f.selectedCode(), f.searchText(),
+                                                      f.linkSearch(), notLinked)};
+            });
     }
     bindListRow(rows, prefix + "info", kind, C::Info,
                 [](ScheduleData &d, Prompter &p, CodeListForm &f) {

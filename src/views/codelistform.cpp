@@ -3,9 +3,11 @@
 #include "commands/codelistcommands.h"
 #include "views/codelisttools.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QListWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -39,6 +41,18 @@ CodeListForm::CodeListForm(const ScheduleData &d, const ViewOptions &options, Co
     layout->addWidget(m_tools);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &CodeListForm::onRowChanged);
+    // A double-click on a row shows (or hides) its links; on a line of the link list it changes
+    // that event's resource.
+    const QString prefix = kind == CodeKind::Event ? "events." : "resources.";
+    const auto runRow = [this](const QString &id) {
+        updateViewCommands(*this);
+        if (auto *action = findChild<QAction *>(id); action && action->isEnabled())
+            action->trigger();
+    };
+    connect(m_table, &QTableView::doubleClicked, this,
+            [runRow, prefix] { runRow(prefix + "links"); });
+    connect(m_tools->linkList(), &QListWidget::itemDoubleClicked, this,
+            [runRow, prefix] { runRow(prefix + "changeResource"); });
     refresh();
 }
 

@@ -7,6 +7,7 @@
 // host), never only what the list shows; a click on the selected cell of a code, a name or an
 // event's PLANNED edits it in place, checked as the dialogs check it.
 
+#include "commands/codelistcommands.h"
 #include "views/codelistmodel.h"
 #include "views/viewcommands.h"
 #include "views/viewform.h"
@@ -37,9 +38,14 @@ public:
     CodeId selectedCode() const;
     CodeKind kind() const { return m_model->kind(); }
 
-    // The text Find looks for and Search again repeats.
-    std::string &searchText() { return m_searchText; }
-    const std::string &searchText() const { return m_searchText; }
+    // The text Find looks for and Search again repeats: the host's, which both lists share,
+    // or the view's own while it stands alone.
+    std::string &searchText() { return host() ? host()->searchText() : m_searchText; }
+    const std::string &searchText() const { return host() ? host()->searchText() : m_searchText; }
+    // The codes Find by links looks for links with; Search again goes on with them while no
+    // text is searched for.
+    LinkSearch &linkSearch() { return m_linkSearch; }
+    const LinkSearch &linkSearch() const { return m_linkSearch; }
     // The link list, the snapshot and the weekly periods grid beside the list.
     CodeListTools *tools() const { return m_tools; }
 
@@ -54,6 +60,7 @@ private:
     QTableView *m_table;
     bool m_selecting = false;
     std::string m_searchText;
+    LinkSearch m_linkSearch;
     std::uint32_t m_sortDirections = 0; // one bit per sort key: its next sort ascends
     CodeListTools *m_tools;
 };

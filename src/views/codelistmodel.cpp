@@ -1,6 +1,7 @@
 #include "views/codelistmodel.h"
 
 #include "engine/lectures.h"
+#include "engine/lecturestore.h"
 #include "views/qtext.h"
 
 #include <QFont>
@@ -29,9 +30,11 @@ void CodeListModel::reload()
     m_hasLeft.assign(m_codes.size(), false);
     const int week = m_options.activeWeek;
     if (m_kind == CodeKind::Event && week >= 1 && week < WeekTableSize) {
+        // One pass over the lecture store for all events, not one per event.
+        const LectureIndex index(m_d);
         WeekAllocation wa;
         for (std::size_t i = 0; i < m_codes.size(); ++i) {
-            loadWeekAllocation(m_d, m_codes[i], wa);
+            loadWeekAllocation(m_d, m_codes[i], wa, index);
             if (wa.allocated[week] > 0) {
                 m_hasLeft[i] = true;
                 m_left[i] = wa.allocated[week] - wa.scheduled[week];

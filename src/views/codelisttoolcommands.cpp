@@ -1,10 +1,13 @@
 #include "views/codelisttoolcommands.h"
 
+#include "commands/codelistcommands.h"
 #include "commands/eventtools.h"
 #include "engine/codetable.h"
 #include "views/codelistform.h"
 #include "views/codelistmodel.h"
 #include "views/codelisttools.h"
+
+#include <QAction>
 
 namespace quivra {
 namespace {
@@ -46,6 +49,14 @@ bool allocated(const ViewForm &view)
     const ScheduleData &d = view.host()->data();
     for (CodeId c = 1; c <= d.codeCount && c <= MaxCodes; ++c)
         if (d.codes[c].isEvent() && d.codes[c].allocated > 0)
+            return true;
+    return false;
+}
+
+bool anyLinks(const ScheduleData &d)
+{
+    for (int i = 1; i <= d.eventList[0]; ++i)
+        if (d.codes[d.eventList[static_cast<std::size_t>(i)]].links > 0)
             return true;
     return false;
 }
@@ -119,10 +130,64 @@ void bindCodeListTools(std::vector<ViewCommand> &rows, bool events)
             });
 
     if (ViewCommand *r = row(rows, prefix + "links")) {
-        r->run = [](ViewForm &view) { tools(view).showLinks(!tools(view).linksShown()); };
-        r->enabled = hasCurrent;
+        r->run = [events, prefix](ViewForm &view) {
+            CodeListTools &t = tools(view);
+            if (t.linksShown() || !view.host()) {
+                t.showLinks(!t.linksShown());
+                return;
+            }
+            // A data set without links yet gets guidance instead of an empty list.
+            ViewHost &host = *view.host();
+            const CodeKind kind = events ? CodeKind::Event : CodeKind::Resource;
+            switch (linkListGuidance(host.data(), host.prompter(), kind)) {
+            case LinkGuidance::ShowLinks:
+                t.showLinks(true);
+                break;
+            case LinkGuidance::StartNew:
+                if (auto *add = view.findChild<QAction *>(prefix + "new"))
+                    add->trigger();
+                break;
+            case LinkGuidance::SwitchView:
+                host.showView(events ? ViewTag::Resources : ViewTag::Events);
+                break;
+            case LinkGuidance::Declined:
+                break;
+            }
+        };
+        // Offered where there are links to show, and while there are none to guide the user.
+        r->enabled = [](const ViewForm &view) {
+            return view.host() && (!anyLinks(view.host()->data()) || hasCurrent(view));
+        };
         r->checked = [](const ViewForm &view) { return tools(view).linksShown(); };
     }
+    // The resource of an event, chosen in a link list, replaced, joined by another or removed.
+    if (ViewCommand *r = row(rows, prefix + "changeResource"))
+        bindDataCommand(
+            *r,
+            [events](ScheduleData &d, Prompter &p, ViewForm &view) {
+                const CodeId chosen = tools(view).linkChosen();
+                const CodeId e = events ? current(view) : chosen;
+                const CodeId res = events ? chosen : current(view);
+                return changeEventResource(d, p, e, res, ChangeMayAdd | ChangeMayRemove) != 0;
+            },
+            [events](const ViewForm &view) {
+                const CodeId chosen = tools(view).linkChosen();
+                if (!view.host() || !hasCurrent(view) || !validCode(view.host()->data(), chosen))
+                    return false;
+                return view.host()->data().codes[chosen].isEvent() != events;
+            });
+    if (ViewCommand *r = row(rows, "resources.eventInfo"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                showListCodeInfo(d, p, tools(view).linkChosen());
+                return false;
+            },
+            [](const ViewForm &view) {
+                const CodeId chosen = tools(view).linkChosen();
+                return view.host() && validCode(view.host()->data(), chosen) &&
+                       view.host()->data().codes[chosen].isEvent();
+            });
     if (ViewCommand *r = row(rows, prefix + "snapshot")) {
         r->run = [](ViewForm &view) { tools(view).showSnapshot(!tools(view).snapshotShown()); };
         r->enabled = [](const ViewForm &view) { return hasCurrent(view) && allocated(view); };

@@ -7,6 +7,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -73,6 +74,14 @@ CodeListTools::CodeListTools(const ScheduleData &d, const CodeListModel &model, 
         if (index.column() > 0)
             setSnapshotWeek(index.column());
     });
+    // The grid stands in for the list: a row chosen in it is the list's row, and so the view's
+    // current code. Its rows are the list's rows.
+    connect(m_weeklyGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (!m_list || !current.isValid() || current.row() == m_list->currentIndex().row())
+                    return;
+                m_list->setCurrentIndex(m_list->model()->index(current.row(), 0));
+            });
     updateVisibility();
 }
 
@@ -81,9 +90,21 @@ void CodeListTools::setCode(CodeId c)
     if (c == m_code)
         return;
     m_code = c;
+    followInWeeklyGrid();
     m_chosen = 0;
     fillLinks();
     fillSnapshot();
+}
+
+void CodeListTools::followInWeeklyGrid()
+{
+    const int row = m_model.rowOf(m_code);
+    if (!m_weekly || row < 0 || row >= m_weeklyModel->rowCount() ||
+        m_weeklyGrid->currentIndex().row() == row)
+        return;
+    const QModelIndex at = m_weeklyModel->index(row, 0);
+    m_weeklyGrid->setCurrentIndex(at);
+    m_weeklyGrid->scrollTo(at);
 }
 
 void CodeListTools::refresh()
@@ -93,8 +114,10 @@ void CodeListTools::refresh()
     m_week = stepSnapshotWeek(m_d, m_week, 0);
     fillLinks();
     fillSnapshot();
-    if (m_weekly)
+    if (m_weekly) {
         m_weeklyModel->reload(m_switches, m_week);
+        followInWeeklyGrid();
+    }
 }
 
 void CodeListTools::showLinks(bool on)
@@ -117,6 +140,7 @@ void CodeListTools::showWeekly(bool on)
     if (on) {
         m_weeklyModel->reload(m_switches, m_week);
         m_weeklyGrid->resizeColumnsToContents();
+        followInWeeklyGrid();
     }
     updateVisibility();
 }

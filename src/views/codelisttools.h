@@ -57,6 +57,8 @@ public:
     QLabel *weekLabel() const { return m_weekLabel; }
 
 private:
+    // Selects the current code's row in the weekly periods grid.
+    void followInWeeklyGrid();
     void fillLinks();
     void fillSnapshot();
     void updateVisibility();

@@ -1,5 +1,7 @@
 #include "views/collectionrows.h"
 
+#include "commands/codelistcommands.h"
+#include "views/codelistediting.h"
 #include "views/codelistform.h"
 
 namespace quivra {
@@ -19,7 +21,13 @@ void bindCollectionsRow(ViewCommand &row, bool resourceMode)
         // Only a code of the view's own kind is opened; none starts a new one.
         if (!validCode(d, code) || d.codes[code].isEvent() == resourceMode)
             code = 0;
-        if (host->editCollections(code, resourceMode))
+        const CodeKind kind = resourceMode ? CodeKind::Resource : CodeKind::Event;
+        const bool stored =
+            code != 0
+                ? editListCode(host->data(), host->prompter(), code, collectionsSession(*host))
+                : newListCode(host->data(), host->prompter(), kind, 0, collectionsSession(*host)) !=
+                      0;
+        if (stored)
             host->dataChanged();
     };
 }

@@ -4,12 +4,17 @@
 // frame). Views only read the data set; a command run from a view's menu or keys changes it
 // through the host, which owns it, and the host then rebuilds every view.
 
+#include "commands/collectionseditor.h"
 #include "engine/progress.h"
 #include "engine/scheduledata.h"
 #include "files/settings.h"
 #include "ui/prompter.h"
 
+#include <string>
+
 namespace quivra {
+
+enum class ViewTag; // viewform.h
 
 class ViewHost
 {
@@ -27,14 +32,6 @@ public:
     virtual void dataChanged() = 0;
     // Makes `code` the current code; every view shows it.
     virtual void pickCode(CodeId code) = 0;
-    // Opens the collections editor on `code` (resource mode: the events of a resource); true
-    // when it changed the data set. A host without the editor changes nothing.
-    virtual bool editCollections(CodeId code, bool resourceMode)
-    {
-        (void)code;
-        (void)resourceMode;
-        return false;
-    }
     // The Events view's dialogs on one event; true when the dialog changed the data set. A host
     // without them changes nothing.
     enum class EventDialog { BulkSchedule, Split, Roles };
@@ -44,6 +41,20 @@ public:
         (void)event;
         return false;
     }
+
+    // The text Find looks for and Search again repeats, one for the Resources and the Events
+    // view together.
+    std::string &searchText() { return m_searchText; }
+
+    // Brings the view with `tag` to the front. A host without other views does nothing.
+    virtual void showView(ViewTag tag) { (void)tag; }
+
+    // Shows the collections editor (its dialog, modal) until the user leaves it; what the user
+    // stores goes through the editor. A host without the dialog leaves the editor unused.
+    virtual void showCollections(CollectionsEditor &editor) { (void)editor; }
+
+private:
+    std::string m_searchText;
 };
 
 } // namespace quivra

@@ -22,6 +22,15 @@ using namespace quivra;
 
 namespace {
 
+// The user types `code` into the editor and presses OK once.
+CollectionsSession commitAs(std::string code)
+{
+    return [code](CollectionsEditor &e) {
+        e.setCodeText(code);
+        e.commit();
+    };
+}
+
 class CodeListCommandsTest : public ::testing::Test
 {
 protected:
@@ -62,23 +71,64 @@ TEST_F(CodeListCommandsTest, CancellingAnyQuestionChangesNothing)
     const auto math = [](ScheduleData &data) { return findCode(data, "MATH"); };
     const auto t1 = [](ScheduleData &data) { return findCode(data, "T1"); };
     const std::vector<Case> cases = {
-        {"new resource at its code", [](auto &s) { s.cancel(); },
-         [&](auto &data, auto &pr) { return newListCode(data, pr, CodeKind::Resource, t1(data)); }},
-        {"new resource at its name", [](auto &s) { s.type("T9").cancel(); },
-         [&](auto &data, auto &pr) { return newListCode(data, pr, CodeKind::Resource, t1(data)); }},
-        {"new event at PLANNED", [](auto &s) { s.type("ART").type("Art").cancel(); },
-         [&](auto &data, auto &pr) { return newListCode(data, pr, CodeKind::Event, math(data)); }},
-        {"new code given up after a taken code",
-         [](auto &s) { s.type("T2").expect("\"T2\" already exists").answer(Answer::No); },
-         [&](auto &data, auto &pr) { return newListCode(data, pr, CodeKind::Resource, t1(data)); }},
-        {"edit at its code", [](auto &s) { s.cancel(); },
-         [&](auto &data, auto &pr) { return editListCode(data, pr, math(data)); }},
-        {"edit at its name", [](auto &s) { s.type("MATHS").cancel(); },
-         [&](auto &data, auto &pr) { return editListCode(data, pr, math(data)); }},
-        {"edit at its category", [](auto &s) { s.type("MATHS").type("Maths").cancel(); },
-         [&](auto &data, auto &pr) { return editListCode(data, pr, math(data)); }},
-        {"edit at PLANNED", [](auto &s) { s.type("MATHS").type("Maths").choose(1).cancel(); },
-         [&](auto &data, auto &pr) { return editListCode(data, pr, math(data)); }},
+        // New and Edit: whatever the user does in the editor, leaving it stores nothing.
+        {"new resource, editor left", [](auto &) {},
+         [&](auto &data, auto &pr) {
+             return newListCode(data, pr, CodeKind::Resource, t1(data), [](CollectionsEditor &e) {
+                        e.setCodeText("T9");
+                        e.add({findCode(e.data(), "MATH")});
+                        e.cancel();
+                    }) != 0;
+         }},
+        {"new resource at a taken code, given up",
+         [](auto &s) {
+             s.expect("Code \"T2\" is already used").answer(Answer::Ok);
+             s.expect("Enter new code for").cancel();
+         },
+         [&](auto &data, auto &pr) {
+             return newListCode(data, pr, CodeKind::Resource, t1(data), commitAs("T2")) != 0;
+         }},
+        {"new event at a blank code, given up",
+         [](auto &s) {
+             s.expect("cannot be empty").answer(Answer::Ok);
+             s.expect("Enter new code for").cancel();
+         },
+         [&](auto &data, auto &pr) {
+             return newListCode(data, pr, CodeKind::Event, math(data), commitAs("  ")) != 0;
+         }},
+        {"edit, editor left after changes", [](auto &) {},
+         [&](auto &data, auto &pr) {
+             return editListCode(data, pr, math(data), [](CollectionsEditor &e) {
+                 e.setNameText("Algebra");
+                 e.setPlanned(5);
+                 e.setLocked(true);
+                 e.remove({findCode(e.data(), "T1")});
+                 e.cancel();
+             });
+         }},
+        {"edit to a taken code, given up",
+         [](auto &s) {
+             s.expect("Code \"ENG\" is already used").answer(Answer::Ok);
+             s.expect("Enter new code for").cancel();
+         },
+         [&](auto &data, auto &pr) { return editListCode(data, pr, math(data), commitAs("ENG")); }},
+        {"edit emptying a scheduled event, answered No",
+         [](auto &s) { s.expect("to remove all resources of \"MATH\"").answer(Answer::No); },
+         [&](auto &data, auto &pr) {
+             return editListCode(data, pr, math(data), [](CollectionsEditor &e) {
+                 e.clearAll();
+                 e.commit();
+             });
+         }},
+        {"edit, next code with the changes declined",
+         [](auto &s) { s.expect("Do you accept these changes?").answer(Answer::No); },
+         [&](auto &data, auto &pr) {
+             return editListCode(data, pr, t1(data), [](CollectionsEditor &e) {
+                 e.setNameText("Somebody else");
+                 e.step(+1);
+                 e.cancel();
+             });
+         }},
         {"delete answered No", [](auto &s) { s.expect("to remove event").answer(Answer::No); },
          [&](auto &data, auto &pr) { return deleteListCode(data, pr, math(data)); }},
         {"recode", [](auto &s) { s.cancel(); },
@@ -134,6 +184,7 @@ TEST_F(CodeListCommandsTest, CommandsAreOfferedAsTheListAllows)
         {C::SearchAgain, CodeKind::Resource, t1, "t", true},
         {C::MoveUp, CodeKind::Event, math, "", true},
         {C::Info, CodeKind::Event, 0, "", false},
+        {C::FindByLinks, CodeKind::Resource, t1, "", true},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(static_cast<int>(r.command));
@@ -150,6 +201,8 @@ TEST_F(CodeListCommandsTest, CommandsAreOfferedAsTheListAllows)
     EXPECT_TRUE(codeListEnabled(*one, CodeKind::Resource, C::Edit, only, ""));
     EXPECT_TRUE(codeListEnabled(*one, CodeKind::Event, C::New, 0, ""));
     EXPECT_FALSE(codeListEnabled(*one, CodeKind::Event, C::Edit, 0, ""));
+    // Without any link there is nothing to find by links.
+    EXPECT_FALSE(codeListEnabled(*one, CodeKind::Resource, C::FindByLinks, only, ""));
 }
 
 TEST_F(CodeListCommandsTest, TypedCodesAreCheckedAlike)
@@ -216,7 +269,8 @@ TEST_F(CodeListCommandsTest, AFullCodeTableIsReportedAndNothingAdded)
     const int count = d->codeCount;
     d->codeCount = MaxCodes; // only the count is read before the refusal
     ui.expect("The list of codes is full").answer(Answer::Ok);
-    EXPECT_EQ(newListCode(*d, p, CodeKind::Resource, 0), 0);
+    const auto unused = [](CollectionsEditor &) { ADD_FAILURE() << "editor opened"; };
+    EXPECT_EQ(newListCode(*d, p, CodeKind::Resource, 0, unused), 0);
     ui.expect("The list of codes is full").answer(Answer::Ok);
     EXPECT_EQ(duplicateListCode(*d, p, 1), 0);
     EXPECT_TRUE(ui.finished()) << ui.problems();
@@ -224,53 +278,81 @@ TEST_F(CodeListCommandsTest, AFullCodeTableIsReportedAndNothingAdded)
     EXPECT_FALSE(d->modified);
 }
 
-TEST_F(CodeListCommandsTest, NewCodesTakeTheCurrentCategoryAndFollowTheCurrentCode)
+TEST_F(CodeListCommandsTest, NewOpensTheEditorOnACodeOfTheCurrentCategoryAfterTheCurrentCode)
 {
-    ui.type("T3").type("Teacher Three");
-    const CodeId t3 = newListCode(*d, p, CodeKind::Resource, id("T1"));
+    const CodeId t3 = newListCode(*d, p, CodeKind::Resource, id("T1"), [&](CollectionsEditor &e) {
+        EXPECT_FALSE(e.eventMode());
+        EXPECT_TRUE(e.isNew());
+        EXPECT_EQ(e.codeText(), "Resource_#6");
+        EXPECT_EQ(e.category(), categoryOf(*d, id("T1")));
+        e.setCodeText("T3");
+        e.setNameText("Teacher Three");
+        e.add({id("ENG")});
+        EXPECT_EQ(e.commit(), CommitResult::Stored);
+    });
     ASSERT_NE(t3, 0);
+    EXPECT_EQ(codeOf(t3), "T3");
     EXPECT_EQ(d->codes[t3].name.view(), "Teacher Three");
     EXPECT_EQ(categoryOf(*d, t3), categoryOf(*d, id("T1")));
     EXPECT_EQ(listed(CodeKind::Resource),
               (std::vector<std::string>{"G1", "G2", "T1", "T3", "T2", "R1"}));
+    EXPECT_EQ(membersOf("ENG"), (std::vector<std::string>{"G2", "T2", "R1", "T3"}));
 
-    ui.type("ART")
-        .type("Art")
-        .type("40")
-        .expect("PLANNED must be a number from 1 to")
-        .answer(Answer::Ok);
-    d->coding.slotsTotal = 30;
-    EXPECT_EQ(newListCode(*d, p, CodeKind::Event, id("MATH")), 0);
-    ui.type("ART").type("Art").type("3");
-    const CodeId art = newListCode(*d, p, CodeKind::Event, id("MATH"));
+    // An event without resources is stored; the editor asks whether to add them now. Asked
+    // from a resource, the event takes the first category and goes to the end.
+    ui.expect("Do you want to add them now").answer(Answer::No);
+    const CodeId art = newListCode(*d, p, CodeKind::Event, id("T1"), [](CollectionsEditor &e) {
+        EXPECT_TRUE(e.eventMode());
+        e.setCodeText("ART");
+        e.setPlanned(3);
+        e.commit();
+    });
     ASSERT_NE(art, 0);
     EXPECT_TRUE(d->codes[art].isEvent());
     EXPECT_EQ(d->codes[art].planned, 3);
+    EXPECT_EQ(categoryOf(*d, art), 1);
+    EXPECT_EQ(listed(CodeKind::Event), (std::vector<std::string>{"MATH", "ENG", "ART"}));
+
+    // Kept open to add the resources, then stored again: the code made is still the one given.
+    ui.expect("Do you want to add them now").answer(Answer::Yes);
+    const CodeId mus = newListCode(*d, p, CodeKind::Event, id("MATH"), [](CollectionsEditor &e) {
+        e.setCodeText("MUS");
+        EXPECT_EQ(e.commit(), CommitResult::KeepOpen);
+        e.add({findCode(e.data(), "G2")});
+        EXPECT_EQ(e.commit(), CommitResult::Stored);
+    });
+    ASSERT_NE(mus, 0);
+    EXPECT_EQ(codeOf(mus), "MUS");
+    EXPECT_EQ(membersOf("MUS"), (std::vector<std::string>{"G2"}));
+    EXPECT_EQ(listed(CodeKind::Event), (std::vector<std::string>{"MATH", "MUS", "ENG", "ART"}));
     EXPECT_TRUE(ui.finished()) << ui.problems();
-    EXPECT_EQ(listed(CodeKind::Event), (std::vector<std::string>{"MATH", "ART", "ENG"}));
 }
 
-TEST_F(CodeListCommandsTest, EditChangesCodeNameCategoryAndPlannedTogether)
+TEST_F(CodeListCommandsTest, EditStoresWhatTheEditorCommits)
 {
     const CodeId t1 = id("T1");
-    // T1 stays a resource; its category becomes Groups.
-    ui.type("TA").type("Teacher A").choose(1);
-    EXPECT_TRUE(editListCode(*d, p, t1));
+    EXPECT_TRUE(editListCode(*d, p, t1, [](CollectionsEditor &e) {
+        EXPECT_FALSE(e.eventMode());
+        e.setCodeText("TA");
+        e.setNameText("Teacher A");
+        e.setCategory(1);
+        e.commit();
+    }));
     EXPECT_EQ(codeOf(t1), "TA");
     EXPECT_EQ(d->codes[t1].name.view(), "Teacher A");
     EXPECT_EQ(categoryOf(*d, t1), 1);
 
     const CodeId math = id("MATH");
-    ui.type("MATH")
-        .type("Mathematics")
-        .choose(1)
-        .type("0")
-        .expect("PLANNED must be")
-        .answer(Answer::Ok);
-    ui.type("6");
-    EXPECT_TRUE(editListCode(*d, p, math));
+    EXPECT_TRUE(editListCode(*d, p, math, [](CollectionsEditor &e) {
+        EXPECT_TRUE(e.eventMode());
+        e.setNameText("Mathematics");
+        e.setPlanned(6);
+        e.commit();
+    }));
     EXPECT_EQ(d->codes[math].planned, 6);
     EXPECT_EQ(d->codes[math].name.view(), "Mathematics");
+    // Left without OK: nothing stored, nothing reported as changed.
+    EXPECT_FALSE(editListCode(*d, p, math, [](CollectionsEditor &) {}));
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 
@@ -359,6 +441,57 @@ TEST_F(CodeListCommandsTest, FindMatchesOneLetterAtTheStartAndLongerTextAnywhere
     ui.cancel();
     EXPECT_EQ(findListCode(*d, p, CodeKind::Resource, id("G1"), search, false), 0);
     EXPECT_EQ(search, "");
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CodeListCommandsTest, FindByLinksLooksForCodesLinkedWithThePickedOnes)
+{
+    struct Case
+    {
+        const char *what;
+        bool notLinked;
+        const char *typed; // nullptr: the question cancelled
+        const char *found;
+        bool stillByLinks;
+    };
+    // From G1: MATH holds G1, T1 and R1; ENG holds G2, T2 and R1.
+    const Case cases[] = {
+        {"linked", false, nullptr, "T1", true},
+        {"not linked", true, nullptr, "G2", true},
+        {"a text instead", false, "t2", "T2", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedDialogs s;
+        Prompter pr(s);
+        s.pick({id("MATH")});
+        if (c.typed)
+            s.type(c.typed);
+        else
+            s.cancel();
+        std::string text = "old";
+        LinkSearch search;
+        const CodeId found =
+            findByLinks(*d, pr, CodeKind::Resource, id("G1"), text, search, c.notLinked);
+        EXPECT_EQ(codeOf(found), c.found);
+        EXPECT_EQ(search.active(), c.stillByLinks);
+        EXPECT_EQ(text, c.typed ? c.typed : "");
+        EXPECT_TRUE(s.finished()) << s.problems();
+    }
+
+    // Search again by the links walks on, round the list.
+    LinkSearch byMath{{"MATH"}, false};
+    EXPECT_EQ(findNextLinked(*d, CodeKind::Resource, id("T1"), byMath), id("R1"));
+    EXPECT_EQ(findNextLinked(*d, CodeKind::Resource, id("R1"), byMath), id("G1"));
+    // Events by their resources.
+    LinkSearch byT2{{"T2"}, false};
+    EXPECT_EQ(findNextLinked(*d, CodeKind::Event, id("MATH"), byT2), id("ENG"));
+
+    // Cancelling the picker finds nothing and keeps the search as it was.
+    ui.cancel();
+    std::string text = "old";
+    EXPECT_EQ(findByLinks(*d, p, CodeKind::Resource, id("G1"), text, byMath, false), 0);
+    EXPECT_TRUE(byMath.active());
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 

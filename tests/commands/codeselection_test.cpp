@@ -225,4 +225,50 @@ TEST_F(CodeSelectionTest, MarkingOneKindKeepsTheOtherKindsMarks)
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 
+TEST_F(CodeSelectionTest, LockLocksOrUnlocksTheCheckedOrTheUncheckedEvents)
+{
+    const auto locked = [&] {
+        std::vector<std::string> out;
+        for (int i = 1; i <= d->eventList[0]; ++i) {
+            const CodeId e = d->eventList[static_cast<std::size_t>(i)];
+            if (isLockedCode(*d, e))
+                out.push_back(d->codes[e].code.str());
+        }
+        return out;
+    };
+    using V = std::vector<std::string>;
+    struct Case
+    {
+        LockOperation op;
+        V after;
+    };
+    // Checked: 123 and 1 (locked); unchecked: 1X3, 124, 12.
+    const Case cases[] = {
+        {LockOperation::LockChecked, {"123", "1"}},
+        {LockOperation::UnlockChecked, {}},
+        {LockOperation::LockUnchecked, {"1X3", "124", "1", "12"}},
+        {LockOperation::UnlockUnchecked, {"1"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.op));
+        for (int i = 1; i <= d->eventList[0]; ++i)
+            d->codes[d->eventList[static_cast<std::size_t>(i)]].flags &= ~LockedBit;
+        d->codes[f.id("1")].flags |= LockedBit;
+        CodePickRequest r = request(true, 0, {f.id("123"), f.id("1")});
+        r.setLocks = [&](const std::vector<CodeId> &events, bool on) {
+            for (const CodeId e : events)
+                setLock(*d, e, on ? LockMode::Lock : LockMode::Unlock);
+        };
+        CodeSelection s(*d, r);
+        ASSERT_TRUE(s.canLock());
+        s.lock(c.op);
+        EXPECT_EQ(locked(), c.after);
+        EXPECT_EQ(s.lockedCount(), static_cast<int>(c.after.size()));
+    }
+
+    // Without a way to lock (resources, or a caller that gives none) nothing is offered.
+    EXPECT_FALSE(CodeSelection(*d, request(true)).canLock());
+    EXPECT_EQ(CodeSelection(*d, request(true)).lock(LockOperation::LockChecked), 0);
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "commands/collectionseditor.h"
 
+#include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
 #include "engine/dump.h"
@@ -269,6 +270,148 @@ TEST_F(CollectionsEditorTest, CopyAndPasteCarryResourcesBetweenEvents)
     ui.expect("2 of 2 resource(s) were added to this event").answer(Answer::Ok);
     EXPECT_EQ(idle.paste(text + "NOSUCH\tx\r\nMATH\t\t1\r\n"), 2);
     EXPECT_EQ(idle.left(), ids({"T3", "G1", "T1"}));
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CollectionsEditorTest, NamesAreCompletedFromOtherCodesOfTheSameKind)
+{
+    CollectionsEditor resource(*d, p, CollectionsMode::Resource, 0);
+    CollectionsEditor math(*d, p, CollectionsMode::Event, id("MATH"));
+    struct Case
+    {
+        const CollectionsEditor &editor;
+        const char *typed;
+        const char *completed;
+    };
+    const Case cases[] = {
+        {resource, "Nam", ""}, // three characters are not enough
+        {resource, "Name", "Name of G1"},
+        {resource, "Name of T", "Name of T1"},
+        {resource, "Name of MA", ""}, // MATH is an event
+        {resource, "Name of T1", ""}, // nothing left to fill in
+        {math, "Name of A", "Name of ART"},
+        {math, "Name of M", ""}, // never the code's own name
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        EXPECT_EQ(c.editor.nameCompletion(c.typed), c.completed);
+    }
+}
+
+TEST_F(CollectionsEditorTest, ANewCodesNameStartsAsItsCodeWithAReminderEvery200Codes)
+{
+    CollectionsEditor e(*d, p, CollectionsMode::Resource, 0);
+    e.setCodeText("T4");
+    e.enterNameField();
+    EXPECT_EQ(e.nameText(), "T4");
+    e.setNameText("Teacher Four");
+    e.enterNameField(); // only the first time
+    EXPECT_EQ(e.nameText(), "Teacher Four");
+
+    // The 200th code of a data set with unsaved changes: the reminder comes with the name.
+    const int count = d->codeCount;
+    d->codeCount = 199; // records beyond the real codes are empty
+    d->modified = true;
+    CollectionsEditor next(*d, p, CollectionsMode::Event, 0);
+    ui.expect("Please remember to save your data").answer(Answer::Ok);
+    next.enterNameField();
+    d->codeCount = count;
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+
+    // An existing code keeps its name.
+    CollectionsEditor art(*d, p, CollectionsMode::Event, id("ART"));
+    art.enterNameField();
+    EXPECT_EQ(art.nameText(), "Name of ART");
+}
+
+TEST_F(CollectionsEditorTest, TheSeatsPanelWeighsTheRoomsAgainstTheOtherResources)
+{
+    auto school = makeScheduleData();
+    FixtureBuilder b(*school);
+    b.calendar(1, 5, 4).resources('G', {"G1"}).resources('T', {"T1"}).resources('R', {"R1"});
+    b.event("MATH", {"T1"}, 2).finish();
+    setCodeName(*school, b.id("G1"), "Group #25");
+    setCodeName(*school, b.id("R1"), "Room #30");
+    struct Case
+    {
+        std::vector<const char *> added;
+        const char *text; // empty: no panel
+        const char *hint;
+    };
+    const Case cases[] = {
+        {{}, "", ""}, // nobody carries a capacity
+        {{"G1"}, "SEATS -26", "This event requires 26 more seats"},
+        {{"G1", "R1"},
+         "SEATS +4",
+         "This event has 4 extra seats (room capacity =30 seats, required =26 seats)"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        CollectionsEditor e(*school, p, CollectionsMode::Event, b.id("MATH"));
+        for (const char *code : c.added)
+            e.add({b.id(code)});
+        const auto panel = e.seatsPanel();
+        EXPECT_EQ(panel.has_value(), *c.text != 0);
+        if (panel) {
+            EXPECT_EQ(panel->text, c.text);
+            EXPECT_EQ(panel->hint, c.hint);
+        }
+    }
+    CollectionsEditor resource(*school, p, CollectionsMode::Resource, b.id("R1"));
+    EXPECT_FALSE(resource.seatsPanel());
+}
+
+TEST_F(CollectionsEditorTest, EraseRemovesStoredPeriodsAtOnceAndCancelKeepsThat)
+{
+    const CodeId math = id("MATH");
+    setLock(*d, math, LockMode::Lock);
+    const std::string before = dumpScheduleData(*d);
+    CollectionsEditor e(*d, p, CollectionsMode::Event, math);
+    EXPECT_EQ(e.scheduledWeeks(), std::vector<int>{1});
+    // A locked event asks first; No keeps everything.
+    ui.expect("before it is unlocked").answer(Answer::No);
+    EXPECT_FALSE(e.eraseScheduled());
+    EXPECT_FALSE(e.cancelDisabled());
+    EXPECT_EQ(dumpScheduleData(*d), before);
+
+    ui.expect("before it is unlocked").answer(Answer::Yes);
+    EXPECT_TRUE(e.erase());
+    EXPECT_EQ(d->codes[math].scheduled, 0);
+    EXPECT_EQ(d->codes[math].allocated, 1);
+    EXPECT_TRUE(e.cancelDisabled());
+    // Nothing scheduled any more: ART's resources can join now.
+    EXPECT_EQ(e.right(), ids({"G2", "T2", "T3"}));
+    e.cancel();
+    EXPECT_EQ(d->codes[math].scheduled, 0);
+
+    ui.expect("to remove all periods of this event").answer(Answer::No);
+    EXPECT_FALSE(e.eraseWeeklyPeriods());
+    EXPECT_EQ(d->codes[math].allocated, 1);
+    ui.expect("to remove all periods of this event").answer(Answer::Yes);
+    EXPECT_TRUE(e.eraseWeeklyPeriods());
+    EXPECT_EQ(d->codes[math].allocated, 0);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, EraseAsksForTheWeeksWhenMoreThanOneIsScheduled)
+{
+    auto two = makeScheduleData();
+    FixtureBuilder b(*two);
+    b.calendar(2, 5, 4).resources('T', {"T1"});
+    b.event("MATH", {"T1"}, 2).allocate("MATH", 1, 2, 1);
+    b.place("MATH", 1, 1, 1, 1).place("MATH", 2, 1, 1, 1).finish();
+    CollectionsEditor e(*two, p, CollectionsMode::Event, b.id("MATH"));
+    EXPECT_EQ(e.scheduledWeeks(), (std::vector<int>{1, 2}));
+    ui.cancel();
+    EXPECT_FALSE(e.erase());
+    EXPECT_EQ(two->codes[b.id("MATH")].scheduled, 2);
+    ui.choose({2});
+    EXPECT_TRUE(e.erase());
+    EXPECT_EQ(e.scheduledWeeks(), std::vector<int>{1});
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -330,6 +331,143 @@ TEST_F(EventToolsTest, BulkScheduleNeedsATimetabledResource)
     EXPECT_TRUE(bulkScheduleAllowed(*d, p, id("E2")));
     EXPECT_FALSE(toggleEventLock(*d, id("T1")));
     EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(EventToolsTest, TheResourceChangeReplacesAddsOrRemovesAsChosen)
+{
+    buildGaps();
+    // T2 and T3 are free when EB meets (bell 3); G1 is of another category.
+    EXPECT_EQ(resourceChangeCandidates(*d, id("EB"), id("T1"), 0), ids({"T2", "T3"}));
+    EXPECT_EQ(resourceChangeCandidates(*d, id("EB"), id("T1"), ChangeAllCategories),
+              ids({"T2", "T3"}));
+    const unsigned both = ChangeMayAdd | ChangeMayRemove;
+    struct Case
+    {
+        const char *what;
+        std::function<void(ScriptedDialogs &)> script;
+        const char *changed;                   // the code returned, "" for none
+        std::vector<std::string_view> members; // of EB afterwards
+    };
+    const std::vector<Case> cases = {
+        {"cancelled at the action", [](auto &s) { s.cancel(); }, "", {"T1", "G1"}},
+        {"cancelled at the list", [](auto &s) { s.choose(1).cancel(); }, "", {"T1", "G1"}},
+        {"replaced", [&](auto &s) { s.choose(1).choose(int{id("T3")}); }, "T3", {"T3", "G1"}},
+        {"added in its place",
+         [&](auto &s) { s.choose(2).choose(int{id("T2")}); },
+         "T2",
+         {"T2", "T1", "G1"}},
+        {"removed", [](auto &s) { s.choose(3); }, "T1", {"G1"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto data = makeScheduleData();
+        FixtureBuilder b(*data);
+        b.calendar(1, 1, 5).resources('T', {"T1", "T2", "T3"}).resources('G', {"G1"});
+        b.event("EB", {"T1", "G1"}, 1).allocate("EB", 1, 1, 1).place("EB", 1, 1, 3, 3);
+        b.event("EC", {"T2"}, 1).allocate("EC", 1, 1, 1).place("EC", 1, 1, 2, 2);
+        b.finish();
+        const std::string before = dumpScheduleData(*data);
+        ScriptedDialogs s;
+        Prompter pr(s);
+        c.script(s);
+        const CodeId got = changeEventResource(*data, pr, b.id("EB"), b.id("T1"), both);
+        EXPECT_EQ(got, *c.changed ? b.id(c.changed) : CodeId{0});
+        std::vector<CodeId> expected;
+        for (const auto code : c.members)
+            expected.push_back(b.id(code));
+        const MemberList m = collectionOf(*data, b.id("EB"));
+        EXPECT_EQ(std::vector<CodeId>(m.begin() + 1, m.begin() + 1 + m[0]), expected);
+        if (!*c.changed) {
+            EXPECT_EQ(dumpScheduleData(*data), before);
+        }
+        EXPECT_TRUE(s.finished()) << s.problems();
+    }
+
+    // T2 is no resource of EA: refused, and nothing changes.
+    const std::string before = dumpScheduleData(*d);
+    ui.expect("Resource \"T2\" cannot be replaced with another resource\n or a new resource "
+              "cannot be added (of the same category).")
+        .answer(Answer::Ok);
+    EXPECT_EQ(changeEventResource(*d, p, id("EA"), id("T2"), both), 0);
+    expectUntouched(before);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(EventToolsTest, TheLinkListGuidesAUserWithoutLinks)
+{
+    struct Case
+    {
+        const char *what;
+        std::vector<std::string_view> resources, events; // events without resources
+        CodeKind kind;
+        const char *message; // "" for none
+        int answer;
+        LinkGuidance result;
+    };
+    const std::vector<Case> cases = {
+        {"few resources",
+         {"T1"},
+         {},
+         CodeKind::Resource,
+         "add a new resource or [Enter]",
+         Answer::Ok,
+         LinkGuidance::StartNew},
+        {"resources, no events",
+         {"T1", "T2", "T3", "T4"},
+         {},
+         CodeKind::Resource,
+         "Do you like to switch to Events view now?",
+         Answer::Yes,
+         LinkGuidance::SwitchView},
+        {"resources, no events, stays",
+         {"T1", "T2", "T3", "T4"},
+         {},
+         CodeKind::Resource,
+         "switch to Events view",
+         Answer::No,
+         LinkGuidance::Declined},
+        {"resources and events",
+         {"T1", "T2", "T3", "T4"},
+         {"EA"},
+         CodeKind::Resource,
+         "",
+         0,
+         LinkGuidance::ShowLinks},
+        {"no events",
+         {"T1"},
+         {},
+         CodeKind::Event,
+         "add a new event or [Enter]",
+         Answer::Ok,
+         LinkGuidance::StartNew},
+        {"events, no resources",
+         {},
+         {"EA"},
+         CodeKind::Event,
+         "Do you like to switch to Resources view now?",
+         Answer::Yes,
+         LinkGuidance::SwitchView},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto data = makeScheduleData();
+        FixtureBuilder b(*data);
+        b.calendar(1, 5, 4);
+        for (const auto r : c.resources)
+            b.resources('T', {r});
+        for (const auto e : c.events)
+            b.event(e, {}, 1);
+        b.finish();
+        ScriptedDialogs s;
+        Prompter pr(s);
+        if (*c.message)
+            s.expect(c.message).answer(c.answer);
+        EXPECT_EQ(linkListGuidance(*data, pr, c.kind), c.result);
+        EXPECT_TRUE(s.finished()) << s.problems();
+    }
+    // Once an event has a resource, the list is simply shown.
+    buildGaps();
+    EXPECT_EQ(linkListGuidance(*d, p, CodeKind::Event), LinkGuidance::ShowLinks);
 }
 
 } // namespace

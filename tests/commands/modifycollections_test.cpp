@@ -6,10 +6,13 @@
 #include "engine/codetable.h"
 #include "engine/collections.h"
 #include "engine/dump.h"
+#include "engine/lecturestore.h"
 #include "support/fixture.h"
 #include "ui/scripteddialogs.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace quivra;
 
@@ -81,7 +84,7 @@ TEST_F(ModifyCollectionsTest, ListsSlotsAndAttachesOnlyAvailableResources)
     EXPECT_TRUE(slots[0].conflict);
     EXPECT_FALSE(slots[1].conflict);
     EXPECT_EQ(m.slotSummary(), "2 slots (1 impossible, 0 marked)");
-    EXPECT_EQ(m.slotLine(slots[0]).substr(0, 4), "[X] ");
+    EXPECT_EQ(m.slotLine(slots[0]).substr(0, 4), "[_] "); // busy, but not marked
 
     const std::string before = dumpScheduleData(*d);
     ui.expect("\"T2\" is busy in 1 scheduled slot(s) of \"MATH\"").answer(Answer::Ok);
@@ -107,6 +110,114 @@ TEST_F(ModifyCollectionsTest, RemovingLinksAsksAndWarnsWhenAnEventIsLeftEmpty)
     EXPECT_EQ(m.removeLinks(id("T1"), {id("MATH"), id("ART")}), 1);
     EXPECT_EQ(m.linkedWith(id("MATH")), (std::vector<CodeId>{id("G1")}));
     EXPECT_TRUE(m.linkedWith(id("T1")).empty());
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(ModifyCollectionsTest, MarksStayOnTheEventsSlotsAndNameTheirCounts)
+{
+    ModifyCollections m(*d, p);
+    m.chooseEvent(id("MATH"));
+    m.chooseResource(id("T2"));
+    const auto slots = m.pairSlots(); // week 1 (T2 busy), week 2
+    ASSERT_EQ(slots.size(), 2u);
+    struct Step
+    {
+        const char *what;
+        std::function<void()> act;
+        std::vector<bool> marked; // of slots[0], slots[1]
+    };
+    const Step steps[] = {
+        {"impossible", [&] { m.markImpossible(); }, {true, false}},
+        {"reverse", [&] { m.reverseMarks(); }, {false, true}},
+        {"remaining", [&] { m.markRemaining(); }, {true, true}},
+        {"unmark all", [&] { m.unmarkAll(); }, {false, false}},
+        {"one by one", [&] { m.toggleMark(slots[0]); }, {true, false}},
+        {"a slot of no event",
+         [&] {
+             m.toggleMark({1, 5, 4, false});
+         },
+         {true, false}},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.what);
+        s.act();
+        EXPECT_EQ(m.marked(slots[0]), s.marked[0]);
+        EXPECT_EQ(m.marked(slots[1]), s.marked[1]);
+    }
+    EXPECT_EQ(m.markedHours(), 1);
+    EXPECT_EQ(m.slotSummary(), "2 slots (1 impossible, 1 marked)");
+    EXPECT_EQ(m.markRemainingCaption(), "Mark remaining 1 slots of \"MATH\"");
+    EXPECT_EQ(m.markImpossibleCaption(), "Mark 1 impossible slots of \"MATH\" and \"T2\"");
+    EXPECT_EQ(m.clearMarkedCaption(), "Clear marked 1 slots of \"MATH\"");
+    EXPECT_EQ(m.splitCaption(), "Split event \"MATH\" (1h + 1h = 2h)");
+    EXPECT_EQ(m.markCaption(slots[0]).substr(0, 12), "Unmark slot ");
+    EXPECT_EQ(m.slotLine(slots[0]).substr(0, 4), "[X] ");
+
+    // A split needs some, not all, of the scheduled periods marked.
+    EXPECT_TRUE(m.splitEnabled());
+    m.markRemaining();
+    EXPECT_FALSE(m.splitEnabled());
+    m.unmarkAll();
+    EXPECT_FALSE(m.splitEnabled());
+
+    // From week 2 on, week 1's slot is no slot of the pair any more, nor marked.
+    m.toggleMark(slots[0]);
+    ui.expect("are now checked only from week").answer(Answer::Ok);
+    m.setFirstWeek(2);
+    EXPECT_EQ(m.markedCount(), 0);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(ModifyCollectionsTest, ClearingSlotsAsksALockedEventFirst)
+{
+    const std::string before = dumpScheduleData(*d);
+    setLock(*d, id("MATH"), LockMode::Lock);
+    const std::string locked = dumpScheduleData(*d);
+    ModifyCollections m(*d, p);
+    m.chooseEvent(id("MATH"));
+    m.chooseResource(id("T2"));
+    ui.expect("before it is unlocked").answer(Answer::No);
+    EXPECT_FALSE(m.clearImpossible());
+    EXPECT_EQ(dumpScheduleData(*d), locked);
+
+    // Unlocked, the slot where T2 is busy goes, and T2 can now join MATH.
+    ui.expect("before it is unlocked").answer(Answer::Yes);
+    EXPECT_TRUE(m.clearImpossible());
+    EXPECT_EQ(d->codes[id("MATH")].scheduled, 1);
+    EXPECT_TRUE(m.available(id("MATH"), id("T2")));
+    EXPECT_NE(dumpScheduleData(*d), before);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(ModifyCollectionsTest, SplitMovesTheMarkedSlotsToANewEvent)
+{
+    ModifyCollections m(*d, p);
+    m.chooseEvent(id("MATH"));
+    const auto slots = m.pairSlots();
+    m.toggleMark(slots[1]); // week 2
+    const std::string before = dumpScheduleData(*d);
+    ui.expect("Do you want to split \"MATH\" into two events?").answer(Answer::No);
+    EXPECT_EQ(m.split(), 0);
+    EXPECT_EQ(dumpScheduleData(*d), before);
+
+    ui.expect("Do you want to split \"MATH\" into two events?").answer(Answer::Yes);
+    const CodeId made = m.split();
+    ASSERT_NE(made, 0);
+    EXPECT_EQ(d->codes[made].code.str(), "MATHa");
+    const CodeId math = id("MATH");
+    EXPECT_EQ(m.event(), math);
+    EXPECT_EQ(m.linkedWith(made), m.linkedWith(math));
+    EXPECT_EQ(d->codes[math].scheduled, 1);
+    EXPECT_EQ(d->codes[math].allocated, 1);
+    EXPECT_EQ(d->codes[made].scheduled, 1);
+    EXPECT_EQ(d->codes[made].allocated, 1);
+    EXPECT_EQ(d->codes[made].planned, 1);
+    // Before the next event, and its one slot is week 2's.
+    EXPECT_EQ(d->eventList[2], made);
+    WeekAllocation wa;
+    loadWeekAllocation(*d, made, wa);
+    EXPECT_EQ(wa.scheduled[2], 1);
+    EXPECT_EQ(wa.scheduled[1], 0);
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 

@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <utility>
 
 using namespace quivra;
 
@@ -46,7 +47,17 @@ public:
             view->followCurrentCode();
     }
 
+    // The collections editor as the user works it; unset, the editor is not expected.
+    void showCollections(CollectionsEditor &editor) override
+    {
+        if (!session)
+            QFAIL("the collections editor opened");
+        else
+            std::exchange(session, {})(editor);
+    }
+
     ScriptedDialogs ui;
+    CollectionsSession session;
     CodeListForm *view = nullptr;
     int changes = 0;
 
@@ -126,8 +137,14 @@ private slots:
         auto *edit = view->findChild<QAction *>("resources.edit");
         QVERIFY(edit && !edit->isEnabled());
 
-        host.ui.expect("Code of the new resource:").type("T1").type("Teacher One");
+        host.session = [](CollectionsEditor &e) {
+            QVERIFY(e.isNew() && !e.eventMode());
+            e.setCodeText("T1");
+            e.setNameText("Teacher One");
+            e.commit();
+        };
         press(*view, Qt::Key_Insert);
+        QVERIFY(!host.session);
         QVERIFY2(host.ui.finished(), host.ui.problems().c_str());
         QCOMPARE(codesShown(*view), QStringList{"T1"});
         QCOMPARE(view->windowTitle(), QString("Resources: 1"));
@@ -135,7 +152,7 @@ private slots:
         QVERIFY(edit->isEnabled());
     }
 
-    // F2 opens the code's dialog on the selected code; Delete asks and removes it.
+    // F2 opens the collections editor on the selected code; Delete asks and removes it.
     void f2EditsAndDeleteRemovesTheSelectedCode()
     {
         auto d = school();
@@ -145,8 +162,15 @@ private slots:
         view->table()->setCurrentIndex(view->model()->index(1, 0)); // T2
         QCOMPARE(view->selectedCode(), findCode(*d, "T2"));
 
-        host.ui.expect("Code of the resource:").type("TA").type("Teacher A").choose(2);
+        host.session = [&](CollectionsEditor &e) {
+            QCOMPARE(e.code(), findCode(*d, "T2"));
+            e.setCodeText("TA");
+            e.setNameText("Teacher A");
+            e.setCategory(2);
+            e.commit();
+        };
         press(*view, Qt::Key_F2);
+        QVERIFY(!host.session);
         QVERIFY2(host.ui.finished(), host.ui.problems().c_str());
         QCOMPARE(codesShown(*view), (QStringList{"T1", "TA", "G1"}));
         QCOMPARE(view->selectedCode(), findCode(*d, "TA"));

@@ -88,6 +88,8 @@ private slots:
         QVERIFY(codes->item(3)->font().strikeOut()); // the locked event
         QVERIFY(!codes->item(0)->font().strikeOut());
         QVERIFY(dialog.findChild<QComboBox *>("lockState"));
+        // A caller that gives no way to lock gets no Lock button.
+        QVERIFY(!dialog.findChild<QPushButton *>("lockButton")->isVisibleTo(&dialog));
 
         // A category click checks exactly the codes of the checked categories.
         QListWidget *categories = dialog.categoryList();

@@ -103,6 +103,20 @@ private slots:
             QCOMPARE(int{collectionOf(*d, algebra)[0]}, 1);
             QVERIFY(dialog.width() <= 1280 && dialog.height() <= 800);
         }
+        {
+            // Erase unschedules at once; Cancel cannot take it back, and closing stores.
+            const CodeId algebra = findCode(*d, "ALGEBRA");
+            CollectionsEditor editor(*d, p, CollectionsMode::Event, algebra);
+            TCourseDualBox dialog(editor);
+            QVERIFY(dialog.button("erase")->isEnabled());
+            dialog.button("erase")->click();
+            QCOMPARE(int(d->codes[algebra].scheduled), 0);
+            QVERIFY(!dialog.button("erase")->isEnabled());
+            QVERIFY(!dialog.button("cancel")->isEnabled());
+            dialog.reject();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QVERIFY2(ui.finished(), ui.problems().c_str());
+        }
     }
 
     void modifyDialogNarrowsTheListsAndAdds()
@@ -121,13 +135,21 @@ private slots:
         dialog.conflicts()->setChecked(true);
         QCOMPARE(items(dialog.resourceList()), QStringList({"G1", "G2", "T1", "T2"}));
         dialog.resourceList()->setCurrentRow(1); // G2, busy with ART
-        QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[X]"));
+        // The slot where G2 is busy is drawn red; a double-click marks it, Clear unschedules it.
+        QCOMPARE(dialog.slotList()->item(0)->foreground().color(), QColor(0xc0, 0, 0));
+        QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[_]"));
         QVERIFY(!dialog.button("add")->isEnabled());
+        QVERIFY(dialog.button("clear")->isEnabled());
+        emit dialog.slotList()->itemDoubleClicked(dialog.slotList()->item(0));
+        QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[X]"));
+        dialog.button("clear")->click();
+        QVERIFY(dialog.changedData());
+        QCOMPARE(dialog.slotList()->count(), 0);
+        QCOMPARE(int(d->codes[f.id("MATH")].scheduled), 0);
 
         dialog.conflicts()->setChecked(false);
         dialog.resourceList()->setCurrentRow(dialog.resourceList()->count() - 1); // T3
         dialog.button("add")->click();
-        QVERIFY(dialog.changedData());
         QCOMPARE(items(dialog.linkList()), QStringList({"G1", "T1", "T3"}));
         QVERIFY(dialog.width() <= 1280 && dialog.height() <= 800);
         QVERIFY2(ui.finished(), ui.problems().c_str());
@@ -154,15 +176,29 @@ private slots:
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
         QVERIFY(events > 0);
 
+        // New and Edit of both lists open the editor too; Cancel keeps the data set.
+        struct Row
+        {
+            ViewTag tag;
+            const char *id;
+            const char *caption;
+        };
+        const Row rows[] = {
+            {ViewTag::Events, "events.collections", "Edit event"},
+            {ViewTag::Resources, "resources.collections", "Edit resource"},
+            {ViewTag::Events, "events.new", "Create a new event"},
+            {ViewTag::Events, "events.edit", "Edit event"},
+            {ViewTag::Resources, "resources.new", "Create a new resource"},
+            {ViewTag::Resources, "resources.edit", "Edit resource"},
+        };
         const std::string before = dumpScheduleData(frame.data());
-        for (const auto &[tag, id] : {std::pair{ViewTag::Events, "events.collections"},
-                                      std::pair{ViewTag::Resources, "resources.collections"}}) {
-            ViewForm *view = frame.view(tag);
-            QVERIFY2(view, id);
-            auto *action = view->findChild<QAction *>(id);
-            QVERIFY2(action, id);
-            QVERIFY2(action->isEnabled(), id);
-            driver.expect("TCourseDualBox", {},
+        for (const Row &row : rows) {
+            ViewForm *view = frame.view(row.tag);
+            QVERIFY2(view, row.id);
+            auto *action = view->findChild<QAction *>(row.id);
+            QVERIFY2(action, row.id);
+            QVERIFY2(action->isEnabled(), row.id);
+            driver.expect("TCourseDualBox", row.caption,
                           [](QDialog *dialog) { ModalDriver::press(dialog, "Cancel"); });
             action->trigger();
             QVERIFY2(driver.finished(), qPrintable(driver.problems()));

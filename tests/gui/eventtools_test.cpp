@@ -3,8 +3,10 @@
 // current event from the Events view's keys.
 
 #include "framefixture.h"
+#include "modaldriver.h"
 
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "files/datafile.h"
 #include "support/fixture.h"
 #include "views/codelistform.h"
@@ -72,6 +74,18 @@ private slots:
         QVERIFY(tools->linkList()->item(1)->text().startsWith("MATH"));
         QVERIFY(tools->linkList()->item(1)->toolTip().startsWith("[Double-click] to remove"));
         QVERIFY(action(view, "resources.links")->isChecked());
+
+        // A double-click on an event of the list offers to change G1 in it; no other group can
+        // take its place, which is said, and nothing changes.
+        ModalDriver driver;
+        driver.message("Resource \"G1\" cannot be replaced with another resource", "OK");
+        tools->linkList()->setCurrentRow(2);
+        QVERIFY(tools->linkList()->item(2)->text().startsWith("ENG"));
+        emit tools->linkList()->itemDoubleClicked(tools->linkList()->item(2));
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(tools->linkList()->count(), 3);
+        QCOMPARE(int(collectionOf(*f.d, findCode(*f.d, "ENG"))[0]), 2);
+        tools->linkList()->setCurrentRow(0); // the snapshot shows G1 again
 
         action(view, "resources.snapshot")->trigger();
         QVERIFY(tools->snapshot()->isVisibleTo(view));

@@ -66,6 +66,14 @@ public:
             press(dialog, "OK");
         });
     }
+    // Input boxes: type `value` over what the box offers and press OK.
+    ModalDriver &input(const QString &text, const QString &value)
+    {
+        return expect("inputDialog", text, [value](QDialog *dialog) {
+            dialog->findChild<QLineEdit *>()->setText(value);
+            press(dialog, "OK");
+        });
+    }
     // File dialogs: choose `path`, or cancel with an empty path.
     ModalDriver &file(const QString &path)
     {

@@ -11,6 +11,7 @@
 #include "engine/weekmatrix.h"
 #include "optimise/initialsolution.h"
 #include "optimise/optimiser.h"
+#include "optimise/weekcells.h"
 
 #include <algorithm>
 #include <bit>
@@ -22,25 +23,6 @@ namespace {
 constexpr int TabuPenalty = 1 << 20;
 // Steps an event just placed is spared from being pushed out (plus up to 9 drawn at random).
 constexpr std::uint32_t TabuTenure = 15;
-
-std::size_t dayIndex(int row, int day)
-{
-    return static_cast<std::size_t>(row) * (MaxDays + 1) + static_cast<std::size_t>(day);
-}
-
-std::size_t cellIndex(int row, int day, int bell)
-{
-    return (static_cast<std::size_t>(row) << MatrixRowShift) |
-           static_cast<std::size_t>(day << MatrixDayShift) | static_cast<std::size_t>(bell);
-}
-
-bool contiguous(std::uint32_t mask)
-{
-    if (mask == 0)
-        return true;
-    const std::uint32_t shifted = mask >> std::countr_zero(mask);
-    return (shifted & (shifted + 1)) == 0;
-}
 
 // The week's events that may move, in the matrix's terms, with the cells they hold while the
 // search runs.
@@ -133,10 +115,7 @@ bool WeekCompletion::load(const std::vector<bool> &fixedEvent, const std::vector
             continue;
         Movable mv;
         mv.code = e;
-        mv.rows.assign(ev->rows.begin(), ev->rows.end());
-        std::sort(mv.rows.begin(), mv.rows.end());
-        mv.rows.erase(std::unique(mv.rows.begin(), mv.rows.end()), mv.rows.end());
-        std::erase(mv.rows, std::uint16_t{0});
+        mv.rows = distinctRows(*ev);
         if (mv.rows.empty())
             continue;
         mv.start = ev->cells;
@@ -155,9 +134,7 @@ bool WeekCompletion::load(const std::vector<bool> &fixedEvent, const std::vector
                 const std::uint32_t bells = mv.cells[static_cast<std::size_t>(day)];
                 m_fixed[dayIndex(r, day)] &= ~bells;
                 m_movable[dayIndex(r, day)] |= bells;
-                for (std::uint32_t b = bells; b; b &= b - 1)
-                    m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] =
-                        static_cast<std::int32_t>(i);
+                setOwner(m_owner, r, day, bells, static_cast<std::int32_t>(i));
             }
         if (mv.left > 0) {
             m_waitPos[i] = static_cast<std::int32_t>(m_waiting.size());
@@ -179,8 +156,7 @@ void WeekCompletion::give(std::size_t i, int day, std::uint32_t bells)
     mv.cells[static_cast<std::size_t>(day)] |= bells;
     for (const std::uint16_t r : mv.rows) {
         m_movable[dayIndex(r, day)] |= bells;
-        for (std::uint32_t b = bells; b; b &= b - 1)
-            m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = static_cast<std::int32_t>(i);
+        setOwner(m_owner, r, day, bells, static_cast<std::int32_t>(i));
     }
     const int n = bellCount(bells);
     mv.left -= n;
@@ -201,8 +177,7 @@ void WeekCompletion::takeDay(std::size_t j, int day)
     mv.cells[static_cast<std::size_t>(day)] = 0;
     for (const std::uint16_t r : mv.rows) {
         m_movable[dayIndex(r, day)] &= ~bells;
-        for (std::uint32_t b = bells; b; b &= b - 1)
-            m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = -1;
+        setOwner(m_owner, r, day, bells, -1);
     }
     const int n = bellCount(bells);
     mv.left += n;
@@ -255,7 +230,7 @@ bool WeekCompletion::chooseFor(std::size_t i, Candidate &chosen)
     };
     for (int day = 1; day <= m_days; ++day) {
         const std::uint32_t cur = mv.cells[static_cast<std::size_t>(day)];
-        if (!contiguous(cur))
+        if (cur != 0 && !contiguous(cur))
             continue;
         const int have = bellCount(cur);
         const int room = std::min(mv.left, mv.cap - have);
@@ -402,12 +377,8 @@ std::vector<bool> fixedEvents(const ScheduleData &d, const WeekMatrix &m,
     for (int c = 1; c <= d.codeCount; ++c)
         if (isLockedCode(d, static_cast<CodeId>(c)) && !s.includeLocked)
             fixed[static_cast<std::size_t>(c)] = true;
-    const int triples = manualTripleCount(d);
-    for (int k = 1; k <= triples; ++k) {
-        const ManualTriple t = manualTriple(d, k);
-        if (t.event > 0 && t.event <= MaxCodes && manualWeek(t.slot) == m.week())
-            fixed[t.event] = true;
-    }
+    for (const CodeId e : manualRoomEvents(d, m))
+        fixed[e] = true;
     for (const CodeId e : conflictingEvents(d, m))
         fixed[e] = true;
     markCoveringEvents(m, fixed);

@@ -8,6 +8,7 @@
 #include "engine/totals.h"
 #include "engine/weekmatrix.h"
 #include "optimise/completion.h"
+#include "optimise/weekcells.h"
 
 #include <algorithm>
 #include <array>
@@ -27,23 +28,6 @@ constexpr std::size_t AcceptanceHistory = 100;
 constexpr int GapDraws = 200;
 // A better timetable is reported at most this often (seconds).
 constexpr double ReportEvery = 0.25;
-
-std::size_t dayIndex(int row, int day)
-{
-    return static_cast<std::size_t>(row) * (MaxDays + 1) + static_cast<std::size_t>(day);
-}
-
-std::size_t cellIndex(int row, int day, int bell)
-{
-    return (static_cast<std::size_t>(row) << MatrixRowShift) |
-           static_cast<std::size_t>(day << MatrixDayShift) | static_cast<std::size_t>(bell);
-}
-
-bool contiguous(std::uint32_t mask)
-{
-    const std::uint32_t shifted = mask >> std::countr_zero(mask);
-    return mask != 0 && (shifted & (shifted + 1)) == 0;
-}
 
 // One week's timetables as bell masks, with the blocks of the events that may move.
 class WeekSearch
@@ -117,6 +101,9 @@ private:
     bool balanced() const;
     // A random event with a block and that block's day; false when none was drawn.
     bool drawBlock(std::size_t &i, int &day, std::uint32_t &cells);
+    // A drawn block and a place of the same length for it: a day where the event has none or
+    // its own day, any bells but its own. False when the draw gives none.
+    bool drawMove(std::size_t &i, int &day, int &day2, std::uint32_t &target);
     bool relocate();
     bool exchange();
     bool kick();
@@ -189,10 +176,7 @@ bool WeekSearch::load(const std::vector<bool> &movable)
             continue;
         Event x;
         x.code = e;
-        x.rows.assign(ev->rows.begin(), ev->rows.end());
-        std::sort(x.rows.begin(), x.rows.end());
-        x.rows.erase(std::unique(x.rows.begin(), x.rows.end()), x.rows.end());
-        std::erase(x.rows, std::uint16_t{0});
+        x.rows = distinctRows(*ev);
         bool any = false;
         for (int day = 1; day <= m_days; ++day)
             any = any || contiguous(ev->cells[static_cast<std::size_t>(day)]);
@@ -210,8 +194,7 @@ bool WeekSearch::load(const std::vector<bool> &movable)
                 const std::uint32_t bells = x.cells[static_cast<std::size_t>(day)];
                 m_fixed[dayIndex(r, day)] &= ~bells;
                 m_moving[dayIndex(r, day)] |= bells;
-                for (std::uint32_t b = bells; b; b &= b - 1)
-                    m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = i;
+                setOwner(m_owner, r, day, bells, i);
             }
         m_events.push_back(std::move(x));
     }
@@ -238,10 +221,8 @@ void WeekSearch::setCells(std::size_t i, int day, std::uint32_t cells)
             m_gaps -= w * rowDayGaps(r, day);
         std::uint32_t &moving = m_moving[dayIndex(r, day)];
         moving = (moving & ~old) | cells;
-        for (std::uint32_t b = old & ~cells; b; b &= b - 1)
-            m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = -1;
-        for (std::uint32_t b = cells & ~old; b; b &= b - 1)
-            m_owner[cellIndex(r, day, std::countr_zero(b) + 1)] = static_cast<std::int32_t>(i);
+        setOwner(m_owner, r, day, old & ~cells, -1);
+        setOwner(m_owner, r, day, cells & ~old, static_cast<std::int32_t>(i));
         if (w)
             m_gaps += w * rowDayGaps(r, day);
     }
@@ -274,22 +255,28 @@ bool WeekSearch::drawBlock(std::size_t &i, int &day, std::uint32_t &cells)
     return contiguous(cells);
 }
 
-// A block to a free place: another day where the event has none, or other bells of its day.
-bool WeekSearch::relocate()
+bool WeekSearch::drawMove(std::size_t &i, int &day, int &day2, std::uint32_t &target)
 {
-    std::size_t i;
-    int day;
     std::uint32_t cells;
     if (!drawBlock(i, day, cells))
         return false;
     const int length = bellCount(cells);
-    const int day2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
+    day2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
     if (day2 != day && m_events[i].cells[static_cast<std::size_t>(day2)] != 0)
         return false;
     const int bell =
         1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_bells - length + 1)));
-    const std::uint32_t target = bellSpan(bell, bell + length - 1);
-    if (day2 == day && target == cells)
+    target = bellSpan(bell, bell + length - 1);
+    return day2 != day || target != cells;
+}
+
+// A block to a free place: another day where the event has none, or other bells of its day.
+bool WeekSearch::relocate()
+{
+    std::size_t i;
+    int day, day2;
+    std::uint32_t target;
+    if (!drawMove(i, day, day2, target))
         return false;
     change(i, day, 0);
     if (!free(i, day2, target)) {
@@ -349,18 +336,9 @@ bool WeekSearch::exchange()
 bool WeekSearch::kick()
 {
     std::size_t i;
-    int day;
-    std::uint32_t cells;
-    if (!drawBlock(i, day, cells))
-        return false;
-    const int length = bellCount(cells);
-    const int day2 = 1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_days)));
-    if (day2 != day && m_events[i].cells[static_cast<std::size_t>(day2)] != 0)
-        return false;
-    const int bell =
-        1 + static_cast<int>(m_random.below(static_cast<std::uint32_t>(m_bells - length + 1)));
-    const std::uint32_t target = bellSpan(bell, bell + length - 1);
-    if (day2 == day && target == cells)
+    int day, day2;
+    std::uint32_t target;
+    if (!drawMove(i, day, day2, target))
         return false;
     m_hit.clear();
     for (const std::uint16_t r : m_events[i].rows) {
@@ -686,12 +664,8 @@ std::vector<bool> movableEvents(const ScheduleData &d, const WeekMatrix &m,
         for (std::size_t c = 0; c < movable.size(); ++c)
             movable[c] = movable[c] && chosen[c];
     }
-    const int triples = manualTripleCount(d);
-    for (int k = 1; k <= triples; ++k) {
-        const ManualTriple t = manualTriple(d, k);
-        if (t.event > 0 && t.event <= MaxCodes && manualWeek(t.slot) == m.week())
-            movable[t.event] = false;
-    }
+    for (const CodeId e : manualRoomEvents(d, m))
+        movable[e] = false;
     for (const CodeId e : conflictingEvents(d, m))
         movable[e] = false;
     std::vector<bool> covering(movable.size(), false);

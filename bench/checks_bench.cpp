@@ -9,6 +9,8 @@
 #include "engine/lectures.h"
 #include "support/generator.h"
 
+#include "benchdata.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -17,84 +19,10 @@
 namespace quivra {
 namespace {
 
-constexpr int Groups = 600;
-constexpr int Teachers = 800;
-constexpr int Rooms = 791;
-constexpr int Resources = Groups + Teachers + Rooms; // 2191
-constexpr int Weeks = 40, Days = 5, Bells = 8;
-
-struct Random
-{
-    std::uint32_t seed = 4711;
-    int below(int n)
-    {
-        seed = seed * 134775813u + 1u;
-        return static_cast<int>((std::uint64_t{seed} * static_cast<std::uint32_t>(n)) >> 32);
-    }
-};
-
-// 6000 events of a group, a teacher and a room with four periods a week over 40 weeks and four
-// placed blocks each; the rest of the lecture store holds resource bookings.
+// The shared full data set, with every resource's totals counted as well.
 std::unique_ptr<ScheduleData> fullDataSet()
 {
-    auto d = makeScheduleData();
-    d->calendarRange.startWeek = d->calendarRange.startDay = d->calendarRange.startBell = 1;
-    d->calendarRange.endWeek = Weeks;
-    d->calendarRange.endDay = Days;
-    d->calendarRange.endBell = Bells;
-    Random rnd;
-    auto category = [](int k) { return static_cast<std::uint16_t>(1u << (CategoryShift + k - 1)); };
-    for (int c = 1; c <= MaxCodes; ++c) {
-        CodeRecord &rec = d->codes[c];
-        const bool event = c > Resources;
-        rec.flags = event ? static_cast<std::uint16_t>(IsEventBit | category(1))
-                          : category(c <= Groups              ? 1
-                                     : c <= Groups + Teachers ? 2
-                                                              : 3);
-        rec.code.assign((event ? "E" : "R") + std::to_string(c));
-        rec.planned = 160;
-    }
-    d->codeCount = MaxCodes;
-    setLectureCodeMask(*d);
-    int pos = 0;
-    for (int e = Resources + 1; e <= MaxCodes; ++e) {
-        d->collection[++pos] = static_cast<std::uint16_t>(e | CollectionMarkerBit);
-        d->codes[e].collectionPos = static_cast<std::uint16_t>(pos);
-        d->collection[++pos] = static_cast<std::uint16_t>(1 + rnd.below(Groups));
-        d->collection[++pos] = static_cast<std::uint16_t>(Groups + 1 + rnd.below(Teachers));
-        d->collection[++pos] = static_cast<std::uint16_t>(Groups + Teachers + 1 + rnd.below(Rooms));
-        ++d->collectionCount;
-    }
-    d->collectionEntryCount = pos;
-    for (int e = Resources + 1; e <= MaxCodes; ++e) {
-        LectureView alloc;
-        alloc.word = static_cast<std::uint16_t>(e | LectureEventBit);
-        alloc.count = 4;
-        alloc.startWeek = 1;
-        alloc.endWeek = Weeks;
-        appendLecture(*d, alloc, 0);
-        for (int k = 0; k < 4; ++k) {
-            LectureView v;
-            v.word = alloc.word;
-            v.startWeek = static_cast<std::uint8_t>(1 + rnd.below(Weeks / 2));
-            v.endWeek = static_cast<std::uint8_t>(v.startWeek + rnd.below(Weeks / 2));
-            v.startDay = v.endDay = static_cast<std::uint8_t>(1 + rnd.below(Days));
-            v.startBell = static_cast<std::uint8_t>(1 + rnd.below(Bells));
-            v.endBell = v.startBell;
-            appendLecture(*d, v, 0);
-        }
-    }
-    while (d->lectureCount < MaxLectures) {
-        LectureView v;
-        v.word = static_cast<std::uint16_t>((1 + rnd.below(Resources)) | LectureBookingBit);
-        v.startWeek = v.endWeek = static_cast<std::uint8_t>(1 + rnd.below(Weeks));
-        v.startDay = v.endDay = static_cast<std::uint8_t>(1 + rnd.below(Days));
-        v.startBell = v.endBell = static_cast<std::uint8_t>(1 + rnd.below(Bells));
-        if (appendLecture(*d, v, 1 + rnd.below(3)) == 0)
-            break;
-    }
-    rebuildLists(*d);
-    totals(*d, 1, d->codeCount);
+    auto d = benchdata::fullDataSet(4711, 160);
     allResourceTotals(*d);
     d->modified = false;
     return d;

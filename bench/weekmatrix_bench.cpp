@@ -6,6 +6,8 @@
 #include "engine/lectures.h"
 #include "engine/weekmatrix.h"
 
+#include "benchdata.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -20,49 +22,19 @@ constexpr int Resources = Groups + Teachers + Rooms; // 2000
 constexpr int Events = 4000;
 constexpr int Weeks = 2, Days = 5, Bells = 10;
 
-struct Random
-{
-    std::uint32_t seed = 4711;
-    int below(int n)
-    {
-        seed = seed * 134775813u + 1u;
-        return static_cast<int>((std::uint64_t{seed} * static_cast<std::uint32_t>(n)) >> 32);
-    }
-};
-
 std::unique_ptr<ScheduleData> weekDataSet()
 {
-    auto d = makeScheduleData();
-    d->calendarRange.startWeek = d->calendarRange.startDay = d->calendarRange.startBell = 1;
-    d->calendarRange.endWeek = Weeks;
-    d->calendarRange.endDay = Days;
-    d->calendarRange.endBell = Bells;
-    Random rnd;
-    auto category = [](int k) { return static_cast<std::uint16_t>(1u << (CategoryShift + k - 1)); };
+    benchdata::Random rnd{4711};
+    auto d = benchdata::codesAndCollections({.groups = Groups,
+                                             .teachers = Teachers,
+                                             .rooms = Rooms,
+                                             .events = Events,
+                                             .weeks = Weeks,
+                                             .days = Days,
+                                             .bells = Bells,
+                                             .planned = 10},
+                                            rnd);
     const int codes = Resources + Events;
-    for (int c = 1; c <= codes; ++c) {
-        CodeRecord &rec = d->codes[c];
-        const bool event = c > Resources;
-        rec.flags = event ? static_cast<std::uint16_t>(IsEventBit | category(1))
-                          : category(c <= Groups              ? 1
-                                     : c <= Groups + Teachers ? 2
-                                                              : 3);
-        rec.code.assign((event ? "E" : "R") + std::to_string(c));
-        rec.planned = 10;
-    }
-    d->codeCount = codes;
-    setLectureCodeMask(*d);
-    int pos = 0;
-    for (int e = Resources + 1; e <= codes; ++e) {
-        d->collection[++pos] = static_cast<std::uint16_t>(e | CollectionMarkerBit);
-        d->codes[e].collectionPos = static_cast<std::uint16_t>(pos);
-        d->collection[++pos] = static_cast<std::uint16_t>(1 + rnd.below(Groups));
-        d->collection[++pos] = static_cast<std::uint16_t>(Groups + 1 + rnd.below(Teachers));
-        d->collection[++pos] = static_cast<std::uint16_t>(Groups + Teachers + 1 + rnd.below(Rooms));
-        d->codes[e].links = 3;
-    }
-    d->collectionEntryCount = pos;
-    d->collectionCount = Events;
     for (int e = Resources + 1; e <= codes; ++e) {
         LectureView alloc;
         alloc.word = static_cast<std::uint16_t>(e | LectureEventBit);

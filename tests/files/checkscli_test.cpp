@@ -2,6 +2,7 @@
 
 #include "engine/codeedits.h"
 #include "files/datafile.h"
+#include "support/clirunner.h"
 #include "support/fixture.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quivra {
@@ -23,19 +23,14 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-struct Outcome
-{
-    int exitCode = -1;
-    std::string out;
-};
+using Outcome = CliOutcome;
 
 class ChecksCliTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        m_cli = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src" / "cli" /
-                "quivra-cli";
+        m_cli = builtCliPath();
         if (!fs::exists(m_cli))
             GTEST_SKIP() << "quivra-cli is not built at " << m_cli;
         m_dir = fs::temp_directory_path() / ("quivra-checkscli-" + std::to_string(::getpid()));
@@ -74,20 +69,7 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    Outcome run(const std::string &arguments) const
-    {
-        const std::string command = m_cli.string() + " " + arguments + " 2>/dev/null";
-        Outcome r;
-        FILE *pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return r;
-        char buffer[4096];
-        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-            r.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
+    Outcome run(const std::string &arguments) const { return runCli(m_cli, arguments); }
 
     fs::path m_cli;
     fs::path m_dir;

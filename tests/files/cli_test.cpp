@@ -2,6 +2,7 @@
 
 #include "files/datafile.h"
 #include "files/textexchange.h"
+#include "support/clirunner.h"
 #include "support/fixture.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quivra {
@@ -23,20 +23,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome
-{
-    int exitCode = -1;
-    std::string out;
-};
+using Outcome = CliOutcome;
 
 class CliTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        // The tool sits beside the tests in the build tree: tests/<program>, src/cli/quivra-cli.
-        m_cli = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src" / "cli" /
-                "quivra-cli";
+        m_cli = builtCliPath();
         if (!fs::exists(m_cli))
             GTEST_SKIP() << "quivra-cli is not built at " << m_cli;
         m_dir = fs::temp_directory_path() / ("quivra-cli-" + std::to_string(::getpid()));
@@ -68,20 +62,7 @@ protected:
     }
     std::string path(const std::string &name) const { return (m_dir / name).string(); }
 
-    Outcome run(const std::string &arguments) const
-    {
-        const std::string command = m_cli.string() + " " + arguments + " 2>/dev/null";
-        Outcome r;
-        FILE *pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return r;
-        char buffer[4096];
-        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-            r.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
-    }
+    Outcome run(const std::string &arguments) const { return runCli(m_cli, arguments); }
 
     fs::path m_cli;
     fs::path m_dir;

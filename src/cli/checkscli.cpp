@@ -64,10 +64,10 @@ int runHealth(const Arguments &args)
         return usage();
     if (!args.out().empty() && refusedOutput(args.out()))
         return Refused;
-    auto d = makeScheduleData();
+    auto d = loadOrReport(args.positional[0]);
+    if (!d)
+        return BadFile;
     std::string reason;
-    if (!load(args.positional[0], *d, reason))
-        return fileError(reason);
 
     const std::vector<HealthFinding> found = healthFindings(*d);
     Json result;
@@ -134,10 +134,9 @@ int runStats(const Arguments &args)
 {
     if (args.positional.size() != 1)
         return usage();
-    auto d = makeScheduleData();
-    std::string reason;
-    if (!load(args.positional[0], *d, reason))
-        return fileError(reason);
+    auto d = loadOrReport(args.positional[0]);
+    if (!d)
+        return BadFile;
     const Statistics s = computeStatistics(*d);
     if (!args.json()) {
         std::cout << shown(summaryText(*d, "")) << "\n\n";
@@ -188,10 +187,9 @@ int runQuality(const Arguments &args)
             return usage();
         firstWeek = static_cast<int>(*w);
     }
-    auto d = makeScheduleData();
-    std::string reason;
-    if (!load(args.positional[0], *d, reason))
-        return fileError(reason);
+    auto d = loadOrReport(args.positional[0]);
+    if (!d)
+        return BadFile;
     const QualityList list =
         timetableQuality(*d, firstWeek, d->header.bookingsCountAsOccupied != 0);
     const std::size_t shownRows = std::min(list.rows.size(), static_cast<std::size_t>(top));

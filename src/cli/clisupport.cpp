@@ -143,6 +143,17 @@ bool load(const std::string &path, ScheduleData &d, std::string &reason)
     return true;
 }
 
+std::unique_ptr<ScheduleData> loadOrReport(const std::string &path)
+{
+    auto d = makeScheduleData();
+    std::string reason;
+    if (!load(path, *d, reason)) {
+        fileError(reason);
+        return nullptr;
+    }
+    return d;
+}
+
 // Writes a data file, or a text file for a .qvx name.
 bool save(ScheduleData &d, const std::string &path, std::string &reason)
 {

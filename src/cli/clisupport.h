@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -66,6 +67,9 @@ void reportSkipped(const std::string &path, const ImportReport &report);
 // Reads a data file, or imports a text file, into a new data set; only a complete read counts
 // as success.
 bool load(const std::string &path, ScheduleData &d, std::string &reason);
+// A new data set read from `path` as load() reads it; nullptr when the read failed, after
+// printing the reason as fileError() does (the command then exits with BadFile).
+std::unique_ptr<ScheduleData> loadOrReport(const std::string &path);
 // Writes a data file, or a text file for a .qvx name.
 bool save(ScheduleData &d, const std::string &path, std::string &reason);
 // A command's result: JSON, or one "key: value" line per key.

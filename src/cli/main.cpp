@@ -85,10 +85,9 @@ int runInfo(const Arguments &args)
 {
     if (args.positional.size() != 1)
         return usage();
-    auto d = makeScheduleData();
-    std::string reason;
-    if (!load(args.positional[0], *d, reason))
-        return fileError(reason);
+    auto d = loadOrReport(args.positional[0]);
+    if (!d)
+        return BadFile;
 
     const StoreCounters &n = d->counters;
     Json info;
@@ -115,10 +114,9 @@ int runDump(const Arguments &args)
 {
     if (args.positional.size() != 1 || args.json())
         return usage();
-    auto d = makeScheduleData();
-    std::string reason;
-    if (!load(args.positional[0], *d, reason))
-        return fileError(reason);
+    auto d = loadOrReport(args.positional[0]);
+    if (!d)
+        return BadFile;
     std::cout << dumpScheduleData(*d);
     return Done;
 }
@@ -128,10 +126,10 @@ int runCheck(const Arguments &args)
     if (args.positional.size() != 1 || (!args.out().empty() && !args.has("remove")))
         return usage();
     const std::string &path = args.positional[0];
-    auto d = makeScheduleData();
+    auto d = loadOrReport(path);
+    if (!d)
+        return BadFile;
     std::string reason;
-    if (!load(path, *d, reason))
-        return fileError(reason);
 
     const ConflictReport report = sweepConflicts(*d, 1, args.has("remove"));
     if (!args.out().empty() && refusedOutput(args.out()))
@@ -179,10 +177,10 @@ int runConvert(const Arguments &args)
     const std::string &out = args.positional[1];
     if (refusedOutput(out))
         return Refused;
-    auto d = makeScheduleData();
+    auto d = loadOrReport(in);
+    if (!d)
+        return BadFile;
     std::string reason;
-    if (!load(in, *d, reason))
-        return fileError(reason);
     if (!save(*d, out, reason))
         return fileError(reason);
     return Done;
@@ -200,10 +198,10 @@ int runImport(const Arguments &args)
     }
     if (refusedOutput(args.out()))
         return Refused;
-    auto d = makeScheduleData();
+    auto d = loadOrReport(path);
+    if (!d)
+        return BadFile;
     std::string reason;
-    if (!load(path, *d, reason))
-        return fileError(reason);
     const auto rule = number(args.value("rule"), 1, 4);
     if (!rule)
         return usage();
@@ -263,10 +261,10 @@ int runSchedule(const Arguments &args)
     if (refusedOutput(args.out()))
         return Refused;
 
-    auto d = makeScheduleData();
+    auto d = loadOrReport(args.positional[0]);
+    if (!d)
+        return BadFile;
     std::string reason;
-    if (!load(args.positional[0], *d, reason))
-        return fileError(reason);
     sweepIfAsked(*d, args.has("remove-conflicts"));
     const ScheduleSummary result = scheduleAll(*d, seed, !args.has("specified-only"));
     if (!result.refusal.empty()) {
@@ -323,10 +321,10 @@ int runOptimise(const Arguments &args)
     if (refusedOutput(args.out()))
         return Refused;
 
-    auto d = makeScheduleData();
+    auto d = loadOrReport(args.positional[0]);
+    if (!d)
+        return BadFile;
     std::string reason;
-    if (!load(args.positional[0], *d, reason))
-        return fileError(reason);
     sweepIfAsked(*d, args.has("remove-conflicts"));
     settings.bookings = d->header.bookingsCountAsOccupied != 0;
 

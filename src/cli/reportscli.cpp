@@ -68,10 +68,9 @@ int runPublish(const Arguments &args)
         std::cerr << "quivra-cli: --report takes 1, 2, 3, 4, 41, 42, 5, 6, 61, 62 or 63\n";
         return Usage;
     }
-    auto d = makeScheduleData();
-    std::string reason;
-    if (!load(args.positional[0], *d, reason))
-        return fileError(reason);
+    auto d = loadOrReport(args.positional[0]);
+    if (!d)
+        return BadFile;
     const auto weeks = weekRange(*d, args);
     if (!weeks)
         return Usage;
@@ -128,10 +127,9 @@ int runExport(const Arguments &args)
         options.layout = CalendarLayout::PerResourceAndEvent;
     else
         return usage();
-    auto d = makeScheduleData();
-    std::string reason;
-    if (!load(args.positional[0], *d, reason))
-        return fileError(reason);
+    auto d = loadOrReport(args.positional[0]);
+    if (!d)
+        return BadFile;
     const auto weeks = weekRange(*d, args);
     if (!weeks)
         return Usage;

@@ -866,6 +866,28 @@ std::string PageWriter::monthCalendars(const std::string &stem)
     return h;
 }
 
+std::string PageWriter::dayCells(int day, int bells)
+{
+    std::string h;
+    for (int b = 1; b <= bells;) {
+        const CellWord cell = m_table.cell(day, b);
+        int n = 1;
+        while (b + n <= bells && m_table.cell(day, b + n) == cell)
+            ++n;
+        if (!(cell & CellEventBit) || isBookingCell(cell)) {
+            for (int k = 0; k < n; ++k)
+                h += "<td" + colour(cell ? 2 : 1) + ">&nbsp;</td>";
+        } else {
+            const CodeId e = cellCode(m_d, cell);
+            h += "<td" + codeColour(e, 3) + " align=center" +
+                 (n > 1 ? " colspan=" + std::to_string(n) : "") + ">" + m_p.cellFont + "<b>" +
+                 eventLink(e, codeLabel(e, m_p.formatChoice)) + "</b></td>";
+        }
+        b += n;
+    }
+    return h;
+}
+
 std::string PageWriter::dailyPage(int w, int day)
 {
     const std::int32_t date = weekDate(m_d, w) + day - 1;
@@ -895,22 +917,7 @@ std::string PageWriter::dailyPage(int w, int day)
         any = true;
         h += "<tr><td" + codeColour(r, 0) + ">" + m_p.cellFont +
              resourceLink(r, codeLabel(r, std::max(m_p.codeFormat, 1))) + "</td>";
-        for (int b = 1; b <= bells;) {
-            const CellWord cell = m_table.cell(day, b);
-            int n = 1;
-            while (b + n <= bells && m_table.cell(day, b + n) == cell)
-                ++n;
-            if (!(cell & CellEventBit) || isBookingCell(cell)) {
-                for (int k = 0; k < n; ++k)
-                    h += "<td" + colour(cell ? 2 : 1) + ">&nbsp;</td>";
-            } else {
-                const CodeId e = cellCode(m_d, cell);
-                h += "<td" + codeColour(e, 3) + " align=center" +
-                     (n > 1 ? " colspan=" + std::to_string(n) : "") + ">" + m_p.cellFont + "<b>" +
-                     eventLink(e, codeLabel(e, m_p.formatChoice)) + "</b></td>";
-            }
-            b += n;
-        }
+        h += dayCells(day, bells);
         h += "</tr>\n";
     }
     if (!any)
@@ -1114,22 +1121,7 @@ std::string PageWriter::resourcePage(CodeId r)
                 when = "<a href=\"" + page + "\">" + when + "</a>";
             h += "<tr><td" + colour(0) + ">" + m_p.cellFont + when + "</td><td" + colour(0) + ">" +
                  m_p.cellFont + dayName(day) + "</td>";
-            for (int b = 1; b <= bells;) {
-                const CellWord cell = m_table.cell(day, b);
-                int n = 1;
-                while (b + n <= bells && m_table.cell(day, b + n) == cell)
-                    ++n;
-                if (!(cell & CellEventBit) || isBookingCell(cell)) {
-                    for (int k = 0; k < n; ++k)
-                        h += "<td" + colour(cell ? 2 : 1) + ">&nbsp;</td>";
-                } else {
-                    const CodeId e = cellCode(m_d, cell);
-                    h += "<td" + codeColour(e, 3) + " align=center" +
-                         (n > 1 ? " colspan=" + std::to_string(n) : "") + ">" + m_p.cellFont +
-                         "<b>" + eventLink(e, codeLabel(e, m_p.formatChoice)) + "</b></td>";
-                }
-                b += n;
-            }
+            h += dayCells(day, bells);
             h += "</tr>\n";
         }
     }

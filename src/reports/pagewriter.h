@@ -70,6 +70,9 @@ public:
     std::string weeksPage(const std::string &stem);
     std::string monthCalendars(const std::string &stem);
     std::string dailyPage(int w, int day); // writes the page once; returns its name
+    // The cells of one day of the week timetable in hand: a run of the same event is one
+    // cell, free and booked bells are blank.
+    std::string dayCells(int day, int bells);
     void referencePages();
     std::string eventPage(CodeId e);
     std::string resourcePage(CodeId r);

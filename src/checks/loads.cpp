@@ -1,5 +1,7 @@
 #include "checks/loads.h"
 
+#include "checks/toplist.h"
+
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/conflicts.h"
@@ -129,14 +131,7 @@ WeeklyLoadList buildWeeklyLoadList(const ScheduleData &d, const WeeklyLoads &loa
             const LoadEntry entry{loads.load(r, w), w, r};
             if (entry.load <= 0)
                 continue;
-            if (heap.size() < MaxLoadEntries) {
-                heap.push_back(entry);
-                std::push_heap(heap.begin(), heap.end(), heavierEntry);
-            } else if (heavierEntry(entry, heap.front())) {
-                std::pop_heap(heap.begin(), heap.end(), heavierEntry);
-                heap.back() = entry;
-                std::push_heap(heap.begin(), heap.end(), heavierEntry);
-            }
+            offerToTopList(heap, MaxLoadEntries, entry, heavierEntry);
         }
     }
     std::sort(heap.begin(), heap.end(), heavierEntry);

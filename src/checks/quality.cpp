@@ -1,5 +1,7 @@
 #include "checks/quality.h"
 
+#include "checks/toplist.h"
+
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
@@ -63,14 +65,7 @@ QualityList timetableQuality(const ScheduleData &d, int firstWeek, bool bookings
             row.gaps = m.gaps;
             row.spread = std::max(0, m.longestSpan - m.shortestSpan);
             row.idle = std::max(0, (m.latestLast - m.earliestFirst + 1) - m.longestSpan);
-            if (heap.size() < MaxQualityListRows) {
-                heap.push_back(row);
-                std::push_heap(heap.begin(), heap.end(), ranksBefore);
-            } else if (ranksBefore(row, heap.front())) {
-                std::pop_heap(heap.begin(), heap.end(), ranksBefore);
-                heap.back() = row;
-                std::push_heap(heap.begin(), heap.end(), ranksBefore);
-            }
+            offerToTopList(heap, MaxQualityListRows, row, ranksBefore);
         }
     }
     std::sort(heap.begin(), heap.end(), ranksBefore);

@@ -57,6 +57,18 @@ RunEnvironment environment()
     return env;
 }
 
+// Prints a writing command's result; when a file could not be written, says why on stderr and
+// the command ends with BadFile (the files that were written stay).
+int printWritten(const Json &json, bool asJson, bool allWritten, const std::string &message)
+{
+    print(json, asJson);
+    if (!allWritten) {
+        std::cerr << "quivra-cli: " << message << '\n';
+        return BadFile;
+    }
+    return Done;
+}
+
 } // namespace
 
 int runPublish(const Arguments &args)
@@ -99,12 +111,7 @@ int runPublish(const Arguments &args)
     json["files"] = result.written;
     json["failed"] = result.failed;
     json["unfit_lines"] = result.unfitLines;
-    print(json, args.json());
-    if (!result.failed.empty()) {
-        std::cerr << "quivra-cli: " << result.message << '\n';
-        return BadFile;
-    }
-    return Done;
+    return printWritten(json, args.json(), result.failed.empty(), result.message);
 }
 
 int runExport(const Arguments &args)
@@ -168,12 +175,7 @@ int runExport(const Arguments &args)
     json["files"] = result.files;
     json["written"] = result.written;
     json["failed"] = result.failed;
-    print(json, args.json());
-    if (!result.failed.empty()) {
-        std::cerr << "quivra-cli: " << result.message << '\n';
-        return BadFile;
-    }
-    return Done;
+    return printWritten(json, args.json(), result.failed.empty(), result.message);
 }
 
 } // namespace quivra::cli

@@ -1,5 +1,6 @@
 #include "commands/eventsplit.h"
 
+#include "commands/collectionlists.h"
 #include "commands/eventtools.h"
 #include "commands/textfill.h"
 #include "engine/calendar.h"
@@ -211,13 +212,7 @@ std::string EventSplit::slotListLabel() const
 
 std::vector<CodeId> EventSplit::eventMembers() const
 {
-    std::vector<CodeId> out;
-    if (!validCode(m_d, m_event))
-        return out;
-    const MemberList list = collectionOf(m_d, m_event);
-    for (int i = 1; i <= std::min<int>(list[0], MaxMembers); ++i)
-        out.push_back(list[static_cast<std::size_t>(i)]);
-    return out;
+    return membersOf(m_d, m_event);
 }
 
 std::vector<CodeId> EventSplit::eventSelectable() const

@@ -1,5 +1,6 @@
 #include "commands/rolecommands.h"
 
+#include "commands/collectionlists.h"
 #include "commands/textfill.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
@@ -71,13 +72,7 @@ void RolesEditor::stepEvent(int delta)
 
 std::vector<CodeId> RolesEditor::members() const
 {
-    std::vector<CodeId> out;
-    if (!validCode(m_d, m_event))
-        return out;
-    const MemberList list = collectionOf(m_d, m_event);
-    for (int i = 1; i <= std::min<int>(list[0], MaxMembers); ++i)
-        out.push_back(list[static_cast<std::size_t>(i)]);
-    return out;
+    return membersOf(m_d, m_event);
 }
 
 std::vector<RoleResourceLine> RolesEditor::resourceLines() const

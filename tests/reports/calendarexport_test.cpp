@@ -4,6 +4,7 @@
 
 #include "reportfixture.h"
 #include "reports/calendarexport.h"
+#include "support/timezone.h"
 
 #include <gtest/gtest.h>
 
@@ -14,27 +15,8 @@ namespace {
 
 class BerlinTime : public ::testing::Test
 {
-protected:
-    void SetUp() override
-    {
-        const char *old = std::getenv("TZ");
-        m_had = old != nullptr;
-        m_old = old ? old : "";
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-    }
-    void TearDown() override
-    {
-        if (m_had)
-            setenv("TZ", m_old.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
 private:
-    bool m_had = false;
-    std::string m_old;
+    ScopedTimeZone m_zone{"Europe/Berlin"};
 };
 
 TEST(CalendarTimes, ClockTextsParseAsTheBellNamesMeanThem)

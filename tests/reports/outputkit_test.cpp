@@ -3,6 +3,7 @@
 
 #include "engine/textutil.h"
 #include "reports/outputkit.h"
+#include "support/timezone.h"
 
 #include <gtest/gtest.h>
 
@@ -188,10 +189,7 @@ TEST(OutputKit, DateTokens)
 
 TEST(OutputKit, LocalTimesUseTheirOwnDaylightSavingOffset)
 {
-    const char *old = std::getenv("TZ");
-    const std::string saved = old ? old : "";
-    setenv("TZ", "Europe/Berlin", 1);
-    tzset();
+    const ScopedTimeZone berlin("Europe/Berlin");
     const std::time_t january = localToUtc({2026, 1, 12, 9, 0});
     const std::time_t july = localToUtc({2026, 7, 13, 9, 0});
     EXPECT_EQ(utcStamp(january), "20260112T080000Z");
@@ -199,11 +197,6 @@ TEST(OutputKit, LocalTimesUseTheirOwnDaylightSavingOffset)
     EXPECT_EQ(utcStamp(localToUtc({2026, 3, 28, 23, 90})), "20260328T233000Z");
     EXPECT_EQ(localSerial(july), dateSerial(2026, 7, 13));
     EXPECT_EQ(localMinutes(july), 9 * 60);
-    if (old)
-        setenv("TZ", saved.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }
 
 } // namespace

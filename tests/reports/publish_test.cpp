@@ -8,6 +8,7 @@
 
 #include "reportfixture.h"
 #include "reports/htmlpublish.h"
+#include "support/timezone.h"
 
 #include <gtest/gtest.h>
 
@@ -80,27 +81,8 @@ std::vector<std::string> links(const std::string &page)
 
 class Publish : public ::testing::Test
 {
-protected:
-    void SetUp() override
-    {
-        const char *old = std::getenv("TZ");
-        m_had = old != nullptr;
-        m_old = old ? old : "";
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-    }
-    void TearDown() override
-    {
-        if (m_had)
-            setenv("TZ", m_old.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
 private:
-    bool m_had = false;
-    std::string m_old;
+    ScopedTimeZone m_zone{"Europe/Berlin"};
 };
 
 TEST_F(Publish, EveryReportLinksOnlyToWrittenPagesAndShowsHostileNamesAsText)

@@ -1,7 +1,10 @@
 #include "views/codelisttoolcommands.h"
 
 #include "commands/codelistcommands.h"
+#include "commands/eventcombine.h"
+#include "commands/eventcopies.h"
 #include "commands/eventtools.h"
+#include "commands/healthcommands.h"
 #include "engine/codetable.h"
 #include "views/codelistform.h"
 #include "views/codelistmodel.h"
@@ -232,6 +235,50 @@ void bindCodeListTools(std::vector<ViewCommand> &rows, bool events)
                 return clearEventSchedule(d, p, current(view), true);
             },
             hasCurrent);
+    if (ViewCommand *r = row(rows, "events.combineIdentical"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &) { return combineIdenticalEvents(d, p); },
+            atLeastTwo);
+    if (ViewCommand *r = row(rows, "events.combineDisjoint"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                return combineDisjointEvents(d, p, current(view));
+            },
+            atLeastTwo);
+    if (ViewCommand *r = row(rows, "events.duplicateMany"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                return duplicateMany(d, p, current(view));
+            },
+            [](const ViewForm &view) {
+                return hasCurrent(view) && !linkedCodes(view.host()->data(), current(view)).empty();
+            });
+    if (ViewCommand *r = row(rows, "events.copySchedule"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                CodeId found = 0;
+                const bool changed = copySchedule(d, p, current(view), &found);
+                if (found != 0)
+                    view.host()->pickCode(found);
+                return changed;
+            },
+            hasCurrent);
+    if (ViewCommand *r = row(rows, "events.dailySchedules"))
+        bindDataCommand(
+            *r, [](ScheduleData &d, Prompter &p, ViewForm &) { return copyDailySchedules(d, p); },
+            allocated);
+    // The weekly periods of every resource category from week 1, balanced by swaps.
+    if (ViewCommand *r = row(rows, "events.resourceUsage"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &) {
+                return optimiseResourceUsage(d, p, 0, 1);
+            },
+            allocated);
     if (ViewCommand *r = row(rows, "events.unscheduleAll"))
         bindDataCommand(
             *r,

@@ -210,6 +210,13 @@ void bindCodeListTools(std::vector<ViewCommand> &rows, bool events)
         };
         r->checked = [](const ViewForm &view) { return tools(view).weeklyShown(); };
     }
+    if (ViewCommand *r = row(rows, prefix + "tooltips")) {
+        r->run = [](ViewForm &view) {
+            CodeListModel *model = form(view).model();
+            model->setHints(!model->hints());
+        };
+        r->checked = [](const ViewForm &view) { return form(view).model()->hints(); };
+    }
     bindSwitch(row(rows, prefix + "multiplied"), &WeeklyPeriodsSwitches::multiplied);
     bindSwitch(row(rows, prefix + "cumulative"), &WeeklyPeriodsSwitches::cumulative);
     bindSwitch(row(rows, prefix + "scheduledPeriods"), &WeeklyPeriodsSwitches::scheduled);

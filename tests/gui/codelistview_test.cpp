@@ -244,6 +244,32 @@ private slots:
         QTRY_COMPARE(codesShown(*view), QStringList{"ALG"});
         QVERIFY2(host.ui.finished(), host.ui.problems().c_str());
     }
+
+    // "Show tooltips" starts checked; unchecked, neither rows nor headers give hints, in either
+    // list.
+    void showTooltipsSwitchesTheHintsOff()
+    {
+        auto d = school();
+        TestHost host(*d);
+        ViewOptions options;
+        for (const char *prefix : {"resources.", "events."}) {
+            auto view = prefix[0] == 'r'
+                            ? std::unique_ptr<CodeListForm>(hosted<TRefForm>(*d, host, options))
+                            : std::unique_ptr<CodeListForm>(hosted<TCodesForm>(*d, host, options));
+            auto *tooltips = view->findChild<QAction *>(QString(prefix) + "tooltips");
+            QVERIFY(tooltips && tooltips->isEnabled() && tooltips->isCheckable());
+            QVERIFY(tooltips->isChecked());
+            const QModelIndex cell = view->model()->index(0, 0);
+            QVERIFY(!cell.data(Qt::ToolTipRole).toString().isEmpty());
+            tooltips->trigger();
+            view->refresh();
+            QVERIFY(!tooltips->isChecked());
+            QVERIFY(cell.data(Qt::ToolTipRole).isNull());
+            QVERIFY(view->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).isNull());
+            tooltips->trigger();
+            QVERIFY(!cell.data(Qt::ToolTipRole).toString().isEmpty());
+        }
+    }
 };
 
 QTEST_MAIN(CodeListViewTest)

@@ -210,6 +210,16 @@ void bindCodeListTools(std::vector<ViewCommand> &rows, bool events)
         };
         r->checked = [](const ViewForm &view) { return tools(view).weeklyShown(); };
     }
+    // One font for the code lists of every view.
+    if (ViewCommand *r = row(rows, prefix + "font"))
+        r->run = [](ViewForm &view) {
+            ViewHost *host = view.host();
+            if (!host)
+                return;
+            if (const auto font =
+                    host->prompter().chooseFont("Select font", view.options().listFont))
+                host->setListFont(*font);
+        };
     if (ViewCommand *r = row(rows, prefix + "tooltips")) {
         r->run = [](ViewForm &view) {
             CodeListModel *model = form(view).model();

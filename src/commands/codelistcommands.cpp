@@ -212,7 +212,7 @@ bool deleteListCode(ScheduleData &d, Prompter &p, CodeId c)
     return deleted;
 }
 
-CodeId duplicateListCode(ScheduleData &d, Prompter &p, CodeId c)
+CodeId copyListCode(ScheduleData &d, Prompter &p, CodeId c)
 {
     if (!validCode(d, c))
         return 0;
@@ -280,7 +280,14 @@ CodeId duplicateListCode(ScheduleData &d, Prompter &p, CodeId c)
     allResourceTotals(d);
     rebuildLists(d);
     d.currentCode = made;
-    recodeListCode(d, p, made);
+    return made;
+}
+
+CodeId duplicateListCode(ScheduleData &d, Prompter &p, CodeId c)
+{
+    const CodeId made = copyListCode(d, p, c);
+    if (made != 0)
+        recodeListCode(d, p, made);
     return made;
 }
 

@@ -83,6 +83,8 @@ bool deleteListCode(ScheduleData &d, Prompter &p, CodeId c);
 // (while the event has room); an event copy gets the same resources and the same weekly
 // periods, without a timetable. Returns the copy, 0 when refused.
 CodeId duplicateListCode(ScheduleData &d, Prompter &p, CodeId c);
+// The same copy without the new-code question; a full table is reported.
+CodeId copyListCode(ScheduleData &d, Prompter &p, CodeId c);
 // Asks for a new code for c, again while the answer cannot be a code and the user agrees. True
 // when the code changed.
 bool recodeListCode(ScheduleData &d, Prompter &p, CodeId c);

@@ -81,6 +81,11 @@ public:
     void showCollections(CollectionsEditor &editor) override;
     bool openEventDialog(EventDialog which, CodeId event) override;
     const ViewOptions &viewOptions() const { return m_options; }
+    void setListFont(const FontChoice &font) override
+    {
+        m_options.listFont = font;
+        refreshViews();
+    }
 
     // How the sort commands order codes; they live as long as the frame.
     struct SortOptions

@@ -6,15 +6,16 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
-#include <QGuiApplication>
-#include <QClipboard>
+#include <QFontDialog>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -204,8 +205,8 @@ OptionsReply QtDialogs::options(const OptionsRequest &request)
     }
     QDialogButtonBox *buttonBox = okCancel(dialog);
     if (request.copyButton) {
-        QPushButton *copy = buttonBox->addButton(QStringLiteral("Copy"),
-                                                 QDialogButtonBox::ActionRole);
+        QPushButton *copy =
+            buttonBox->addButton(QStringLiteral("Copy"), QDialogButtonBox::ActionRole);
         copy->setObjectName("copyButton");
         QObject::connect(copy, &QPushButton::clicked, &dialog, [&request] {
             QString lines;
@@ -377,6 +378,22 @@ std::optional<std::uint32_t> QtDialogs::chooseColour(const ColourRequest &reques
     if (dialog.exec() != QDialog::Accepted || !dialog.selectedColor().isValid())
         return std::nullopt;
     return dialog.selectedColor().rgb() & 0xFFFFFF;
+}
+
+std::optional<FontChoice> QtDialogs::chooseFont(const FontRequest &request)
+{
+    QFont initial = m_parent ? m_parent->font() : QFont();
+    if (!request.initial.family.empty())
+        initial.setFamily(QString::fromStdString(request.initial.family));
+    if (request.initial.pointSize > 0)
+        initial.setPointSize(request.initial.pointSize);
+    QFontDialog dialog(initial, m_parent);
+    dialog.setObjectName("fontDialog");
+    dialog.setWindowTitle(displayText(request.caption));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QFont chosen = dialog.selectedFont();
+    return FontChoice{chosen.family().toStdString(), chosen.pointSize()};
 }
 
 } // namespace quivra

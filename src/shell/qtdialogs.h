@@ -30,6 +30,7 @@ public:
     std::optional<std::string> saveFile(const FileRequest &request) override;
     std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &request) override;
     std::optional<std::uint32_t> chooseColour(const ColourRequest &request) override;
+    std::optional<FontChoice> chooseFont(const FontRequest &request) override;
     // A check list with Previous and Next buttons that move the current row.
     std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request) override;
 

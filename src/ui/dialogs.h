@@ -156,6 +156,19 @@ struct ColourRequest
     std::uint32_t initial = 0;
 };
 
+// A font choice: the family and the size in points; an empty family is the platform's own.
+struct FontChoice
+{
+    std::string family;
+    int pointSize = 0;
+    friend bool operator==(const FontChoice &, const FontChoice &) = default;
+};
+struct FontRequest
+{
+    std::string caption;
+    FontChoice initial;
+};
+
 // The answer of a reorderable list: every option number in its new order, and the checked ones.
 struct OrderedSelection
 {
@@ -181,6 +194,12 @@ public:
     // ----- colours -----
     // The chosen colour (0xRRGGBB), or nothing when cancelled.
     virtual std::optional<std::uint32_t> chooseColour(const ColourRequest &request) = 0;
+    // The chosen font, or nothing when cancelled. A backend that cannot draw one cancels.
+    virtual std::optional<FontChoice> chooseFont(const FontRequest &request)
+    {
+        (void)request;
+        return std::nullopt;
+    }
 
     // ----- reorderable lists -----
     // A multiple choice whose order the user may also change, with Previous and Next buttons

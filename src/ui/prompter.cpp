@@ -599,4 +599,15 @@ int Prompter::selectLine(std::string_view caption, std::string_view title,
     return reply.chosen[0];
 }
 
+std::optional<FontChoice> Prompter::chooseFont(std::string_view caption, const FontChoice &initial)
+{
+    FontRequest request;
+    request.caption = std::string(caption);
+    request.initial = initial;
+    std::optional<FontChoice> font = m_dialogs.chooseFont(request);
+    if (font && font->pointSize <= 0)
+        return std::nullopt;
+    return font;
+}
+
 } // namespace quivra

@@ -117,6 +117,8 @@ public:
 
     // A colour (0xRRGGBB) starting on `initial`; nothing when cancelled.
     std::optional<std::uint32_t> chooseColour(std::string_view caption, std::uint32_t initial);
+    // A font, starting on `initial`; nothing when cancelled or when the size is not positive.
+    std::optional<FontChoice> chooseFont(std::string_view caption, const FontChoice &initial);
 
     std::uint32_t silencedQuestions() const { return m_silenced; }
     void setSilencedQuestions(std::uint32_t set) { m_silenced = set; }

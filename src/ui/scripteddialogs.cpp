@@ -23,6 +23,8 @@ const char *shapeName(DialogShape shape)
         return "code picker";
     case DialogShape::Colour:
         return "colour dialog";
+    case DialogShape::Font:
+        return "font dialog";
     case DialogShape::OrderedOptions:
         return "reorderable list";
     }
@@ -76,6 +78,11 @@ ScriptedDialogs &ScriptedDialogs::pick(std::vector<CodeId> codes)
 ScriptedDialogs &ScriptedDialogs::colour(std::uint32_t rgb)
 {
     return queue(ColourStep{rgb});
+}
+
+ScriptedDialogs &ScriptedDialogs::font(FontChoice choice)
+{
+    return queue(FontStep{std::move(choice)});
 }
 
 ScriptedDialogs &ScriptedDialogs::arrange(std::vector<int> order, std::vector<int> checked)
@@ -266,6 +273,22 @@ std::optional<std::uint32_t> ScriptedDialogs::chooseColour(const ColourRequest &
     const Step step = next();
     if (const auto *c = std::get_if<ColourStep>(&step.reply))
         return c->rgb;
+    if (!std::holds_alternative<CancelStep>(step.reply))
+        fail("the queued answer is for another kind of dialog");
+    return std::nullopt;
+}
+
+std::optional<FontChoice> ScriptedDialogs::chooseFont(const FontRequest &request)
+{
+    ShownDialog &shown = m_shown.emplace_back();
+    shown.shape = DialogShape::Font;
+    shown.caption = request.caption;
+    shown.text = request.caption;
+    shown.initial = request.initial.family + " " + std::to_string(request.initial.pointSize);
+
+    const Step step = next();
+    if (const auto *f = std::get_if<FontStep>(&step.reply))
+        return f->choice;
     if (!std::holds_alternative<CancelStep>(step.reply))
         fail("the queued answer is for another kind of dialog");
     return std::nullopt;

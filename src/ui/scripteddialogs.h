@@ -43,6 +43,7 @@ enum class DialogShape {
     SaveFile,
     PickCodes,
     Colour,
+    Font,
     OrderedOptions,
 };
 
@@ -85,6 +86,8 @@ public:
     ScriptedDialogs &pick(std::vector<CodeId> codes);
     // Colour dialogs: choose this colour (0xRRGGBB).
     ScriptedDialogs &colour(std::uint32_t rgb);
+    // Font dialogs: choose this font.
+    ScriptedDialogs &font(FontChoice choice);
     // Reorderable lists: leave the options in this order (numbers), check these, press OK.
     // A plain choose() answers one too: those options checked, the order as shown.
     ScriptedDialogs &arrange(std::vector<int> order, std::vector<int> checked);
@@ -104,6 +107,7 @@ public:
     std::optional<std::string> saveFile(const FileRequest &request) override;
     std::optional<std::vector<CodeId>> pickCodes(const CodePickRequest &request) override;
     std::optional<std::uint32_t> chooseColour(const ColourRequest &request) override;
+    std::optional<FontChoice> chooseFont(const FontRequest &request) override;
     std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request) override;
 
 private:
@@ -130,6 +134,10 @@ private:
     {
         std::uint32_t rgb;
     };
+    struct FontStep
+    {
+        FontChoice choice;
+    };
     struct ArrangeStep
     {
         OrderedSelection selection;
@@ -137,7 +145,7 @@ private:
     struct CancelStep
     {
     };
-    using Reply = std::variant<MessageStep, OptionsStep, TextStep, PickStep, ColourStep,
+    using Reply = std::variant<MessageStep, OptionsStep, TextStep, PickStep, ColourStep, FontStep,
                                ArrangeStep, CancelStep>;
     struct Step
     {

@@ -60,6 +60,9 @@ void CodeListForm::refresh()
 {
     const CodeId keep = selectedCode();
     m_model->reload();
+    if (!m_options.listFont.family.empty() && m_options.listFont.pointSize > 0)
+        m_table->setFont(
+            QFont(QString::fromStdString(m_options.listFont.family), m_options.listFont.pointSize));
     m_table->clearSpans();
     if (m_model->codeCount() == 0 && m_model->columnCount() > 1)
         m_table->setSpan(0, 0, 1, m_model->columnCount());

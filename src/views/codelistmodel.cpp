@@ -74,6 +74,8 @@ QVariant CodeListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
+    if (role == Qt::ToolTipRole && !m_hints)
+        return {};
     if (m_codes.empty()) {
         if (index.column() == 0 && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
             return toQString(emptyListText(m_kind));
@@ -135,6 +137,8 @@ QVariant CodeListModel::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::DisplayRole)
         return toQString(codeListHeader(m_fields[section]));
     if (role == Qt::ToolTipRole) {
+        if (!m_hints)
+            return {};
         if (m_codes.empty())
             return toQString(emptyListHint(m_kind));
         const std::string hint = codeListHeaderHint(m_fields[section], m_kind);

@@ -42,6 +42,10 @@ public:
     void setFieldEditor(FieldEditor editor) { m_editor = std::move(editor); }
     bool editable(ListField field) const;
 
+    // Whether rows and headers give their hints ("Show tooltips"; on by default).
+    bool hints() const { return m_hints; }
+    void setHints(bool on) { m_hints = on; }
+
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -59,6 +63,7 @@ private:
     std::vector<int> m_left;     // events: allocated - scheduled in the active week
     std::vector<bool> m_hasLeft; // events: periods allocated to the active week
     FieldEditor m_editor;
+    bool m_hints = true;
 };
 
 } // namespace quivra

@@ -1,7 +1,10 @@
 #include "views/codelisttoolcommands.h"
 
 #include "commands/codelistcommands.h"
+#include "commands/eventcombine.h"
+#include "commands/eventcopies.h"
 #include "commands/eventtools.h"
+#include "commands/healthcommands.h"
 #include "engine/codetable.h"
 #include "views/codelistform.h"
 #include "views/codelistmodel.h"
@@ -207,6 +210,23 @@ void bindCodeListTools(std::vector<ViewCommand> &rows, bool events)
         };
         r->checked = [](const ViewForm &view) { return tools(view).weeklyShown(); };
     }
+    // One font for the code lists of every view.
+    if (ViewCommand *r = row(rows, prefix + "font"))
+        r->run = [](ViewForm &view) {
+            ViewHost *host = view.host();
+            if (!host)
+                return;
+            if (const auto font =
+                    host->prompter().chooseFont("Select font", view.options().listFont))
+                host->setListFont(*font);
+        };
+    if (ViewCommand *r = row(rows, prefix + "tooltips")) {
+        r->run = [](ViewForm &view) {
+            CodeListModel *model = form(view).model();
+            model->setHints(!model->hints());
+        };
+        r->checked = [](const ViewForm &view) { return form(view).model()->hints(); };
+    }
     bindSwitch(row(rows, prefix + "multiplied"), &WeeklyPeriodsSwitches::multiplied);
     bindSwitch(row(rows, prefix + "cumulative"), &WeeklyPeriodsSwitches::cumulative);
     bindSwitch(row(rows, prefix + "scheduledPeriods"), &WeeklyPeriodsSwitches::scheduled);
@@ -232,6 +252,50 @@ void bindCodeListTools(std::vector<ViewCommand> &rows, bool events)
                 return clearEventSchedule(d, p, current(view), true);
             },
             hasCurrent);
+    if (ViewCommand *r = row(rows, "events.combineIdentical"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &) { return combineIdenticalEvents(d, p); },
+            atLeastTwo);
+    if (ViewCommand *r = row(rows, "events.combineDisjoint"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                return combineDisjointEvents(d, p, current(view));
+            },
+            atLeastTwo);
+    if (ViewCommand *r = row(rows, "events.duplicateMany"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                return duplicateMany(d, p, current(view));
+            },
+            [](const ViewForm &view) {
+                return hasCurrent(view) && !linkedCodes(view.host()->data(), current(view)).empty();
+            });
+    if (ViewCommand *r = row(rows, "events.copySchedule"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &view) {
+                CodeId found = 0;
+                const bool changed = copySchedule(d, p, current(view), &found);
+                if (found != 0)
+                    view.host()->pickCode(found);
+                return changed;
+            },
+            hasCurrent);
+    if (ViewCommand *r = row(rows, "events.dailySchedules"))
+        bindDataCommand(
+            *r, [](ScheduleData &d, Prompter &p, ViewForm &) { return copyDailySchedules(d, p); },
+            allocated);
+    // The weekly periods of every resource category from week 1, balanced by swaps.
+    if (ViewCommand *r = row(rows, "events.resourceUsage"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &) {
+                return optimiseResourceUsage(d, p, 0, 1);
+            },
+            allocated);
     if (ViewCommand *r = row(rows, "events.unscheduleAll"))
         bindDataCommand(
             *r,

@@ -41,6 +41,8 @@ public:
     // The pop-up menu of the view (viewcommands.h builds it); nullptr before it is installed.
     QMenu *contextMenu() const { return m_contextMenu; }
     void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
+    // How the frame asks the views to show the data.
+    const ViewOptions &options() const { return m_options; }
 
 signals:
     // The user picked another code; the frame makes it the current code and passes it on to

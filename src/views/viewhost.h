@@ -48,6 +48,8 @@ public:
 
     // Brings the view with `tag` to the front. A host without other views does nothing.
     virtual void showView(ViewTag tag) { (void)tag; }
+    // Gives the code lists of every view this font (the frame keeps it in its view options).
+    virtual void setListFont(const FontChoice &font) { (void)font; }
 
     // Shows the collections editor (its dialog, modal) until the user leaves it; what the user
     // stores goes through the editor. A host without the dialog leaves the editor unused.

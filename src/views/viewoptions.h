@@ -4,6 +4,7 @@
 // every view reads. Nothing here is stored in the data file.
 
 #include "engine/codetable.h"
+#include "ui/dialogs.h"
 
 #include <QColor>
 
@@ -17,6 +18,7 @@ struct ViewOptions
     int showMode = ShowCode; // how codes are labelled: ShowCode, ShowName or both
     bool showColours = true; // fill rows and cells with the codes' colours
     bool showSeats = false;  // the events list shows SEATS (the settings' capacity check)
+    FontChoice listFont;     // the code lists' font, shared by the views; empty: the default
 };
 
 // A code's stored colour (0x00BBGGRR) as a QColor; invalid when the code has none (0 or less).

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -183,6 +185,67 @@ TEST(LoadsDialogue, ChoosingAnOverloadedTeacherAndConfirmingTheBestSwap)
     const MemberList m = collectionOf(*d, f.id("E"));
     EXPECT_EQ(m[0], 1);
     EXPECT_EQ(m[1], f.id("T2"));
+}
+
+// The Events view's "Optimise resource usage" runs the same loop for every category from week
+// 1, without the two opening questions; whatever is declined or cancelled swaps nothing.
+TEST(LoadsDialogue, ResourceUsageDeclinedAtAnyQuestionChangesNothing)
+{
+    const auto overloaded = [](ScriptedDialogs &s) {
+        s.expect("All periods fit in 5x6=30 slots").choose(1);
+    };
+    const auto offer = [](ScriptedDialogs &s, int answer) {
+        s.expect("Do you want to swap \"T1\" with another resource").answer(answer);
+    };
+    const auto listAgain = [](ScriptedDialogs &s) {
+        s.expect("The list of weekly periods of 2 resources").cancel();
+    };
+    struct Case
+    {
+        const char *name;
+        std::function<void(ScriptedDialogs &)> script;
+    };
+    const std::vector<Case> cases = {
+        {"list", [](ScriptedDialogs &s) { s.expect("All periods fit").cancel(); }},
+        {"offer",
+         [&](ScriptedDialogs &s) {
+             overloaded(s);
+             offer(s, Answer::No);
+             listAgain(s);
+         }},
+        {"options",
+         [&](ScriptedDialogs &s) {
+             overloaded(s);
+             offer(s, Answer::Yes);
+             s.expect("The number (eg. -2) indicates").cancel();
+         }},
+        {"swap",
+         [&](ScriptedDialogs &s) {
+             overloaded(s);
+             offer(s, Answer::Yes);
+             s.expect("The number (eg. -2) indicates").choose(1);
+             s.expect("This will reduce the maximum weekly periods by 2").answer(Answer::No);
+             listAgain(s);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(3, 5, 6).resources('T', {"T1", "T2"});
+        f.event("A", {"T1"}, 24).event("E", {"T1"}, 6).event("B", {"T2"}, 18);
+        f.allocate("A", 1, 1, 10).allocate("A", 2, 2, 6).allocate("A", 3, 3, 8);
+        f.allocate("E", 1, 3, 2).allocate("B", 1, 3, 6);
+        f.finish();
+        const std::string before = dumpScheduleData(*d);
+        ScriptedDialogs ui;
+        c.script(ui);
+        Prompter p(ui);
+        EXPECT_FALSE(optimiseResourceUsage(*d, p, 0, 1));
+        EXPECT_TRUE(ui.finished()) << ui.problems();
+        EXPECT_EQ(dumpScheduleData(*d), before);
+        EXPECT_FALSE(d->modified);
+    }
 }
 
 TEST(QualityDialogue, TheChosenRowNamesTheTimetableToOpen)

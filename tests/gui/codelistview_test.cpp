@@ -56,8 +56,18 @@ public:
             std::exchange(session, {})(editor);
     }
 
+    // The frame keeps the font in the options every view reads, then refreshes the views.
+    void setListFont(const FontChoice &font) override
+    {
+        if (options)
+            options->listFont = font;
+        if (view)
+            view->refresh();
+    }
+
     ScriptedDialogs ui;
     CollectionsSession session;
+    ViewOptions *options = nullptr;
     CodeListForm *view = nullptr;
     int changes = 0;
 
@@ -243,6 +253,57 @@ private slots:
         QVERIFY(model.setData(model.index(0, codeColumn), " ALG "));
         QTRY_COMPARE(codesShown(*view), QStringList{"ALG"});
         QVERIFY2(host.ui.finished(), host.ui.problems().c_str());
+    }
+
+    // "Select font" starts on the lists' font; a cancelled choice changes nothing, a chosen
+    // one is the font of the list.
+    void selectFontSetsTheListFont()
+    {
+        auto d = school();
+        TestHost host(*d);
+        ViewOptions options;
+        host.options = &options;
+        auto view = hosted<TCodesForm>(*d, host, options);
+        auto *font = view->findChild<QAction *>("events.font");
+        QVERIFY(font && font->isEnabled());
+        const QFont before = view->table()->font();
+        host.ui.expect("Select font").cancel();
+        font->trigger();
+        QCOMPARE(options.listFont, FontChoice{});
+        QCOMPARE(view->table()->font(), before);
+        const QString family = before.family();
+        host.ui.expect("Select font").font({family.toStdString(), 17});
+        font->trigger();
+        QVERIFY2(host.ui.finished(), host.ui.problems().c_str());
+        QCOMPARE(options.listFont, (FontChoice{family.toStdString(), 17}));
+        QCOMPARE(view->table()->font().pointSize(), 17);
+        QCOMPARE(view->table()->font().family(), family);
+    }
+
+    // "Show tooltips" starts checked; unchecked, neither rows nor headers give hints, in either
+    // list.
+    void showTooltipsSwitchesTheHintsOff()
+    {
+        auto d = school();
+        TestHost host(*d);
+        ViewOptions options;
+        for (const char *prefix : {"resources.", "events."}) {
+            auto view = prefix[0] == 'r'
+                            ? std::unique_ptr<CodeListForm>(hosted<TRefForm>(*d, host, options))
+                            : std::unique_ptr<CodeListForm>(hosted<TCodesForm>(*d, host, options));
+            auto *tooltips = view->findChild<QAction *>(QString(prefix) + "tooltips");
+            QVERIFY(tooltips && tooltips->isEnabled() && tooltips->isCheckable());
+            QVERIFY(tooltips->isChecked());
+            const QModelIndex cell = view->model()->index(0, 0);
+            QVERIFY(!cell.data(Qt::ToolTipRole).toString().isEmpty());
+            tooltips->trigger();
+            view->refresh();
+            QVERIFY(!tooltips->isChecked());
+            QVERIFY(cell.data(Qt::ToolTipRole).isNull());
+            QVERIFY(view->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).isNull());
+            tooltips->trigger();
+            QVERIFY(!cell.data(Qt::ToolTipRole).toString().isEmpty());
+        }
     }
 };
 

@@ -471,5 +471,33 @@ TEST(Progress, StopFlagHoldsUntilTheNextRun)
     EXPECT_FALSE(progress.stopRequested());
 }
 
+// A font comes back as chosen; a cancelled dialog, a size that is no size and a backend that
+// cannot draw a font dialog all give nothing.
+TEST(PrompterFont, ChosenFontOrNothing)
+{
+    const FontChoice start{"Sans", 10};
+    const std::vector<std::pair<std::optional<FontChoice>, std::optional<FontChoice>>> cases = {
+        {FontChoice{"Serif", 12}, FontChoice{"Serif", 12}},
+        {FontChoice{"Serif", 0}, std::nullopt},
+        {std::nullopt, std::nullopt},
+    };
+    for (const auto &[answer, expected] : cases) {
+        ScriptedDialogs ui;
+        if (answer)
+            ui.expect("Select font").font(*answer);
+        else
+            ui.expect("Select font").cancel();
+        Prompter p(ui);
+        EXPECT_EQ(p.chooseFont("Select font", start), expected);
+        EXPECT_TRUE(ui.finished()) << ui.problems();
+        EXPECT_EQ(ui.shown().at(0).initial, "Sans 10");
+    }
+    ScriptedDialogs unused;
+    PlainDialogs plain(unused);
+    Prompter p(plain);
+    EXPECT_EQ(p.chooseFont("Select font", start), std::nullopt);
+    EXPECT_TRUE(unused.shown().empty());
+}
+
 } // namespace
 } // namespace quivra

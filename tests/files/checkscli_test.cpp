@@ -132,7 +132,8 @@ TEST_F(ChecksCliTest, HealthListsFindingsAndRepairLeavesNoneARepairCouldMend)
 
     const Outcome after = run("health " + path("fixed.qvf") + " --json");
     ASSERT_EQ(after.exitCode, 0);
-    for (const Json &f : Json::parse(after.out).at("findings"))
+    const Json left = Json::parse(after.out);
+    for (const Json &f : left.at("findings"))
         EXPECT_FALSE(f.at("repairable").get<bool>()) << f.dump();
 }
 

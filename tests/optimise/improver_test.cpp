@@ -88,7 +88,9 @@ TEST(Improver, NeverEndsWorseThanTheDescent)
             counts.emplace_back(d->codes[d->eventList[i]].allocated,
                                 d->codes[d->eventList[i]].scheduled);
 
-        s.maxSeconds = 1;
+        // Room for the whole descent however slow the build (a sanitizer's, a loaded machine),
+        // and a second of search after it.
+        s.maxSeconds = 1 + 3 * alone.seconds;
         int reported = alone.gapsBefore;
         const OptimiseObserver watch = [&](const OptimiseStatus &st) {
             if (st.point == OptimiseStatus::Point::Cycle)

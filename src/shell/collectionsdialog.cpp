@@ -91,6 +91,9 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
     auto makeButton = [this](const char *name, const QString &caption) {
         auto *b = new QPushButton(caption);
         b->setObjectName(name);
+        // Enter in the code or name field takes the dialog in, as in every other dialog; the
+        // list buttons act on a click or their own key only.
+        b->setAutoDefault(false);
         return b;
     };
     auto *middle = new QVBoxLayout;
@@ -130,7 +133,9 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
     bottom->addWidget(makeButton("previous", "Go to previous code"));
     bottom->addWidget(makeButton("next", "Go to next code"));
     bottom->addStretch();
-    bottom->addWidget(makeButton("ok", "OK"));
+    QPushButton *ok = makeButton("ok", "OK");
+    ok->setDefault(true);
+    bottom->addWidget(ok);
     bottom->addWidget(makeButton("cancel", "Cancel"));
 
     auto *layout = new QVBoxLayout(this);

@@ -1,5 +1,7 @@
 #include "checks/health.h"
 
+#include "checks/textformat.h"
+
 #include "checks/statistics.h"
 #include "engine/calendar.h"
 #include "engine/codeedits.h"
@@ -22,13 +24,7 @@ constexpr const char *GoOn = "Select [Yes] to check for other items or [No] to e
 constexpr int ManyComments = 5000;
 constexpr int ManyManualRooms = 8191;
 
-std::string format(const char *pattern, auto... values)
-{
-    const int n = std::snprintf(nullptr, 0, pattern, values...);
-    std::string text(static_cast<std::size_t>(std::max(n, 0)), '\0');
-    std::snprintf(text.data(), text.size() + 1, pattern, values...);
-    return text;
-}
+using checks::format;
 
 int eventCount(const ScheduleData &d)
 {

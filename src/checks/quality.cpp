@@ -1,5 +1,6 @@
 #include "checks/quality.h"
 
+#include "checks/textformat.h"
 #include "checks/toplist.h"
 
 #include "engine/calendar.h"
@@ -15,13 +16,7 @@ namespace quivra {
 
 namespace {
 
-std::string format(const char *pattern, auto... values)
-{
-    const int n = std::snprintf(nullptr, 0, pattern, values...);
-    std::string text(static_cast<std::size_t>(std::max(n, 0)), '\0');
-    std::snprintf(text.data(), text.size() + 1, pattern, values...);
-    return text;
-}
+using checks::format;
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "checks/statistics.h"
 
+#include "checks/textformat.h"
+
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
@@ -21,13 +23,7 @@ namespace {
 
 constexpr const char *Br = "\r\n";
 
-std::string format(const char *pattern, auto... values)
-{
-    const int n = std::snprintf(nullptr, 0, pattern, values...);
-    std::string text(static_cast<std::size_t>(std::max(n, 0)), '\0');
-    std::snprintf(text.data(), text.size() + 1, pattern, values...);
-    return text;
-}
+using checks::format;
 
 std::size_t at(int i)
 {

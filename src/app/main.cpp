@@ -4,6 +4,9 @@
 // Hidden option for documentation: "--screenshot FILE" opens the data file named on the command
 // line without any question, saves a picture of the frame once it is shown and ends.
 //
+// "--print-pdf OUT.pdf [--report N] [--weeks A-B] FILE" writes a printed report as a PDF file
+// without a window (shell/printing.h).
+//
 // "--list-commands [--json | --markdown]" prints every command of the frame and of the views
 // with its keys and ends; it needs no display.
 
@@ -14,6 +17,7 @@
 #include "files/settings.h"
 #include "shell/commandlisting.h"
 #include "shell/mainframe.h"
+#include "shell/printing.h"
 #include "shell/viewwindow.h"
 
 #include <QApplication>
@@ -128,6 +132,13 @@ int main(int argc, char *argv[])
     if (headlessSwitch(argc, argv))
         return quivra::runHeadless(std::vector<std::string>(argv + 1, argv + argc), std::cout,
                                    std::cerr);
+    if (quivra::printPdfRequested(std::vector<std::string>(argv + 1, argv + argc))) {
+        // A printed report as a PDF file, drawn without a window: no display is needed.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return quivra::runPrintPdf(std::vector<std::string>(argv + 1, argv + argc), std::cout,
+                                   std::cerr);
+    }
     if (const auto format = listingSwitch(argc, argv)) {
         // The commands are listed from a frame nobody sees: no display is needed.
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1138,12 +1138,13 @@ void Printer::timetable(CodeId r, int w)
                     heights[at(b + k)] = std::max(heights[at(b + k)], each);
             }
         int total = 0;
+        // Every row has its lines and a margin above and below them.
         for (const int h : heights)
-            total += h;
+            total += m_L * h + 2 * m_pad;
         return total;
     };
     int total = computeHeights();
-    while (m_maxRows > 1 && total >= (m_H - m_y) / m_L - 1) {
+    while (m_maxRows > 1 && total >= m_H - m_y - m_L) {
         --m_maxRows;
         m_minRows = std::min(m_minRows, m_maxRows);
         total = computeHeights();
@@ -1152,7 +1153,7 @@ void Printer::timetable(CodeId r, int w)
     std::vector<int> tops(at(bells + 2));
     tops[0] = m_y;
     for (int b = 0; b <= bells; ++b)
-        tops[at(b + 1)] = tops[at(b)] + m_L * heights[at(b)];
+        tops[at(b + 1)] = tops[at(b)] + m_L * heights[at(b)] + 2 * m_pad;
     const int half = m_C / 2;
     auto column = [&](int day) {
         return std::pair{(day - 1) * m_C + half, (day - 1) * m_C + half + m_C};
@@ -1521,12 +1522,9 @@ void Printer::printAllCourses()
 
 PrintResult Printer::run()
 {
-    bool events = false, resources = false;
-    for (int c = 1; c <= m_d.codeCount; ++c)
-        (isEventCode(m_d, static_cast<CodeId>(c)) ? events : resources) = true;
-    if (!events || !resources) {
+    m_result.message = printRefusal(m_d, m_p);
+    if (!m_result.message.empty()) {
         m_result.refused = true;
-        m_result.message = "You must first create at least one resource and one event.";
         return m_result;
     }
     std::tie(m_first, m_last) = reportWeeks(m_d, m_p);
@@ -1536,11 +1534,6 @@ PrintResult Printer::run()
     for (const CodeId c : selectedCodes(m_d, m_p))
         if (isEventCode(m_d, c) == listsEvents)
             m_codes.push_back(c);
-    if (m_codes.empty()) {
-        m_result.refused = true;
-        m_result.message = "Please select the codes to print or publish...";
-        return m_result;
-    }
     const std::string title = reportHeading();
     if (!m_s.beginDocument(title)) {
         m_result.failed = true;
@@ -1600,6 +1593,22 @@ PrintResult Printer::run()
 }
 
 } // namespace
+
+std::string printRefusal(const ScheduleData &d, const ReportParams &params)
+{
+    bool events = false, resources = false;
+    for (int c = 1; c <= d.codeCount; ++c)
+        (isEventCode(d, static_cast<CodeId>(c)) ? events : resources) = true;
+    if (!events || !resources)
+        return "You must first create at least one resource and one event.";
+    if (params.codes.empty())
+        return {};
+    const bool listsEvents = reportListsEvents(params.report);
+    for (const CodeId c : selectedCodes(d, params))
+        if (isEventCode(d, c) == listsEvents)
+            return {};
+    return "Please select the codes to print or publish...";
+}
 
 PrintResult printReport(const ScheduleData &d, const ReportParams &params,
                         const PrintOptions &options, PrintSurface &surface, Progress &progress)

@@ -42,6 +42,10 @@ struct PrintResult
     int unfitCells = 0; // timetable cells whose lines did not all fit
 };
 
+// Why the report of `params` cannot be printed (no events or no resources, none of the selected
+// codes is of the report's kind); empty when it can.
+std::string printRefusal(const ScheduleData &d, const ReportParams &params);
+
 // Prints the report of `params` for its selected codes (every code the report lists when none
 // is selected) over its week range.
 PrintResult printReport(const ScheduleData &d, const ReportParams &params,

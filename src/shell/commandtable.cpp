@@ -24,6 +24,7 @@
 #include "shell/modifycollectionsdialog.h"
 #include "shell/optimisationdialog.h"
 #include "shell/optionsdialog.h"
+#include "shell/printing.h"
 #include "shell/printmenu.h"
 #include "shell/roomsdialog.h"
 #include "shell/statisticsdialog.h"
@@ -35,6 +36,7 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QMdiArea>
+#include <QPrinter>
 #include <QTableView>
 #include <QUrl>
 
@@ -98,8 +100,19 @@ void publishingCommand(FrameCommand &row, TFrameForm &frame,
     row.enabled = [&frame] { return frame.viewsExist(); };
 }
 
-// The report catalogue: a report and its settings are chosen in the dialog, then published.
-void showPrintMenu(TFrameForm &frame)
+// The printer of the frame's reports, made when first used: Printer setup and every printed
+// report share it.
+using SharedPrinter = std::shared_ptr<std::unique_ptr<QPrinter>>;
+QPrinter &printerOf(const SharedPrinter &shared)
+{
+    if (!*shared)
+        *shared = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return **shared;
+}
+
+// The report catalogue: a report and its settings are chosen in the dialog, then printed or
+// published.
+void showPrintMenu(TFrameForm &frame, const SharedPrinter &printer)
 {
     Session &s = frame.session();
     const int slot = std::max(1, reportNumberSlot(s.settings.reports.lastReport));
@@ -107,6 +120,11 @@ void showPrintMenu(TFrameForm &frame)
         frame.data(), [&s](int k) { return loadReportSlot(s, k); }, slot, &frame);
     if (menu.exec() != QDialog::Accepted)
         return;
+    if (menu.action() == TPrintMenu::Action::Print) {
+        QtReportPrinter target(printerOf(printer), &frame);
+        printReportSlot(s, menu.slot(), menu.params(), target);
+        return;
+    }
     publishReportSlot(s, menu.slot(), menu.params(), openInBrowser);
 }
 
@@ -306,15 +324,20 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
               "Save the texts and defaults of this file as a language file"),
         frame, [](Session &s) { extractLanguage(s); }, false);
     t.menu = "File/Print or publish";
-    t.add("file.print", "Report to printer ...");
+    const auto printer = std::make_shared<std::unique_ptr<QPrinter>>();
+    auto &print = t.add("file.print", "Report to printer ...", "Print a report or save it as PDF");
+    print.run = [&frame, printer] { showPrintMenu(frame, printer); };
+    print.enabled = [&frame] { return frame.viewsExist(); };
     auto &publish = t.add("file.publish", "Publish on web ...", "Publish a report as web pages");
     publish.button = "Publish";
-    publish.run = [&frame] { showPrintMenu(frame); };
+    publish.run = [&frame, printer] { showPrintMenu(frame, printer); };
     publish.enabled = [&frame] { return frame.viewsExist(); };
     publishingCommand(t.add("file.publishBatch", "Publish in batch mode",
                             "Publish again the web reports published before"),
                       frame, publishInBatchMode);
-    t.add("file.printerSetup", "Printer setup ...");
+    auto &setup = t.add("file.printerSetup", "Printer setup ...",
+                        "Choose the printer, the paper and its margins");
+    setup.run = [&frame, printer] { printerSetup(printerOf(printer), &frame); };
 
     t.menu = "File";
     auto &web = t.add("file.webReport", "Display web report", "Show the published web pages",
@@ -598,7 +621,6 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
     // A plain array: its size follows the entries, so none is left empty.
     const std::pair<const char *, const char *> later[] = {
         {"file.campus", "the campus exchange"},
-        {"file.print", "printed reports"},
         {"tools.codeConversion", "clipboard exchange"},
         {"tools.resourceMapping", "clipboard exchange"},
         {"tools.resourceSelection", "clipboard exchange"},

@@ -230,6 +230,13 @@ TPrintMenu::TPrintMenu(const ScheduleData &d, SlotLoader loader, int slot, QWidg
     QPushButton *publish =
         buttons->addButton(QStringLiteral("Publish"), QDialogButtonBox::AcceptRole);
     publish->setObjectName(QStringLiteral("publish"));
+    QPushButton *print = buttons->addButton(QStringLiteral("Print!"), QDialogButtonBox::ActionRole);
+    print->setObjectName(QStringLiteral("print"));
+    connect(publish, &QPushButton::clicked, this, [this] { m_action = Action::Publish; });
+    connect(print, &QPushButton::clicked, this, [this] {
+        m_action = Action::Print;
+        accept();
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

@@ -28,10 +28,13 @@ class TPrintMenu : public QDialog
 
 public:
     using SlotLoader = std::function<ReportParams(int slot)>;
+    // The button the dialog was closed with.
+    enum class Action { Publish, Print };
     TPrintMenu(const ScheduleData &d, SlotLoader loader, int slot, QWidget *parent = nullptr);
 
     // The chosen slot (1..9) and its parameters as the controls set them.
     int slot() const;
+    Action action() const { return m_action; }
     ReportParams params() const;
     // Fills every control from `params` (kept for the fields no control shows).
     void setParams(const ReportParams &params);
@@ -56,6 +59,7 @@ private:
 
     const ScheduleData &m_d;
     SlotLoader m_loader;
+    Action m_action = Action::Publish;
     ReportParams m_params;
     QTabWidget *m_pages;
     QListWidget *m_reports;

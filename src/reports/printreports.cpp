@@ -515,8 +515,11 @@ void Printer::measureColumns(bool selectedOnly)
     auto wider = [&](int column, int w) {
         m_widths[at(column)] = std::max(m_widths[at(column)], w);
     };
+    // Headings are printed in bold.
+    font(FontBold);
     for (int k = 0; k < ColumnCount; ++k)
         m_widths[at(k)] = width(word(k + 3)) + z;
+    font(FontPlain);
     wider(ColNumber, width("9999"));
     for (const int k : {ColCode, ColName, ColPlanned, ColAllocated, ColScheduled, ColLinks})
         wider(k, width("99999"));

@@ -1,6 +1,6 @@
 // The report catalogue on the offscreen platform: choosing a report loads what its slot stored,
-// the controls give back the parameters they were set from, and the frame's Publish row opens
-// the dialog and publishes through it.
+// the controls give back the parameters they were set from, Print! closes it for the printer, and
+// the frame's Publish row opens the dialog and publishes through it.
 
 #include "framefixture.h"
 #include "modaldriver.h"
@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -85,6 +86,20 @@ private slots:
                 box->setChecked(false);
         QVERIFY(!menu.params().intranet);
         QCOMPARE(menu.params().codes.size(), std::size_t{1});
+    }
+
+    void printClosesTheCatalogueForThePrinter()
+    {
+        const auto d = school();
+        TPrintMenu menu(*d, {}, 3);
+        QCOMPARE(menu.action(), TPrintMenu::Action::Publish);
+        auto *print = menu.findChild<QPushButton *>("print");
+        QVERIFY(print);
+        QCOMPARE(print->text(), QString("Print!"));
+        print->click();
+        QCOMPARE(menu.result(), int(QDialog::Accepted));
+        QCOMPARE(menu.action(), TPrintMenu::Action::Print);
+        QCOMPARE(menu.params().reportNumber(), 3);
     }
 
     void thePublishRowOpensTheCatalogue()

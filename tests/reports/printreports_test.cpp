@@ -152,6 +152,10 @@ TEST(PrintReports, TimetablesDrawSpansBellNamesAndFitShortPages)
     EXPECT_GT(r.pages, 10);
     for (const auto &rect : shortPage.rects)
         EXPECT_LE(rect.rect.bottom, 400) << "page " << rect.page;
+
+    // Cells narrower than a character still end their wrapping: each piece takes one.
+    RecordingSurface narrow(60, 2800);
+    EXPECT_GT(print(*d, all, narrow).pages, 10);
 }
 
 TEST(PrintReports, APageRangePrintsOnlyItsPages)

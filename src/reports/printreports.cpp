@@ -177,6 +177,9 @@ private:
                                      int format, int &resourceLines, int &manualRooms,
                                      int &commentLines);
     int cellResourceCount(CodeId r, CodeId e, int format) const;
+    // The running number of the event's period in a slot: its periods of the weeks before and
+    // those of this week before the slot, counted from 1.
+    int periodNumber(CodeId e, int w, int day, int bell);
     std::vector<std::string> wrap(const std::string &s, int room) const;
     // Draws a line list into a cell from `offset` below its top; returns the offset after the
     // last line and counts an unfit cell.
@@ -208,6 +211,9 @@ private:
     int m_minRows = 3, m_maxRows = 10;
     int m_style = 0;
     bool m_aborted = false;
+    std::string m_runText; // what the abort box says above the page number
+    // The slots of an event's periods in a week, in day and bell order (day << 8 | bell).
+    std::map<std::pair<CodeId, int>, std::vector<int>> m_periodSlots;
     std::array<int, ColumnCount> m_widths{};
     int m_weekWidth = 1;
 };
@@ -392,7 +398,7 @@ void Printer::newPage()
             m_s.newPage();
         ++m_drawn;
     }
-    m_progress.status("Page " + std::to_string(m_page));
+    m_progress.status(m_runText + "\nPage " + std::to_string(m_page));
     font(FontPlain);
 }
 
@@ -946,6 +952,28 @@ int Printer::cellResourceCount(CodeId r, CodeId e, int format) const
     return n;
 }
 
+int Printer::periodNumber(CodeId e, int w, int day, int bell)
+{
+    const WeekCounts &n = counts(e);
+    int number = 1;
+    for (int k = 1; k < w; ++k)
+        number += n.scheduled[at(k)];
+    auto [it, added] = m_periodSlots.try_emplace({e, w});
+    if (added) {
+        WeekTimetable t;
+        weekTimetableOf(m_d, e, w, t, m_index);
+        for (int d = 1; d <= usedDays(m_d); ++d)
+            for (int b = 1; b <= usedBells(m_d); ++b) {
+                const CellWord c = t.cell(d, b);
+                if (c != 0 && !isBookingCell(c) && cellCode(m_d, c) == e)
+                    it->second.push_back(d << 8 | b);
+            }
+    }
+    const auto &slots = it->second;
+    return number + static_cast<int>(std::lower_bound(slots.begin(), slots.end(), day << 8 | bell) -
+                                     slots.begin());
+}
+
 std::vector<CellLine> Printer::eventLines(CodeId r, CodeId e, int w, int day, int bell, int run,
                                           int format, int &resourceLines, int &manualRooms,
                                           int &commentLines)
@@ -999,6 +1027,13 @@ std::vector<CellLine> Printer::eventLines(CodeId r, CodeId e, int w, int day, in
                 ++commentLines;
             }
         }
+    }
+    if (m_p.numberedLessons) {
+        const int first = periodNumber(e, w, day, bell);
+        lines.push_back({run > 1 ? "[#" + std::to_string(first) + " - #" +
+                                       std::to_string(periodNumber(e, w, day, bell + run - 1)) + "]"
+                                 : "[#" + std::to_string(first) + "]",
+                         false});
     }
     return lines;
 }
@@ -1228,7 +1263,8 @@ void Printer::timetable(CodeId r, int w)
             int offset = m_pad;
             if (m_p.verticalCentre) {
                 // Manual rooms are resource lines already: they are counted once.
-                const int v = (eventRow != 0 ? 1 : 0) + resourceLines + manualRooms + commentLines;
+                const int v = (eventRow != 0 ? 1 : 0) + resourceLines + manualRooms +
+                              (m_p.numberedLessons ? 1 : 0) + commentLines;
                 offset = std::max(m_pad, (cell.height() - m_L * v) / 2);
             }
             const int end = drawLines(cell, lines, offset, eventRow != 0);
@@ -1543,7 +1579,8 @@ PrintResult Printer::run()
         m_result.message = m_s.error();
         return m_result;
     }
-    ProgressRun shown(m_progress, "Printing \"" + title + "\" ...", 0);
+    m_runText = "Printing \"" + title + "\" ...";
+    ProgressRun shown(m_progress, m_runText, 0);
     m_minRows = m_p.minCellRows;
     m_maxRows = std::max(m_p.maxCellRows, m_minRows);
     font(FontPlain);

@@ -10,13 +10,18 @@
 
 namespace quivra {
 
+namespace fs = std::filesystem;
+
 PrintOptions printOptions(const Session &s)
 {
     PrintOptions o;
-    o.dataFileName = std::filesystem::path(s.currentFile()).filename().string();
+    o.dataFileName = fs::path(s.currentFile()).filename().string();
     if (!s.settings.preferences.date2.empty())
         o.dateFormat = s.settings.preferences.date2;
     o.now = std::chrono::system_clock::to_time_t(s.clock.now());
+    std::error_code error;
+    if (fs::is_regular_file(s.paths.programFolder / "logo.bmp", error))
+        o.logo = (s.paths.programFolder / "logo.bmp").string();
     return o;
 }
 

@@ -19,7 +19,8 @@ public:
     virtual PrintSurface &surface() = 0;
 };
 
-// The page header's texts of the session: the data file's name and the "Date2" format.
+// The page header's texts of the session: the data file's name, the "Date2" format and the
+// program folder's "logo.bmp" when there is one.
 PrintOptions printOptions(const Session &s);
 
 // Chooses the codes, asks the printer for the page range, stores the slot's settings and

@@ -497,6 +497,11 @@ void Printer::header()
         m_y += m_L;
         return;
     }
+    if (!m_o.logo.empty() && m_p.logoSpace > 0) {
+        if (live())
+            m_s.drawPicture({m_X, m_y, m_W - m_X, m_y + m_p.logoSpace * m_L}, m_o.logo);
+        m_y += m_p.logoSpace * m_L;
+    }
     font(FontItalic);
     alignText(reportHeading(), 255);
     alignText("[ -" + std::to_string(m_page) + "- ] " + when, 1);

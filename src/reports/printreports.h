@@ -26,6 +26,7 @@ struct PrintOptions
     std::string dateFormat = "ddddd"; // "Date2": the date in headers and footers
     std::string comment;              // "Comment on top of all reports:"
     std::string department;           // the line under the organisation
+    std::string logo;                 // a picture above the plain header ("logo.bmp"); empty: none
     int firstPage = 1, lastPage = 9999;
     std::time_t now = 0;
     std::string dataCodePage = "WINDOWS-1252";

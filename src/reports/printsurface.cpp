@@ -45,6 +45,11 @@ void RecordingSurface::drawLine(int x1, int y1, int x2, int y2, PenStyle pen)
     lines.push_back({pages, x1, y1, x2, y2, pen});
 }
 
+void RecordingSurface::drawPicture(const PrintRect &box, const std::string &)
+{
+    pictures.push_back({pages, box});
+}
+
 std::vector<std::string> RecordingSurface::pageTexts(int page) const
 {
     std::vector<std::string> out;

@@ -56,6 +56,9 @@ public:
     virtual void drawText(const PrintRect &clip, int x, int top, std::string_view text) = 0;
     virtual void drawRect(const PrintRect &r) = 0;
     virtual void drawLine(int x1, int y1, int x2, int y2, PenStyle pen) = 0;
+    // The picture file scaled into `box` with its proportions kept; nothing when it cannot be
+    // read.
+    virtual void drawPicture(const PrintRect &box, const std::string &path) = 0;
 };
 
 // Records what is drawn, with fixed metrics: every character (UTF-8 code point) is `charWidth`
@@ -99,6 +102,7 @@ public:
     void drawText(const PrintRect &clip, int x, int top, std::string_view text) override;
     void drawRect(const PrintRect &r) override;
     void drawLine(int x1, int y1, int x2, int y2, PenStyle pen) override;
+    void drawPicture(const PrintRect &box, const std::string &path) override;
 
     std::string title;
     int pages = 0; // pages of the document, 0 before it begins
@@ -106,6 +110,7 @@ public:
     std::vector<Text> texts;
     std::vector<Line> lines;
     std::vector<Rect> rects;
+    std::vector<Rect> pictures;
 
     // The texts of one page (1-based) in the order drawn, and whether any text of the document
     // contains `part`.

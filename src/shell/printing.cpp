@@ -7,6 +7,7 @@
 #include "reports/outputkit.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPageSetupDialog>
 #include <QPdfWriter>
 #include <QPrintDialog>
@@ -124,6 +125,16 @@ void QtPrintSurface::drawLine(int x1, int y1, int x2, int y2, PenStyle pen)
     m_painter.setPen(QPen(Qt::black, m_penWidth, style));
     m_painter.drawLine(x1, y1, x2, y2);
     m_painter.setPen(QPen(Qt::black, m_penWidth));
+}
+
+void QtPrintSurface::drawPicture(const PrintRect &box, const std::string &path)
+{
+    const QImage picture(QString::fromStdString(path));
+    if (picture.isNull() || box.width() <= 0 || box.height() <= 0)
+        return;
+    const QImage scaled =
+        picture.scaled(box.width(), box.height(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    m_painter.drawImage(QPoint(box.left, box.top), scaled);
 }
 
 // ---- The desktop's printer ----

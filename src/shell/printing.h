@@ -42,6 +42,7 @@ public:
     void drawText(const PrintRect &clip, int x, int top, std::string_view text) override;
     void drawRect(const PrintRect &r) override;
     void drawLine(int x1, int y1, int x2, int y2, PenStyle pen) override;
+    void drawPicture(const PrintRect &box, const std::string &path) override;
 
 private:
     QPagedPaintDevice &m_device;

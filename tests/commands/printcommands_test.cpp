@@ -49,6 +49,7 @@ public:
     void drawText(const PrintRect &, int, int, std::string_view) override {}
     void drawRect(const PrintRect &) override {}
     void drawLine(int, int, int, int, PenStyle) override {}
+    void drawPicture(const PrintRect &, const std::string &) override {}
 };
 
 class PrintCommandsTest : public ::testing::Test

@@ -91,6 +91,24 @@ TEST(PrintReports, EveryReportPrintsItsCodesUnderAHeaderOnEveryPage)
     }
 }
 
+TEST(PrintReports, TheLogoTakesItsLinesAboveThePlainHeader)
+{
+    const auto d = reportFixture();
+    PrintOptions o = options();
+    o.logo = "logo.bmp";
+    ReportParams p = paramsFor(2);
+    p.logoSpace = 3;
+    RecordingSurface s;
+    print(*d, p, s, o);
+    ASSERT_EQ(s.pictures.size(), static_cast<std::size_t>(s.pages));
+    EXPECT_EQ(s.pictures[0].rect, (PrintRect{10, 0, 1990, 60}));
+    EXPECT_EQ(s.texts[0].top, 60);
+    p.threeLineHeaders = true;
+    RecordingSurface framed;
+    print(*d, p, framed, o);
+    EXPECT_TRUE(framed.pictures.empty());
+}
+
 TEST(PrintReports, CodeListsSplitIntoBandsOfWeeksThatEachNumberFromOne)
 {
     const auto d = reportFixture();

@@ -1,6 +1,7 @@
 // The report catalogue on the offscreen platform: choosing a report loads what its slot stored,
-// the controls give back the parameters they were set from, Print! closes it for the printer, and
-// the frame's Publish row opens the dialog and publishes through it.
+// the controls give back the parameters they were set from, Print! closes it for the printer, the
+// frame's Report to printer row prints through the print dialog, and its Publish row opens the
+// dialog and publishes through it.
 
 #include "framefixture.h"
 #include "modaldriver.h"
@@ -13,8 +14,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QListWidget>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace quivra;
@@ -100,6 +104,44 @@ private slots:
         QCOMPARE(menu.result(), int(QDialog::Accepted));
         QCOMPARE(menu.action(), TPrintMenu::Action::Print);
         QCOMPARE(menu.params().reportNumber(), 3);
+    }
+
+    // Report to printer: the catalogue's Print! button, the codes, the print dialog, and the
+    // report on the printer (here a PDF file).
+    void thePrintRowPrintsOnThePrinter()
+    {
+        FrameFixture f;
+        f.frame.session().settings.preferences.capacityCheck = true;
+        QVERIFY(f.openCopy(QUIVRA_SOURCE_DIR "/examples/demo.qvf"));
+        f.frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.frame));
+        QAction *print = f.frame.action("file.print");
+        QVERIFY(print && print->isEnabled());
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("printed.pdf");
+        ModalDriver driver;
+        driver.expect("", QString(), [&](QDialog *dialog) {
+            auto *menu = static_cast<TPrintMenu *>(dialog);
+            menu->reports()->setCurrentRow(1); // the resources
+            menu->findChild<QPushButton *>("print")->click();
+        });
+        driver.expect("codePicker", {}, [&](QDialog *dialog) {
+            dialog->findChild<QPushButton *>("allButton")->click();
+            ModalDriver::press(dialog, "OK");
+        });
+        driver.expect("", QString(), [&](QDialog *dialog) {
+            auto *printDialog = qobject_cast<QPrintDialog *>(dialog);
+            QVERIFY(printDialog);
+            printDialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+            printDialog->printer()->setOutputFileName(pdf);
+            printDialog->done(QDialog::Accepted);
+        });
+        print->trigger();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QFile printed(pdf);
+        QVERIFY(printed.open(QIODevice::ReadOnly));
+        QVERIFY(printed.readAll().startsWith("%PDF"));
+        QCOMPARE(f.frame.session().settings.reports.lastReport, 2);
     }
 
     void thePublishRowOpensTheCatalogue()

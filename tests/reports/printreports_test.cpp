@@ -91,7 +91,7 @@ TEST(PrintReports, EveryReportPrintsItsCodesUnderAHeaderOnEveryPage)
     }
 }
 
-TEST(PrintReports, TheLogoTakesItsLinesAboveThePlainHeader)
+TEST(PrintReports, HeadersShowTheLogoOrTheThreeLinesInTheirFrame)
 {
     const auto d = reportFixture();
     PrintOptions o = options();
@@ -105,8 +105,15 @@ TEST(PrintReports, TheLogoTakesItsLinesAboveThePlainHeader)
     EXPECT_EQ(s.texts[0].top, 60);
     p.threeLineHeaders = true;
     RecordingSurface framed;
+    o.department = "Science";
+    o.comment = "Draft";
     print(*d, p, framed, o);
     EXPECT_TRUE(framed.pictures.empty());
+    const auto first = framed.pageTexts(1);
+    const std::vector<std::string> header(first.begin(), first.begin() + 7);
+    EXPECT_EQ(header,
+              (std::vector<std::string>{"School <b>&\"x", "- 1 -", "Science", "Draft", "Resources",
+                                        "02.07.2026", "school.qvf (Quivra Scheduling Software)"}));
 }
 
 TEST(PrintReports, CodeListsSplitIntoBandsOfWeeksThatEachNumberFromOne)

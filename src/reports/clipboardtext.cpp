@@ -197,7 +197,7 @@ std::vector<CodeId> linkedInIdOrder(const ScheduleData &d, CodeId c)
         std::sort(out.begin(), out.end());
         out.erase(std::unique(out.begin(), out.end()), out.end());
     } else {
-        int cursor = 0;
+        int cursor = d.collectionEntryCount + 1;
         while (const CodeId e = eventsOfResource(d, c, cursor))
             out.push_back(e);
         std::sort(out.begin(), out.end());
@@ -423,7 +423,7 @@ ClipWriter copyCodes(const ScheduleData &d, const CopyRequest &r)
             if (r.byCategory) {
                 writeFields(w, d, c, FieldName | FieldAllocated, r.periods);
                 std::vector<long long> sums(columns.size(), 0);
-                int cursor = 0;
+                int cursor = d.collectionEntryCount + 1;
                 while (const CodeId e = eventsOfResource(d, c, cursor)) {
                     const MemberList m = collectionOf(d, e);
                     const CodeId first = memberOfCategory(d, r.sortingCategory, 1, m);

@@ -36,6 +36,16 @@ CodeId named(const ScheduleData &d, std::string_view cell)
     return findCode(d, cell);
 }
 
+bool removeMember(ScheduleData &d, CodeId e, CodeId r)
+{
+    const MemberList m = collectionOf(d, e);
+    MemberList kept{};
+    for (int i = 1; i <= m[0]; ++i)
+        if (m[static_cast<std::size_t>(i)] != r)
+            kept[static_cast<std::size_t>(++kept[0])] = m[static_cast<std::size_t>(i)];
+    return kept[0] != m[0] && setCollection(d, e, kept) >= 0;
+}
+
 class Paste
 {
 public:
@@ -312,7 +322,7 @@ void Paste::selection(const ClipLine &line, CodeId r)
                     omit(m_d.codes[e].code.view());
                     continue;
                 }
-                if (replaceMember(m_d, e, x, 0) && remove)
+                if (removeMember(m_d, e, x) && remove)
                     ++m_r.updated;
             }
         }

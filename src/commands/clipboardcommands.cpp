@@ -1,6 +1,7 @@
 #include "commands/clipboardcommands.h"
 
 #include "commands/commandsupport.h"
+#include "commands/pastecommands.h"
 #include "commands/textfill.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
@@ -149,7 +150,7 @@ bool copyCodesToClipboard(ScheduleData &d, Prompter &p, Clipboard &clipboard, Cl
         const int item = p.choice("Display codes, names or both?", 0, 1, "Codes$Names$Both");
         if (item == 0)
             return false;
-        r.fields = item == 1 ? FieldCode : item == 2 ? FieldName : FieldCode | FieldName;
+        r.fields = item == 1 ? ClipCode : item == 2 ? ClipName : ClipCode | ClipName;
     }
     if (kind == CopyPeriods) {
         if (!events) {
@@ -346,6 +347,45 @@ bool copyTimetablesToClipboard(ScheduleData &d, Prompter &p, Clipboard &clipboar
         note = "\r\n\r\nThe calendar was cut after 255 days.";
     deliverCopy(p, clipboard, target, text, note);
     return true;
+}
+
+bool codeConversion(ScheduleData &d, Prompter &p, Progress &progress, Clipboard &clipboard,
+                    ClipTarget &target)
+{
+    switch (p.choice("Code conversion", 0, 1,
+                     "Copy current codes to the Clipboard$Paste new codes from the Clipboard$"
+                     "Delete codes from the Clipboard")) {
+    case 1:
+        copyCodesToClipboard(d, p, clipboard, target, CopyAllCodes, true);
+        return false;
+    case 2:
+        return pasteFromClipboard(d, p, progress, clipboard, PasteCodeConversion, true, 0);
+    case 3:
+        return pasteFromClipboard(d, p, progress, clipboard, PasteDeleteCodes, true, 0);
+    default:
+        return false;
+    }
+}
+
+bool resourceMapping(ScheduleData &d, Prompter &p, Progress &progress, Clipboard &clipboard)
+{
+    const int item = p.choice("Resource mapping", 0, 1,
+                              "Paste one to many from the Clipboard$"
+                              "Paste many to one from the Clipboard");
+    if (item == 0)
+        return false;
+    return pasteFromClipboard(d, p, progress, clipboard,
+                              item == 1 ? PasteOneToMany : PasteManyToOne, false, 0);
+}
+
+bool resourceSelection(ScheduleData &d, Prompter &p, Progress &progress, Clipboard &clipboard)
+{
+    const int item =
+        p.choice("Resource selection", 0, 1, "Add to event resources$Remove from event resources");
+    if (item == 0)
+        return false;
+    return pasteFromClipboard(d, p, progress, clipboard,
+                              item == 1 ? PasteAddSelection : PasteRemoveSelection, false, 0);
 }
 
 } // namespace quivra

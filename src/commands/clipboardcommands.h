@@ -5,6 +5,7 @@
 // writes every copy to a text, CSV or HTML file. The layouts themselves are the reports layer's
 // (clipboardtext.h, timetabletext.h); these functions ask, write and report.
 
+#include "engine/progress.h"
 #include "engine/scheduledata.h"
 #include "reports/clipboardtext.h"
 
@@ -57,5 +58,14 @@ struct TimetableViewState
 // cancelled or refused.
 bool copyTimetablesToClipboard(ScheduleData &d, Prompter &p, Clipboard &clipboard,
                                ClipTarget &target, int item, const TimetableViewState &view);
+
+// The Tools menu's clipboard exchange, each a choice of its items: "Code conversion ..." (copy
+// the current codes, paste new codes, delete the codes pasted), "Resource mapping ..." (one to
+// many, many to one) and "Resource selection ..." (add to or remove from event resources). True
+// when the data set changed.
+bool codeConversion(ScheduleData &d, Prompter &p, Progress &progress, Clipboard &clipboard,
+                    ClipTarget &target);
+bool resourceMapping(ScheduleData &d, Prompter &p, Progress &progress, Clipboard &clipboard);
+bool resourceSelection(ScheduleData &d, Prompter &p, Progress &progress, Clipboard &clipboard);
 
 } // namespace quivra

@@ -214,23 +214,23 @@ bool chosen(const std::vector<CodeId> &set, CodeId c)
 void writeFields(ClipWriter &w, const ScheduleData &d, CodeId c, int fields, WeekPeriods periods)
 {
     const CodeRecord &r = d.codes[c];
-    if (fields & FieldEmpty)
+    if (fields & ClipEmpty)
         w.empty();
-    if (fields & FieldCode)
+    if (fields & ClipCode)
         w.cell(r.code.view());
-    if (fields & FieldName)
+    if (fields & ClipName)
         w.cell(r.name.view());
-    if (fields & FieldCategory)
+    if (fields & ClipCategory)
         w.number(categoryOf(d, c));
-    if (fields & FieldPlanned)
+    if (fields & ClipPlanned)
         w.number(r.planned);
-    if (fields & FieldAllocated)
+    if (fields & ClipAllocated)
         w.number(r.allocated);
-    if (fields & FieldScheduled)
+    if (fields & ClipScheduled)
         w.number(r.scheduled);
-    if (fields & FieldLinks)
+    if (fields & ClipLinks)
         w.number(r.links);
-    if (fields & FieldWeeks)
+    if (fields & ClipWeeks)
         for (const int n : clipWeekNumbers(d, c, periods, clipLastWeek(d)))
             w.number(n);
 }
@@ -416,12 +416,11 @@ ClipWriter copyCodes(const ScheduleData &d, const CopyRequest &r)
             }
             break;
         case CopyNamesAndCategories:
-            writeFields(w, d, c, FieldName | FieldCategory | (r.events ? FieldPlanned : 0),
-                        r.periods);
+            writeFields(w, d, c, ClipName | ClipCategory | (r.events ? ClipPlanned : 0), r.periods);
             break;
         case CopyPeriods:
             if (r.byCategory) {
-                writeFields(w, d, c, FieldName | FieldAllocated, r.periods);
+                writeFields(w, d, c, ClipName | ClipAllocated, r.periods);
                 std::vector<long long> sums(columns.size(), 0);
                 int cursor = d.collectionEntryCount + 1;
                 while (const CodeId e = eventsOfResource(d, c, cursor)) {
@@ -436,7 +435,7 @@ ClipWriter copyCodes(const ScheduleData &d, const CopyRequest &r)
                     w.number(s);
                 break;
             }
-            writeFields(w, d, c, FieldPlanned | FieldAllocated | FieldScheduled | FieldLinks,
+            writeFields(w, d, c, ClipPlanned | ClipAllocated | ClipScheduled | ClipLinks,
                         r.periods);
             if (r.categoryCounts) {
                 std::array<int, MaxCategories + 1> counts{};
@@ -459,7 +458,7 @@ ClipWriter copyCodes(const ScheduleData &d, const CopyRequest &r)
             }
             break;
         case CopyPeriodsInWeeks:
-            writeFields(w, d, c, FieldWeeks, r.periods);
+            writeFields(w, d, c, ClipWeeks, r.periods);
             break;
         case CopyAddableResources:
         case CopyAddableEvents: {
@@ -482,17 +481,16 @@ ClipWriter copyCodes(const ScheduleData &d, const CopyRequest &r)
         case CopyLinkedPeriods:
         case CopyLinkedPeriodsInWeeks: {
             const bool inWeeks = kind == CopyLinkedPeriodsInWeeks;
-            const int numbers = inWeeks
-                                    ? FieldPlanned | FieldWeeks
-                                    : FieldPlanned | FieldAllocated | FieldScheduled | FieldLinks;
+            const int numbers = inWeeks ? ClipPlanned | ClipWeeks
+                                        : ClipPlanned | ClipAllocated | ClipScheduled | ClipLinks;
             w.cell(rec.name.view());
             w.empty();
-            writeFields(w, d, c, FieldCategory | numbers, r.periods);
+            writeFields(w, d, c, ClipCategory | numbers, r.periods);
             w.endLine();
             for (const CodeId l : linkedInIdOrder(d, c)) {
                 if (!chosen(other, l))
                     continue;
-                writeFields(w, d, l, FieldEmpty | FieldCode | FieldName | FieldCategory | numbers,
+                writeFields(w, d, l, ClipEmpty | ClipCode | ClipName | ClipCategory | numbers,
                             r.periods);
                 if (!inWeeks && d.codes[l].isEvent() && weeksDated(d)) {
                     const DateRange range = codeDateRange(d, l);

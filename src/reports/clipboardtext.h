@@ -94,15 +94,15 @@ enum CopyKind : int {
 
 // The fields of one code a copy writes, always in this order (bit values).
 enum ClipField : int {
-    FieldEmpty = 1,
-    FieldCode = 2,
-    FieldName = 4,
-    FieldCategory = 8,
-    FieldPlanned = 16,
-    FieldAllocated = 32,
-    FieldScheduled = 64,
-    FieldLinks = 128,
-    FieldWeeks = 256,
+    ClipEmpty = 1,
+    ClipCode = 2,
+    ClipName = 4,
+    ClipCategory = 8,
+    ClipPlanned = 16,
+    ClipAllocated = 32,
+    ClipScheduled = 64,
+    ClipLinks = 128,
+    ClipWeeks = 256,
 };
 
 // What the per-week cells count.
@@ -114,7 +114,7 @@ struct CopyRequest
     bool events = true;          // the main codes are events (every view but Resources)
     std::vector<CodeId> main;    // the chosen main codes; written in CodeId order
     std::vector<CodeId> other;   // the second selection (linked codes shown, columns)
-    int fields = FieldCode;      // kind 0: FieldCode, FieldName or both
+    int fields = ClipCode;       // kind 0: ClipCode, ClipName or both
     bool byCategory = false;     // kind 2: "ALLOCATED by category"
     int sortingCategory = 2;     // ... its resource category
     bool categoryCounts = false; // kind 2: the linked codes counted by category

@@ -151,7 +151,7 @@ TEST(CodeCopies, NamesAndLinksOfAResourceEndWithAnEmptyLine)
     CopyRequest r;
     r.kind = CopyCodesAndLinks;
     r.events = false;
-    r.fields = FieldName;
+    r.fields = ClipName;
     r.main = {id(*d, "G1")};
     d->codes[id(*d, "G1")].name.assign("Group one");
     EXPECT_EQ(copyCodes(*d, r).text(), "Group one\r\n\tAlgebra\r\n\tChemistry\r\n\r\n");
@@ -200,7 +200,7 @@ std::vector<GoldenCase> goldenCases()
     };
     cases.push_back(
         code(CopyCodesAndLinks, true, "copy0-events-both",
-             [](const ScheduleData &, CopyRequest &r) { r.fields = FieldCode | FieldName; }));
+             [](const ScheduleData &, CopyRequest &r) { r.fields = ClipCode | ClipName; }));
     cases.push_back(code(CopyCodesAndLinks, false, "copy0-resources-codes"));
     cases.push_back(code(CopyNamesAndCategories, true, "copy1-events"));
     cases.push_back(code(CopyNamesAndCategories, false, "copy1-resources"));

@@ -100,21 +100,20 @@ private:
 void Paste::codes(const ClipLine &line, CodeId c)
 {
     const bool events = m_o.events;
-    std::uint16_t flags = 0;
+    // Without a category cell a new code takes category 1 and an existing one keeps its own.
     const bool hasCategory = line.size() >= 3;
-    if (hasCategory) {
-        const int category = std::clamp(clipNumber(line[2], 1), 1, MaxCategories);
-        const int defined =
-            listCount(events ? m_d.eventCategories.view() : m_d.resourceCategories.view());
-        if (category > defined) {
-            omit(line[0]);
-            return;
-        }
-        const auto bit = static_cast<std::uint16_t>(1u << (CategoryShift + category - 1));
-        const bool noTimetable = m_d.noTimetableMasks[ResourceMasks] & (1u << category);
-        flags = events ? static_cast<std::uint16_t>(IsEventBit | bit)
-                       : static_cast<std::uint16_t>(bit | (noTimetable ? NoTimetableBit : 0));
+    const int category = hasCategory ? std::clamp(clipNumber(line[2], 1), 1, MaxCategories) : 1;
+    const int defined =
+        listCount(events ? m_d.eventCategories.view() : m_d.resourceCategories.view());
+    if (hasCategory && category > defined) {
+        omit(line[0]);
+        return;
     }
+    const auto bit = static_cast<std::uint16_t>(1u << (CategoryShift + category - 1));
+    const bool noTimetable = m_d.noTimetableMasks[ResourceMasks] & (1u << category);
+    const auto flags = events
+                           ? static_cast<std::uint16_t>(IsEventBit | bit)
+                           : static_cast<std::uint16_t>(bit | (noTimetable ? NoTimetableBit : 0));
     const int planned = line.size() >= 4 ? std::clamp(clipNumber(line[3], 1), 1,
                                                       std::min(m_d.coding.slotsTotal, 0xFFFF))
                                          : 1;

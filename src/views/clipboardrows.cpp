@@ -2,6 +2,7 @@
 
 #include "commands/clipboardcommands.h"
 #include "commands/pastecommands.h"
+#include "engine/codetable.h"
 #include "views/codelistform.h"
 #include "views/viewhost.h"
 
@@ -43,8 +44,13 @@ void bindPaste(ViewCommand *r, int kind, bool events)
         return;
     bindDataCommand(*r, [kind, events](ScheduleData &d, Prompter &p, ViewForm &view) {
         ViewHost &host = *view.host();
-        return pasteFromClipboard(d, p, host.progress(), host.clipboard(), kind, events,
-                                  selected(view));
+        const bool changed = pasteFromClipboard(d, p, host.progress(), host.clipboard(), kind,
+                                                events, selected(view));
+        // "Sort automatically" puts the codes a paste added in order, unless the order is locked.
+        const auto &prefs = host.settings().preferences;
+        if (changed && prefs.autoSort && !prefs.lockSort)
+            sortCodes(d, SortByCode, events ? CodeKind::Event : CodeKind::Resource, true, false);
+        return changed;
     });
 }
 

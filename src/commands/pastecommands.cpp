@@ -1,6 +1,7 @@
 #include "commands/pastecommands.h"
 
 #include "commands/conflictcheck.h"
+#include "commands/healthcommands.h"
 #include "commands/textfill.h"
 #include "engine/calendar.h"
 #include "engine/codeedits.h"
@@ -519,6 +520,7 @@ bool pasteFromClipboard(ScheduleData &d, Prompter &p, Progress &progress,
             return false;
         const PasteReport r = applyPaste(d, text, options);
         p.infoDlg(fillIn("{} codes found and removed.", r.updated));
+        showSummary(d, p);
         return r.changed;
     }
     if ((kind == PasteReplaceResources || kind == PasteAddResources) &&
@@ -537,6 +539,8 @@ bool pasteFromClipboard(ScheduleData &d, Prompter &p, Progress &progress,
     if (r.sweepDue && d.counters.timetableEntries > 0) {
         PromptedSweep sweep(p, nullptr);
         conflictSweep(d, {1, SweepHandling::Remove}, sweep, progress);
+    } else if (r.lines > 0) {
+        showSummary(d, p);
     }
     return r.changed;
 }

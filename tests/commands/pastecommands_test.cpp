@@ -237,11 +237,13 @@ TEST_F(PasteTest, TheCommandsAskReportAndDelete)
     ui.expect("Resource codes (2):\r\nG1, T1, ...").answer(Answer::Yes);
     ui.expect("3 codes found from the Clipboard").answer(Answer::Yes);
     ui.expect("3 codes found and removed.").answer(Answer::Ok);
+    ui.expect("Summary").answer(Answer::Ok);
     EXPECT_TRUE(pasteFromClipboard(*d, p, progress, clipboard, PasteDeleteCodes, true, 0));
     EXPECT_EQ(id("G1") + id("T1") + id("A1"), 0);
     // The report after a paste.
     clipboard.setText("B2\tBio\r\nWHAT\tX\r\n");
     ui.expect("1 codes added, 1 updated and 0 omitted.").answer(Answer::Ok);
+    ui.expect("Summary").answer(Answer::Ok);
     EXPECT_TRUE(pasteFromClipboard(*d, p, progress, clipboard, PasteCodes, true, 0));
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }

@@ -225,6 +225,40 @@ TEST_F(PasteTest, SelectionAddsToTheEventWithFewestLinksAndRemoves)
     EXPECT_EQ(r.updated, 1);
 }
 
+TEST_F(PasteTest, HostileTextsLeaveAConsistentDataSet)
+{
+    // Cells drawn from codes, numbers, blanks, over-long and control texts, joined by every
+    // separator a clipboard may hold; every kind must keep codes and collections valid.
+    const std::vector<std::string> pieces = {
+        "A1",   "B2",   "C3", "G1", "G2", "T1",     "T2",
+        "R1",   "",     " ",  "7",  "-1", "999999", "ABCDEFGHIJKLMNOPQRS",
+        "\x01", "\xE9", "\t", "\r", "\n", "\r\n",   "\0"};
+    const int kinds[] = {PasteCodes,           PasteWeeksGrid,       PasteReplaceResources,
+                         PasteAddResources,    PasteRemoveResources, PasteCodeConversion,
+                         PasteOneToMany,       PasteManyToOne,       PasteAddSelection,
+                         PasteRemoveSelection, PasteDeleteCodes};
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](std::size_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::size_t>((seed >> 8) % n);
+    };
+    for (const int kind : kinds)
+        for (int round = 0; round < 40; ++round) {
+            d = clipFixture();
+            std::string text;
+            for (int i = 0; i < 30; ++i)
+                text += pieces[next(pieces.size())];
+            for (const bool events : {true, false})
+                applyPaste(*d, text, PasteOptions{kind, events, 1, round % 2 == 0});
+            for (CodeId c = 1; c <= d->codeCount; ++c) {
+                ASSERT_FALSE(d->codes[c].code.view().empty()) << kind << " " << text;
+                if (d->codes[c].isEvent()) {
+                    ASSERT_LE(collectionOf(*d, c)[0], MaxMembers);
+                }
+            }
+        }
+}
+
 TEST_F(PasteTest, TheCommandsAskReportAndDelete)
 {
     // Nothing on the clipboard.

@@ -1,8 +1,8 @@
 #include "shell/commandtable.h"
 
 #include "commands/bookingcommands.h"
-#include "commands/clipboardcommands.h"
 #include "commands/clearcommands.h"
+#include "commands/clipboardcommands.h"
 #include "commands/codecommands.h"
 #include "commands/codeselection.h"
 #include "commands/colourcommands.h"

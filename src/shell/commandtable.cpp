@@ -2,6 +2,7 @@
 
 #include "commands/bookingcommands.h"
 #include "commands/clearcommands.h"
+#include "commands/clipboardcommands.h"
 #include "commands/codecommands.h"
 #include "commands/codeselection.h"
 #include "commands/colourcommands.h"
@@ -456,9 +457,19 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     bindModifyCollectionsCommand(
         t.add("tools.collections", "Modify collections", {}, QKeySequence(Qt::CTRL | Qt::Key_M)),
         frame);
-    t.group("tools.codeConversion", "Code conversion ...");
-    t.add("tools.resourceMapping", "Resource mapping ...");
-    t.add("tools.resourceSelection", "Resource selection ...");
+    dataCommand(t.group("tools.codeConversion", "Code conversion ..."), frame,
+                [&frame](ScheduleData &d, Prompter &p) {
+                    return codeConversion(d, p, frame.progress(), frame.clipboard(),
+                                          frame.clipTarget());
+                });
+    dataCommand(t.add("tools.resourceMapping", "Resource mapping ..."), frame,
+                [&frame](ScheduleData &d, Prompter &p) {
+                    return resourceMapping(d, p, frame.progress(), frame.clipboard());
+                });
+    dataCommand(t.add("tools.resourceSelection", "Resource selection ..."), frame,
+                [&frame](ScheduleData &d, Prompter &p) {
+                    return resourceSelection(d, p, frame.progress(), frame.clipboard());
+                });
     t.menu = "Tools/Replace tool";
     // Both commands share one tool, which remembers the text to find.
     const auto replaceTool = std::make_shared<ReplaceTool>();
@@ -501,7 +512,9 @@ void optionsMenu(TableBuilder &t, TFrameForm &frame)
     dataCommand(t.add("options.selectResources", "Resources"), frame,
                 [](ScheduleData &d, Prompter &p) { return selectCodesToMark(d, p, false); });
     t.menu = "Options";
-    t.add("options.clipboardTarget", "Default Clipboard target");
+    t.add("options.clipboardTarget", "Default Clipboard target").run = [&frame] {
+        chooseClipTarget(frame.prompter(), frame.clipTarget());
+    };
 
     t.menu = "Options/Default show mode";
     const std::array<const char *, 3> modes = {"&1 Codes [Code]", "&2 Names [Name]",
@@ -621,14 +634,10 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
     // A plain array: its size follows the entries, so none is left empty.
     const std::pair<const char *, const char *> later[] = {
         {"file.campus", "the campus exchange"},
-        {"tools.codeConversion", "clipboard exchange"},
-        {"tools.resourceMapping", "clipboard exchange"},
-        {"tools.resourceSelection", "clipboard exchange"},
         {"tools.blocks", "block scheduling in the Timetables view"},
         {"tools.selectionOptimise", "selection optimisation"},
         {"tools.intake", "intake scheduling"},
         {"tools.campusCollisions", "the campus exchange"},
-        {"options.clipboardTarget", "clipboard exchange"},
         {"help.", "the help pages"},
         {"colours.", "more colour selections"},
     };

@@ -78,6 +78,7 @@ public:
     Settings &settings() override;
     void dataChanged() override { refreshViews(); }
     void pickCode(CodeId code) override { onCurrentCodeChanged(nullptr, code); }
+    Clipboard &clipboard() override { return m_clipboard; }
     void showCollections(CollectionsEditor &editor) override;
     bool openEventDialog(EventDialog which, CodeId event) override;
     const ViewOptions &viewOptions() const { return m_options; }
@@ -167,6 +168,7 @@ private:
     QSpinBox *m_week = nullptr;
     QLabel *m_status = nullptr;
     QWidget *m_startPanel = nullptr;
+    QtClipboard m_clipboard;
 };
 
 } // namespace quivra

@@ -1,5 +1,6 @@
 #include "views/viewcommands.h"
 
+#include "views/clipboardrows.h"
 #include "views/codelistediting.h"
 #include "views/codelisttoolcommands.h"
 #include "views/collectionrows.h"
@@ -186,6 +187,7 @@ std::vector<ViewCommand> resourcesTable()
           {key(Qt::Key_F5)});
     bindCodeListEditing(t.rows, CodeKind::Resource);
     bindCodeListTools(t.rows, false);
+    bindClipboardRows(t.rows, false);
     return std::move(t.rows);
 }
 
@@ -253,6 +255,7 @@ std::vector<ViewCommand> eventsTable()
     t.add("lockThis", "Lock this event", "Lock or unlock the current event");
     bindCodeListEditing(t.rows, CodeKind::Event);
     bindCodeListTools(t.rows, true);
+    bindClipboardRows(t.rows, true);
     return std::move(t.rows);
 }
 

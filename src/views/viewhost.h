@@ -4,10 +4,12 @@
 // frame). Views only read the data set; a command run from a view's menu or keys changes it
 // through the host, which owns it, and the host then rebuilds every view.
 
+#include "commands/clipboardcommands.h"
 #include "commands/collectionseditor.h"
 #include "engine/progress.h"
 #include "engine/scheduledata.h"
 #include "files/settings.h"
+#include "ui/ports.h"
 #include "ui/prompter.h"
 
 #include <string>
@@ -55,8 +57,17 @@ public:
     // stores goes through the editor. A host without the dialog leaves the editor unused.
     virtual void showCollections(CollectionsEditor &editor) { (void)editor; }
 
+    // The clipboard copies and pastes go through (a host without the system's keeps them in
+    // memory), where copies also go, and what the code lists' copies count.
+    virtual Clipboard &clipboard() { return m_memoryClipboard; }
+    ClipTarget &clipTarget() { return m_clipTarget; }
+    WeekPeriods &copiedPeriods() { return m_copiedPeriods; }
+
 private:
     std::string m_searchText;
+    MemoryClipboard m_memoryClipboard;
+    ClipTarget m_clipTarget;
+    WeekPeriods m_copiedPeriods = WeekPeriods::Allocated;
 };
 
 } // namespace quivra

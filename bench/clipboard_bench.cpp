@@ -1,0 +1,60 @@
+// The clipboard on a full code table (6000 events over 40 weeks): the Weeks grid copy of every
+// event, reading a pasted text into cells, and pasting every event's code, name, category and
+// PLANNED back.
+
+#include "benchdata.h"
+#include "commands/pastecommands.h"
+#include "reports/clipboardtext.h"
+
+#include <benchmark/benchmark.h>
+
+namespace quivra {
+namespace {
+
+CopyRequest allEvents(const ScheduleData &d, int kind)
+{
+    CopyRequest r;
+    r.kind = kind;
+    r.events = true;
+    for (int i = 1; i <= d.eventList[0]; ++i)
+        r.main.push_back(d.eventList[static_cast<std::size_t>(i)]);
+    return r;
+}
+
+void BM_CopyWeeksGrid(benchmark::State &state)
+{
+    auto d = benchdata::fullDataSet(4711, 160);
+    const CopyRequest r = allEvents(*d, CopyPeriodsInWeeks);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const ClipWriter w = copyCodes(*d, r);
+        bytes = w.size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_CopyWeeksGrid)->Unit(benchmark::kMillisecond);
+
+void BM_ReadPastedText(benchmark::State &state)
+{
+    auto d = benchdata::fullDataSet(4711, 160);
+    const std::string text = copyCodes(*d, allEvents(*d, CopyPeriodsInWeeks)).text();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readClipLines(text));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ReadPastedText)->Unit(benchmark::kMillisecond);
+
+void BM_PasteCodesBack(benchmark::State &state)
+{
+    auto d = benchdata::fullDataSet(4711, 160);
+    const std::string text = copyCodes(*d, allEvents(*d, CopyNamesAndCategories)).text();
+    for (auto _ : state) {
+        const PasteReport r = applyPaste(*d, text, PasteOptions{PasteCodes, true, 0, false});
+        benchmark::DoNotOptimize(r.updated);
+    }
+}
+BENCHMARK(BM_PasteCodesBack)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace quivra

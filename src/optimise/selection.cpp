@@ -212,6 +212,14 @@ std::vector<CodeId> studentsOf(const ScheduleData &d, int category)
     return list;
 }
 
+// The pair and every repeat of it are done with.
+void markUsed(std::vector<SelectionPair> &pairs, const SelectionPair &pair)
+{
+    for (SelectionPair &other : pairs)
+        if (other.subject == pair.subject && other.student == pair.student)
+            other.options = 0;
+}
+
 std::string_view trimmed(std::string_view cell)
 {
     while (!cell.empty() && (cell.front() == ' ' || cell.front() == '"'))
@@ -324,7 +332,16 @@ SelectionRun addFromMatrix(ScheduleData &d, std::vector<SelectionPair> pairs, Ev
         }
         progress.step(static_cast<int>(i) + 1);
         const SelectionPair pair = pairs[i];
-        if (pair.options == 0 || state.full(pair.student))
+        if (pair.options == 0)
+            continue;
+        // A student who sits in an event of the subject already has what the pair asks for.
+        const auto &subjectEvents = eventsOfSubject[pair.subject];
+        if (std::any_of(subjectEvents.begin(), subjectEvents.end(),
+                        [&](CodeId e) { return state.inEvent(pair.student, e); })) {
+            markUsed(pairs, pair);
+            continue;
+        }
+        if (state.full(pair.student))
             continue;
         // The event with the fewest resources among those the student fits into, the first of
         // them in event-list order.
@@ -346,9 +363,7 @@ SelectionRun addFromMatrix(ScheduleData &d, std::vector<SelectionPair> pairs, Ev
         if (chosen == 0 || !state.add(pair.student, chosen))
             continue;
         run.changes.push_back({pair.student, 0, chosen});
-        for (SelectionPair &other : pairs)
-            if (other.subject == pair.subject && other.student == pair.student)
-                other.options = 0;
+        markUsed(pairs, pair);
         progress.status(std::to_string(run.changes.size()) + " additions, " +
                         std::to_string(run.attempts) + " attempts");
     }

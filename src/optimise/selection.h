@@ -6,7 +6,8 @@
 //
 // Three methods:
 // - addFromMatrix: students added to events from a student/subject matrix (rows of cells that
-//   name students and subjects), the events with the fewest resources first;
+//   name students and subjects), the events with the fewest resources first; a student who
+//   sits in an event of the subject already is left where it is;
 // - swapStudents: one student moved per cycle from one event to another, to reduce that
 //   student's gaps or the spread of a measure over the students;
 // - balanceStudents: students moved from the fullest events to the emptiest ones.

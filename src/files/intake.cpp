@@ -136,8 +136,11 @@ Result<void> checkIntakePlan(const ScheduleData &pattern, const IntakePlan &plan
     if (n < 2 || starts.front() != 1)
         return fail(Error::Code::Refused,
                     "You should select starting weeks for at least two intakes.");
-    if (n > largestIntakeCount(pattern, plan.category) + 1 || n > MaxIntakes)
-        return fail(Error::Code::Refused, "More intakes than the data set can hold.");
+    if (const int most = std::min(largestIntakeCount(pattern, plan.category) + 1, MaxIntakes);
+        n > most)
+        return fail(Error::Code::Refused, "At most " + std::to_string(most) + " intakes of " +
+                                              std::to_string(intakeLength(pattern)) +
+                                              " weeks fit into the calendar and the code table.");
     const int lastStart = usedWeeks(pattern) - intakeLength(pattern) + 1;
     for (int i = 1; i < n; ++i)
         if (starts[i] <= starts[i - 1] || starts[i] > lastStart)

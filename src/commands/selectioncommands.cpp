@@ -193,7 +193,7 @@ bool selectionOptimisation(Session &s, Clipboard &clipboard, const ReviewChanges
             std::string info =
                 gaps.empty() ? std::string() : "Timetable gaps by category:" + br + br + gaps;
             if (method == 3)
-                info += br + "Number of students in events:" + br + br +
+                info += (info.empty() ? "" : br) + "Number of students in events:" + br + br +
                         fillIn("{}...{} students (before)", run.smallestBefore, run.largestBefore) +
                         br +
                         fillIn("{}...{} students (after)", run.smallestAfter, run.largestAfter);

@@ -58,9 +58,7 @@ bool campusAddTextFile(Session &s)
     request.description = "Quivra text file";
     request.pattern = std::string("*.") + TextExtension;
     request.defaultExtension = TextExtension;
-    request.folder = s.settings.directory.defaultAddFile.empty()
-                         ? s.settings.directory.defaultTextDir
-                         : fs::path(s.settings.directory.defaultAddFile).parent_path().string();
+    request.folder = s.settings.directory.defaultTextDir;
     const auto path = s.prompter.openFile(request);
     if (!path || !checkInUse(s, *path))
         return false;
@@ -74,7 +72,7 @@ bool campusAddTextFile(Session &s)
     }
     if (s.currentFile().empty())
         s.becomeUntitled();
-    s.settings.directory.defaultAddFile = *path;
+    s.settings.directory.defaultTextDir = fs::path(*path).parent_path().string();
     refreshViews(s);
     s.prompter.infoDlg("The file " + inQuotes(*path) + " was added." + br + br +
                        importReportText(*added) + br + sweepStatusText(added->conflicts));

@@ -34,8 +34,8 @@ CodeId addCode(ScheduleData &d, const std::string &code, std::uint16_t flags)
     return static_cast<CodeId>(insertCode(d, d.codeCount + 1, record));
 }
 
-// 10 subjects of 6 events each; 1500 students who each take 3 subjects, all of them put into
-// the first event of each subject.
+// 10 subjects of 6 events each; 1500 students who each take 3 subjects: the first event of a
+// subject holds as many of its students as it can (239), each other event one.
 std::unique_ptr<ScheduleData> unevenStudents()
 {
     auto d = makeScheduleData();
@@ -55,9 +55,11 @@ std::unique_ptr<ScheduleData> unevenStudents()
                                          IsEventBit | categoryBit(1));
             MemberList m{};
             m[++m[0]] = subjects[static_cast<std::size_t>(s)];
-            if (e == 0)
-                for (int t = 0; t < Students && m[0] < MaxMembers; ++t)
-                    if ((t + s) % (Subjects / 3) == 0 || t % Subjects == s)
+            // The first event takes every student of the subject it can hold, each other
+            // event one student (an event without students is not balanced into).
+            for (int t = 0; t < Students && m[0] < MaxMembers; ++t)
+                if (t % Subjects == s || (t + 1) % Subjects == s || (t + 2) % Subjects == s)
+                    if (e == 0 || t / Subjects == e - 1 + Students / Subjects - 5)
                         m[++m[0]] = students[static_cast<std::size_t>(t)];
             setCollection(*d, event, m);
         }

@@ -167,5 +167,41 @@ TEST(Selection, SwapsReduceGapsAndLeaveEvenMeasuresAlone)
     EXPECT_EQ(membersOf(*d, "Y2"), (std::vector<std::string>{"Y", "P2", "P1"}));
 }
 
+// A move that would not lower the student's gaps is tried and taken back: the collections keep
+// their members in their order and the data set reads as before.
+TEST(Selection, ARejectedGapsTryLeavesTheCollectionsAsTheyWere)
+{
+    auto d = school();
+    FixtureBuilder f(*d);
+    f.calendar(1, 1, 4).resources('S', {"X", "Y"}).resources('P', {"P1", "P2"});
+    f.event("X1", {"X", "P1"}).event("Y1", {"P1", "Y"}).event("Y2", {"Y", "P2"});
+    f.allocate("X1", 1, 1, 1).allocate("Y1", 1, 1, 1).allocate("Y2", 1, 1, 1);
+    f.place("X1", 1, 1, 1, 1).place("Y1", 1, 1, 3, 3).place("Y2", 1, 1, 4, 4);
+    f.finish();
+    const std::string before = dumpScheduleData(*d);
+    NullProgress progress;
+    const SelectionRun run = swapStudents(*d, SwapCriteria::Neither, SwapGoal::Gaps, {}, progress);
+    EXPECT_TRUE(run.changes.empty());
+    EXPECT_GT(run.options, 0);
+    EXPECT_EQ(dumpScheduleData(*d), before);
+}
+
+// A student is not moved into an event whose periods its week cannot hold: with two cells a
+// week, P1 (already in Busy) stays and the next student moves instead.
+TEST(Selection, BalanceKeepsEveryStudentWithinTheWeek)
+{
+    auto d = school();
+    FixtureBuilder f(*d);
+    f.calendar(1, 1, 2).resources('S', {"Maths"}).resources('P', {"P1", "P2", "P3", "P4"});
+    f.event("M1", {"Maths", "P1", "P2", "P3"}, 1).allocate("M1", 1, 1, 1);
+    f.event("M2", {"Maths", "P4"}, 2).allocate("M2", 1, 1, 2);
+    f.event("Busy", {"P1"}, 1).allocate("Busy", 1, 1, 1);
+    f.finish();
+    NullProgress progress;
+    const SelectionRun run = balanceStudents(*d, {}, progress);
+    ASSERT_EQ(run.changes.size(), 1u);
+    EXPECT_EQ(selectionChangeLine(*d, run.changes[0]), "P2: M1 -> M2");
+}
+
 } // namespace
 } // namespace quivra

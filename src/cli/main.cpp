@@ -6,6 +6,7 @@
 #include "cli/checkscli.h"
 #include "cli/clisupport.h"
 #include "cli/reportscli.h"
+#include "cli/toolscli.h"
 #include "engine/calendar.h"
 #include "engine/conflicts.h"
 #include "engine/dump.h"
@@ -63,6 +64,16 @@ constexpr const char *UsageText =
     "  export FILE --format ics|vcs|csv --out PATH [--resource CODE] [--weeks A-B]\n"
     "         [--layout file|resource|event] [--email ADDRESS] [--json]\n"
     "                                             the periods of resources as calendar or CSV\n"
+    "  intake FILE --weeks W1,W2,... --category K [--form 1..4] --out OUT [--json]\n"
+    "                                             the programme once per intake, merged\n"
+    "  select FILE --method 1..3 --out OUT [--matrix TEXT] [--events 1..3] [--criteria 1..4]\n"
+    "         [--goal 1..4] [--students K] [--subjects K] [--keep-locked] [--seed N] [--json]\n"
+    "                                             students added from a selection matrix (1),\n"
+    "                                             moved to close gaps (2) or balanced (3)\n"
+    "  campus FILE --kind 1..3 --out PATH [--weeks A-B] [--date-format F] [--json]\n"
+    "                                             the meetings in a campus exchange layout\n"
+    "  campus-check FILE --category K [--weeks A-B] [--json]\n"
+    "                                             days a resource meets rooms of two campuses\n"
     "\n"
     "Files ending in .qvx are text exchange files, all others data files. The moment written as\n"
     "\"Created\" into text files is taken from SOURCE_DATE_EPOCH when it is set.\n"
@@ -411,6 +422,12 @@ int main(int argc, char **argv)
         {"quality", "json top= first-week=", runQuality},
         {"publish", "json out= report= weeks= one-file ics intranet", runPublish},
         {"export", "json out= format= resource= weeks= layout= email=", runExport},
+        {"intake", "json out= weeks= category= form=", runIntake},
+        {"select",
+         "json out= method= matrix= events= criteria= goal= students= subjects= keep-locked seed=",
+         runSelect},
+        {"campus", "json out= kind= weeks= date-format=", runCampus},
+        {"campus-check", "json category= weeks=", runCampusCheck},
     };
     for (const Command &c : Commands) {
         if (c.name != command)

@@ -170,4 +170,13 @@ int eraseAllMemos(ScheduleData &d)
     return n;
 }
 
+bool setRoomsCategory(ScheduleData &d, int category)
+{
+    if (category < 1 || category > MaxCategories || category == d.roomsCategory)
+        return false;
+    d.roomsCategory = category;
+    d.modified = true;
+    return true;
+}
+
 } // namespace quivra

@@ -62,4 +62,8 @@ void resetConflictSources(ScheduleData &d);
 int eraseAllComments(ScheduleData &d);
 int eraseAllMemos(ScheduleData &d);
 
+// The resource category of rooms (1..7); false, nothing changed, for another number or the
+// category it already is.
+bool setRoomsCategory(ScheduleData &d, int category);
+
 } // namespace quivra

@@ -1,6 +1,7 @@
 #include "shell/commandtable.h"
 
 #include "commands/bookingcommands.h"
+#include "commands/campuscommands.h"
 #include "commands/clearcommands.h"
 #include "commands/clipboardcommands.h"
 #include "commands/codecommands.h"
@@ -10,11 +11,13 @@
 #include "commands/conflictcheck.h"
 #include "commands/filecommands.h"
 #include "commands/freeresources.h"
+#include "commands/intakecommands.h"
 #include "commands/lockcommands.h"
 #include "commands/network.h"
 #include "commands/profilecommands.h"
-#include "commands/reportcommands.h"
 #include "commands/replacetool.h"
+#include "commands/reportcommands.h"
+#include "commands/selectioncommands.h"
 #include "commands/textcommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"
@@ -28,6 +31,7 @@
 #include "shell/printing.h"
 #include "shell/printmenu.h"
 #include "shell/roomsdialog.h"
+#include "shell/seldlg.h"
 #include "shell/statisticsdialog.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
@@ -301,9 +305,22 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
               "Add the files others stored in the network folder"),
         frame, [](Session &s) { readFromNetwork(s); }, false);
     t.menu = "File/PeopleSoft";
-    t.add("file.campusAdd", "Add text file ...");
-    t.add("file.campusExport", "Campus Solutions exports ...");
-    t.add("file.campusCategories", "Define categories ...");
+    // Into an empty frame the file is added to a new data set.
+    auto &campusAdd =
+        t.add("file.campusAdd", "Add text file ...", "Add a text file (from Campus Solutions).qvx");
+    campusAdd.run = [&frame] {
+        if (!frame.viewsExist() && !quivra::newFile(frame.session()))
+            return;
+        campusAddTextFile(frame.session());
+    };
+    sessionCommand(
+        t.add("file.campusExport", "Campus Solutions exports ...",
+              "Write the scheduled meetings for Campus Solutions (.csv)"),
+        frame, [](Session &s) { campusExportFile(s); }, true);
+    sessionCommand(
+        t.add("file.campusCategories", "Define categories ...",
+              "The categories of rooms, lecturers, invigilators, students and exams"),
+        frame, [](Session &s) { defineCampusCategories(s); }, true);
     t.menu = "File/Profile";
     sessionCommand(
         t.add("file.profileOpen", "Open ...", "Read your settings from a profile file"), frame,
@@ -479,9 +496,24 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     t.group("tools.blocks", "Block scheduling");
     bindCyclingCommand(t.add("tools.cycling", "Cycling timetables"), frame);
     bindMemoCommand(t.add("tools.memo", "Memo panel"), frame);
-    t.add("tools.selectionOptimise", "Selection optimisation");
-    t.add("tools.intake", "Intake scheduling");
-    t.add("tools.campusCollisions", "Check for campus collisions");
+    auto &selection = t.add("tools.selectionOptimise", "Selection optimisation",
+                            "Optimises the selections of students and events");
+    selection.run = [&frame] {
+        QtClipboard clipboard;
+        selectionOptimisation(frame.session(), clipboard, [&frame](const ChangeReview &review) {
+            return reviewInDialog(review, &frame);
+        });
+    };
+    selection.enabled = [&frame] { return frame.viewsExist(); };
+    auto &intake = t.add("tools.intake", "Intake scheduling",
+                         "Create several overlapping schedules for each intake");
+    intake.run = [&frame] {
+        frame.showView(ViewTag::Weeks);
+        intakeScheduling(frame.session());
+    };
+    intake.enabled = [&frame] { return frame.viewsExist(); };
+    sessionCommand(t.add("tools.campusCollisions", "Check for campus collisions"), frame,
+                   checkCampusCollisions, true);
     auto &free = t.add("tools.freeResources", "Show free resources",
                        "Resources free in the time range selected in the Timetables view");
     free.run = [&frame] { showFreeResourcesOfSelection(frame); };

@@ -64,6 +64,8 @@ class BlockSchedulingEditor
 public:
     BlockSchedulingEditor(ScheduleData &d, BlockPatternMap &patterns, int week, bool applyBlocks);
 
+    const ScheduleData &data() const { return m_d; }
+    BlockPatternMap &patterns() { return m_patterns; }
     int week() const { return m_week; }
     void setWeek(int week);
     bool applyBlocks() const { return m_apply; }

@@ -212,7 +212,13 @@ TimetablesSession::TimetablesSession()
 
 int TimetablesSession::open(ScheduleData &d, int week)
 {
+    // The build clears the link marks; they carry other commands' selections, so they stay.
+    std::vector<std::uint16_t> marks(static_cast<std::size_t>(d.codeCount) + 1);
+    for (int c = 1; c <= d.codeCount; ++c)
+        marks[static_cast<std::size_t>(c)] = d.codes[c].flags & LinkMarksMask;
     const int rows = m_matrix.build(d, week);
+    for (int c = 1; c <= d.codeCount; ++c)
+        d.codes[c].flags |= marks[static_cast<std::size_t>(c)];
     m_open = true;
     suggestion.clear();
     if (rows > 0 && m_matrix.rowOf(m_master) == 0)

@@ -43,8 +43,9 @@ class TimetablesSession
 public:
     TimetablesSession();
 
-    // Builds the matrix of `week` (the move log starts empty) and keeps the master timetable
-    // and the current event where they still are. Returns the number of timetables.
+    // Builds the matrix of `week` (the move log starts empty, the codes keep their link marks)
+    // and keeps the master timetable and the current event where they still are. Returns the
+    // number of timetables.
     int open(ScheduleData &d, int week);
     // Builds the matrix again when it is not open on `week`; true when it was rebuilt.
     bool ensure(ScheduleData &d, int week);

@@ -17,6 +17,7 @@
 #include "commands/textcommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"
+#include "shell/blockschedulingdialog.h"
 #include "shell/cyclingdialog.h"
 #include "shell/eventdialogs.h"
 #include "shell/mainframe.h"
@@ -442,7 +443,7 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     bindReplaceCommand(t.add("tools.replaceString", "Replace string"), frame, replaceTool, false);
     bindReplaceCommand(t.add("tools.changeCase", "Change case"), frame, replaceTool, true);
     t.menu = "Tools";
-    t.group("tools.blocks", "Block scheduling");
+    bindBlockSchedulingCommand(t.group("tools.blocks", "Block scheduling"), frame);
     bindCyclingCommand(t.add("tools.cycling", "Cycling timetables"), frame);
     bindMemoCommand(t.add("tools.memo", "Memo panel"), frame);
     t.add("tools.selectionOptimise", "Selection optimisation");
@@ -602,7 +603,6 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
         {"tools.codeConversion", "clipboard exchange"},
         {"tools.resourceMapping", "clipboard exchange"},
         {"tools.resourceSelection", "clipboard exchange"},
-        {"tools.blocks", "block scheduling in the Timetables view"},
         {"tools.selectionOptimise", "selection optimisation"},
         {"tools.intake", "intake scheduling"},
         {"tools.campusCollisions", "the campus exchange"},

@@ -4,11 +4,13 @@
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/conflicts.h"
+#include "engine/lecturestore.h"
 #include "engine/notes.h"
 #include "engine/placement.h"
 #include "engine/recount.h"
 #include "engine/textutil.h"
 #include "engine/totals.h"
+#include "engine/weekstore.h"
 #include "optimise/optimiser.h"
 
 #include <algorithm>
@@ -1106,6 +1108,138 @@ TimetableOutcome chooseBlockLength(const ScheduleData &d, TimetablesSession &s, 
         return {};
     s.setBlockLength(chosen);
     return {false, fillIn("Default block length ({})", chosen), TimetablesGoTo::Nowhere};
+}
+
+TimetableOutcome searchNextEvent(const ScheduleData &d, TimetablesSession &s, Prompter &p)
+{
+    if (!s.isOpen())
+        return notOpen();
+    const WeekMatrix &m = s.matrix();
+    if (m.rowCount() == 0) {
+        p.infoDlg("No timetables found in this week - please select another week.");
+        return {};
+    }
+    // From the master's own row on, round the rows.
+    const int from = std::max(s.masterRow(), 1);
+    for (int k = 0; k < m.rowCount(); ++k) {
+        const int row = (from - 1 + k) % m.rowCount() + 1;
+        for (const CodeId e : m.weekEvents()) {
+            const MatrixEvent *ev = m.event(e);
+            if (!usesRow(ev, row) || ev->placed >= ev->allowed)
+                continue;
+            s.setMaster(m.resourceOfRow(row));
+            s.setEvent(e);
+            return {false,
+                    fillIn("{} period(s) out of {} still to be scheduled for {}",
+                           ev->allowed - ev->placed, ev->allowed, quoted(d, e)),
+                    TimetablesGoTo::Nowhere};
+        }
+    }
+    p.infoDlg("No allocated and unscheduled periods found on this week.");
+    return {};
+}
+
+TimetableOutcome splitNextBlock(ScheduleData &d, TimetablesSession &s, Prompter &p)
+{
+    if (!s.isOpen() || s.masterRow() == 0)
+        return notOpen();
+    int day = s.current().day, bell = s.current().bell;
+    if (s.matrix().nextBlockInRow(s.masterRow(), day, bell) == 0)
+        return {false, "No block left in this timetable", TimetablesGoTo::Nowhere};
+    s.clickCell(d, day, bell);
+    return moveCurrentBlock(d, s, p, SlotSearchMode::Best);
+}
+
+TimetableOutcome lockScheduledEvents(ScheduleData &d, TimetablesSession &s, bool lock)
+{
+    if (!s.isOpen() || s.masterRow() == 0)
+        return notOpen();
+    int n = 0;
+    for (const CodeId e : s.matrix().weekEvents()) {
+        const MatrixEvent *ev = s.matrix().event(e);
+        if (!usesRow(ev, s.masterRow()) || ev->placed == 0 || isLockedCode(d, e) == lock)
+            continue;
+        setLock(d, e, lock ? LockMode::Lock : LockMode::Unlock);
+        ++n;
+    }
+    return {n > 0, fillIn(lock ? "{} event(s) locked." : "{} event(s) unlocked.", n),
+            TimetablesGoTo::Nowhere};
+}
+
+TimetableOutcome chooseBookingKind(TimetablesSession &s, Prompter &p)
+{
+    const int chosen = p.choice("Change booking type", 0, s.bookingKind(), "1$2$3$");
+    if (chosen == 0)
+        return {};
+    s.setBookingKind(chosen);
+    return {false, fillIn("New bookings are of type {}.", chosen), TimetablesGoTo::Nowhere};
+}
+
+TimetableOutcome copyComment(const ScheduleData &d, TimetablesSession &s)
+{
+    if (!s.isOpen() || s.master() == 0)
+        return notOpen();
+    const CommentMatch match = findComment(d, s.week(), d.codes[s.master()].code.view(),
+                                           s.current().day, s.current().bell);
+    if (match.index < 0)
+        return {false, "This slot has no comment", TimetablesGoTo::Nowhere};
+    s.copiedComment = match.text;
+    return {false, "Comment copied.", TimetablesGoTo::Nowhere};
+}
+
+TimetableOutcome pasteComment(ScheduleData &d, TimetablesSession &s)
+{
+    if (!s.isOpen() || s.master() == 0)
+        return notOpen();
+    if (s.copiedComment.empty())
+        return {false, "No comment copied", TimetablesGoTo::Nowhere};
+    if (!addComment(d, s.week(), s.copiedComment, d.codes[s.master()].code.view(), s.current().day,
+                    s.current().bell))
+        return {false, "The comment could not be stored.", TimetablesGoTo::Nowhere};
+    return {true, "Comment pasted.", TimetablesGoTo::Nowhere};
+}
+
+TimetableOutcome changeAllocation(ScheduleData &d, TimetablesSession &s, AllocationChange change)
+{
+    const CodeId e = s.event();
+    if (!s.isOpen() || !validCode(d, e) || !isEventCode(d, e))
+        return {false, "Select an event first", TimetablesGoTo::Nowhere};
+    if (isLockedCode(d, e))
+        return {false, refusalText(d, e, Refusal::Locked), TimetablesGoTo::Nowhere};
+    const int w = s.week();
+    if (w < d.currentWeek)
+        return {false, "The weeks before the current week are protected.", TimetablesGoTo::Nowhere};
+    WeekAllocation wa;
+    loadWeekAllocation(d, e, wa);
+    auto &allocated = wa.allocated[static_cast<std::size_t>(w)];
+    const int placed = wa.scheduled[static_cast<std::size_t>(w)];
+    int next = allocated;
+    switch (change) {
+    case AllocationChange::IncreaseLeft:
+        next = std::min(allocated + 1, std::min(d.coding.slotsPerWeek, 255));
+        break;
+    case AllocationChange::DecreaseLeft:
+        next = allocated > placed ? allocated - 1 : allocated;
+        break;
+    case AllocationChange::LeftToZero:
+        next = placed;
+        break;
+    }
+    if (next == allocated)
+        return {false, quoted(d, e) + " keeps its allocation.", TimetablesGoTo::Nowhere};
+    allocated = static_cast<std::uint8_t>(next);
+    // The store writes nothing when it has no room (and nothing is due only for an event left
+    // with no allocation and no period).
+    if (storeWeekAllocation(d, e, wa) == 0 && (next > 0 || placed > 0))
+        return {false, refusalText(d, e, Refusal::StoreFull), TimetablesGoTo::Nowhere};
+    settleTotals(d);
+    s.open(d, w);
+    std::string message =
+        fillIn("Event {} has now {} ALLOCATED and {} SCHEDULED periods in this week.", quoted(d, e),
+               next, placed);
+    if (next == 0)
+        message += "\r\nEvent was removed from this week.";
+    return {true, message, TimetablesGoTo::Nowhere};
 }
 
 } // namespace quivra

@@ -81,6 +81,8 @@ public:
     bool applyBlocks = false;
     // Cells proposed by "Suggest solution"; empty when none.
     std::vector<SlotPos> suggestion;
+    // The comment "Copy comment" took, for "Paste comment".
+    std::string copiedComment;
 
     // The free-cell scores of event e in the matrix (all 0 for no event).
     FreeCells scoresOf(const ScheduleData &d, CodeId e) const;
@@ -231,6 +233,25 @@ TimetableOutcome quickOptimise(ScheduleData &d, TimetablesSession &s, Prompter &
 TimetableOutcome commentSlot(ScheduleData &d, TimetablesSession &s, Prompter &p);
 // Toggles the lock of the current event.
 TimetableOutcome toggleEventLock(ScheduleData &d, TimetablesSession &s);
+// "Search for the next event": the first timetable, from the master on round the rows, with
+// events that have unscheduled periods in the week becomes the master, its first such event
+// current.
+TimetableOutcome searchNextEvent(const ScheduleData &d, TimetablesSession &s, Prompter &p);
+// "Split event": the next block of the master from the current cell on moves to its best place.
+TimetableOutcome splitNextBlock(ScheduleData &d, TimetablesSession &s, Prompter &p);
+// "Lock scheduled events" / "Unlock scheduled events": the events with a period in the master
+// timetable this week.
+TimetableOutcome lockScheduledEvents(ScheduleData &d, TimetablesSession &s, bool lock);
+// "Change booking type": the default kind of new bookings, 1..3.
+TimetableOutcome chooseBookingKind(TimetablesSession &s, Prompter &p);
+// "Copy comment" and "Paste comment" of the current cell.
+TimetableOutcome copyComment(const ScheduleData &d, TimetablesSession &s);
+TimetableOutcome pasteComment(ScheduleData &d, TimetablesSession &s);
+// The event list's allocation changes of the current event in the week: one more, one less
+// (never below what is scheduled), or as many as are scheduled. Refused for locked events and
+// protected weeks; the matrix is built again and its log starts anew.
+enum class AllocationChange { IncreaseLeft, DecreaseLeft, LeftToZero };
+TimetableOutcome changeAllocation(ScheduleData &d, TimetablesSession &s, AllocationChange change);
 // "Change the default block length": 1 .. bells in use.
 TimetableOutcome chooseBlockLength(const ScheduleData &d, TimetablesSession &s, Prompter &p);
 

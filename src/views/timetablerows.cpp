@@ -162,6 +162,31 @@ void bindTimetableRows(std::vector<ViewCommand> &rows)
         row->enabled = [](const ViewForm &view) { return view.host() != nullptr; };
     }
     bindRow(rows, "comment", commentSlot);
+    bindRow(rows, "copyComment",
+            [](ScheduleData &d, TimetablesSession &s, Prompter &) { return copyComment(d, s); });
+    bindRow(rows, "pasteComment",
+            [](ScheduleData &d, TimetablesSession &s, Prompter &) { return pasteComment(d, s); });
+    bindRow(rows, "searchNext", [](ScheduleData &d, TimetablesSession &s, Prompter &p) {
+        return searchNextEvent(d, s, p);
+    });
+    bindRow(rows, "split", splitNextBlock);
+    bindRow(rows, "lockScheduled", [](ScheduleData &d, TimetablesSession &s, Prompter &) {
+        return lockScheduledEvents(d, s, true);
+    });
+    bindRow(rows, "unlockScheduled", [](ScheduleData &d, TimetablesSession &s, Prompter &) {
+        return lockScheduledEvents(d, s, false);
+    });
+    bindRow(rows, "bookingType", [](ScheduleData &, TimetablesSession &s, Prompter &p) {
+        return chooseBookingKind(s, p);
+    });
+    const auto allocation = [](AllocationChange change) {
+        return [change](ScheduleData &d, TimetablesSession &s, Prompter &) {
+            return changeAllocation(d, s, change);
+        };
+    };
+    bindRow(rows, "leftUp", allocation(AllocationChange::IncreaseLeft), hasEvent);
+    bindRow(rows, "leftDown", allocation(AllocationChange::DecreaseLeft), hasEvent);
+    bindRow(rows, "leftZero", allocation(AllocationChange::LeftToZero), hasEvent);
     bindRow(rows, "blockLength", [](ScheduleData &d, TimetablesSession &s, Prompter &p) {
         return chooseBlockLength(d, s, p);
     });

@@ -60,6 +60,7 @@ TMatsForm::TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 4);
     split->setStretchFactor(2, 2);
+    split->setSizes({180, 560, 300});
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);
@@ -186,6 +187,12 @@ void TMatsForm::run(const Command &command)
         return;
     ScheduleData &d = m_host->data();
     const TimetableOutcome out = command(d, m_session, m_host->prompter());
+    // A command may make another timetable the master (the search for the next event).
+    if (m_session.master() != m_model->code() && m_session.master() != 0) {
+        const CodeId master = m_session.master();
+        showResource(master);
+        emit currentCodeChanged(master);
+    }
     if (out.changed) {
         settleTotals(d);
         m_ownChange = true;
@@ -289,11 +296,12 @@ void TMatsForm::fillEventList()
 
 void TMatsForm::fillLinked()
 {
-    for (QTableView *table : m_linked)
-        table->deleteLater();
     m_linked.clear();
-    while (QLayoutItem *item = m_linkedLayout->takeAt(0))
+    while (QLayoutItem *item = m_linkedLayout->takeAt(0)) {
+        if (QWidget *widget = item->widget())
+            widget->deleteLater();
         delete item;
+    }
     if (!m_session.isOpen() || !m_session.matrix().event(m_session.event()))
         return;
     std::vector<std::uint16_t> scratch;

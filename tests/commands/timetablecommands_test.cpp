@@ -343,4 +343,50 @@ TEST_F(TimetableCommandsTest, ACancelledCommentOrBlockLengthChangesNothing)
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 
+TEST_F(TimetableCommandsTest, AllocationChangesKeepWhatIsScheduledAndRestartTheLog)
+{
+    f.place("ENG", 1, 1, 2, 2);
+    open("T2", "ENG");
+    ASSERT_TRUE(scheduleCells(*d, s, p, CellArea::cell(2, 1)).changed);
+    ASSERT_EQ(s.matrix().log().size(), 1);
+    const TimetableOutcome up = changeAllocation(*d, s, AllocationChange::IncreaseLeft);
+    EXPECT_TRUE(up.changed);
+    EXPECT_EQ(up.message,
+              "Event \"ENG\" has now 3 ALLOCATED and 2 SCHEDULED periods in this week.");
+    EXPECT_EQ(s.matrix().log().size(), 0);
+    EXPECT_EQ(changeAllocation(*d, s, AllocationChange::LeftToZero).changed, true);
+    EXPECT_EQ(s.matrix().event(f.id("ENG"))->allowed, 2);
+    // Never below what is scheduled, and never for a locked event.
+    EXPECT_FALSE(changeAllocation(*d, s, AllocationChange::DecreaseLeft).changed);
+    setLock(*d, f.id("ENG"), LockMode::Lock);
+    EXPECT_FALSE(changeAllocation(*d, s, AllocationChange::IncreaseLeft).changed);
+    EXPECT_EQ(s.matrix().event(f.id("ENG"))->allowed, 2);
+}
+
+TEST_F(TimetableCommandsTest, SearchSplitAndLocksFollowTheMaster)
+{
+    f.place("MATH", 1, 1, 1, 1).place("MATH", 1, 1, 4, 4);
+    open("T2", "ENG");
+    // T2 still has ENG to schedule; once ENG is done, the search goes round to G1 and MATH.
+    s.setEvent(0);
+    EXPECT_EQ(searchNextEvent(*d, s, p).message,
+              "2 period(s) out of 2 still to be scheduled for \"ENG\"");
+    EXPECT_EQ(s.event(), f.id("ENG"));
+    ASSERT_TRUE(scheduleCells(*d, s, p, {3, 1, 3, 2}).changed);
+    searchNextEvent(*d, s, p);
+    EXPECT_EQ(s.master(), f.id("G1"));
+    EXPECT_EQ(s.event(), f.id("MATH"));
+    s.setMaster(f.id("T1"));
+    s.clickCell(*d, 1, 2);
+    // Split: the next block from the current cell on (MATH at Monday 4) moves to its best place.
+    EXPECT_TRUE(splitNextBlock(*d, s, p).changed);
+    EXPECT_EQ(at("T1", 1, 4), 0);
+    EXPECT_TRUE(lockScheduledEvents(*d, s, true).changed);
+    EXPECT_TRUE(isLockedCode(*d, f.id("MATH")));
+    EXPECT_FALSE(isLockedCode(*d, f.id("BIO"))); // nothing of BIO is scheduled
+    EXPECT_TRUE(lockScheduledEvents(*d, s, false).changed);
+    EXPECT_FALSE(isLockedCode(*d, f.id("MATH")));
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 } // namespace

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace quivra;
 
 namespace {
@@ -88,6 +91,37 @@ TEST_F(BlockSchedulingTest, FromScheduleMarksEachEventOnceAndSkipsTakenSlots)
     editor.cancel();
     EXPECT_EQ(blockSymbol(*d, patterns, 1, 1, 1), '-');
     EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST(BlockSchedulingFromFile, MoreEventsThanSymbolsAreCountedNotMarkedAmiss)
+{
+    // 37 events of one period each, every one in a slot of its own of a 7 x 6 week.
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(1, 7, 6);
+    std::vector<std::string> codes;
+    for (int k = 1; k <= 37; ++k)
+        codes.push_back("T" + std::to_string(k));
+    for (const std::string &t : codes)
+        f.resources('T', {t});
+    for (int k = 1; k <= 37; ++k) {
+        const std::string e = "E" + std::to_string(k);
+        f.event(e, {codes[static_cast<std::size_t>(k - 1)]}, 1).allocate(e, 1, 1, 1);
+        f.place(e, 1, (k - 1) % 7 + 1, (k - 1) / 7 + 1, (k - 1) / 7 + 1);
+    }
+    f.finish();
+    BlockPatternMap patterns;
+    BlockSchedulingEditor editor(*d, patterns, 1, false);
+    ScriptedDialogs ui;
+    Prompter p(ui);
+    ui.choose(1).choose(1);
+    std::string message;
+    ASSERT_TRUE(editor.fromSchedule(p, message));
+    EXPECT_EQ(message, "2 event(s) got no block: all 35 symbols are in use.");
+    EXPECT_EQ(symbolCount(*d, patterns, 1, 'Z'), 1);
+    // The two left over keep no symbol.
+    EXPECT_EQ(blockSymbol(*d, patterns, 1, 1, 6), '-'); // E36
+    EXPECT_EQ(blockSymbol(*d, patterns, 1, 2, 6), '-'); // E37
 }
 
 TEST_F(BlockSchedulingTest, ClipboardCopyAndPasteTakeOnlyKnownSymbols)

@@ -1242,4 +1242,23 @@ TimetableOutcome changeAllocation(ScheduleData &d, TimetablesSession &s, Allocat
     return {true, message, TimetablesGoTo::Nowhere};
 }
 
+int findTimetable(const ScheduleData &d, const std::vector<CodeId> &timetables,
+                  std::string_view text, int from)
+{
+    const std::string wanted = toLowerAscii(text);
+    const int n = static_cast<int>(timetables.size());
+    if (wanted.empty() || n == 0)
+        return -1;
+    for (int k = 1; k <= n; ++k) {
+        const int i = ((from + k) % n + n) % n;
+        const CodeId c = timetables[static_cast<std::size_t>(i)];
+        if (!validCode(d, c))
+            continue;
+        if (toLowerAscii(d.codes[c].code.view()).find(wanted) != std::string::npos ||
+            toLowerAscii(d.codes[c].name.view()).find(wanted) != std::string::npos)
+            return i;
+    }
+    return -1;
+}
+
 } // namespace quivra

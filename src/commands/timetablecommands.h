@@ -21,6 +21,7 @@
 #include "ui/prompter.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quivra {
@@ -252,6 +253,10 @@ TimetableOutcome pasteComment(ScheduleData &d, TimetablesSession &s);
 // protected weeks; the matrix is built again and its log starts anew.
 enum class AllocationChange { IncreaseLeft, DecreaseLeft, LeftToZero };
 TimetableOutcome changeAllocation(ScheduleData &d, TimetablesSession &s, AllocationChange change);
+// "Find timetable ...": the first of `timetables` after position `from` (round the list) whose
+// code or name holds `text`, letters in either case; -1 when none does.
+int findTimetable(const ScheduleData &d, const std::vector<CodeId> &timetables,
+                  std::string_view text, int from);
 // "Change the default block length": 1 .. bells in use.
 TimetableOutcome chooseBlockLength(const ScheduleData &d, TimetablesSession &s, Prompter &p);
 

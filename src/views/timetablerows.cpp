@@ -6,6 +6,9 @@
 
 #include <QAction>
 
+#include <optional>
+#include <string>
+
 namespace quivra {
 namespace {
 
@@ -179,6 +182,27 @@ void bindTimetableRows(std::vector<ViewCommand> &rows)
     bindRow(rows, "bookingType", [](ScheduleData &, TimetablesSession &s, Prompter &p) {
         return chooseBookingKind(s, p);
     });
+    if (ViewCommand *row = rowOf(rows, "timetables.findTimetable")) {
+        row->run = [](ViewForm &view) {
+            ViewHost *host = view.host();
+            if (!host)
+                return;
+            auto &timetables = form(view);
+            const std::optional<std::string> text = host->prompter().input(
+                "Find timetable", "Please enter part of the code or name:", {}, NameLength);
+            if (!text)
+                return;
+            const int at = findTimetable(host->data(), timetables.timetables(), *text,
+                                         timetables.timetableIndex());
+            if (at < 0)
+                host->prompter().infoDlg("No timetable found with \"" + *text + "\".");
+            else
+                timetables.chooseTimetable(at);
+        };
+        row->enabled = [](const ViewForm &view) {
+            return view.host() != nullptr && form(view).timetableCount() > 0;
+        };
+    }
     const auto allocation = [](AllocationChange change) {
         return [change](ScheduleData &d, TimetablesSession &s, Prompter &) {
             return changeAllocation(d, s, change);

@@ -50,6 +50,7 @@ public:
     int timetableIndex() const;
     // Shows the timetable at `index`, held within the ones offered, as if the user chose it.
     void chooseTimetable(int index);
+    const std::vector<CodeId> &timetables() const { return m_timetables; }
 
     // The commands' session: the week matrix and what the view works on.
     TimetablesSession &session() { return m_session; }

@@ -389,4 +389,15 @@ TEST_F(TimetableCommandsTest, SearchSplitAndLocksFollowTheMaster)
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 
+TEST_F(TimetableCommandsTest, FindTimetableLooksRoundTheListInCodesAndNames)
+{
+    f.finish();
+    const std::vector<CodeId> timetables{f.id("G1"), f.id("T1"), f.id("T2")};
+    EXPECT_EQ(findTimetable(*d, timetables, "t", 0), 1);     // from G1 on: T1
+    EXPECT_EQ(findTimetable(*d, timetables, "T", 2), 1);     // round the list, any case
+    EXPECT_EQ(findTimetable(*d, timetables, "of g1", 1), 0); // "Name of G1"
+    EXPECT_EQ(findTimetable(*d, timetables, "X9", 0), -1);
+    EXPECT_EQ(findTimetable(*d, timetables, "", 0), -1);
+}
+
 } // namespace

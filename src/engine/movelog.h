@@ -69,6 +69,11 @@ public:
     // The step undo would apply (position()), or the one redo would apply (position() + 1).
     MoveStep &undoStep() { return at(m_position); }
     MoveStep &redoStep() { return at(m_position + 1); }
+    // Step k (1..size()), for listing the history; step position() is the one undo applies.
+    const MoveStep &step(int k) const
+    {
+        return m_steps[static_cast<std::size_t>((m_first + k - 1) % MoveLogCapacity)];
+    }
     // Move the position after the step was applied successfully.
     void undone();
     void redone();

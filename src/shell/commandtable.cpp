@@ -21,6 +21,7 @@
 #include "commands/textcommands.h"
 #include "engine/codetable.h"
 #include "engine/cycling.h"
+#include "shell/blockschedulingdialog.h"
 #include "shell/cyclingdialog.h"
 #include "shell/eventdialogs.h"
 #include "shell/mainframe.h"
@@ -493,7 +494,7 @@ void toolsMenu(TableBuilder &t, TFrameForm &frame)
     bindReplaceCommand(t.add("tools.replaceString", "Replace string"), frame, replaceTool, false);
     bindReplaceCommand(t.add("tools.changeCase", "Change case"), frame, replaceTool, true);
     t.menu = "Tools";
-    t.group("tools.blocks", "Block scheduling");
+    bindBlockSchedulingCommand(t.group("tools.blocks", "Block scheduling"), frame);
     bindCyclingCommand(t.add("tools.cycling", "Cycling timetables"), frame);
     bindMemoCommand(t.add("tools.memo", "Memo panel"), frame);
     auto &selection = t.add("tools.selectionOptimise", "Selection optimisation",
@@ -666,7 +667,6 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
     // A plain array: its size follows the entries, so none is left empty.
     const std::pair<const char *, const char *> later[] = {
         {"file.campus", "the campus exchange"},
-        {"tools.blocks", "block scheduling in the Timetables view"},
         {"tools.selectionOptimise", "selection optimisation"},
         {"tools.intake", "intake scheduling"},
         {"tools.campusCollisions", "the campus exchange"},

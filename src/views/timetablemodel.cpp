@@ -48,6 +48,37 @@ int TimetableModel::placedCells() const
     return n;
 }
 
+void TimetableModel::setMarks(const Marks &marks)
+{
+    if (marks == m_marks)
+        return;
+    m_marks = marks;
+    if (m_days > 0 && m_bells > 0)
+        emit dataChanged(index(0, 0), index(m_bells - 1, m_days - 1), {Qt::BackgroundRole});
+}
+
+std::string TimetableModel::clashText() const
+{
+    std::string text;
+    int shown = 0;
+    for (int day = 1; day <= m_days; ++day)
+        for (int bell = 1; bell <= m_bells; ++bell) {
+            const CellWord hidden = m_table.hiddenCell(day, bell);
+            const CellWord cell = m_table.cell(day, bell);
+            if (hidden == 0 || cellLectureWord(cell) == 0)
+                continue;
+            if (++shown > 3) {
+                text += " ...";
+                return text;
+            }
+            std::string dayName = listItem(m_d.dayNames, day);
+            text += (text.empty() ? "Clash in " : "; ") + dayName + " " + std::to_string(bell) +
+                    ": " + formatCode(m_d, cellCode(m_d, hidden), ShowCode) + " and " +
+                    formatCode(m_d, cellCode(m_d, cell), ShowCode);
+        }
+    return text;
+}
+
 int TimetableModel::conflictCells() const
 {
     return m_table.clashes;
@@ -71,10 +102,25 @@ QVariant TimetableModel::data(const QModelIndex &index, int role) const
     const int bell = index.row() + 1;
     const CellWord cell = m_table.cell(day, bell);
     const std::uint16_t word = cellLectureWord(cell);
+    const Mark mark = this->mark(day, bell);
+    if (role == Qt::BackgroundRole && mark >= Mark::DropFits) {
+        switch (mark) {
+        case Mark::DropFits:
+            return QColor(120, 200, 120);
+        case Mark::DropClashes:
+            return QColor(240, 120, 120);
+        default:
+            return QColor(250, 230, 140);
+        }
+    }
     if (word == 0) {
         const CodeId manual = m_table.manualRoom[bell][day];
         if (role == Qt::DisplayRole && validCode(m_d, manual))
             return toQString(formatCode(m_d, manual, m_options.showMode) + " (m)");
+        if (role == Qt::BackgroundRole && mark == Mark::Free)
+            return QColor(225, 245, 225);
+        if (role == Qt::BackgroundRole && mark == Mark::Blocked)
+            return QColor(225, 225, 225);
         return {};
     }
     const CodeId c = cellCode(m_d, cell);

@@ -10,6 +10,10 @@
 #include <QAbstractTableModel>
 #include <QColor>
 
+#include <array>
+#include <cstdint>
+#include <string>
+
 namespace quivra {
 
 class TimetableModel : public QAbstractTableModel
@@ -29,6 +33,17 @@ public:
     // The cells of the shown week that two events hold.
     int conflictCells() const;
 
+    // What the Timetables view marks on cells of the grid for the current event and a drag.
+    enum class Mark : std::uint8_t { None, Free, Blocked, DropFits, DropClashes, Suggested };
+    using Marks = std::array<std::array<Mark, MaxBells + 1>, MaxDays + 1>; // [day][bell]
+    void setMarks(const Marks &marks);
+    Mark mark(int day, int bell) const
+    {
+        return m_marks[static_cast<std::size_t>(day)][static_cast<std::size_t>(bell)];
+    }
+    // "Clash in Monday 1: MATH and ENG" for the cells two events hold, empty when none.
+    std::string clashText() const;
+
     // True for a cell two events hold.
     static constexpr int ConflictRole = Qt::UserRole + 1;
     static inline const QColor ConflictColour{200, 30, 30};
@@ -46,6 +61,7 @@ private:
     int m_days = 0;
     int m_bells = 0;
     WeekTimetable m_table;
+    Marks m_marks{};
 };
 
 } // namespace quivra

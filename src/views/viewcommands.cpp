@@ -5,6 +5,7 @@
 #include "views/codelisttoolcommands.h"
 #include "views/collectionrows.h"
 #include "views/eventdialogrows.h"
+#include "views/timetablerows.h"
 #include "views/timetablesview.h"
 
 #include <QAction>
@@ -473,6 +474,7 @@ std::vector<ViewCommand> timetablesTable()
     t.add("showCategories", "Show timetables of all categories");
     t.add("replaceLinked", "Replace this resource");
     t.add("removeLinked", "Remove this resource");
+    bindTimetableRows(t.rows);
     return std::move(t.rows);
 }
 

@@ -5,6 +5,7 @@
 #include "views/collectionrows.h"
 #include "views/eventdialogrows.h"
 #include "views/timetablesview.h"
+#include "views/weekscommandrows.h"
 
 #include <QAction>
 #include <QHash>
@@ -344,6 +345,7 @@ std::vector<ViewCommand> weeksTable()
     t.add("balanceAllocation", "Balance allocation from");
     t.add("useUnscheduled", "Use unscheduled periods from");
     t.add("cancelLast", "Cancel", "Undo the last duplicate, split, balance or unscheduled");
+    bindWeeksCommands(t.rows);
     return std::move(t.rows);
 }
 

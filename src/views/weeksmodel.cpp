@@ -1,5 +1,6 @@
 #include "views/weeksmodel.h"
 
+#include "commands/weekscommands.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/lectures.h"
@@ -42,7 +43,78 @@ void WeeksModel::reload()
             c.booked = wa.booked[w];
         }
     }
+    m_lengths.assign(static_cast<std::size_t>(m_weeks), 1);
+    for (int w = 1; w <= m_weeks; ++w)
+        m_lengths[static_cast<std::size_t>(w - 1)] = weekLength(m_d, w);
+    makeTexts();
     endResetModel();
+}
+
+void WeeksModel::setDisplay(const WeeksDisplay &display)
+{
+    if (display == m_display)
+        return;
+    m_display = display;
+    makeTexts();
+    if (!m_events.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void WeeksModel::makeTexts()
+{
+    m_texts.assign(m_cells.size(), QString());
+    QString bookingNames[4];
+    for (int k = 1; k <= 3; ++k) {
+        const std::string name = listItem(m_d.bookingKinds.view(), k);
+        bookingNames[k] = toQString(name.empty() ? std::to_string(k) : name);
+    }
+    for (std::size_t row = 0; row < m_events.size(); ++row) {
+        const int planned = m_d.codes[m_events[row]].planned;
+        long long allocatedSum = 0, scheduledSum = 0;
+        for (int w = 0; w < m_weeks; ++w) {
+            const std::size_t at = row * static_cast<std::size_t>(m_weeks) + w;
+            const Cell &c = m_cells[at];
+            const int factor = m_display.multiplied ? m_lengths[static_cast<std::size_t>(w)] : 1;
+            allocatedSum = (m_display.cumulative ? allocatedSum : 0) + c.allocated * factor;
+            scheduledSum = (m_display.cumulative ? scheduledSum : 0) + c.scheduled * factor;
+            if (c.booked > 0) {
+                m_texts[at] = bookingNames[std::clamp<int>(c.booked, 1, 3)];
+                continue;
+            }
+            if (c.allocated == 0 && !(m_display.cumulative && allocatedSum > 0))
+                continue;
+            const auto shown = [&](long long value) {
+                if (m_display.mode == WeeksDisplay::Percentages)
+                    return QString::number(percentOfPlanned(static_cast<int>(value), planned)) +
+                           QLatin1Char('%');
+                return QString::number(value);
+            };
+            m_texts[at] = m_display.scheduled
+                              ? shown(scheduledSum) + QLatin1Char('/') + shown(allocatedSum)
+                              : shown(allocatedSum);
+        }
+    }
+}
+
+Qt::ItemFlags WeeksModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.row() < static_cast<int>(m_events.size()) &&
+        m_hasResources[static_cast<std::size_t>(index.row())])
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool WeeksModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || eventAt(index.row()) == 0)
+        return false;
+    bool ok = false;
+    const int v = value.toString().trimmed().toInt(&ok);
+    // Anything but a number leaves the cell as it was (never read as 0, which would erase it).
+    if (ok && v >= 0)
+        emit valueTyped(index.row(), index.column(), v);
+    return false;
 }
 
 CodeId WeeksModel::eventAt(int row) const
@@ -80,11 +152,12 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
     const int week = index.column() + 1;
     const int weekSlots = usedDays(m_d) * usedBells(m_d);
     switch (role) {
-    case Qt::DisplayRole:
-        if (c.booked > 0) {
-            const std::string name = listItem(m_d.bookingKinds.view(), c.booked);
-            return toQString(name.empty() ? std::to_string(c.booked) : name);
-        }
+    case Qt::DisplayRole: {
+        const QString &text = m_texts[static_cast<std::size_t>(index.row()) * m_weeks +
+                                      static_cast<std::size_t>(index.column())];
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    case Qt::EditRole:
         return c.allocated > 0 ? QVariant(int(c.allocated)) : QVariant();
     case Qt::ToolTipRole:
         if (c.allocated == 0)

@@ -1,30 +1,119 @@
 #include "views/weeksview.h"
 
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+#include "views/qtext.h"
 #include "views/viewcommands.h"
 
+#include <QAction>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIntValidator>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <set>
+
 namespace quivra {
+namespace {
+
+// Typing into a cell takes whole numbers only: anything else never reaches the command.
+class AllocationDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                          const QModelIndex &) const override
+    {
+        auto *editor = new QLineEdit(parent);
+        editor->setObjectName(QStringLiteral("cellEditor"));
+        editor->setValidator(new QIntValidator(0, 999, editor));
+        editor->setAlignment(Qt::AlignCenter);
+        return editor;
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        const QString text = static_cast<QLineEdit *>(editor)->text().trimmed();
+        if (!text.isEmpty())
+            model->setData(index, text, Qt::EditRole);
+    }
+};
+
+// The commands a cell's pop-up offers before the view's menus.
+const char *const CellCommands[] = {
+    "weeks.increase",       "weeks.decrease",        "weeks.eraseCell",  "weeks.bookCell",
+    "weeks.copyAllocation", "weeks.pasteAllocation", "weeks.insertWeek", "weeks.deleteWeek",
+};
+
+} // namespace
 
 TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent)
     : ViewForm(d, options, parent), m_model(new WeeksModel(d, options, this)),
-      m_table(new QTableView(this))
+      m_table(new QTableView(this)), m_weekLength(new QLabel(this)), m_cellValue(new QLabel(this)),
+      m_eventCode(new QLabel(this)), m_planned(new QSpinBox(this))
 {
     m_table->setObjectName("weeksGrid");
     m_table->setModel(m_model);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setItemDelegate(new AllocationDelegate(m_table));
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                             QAbstractItemView::EditKeyPressed);
     m_table->horizontalHeader()->setDefaultSectionSize(48);
+    m_weekLength->setObjectName("weekLength");
+    m_cellValue->setObjectName("cellValue");
+    m_eventCode->setObjectName("eventCode");
+    m_planned->setObjectName("planned");
+    m_planned->setPrefix(QStringLiteral("PLANNED "));
+    m_planned->setKeyboardTracking(false);
+    auto *panel = new QHBoxLayout;
+    panel->addWidget(m_weekLength);
+    panel->addWidget(m_cellValue);
+    panel->addWidget(m_eventCode, 1);
+    panel->addWidget(m_planned);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(panel);
     layout->addWidget(m_table);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TEditForm::onCellChanged);
+    // The typed value changes the data set, which rebuilds this model: that waits until the
+    // editor has closed.
+    connect(m_model, &WeeksModel::valueTyped, this, &TEditForm::onValueTyped, Qt::QueuedConnection);
+    connect(m_planned, &QSpinBox::valueChanged, this, &TEditForm::onPlannedTyped);
     refresh();
     installViewCommands(*this);
+    addCellCommandsToMenu();
+}
+
+void TEditForm::addCellCommandsToMenu()
+{
+    QMenu *menu = contextMenu();
+    if (!menu)
+        return;
+    QAction *before = nullptr;
+    for (QAction *a : menu->actions()) {
+        if (a->menu()) {
+            before = a;
+            break;
+        }
+    }
+    QList<QAction *> cell;
+    for (const char *id : CellCommands) {
+        if (auto *a = findChild<QAction *>(QString::fromLatin1(id)))
+            cell << a;
+    }
+    menu->insertSeparator(before);
+    menu->insertActions(before, cell);
+    menu->insertSeparator(before);
 }
 
 void TEditForm::refresh()
@@ -43,6 +132,7 @@ void TEditForm::refresh()
         m_table->setCurrentIndex(m_model->index(0, std::min(column, m_model->columnCount() - 1)));
         m_selecting = false;
     }
+    updatePanel();
 }
 
 void TEditForm::followCurrentCode()
@@ -54,6 +144,45 @@ void TEditForm::followCurrentCode()
             m_table->setCurrentIndex(
                 m_model->index(row, std::min(column, m_model->columnCount() - 1)));
             m_selecting = false;
+            updatePanel();
+            return;
+        }
+    }
+}
+
+CodeId TEditForm::currentEvent() const
+{
+    const QModelIndex at = m_table->currentIndex();
+    return at.isValid() ? m_model->eventAt(at.row()) : 0;
+}
+
+int TEditForm::currentWeek() const
+{
+    const QModelIndex at = m_table->currentIndex();
+    return at.isValid() && currentEvent() != 0 ? at.column() + 1 : 0;
+}
+
+std::vector<std::pair<CodeId, int>> TEditForm::selectedCells() const
+{
+    std::set<std::pair<int, int>> cells;
+    for (const QModelIndex &i : m_table->selectionModel()->selectedIndexes())
+        cells.insert({i.row(), i.column()});
+    if (cells.empty() && m_table->currentIndex().isValid())
+        cells.insert({m_table->currentIndex().row(), m_table->currentIndex().column()});
+    std::vector<std::pair<CodeId, int>> out;
+    for (const auto &[row, column] : cells) {
+        if (const CodeId e = m_model->eventAt(row))
+            out.emplace_back(e, column + 1);
+    }
+    return out;
+}
+
+void TEditForm::goToCell(CodeId event, int week)
+{
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->eventAt(row) == event && event != 0) {
+            m_table->setCurrentIndex(m_model->index(
+                row, std::clamp(week - 1, 0, std::max(0, m_model->columnCount() - 1))));
             return;
         }
     }
@@ -61,12 +190,82 @@ void TEditForm::followCurrentCode()
 
 void TEditForm::onCellChanged()
 {
+    updatePanel();
     if (m_selecting)
         return;
     const CodeId e = m_model->eventAt(m_table->currentIndex().row());
     if (e == 0 || e == m_d.currentCode)
         return;
     emit currentCodeChanged(e);
+}
+
+void TEditForm::onValueTyped(int row, int column, int value)
+{
+    ViewHost *h = host();
+    const CodeId e = m_model->eventAt(row);
+    if (!h || e == 0)
+        return;
+    bool &remembered = h->settings().preferences.ignoreAskExceed;
+    m_state.ignorePlanned = remembered;
+    const bool changed = typeAllocation(h->data(), h->prompter(), m_state, e, column + 1, value);
+    remembered = m_state.ignorePlanned;
+    if (changed)
+        h->dataChanged();
+    goToCell(e, column + 1);
+}
+
+void TEditForm::onPlannedTyped(int value)
+{
+    ViewHost *h = host();
+    const CodeId e = currentEvent();
+    if (m_selecting || !h || e == 0 || value == m_d.codes[e].planned)
+        return;
+    const int week = currentWeek();
+    if (setPlanned(h->data(), e, value))
+        h->dataChanged();
+    goToCell(e, week);
+    updatePanel();
+}
+
+void TEditForm::updatePanel()
+{
+    // What the commands may do depends on the current cell.
+    if (contextMenu())
+        updateViewCommands(*this);
+    const CodeId e = currentEvent();
+    const int w = currentWeek();
+    const bool was = m_selecting;
+    m_selecting = true;
+    if (e == 0 || w == 0) {
+        m_weekLength->clear();
+        m_cellValue->clear();
+        m_eventCode->clear();
+        m_planned->setEnabled(false);
+        m_selecting = was;
+        return;
+    }
+    const int length = weekLength(m_d, w);
+    const QString week = toQString(formatWeek(m_d, w, 3));
+    m_weekLength->setText(QStringLiteral("Length of week %1 = %2w").arg(week).arg(length));
+    const int value =
+        m_model->data(m_model->index(m_table->currentIndex().row(), w - 1), Qt::EditRole).toInt();
+    m_cellValue->setText(QStringLiteral("%1 x %2 = %3").arg(value).arg(length).arg(value * length));
+    m_cellValue->setToolTip(QStringLiteral("Cell value at (\"%1\",\"%2\") x %3")
+                                .arg(toQString(std::string(m_d.codes[e].code.view())), week)
+                                .arg(length));
+    m_eventCode->setText(QStringLiteral("Code of the current event \"%1\"")
+                             .arg(toQString(std::string(m_d.codes[e].code.view()))));
+    const int low = std::max<int>(1, m_d.codes[e].allocated);
+    const int high = std::max(low, std::min(m_d.coding.slotsTotal, 0xFFFF));
+    m_planned->setEnabled(host() != nullptr);
+    m_planned->setRange(low, high);
+    m_planned->setValue(m_d.codes[e].planned);
+    m_planned->setToolTip(
+        QStringLiteral("Range of PLANNED value of the current event \"%1\": [%2h - %3h]")
+            .arg(toQString(std::string(m_d.codes[e].code.view())))
+            .arg(low)
+            .arg(high));
+    m_selecting = was;
 }
 
 } // namespace quivra

@@ -1,10 +1,19 @@
 #pragma once
 
-// TEditForm, the Weeks view: the events-by-weeks allocation grid, read only.
+// TEditForm, the Weeks view: the events-by-weeks allocation grid. A cell is typed into like a
+// spreadsheet's (a number replaces the allocation, Delete erases it), the arrows, Home/End and
+// PgUp/PgDn move, a drag selects several cells for the cell commands, and a right click pops up
+// the cell's commands with the view's menus.
 
+#include "commands/weekscommands.h"
 #include "views/viewform.h"
 #include "views/weeksmodel.h"
 
+#include <utility>
+#include <vector>
+
+class QLabel;
+class QSpinBox;
 class QTableView;
 
 namespace quivra {
@@ -23,11 +32,33 @@ public:
     WeeksModel *model() const { return m_model; }
     QTableView *table() const { return m_table; }
 
+    // The event and week of the current cell; 0 when there is none.
+    CodeId currentEvent() const;
+    int currentWeek() const;
+    // The selected cells (event, week), the current one when nothing else is selected.
+    std::vector<std::pair<CodeId, int>> selectedCells() const;
+    // Makes (event, week) the current cell, when the event has a row.
+    void goToCell(CodeId event, int week);
+
+    // What the view's commands remember between them (the copied allocation and the answer to
+    // the PLANNED questions).
+    WeeksState &state() { return m_state; }
+    const WeeksState &state() const { return m_state; }
+
 private:
     void onCellChanged();
+    void onValueTyped(int row, int column, int value);
+    void onPlannedTyped(int value);
+    void updatePanel();
+    void addCellCommandsToMenu();
 
     WeeksModel *m_model;
     QTableView *m_table;
+    QLabel *m_weekLength;
+    QLabel *m_cellValue;
+    QLabel *m_eventCode;
+    QSpinBox *m_planned;
+    WeeksState m_state;
     bool m_selecting = false;
 };
 

@@ -1,0 +1,241 @@
+#include "views/weekscommandrows.h"
+
+#include "commands/bookingcommands.h"
+#include "commands/weekscommands.h"
+#include "views/weeksview.h"
+
+namespace quivra {
+namespace {
+
+TEditForm &form(ViewForm &view)
+{
+    return static_cast<TEditForm &>(view);
+}
+
+const TEditForm &form(const ViewForm &view)
+{
+    return static_cast<const TEditForm &>(view);
+}
+
+bool hasCell(const ViewForm &view)
+{
+    return form(view).currentEvent() != 0;
+}
+
+ViewCommand *row(std::vector<ViewCommand> &rows, const QString &id)
+{
+    for (ViewCommand &r : rows)
+        if (r.id == id)
+            return &r;
+    return nullptr;
+}
+
+// A command with the view's remembered state; the answer to the PLANNED questions lives in the
+// settings, so it outlasts the run.
+using StateCommand = std::function<bool(ScheduleData &, Prompter &, WeeksState &, TEditForm &)>;
+
+void bindStateCommand(std::vector<ViewCommand> &rows, const QString &id, StateCommand command,
+                      std::function<bool(const ViewForm &)> enabled = hasCell)
+{
+    ViewCommand *r = row(rows, id);
+    if (!r)
+        return;
+    bindDataCommand(
+        *r,
+        [command = std::move(command)](ScheduleData &d, Prompter &p, ViewForm &view) {
+            TEditForm &f = form(view);
+            bool &remembered = view.host()->settings().preferences.ignoreAskExceed;
+            f.state().ignorePlanned = remembered;
+            const CodeId e = f.currentEvent();
+            const int w = f.currentWeek();
+            const bool changed = command(d, p, f.state(), f);
+            remembered = f.state().ignorePlanned;
+            if (changed) {
+                // The rebuilt grid keeps the cell the command ran on.
+                view.host()->dataChanged();
+                f.goToCell(e, w);
+            }
+            return false;
+        },
+        std::move(enabled));
+}
+
+// A cell command runs on every selected cell.
+using CellCommand = std::function<bool(ScheduleData &, Prompter &, WeeksState &, CodeId, int)>;
+
+void bindCellCommand(std::vector<ViewCommand> &rows, const QString &id, CellCommand command)
+{
+    bindStateCommand(
+        rows, id,
+        [command = std::move(command)](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
+            bool changed = false;
+            for (const auto &[e, w] : f.selectedCells())
+                changed = command(d, p, s, e, w) || changed;
+            return changed;
+        });
+}
+
+// A row command runs on the current event and week.
+void bindRowCommand(std::vector<ViewCommand> &rows, const QString &id, CellCommand command)
+{
+    bindStateCommand(
+        rows, id,
+        [command = std::move(command)](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
+            return command(d, p, s, f.currentEvent(), f.currentWeek());
+        });
+}
+
+// A week command runs on the current week.
+using WeekCommand = std::function<bool(ScheduleData &, Prompter &, int)>;
+
+void bindWeekCommand(std::vector<ViewCommand> &rows, const QString &id, WeekCommand command)
+{
+    bindStateCommand(
+        rows, id,
+        [command = std::move(command)](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &f) {
+            return command(d, p, f.currentWeek());
+        });
+}
+
+void bindDisplay(std::vector<ViewCommand> &rows, const QString &id,
+                 std::function<void(WeeksDisplay &)> change,
+                 std::function<bool(const WeeksDisplay &)> checked)
+{
+    ViewCommand *r = row(rows, id);
+    if (!r)
+        return;
+    r->run = [change](ViewForm &view) {
+        WeeksDisplay display = form(view).model()->display();
+        change(display);
+        form(view).model()->setDisplay(display);
+    };
+    r->checked = [checked](const ViewForm &view) { return checked(form(view).model()->display()); };
+}
+
+} // namespace
+
+void bindWeeksCommands(std::vector<ViewCommand> &rows)
+{
+    // Cells.
+    bindCellCommand(rows, "weeks.bookCell",
+                    [](ScheduleData &d, Prompter &p, WeeksState &, CodeId e, int w) {
+                        return toggleWeekBooking(d, p, e, w);
+                    });
+    bindCellCommand(rows, "weeks.increase", increaseAllocation);
+    bindCellCommand(rows, "weeks.decrease",
+                    [](ScheduleData &d, Prompter &p, WeeksState &, CodeId e, int w) {
+                        return decreaseAllocation(d, p, e, w);
+                    });
+    bindCellCommand(rows, "weeks.eraseCell",
+                    [](ScheduleData &d, Prompter &p, WeeksState &, CodeId e, int w) {
+                        return eraseCell(d, p, e, w);
+                    });
+    if (ViewCommand *r = row(rows, "weeks.eraseCell"))
+        r->shortcuts = {QKeySequence(Qt::Key_Delete)};
+    if (ViewCommand *r = row(rows, "weeks.increase"))
+        r->shortcuts = {QKeySequence(Qt::Key_Plus)};
+    if (ViewCommand *r = row(rows, "weeks.decrease"))
+        r->shortcuts = {QKeySequence(Qt::Key_Minus)};
+
+    // Rows.
+    bindRowCommand(rows, "weeks.bookEvent",
+                   [](ScheduleData &d, Prompter &p, WeeksState &, CodeId e, int w) {
+                       return bookEventUpTo(d, p, e, w);
+                   });
+    bindRowCommand(rows, "weeks.eraseAllocations",
+                   [](ScheduleData &d, Prompter &p, WeeksState &, CodeId e, int w) {
+                       return clearRowUpTo(d, p, e, w, RowClear::Allocations);
+                   });
+    bindRowCommand(rows, "weeks.unschedule",
+                   [](ScheduleData &d, Prompter &p, WeeksState &, CodeId e, int w) {
+                       return clearRowUpTo(d, p, e, w, RowClear::Placements);
+                   });
+    bindRowCommand(rows, "weeks.autoAllocate", autoAllocate);
+    bindRowCommand(rows, "weeks.shiftLeft",
+                   [](ScheduleData &d, Prompter &p, WeeksState &, CodeId e, int w) {
+                       return shiftEventAllocation(d, p, e, w, -1);
+                   });
+    bindRowCommand(rows, "weeks.shiftRight",
+                   [](ScheduleData &d, Prompter &p, WeeksState &, CodeId e, int w) {
+                       return shiftEventAllocation(d, p, e, w, 1);
+                   });
+    bindStateCommand(rows, "weeks.bookingType",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
+                         return bookingChoice(d, p, true) != 0;
+                     },
+                     {});
+
+    // Weeks.
+    bindWeekCommand(rows, "weeks.insertWeek", insertWeekBefore);
+    bindWeekCommand(rows, "weeks.deleteWeek", deleteWeekAt);
+    bindWeekCommand(rows, "weeks.splitWeek", splitWeekAt);
+    bindWeekCommand(rows, "weeks.lengthUp", [](ScheduleData &d, Prompter &p, int w) {
+        return changeWeekLength(d, p, w, 1);
+    });
+    bindWeekCommand(rows, "weeks.lengthDown", [](ScheduleData &d, Prompter &p, int w) {
+        return changeWeekLength(d, p, w, -1);
+    });
+    bindStateCommand(
+        rows, "weeks.splitAllWeeks",
+        [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) { return splitAllWeeks(d, p); },
+        {});
+    bindStateCommand(rows, "weeks.protect",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
+                         return protectFirstWeeks(d, p);
+                     },
+                     {});
+
+    // Events.
+    bindStateCommand(rows, "weeks.copyAllocation",
+                     [](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
+                         copyAllocation(d, p, s, f.currentEvent());
+                         return false;
+                     });
+    bindRowCommand(rows, "weeks.pasteAllocation",
+                   [](ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int) {
+                       return pasteAllocation(d, p, s, e);
+                   });
+    if (ViewCommand *r = row(rows, "weeks.pasteAllocation")) {
+        const auto enabled = r->enabled;
+        r->enabled = [enabled](const ViewForm &view) {
+            return enabled(view) && !form(view).state().copiedAllocation.empty();
+        };
+    }
+    bindRowCommand(
+        rows, "weeks.lock",
+        [](ScheduleData &d, Prompter &, WeeksState &, CodeId e, int) { return toggleLock(d, e); });
+    bindStateCommand(rows, "weeks.searchUnallocated",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &f) {
+                         const CodeId next = searchUnallocated(d, p, f.currentEvent());
+                         if (next != 0)
+                             f.goToCell(next, f.currentWeek());
+                         return false;
+                     });
+    bindStateCommand(rows, "weeks.prerequisites",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
+                         checkPrerequisites(d, p);
+                         return false;
+                     },
+                     {});
+
+    // What the grid shows.
+    using Mode = WeeksDisplay::Mode;
+    for (const auto &[id, mode] : {std::pair{"weeks.numbers", WeeksDisplay::Numbers},
+                                   std::pair{"weeks.percentages", WeeksDisplay::Percentages}}) {
+        const Mode m = mode;
+        bindDisplay(
+            rows, QString::fromLatin1(id), [m](WeeksDisplay &x) { x.mode = m; },
+            [m](const WeeksDisplay &x) { return x.mode == m; });
+    }
+    bindDisplay(
+        rows, "weeks.multiplied", [](WeeksDisplay &x) { x.multiplied = !x.multiplied; },
+        [](const WeeksDisplay &x) { return x.multiplied; });
+    bindDisplay(
+        rows, "weeks.cumulative", [](WeeksDisplay &x) { x.cumulative = !x.cumulative; },
+        [](const WeeksDisplay &x) { return x.cumulative; });
+    bindDisplay(
+        rows, "weeks.scheduledPeriods", [](WeeksDisplay &x) { x.scheduled = !x.scheduled; },
+        [](const WeeksDisplay &x) { return x.scheduled; });
+}
+
+} // namespace quivra

@@ -33,9 +33,11 @@ void WeeksModel::reload()
     m_hasResources.assign(m_events.size(), false);
     m_cells.assign(m_events.size() * static_cast<std::size_t>(m_weeks), Cell{});
     WeekAllocation wa;
+    // One pass over the lecture store for all rows, not one per row.
+    const LectureIndex lectures(m_d);
     for (std::size_t row = 0; row < m_events.size(); ++row) {
         m_hasResources[row] = collectionOf(m_d, m_events[row])[0] > 0;
-        loadWeekAllocation(m_d, m_events[row], wa);
+        loadWeekAllocation(m_d, m_events[row], wa, lectures);
         for (int w = 1; w <= m_weeks; ++w) {
             Cell &c = m_cells[row * m_weeks + (w - 1)];
             c.allocated = wa.allocated[w];
@@ -64,10 +66,8 @@ void WeeksModel::makeTexts()
 {
     m_texts.assign(m_cells.size(), QString());
     QString bookingNames[4];
-    for (int k = 1; k <= 3; ++k) {
-        const std::string name = listItem(m_d.bookingKinds.view(), k);
-        bookingNames[k] = toQString(name.empty() ? std::to_string(k) : name);
-    }
+    for (int k = 1; k <= 3; ++k)
+        bookingNames[k] = bookingName(k);
     for (std::size_t row = 0; row < m_events.size(); ++row) {
         const int planned = m_d.codes[m_events[row]].planned;
         long long allocatedSum = 0, scheduledSum = 0;
@@ -94,6 +94,12 @@ void WeeksModel::makeTexts()
                               : shown(allocatedSum);
         }
     }
+}
+
+QString WeeksModel::bookingName(int kind) const
+{
+    const std::string name = listItem(m_d.bookingKinds.view(), kind);
+    return toQString(name.empty() ? std::to_string(kind) : name);
 }
 
 Qt::ItemFlags WeeksModel::flags(const QModelIndex &index) const

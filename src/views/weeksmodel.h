@@ -42,6 +42,8 @@ public:
     // The event of a row; 0 for the guidance row of an empty table.
     CodeId eventAt(int row) const;
     int weekCount() const { return m_weeks; }
+    // The name a week booked with `kind` (1..3) shows.
+    QString bookingName(int kind) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

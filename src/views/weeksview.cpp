@@ -6,6 +6,7 @@
 #include "views/viewcommands.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIntValidator>
@@ -123,8 +124,7 @@ void TEditForm::refresh()
     m_table->clearSpans();
     if (m_model->eventAt(0) == 0 && m_model->columnCount() > 1)
         m_table->setSpan(0, 0, 1, m_model->columnCount());
-    // Week headers carry dates; the columns fit them (the header samples at most 1000 rows).
-    m_table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumns();
     setWindowTitle(QStringLiteral("Weeks: %1").arg(m_model->weekCount()));
     followCurrentCode();
     if (!m_table->currentIndex().isValid() && m_model->eventAt(0) != 0) {
@@ -133,6 +133,19 @@ void TEditForm::refresh()
         m_selecting = false;
     }
     updatePanel();
+}
+
+void TEditForm::fitColumns()
+{
+    // Week headers carry names and dates; a cell holds at most "999/999" or a booking's name.
+    // The widths come from those, not from measuring every cell of every row.
+    QHeaderView *header = m_table->horizontalHeader();
+    const QFontMetrics metrics(m_table->font());
+    int cell = metrics.horizontalAdvance(QStringLiteral("999/999")) + 8;
+    for (int k = 1; k <= 3; ++k)
+        cell = std::max(cell, metrics.horizontalAdvance(m_model->bookingName(k)) + 8);
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        header->resizeSection(c, std::max(header->sectionSizeHint(c), cell));
 }
 
 void TEditForm::followCurrentCode()

@@ -50,6 +50,7 @@ private:
     void onValueTyped(int row, int column, int value);
     void onPlannedTyped(int value);
     void updatePanel();
+    void fitColumns();
     void addCellCommandsToMenu();
 
     WeeksModel *m_model;

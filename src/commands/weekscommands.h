@@ -13,6 +13,7 @@
 
 #include "engine/allocation.h"
 #include "engine/scheduledata.h"
+#include "engine/weekstructure.h"
 #include "ui/prompter.h"
 
 #include <string>
@@ -30,6 +31,10 @@ struct WeeksState
     // after codes are inserted, deleted or sorted.
     std::string copiedAllocation;
     AllocationPatterns patterns;
+    // The week "Copy week" stored, with the code of every entry's owner: a paste after codes
+    // were renumbered is refused rather than given to other codes.
+    WeekClipboard copiedWeek;
+    std::vector<std::string> copiedWeekCodes;
 };
 
 // ----- cells ------------------------------------------------------------------------------------

@@ -1,6 +1,8 @@
 #include "views/weekscommandrows.h"
 
 #include "commands/bookingcommands.h"
+#include "commands/clearcommands.h"
+#include "commands/weekcopycommands.h"
 #include "commands/weekscommands.h"
 #include "views/weeksview.h"
 
@@ -184,6 +186,50 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
                          return protectFirstWeeks(d, p);
                      },
                      {});
+
+    // Copying weeks.
+    bindStateCommand(rows, "weeks.copyWeek",
+                     [](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
+                         copyWeekToMemory(d, p, s, f.currentWeek());
+                         return false;
+                     });
+    const auto weekCopied = [](const ViewForm &view) {
+        return hasCell(view) && form(view).state().copiedWeek.week != 0;
+    };
+    bindStateCommand(
+        rows, "weeks.pasteWeek",
+        [](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
+            return pasteWeekFromMemory(d, p, s, f.currentWeek());
+        },
+        weekCopied);
+    for (int item = 1; item <= 5; ++item) {
+        bindStateCommand(
+            rows, QStringLiteral("weeks.pasteSpecial%1").arg(item),
+            [item](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
+                return pasteWeekSpecial(d, p, s, f.currentWeek(), static_cast<PasteSpecial>(item));
+            },
+            weekCopied);
+    }
+    bindRowCommand(rows, "weeks.copyTimetable",
+                   [](ScheduleData &d, Prompter &p, WeeksState &, CodeId e, int w) {
+                       return copyTimetableToLaterWeeks(d, p, e, w);
+                   });
+    bindStateCommand(rows, "weeks.compareWeek",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &f) {
+                         const CodeId picked = compareWeeks(d, p, f.currentWeek());
+                         if (picked != 0)
+                             f.goToCell(picked, f.currentWeek());
+                         return false;
+                     });
+    // "Clear in week": the frame's erase command on the current week.
+    const int clearParts[] = {ClearPartTableBookings, ClearPartPlacements, ClearPartWeekBookings,
+                              ClearPartAllocations};
+    for (int item = 1; item <= 4; ++item) {
+        const int parts = clearParts[item - 1];
+        bindWeekCommand(
+            rows, QStringLiteral("weeks.clear%1").arg(item),
+            [parts](ScheduleData &d, Prompter &p, int w) { return clearPeriods(d, p, parts, w); });
+    }
 
     // Events.
     bindStateCommand(rows, "weeks.copyAllocation",

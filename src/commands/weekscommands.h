@@ -35,6 +35,8 @@ struct WeeksState
     // were renumbered is refused rather than given to other codes.
     WeekClipboard copiedWeek;
     std::vector<std::string> copiedWeekCodes;
+    // The events "Mark events by resource" marked, by their codes.
+    std::vector<std::string> marked;
 };
 
 // ----- cells ------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "commands/clearcommands.h"
 #include "commands/weekcopycommands.h"
 #include "commands/weekscommands.h"
+#include "commands/weekseventcommands.h"
 #include "views/weeksview.h"
 
 namespace quivra {
@@ -229,6 +230,52 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
         bindWeekCommand(
             rows, QStringLiteral("weeks.clear%1").arg(item),
             [parts](ScheduleData &d, Prompter &p, int w) { return clearPeriods(d, p, parts, w); });
+    }
+
+    // Many events at once.
+    for (int item = 1; item <= 3; ++item) {
+        bindWeekCommand(rows, QStringLiteral("weeks.bookWeek%1").arg(item),
+                        [item](ScheduleData &d, Prompter &p, int w) {
+                            return bookWeekOfEvents(d, p, w, static_cast<BookWeek>(item));
+                        });
+    }
+    bindStateCommand(rows, "weeks.setAllocatedToScheduled",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
+                         return adjustAllocations(d, p, true);
+                     },
+                     {});
+    bindStateCommand(rows, "weeks.increaseAllocations",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
+                         return adjustAllocations(d, p, false);
+                     },
+                     {});
+    bindStateCommand(rows, "weeks.setPlannedToAllocated",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
+                         return setPlannedToAllocated(d, p);
+                     },
+                     {});
+    bindStateCommand(rows, "weeks.markByResource",
+                     [](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
+                         if (markEventsByResource(d, p, s.marked) > 0)
+                             f.goToCell(nextMarkedEvent(d, s.marked, f.currentEvent(), 1),
+                                        f.currentWeek());
+                         return false;
+                     },
+                     {});
+    const auto anyMarked = [](const ViewForm &view) {
+        return hasCell(view) && !form(view).state().marked.empty();
+    };
+    for (const auto &[id, step] :
+         {std::pair{"weeks.nextMarked", 1}, std::pair{"weeks.previousMarked", -1}}) {
+        const int by = step;
+        bindStateCommand(
+            rows, QString::fromLatin1(id),
+            [by](ScheduleData &d, Prompter &, WeeksState &s, TEditForm &f) {
+                if (const CodeId e = nextMarkedEvent(d, s.marked, f.currentEvent(), by))
+                    f.goToCell(e, f.currentWeek());
+                return false;
+            },
+            anyMarked);
     }
 
     // Events.

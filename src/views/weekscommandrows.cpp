@@ -320,6 +320,49 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
             rows, QString::fromLatin1(id), [m](WeeksDisplay &x) { x.mode = m; },
             [m](const WeeksDisplay &x) { return x.mode == m; });
     }
+    for (const auto &[id, mode] : {std::pair{"weeks.gantt", WeeksDisplay::Gantt}}) {
+        const Mode m = mode;
+        bindDisplay(
+            rows, QString::fromLatin1(id), [m](WeeksDisplay &x) { x.mode = m; },
+            [m](const WeeksDisplay &x) { return x.mode == m; });
+    }
+    if (ViewCommand *r = row(rows, "weeks.sumWindow")) {
+        r->run = [](ViewForm &view) { form(view).showSums(!form(view).sumsShown()); };
+        r->checked = [](const ViewForm &view) { return form(view).sumsShown(); };
+    }
+    if (ViewCommand *r = row(rows, "weeks.birdsEye")) {
+        r->run = [](ViewForm &view) { form(view).showBirdsEye(!form(view).birdsEyeShown()); };
+        r->checked = [](const ViewForm &view) { return form(view).birdsEyeShown(); };
+    }
+    using Birds = TEditForm::BirdsEye;
+    const std::pair<const char *, std::function<void(Birds &)>> birds[] = {
+        {"weeks.birdsScheduled", [](Birds &b) { b.measure = ProfileMeasure::Scheduled; }},
+        {"weeks.birdsAllocated", [](Birds &b) { b.measure = ProfileMeasure::Allocated; }},
+        {"weeks.birdsUnscheduled", [](Birds &b) { b.measure = ProfileMeasure::Unscheduled; }},
+        {"weeks.birdsUtilisation", [](Birds &b) { b.utilisation = !b.utilisation; }},
+        {"weeks.birdsHeatMap", [](Birds &b) { b.heatMap = !b.heatMap; }},
+    };
+    const std::function<bool(const Birds &)> birdsChecked[] = {
+        [](const Birds &b) { return b.measure == ProfileMeasure::Scheduled; },
+        [](const Birds &b) { return b.measure == ProfileMeasure::Allocated; },
+        [](const Birds &b) { return b.measure == ProfileMeasure::Unscheduled; },
+        [](const Birds &b) { return b.utilisation; },
+        [](const Birds &b) { return b.heatMap; },
+    };
+    for (std::size_t i = 0; i < std::size(birds); ++i) {
+        ViewCommand *r = row(rows, QString::fromLatin1(birds[i].first));
+        if (!r)
+            continue;
+        r->run = [change = birds[i].second](ViewForm &view) {
+            Birds b = form(view).birdsEye();
+            change(b);
+            form(view).setBirdsEye(b);
+            form(view).showBirdsEye(true);
+        };
+        r->checked = [is = birdsChecked[i]](const ViewForm &view) {
+            return is(form(view).birdsEye());
+        };
+    }
     bindDisplay(
         rows, "weeks.multiplied", [](WeeksDisplay &x) { x.multiplied = !x.multiplied; },
         [](const WeeksDisplay &x) { return x.multiplied; });

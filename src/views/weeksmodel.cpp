@@ -65,6 +65,7 @@ void WeeksModel::setDisplay(const WeeksDisplay &display)
 void WeeksModel::makeTexts()
 {
     m_texts.assign(m_cells.size(), QString());
+    m_spans.assign(m_events.size(), {0, 0});
     QString bookingNames[4];
     for (int k = 1; k <= 3; ++k)
         bookingNames[k] = bookingName(k);
@@ -74,6 +75,11 @@ void WeeksModel::makeTexts()
         for (int w = 0; w < m_weeks; ++w) {
             const std::size_t at = row * static_cast<std::size_t>(m_weeks) + w;
             const Cell &c = m_cells[at];
+            if (c.allocated > 0) {
+                auto &[first, last] = m_spans[row];
+                first = first == 0 ? w + 1 : first;
+                last = w + 1;
+            }
             const int factor = m_display.multiplied ? m_lengths[static_cast<std::size_t>(w)] : 1;
             allocatedSum = (m_display.cumulative ? allocatedSum : 0) + c.allocated * factor;
             scheduledSum = (m_display.cumulative ? scheduledSum : 0) + c.scheduled * factor;
@@ -81,7 +87,8 @@ void WeeksModel::makeTexts()
                 m_texts[at] = bookingNames[std::clamp<int>(c.booked, 1, 3)];
                 continue;
             }
-            if (c.allocated == 0 && !(m_display.cumulative && allocatedSum > 0))
+            if (m_display.mode == WeeksDisplay::Gantt ||
+                (c.allocated == 0 && !(m_display.cumulative && allocatedSum > 0)))
                 continue;
             const auto shown = [&](long long value) {
                 if (m_display.mode == WeeksDisplay::Percentages)
@@ -186,6 +193,20 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
         }
         return {};
     case Qt::BackgroundRole:
+        if (m_display.mode == WeeksDisplay::Gantt) {
+            // The bar runs from the event's first to its last week: booked weeks in the
+            // booking colour, allocated weeks the darker the more of them is scheduled.
+            if (c.booked > 0)
+                return QColor(0xF0, 0xD0, 0x60);
+            const auto [first, last] = m_spans[static_cast<std::size_t>(index.row())];
+            if (first > 0 && week >= first && week <= last) {
+                const double share = c.allocated > 0
+                                         ? double(std::min(c.scheduled, c.allocated)) / c.allocated
+                                         : 0.0;
+                const int light = 220 - static_cast<int>(share * 150);
+                return c.allocated > 0 ? QColor(light, light, 255) : QColor(235, 235, 250);
+            }
+        }
         // Weeks before the current week are protected; events without resources cannot be
         // scheduled. Both are drawn apart from the cells one works in.
         if (week < m_d.currentWeek)

@@ -10,6 +10,7 @@
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace quivra {
@@ -74,9 +75,10 @@ private:
     int m_weeks = 1;
     std::vector<CodeId> m_events;
     std::vector<bool> m_hasResources;
-    std::vector<Cell> m_cells;    // row-major, m_weeks per event
-    std::vector<QString> m_texts; // the same layout
-    std::vector<int> m_lengths;   // week lengths, [w - 1]
+    std::vector<Cell> m_cells;                // row-major, m_weeks per event
+    std::vector<QString> m_texts;             // the same layout
+    std::vector<int> m_lengths;               // week lengths, [w - 1]
+    std::vector<std::pair<int, int>> m_spans; // first and last allocated week of each row
     WeeksDisplay m_display;
 };
 

@@ -2,6 +2,7 @@
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "views/qtext.h"
 #include "views/viewcommands.h"
 
@@ -17,9 +18,12 @@
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <set>
 
 namespace quivra {
@@ -60,7 +64,8 @@ const char *const CellCommands[] = {
 TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent)
     : ViewForm(d, options, parent), m_model(new WeeksModel(d, options, this)),
       m_table(new QTableView(this)), m_weekLength(new QLabel(this)), m_cellValue(new QLabel(this)),
-      m_eventCode(new QLabel(this)), m_planned(new QSpinBox(this))
+      m_eventCode(new QLabel(this)), m_planned(new QSpinBox(this)), m_sums(new QTableWidget(this)),
+      m_birdsWindow(new QWidget(this, Qt::Tool)), m_birdsTable(new QTableWidget(m_birdsWindow))
 {
     m_table->setObjectName("weeksGrid");
     m_table->setModel(m_model);
@@ -83,7 +88,20 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(panel);
-    layout->addWidget(m_table);
+    layout->addWidget(m_table, 1);
+    m_sums->setObjectName("sumWindow");
+    m_sums->setToolTip(QStringLiteral("Show totals for linked resources"));
+    m_sums->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_sums->setMaximumHeight(160);
+    m_sums->hide();
+    layout->addWidget(m_sums);
+    m_birdsWindow->setWindowTitle(QStringLiteral("Bird's eye view"));
+    m_birdsTable->setObjectName("birdsEye");
+    m_birdsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto *birdsLayout = new QVBoxLayout(m_birdsWindow);
+    birdsLayout->setContentsMargins(0, 0, 0, 0);
+    birdsLayout->addWidget(m_birdsTable);
+    m_birdsWindow->resize(700, 400);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TEditForm::onCellChanged);
     // The typed value changes the data set, which rebuilds this model: that waits until the
@@ -133,6 +151,172 @@ void TEditForm::refresh()
         m_selecting = false;
     }
     updatePanel();
+}
+
+bool TEditForm::sumsShown() const
+{
+    return !m_sums->isHidden();
+}
+
+void TEditForm::showSums(bool shown)
+{
+    m_sums->setVisible(shown);
+    updateSums();
+}
+
+bool TEditForm::birdsEyeShown() const
+{
+    return !m_birdsWindow->isHidden();
+}
+
+void TEditForm::showBirdsEye(bool shown)
+{
+    m_birdsWindow->setVisible(shown);
+    updateBirdsEye();
+}
+
+void TEditForm::setBirdsEye(const BirdsEye &options)
+{
+    m_birdsEye = options;
+    updateBirdsEye();
+}
+
+namespace {
+
+QStringList weekHeaders(const ScheduleData &d, int weeks)
+{
+    QStringList headers;
+    for (int w = 1; w <= weeks; ++w)
+        headers << toQString(formatWeek(d, w, 3));
+    return headers;
+}
+
+} // namespace
+
+void TEditForm::updateSums()
+{
+    if (m_sums->isHidden())
+        return;
+    const CodeId e = currentEvent();
+    std::vector<CodeId> codes;
+    if (e != 0) {
+        codes.push_back(e);
+        MemberList members = collectionOf(m_d, e);
+        dropNoTimetable(m_d, members);
+        for (int k = 1; k <= members[0]; ++k) {
+            const CodeId r = members[static_cast<std::size_t>(k)];
+            const int category = categoryOf(m_d, r);
+            if (category < 1 || category > 7 || (m_d.visibleMasks[0] >> (category - 1)) & 1)
+                codes.push_back(r);
+        }
+    }
+    const int weeks = m_model->weekCount();
+    m_sums->clear();
+    m_sums->setColumnCount(weeks);
+    m_sums->setHorizontalHeaderLabels(weekHeaders(m_d, weeks));
+    if (codes.size() <= 1) {
+        m_sums->setRowCount(1);
+        m_sums->setVerticalHeaderLabels({QStringLiteral("[no resources]")});
+        return;
+    }
+    const WeeksDisplay &display = m_model->display();
+    ProfileOptions options;
+    options.multiplied = display.multiplied;
+    options.cumulative = display.cumulative;
+    const auto profiles = weekProfiles(m_d, codes, options);
+    const int weekSlots = usedDays(m_d) * usedBells(m_d);
+    m_sums->setRowCount(static_cast<int>(codes.size()));
+    QStringList labels;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        labels << toQString(formatCode(m_d, codes[i], ShowCode));
+        // A week above the slots of a week, or above its category's weekly limit, stands out.
+        const int category = categoryOf(m_d, codes[i]);
+        const int limit =
+            i > 0 && category >= 0 && category < 8 && !display.multiplied && !display.cumulative
+                ? m_d.header.weeklyCategoryLimits[static_cast<std::size_t>(category)]
+                : 0;
+        for (int w = 1; w <= weeks; ++w) {
+            const int value = profiles[i][static_cast<std::size_t>(w)];
+            if (value == 0)
+                continue;
+            auto *item = new QTableWidgetItem(QString::number(value));
+            item->setTextAlignment(Qt::AlignCenter);
+            if ((!display.multiplied && !display.cumulative && value > weekSlots) ||
+                (limit > 0 && value > limit)) {
+                item->setForeground(QColor(Qt::red));
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
+            m_sums->setItem(static_cast<int>(i), w - 1, item);
+        }
+    }
+    m_sums->setVerticalHeaderLabels(labels);
+    m_sums->resizeColumnsToContents();
+}
+
+void TEditForm::updateBirdsEye()
+{
+    if (m_birdsWindow->isHidden())
+        return;
+    std::vector<CodeId> resources;
+    for (int i = 1; i <= std::min<int>(m_d.resourceList[0], MaxCodes); ++i)
+        if (validCode(m_d, m_d.resourceList[static_cast<std::size_t>(i)]))
+            resources.push_back(m_d.resourceList[static_cast<std::size_t>(i)]);
+    const int weeks = m_model->weekCount();
+    ProfileOptions options;
+    options.measure = m_birdsEye.measure;
+    const auto profiles = weekProfiles(m_d, resources, options);
+    std::vector<std::vector<int>> allocated;
+    if (m_birdsEye.utilisation && m_birdsEye.measure != ProfileMeasure::Allocated)
+        allocated = weekProfiles(m_d, resources, ProfileOptions{});
+    // Utilisation of the allocation compares with the cells in use; of the rest, with the
+    // allocation of the week.
+    const int cells = m_d.scheduleExtent.endDay * m_d.scheduleExtent.endBell;
+    // The heat map scales each category between its smallest and largest value.
+    std::array<int, 8> low{}, high{};
+    low.fill(std::numeric_limits<int>::max());
+    high.fill(std::numeric_limits<int>::min());
+    for (std::size_t i = 0; i < resources.size(); ++i) {
+        const auto category =
+            static_cast<std::size_t>(std::clamp(categoryOf(m_d, resources[i]), 0, 7));
+        for (int w = 1; w <= weeks; ++w) {
+            low[category] = std::min(low[category], profiles[i][static_cast<std::size_t>(w)]);
+            high[category] = std::max(high[category], profiles[i][static_cast<std::size_t>(w)]);
+        }
+    }
+    m_birdsTable->clear();
+    m_birdsTable->setColumnCount(weeks);
+    m_birdsTable->setRowCount(static_cast<int>(resources.size()));
+    m_birdsTable->setHorizontalHeaderLabels(weekHeaders(m_d, weeks));
+    QStringList labels;
+    for (std::size_t i = 0; i < resources.size(); ++i) {
+        const std::string letter = categoryName(m_d, resources[i]).substr(0, 1);
+        labels << toQString(formatCode(m_d, resources[i], ShowCodeAndName) + " (" + letter + ")");
+        const auto category =
+            static_cast<std::size_t>(std::clamp(categoryOf(m_d, resources[i]), 0, 7));
+        for (int w = 1; w <= weeks; ++w) {
+            const int value = profiles[i][static_cast<std::size_t>(w)];
+            QString text = value ? QString::number(value) : QString();
+            if (m_birdsEye.utilisation) {
+                const long long divisor = m_birdsEye.measure == ProfileMeasure::Allocated
+                                              ? cells
+                                              : allocated[i][static_cast<std::size_t>(w)];
+                const int percent = utilisationPercent(value, divisor);
+                text = percent < 0 ? QStringLiteral("-") : QString::number(percent) + '%';
+            }
+            auto *item = new QTableWidgetItem(text);
+            item->setTextAlignment(Qt::AlignCenter);
+            if (m_birdsEye.heatMap) {
+                const double share = heatShare(value, low[category], high[category]);
+                item->setBackground(
+                    QColor::fromHsvF(static_cast<float>((1.0 - share) * 2.0 / 3.0), 0.45f, 1.0f));
+            }
+            m_birdsTable->setItem(static_cast<int>(i), w - 1, item);
+        }
+    }
+    m_birdsTable->setVerticalHeaderLabels(labels);
+    m_birdsTable->resizeColumnsToContents();
 }
 
 void TEditForm::fitColumns()
@@ -245,6 +429,7 @@ void TEditForm::updatePanel()
     // What the commands may do depends on the current cell.
     if (contextMenu())
         updateViewCommands(*this);
+    updateSums();
     const CodeId e = currentEvent();
     const int w = currentWeek();
     const bool was = m_selecting;

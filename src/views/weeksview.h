@@ -5,6 +5,7 @@
 // PgUp/PgDn move, a drag selects several cells for the cell commands, and a right click pops up
 // the cell's commands with the view's menus.
 
+#include "commands/weekprofile.h"
 #include "commands/weekscommands.h"
 #include "views/viewform.h"
 #include "views/weeksmodel.h"
@@ -15,6 +16,7 @@
 class QLabel;
 class QSpinBox;
 class QTableView;
+class QTableWidget;
 
 namespace quivra {
 
@@ -45,12 +47,31 @@ public:
     WeeksState &state() { return m_state; }
     const WeeksState &state() const { return m_state; }
 
+    // The Sum window: the current event's and its resources' week profiles under the grid.
+    bool sumsShown() const;
+    void showSums(bool shown);
+    QTableWidget *sums() const { return m_sums; }
+    // The Bird's eye view: every resource's week profile, in a window of its own.
+    struct BirdsEye
+    {
+        ProfileMeasure measure = ProfileMeasure::Allocated;
+        bool utilisation = false;
+        bool heatMap = false;
+    };
+    bool birdsEyeShown() const;
+    void showBirdsEye(bool shown);
+    const BirdsEye &birdsEye() const { return m_birdsEye; }
+    void setBirdsEye(const BirdsEye &options);
+    QTableWidget *birdsEyeTable() const { return m_birdsTable; }
+
 private:
     void onCellChanged();
     void onValueTyped(int row, int column, int value);
     void onPlannedTyped(int value);
     void updatePanel();
     void fitColumns();
+    void updateSums();
+    void updateBirdsEye();
     void addCellCommandsToMenu();
 
     WeeksModel *m_model;
@@ -59,6 +80,10 @@ private:
     QLabel *m_cellValue;
     QLabel *m_eventCode;
     QSpinBox *m_planned;
+    QTableWidget *m_sums;
+    QWidget *m_birdsWindow;
+    QTableWidget *m_birdsTable;
+    BirdsEye m_birdsEye;
     WeeksState m_state;
     bool m_selecting = false;
 };

@@ -21,6 +21,7 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -234,6 +235,46 @@ private slots:
             ids << a->objectName();
         QVERIFY2(ids.contains("weeks.eraseCell") && ids.contains("weeks.pasteAllocation"),
                  qPrintable(ids.join(',')));
+    }
+
+    // Percentages and the Gantt chart, the Sum window under the grid and the Bird's eye view
+    // with its utilisation: a week without allocation shows "-" rather than dividing by zero.
+    void displaysAndSideWindows()
+    {
+        const QString file = freshInstitution("sides.qvf");
+        FrameFixture f;
+        ScheduleData &d = *f.d;
+        f.frame.show();
+        QVERIFY(f.open(file));
+        TEditForm *view = weeksView(f.frame);
+        goTo(view, d, "MATH", 1);
+        trigger(view, "increase");
+        trigger(view, "increase");
+        QCOMPARE(allocatedIn(d, "MATH", 1), 2);
+        const QModelIndex cell = view->model()->index(0, 0);
+        trigger(view, "percentages");
+        QCOMPARE(view->model()->data(cell).toString(), QString("25%"));
+        trigger(view, "gantt");
+        QVERIFY(view->model()->data(cell).toString().isEmpty());
+        QVERIFY(view->model()->data(cell, Qt::BackgroundRole).value<QColor>().isValid());
+        trigger(view, "numbers");
+        QCOMPARE(view->model()->data(cell).toString(), QString("2"));
+
+        trigger(view, "sumWindow");
+        QTableWidget *sums = view->sums();
+        QVERIFY(sums->isVisible());
+        QCOMPARE(sums->rowCount(), 3); // MATH, G1, T1
+        QCOMPARE(sums->item(1, 0)->text(), QString("2"));
+
+        trigger(view, "birdsScheduled");
+        trigger(view, "birdsUtilisation");
+        QTableWidget *birds = view->birdsEyeTable();
+        QVERIFY(view->birdsEyeShown());
+        QCOMPARE(birds->rowCount(), 4);
+        QCOMPARE(birds->item(0, 0)->text(), QString("0%")); // G1: 0 of 2 scheduled
+        QCOMPARE(birds->item(0, 1)->text(), QString("-"));  // nothing allocated in week 2
+        trigger(view, "birdsHeatMap");
+        QVERIFY(birds->item(0, 1)->background().color().isValid());
     }
 };
 

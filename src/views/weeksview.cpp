@@ -252,7 +252,10 @@ void TEditForm::updateSums()
         }
     }
     m_sums->setVerticalHeaderLabels(labels);
-    m_sums->resizeColumnsToContents();
+    // The sums line up under the grid's weeks.
+    m_sums->verticalHeader()->setFixedWidth(m_table->verticalHeader()->width());
+    for (int c = 0; c < weeks; ++c)
+        m_sums->setColumnWidth(c, m_table->columnWidth(c));
 }
 
 void TEditForm::updateBirdsEye()

@@ -16,6 +16,8 @@
 #include "engine/weekstructure.h"
 #include "ui/prompter.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,16 @@ struct WeeksState
     std::vector<std::string> copiedWeekCodes;
     // The events "Mark events by resource" marked, by their codes.
     std::vector<std::string> marked;
+    // The last "Duplicate event", "Split allocation from" or "Use unscheduled periods from", for
+    // its Cancel: the two events by their codes, and the data as the command left them, so the
+    // Cancel is offered only until the next change.
+    struct LastSplit
+    {
+        int kind = 0; // 1 duplicate, 2 split, 3 balance, 4 unscheduled
+        std::string event, copy;
+        std::uint64_t fingerprint = 0;
+    };
+    std::optional<LastSplit> lastSplit;
 };
 
 // ----- cells ------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "views/weekscommandrows.h"
 
+#include "commands/allocationsplit.h"
 #include "commands/bookingcommands.h"
 #include "commands/clearcommands.h"
 #include "commands/weekcopycommands.h"
@@ -310,6 +311,38 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
                          return false;
                      },
                      {});
+
+    // New events from the current one, and the Cancel of the last.
+    const std::pair<const char *, SplitKind> splits[] = {
+        {"weeks.duplicate", SplitKind::Duplicate},
+        {"weeks.splitAllocation", SplitKind::Split},
+        {"weeks.useUnscheduled", SplitKind::Unscheduled},
+    };
+    for (const auto &[id, kind] : splits) {
+        const SplitKind k = kind;
+        bindStateCommand(rows, QString::fromLatin1(id),
+                         [k](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
+                             const int w = f.currentWeek();
+                             CodeId made = 0;
+                             if (!splitAllocation(d, p, s, f.currentEvent(), w, k, &made))
+                                 return false;
+                             f.host()->dataChanged();
+                             f.goToCell(made, w);
+                             // The rebuilt views may have tidied the store: the Cancel
+                             // remembers the data as the user sees them now.
+                             if (s.lastSplit)
+                                 s.lastSplit->fingerprint = dataFingerprint(d);
+                             return false;
+                         });
+    }
+    bindStateCommand(
+        rows, "weeks.cancelLast",
+        [](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &) {
+            return cancelLastSplit(d, p, s);
+        },
+        [](const ViewForm &view) {
+            return view.host() && lastSplitOpen(view.host()->data(), form(view).state());
+        });
 
     // What the grid shows.
     using Mode = WeeksDisplay::Mode;

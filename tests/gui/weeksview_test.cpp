@@ -2,9 +2,9 @@
 //
 // A timetabler plans a term on a fresh institution: types an event's periods into four weeks,
 // moving with the arrow keys, books a week, copies the row to another event, inserts a week and
-// deletes it again, and saves; the saved file's dump is kept with the tests. The grid's keys
-// behave as in a spreadsheet: a non-number typed changes nothing, Delete erases the selected
-// cells.
+// deletes it again, duplicates an event and cancels that, and saves; the saved file's dump is
+// kept with the tests. The grid's keys behave as in a spreadsheet: a non-number typed changes
+// nothing, Delete erases the selected cells.
 
 #include "framefixture.h"
 #include "modaldriver.h"
@@ -165,6 +165,21 @@ private slots:
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
         QCOMPARE(view->windowTitle(), QString("Weeks: 6"));
         QCOMPARE(allocatedIn(d, "MATH", 2), 2);
+
+        // Duplicate MATH from the pop-up menu, then Cancel: the copy goes and MATH is as before.
+        goTo(view, d, "MATH", 1);
+        trigger(view, "duplicate");
+        const CodeId copy = findCode(d, "MATHa");
+        QVERIFY(copy != 0);
+        QCOMPARE(view->currentEvent(), copy);
+        QCOMPARE(allocatedIn(d, "MATHa", 3), 2);
+        driver.message("you want to cancel the last duplicate", "Yes");
+        trigger(view, "cancelLast");
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(findCode(d, "MATHa"), CodeId(0));
+        for (int w = 1; w <= 4; ++w)
+            QCOMPARE(allocatedIn(d, "MATH", w), 2);
+        QVERIFY(!view->findChild<QAction *>("weeks.cancelLast")->isEnabled());
 
         // Saved and read back: the dump kept with the tests.
         const QString saved = m_dir.filePath("planned.qvf");

@@ -111,7 +111,7 @@ void bindDisplay(std::vector<ViewCommand> &rows, const QString &id,
     r->run = [change](ViewForm &view) {
         WeeksDisplay display = form(view).model()->display();
         change(display);
-        form(view).model()->setDisplay(display);
+        form(view).setDisplay(display);
     };
     r->checked = [checked](const ViewForm &view) { return checked(form(view).model()->display()); };
 }
@@ -395,6 +395,18 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
         r->checked = [is = birdsChecked[i]](const ViewForm &view) {
             return is(form(view).birdsEye());
         };
+    }
+    bindDisplay(
+        rows, "weeks.variableWidths", [](WeeksDisplay &x) { x.variableWidths = !x.variableWidths; },
+        [](const WeeksDisplay &x) { return x.variableWidths; });
+    using Columns = WeeksDisplay::Columns;
+    for (const auto &[id, columns] : {std::pair{"weeks.columnsCode", WeeksDisplay::Code},
+                                      std::pair{"weeks.columnsDefault", WeeksDisplay::Default},
+                                      std::pair{"weeks.columnsAll", WeeksDisplay::All}}) {
+        const Columns c = columns;
+        bindDisplay(
+            rows, QString::fromLatin1(id), [c](WeeksDisplay &x) { x.columns = c; },
+            [c](const WeeksDisplay &x) { return x.columns == c; });
     }
     bindDisplay(
         rows, "weeks.multiplied", [](WeeksDisplay &x) { x.multiplied = !x.multiplied; },

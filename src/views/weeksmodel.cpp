@@ -56,10 +56,13 @@ void WeeksModel::setDisplay(const WeeksDisplay &display)
 {
     if (display == m_display)
         return;
+    const bool headers = display.columns != m_display.columns;
     m_display = display;
     makeTexts();
     if (!m_events.empty())
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (headers)
+        emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
 }
 
 void WeeksModel::makeTexts()
@@ -240,8 +243,21 @@ QVariant WeeksModel::headerData(int section, Qt::Orientation orientation, int ro
     if (section < 0 || section >= rowCount())
         return {};
     const CodeId e = eventAt(section);
-    if (role == Qt::DisplayRole)
-        return e ? toQString(formatCode(m_d, e, m_options.showMode)) : QVariant();
+    if (role == Qt::DisplayRole) {
+        if (!e)
+            return {};
+        switch (m_display.columns) {
+        case WeeksDisplay::Code:
+            return toQString(std::string(m_d.codes[e].code.view()));
+        case WeeksDisplay::All:
+            return toQString(formatCode(m_d, e, ShowCodeAndName) + "  " +
+                             std::to_string(m_d.codes[e].allocated) + "/" +
+                             std::to_string(m_d.codes[e].planned));
+        case WeeksDisplay::Default:
+            break;
+        }
+        return toQString(formatCode(m_d, e, m_options.showMode));
+    }
     if (role == Qt::ToolTipRole && e)
         return toQString(formatCode(m_d, e, ShowCodeAndName));
     return {};

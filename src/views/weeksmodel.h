@@ -24,6 +24,11 @@ struct WeeksDisplay
     bool multiplied = false;
     bool cumulative = false;
     bool scheduled = false;
+    bool variableWidths = false; // columns as wide as their weeks are long
+    // What a row's header shows: the event's code, the codes as the frame shows them, or code,
+    // name and ALLOCATED/PLANNED.
+    enum Columns { Code, Default, All };
+    Columns columns = Default;
 
     friend bool operator==(const WeeksDisplay &, const WeeksDisplay &) = default;
 };

@@ -322,6 +322,15 @@ void TEditForm::updateBirdsEye()
     m_birdsTable->resizeColumnsToContents();
 }
 
+void TEditForm::setDisplay(const WeeksDisplay &display)
+{
+    const bool widths = display.variableWidths != m_model->display().variableWidths;
+    m_model->setDisplay(display);
+    if (widths)
+        fitColumns();
+    updateSums();
+}
+
 void TEditForm::fitColumns()
 {
     // Week headers carry names and dates; a cell holds at most "999/999" or a booking's name.
@@ -331,8 +340,11 @@ void TEditForm::fitColumns()
     int cell = metrics.horizontalAdvance(QStringLiteral("999/999")) + 8;
     for (int k = 1; k <= 3; ++k)
         cell = std::max(cell, metrics.horizontalAdvance(m_model->bookingName(k)) + 8);
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        header->resizeSection(c, std::max(header->sectionSizeHint(c), cell));
+    const bool variable = m_model->display().variableWidths;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int length = variable ? std::min(weekLength(m_d, c + 1), 8) : 1;
+        header->resizeSection(c, std::max(header->sectionSizeHint(c), cell) * length);
+    }
 }
 
 void TEditForm::followCurrentCode()

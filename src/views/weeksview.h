@@ -39,6 +39,8 @@ public:
     int currentWeek() const;
     // The selected cells (event, week), the current one when nothing else is selected.
     std::vector<std::pair<CodeId, int>> selectedCells() const;
+    // What the grid shows; the column widths follow the week lengths when asked to.
+    void setDisplay(const WeeksDisplay &display);
     // Makes (event, week) the current cell, when the event has a row.
     void goToCell(CodeId event, int week);
 

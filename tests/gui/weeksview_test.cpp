@@ -275,6 +275,12 @@ private slots:
         trigger(view, "numbers");
         QCOMPARE(view->model()->data(cell).toString(), QString("2"));
 
+        trigger(view, "columnsAll");
+        QVERIFY(view->model()->headerData(0, Qt::Vertical).toString().endsWith("2/8"));
+        const int narrow = view->table()->columnWidth(0);
+        trigger(view, "variableWidths");
+        QCOMPARE(view->table()->columnWidth(0), narrow); // week 1 is one week long
+
         trigger(view, "sumWindow");
         QTableWidget *sums = view->sums();
         QVERIFY(sums->isVisible());

@@ -176,8 +176,14 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return c.allocated > 0 ? QVariant(int(c.allocated)) : QVariant();
     case Qt::ToolTipRole:
+        // Protected and booked weeks, and events without resources, take no typing.
+        if (week < m_d.currentWeek || c.booked > 0 || !m_hasResources[index.row()])
+            return QStringLiteral("This cell cannot be changed");
         if (c.allocated == 0)
-            return {};
+            return toQString("Cell value range [0h - " + std::to_string(weekSlots) +
+                             "h] of event \"" +
+                             std::string(m_d.codes[m_events[index.row()]].code.view()) +
+                             "\" and week \"" + formatWeek(m_d, week, 3) + "\"");
         return toQString(std::to_string(c.scheduled) + " out of " + std::to_string(c.allocated) +
                          " h scheduled in \"" + formatWeek(m_d, week, 3) + "\"");
     case Qt::TextAlignmentRole:

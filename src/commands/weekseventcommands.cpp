@@ -179,6 +179,34 @@ bool setPlannedToAllocated(ScheduleData &d, Prompter &p)
     return changed;
 }
 
+bool demoAllocation(ScheduleData &d, Prompter &p)
+{
+    if (!p.yesNoDlg("Are you sure you want to run \"Optimise\" before saving your file? "
+                    "This selection is intended for demonstration purposes only, since "
+                    "optimisation of weekly periods may also produce unexpected results. If you "
+                    "want to optimise timetables, select \"Tools|Optimise\"."))
+        return false;
+    int category = 1;
+    for (int k = 1; k <= 7; ++k) {
+        if (d.counters.resourceCounters[static_cast<std::size_t>(k)] >
+            d.counters.resourceCounters[static_cast<std::size_t>(category)])
+            category = k;
+    }
+    bool changed = false;
+    WeekAllocation wa;
+    for (const CodeId e : allEvents(d)) {
+        if (isLockedCode(d, e) || d.codes[e].allocated >= d.codes[e].planned)
+            continue;
+        if (allocateLeastLoaded(d, wa, e, category) > 0) {
+            totals(d, e, e);
+            changed = true;
+        }
+    }
+    if (changed)
+        allResourceTotals(d);
+    return changed;
+}
+
 int markEventsByResource(const ScheduleData &d, Prompter &p, std::vector<std::string> &marked)
 {
     std::vector<CodeId> resources;

@@ -26,6 +26,12 @@ bool adjustAllocations(ScheduleData &d, Prompter &p, bool scheduledOnly);
 // "Set PLANNED = ALLOCATED ...": the picked events.
 bool setPlannedToAllocated(ScheduleData &d, Prompter &p);
 
+// "Optimise (for demos only)" 1, "Automatic allocation": after the sure question, every
+// unlocked event with ALLOCATED below PLANNED gets its missing periods in the weeks where its
+// resources of the category with the most resources are least loaded. True when any was
+// allocated.
+bool demoAllocation(ScheduleData &d, Prompter &p);
+
 // "Mark events by resource": the events of a picked resource, kept by their codes; the number
 // marked (0 when cancelled).
 int markEventsByResource(const ScheduleData &d, Prompter &p, std::vector<std::string> &marked);

@@ -279,6 +279,26 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
             anyMarked);
     }
 
+    // "Optimise (for demos only)": the allocation, and clearing every event's weeks or
+    // timetables through the frame's erase command.
+    bindStateCommand(rows, "weeks.demoOptimise1",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
+                         return demoAllocation(d, p);
+                     },
+                     {});
+    const std::pair<const char *, int> demoClears[] = {
+        {"weeks.demoOptimise4", ClearPartAskWeekRange | ClearPartAllocations},
+        {"weeks.demoOptimise5", ClearPartAskWeekRange | ClearPartPlacements},
+    };
+    for (const auto &[id, parts] : demoClears) {
+        const int what = parts;
+        bindStateCommand(rows, QString::fromLatin1(id),
+                         [what](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
+                             return clearPeriods(d, p, what);
+                         },
+                         {});
+    }
+
     // Events.
     bindStateCommand(rows, "weeks.copyAllocation",
                      [](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {

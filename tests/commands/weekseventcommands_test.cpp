@@ -184,6 +184,20 @@ TEST_F(WeeksEventsTest, EveryQuestionCancelledChangesNothing)
     }
 }
 
+TEST_F(WeeksEventsTest, DemoAllocationFillsUnlockedEventsOnly)
+{
+    build();
+    const std::string before = dumpScheduleData(*d);
+    ui.expect("Are you sure you want to run \"Optimise\"").answer(Answer::No);
+    EXPECT_FALSE(demoAllocation(*d, p));
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    ui.expect("Are you sure you want to run \"Optimise\"").answer(Answer::Yes);
+    EXPECT_TRUE(demoAllocation(*d, p));
+    EXPECT_EQ(d->codes[id("F")].allocated, 4);
+    EXPECT_EQ(d->codes[id("L")].allocated, 0); // locked
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 TEST_F(WeeksEventsTest, MarkedEventsAreFoundByTheirCodesAfterRenumbering)
 {
     build();

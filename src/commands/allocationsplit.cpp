@@ -11,6 +11,7 @@
 #include "engine/totals.h"
 
 #include <algorithm>
+#include <bit>
 #include <string>
 
 namespace quivra {
@@ -58,6 +59,46 @@ void takePlacements(const ScheduleData &d, const WeekAllocation &from, CodeId to
     }
 }
 
+// Balance: in each week of first..last the cells the event has placed beyond what it keeps go
+// to the copy, first days and first bells first, as many as the copy's allocation takes.
+void balancePlacements(const ScheduleData &d, WeekAllocation &wa, WeekAllocation &wb, int first,
+                       int last)
+{
+    const std::uint16_t own = ownWord(d, wa.code), copyWord = ownWord(d, wb.code);
+    const int days = usedDays(d), bells = usedBells(d);
+    rebuildTimetable(
+        d, wa, 0,
+        [&](std::uint16_t word, std::int16_t, OccupancyMap &cells) {
+            if (word != own)
+                return;
+            for (int x = first; x <= last; ++x) {
+                int placed = 0;
+                for (int day = 1; day <= days; ++day)
+                    placed += std::popcount(cells.mask(x, day));
+                const auto i = static_cast<std::size_t>(x);
+                int move = std::min<int>(wb.allocated[i], std::max(0, placed - wa.allocated[i]));
+                for (int day = 1; day <= days && move > 0; ++day) {
+                    for (int bell = 1; bell <= bells && move > 0; ++bell) {
+                        const std::uint32_t bit = 1u << (bell - 1);
+                        if (!(cells.mask(x, day) & bit))
+                            continue;
+                        cells.maskRef(x, day) &= ~bit;
+                        LectureView v;
+                        v.word = copyWord;
+                        v.startWeek = v.endWeek = static_cast<std::uint8_t>(x);
+                        v.startDay = v.endDay = static_cast<std::uint8_t>(day);
+                        v.startBell = v.endBell = static_cast<std::uint8_t>(bell);
+                        wb.timetable.push_back(v);
+                        wb.timetableKinds.push_back(0);
+                        --move;
+                    }
+                }
+            }
+        },
+        true);
+    countTimetableWeeks(d, wb);
+}
+
 } // namespace
 
 std::uint64_t dataFingerprint(const ScheduleData &d)
@@ -90,8 +131,7 @@ std::uint64_t dataFingerprint(const ScheduleData &d)
 bool splitAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w, SplitKind kind,
                      CodeId *made)
 {
-    if (!validCode(d, e) || !isEventCode(d, e) || w < 1 || w > usedWeeks(d) ||
-        kind == SplitKind::Balance)
+    if (!validCode(d, e) || !isEventCode(d, e) || w < 1 || w > usedWeeks(d))
         return false;
     const std::string code(d.codes[e].code.view());
     int first = 1, last = weekCap(d);
@@ -161,9 +201,15 @@ bool splitAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int 
             }
             break;
         case SplitKind::Balance:
+            if (inRange) {
+                wb.allocated[i] = static_cast<std::uint8_t>(wa.allocated[i] / 2);
+                wa.allocated[i] = static_cast<std::uint8_t>(wa.allocated[i] - wb.allocated[i]);
+            }
             break;
         }
     }
+    if (kind == SplitKind::Balance)
+        balancePlacements(d, wa, wb, first, last);
     if (storeWeekAllocation(d, copy, wb) == 0 && kind != SplitKind::Duplicate &&
         std::any_of(wb.allocated.begin(), wb.allocated.end(), [](auto v) { return v > 0; })) {
         deleteCode(d, copy);

@@ -336,6 +336,7 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
     const std::pair<const char *, SplitKind> splits[] = {
         {"weeks.duplicate", SplitKind::Duplicate},
         {"weeks.splitAllocation", SplitKind::Split},
+        {"weeks.balanceAllocation", SplitKind::Balance},
         {"weeks.useUnscheduled", SplitKind::Unscheduled},
     };
     for (const auto &[id, kind] : splits) {

@@ -96,6 +96,27 @@ TEST_F(AllocationSplitTest, SplitAndUnscheduledCopiesTakeTheirWeeksAndCancelGive
     }
 }
 
+TEST_F(AllocationSplitTest, BalanceHalvesTheWeeksAndMovesTheCellsTheEventNoLongerHolds)
+{
+    build();
+    // Week 2 has all three periods placed: E keeps 2 of them, the copy takes 1 (day 1 first).
+    FixtureBuilder(*d).place("E", 2, 2, 1, 2);
+    ui.expect("Select the last week").choose(3);
+    CodeId copy = 0;
+    ASSERT_TRUE(splitAllocation(*d, p, s, id("E"), 2, SplitKind::Balance, &copy));
+    const WeekAllocation made = load(copy), left = load(id("E"));
+    EXPECT_EQ(made.allocated[2], 1);
+    EXPECT_EQ(made.scheduled[2], 1);
+    EXPECT_EQ(left.allocated[2], 2);
+    EXPECT_EQ(left.scheduled[2], 2);
+    EXPECT_EQ(made.scheduled[3], 0); // one placed, two kept: nothing to move
+    EXPECT_EQ(left.allocated[4], 3);
+    ui.expect("you want to cancel the last balance").answer(Answer::Yes);
+    EXPECT_TRUE(cancelLastSplit(*d, p, s));
+    EXPECT_EQ(load(id("E")).scheduled[2], 3);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 TEST_F(AllocationSplitTest, CancelIsRefusedOnceTheDataChanged)
 {
     build();

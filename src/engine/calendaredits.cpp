@@ -133,4 +133,14 @@ void setWeekDates(ScheduleData &d, bool dated, std::int32_t firstWeekDate)
     d.modified = true;
 }
 
+bool setFirstOpenWeek(ScheduleData &d, int w)
+{
+    const int kept = std::clamp(w, 1, std::max(1, usedWeeks(d)));
+    if (d.currentWeek == kept)
+        return false;
+    d.currentWeek = kept;
+    d.modified = true;
+    return true;
+}
+
 } // namespace quivra

@@ -55,4 +55,8 @@ bool setBellName(ScheduleData &d, int b, std::string_view name);
 // the first day of week 1. The date is kept as given when dates are switched off.
 void setWeekDates(ScheduleData &d, bool dated, std::int32_t firstWeekDate);
 
+// The first week open for changes (currentWeek; earlier weeks are protected), clamped into
+// 1..the weeks in use. True when it changed.
+bool setFirstOpenWeek(ScheduleData &d, int w);
+
 } // namespace quivra

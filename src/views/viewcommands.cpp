@@ -7,6 +7,7 @@
 #include "views/eventdialogrows.h"
 #include "views/timetablerows.h"
 #include "views/timetablesview.h"
+#include "views/weekscommandrows.h"
 
 #include <QAction>
 #include <QHash>
@@ -348,6 +349,7 @@ std::vector<ViewCommand> weeksTable()
     t.add("balanceAllocation", "Balance allocation from");
     t.add("useUnscheduled", "Use unscheduled periods from");
     t.add("cancelLast", "Cancel", "Undo the last duplicate, split, balance or unscheduled");
+    bindWeeksCommands(t.rows);
     return std::move(t.rows);
 }
 

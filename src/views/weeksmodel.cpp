@@ -1,5 +1,6 @@
 #include "views/weeksmodel.h"
 
+#include "commands/weekscommands.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/lectures.h"
@@ -32,9 +33,11 @@ void WeeksModel::reload()
     m_hasResources.assign(m_events.size(), false);
     m_cells.assign(m_events.size() * static_cast<std::size_t>(m_weeks), Cell{});
     WeekAllocation wa;
+    // One pass over the lecture store for all rows, not one per row.
+    const LectureIndex lectures(m_d);
     for (std::size_t row = 0; row < m_events.size(); ++row) {
         m_hasResources[row] = collectionOf(m_d, m_events[row])[0] > 0;
-        loadWeekAllocation(m_d, m_events[row], wa);
+        loadWeekAllocation(m_d, m_events[row], wa, lectures);
         for (int w = 1; w <= m_weeks; ++w) {
             Cell &c = m_cells[row * m_weeks + (w - 1)];
             c.allocated = wa.allocated[w];
@@ -42,7 +45,92 @@ void WeeksModel::reload()
             c.booked = wa.booked[w];
         }
     }
+    m_lengths.assign(static_cast<std::size_t>(m_weeks), 1);
+    for (int w = 1; w <= m_weeks; ++w)
+        m_lengths[static_cast<std::size_t>(w - 1)] = weekLength(m_d, w);
+    makeTexts();
     endResetModel();
+}
+
+void WeeksModel::setDisplay(const WeeksDisplay &display)
+{
+    if (display == m_display)
+        return;
+    const bool headers = display.columns != m_display.columns;
+    m_display = display;
+    makeTexts();
+    if (!m_events.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (headers)
+        emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+}
+
+void WeeksModel::makeTexts()
+{
+    m_texts.assign(m_cells.size(), QString());
+    m_spans.assign(m_events.size(), {0, 0});
+    QString bookingNames[4];
+    for (int k = 1; k <= 3; ++k)
+        bookingNames[k] = bookingName(k);
+    for (std::size_t row = 0; row < m_events.size(); ++row) {
+        const int planned = m_d.codes[m_events[row]].planned;
+        long long allocatedSum = 0, scheduledSum = 0;
+        for (int w = 0; w < m_weeks; ++w) {
+            const std::size_t at = row * static_cast<std::size_t>(m_weeks) + w;
+            const Cell &c = m_cells[at];
+            if (c.allocated > 0) {
+                auto &[first, last] = m_spans[row];
+                first = first == 0 ? w + 1 : first;
+                last = w + 1;
+            }
+            const int factor = m_display.multiplied ? m_lengths[static_cast<std::size_t>(w)] : 1;
+            allocatedSum = (m_display.cumulative ? allocatedSum : 0) + c.allocated * factor;
+            scheduledSum = (m_display.cumulative ? scheduledSum : 0) + c.scheduled * factor;
+            if (c.booked > 0) {
+                m_texts[at] = bookingNames[std::clamp<int>(c.booked, 1, 3)];
+                continue;
+            }
+            if (m_display.mode == WeeksDisplay::Gantt ||
+                (c.allocated == 0 && !(m_display.cumulative && allocatedSum > 0)))
+                continue;
+            const auto shown = [&](long long value) {
+                if (m_display.mode == WeeksDisplay::Percentages)
+                    return QString::number(percentOfPlanned(static_cast<int>(value), planned)) +
+                           QLatin1Char('%');
+                return QString::number(value);
+            };
+            m_texts[at] = m_display.scheduled
+                              ? shown(scheduledSum) + QLatin1Char('/') + shown(allocatedSum)
+                              : shown(allocatedSum);
+        }
+    }
+}
+
+QString WeeksModel::bookingName(int kind) const
+{
+    const std::string name = listItem(m_d.bookingKinds.view(), kind);
+    return toQString(name.empty() ? std::to_string(kind) : name);
+}
+
+Qt::ItemFlags WeeksModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.row() < static_cast<int>(m_events.size()) &&
+        m_hasResources[static_cast<std::size_t>(index.row())])
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool WeeksModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || eventAt(index.row()) == 0)
+        return false;
+    bool ok = false;
+    const int v = value.toString().trimmed().toInt(&ok);
+    // Anything but a number leaves the cell as it was (never read as 0, which would erase it).
+    if (ok && v >= 0)
+        emit valueTyped(index.row(), index.column(), v);
+    return false;
 }
 
 CodeId WeeksModel::eventAt(int row) const
@@ -80,15 +168,22 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
     const int week = index.column() + 1;
     const int weekSlots = usedDays(m_d) * usedBells(m_d);
     switch (role) {
-    case Qt::DisplayRole:
-        if (c.booked > 0) {
-            const std::string name = listItem(m_d.bookingKinds.view(), c.booked);
-            return toQString(name.empty() ? std::to_string(c.booked) : name);
-        }
+    case Qt::DisplayRole: {
+        const QString &text = m_texts[static_cast<std::size_t>(index.row()) * m_weeks +
+                                      static_cast<std::size_t>(index.column())];
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    case Qt::EditRole:
         return c.allocated > 0 ? QVariant(int(c.allocated)) : QVariant();
     case Qt::ToolTipRole:
+        // Protected and booked weeks, and events without resources, take no typing.
+        if (week < m_d.currentWeek || c.booked > 0 || !m_hasResources[index.row()])
+            return QStringLiteral("This cell cannot be changed");
         if (c.allocated == 0)
-            return {};
+            return toQString("Cell value range [0h - " + std::to_string(weekSlots) +
+                             "h] of event \"" +
+                             std::string(m_d.codes[m_events[index.row()]].code.view()) +
+                             "\" and week \"" + formatWeek(m_d, week, 3) + "\"");
         return toQString(std::to_string(c.scheduled) + " out of " + std::to_string(c.allocated) +
                          " h scheduled in \"" + formatWeek(m_d, week, 3) + "\"");
     case Qt::TextAlignmentRole:
@@ -107,6 +202,20 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
         }
         return {};
     case Qt::BackgroundRole:
+        if (m_display.mode == WeeksDisplay::Gantt) {
+            // The bar runs from the event's first to its last week: booked weeks in the
+            // booking colour, allocated weeks the darker the more of them is scheduled.
+            if (c.booked > 0)
+                return QColor(0xF0, 0xD0, 0x60);
+            const auto [first, last] = m_spans[static_cast<std::size_t>(index.row())];
+            if (first > 0 && week >= first && week <= last) {
+                const double share = c.allocated > 0
+                                         ? double(std::min(c.scheduled, c.allocated)) / c.allocated
+                                         : 0.0;
+                const int light = 220 - static_cast<int>(share * 150);
+                return c.allocated > 0 ? QColor(light, light, 255) : QColor(235, 235, 250);
+            }
+        }
         // Weeks before the current week are protected; events without resources cannot be
         // scheduled. Both are drawn apart from the cells one works in.
         if (week < m_d.currentWeek)
@@ -140,8 +249,21 @@ QVariant WeeksModel::headerData(int section, Qt::Orientation orientation, int ro
     if (section < 0 || section >= rowCount())
         return {};
     const CodeId e = eventAt(section);
-    if (role == Qt::DisplayRole)
-        return e ? toQString(formatCode(m_d, e, m_options.showMode)) : QVariant();
+    if (role == Qt::DisplayRole) {
+        if (!e)
+            return {};
+        switch (m_display.columns) {
+        case WeeksDisplay::Code:
+            return toQString(std::string(m_d.codes[e].code.view()));
+        case WeeksDisplay::All:
+            return toQString(formatCode(m_d, e, ShowCodeAndName) + "  " +
+                             std::to_string(m_d.codes[e].allocated) + "/" +
+                             std::to_string(m_d.codes[e].planned));
+        case WeeksDisplay::Default:
+            break;
+        }
+        return toQString(formatCode(m_d, e, m_options.showMode));
+    }
     if (role == Qt::ToolTipRole && e)
         return toQString(formatCode(m_d, e, ShowCodeAndName));
     return {};

@@ -1,30 +1,138 @@
 #include "views/weeksview.h"
 
+#include "engine/calendar.h"
+#include "engine/codetable.h"
+#include "engine/collections.h"
+#include "views/qtext.h"
 #include "views/viewcommands.h"
 
+#include <QAction>
+#include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIntValidator>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <set>
+
 namespace quivra {
+namespace {
+
+// Typing into a cell takes whole numbers only: anything else never reaches the command.
+class AllocationDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                          const QModelIndex &) const override
+    {
+        auto *editor = new QLineEdit(parent);
+        editor->setObjectName(QStringLiteral("cellEditor"));
+        editor->setValidator(new QIntValidator(0, 999, editor));
+        editor->setAlignment(Qt::AlignCenter);
+        return editor;
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        const QString text = static_cast<QLineEdit *>(editor)->text().trimmed();
+        if (!text.isEmpty())
+            model->setData(index, text, Qt::EditRole);
+    }
+};
+
+// The commands a cell's pop-up offers before the view's menus.
+const char *const CellCommands[] = {
+    "weeks.increase",       "weeks.decrease",        "weeks.eraseCell",  "weeks.bookCell",
+    "weeks.copyAllocation", "weeks.pasteAllocation", "weeks.insertWeek", "weeks.deleteWeek",
+};
+
+} // namespace
 
 TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent)
     : ViewForm(d, options, parent), m_model(new WeeksModel(d, options, this)),
-      m_table(new QTableView(this))
+      m_table(new QTableView(this)), m_weekLength(new QLabel(this)), m_cellValue(new QLabel(this)),
+      m_eventCode(new QLabel(this)), m_planned(new QSpinBox(this)), m_sums(new QTableWidget(this)),
+      m_birdsWindow(new QWidget(this, Qt::Tool)), m_birdsTable(new QTableWidget(m_birdsWindow))
 {
     m_table->setObjectName("weeksGrid");
     m_table->setModel(m_model);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setItemDelegate(new AllocationDelegate(m_table));
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                             QAbstractItemView::EditKeyPressed);
     m_table->horizontalHeader()->setDefaultSectionSize(48);
+    m_weekLength->setObjectName("weekLength");
+    m_cellValue->setObjectName("cellValue");
+    m_eventCode->setObjectName("eventCode");
+    m_planned->setObjectName("planned");
+    m_planned->setPrefix(QStringLiteral("PLANNED "));
+    m_planned->setKeyboardTracking(false);
+    auto *panel = new QHBoxLayout;
+    panel->addWidget(m_weekLength);
+    panel->addWidget(m_cellValue);
+    panel->addWidget(m_eventCode, 1);
+    panel->addWidget(m_planned);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_table);
+    layout->addLayout(panel);
+    layout->addWidget(m_table, 1);
+    m_sums->setObjectName("sumWindow");
+    m_sums->setToolTip(QStringLiteral("Show totals for linked resources"));
+    m_sums->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_sums->setMaximumHeight(160);
+    m_sums->hide();
+    layout->addWidget(m_sums);
+    m_birdsWindow->setWindowTitle(QStringLiteral("Bird's eye view"));
+    m_birdsTable->setObjectName("birdsEye");
+    m_birdsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto *birdsLayout = new QVBoxLayout(m_birdsWindow);
+    birdsLayout->setContentsMargins(0, 0, 0, 0);
+    birdsLayout->addWidget(m_birdsTable);
+    m_birdsWindow->resize(700, 400);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TEditForm::onCellChanged);
+    // The typed value changes the data set, which rebuilds this model: that waits until the
+    // editor has closed.
+    connect(m_model, &WeeksModel::valueTyped, this, &TEditForm::onValueTyped, Qt::QueuedConnection);
+    connect(m_planned, &QSpinBox::valueChanged, this, &TEditForm::onPlannedTyped);
     refresh();
     installViewCommands(*this);
+    addCellCommandsToMenu();
+}
+
+void TEditForm::addCellCommandsToMenu()
+{
+    QMenu *menu = contextMenu();
+    if (!menu)
+        return;
+    QAction *before = nullptr;
+    for (QAction *a : menu->actions()) {
+        if (a->menu()) {
+            before = a;
+            break;
+        }
+    }
+    QList<QAction *> cell;
+    for (const char *id : CellCommands) {
+        if (auto *a = findChild<QAction *>(QString::fromLatin1(id)))
+            cell << a;
+    }
+    menu->insertSeparator(before);
+    menu->insertActions(before, cell);
+    menu->insertSeparator(before);
 }
 
 void TEditForm::refresh()
@@ -34,14 +142,208 @@ void TEditForm::refresh()
     m_table->clearSpans();
     if (m_model->eventAt(0) == 0 && m_model->columnCount() > 1)
         m_table->setSpan(0, 0, 1, m_model->columnCount());
-    // Week headers carry dates; the columns fit them (the header samples at most 1000 rows).
-    m_table->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumns();
     setWindowTitle(QStringLiteral("Weeks: %1").arg(m_model->weekCount()));
     followCurrentCode();
     if (!m_table->currentIndex().isValid() && m_model->eventAt(0) != 0) {
         m_selecting = true;
         m_table->setCurrentIndex(m_model->index(0, std::min(column, m_model->columnCount() - 1)));
         m_selecting = false;
+    }
+    updatePanel();
+}
+
+bool TEditForm::sumsShown() const
+{
+    return !m_sums->isHidden();
+}
+
+void TEditForm::showSums(bool shown)
+{
+    m_sums->setVisible(shown);
+    updateSums();
+}
+
+bool TEditForm::birdsEyeShown() const
+{
+    return !m_birdsWindow->isHidden();
+}
+
+void TEditForm::showBirdsEye(bool shown)
+{
+    m_birdsWindow->setVisible(shown);
+    updateBirdsEye();
+}
+
+void TEditForm::setBirdsEye(const BirdsEye &options)
+{
+    m_birdsEye = options;
+    updateBirdsEye();
+}
+
+namespace {
+
+QStringList weekHeaders(const ScheduleData &d, int weeks)
+{
+    QStringList headers;
+    for (int w = 1; w <= weeks; ++w)
+        headers << toQString(formatWeek(d, w, 3));
+    return headers;
+}
+
+} // namespace
+
+void TEditForm::updateSums()
+{
+    if (m_sums->isHidden())
+        return;
+    const CodeId e = currentEvent();
+    std::vector<CodeId> codes;
+    if (e != 0) {
+        codes.push_back(e);
+        MemberList members = collectionOf(m_d, e);
+        dropNoTimetable(m_d, members);
+        for (int k = 1; k <= members[0]; ++k) {
+            const CodeId r = members[static_cast<std::size_t>(k)];
+            const int category = categoryOf(m_d, r);
+            if (category < 1 || category > 7 || (m_d.visibleMasks[0] >> (category - 1)) & 1)
+                codes.push_back(r);
+        }
+    }
+    const int weeks = m_model->weekCount();
+    m_sums->clear();
+    m_sums->setColumnCount(weeks);
+    m_sums->setHorizontalHeaderLabels(weekHeaders(m_d, weeks));
+    if (codes.size() <= 1) {
+        m_sums->setRowCount(1);
+        m_sums->setVerticalHeaderLabels({QStringLiteral("[no resources]")});
+        return;
+    }
+    const WeeksDisplay &display = m_model->display();
+    ProfileOptions options;
+    options.multiplied = display.multiplied;
+    options.cumulative = display.cumulative;
+    const auto profiles = weekProfiles(m_d, codes, options);
+    const int weekSlots = usedDays(m_d) * usedBells(m_d);
+    m_sums->setRowCount(static_cast<int>(codes.size()));
+    QStringList labels;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        labels << toQString(formatCode(m_d, codes[i], ShowCode));
+        // A week above the slots of a week, or above its category's weekly limit, stands out.
+        const int category = categoryOf(m_d, codes[i]);
+        const int limit =
+            i > 0 && category >= 0 && category < 8 && !display.multiplied && !display.cumulative
+                ? m_d.header.weeklyCategoryLimits[static_cast<std::size_t>(category)]
+                : 0;
+        for (int w = 1; w <= weeks; ++w) {
+            const int value = profiles[i][static_cast<std::size_t>(w)];
+            if (value == 0)
+                continue;
+            auto *item = new QTableWidgetItem(QString::number(value));
+            item->setTextAlignment(Qt::AlignCenter);
+            if ((!display.multiplied && !display.cumulative && value > weekSlots) ||
+                (limit > 0 && value > limit)) {
+                item->setForeground(QColor(Qt::red));
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
+            m_sums->setItem(static_cast<int>(i), w - 1, item);
+        }
+    }
+    m_sums->setVerticalHeaderLabels(labels);
+    // The sums line up under the grid's weeks.
+    m_sums->verticalHeader()->setFixedWidth(m_table->verticalHeader()->width());
+    for (int c = 0; c < weeks; ++c)
+        m_sums->setColumnWidth(c, m_table->columnWidth(c));
+}
+
+void TEditForm::updateBirdsEye()
+{
+    if (m_birdsWindow->isHidden())
+        return;
+    std::vector<CodeId> resources;
+    for (int i = 1; i <= std::min<int>(m_d.resourceList[0], MaxCodes); ++i)
+        if (validCode(m_d, m_d.resourceList[static_cast<std::size_t>(i)]))
+            resources.push_back(m_d.resourceList[static_cast<std::size_t>(i)]);
+    const int weeks = m_model->weekCount();
+    ProfileOptions options;
+    options.measure = m_birdsEye.measure;
+    const auto profiles = weekProfiles(m_d, resources, options);
+    std::vector<std::vector<int>> allocated;
+    if (m_birdsEye.utilisation && m_birdsEye.measure != ProfileMeasure::Allocated)
+        allocated = weekProfiles(m_d, resources, ProfileOptions{});
+    // Utilisation of the allocation compares with the cells in use; of the rest, with the
+    // allocation of the week.
+    const int cells = m_d.scheduleExtent.endDay * m_d.scheduleExtent.endBell;
+    // The heat map scales each category between its smallest and largest value.
+    std::array<int, 8> low{}, high{};
+    low.fill(std::numeric_limits<int>::max());
+    high.fill(std::numeric_limits<int>::min());
+    for (std::size_t i = 0; i < resources.size(); ++i) {
+        const auto category =
+            static_cast<std::size_t>(std::clamp(categoryOf(m_d, resources[i]), 0, 7));
+        for (int w = 1; w <= weeks; ++w) {
+            low[category] = std::min(low[category], profiles[i][static_cast<std::size_t>(w)]);
+            high[category] = std::max(high[category], profiles[i][static_cast<std::size_t>(w)]);
+        }
+    }
+    m_birdsTable->clear();
+    m_birdsTable->setColumnCount(weeks);
+    m_birdsTable->setRowCount(static_cast<int>(resources.size()));
+    m_birdsTable->setHorizontalHeaderLabels(weekHeaders(m_d, weeks));
+    QStringList labels;
+    for (std::size_t i = 0; i < resources.size(); ++i) {
+        const std::string letter = categoryName(m_d, resources[i]).substr(0, 1);
+        labels << toQString(formatCode(m_d, resources[i], ShowCodeAndName) + " (" + letter + ")");
+        const auto category =
+            static_cast<std::size_t>(std::clamp(categoryOf(m_d, resources[i]), 0, 7));
+        for (int w = 1; w <= weeks; ++w) {
+            const int value = profiles[i][static_cast<std::size_t>(w)];
+            QString text = value ? QString::number(value) : QString();
+            if (m_birdsEye.utilisation) {
+                const long long divisor = m_birdsEye.measure == ProfileMeasure::Allocated
+                                              ? cells
+                                              : allocated[i][static_cast<std::size_t>(w)];
+                const int percent = utilisationPercent(value, divisor);
+                text = percent < 0 ? QStringLiteral("-") : QString::number(percent) + '%';
+            }
+            auto *item = new QTableWidgetItem(text);
+            item->setTextAlignment(Qt::AlignCenter);
+            if (m_birdsEye.heatMap) {
+                const double share = heatShare(value, low[category], high[category]);
+                item->setBackground(
+                    QColor::fromHsvF(static_cast<float>((1.0 - share) * 2.0 / 3.0), 0.45f, 1.0f));
+            }
+            m_birdsTable->setItem(static_cast<int>(i), w - 1, item);
+        }
+    }
+    m_birdsTable->setVerticalHeaderLabels(labels);
+    m_birdsTable->resizeColumnsToContents();
+}
+
+void TEditForm::setDisplay(const WeeksDisplay &display)
+{
+    const bool widths = display.variableWidths != m_model->display().variableWidths;
+    m_model->setDisplay(display);
+    if (widths)
+        fitColumns();
+    updateSums();
+}
+
+void TEditForm::fitColumns()
+{
+    // Week headers carry names and dates; a cell holds at most "999/999" or a booking's name.
+    // The widths come from those, not from measuring every cell of every row.
+    QHeaderView *header = m_table->horizontalHeader();
+    const QFontMetrics metrics(m_table->font());
+    int cell = metrics.horizontalAdvance(QStringLiteral("999/999")) + 8;
+    for (int k = 1; k <= 3; ++k)
+        cell = std::max(cell, metrics.horizontalAdvance(m_model->bookingName(k)) + 8);
+    const bool variable = m_model->display().variableWidths;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int length = variable ? std::min(weekLength(m_d, c + 1), 8) : 1;
+        header->resizeSection(c, std::max(header->sectionSizeHint(c), cell) * length);
     }
 }
 
@@ -54,6 +356,45 @@ void TEditForm::followCurrentCode()
             m_table->setCurrentIndex(
                 m_model->index(row, std::min(column, m_model->columnCount() - 1)));
             m_selecting = false;
+            updatePanel();
+            return;
+        }
+    }
+}
+
+CodeId TEditForm::currentEvent() const
+{
+    const QModelIndex at = m_table->currentIndex();
+    return at.isValid() ? m_model->eventAt(at.row()) : 0;
+}
+
+int TEditForm::currentWeek() const
+{
+    const QModelIndex at = m_table->currentIndex();
+    return at.isValid() && currentEvent() != 0 ? at.column() + 1 : 0;
+}
+
+std::vector<std::pair<CodeId, int>> TEditForm::selectedCells() const
+{
+    std::set<std::pair<int, int>> cells;
+    for (const QModelIndex &i : m_table->selectionModel()->selectedIndexes())
+        cells.insert({i.row(), i.column()});
+    if (cells.empty() && m_table->currentIndex().isValid())
+        cells.insert({m_table->currentIndex().row(), m_table->currentIndex().column()});
+    std::vector<std::pair<CodeId, int>> out;
+    for (const auto &[row, column] : cells) {
+        if (const CodeId e = m_model->eventAt(row))
+            out.emplace_back(e, column + 1);
+    }
+    return out;
+}
+
+void TEditForm::goToCell(CodeId event, int week)
+{
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->eventAt(row) == event && event != 0) {
+            m_table->setCurrentIndex(m_model->index(
+                row, std::clamp(week - 1, 0, std::max(0, m_model->columnCount() - 1))));
             return;
         }
     }
@@ -61,12 +402,83 @@ void TEditForm::followCurrentCode()
 
 void TEditForm::onCellChanged()
 {
+    updatePanel();
     if (m_selecting)
         return;
     const CodeId e = m_model->eventAt(m_table->currentIndex().row());
     if (e == 0 || e == m_d.currentCode)
         return;
     emit currentCodeChanged(e);
+}
+
+void TEditForm::onValueTyped(int row, int column, int value)
+{
+    ViewHost *h = host();
+    const CodeId e = m_model->eventAt(row);
+    if (!h || e == 0)
+        return;
+    bool &remembered = h->settings().preferences.ignoreAskExceed;
+    m_state.ignorePlanned = remembered;
+    const bool changed = typeAllocation(h->data(), h->prompter(), m_state, e, column + 1, value);
+    remembered = m_state.ignorePlanned;
+    if (changed)
+        h->dataChanged();
+    goToCell(e, column + 1);
+}
+
+void TEditForm::onPlannedTyped(int value)
+{
+    ViewHost *h = host();
+    const CodeId e = currentEvent();
+    if (m_selecting || !h || e == 0 || value == m_d.codes[e].planned)
+        return;
+    const int week = currentWeek();
+    if (setPlanned(h->data(), e, value))
+        h->dataChanged();
+    goToCell(e, week);
+    updatePanel();
+}
+
+void TEditForm::updatePanel()
+{
+    // What the commands may do depends on the current cell.
+    if (contextMenu())
+        updateViewCommands(*this);
+    updateSums();
+    const CodeId e = currentEvent();
+    const int w = currentWeek();
+    const bool was = m_selecting;
+    m_selecting = true;
+    if (e == 0 || w == 0) {
+        m_weekLength->clear();
+        m_cellValue->clear();
+        m_eventCode->clear();
+        m_planned->setEnabled(false);
+        m_selecting = was;
+        return;
+    }
+    const int length = weekLength(m_d, w);
+    const QString week = toQString(formatWeek(m_d, w, 3));
+    m_weekLength->setText(QStringLiteral("Length of week %1 = %2w").arg(week).arg(length));
+    const int value =
+        m_model->data(m_model->index(m_table->currentIndex().row(), w - 1), Qt::EditRole).toInt();
+    m_cellValue->setText(QStringLiteral("%1 x %2 = %3").arg(value).arg(length).arg(value * length));
+    m_cellValue->setToolTip(QStringLiteral("Cell value at (\"%1\",\"%2\") x %3")
+                                .arg(toQString(std::string(m_d.codes[e].code.view())), week)
+                                .arg(length));
+    m_eventCode->setText(QStringLiteral("Code of the current event \"%1\"")
+                             .arg(toQString(std::string(m_d.codes[e].code.view()))));
+    const int low = std::max<int>(1, m_d.codes[e].allocated);
+    const int high = std::max(low, std::min(m_d.coding.slotsTotal, 0xFFFF));
+    m_planned->setEnabled(host() != nullptr);
+    m_planned->setRange(low, high);
+    m_planned->setValue(m_d.codes[e].planned);
+    m_planned->setToolTip(
+        QStringLiteral("Range of PLANNED value of the current event \"%1\": [%2h - %3h]")
+            .arg(toQString(std::string(m_d.codes[e].code.view())))
+            .arg(low)
+            .arg(high));
+    m_selecting = was;
 }
 
 } // namespace quivra

@@ -1,0 +1,43 @@
+#pragma once
+
+// The Weeks view's commands over many events at once: "Book this week ...", "Set ALLOCATED =
+// SCHEDULED ...", "Increase allocations by one  ...", "Set PLANNED = ALLOCATED ..." and "Mark
+// events by resource" with its next and previous marked event.
+//
+// Every question goes through the Prompter; each returns true when it changed the data set.
+
+#include "commands/weekscommands.h"
+#include "engine/scheduledata.h"
+#include "ui/prompter.h"
+
+#include <string>
+#include <vector>
+
+namespace quivra {
+
+// The items of "Book this week ...".
+enum class BookWeek { AllEvents = 1, CancelAll = 2, PickedEvents = 3 };
+bool bookWeekOfEvents(ScheduleData &d, Prompter &p, int w, BookWeek item);
+
+// "Set ALLOCATED = SCHEDULED ..." (scheduledOnly) and "Increase allocations by one  ...": the
+// picked events in the picked weeks.
+bool adjustAllocations(ScheduleData &d, Prompter &p, bool scheduledOnly);
+
+// "Set PLANNED = ALLOCATED ...": the picked events.
+bool setPlannedToAllocated(ScheduleData &d, Prompter &p);
+
+// "Optimise (for demos only)" 1, "Automatic allocation": after the sure question, every
+// unlocked event with ALLOCATED below PLANNED gets its missing periods in the weeks where its
+// resources of the category with the most resources are least loaded. True when any was
+// allocated.
+bool demoAllocation(ScheduleData &d, Prompter &p);
+
+// "Mark events by resource": the events of a picked resource, kept by their codes; the number
+// marked (0 when cancelled).
+int markEventsByResource(const ScheduleData &d, Prompter &p, std::vector<std::string> &marked);
+// The next (step 1) or previous (step -1) marked event after `from` in the event list,
+// cyclically; 0 when none is marked.
+CodeId nextMarkedEvent(const ScheduleData &d, const std::vector<std::string> &marked, CodeId from,
+                       int step);
+
+} // namespace quivra

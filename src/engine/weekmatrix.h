@@ -36,6 +36,8 @@
 
 namespace quivra {
 
+class LectureLocator;
+
 constexpr int MatrixRowShift = 8;
 constexpr int MatrixDayShift = 5;
 constexpr int MatrixRowCells = 1 << MatrixRowShift;
@@ -123,6 +125,11 @@ public:
     // it stands, for checking many events.
     bool agreesWithStore(const ScheduleData &d, CodeId e) const;
     bool agreesWithStore(const ScheduleData &d, CodeId e, const LectureIndex &index) const;
+
+    // Block operations load and store the events' entries through `at` (null: by reading the
+    // whole store). The caller keeps it for as long as the matrix uses it and invalidates it
+    // when it changes the store otherwise.
+    void useLocator(LectureLocator *at) { m_locator = at; }
 
     int rowCount() const { return m_rows; }
     int week() const { return m_week; }
@@ -337,6 +344,7 @@ private:
     std::array<int, MaxCategories + 1> m_balanceMin{};
     std::array<int, MaxCategories + 1> m_balanceMax{};
     MoveLog m_log;
+    LectureLocator *m_locator = nullptr;
     std::vector<CellWord> m_strip; // strip rows 1..m_stripWeeks, laid out as the rows
     int m_stripWeeks = 0;
     CodeId m_stripCode = 0;

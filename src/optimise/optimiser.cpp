@@ -7,6 +7,7 @@
 #include "engine/manualrooms.h"
 #include "engine/random.h"
 #include "engine/weekmatrix.h"
+#include "engine/weekstore.h"
 
 #include <algorithm>
 #include <bit>
@@ -161,6 +162,16 @@ private:
         const std::uint32_t booked = m_s.bookings ? m.bookingMask(row, day) : 0u;
         return (m.eventMask(row, day) | booked) & bellSpan(1, m.usedBells());
     }
+    // The row's blocks: extracted, or in the fast path kept from the last extraction while the
+    // row is as it was then.
+    const BlockList &blocksOf(int row, BlockList &scratch);
+    MoveChoice moveOf(int row, const BlockList &list, int index);
+    SwapChoice swapOf(int row, const BlockList &list, int index, std::uint32_t listChanged);
+    // The latest change to a row of the event, and to a row of any event of the list.
+    std::uint32_t changedSince(int e) const;
+    std::uint32_t listChanged(const BlockList &list) const;
+    void stampRows(int a, int b);
+    bool keepsFindings() const { return !m_s.reference && m.hidesNothing(); }
     int swapAlgorithm(int row, int limit);
     int moveAlgorithm(int row, int limit);
     int dayRuleCheck(int e) const;
@@ -188,6 +199,32 @@ private:
     // matrix is reopened only while the store still holds for each of them what it shows.
     std::vector<std::vector<CodeId>> m_storedSince;
     int m_keptFirst = 0;
+    // Fast path: what the row visits found, kept while the rows they read are as they were. Every
+    // stored change stamps the rows of its events with the week's change clock. A block list is
+    // reused while its row is unstamped since; a block's best move while its event's rows are;
+    // its best exchange while the rows of every event of the list are. Only for a matrix that
+    // hides nothing, whose evaluations read the rows' masks alone, so a reused finding is the
+    // one a new evaluation would make.
+    struct RowFindings
+    {
+        std::uint32_t listAt = 0; // clock when the list was taken; 0: not taken
+        BlockList list;
+        std::vector<std::uint32_t> moveAt; // per block: clock of the move found; 0: none
+        std::vector<MoveChoice> moves;
+        std::vector<std::uint32_t> swapAt;
+        std::vector<SwapChoice> swaps;
+    };
+    struct WeekFindings
+    {
+        std::uint32_t clock = 1;
+        std::vector<std::uint32_t> rowChanged; // per row: clock of its last change
+        std::vector<RowFindings> rows;
+        std::vector<bool> inConflict; // events sharing a cell of the week with another
+        bool conflictsTaken = false;
+    };
+    LectureLocator m_locator; // fast path: the events' entries in the lecture store
+    WeekFindings m_found;     // of the open week
+    std::vector<WeekFindings> m_keptFound; // of each kept week, beside m_kept
     Random m_random;
     GapCategoryWeights m_weights{};
     GapCategoryWeights m_mask{};
@@ -195,7 +232,6 @@ private:
     bool m_filterLength = false;
     std::vector<std::uint16_t> m_marks;    // LinkMarks of every code at the start
     std::vector<bool> m_chosen;            // events whose blocks may move
-    std::vector<bool> m_inConflict;        // events sharing a cell of the week with another
     std::vector<std::uint16_t> m_improved; // improving calls per resource
     std::vector<int> m_rowStamp;
     std::vector<std::uint8_t> m_rowWeight; // the weight of each row's category
@@ -244,6 +280,9 @@ void OptimiserRun::buildWeek(int week)
     // so the fast path builds from the lists as they stand; the reference mode recounts every
     // time, as a build on its own does.
     m.build(m_d, week, m_s.reference ? WeekMatrix::Lists::Recount : WeekMatrix::Lists::AsTheyStand);
+    m_found = WeekFindings{};
+    m_found.rowChanged.assign(static_cast<std::size_t>(m.rowCount()) + 1, 0);
+    m_found.rows.resize(static_cast<std::size_t>(m.rowCount()) + 1);
     startWeek();
 }
 
@@ -269,6 +308,7 @@ void OptimiserRun::openWeek(int week)
         return;
     }
     std::swap(m, m_kept[i]);
+    std::swap(m_found, m_keptFound[i]);
     m.reopen(m_d);
     startWeek();
 }
@@ -290,12 +330,16 @@ void OptimiserRun::closeWeek()
         return;
     const auto i = static_cast<std::size_t>(m.week() - m_keptFirst);
     std::swap(m, m_kept[i]);
+    std::swap(m_found, m_keptFound[i]);
     m_keptValid[i] = 1;
 }
 
 void OptimiserRun::startWeek()
 {
     restoreMarks();
+    // The fast path finds an event's entries through the locator rather than a pass over the
+    // store for every change.
+    m.useLocator(m_s.reference ? nullptr : &m_locator);
     m_rowStamp.assign(static_cast<std::size_t>(m.rowCount()) + 1, 0);
     m_rowSlot.assign(m_rowStamp.size(), 0);
     m_rowWeight.assign(m_rowStamp.size(), 0);
@@ -307,9 +351,14 @@ void OptimiserRun::startWeek()
     m_eStamp = m_fStamp = 0;
     m_stamp = 0;
     m_total = gapCount(m, m_weights, m_s.bookings).total;
-    m_inConflict.assign(CodeTableSize, false);
-    for (const CodeId e : conflictingEvents(m_d, m))
-        m_inConflict[e] = true;
+    // A change moves an event that shares no cell onto cells free in all its timetables, so the
+    // events in a conflict stay the same while the week's matrix is kept.
+    if (m_s.reference || !m_found.conflictsTaken) {
+        m_found.inConflict.assign(CodeTableSize, false);
+        for (const CodeId e : conflictingEvents(m_d, m))
+            m_found.inConflict[e] = true;
+        m_found.conflictsTaken = true;
+    }
 }
 
 int OptimiserRun::rowDayGaps(int row, int day) const
@@ -468,7 +517,7 @@ bool OptimiserRun::movable(int e) const
 {
     const MatrixEvent *ev = m.event(static_cast<CodeId>(e));
     return ev && ev->listed && ev->placed <= ev->allowed &&
-           !m_inConflict[static_cast<std::size_t>(e)];
+           !m_found.inConflict[static_cast<std::size_t>(e)];
 }
 
 // Runs of one event's period word on one day of the row, kept when they pass the filters, then
@@ -771,6 +820,7 @@ void OptimiserRun::keepStoreCompact()
     if (m_s.reference || m_d.lectureCount <= m_compactSize + m_compactSize / 4 + 128)
         return;
     compactLectures(m_d);
+    m_locator.invalidate();
     m_compactSize = m_d.lectureCount;
 }
 
@@ -857,11 +907,11 @@ int OptimiserRun::swapAlgorithm(int row, int limit)
         return 0;
     int successes = 0;
     int attempts = 0;
-    BlockList list;
+    BlockList scratch;
     bool succeeded = false;
     do {
         succeeded = false;
-        extractBlocks(row, list);
+        const BlockList &list = blocksOf(row, scratch);
         if (list.distinctEvents < 2)
             break;
         int threshold = limit == 0 ? ScoreBase - 1 : ScoreBase;
@@ -870,9 +920,10 @@ int OptimiserRun::swapAlgorithm(int row, int limit)
         const auto r = static_cast<int>(m_random.below(65535));
         int chosen = -1;
         SwapChoice choice;
+        const std::uint32_t changed = keepsFindings() ? listChanged(list) : 0;
         for (int i = 1; i <= n; ++i) {
             const int k = (i + r) % n;
-            const SwapChoice c = bestSwap(list, k);
+            const SwapChoice c = swapOf(row, list, k, changed);
             if (c.partner >= 0 && c.score > threshold) {
                 chosen = k;
                 choice = c;
@@ -893,6 +944,7 @@ int OptimiserRun::swapAlgorithm(int row, int limit)
         });
         if (!commit(outcome))
             break;
+        stampRows(a.event, p.event);
         noteStored(a.event, p.event);
         ++successes;
         succeeded = true;
@@ -906,11 +958,11 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
         return 0;
     int successes = 0;
     int attempts = 0;
-    BlockList list;
+    BlockList scratch;
     bool succeeded = false;
     do {
         succeeded = false;
-        extractBlocks(row, list);
+        const BlockList &list = blocksOf(row, scratch);
         if (list.blocks.empty())
             break;
         const int n = static_cast<int>(list.blocks.size());
@@ -921,7 +973,7 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
         MoveChoice target;
         for (int i = 1; i <= n; ++i) {
             const int k = (i + r) % n;
-            const MoveChoice c = bestMove(list.blocks[static_cast<std::size_t>(k)]);
+            const MoveChoice c = moveOf(row, list, k);
             if (c.score > threshold) {
                 chosen = k;
                 target = c;
@@ -941,11 +993,92 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
         });
         if (!commit(outcome))
             break;
+        stampRows(b.event, 0);
         noteStored(b.event, 0);
         ++successes;
         succeeded = true;
     } while (succeeded && attempts <= limit);
     return successes;
+}
+
+const BlockList &OptimiserRun::blocksOf(int row, BlockList &scratch)
+{
+    if (!keepsFindings()) {
+        extractBlocks(row, scratch);
+        return scratch;
+    }
+    RowFindings &f = m_found.rows[static_cast<std::size_t>(row)];
+    if (f.listAt == 0 || m_found.rowChanged[static_cast<std::size_t>(row)] > f.listAt) {
+        extractBlocks(row, f.list);
+        f.listAt = m_found.clock;
+        f.moveAt.assign(f.list.blocks.size(), 0);
+        f.moves.resize(f.list.blocks.size());
+        f.swapAt.assign(f.list.blocks.size(), 0);
+        f.swaps.resize(f.list.blocks.size());
+    }
+    return f.list;
+}
+
+std::uint32_t OptimiserRun::changedSince(int e) const
+{
+    std::uint32_t latest = 0;
+    std::vector<std::uint16_t> scratch;
+    for (const std::uint16_t row : m.rowsOf(m_d, static_cast<CodeId>(e), scratch))
+        latest = std::max(latest, m_found.rowChanged[row]);
+    return latest;
+}
+
+std::uint32_t OptimiserRun::listChanged(const BlockList &list) const
+{
+    std::uint32_t latest = 0;
+    CodeId last = 0;
+    for (const TimetableBlock &b : list.blocks) {
+        if (b.event == last) // the list is in event order
+            continue;
+        last = b.event;
+        latest = std::max(latest, changedSince(b.event));
+    }
+    return latest;
+}
+
+void OptimiserRun::stampRows(int a, int b)
+{
+    if (m_s.reference)
+        return;
+    const std::uint32_t now = ++m_found.clock;
+    std::vector<std::uint16_t> scratch;
+    for (const int e : {a, b})
+        if (e != 0)
+            for (const std::uint16_t row : m.rowsOf(m_d, static_cast<CodeId>(e), scratch))
+                m_found.rowChanged[row] = now;
+}
+
+MoveChoice OptimiserRun::moveOf(int row, const BlockList &list, int index)
+{
+    const auto k = static_cast<std::size_t>(index);
+    const TimetableBlock &block = list.blocks[k];
+    if (!keepsFindings())
+        return bestMove(block);
+    RowFindings &f = m_found.rows[static_cast<std::size_t>(row)];
+    if (f.moveAt[k] != 0 && changedSince(block.event) <= f.moveAt[k])
+        return f.moves[k];
+    f.moves[k] = bestMove(block);
+    f.moveAt[k] = m_found.clock;
+    return f.moves[k];
+}
+
+SwapChoice OptimiserRun::swapOf(int row, const BlockList &list, int index,
+                                std::uint32_t listChanged)
+{
+    if (!keepsFindings())
+        return bestSwap(list, index);
+    const auto k = static_cast<std::size_t>(index);
+    RowFindings &f = m_found.rows[static_cast<std::size_t>(row)];
+    if (f.swapAt[k] != 0 && listChanged <= f.swapAt[k])
+        return f.swaps[k];
+    f.swaps[k] = bestSwap(list, index);
+    f.swapAt[k] = m_found.clock;
+    return f.swaps[k];
 }
 
 double OptimiserRun::elapsed() const
@@ -1027,6 +1160,7 @@ void OptimiserRun::initialStatistics()
         if (w == m_firstWeek && !m_s.reference && cells <= KeptCellsLimit) {
             m_kept.resize(static_cast<std::size_t>(m_lastWeek - m_firstWeek + 1));
             m_keptValid.assign(m_kept.size(), 0);
+            m_keptFound.resize(m_kept.size());
             m_storedSince.assign(m_kept.size(), {});
             m_keptFirst = m_firstWeek;
         }
@@ -1175,6 +1309,7 @@ void OptimiserRun::finish()
 {
     OptimiseResult &r = m_result;
     m_kept.clear();
+    m_keptFound.clear();
     for (int w = m_firstWeek; w <= m_lastWeek; ++w) {
         buildWeek(w);
         r.conflictsAfter += weekConflicts(m_d, m);

@@ -463,8 +463,7 @@ bool WeekMatrix::storeWeekCells(ScheduleData &d, CodeId e, const DayMasks &cells
         true);
     auto &allocated = wa.allocated[static_cast<std::size_t>(m_week)];
     allocated = std::max(allocated, wa.scheduled[static_cast<std::size_t>(m_week)]);
-    if ((m_locator ? storeWeekAllocation(d, e, wa, *m_locator) : storeWeekAllocation(d, e, wa)) >
-        0)
+    if ((m_locator ? storeWeekAllocation(d, e, wa, *m_locator) : storeWeekAllocation(d, e, wa)) > 0)
         return true;
     // Nothing written is a success only when there was nothing to write.
     const bool anyWeeks =

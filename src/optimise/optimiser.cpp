@@ -222,8 +222,8 @@ private:
         std::vector<bool> inConflict; // events sharing a cell of the week with another
         bool conflictsTaken = false;
     };
-    LectureLocator m_locator; // fast path: the events' entries in the lecture store
-    WeekFindings m_found;     // of the open week
+    LectureLocator m_locator;              // fast path: the events' entries in the lecture store
+    WeekFindings m_found;                  // of the open week
     std::vector<WeekFindings> m_keptFound; // of each kept week, beside m_kept
     Random m_random;
     GapCategoryWeights m_weights{};

@@ -264,6 +264,20 @@ bool WeekMatrix::agreesWithStore(const ScheduleData &d, CodeId e, const LectureI
         return true;
     WeekAllocation wa;
     loadWeekAllocation(d, e, wa, index);
+    return agreesWith(d, e, wa);
+}
+
+bool WeekMatrix::agreesWithStore(const ScheduleData &d, CodeId e, LectureLocator &at) const
+{
+    if (m_week == 0 || !validCode(d, e))
+        return true;
+    WeekAllocation wa;
+    reloadWeekAllocation(d, e, wa, at);
+    return agreesWith(d, e, wa);
+}
+
+bool WeekMatrix::agreesWith(const ScheduleData &d, CodeId e, const WeekAllocation &wa) const
+{
     const auto w = static_cast<std::size_t>(m_week);
     const MatrixEvent *ev = event(e);
     if (!ev)

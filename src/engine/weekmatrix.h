@@ -125,6 +125,8 @@ public:
     // it stands, for checking many events.
     bool agreesWithStore(const ScheduleData &d, CodeId e) const;
     bool agreesWithStore(const ScheduleData &d, CodeId e, const LectureIndex &index) const;
+    // The same through a locator of the store as it stands.
+    bool agreesWithStore(const ScheduleData &d, CodeId e, LectureLocator &at) const;
 
     // Block operations load and store the events' entries through `at` (null: by reading the
     // whole store). The caller keeps it for as long as the matrix uses it and invalidates it
@@ -297,6 +299,7 @@ private:
     void enterBlock(const MatrixEvent &ev, int day, int bell, int length);
     void eraseBlock(const MatrixEvent &ev, int day, int bell, int length);
     bool storeWeekCells(ScheduleData &d, CodeId e, const DayMasks &cells);
+    bool agreesWith(const ScheduleData &d, CodeId e, const WeekAllocation &wa) const;
     bool writeRowBookings(ScheduleData &d, int row);
     bool applyStep(ScheduleData &d, MoveStep &step);
     struct EventCell

@@ -156,7 +156,10 @@ private:
     // The same read from the masks alone, for a matrix that hides nothing: every probe is a
     // change of a few rows' masks on one or two days, and no cell is written.
     MoveChoice bestMoveRead(const TimetableBlock &block);
-    SwapChoice bestSwapRead(const BlockList &list, int index);
+    struct RowFindings;
+    // With `found`, the scores of the block's pairs are kept there and reused while neither
+    // event's rows changed.
+    SwapChoice bestSwapRead(const BlockList &list, int index, RowFindings *found = nullptr);
     std::uint32_t occupiedCells(int row, int day) const
     {
         const std::uint32_t booked = m_s.bookings ? m.bookingMask(row, day) : 0u;
@@ -213,11 +216,16 @@ private:
         std::vector<MoveChoice> moves;
         std::vector<std::uint32_t> swapAt;
         std::vector<SwapChoice> swaps;
+        // Per pair of blocks (i * blocks + j): clock and score of their exchange.
+        std::vector<std::uint32_t> pairAt;
+        std::vector<std::uint8_t> pairScore;
     };
     struct WeekFindings
     {
         std::uint32_t clock = 1;
-        std::vector<std::uint32_t> rowChanged; // per row: clock of its last change
+        std::vector<std::uint32_t> rowChanged;   // per row: clock of its last change
+        std::vector<std::uint32_t> eventChanged; // per event: of the last change to its rows
+        std::vector<std::vector<CodeId>> rowEvents; // per row: the week's events using it
         std::vector<RowFindings> rows;
         std::vector<bool> inConflict; // events sharing a cell of the week with another
         bool conflictsTaken = false;
@@ -281,8 +289,17 @@ void OptimiserRun::buildWeek(int week)
     // time, as a build on its own does.
     m.build(m_d, week, m_s.reference ? WeekMatrix::Lists::Recount : WeekMatrix::Lists::AsTheyStand);
     m_found = WeekFindings{};
-    m_found.rowChanged.assign(static_cast<std::size_t>(m.rowCount()) + 1, 0);
-    m_found.rows.resize(static_cast<std::size_t>(m.rowCount()) + 1);
+    if (!m_s.reference) {
+        const auto rows = static_cast<std::size_t>(m.rowCount()) + 1;
+        m_found.rowChanged.assign(rows, 0);
+        m_found.rows.resize(rows);
+        m_found.eventChanged.assign(CodeTableSize, 0);
+        m_found.rowEvents.resize(rows);
+        for (int i = 1; i <= m_d.eventList[0]; ++i)
+            if (const MatrixEvent *ev = m.event(m_d.eventList[i]))
+                for (const std::uint16_t row : ev->rows)
+                    m_found.rowEvents[row].push_back(ev->code);
+    }
     startWeek();
 }
 
@@ -297,11 +314,10 @@ void OptimiserRun::openWeek(int week)
     std::sort(stored.begin(), stored.end());
     stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
     bool agrees = true;
-    if (!stored.empty()) {
-        const LectureIndex index(m_d);
-        agrees = std::all_of(stored.begin(), stored.end(),
-                             [&](CodeId e) { return m_kept[i].agreesWithStore(m_d, e, index); });
-    }
+    if (!stored.empty())
+        agrees = std::all_of(stored.begin(), stored.end(), [&](CodeId e) {
+            return m_kept[i].agreesWithStore(m_d, e, m_locator);
+        });
     stored.clear();
     if (!agrees) {
         buildWeek(week);
@@ -723,7 +739,7 @@ MoveChoice OptimiserRun::bestMoveRead(const TimetableBlock &block)
 // bestSwap without taking blocks out: both blocks are cleared from their events' rows where the
 // masks are read. A cell of the other block's place that one of the events holds is freed by
 // the exchange; any other occupied cell there blocks it.
-SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
+SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index, RowFindings *found)
 {
     const TimetableBlock &b = list.blocks[static_cast<std::size_t>(index)];
     const int e = b.event;
@@ -737,10 +753,8 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
     SwapChoice best;
     std::uint16_t rows[2 * MaxMembers];
     std::uint8_t roles[2 * MaxMembers];
-    for (int j = 0; j < static_cast<int>(list.blocks.size()); ++j) {
-        const TimetableBlock &p = list.blocks[static_cast<std::size_t>(j)];
-        if (j == index || p.length != length || p.event == e)
-            continue;
+    // The score of the exchange with p; 0 when one of them does not fit the other's place.
+    auto exchange = [&](const TimetableBlock &p) {
         const int f = p.event;
         const std::uint32_t atP = bellSpan(p.bell, p.bell + length - 1);
         // f at b's place: free once e has left it.
@@ -755,7 +769,7 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
             }
         }
         if (!fits)
-            continue;
+            return 0;
         // e at p's place: free once f has left it (and e has left b).
         ++m_fStamp;
         for (const std::uint16_t row : rowsF)
@@ -771,7 +785,7 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
             }
         }
         if (!fits)
-            continue;
+            return 0;
         const int n = weightedRows(e, f, rows, roles);
         int delta = 0;
         for (int i = 0; i < n; ++i) {
@@ -792,9 +806,28 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
                     break;
             }
         }
-        const int score = clampScore(ScoreBase - delta);
+        return clampScore(ScoreBase - delta);
+    };
+    const std::size_t blocks = list.blocks.size();
+    for (std::size_t j = 0; j < blocks; ++j) {
+        const TimetableBlock &p = list.blocks[j];
+        if (static_cast<int>(j) == index || p.length != length || p.event == e)
+            continue;
+        int score = 0;
+        if (found) {
+            // A pair's score holds while neither event's rows changed.
+            const std::size_t slot = static_cast<std::size_t>(index) * blocks + j;
+            std::uint32_t &at = found->pairAt[slot];
+            if (at == 0 || std::max(changedSince(e), changedSince(p.event)) > at) {
+                found->pairScore[slot] = static_cast<std::uint8_t>(exchange(p));
+                at = m_found.clock;
+            }
+            score = found->pairScore[slot];
+        } else {
+            score = exchange(p);
+        }
         if (score > best.score)
-            best = {j, score};
+            best = {static_cast<int>(j), score};
     }
     return best;
 }
@@ -1015,17 +1048,15 @@ const BlockList &OptimiserRun::blocksOf(int row, BlockList &scratch)
         f.moves.resize(f.list.blocks.size());
         f.swapAt.assign(f.list.blocks.size(), 0);
         f.swaps.resize(f.list.blocks.size());
+        f.pairAt.assign(f.list.blocks.size() * f.list.blocks.size(), 0);
+        f.pairScore.resize(f.pairAt.size());
     }
     return f.list;
 }
 
 std::uint32_t OptimiserRun::changedSince(int e) const
 {
-    std::uint32_t latest = 0;
-    std::vector<std::uint16_t> scratch;
-    for (const std::uint16_t row : m.rowsOf(m_d, static_cast<CodeId>(e), scratch))
-        latest = std::max(latest, m_found.rowChanged[row]);
-    return latest;
+    return m_found.eventChanged[static_cast<std::size_t>(e)];
 }
 
 std::uint32_t OptimiserRun::listChanged(const BlockList &list) const
@@ -1049,8 +1080,11 @@ void OptimiserRun::stampRows(int a, int b)
     std::vector<std::uint16_t> scratch;
     for (const int e : {a, b})
         if (e != 0)
-            for (const std::uint16_t row : m.rowsOf(m_d, static_cast<CodeId>(e), scratch))
+            for (const std::uint16_t row : m.rowsOf(m_d, static_cast<CodeId>(e), scratch)) {
                 m_found.rowChanged[row] = now;
+                for (const CodeId other : m_found.rowEvents[row])
+                    m_found.eventChanged[other] = now;
+            }
 }
 
 MoveChoice OptimiserRun::moveOf(int row, const BlockList &list, int index)
@@ -1076,7 +1110,7 @@ SwapChoice OptimiserRun::swapOf(int row, const BlockList &list, int index,
     RowFindings &f = m_found.rows[static_cast<std::size_t>(row)];
     if (f.swapAt[k] != 0 && listChanged <= f.swapAt[k])
         return f.swaps[k];
-    f.swaps[k] = bestSwap(list, index);
+    f.swaps[k] = bestSwapRead(list, index, &f);
     f.swapAt[k] = m_found.clock;
     return f.swaps[k];
 }

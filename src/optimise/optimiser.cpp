@@ -23,6 +23,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int MaxBlocks = 210; // blocks kept per row
 constexpr int MaxRowCounter = 65534;
 constexpr int ScoreBase = 100; // a probe that leaves the gaps as they are scores this
+// Exchange scores the fast path keeps, over all rows of all kept weeks (5 bytes each).
+constexpr std::size_t MaxKeptPairs = std::size_t{1} << 22;
 
 const char *const ToolRefusal = "You cannot run \"Optimise timetables\" now, because ";
 // How the run's own stop rules end it: no improving change in 25 cycles, the round counter's
@@ -232,6 +234,7 @@ private:
     };
     LectureLocator m_locator;              // fast path: the events' entries in the lecture store
     WeekFindings m_found;                  // of the open week
+    std::size_t m_keptPairs = 0;           // exchange scores kept, over all findings
     std::vector<WeekFindings> m_keptFound; // of each kept week, beside m_kept
     Random m_random;
     GapCategoryWeights m_weights{};
@@ -288,6 +291,8 @@ void OptimiserRun::buildWeek(int week)
     // so the fast path builds from the lists as they stand; the reference mode recounts every
     // time, as a build on its own does.
     m.build(m_d, week, m_s.reference ? WeekMatrix::Lists::Recount : WeekMatrix::Lists::AsTheyStand);
+    for (const RowFindings &f : m_found.rows)
+        m_keptPairs -= f.pairAt.size();
     m_found = WeekFindings{};
     if (!m_s.reference) {
         const auto rows = static_cast<std::size_t>(m.rowCount()) + 1;
@@ -1048,8 +1053,9 @@ const BlockList &OptimiserRun::blocksOf(int row, BlockList &scratch)
         f.moves.resize(f.list.blocks.size());
         f.swapAt.assign(f.list.blocks.size(), 0);
         f.swaps.resize(f.list.blocks.size());
-        f.pairAt.assign(f.list.blocks.size() * f.list.blocks.size(), 0);
-        f.pairScore.resize(f.pairAt.size());
+        m_keptPairs -= f.pairAt.size();
+        f.pairAt = {};
+        f.pairScore = {};
     }
     return f.list;
 }
@@ -1110,7 +1116,14 @@ SwapChoice OptimiserRun::swapOf(int row, const BlockList &list, int index,
     RowFindings &f = m_found.rows[static_cast<std::size_t>(row)];
     if (f.swapAt[k] != 0 && listChanged <= f.swapAt[k])
         return f.swaps[k];
-    f.swaps[k] = bestSwapRead(list, index, &f);
+    // The row's exchange scores are kept while their number stays within bounds.
+    const std::size_t pairs = list.blocks.size() * list.blocks.size();
+    if (f.pairAt.empty() && m_keptPairs + pairs <= MaxKeptPairs) {
+        f.pairAt.assign(pairs, 0);
+        f.pairScore.assign(pairs, 0);
+        m_keptPairs += pairs;
+    }
+    f.swaps[k] = bestSwapRead(list, index, f.pairAt.empty() ? nullptr : &f);
     f.swapAt[k] = m_found.clock;
     return f.swaps[k];
 }

@@ -225,8 +225,8 @@ private:
     struct WeekFindings
     {
         std::uint32_t clock = 1;
-        std::vector<std::uint32_t> rowChanged;   // per row: clock of its last change
-        std::vector<std::uint32_t> eventChanged; // per event: of the last change to its rows
+        std::vector<std::uint32_t> rowChanged;      // per row: clock of its last change
+        std::vector<std::uint32_t> eventChanged;    // per event: of the last change to its rows
         std::vector<std::vector<CodeId>> rowEvents; // per row: the week's events using it
         std::vector<RowFindings> rows;
         std::vector<bool> inConflict; // events sharing a cell of the week with another

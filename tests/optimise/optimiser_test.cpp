@@ -171,8 +171,8 @@ TEST(OptimiserTest, FastAndReferenceModesGiveTheSameStores)
 }
 
 // The fast path keeps what its row visits found from one visit of a week to the next, and finds
-// the events' entries in the store without reading all of it: runs to their own end, over weeks
-// holding a conflict, and long enough for the store to be compacted on the way.
+// the events' entries in the store without reading all of it: runs to their own end, runs of
+// many rounds, and weeks holding a conflict.
 TEST(OptimiserTest, FastAndReferenceModesAgreeOverWholeRunsAndConflicts)
 {
     struct Case
@@ -185,7 +185,8 @@ TEST(OptimiserTest, FastAndReferenceModesAgreeOverWholeRunsAndConflicts)
     const Case cases[] = {{false, 4, false, 0}, {true, 6, false, 8}, {true, 6, true, 8}};
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "medium " << c.medium << " seed " << c.seed);
-        const InstitutionPlan plan = c.medium ? mediumInstitution(c.seed) : smallInstitution(c.seed);
+        const InstitutionPlan plan =
+            c.medium ? mediumInstitution(c.seed) : smallInstitution(c.seed);
         auto fast = makeScheduleData();
         auto reference = makeScheduleData();
         for (ScheduleData *d : {fast.get(), reference.get()}) {

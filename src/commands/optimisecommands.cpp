@@ -36,6 +36,7 @@ OptimisationSessionSettings optimisationSessionSettings(const ScheduleData &d, c
     o.initial.seed = seed;
     o.optimiser.seed = seed;
     o.optimiser.methods = z.methods;
+    o.optimiser.maxSeconds = std::clamp(z.seconds, 0, Settings::Optimize::MaxSeconds);
     o.optimiser.mode = z.mode & (ModeOneBlockPerDay | ModeBalancedDays);
     for (int k = 1; k <= MaxCategories; ++k)
         o.optimiser.gapWeights[static_cast<std::size_t>(k)] =
@@ -70,6 +71,8 @@ void storeOptimisationSessionSettings(const OptimisationSessionSettings &o, Sche
     z.complete = o.complete;
     z.mode = o.initial.mode & 15;
     z.methods = o.optimiser.methods;
+    z.seconds = static_cast<int>(
+        std::clamp(o.optimiser.maxSeconds, 0.0, double{Settings::Optimize::MaxSeconds}));
     z.minSeq = o.initial.minSeq;
     z.maxSeq = o.initial.maxSeq;
     z.maxRepeats = o.initial.maxRepeats;

@@ -264,6 +264,20 @@ bool WeekMatrix::agreesWithStore(const ScheduleData &d, CodeId e, const LectureI
         return true;
     WeekAllocation wa;
     loadWeekAllocation(d, e, wa, index);
+    return agreesWith(d, e, wa);
+}
+
+bool WeekMatrix::agreesWithStore(const ScheduleData &d, CodeId e, LectureLocator &at) const
+{
+    if (m_week == 0 || !validCode(d, e))
+        return true;
+    WeekAllocation wa;
+    reloadWeekAllocation(d, e, wa, at);
+    return agreesWith(d, e, wa);
+}
+
+bool WeekMatrix::agreesWith(const ScheduleData &d, CodeId e, const WeekAllocation &wa) const
+{
     const auto w = static_cast<std::size_t>(m_week);
     const MatrixEvent *ev = event(e);
     if (!ev)
@@ -445,7 +459,10 @@ void WeekMatrix::probeErase(CodeId e, int day, int bell, int length)
 bool WeekMatrix::storeWeekCells(ScheduleData &d, CodeId e, const DayMasks &cells)
 {
     WeekAllocation wa;
-    reloadWeekAllocation(d, e, wa);
+    if (m_locator)
+        reloadWeekAllocation(d, e, wa, *m_locator);
+    else
+        reloadWeekAllocation(d, e, wa);
     const std::uint16_t own = ownWord(d, e);
     rebuildTimetable(
         d, wa, own,
@@ -460,7 +477,7 @@ bool WeekMatrix::storeWeekCells(ScheduleData &d, CodeId e, const DayMasks &cells
         true);
     auto &allocated = wa.allocated[static_cast<std::size_t>(m_week)];
     allocated = std::max(allocated, wa.scheduled[static_cast<std::size_t>(m_week)]);
-    if (storeWeekAllocation(d, e, wa) > 0)
+    if ((m_locator ? storeWeekAllocation(d, e, wa, *m_locator) : storeWeekAllocation(d, e, wa)) > 0)
         return true;
     // Nothing written is a success only when there was nothing to write.
     const bool anyWeeks =

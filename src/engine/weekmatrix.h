@@ -36,6 +36,8 @@
 
 namespace quivra {
 
+class LectureLocator;
+
 constexpr int MatrixRowShift = 8;
 constexpr int MatrixDayShift = 5;
 constexpr int MatrixRowCells = 1 << MatrixRowShift;
@@ -123,6 +125,13 @@ public:
     // it stands, for checking many events.
     bool agreesWithStore(const ScheduleData &d, CodeId e) const;
     bool agreesWithStore(const ScheduleData &d, CodeId e, const LectureIndex &index) const;
+    // The same through a locator of the store as it stands.
+    bool agreesWithStore(const ScheduleData &d, CodeId e, LectureLocator &at) const;
+
+    // Block operations load and store the events' entries through `at` (null: by reading the
+    // whole store). The caller keeps it for as long as the matrix uses it and invalidates it
+    // when it changes the store otherwise.
+    void useLocator(LectureLocator *at) { m_locator = at; }
 
     int rowCount() const { return m_rows; }
     int week() const { return m_week; }
@@ -290,6 +299,7 @@ private:
     void enterBlock(const MatrixEvent &ev, int day, int bell, int length);
     void eraseBlock(const MatrixEvent &ev, int day, int bell, int length);
     bool storeWeekCells(ScheduleData &d, CodeId e, const DayMasks &cells);
+    bool agreesWith(const ScheduleData &d, CodeId e, const WeekAllocation &wa) const;
     bool writeRowBookings(ScheduleData &d, int row);
     bool applyStep(ScheduleData &d, MoveStep &step);
     struct EventCell
@@ -337,6 +347,7 @@ private:
     std::array<int, MaxCategories + 1> m_balanceMin{};
     std::array<int, MaxCategories + 1> m_balanceMax{};
     MoveLog m_log;
+    LectureLocator *m_locator = nullptr;
     std::vector<CellWord> m_strip; // strip rows 1..m_stripWeeks, laid out as the rows
     int m_stripWeeks = 0;
     CodeId m_stripCode = 0;

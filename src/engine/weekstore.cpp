@@ -1,6 +1,7 @@
 #include "engine/weekstore.h"
 
 #include "engine/calendar.h"
+#include "engine/storeentries.h"
 #include "engine/weekedit.h"
 
 #include <algorithm>
@@ -253,6 +254,67 @@ int storeWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa)
     if (needed > room)
         compactStore(d);
     return appendEntries(d, c, wa);
+}
+
+void LectureLocator::take(const ScheduleData &d)
+{
+    m_at.assign(static_cast<std::size_t>(std::clamp(d.codeCount, 0, MaxCodes)) + 1, {});
+    const int lectures = std::clamp(d.lectureCount, 0, MaxLectures);
+    for (int i = 1; i <= lectures; ++i) {
+        const int c = lectureCode(d, d.lectureWord[i]);
+        if (validCode(d, c) && c < static_cast<int>(m_at.size()))
+            m_at[static_cast<std::size_t>(c)].push_back(i);
+    }
+    m_count = d.lectureCount;
+    m_valid = true;
+}
+
+std::span<const int> LectureLocator::of(const ScheduleData &d, CodeId c)
+{
+    if (!m_valid || m_count != d.lectureCount)
+        take(d);
+    if (c < 1 || c >= m_at.size())
+        return {};
+    return m_at[c];
+}
+
+void LectureLocator::replaced(const ScheduleData &d, CodeId c, int first, int last)
+{
+    if (!m_valid || c < 1 || c >= m_at.size()) {
+        m_valid = false;
+        return;
+    }
+    std::vector<int> &at = m_at[c];
+    at.clear();
+    for (int i = first; i <= last; ++i)
+        at.push_back(i);
+    m_count = d.lectureCount;
+}
+
+int reloadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa, LectureLocator &at)
+{
+    const int read = detail::loadIndexed(d, c, wa, at.of(d, c));
+    wa.code = static_cast<CodeId>(validCode(d, c) ? c : 0);
+    return read;
+}
+
+int storeWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa, LectureLocator &at)
+{
+    if (!validCode(d, c))
+        return 0;
+    // Short of room the store is compacted, which moves every entry: the plain store decides.
+    if (entriesNeeded(d, wa) > MaxLectures - d.lectureCount) {
+        at.invalidate();
+        return storeWeekAllocation(d, c, wa);
+    }
+    d.modified = true;
+    for (const int k : at.of(d, c))
+        if (d.lectureWord[k] != 0 && lectureCode(d, d.lectureWord[k]) == c)
+            d.lectureWord[k] = 0;
+    const int before = d.lectureCount;
+    const int written = appendEntries(d, c, wa);
+    at.replaced(d, c, before + 1, d.lectureCount);
+    return written;
 }
 
 } // namespace quivra

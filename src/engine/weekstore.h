@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,31 @@ void rebuildTimetable(const ScheduleData &d, WeekAllocation &wa, std::uint16_t e
 // store without room is left untouched and the result is 0. For an event also sets Allocated
 // and Scheduled (Planned is kept at least Allocated). Returns the entries written.
 int storeWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa);
+
+// Where each code's entries stand in the lecture store, so that one code is loaded and replaced
+// without reading the whole store. Taken from the store on first use, again whenever the store's
+// entry count is not the one the locator last saw, and after invalidate(); the stores made
+// through it keep it in step. Whoever changes the store otherwise (a compaction sorts it without
+// always changing the count) calls invalidate().
+class LectureLocator
+{
+public:
+    // Code c's entries in store order.
+    std::span<const int> of(const ScheduleData &d, CodeId c);
+    void invalidate() { m_valid = false; }
+    // Code c's entries are now first..last, the last of the store.
+    void replaced(const ScheduleData &d, CodeId c, int first, int last);
+
+private:
+    void take(const ScheduleData &d);
+    bool m_valid = false;
+    int m_count = 0;
+    std::vector<std::vector<int>> m_at; // per CodeId
+};
+// The same as the functions above, reading and writing through the locator: the same entries
+// in the same order, without a pass over the store.
+int reloadWeekAllocation(const ScheduleData &d, CodeId c, WeekAllocation &wa, LectureLocator &at);
+int storeWeekAllocation(ScheduleData &d, CodeId c, WeekAllocation &wa, LectureLocator &at);
 
 // The entries storing `wa` writes for code c, each with its booking kind: runs of equal week
 // allocations, runs of equal week bookings, then the valid timetable entries.

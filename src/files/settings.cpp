@@ -262,6 +262,7 @@ template <class S, class V> void visitKeys(S &s, V &v)
         v.number(sec, "MinSeq", o.minSeq, 1, 0, Byte);
         v.number(sec, "MaxSeq", o.maxSeq, 3, 0, Byte);
         v.number(sec, "MaxRepeats", o.maxRepeats, 1, 0, Byte);
+        v.number(sec, "Seconds", o.seconds, 0, 0, Settings::Optimize::MaxSeconds, Fit::Clamp);
         v.colour(sec, "RandSeed", o.randSeed, 0);
         for (int k = 1; k <= 7; ++k)
             v.number(sec, numbered("GapWeight", k), o.gapWeight[k], 1, 0, 9, Fit::Clamp);

@@ -138,6 +138,8 @@ struct Settings
         bool locked, bookings;
         bool complete; // "Complete" (default 1): the initial solution ends with the completion
         int mode, methods, blockSlotsNum, minSeq, maxSeq, maxRepeats;
+        int seconds; // "Seconds" (default 0: none): the optimiser's time budget, 0..MaxSeconds
+        static constexpr int MaxSeconds = 86400;
         std::int32_t randSeed;
         std::array<int, 8> gapWeight; // GapWeight1..7, 0..9
         std::map<int, int> blocks;    // key bell * 10 + day ("Block<key>"), 0..65535

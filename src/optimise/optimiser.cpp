@@ -7,6 +7,7 @@
 #include "engine/manualrooms.h"
 #include "engine/random.h"
 #include "engine/weekmatrix.h"
+#include "engine/weekstore.h"
 
 #include <algorithm>
 #include <bit>
@@ -22,6 +23,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int MaxBlocks = 210; // blocks kept per row
 constexpr int MaxRowCounter = 65534;
 constexpr int ScoreBase = 100; // a probe that leaves the gaps as they are scores this
+// Exchange scores the fast path keeps, over all rows of all kept weeks (5 bytes each).
+constexpr std::size_t MaxKeptPairs = std::size_t{1} << 22;
 
 const char *const ToolRefusal = "You cannot run \"Optimise timetables\" now, because ";
 // How the run's own stop rules end it: no improving change in 25 cycles, the round counter's
@@ -155,12 +158,25 @@ private:
     // The same read from the masks alone, for a matrix that hides nothing: every probe is a
     // change of a few rows' masks on one or two days, and no cell is written.
     MoveChoice bestMoveRead(const TimetableBlock &block);
-    SwapChoice bestSwapRead(const BlockList &list, int index);
+    struct RowFindings;
+    // With `found`, the scores of the block's pairs are kept there and reused while neither
+    // event's rows changed.
+    SwapChoice bestSwapRead(const BlockList &list, int index, RowFindings *found = nullptr);
     std::uint32_t occupiedCells(int row, int day) const
     {
         const std::uint32_t booked = m_s.bookings ? m.bookingMask(row, day) : 0u;
         return (m.eventMask(row, day) | booked) & bellSpan(1, m.usedBells());
     }
+    // The row's blocks: extracted, or in the fast path kept from the last extraction while the
+    // row is as it was then.
+    const BlockList &blocksOf(int row, BlockList &scratch);
+    MoveChoice moveOf(int row, const BlockList &list, int index);
+    SwapChoice swapOf(int row, const BlockList &list, int index, std::uint32_t listChanged);
+    // The latest change to a row of the event, and to a row of any event of the list.
+    std::uint32_t changedSince(int e) const;
+    std::uint32_t listChanged(const BlockList &list) const;
+    void stampRows(int a, int b);
+    bool keepsFindings() const { return !m_s.reference && m.hidesNothing(); }
     int swapAlgorithm(int row, int limit);
     int moveAlgorithm(int row, int limit);
     int dayRuleCheck(int e) const;
@@ -188,6 +204,38 @@ private:
     // matrix is reopened only while the store still holds for each of them what it shows.
     std::vector<std::vector<CodeId>> m_storedSince;
     int m_keptFirst = 0;
+    // Fast path: what the row visits found, kept while the rows they read are as they were. Every
+    // stored change stamps the rows of its events with the week's change clock. A block list is
+    // reused while its row is unstamped since; a block's best move while its event's rows are;
+    // its best exchange while the rows of every event of the list are. Only for a matrix that
+    // hides nothing, whose evaluations read the rows' masks alone, so a reused finding is the
+    // one a new evaluation would make.
+    struct RowFindings
+    {
+        std::uint32_t listAt = 0; // clock when the list was taken; 0: not taken
+        BlockList list;
+        std::vector<std::uint32_t> moveAt; // per block: clock of the move found; 0: none
+        std::vector<MoveChoice> moves;
+        std::vector<std::uint32_t> swapAt;
+        std::vector<SwapChoice> swaps;
+        // Per pair of blocks (i * blocks + j): clock and score of their exchange.
+        std::vector<std::uint32_t> pairAt;
+        std::vector<std::uint8_t> pairScore;
+    };
+    struct WeekFindings
+    {
+        std::uint32_t clock = 1;
+        std::vector<std::uint32_t> rowChanged;      // per row: clock of its last change
+        std::vector<std::uint32_t> eventChanged;    // per event: of the last change to its rows
+        std::vector<std::vector<CodeId>> rowEvents; // per row: the week's events using it
+        std::vector<RowFindings> rows;
+        std::vector<bool> inConflict; // events sharing a cell of the week with another
+        bool conflictsTaken = false;
+    };
+    LectureLocator m_locator;              // fast path: the events' entries in the lecture store
+    WeekFindings m_found;                  // of the open week
+    std::size_t m_keptPairs = 0;           // exchange scores kept, over all findings
+    std::vector<WeekFindings> m_keptFound; // of each kept week, beside m_kept
     Random m_random;
     GapCategoryWeights m_weights{};
     GapCategoryWeights m_mask{};
@@ -195,7 +243,6 @@ private:
     bool m_filterLength = false;
     std::vector<std::uint16_t> m_marks;    // LinkMarks of every code at the start
     std::vector<bool> m_chosen;            // events whose blocks may move
-    std::vector<bool> m_inConflict;        // events sharing a cell of the week with another
     std::vector<std::uint16_t> m_improved; // improving calls per resource
     std::vector<int> m_rowStamp;
     std::vector<std::uint8_t> m_rowWeight; // the weight of each row's category
@@ -244,6 +291,20 @@ void OptimiserRun::buildWeek(int week)
     // so the fast path builds from the lists as they stand; the reference mode recounts every
     // time, as a build on its own does.
     m.build(m_d, week, m_s.reference ? WeekMatrix::Lists::Recount : WeekMatrix::Lists::AsTheyStand);
+    for (const RowFindings &f : m_found.rows)
+        m_keptPairs -= f.pairAt.size();
+    m_found = WeekFindings{};
+    if (!m_s.reference) {
+        const auto rows = static_cast<std::size_t>(m.rowCount()) + 1;
+        m_found.rowChanged.assign(rows, 0);
+        m_found.rows.resize(rows);
+        m_found.eventChanged.assign(CodeTableSize, 0);
+        m_found.rowEvents.resize(rows);
+        for (int i = 1; i <= m_d.eventList[0]; ++i)
+            if (const MatrixEvent *ev = m.event(m_d.eventList[i]))
+                for (const std::uint16_t row : ev->rows)
+                    m_found.rowEvents[row].push_back(ev->code);
+    }
     startWeek();
 }
 
@@ -258,17 +319,17 @@ void OptimiserRun::openWeek(int week)
     std::sort(stored.begin(), stored.end());
     stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
     bool agrees = true;
-    if (!stored.empty()) {
-        const LectureIndex index(m_d);
-        agrees = std::all_of(stored.begin(), stored.end(),
-                             [&](CodeId e) { return m_kept[i].agreesWithStore(m_d, e, index); });
-    }
+    if (!stored.empty())
+        agrees = std::all_of(stored.begin(), stored.end(), [&](CodeId e) {
+            return m_kept[i].agreesWithStore(m_d, e, m_locator);
+        });
     stored.clear();
     if (!agrees) {
         buildWeek(week);
         return;
     }
     std::swap(m, m_kept[i]);
+    std::swap(m_found, m_keptFound[i]);
     m.reopen(m_d);
     startWeek();
 }
@@ -290,12 +351,16 @@ void OptimiserRun::closeWeek()
         return;
     const auto i = static_cast<std::size_t>(m.week() - m_keptFirst);
     std::swap(m, m_kept[i]);
+    std::swap(m_found, m_keptFound[i]);
     m_keptValid[i] = 1;
 }
 
 void OptimiserRun::startWeek()
 {
     restoreMarks();
+    // The fast path finds an event's entries through the locator rather than a pass over the
+    // store for every change.
+    m.useLocator(m_s.reference ? nullptr : &m_locator);
     m_rowStamp.assign(static_cast<std::size_t>(m.rowCount()) + 1, 0);
     m_rowSlot.assign(m_rowStamp.size(), 0);
     m_rowWeight.assign(m_rowStamp.size(), 0);
@@ -307,9 +372,14 @@ void OptimiserRun::startWeek()
     m_eStamp = m_fStamp = 0;
     m_stamp = 0;
     m_total = gapCount(m, m_weights, m_s.bookings).total;
-    m_inConflict.assign(CodeTableSize, false);
-    for (const CodeId e : conflictingEvents(m_d, m))
-        m_inConflict[e] = true;
+    // A change moves an event that shares no cell onto cells free in all its timetables, so the
+    // events in a conflict stay the same while the week's matrix is kept.
+    if (m_s.reference || !m_found.conflictsTaken) {
+        m_found.inConflict.assign(CodeTableSize, false);
+        for (const CodeId e : conflictingEvents(m_d, m))
+            m_found.inConflict[e] = true;
+        m_found.conflictsTaken = true;
+    }
 }
 
 int OptimiserRun::rowDayGaps(int row, int day) const
@@ -468,7 +538,7 @@ bool OptimiserRun::movable(int e) const
 {
     const MatrixEvent *ev = m.event(static_cast<CodeId>(e));
     return ev && ev->listed && ev->placed <= ev->allowed &&
-           !m_inConflict[static_cast<std::size_t>(e)];
+           !m_found.inConflict[static_cast<std::size_t>(e)];
 }
 
 // Runs of one event's period word on one day of the row, kept when they pass the filters, then
@@ -674,7 +744,7 @@ MoveChoice OptimiserRun::bestMoveRead(const TimetableBlock &block)
 // bestSwap without taking blocks out: both blocks are cleared from their events' rows where the
 // masks are read. A cell of the other block's place that one of the events holds is freed by
 // the exchange; any other occupied cell there blocks it.
-SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
+SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index, RowFindings *found)
 {
     const TimetableBlock &b = list.blocks[static_cast<std::size_t>(index)];
     const int e = b.event;
@@ -688,10 +758,8 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
     SwapChoice best;
     std::uint16_t rows[2 * MaxMembers];
     std::uint8_t roles[2 * MaxMembers];
-    for (int j = 0; j < static_cast<int>(list.blocks.size()); ++j) {
-        const TimetableBlock &p = list.blocks[static_cast<std::size_t>(j)];
-        if (j == index || p.length != length || p.event == e)
-            continue;
+    // The score of the exchange with p; 0 when one of them does not fit the other's place.
+    auto exchange = [&](const TimetableBlock &p) {
         const int f = p.event;
         const std::uint32_t atP = bellSpan(p.bell, p.bell + length - 1);
         // f at b's place: free once e has left it.
@@ -706,7 +774,7 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
             }
         }
         if (!fits)
-            continue;
+            return 0;
         // e at p's place: free once f has left it (and e has left b).
         ++m_fStamp;
         for (const std::uint16_t row : rowsF)
@@ -722,7 +790,7 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
             }
         }
         if (!fits)
-            continue;
+            return 0;
         const int n = weightedRows(e, f, rows, roles);
         int delta = 0;
         for (int i = 0; i < n; ++i) {
@@ -743,9 +811,28 @@ SwapChoice OptimiserRun::bestSwapRead(const BlockList &list, int index)
                     break;
             }
         }
-        const int score = clampScore(ScoreBase - delta);
+        return clampScore(ScoreBase - delta);
+    };
+    const std::size_t blocks = list.blocks.size();
+    for (std::size_t j = 0; j < blocks; ++j) {
+        const TimetableBlock &p = list.blocks[j];
+        if (static_cast<int>(j) == index || p.length != length || p.event == e)
+            continue;
+        int score = 0;
+        if (found) {
+            // A pair's score holds while neither event's rows changed.
+            const std::size_t slot = static_cast<std::size_t>(index) * blocks + j;
+            std::uint32_t &at = found->pairAt[slot];
+            if (at == 0 || std::max(changedSince(e), changedSince(p.event)) > at) {
+                found->pairScore[slot] = static_cast<std::uint8_t>(exchange(p));
+                at = m_found.clock;
+            }
+            score = found->pairScore[slot];
+        } else {
+            score = exchange(p);
+        }
         if (score > best.score)
-            best = {j, score};
+            best = {static_cast<int>(j), score};
     }
     return best;
 }
@@ -771,6 +858,7 @@ void OptimiserRun::keepStoreCompact()
     if (m_s.reference || m_d.lectureCount <= m_compactSize + m_compactSize / 4 + 128)
         return;
     compactLectures(m_d);
+    m_locator.invalidate();
     m_compactSize = m_d.lectureCount;
 }
 
@@ -857,11 +945,11 @@ int OptimiserRun::swapAlgorithm(int row, int limit)
         return 0;
     int successes = 0;
     int attempts = 0;
-    BlockList list;
+    BlockList scratch;
     bool succeeded = false;
     do {
         succeeded = false;
-        extractBlocks(row, list);
+        const BlockList &list = blocksOf(row, scratch);
         if (list.distinctEvents < 2)
             break;
         int threshold = limit == 0 ? ScoreBase - 1 : ScoreBase;
@@ -870,9 +958,10 @@ int OptimiserRun::swapAlgorithm(int row, int limit)
         const auto r = static_cast<int>(m_random.below(65535));
         int chosen = -1;
         SwapChoice choice;
+        const std::uint32_t changed = keepsFindings() ? listChanged(list) : 0;
         for (int i = 1; i <= n; ++i) {
             const int k = (i + r) % n;
-            const SwapChoice c = bestSwap(list, k);
+            const SwapChoice c = swapOf(row, list, k, changed);
             if (c.partner >= 0 && c.score > threshold) {
                 chosen = k;
                 choice = c;
@@ -893,6 +982,7 @@ int OptimiserRun::swapAlgorithm(int row, int limit)
         });
         if (!commit(outcome))
             break;
+        stampRows(a.event, p.event);
         noteStored(a.event, p.event);
         ++successes;
         succeeded = true;
@@ -906,11 +996,11 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
         return 0;
     int successes = 0;
     int attempts = 0;
-    BlockList list;
+    BlockList scratch;
     bool succeeded = false;
     do {
         succeeded = false;
-        extractBlocks(row, list);
+        const BlockList &list = blocksOf(row, scratch);
         if (list.blocks.empty())
             break;
         const int n = static_cast<int>(list.blocks.size());
@@ -921,7 +1011,7 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
         MoveChoice target;
         for (int i = 1; i <= n; ++i) {
             const int k = (i + r) % n;
-            const MoveChoice c = bestMove(list.blocks[static_cast<std::size_t>(k)]);
+            const MoveChoice c = moveOf(row, list, k);
             if (c.score > threshold) {
                 chosen = k;
                 target = c;
@@ -941,11 +1031,101 @@ int OptimiserRun::moveAlgorithm(int row, int limit)
         });
         if (!commit(outcome))
             break;
+        stampRows(b.event, 0);
         noteStored(b.event, 0);
         ++successes;
         succeeded = true;
     } while (succeeded && attempts <= limit);
     return successes;
+}
+
+const BlockList &OptimiserRun::blocksOf(int row, BlockList &scratch)
+{
+    if (!keepsFindings()) {
+        extractBlocks(row, scratch);
+        return scratch;
+    }
+    RowFindings &f = m_found.rows[static_cast<std::size_t>(row)];
+    if (f.listAt == 0 || m_found.rowChanged[static_cast<std::size_t>(row)] > f.listAt) {
+        extractBlocks(row, f.list);
+        f.listAt = m_found.clock;
+        f.moveAt.assign(f.list.blocks.size(), 0);
+        f.moves.resize(f.list.blocks.size());
+        f.swapAt.assign(f.list.blocks.size(), 0);
+        f.swaps.resize(f.list.blocks.size());
+        m_keptPairs -= f.pairAt.size();
+        f.pairAt = {};
+        f.pairScore = {};
+    }
+    return f.list;
+}
+
+std::uint32_t OptimiserRun::changedSince(int e) const
+{
+    return m_found.eventChanged[static_cast<std::size_t>(e)];
+}
+
+std::uint32_t OptimiserRun::listChanged(const BlockList &list) const
+{
+    std::uint32_t latest = 0;
+    CodeId last = 0;
+    for (const TimetableBlock &b : list.blocks) {
+        if (b.event == last) // the list is in event order
+            continue;
+        last = b.event;
+        latest = std::max(latest, changedSince(b.event));
+    }
+    return latest;
+}
+
+void OptimiserRun::stampRows(int a, int b)
+{
+    if (m_s.reference)
+        return;
+    const std::uint32_t now = ++m_found.clock;
+    std::vector<std::uint16_t> scratch;
+    for (const int e : {a, b})
+        if (e != 0)
+            for (const std::uint16_t row : m.rowsOf(m_d, static_cast<CodeId>(e), scratch)) {
+                m_found.rowChanged[row] = now;
+                for (const CodeId other : m_found.rowEvents[row])
+                    m_found.eventChanged[other] = now;
+            }
+}
+
+MoveChoice OptimiserRun::moveOf(int row, const BlockList &list, int index)
+{
+    const auto k = static_cast<std::size_t>(index);
+    const TimetableBlock &block = list.blocks[k];
+    if (!keepsFindings())
+        return bestMove(block);
+    RowFindings &f = m_found.rows[static_cast<std::size_t>(row)];
+    if (f.moveAt[k] != 0 && changedSince(block.event) <= f.moveAt[k])
+        return f.moves[k];
+    f.moves[k] = bestMove(block);
+    f.moveAt[k] = m_found.clock;
+    return f.moves[k];
+}
+
+SwapChoice OptimiserRun::swapOf(int row, const BlockList &list, int index,
+                                std::uint32_t listChanged)
+{
+    if (!keepsFindings())
+        return bestSwap(list, index);
+    const auto k = static_cast<std::size_t>(index);
+    RowFindings &f = m_found.rows[static_cast<std::size_t>(row)];
+    if (f.swapAt[k] != 0 && listChanged <= f.swapAt[k])
+        return f.swaps[k];
+    // The row's exchange scores are kept while their number stays within bounds.
+    const std::size_t pairs = list.blocks.size() * list.blocks.size();
+    if (f.pairAt.empty() && m_keptPairs + pairs <= MaxKeptPairs) {
+        f.pairAt.assign(pairs, 0);
+        f.pairScore.assign(pairs, 0);
+        m_keptPairs += pairs;
+    }
+    f.swaps[k] = bestSwapRead(list, index, f.pairAt.empty() ? nullptr : &f);
+    f.swapAt[k] = m_found.clock;
+    return f.swaps[k];
 }
 
 double OptimiserRun::elapsed() const
@@ -1027,6 +1207,7 @@ void OptimiserRun::initialStatistics()
         if (w == m_firstWeek && !m_s.reference && cells <= KeptCellsLimit) {
             m_kept.resize(static_cast<std::size_t>(m_lastWeek - m_firstWeek + 1));
             m_keptValid.assign(m_kept.size(), 0);
+            m_keptFound.resize(m_kept.size());
             m_storedSince.assign(m_kept.size(), {});
             m_keptFirst = m_firstWeek;
         }
@@ -1175,6 +1356,7 @@ void OptimiserRun::finish()
 {
     OptimiseResult &r = m_result;
     m_kept.clear();
+    m_keptFound.clear();
     for (int w = m_firstWeek; w <= m_lastWeek; ++w) {
         buildWeek(w);
         r.conflictsAfter += weekConflicts(m_d, m);

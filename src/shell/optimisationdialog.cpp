@@ -362,6 +362,12 @@ QWidget *TOptimisationDlg::buildSelectionsPage()
     m_methods->addItem(tr("Both"), int(MethodBoth));
     optimiseLayout->addWidget(new QLabel(tr("Optimisation algorithm ")), row, 0);
     optimiseLayout->addWidget(m_methods, row, 1);
+    // With a time budget the optimiser goes on searching after its first optimum until the time
+    // is used up, keeping the best timetable it found.
+    m_seconds = spin(0, Settings::Optimize::MaxSeconds);
+    m_seconds->setToolTip(tr("0: the optimisation ends when no change improves the timetables"));
+    optimiseLayout->addWidget(new QLabel(tr("Time budget (seconds) ")), ++row, 0);
+    optimiseLayout->addWidget(m_seconds, row, 1);
     m_optimiseGroup = optimiseBox;
     right->addWidget(optimiseBox);
 
@@ -473,6 +479,7 @@ void TOptimisationDlg::loadPages()
             w->setValue(
                 w->isEnabled() ? m_settings.optimiser.gapWeights[static_cast<std::size_t>(k)] : 0);
     m_methods->setCurrentIndex(std::clamp(m_settings.optimiser.methods & MethodBoth, 1, 3) - 1);
+    m_seconds->setValue(static_cast<int>(m_settings.optimiser.maxSeconds));
     m_locked->setChecked(m_settings.includeLocked);
     m_bookings->setChecked(m_settings.bookings);
     m_rangeSource->setCurrentIndex(
@@ -513,6 +520,7 @@ void TOptimisationDlg::readPages()
     // Bits the dialog has no control for (such as block splitting) stay as the settings had them.
     m_settings.optimiser.methods =
         (m_settings.optimiser.methods & ~MethodBoth) | m_methods->currentData().toInt();
+    m_settings.optimiser.maxSeconds = m_seconds->value();
     m_settings.includeLocked = m_locked->isChecked();
     m_settings.bookings = m_bookings->isChecked();
     i.mode = (i.mode & ~BlockRangeSourceMask) | m_rangeSource->currentData().toInt();

@@ -69,6 +69,8 @@ public:
     QLabel *gapsLabel() const { return m_gaps; }
     QSpinBox *weightBox(int k) const { return m_weights[static_cast<std::size_t>(k)]; }
     QComboBox *rangeSourceBox() const { return m_rangeSource; }
+    // The optimiser's time budget in seconds; 0 for none.
+    QSpinBox *secondsBox() const { return m_seconds; }
     QComboBox *slotBlockBox() const { return m_slotTable; }
     // The time-range grid: a double click on (bell - 1, day - 1) toggles the selected table's bit.
     QTableWidget *slotGrid() const { return m_slotGrid; }
@@ -156,6 +158,7 @@ private:
     QWidget *m_optimiseGroup = nullptr;
     std::array<QSpinBox *, MaxCategories + 1> m_weights{};
     QComboBox *m_methods = nullptr;
+    QSpinBox *m_seconds = nullptr;
     QCheckBox *m_locked = nullptr;
     QCheckBox *m_bookings = nullptr;
     QPushButton *m_pickEvents = nullptr;

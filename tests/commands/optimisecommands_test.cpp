@@ -57,6 +57,7 @@ TEST_F(OptimiseCommandsTest, SettingsFileRoundTrip)
     s.optimize.gapWeight = {0, 3, 12, -1, 1, 1, 1, 1};
     s.optimize.blocks = {{21, 5}, {995, 7}}; // bell 2 day 1; a key beyond the slots
     s.optimize.methods = 5;                  // a bit the dialog has no control for
+    s.optimize.seconds = 45;
 
     // A seed below 65535 follows the day; a larger one is kept.
     const std::pair<std::int32_t, std::uint32_t> seeds[] = {
@@ -74,12 +75,15 @@ TEST_F(OptimiseCommandsTest, SettingsFileRoundTrip)
     EXPECT_EQ(o.optimiser.gapWeights[2], 9);
     EXPECT_EQ(o.optimiser.gapWeights[3], 0);
     EXPECT_EQ(o.initial.slotBlocks[2][1], 5);
+    EXPECT_EQ(o.optimiser.maxSeconds, 45);
     o.optimiser.gapWeights[1] = 4;
+    o.optimiser.maxSeconds = 12.5;
     Settings back = s;
     storeOptimisationSessionSettings(o, *d, back);
     EXPECT_EQ(back.optimize.randSeed, 46001); // the day's seed is written back
     EXPECT_EQ(back.optimize.gapWeight[1], 4);
     EXPECT_EQ(back.optimize.methods, 5);
+    EXPECT_EQ(back.optimize.seconds, 12);
     EXPECT_EQ(back.optimize.blocks.at(21), 5);
     EXPECT_EQ(back.optimize.blocks.at(995), 7); // kept as it was
 }

@@ -3,6 +3,7 @@
 #include "engine/lecturestore.h"
 #include "engine/placement.h"
 #include "support/fixture.h"
+#include "support/generator.h"
 #include "weekhelpers.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,69 @@ TEST(StoreTest, SixHundredLecturesSurvivePlaceAndStore)
     EXPECT_EQ(wa.timetable.size(), 601u);
     EXPECT_EQ(d->codes[e].scheduled, 601);
     EXPECT_EQ(d->counters.largestTimetable, 0);
+}
+
+bool sameStore(const ScheduleData &a, const ScheduleData &b)
+{
+    if (a.lectureCount != b.lectureCount)
+        return false;
+    for (int i = 1; i <= a.lectureCount; ++i)
+        if (a.lectureWord[i] != b.lectureWord[i] || a.lectureStart[i] != b.lectureStart[i] ||
+            a.lectureEnd[i] != b.lectureEnd[i] || a.bookingKind[i] != b.bookingKind[i])
+            return false;
+    return true;
+}
+
+// Loads and stores through a locator read and write what the plain ones do, entry for entry:
+// while it keeps itself in step, after a compaction it is told of, after an entry appended
+// behind its back, and when the store is so full that it compacts itself.
+TEST(StoreTest, StoresThroughALocatorMatchThePlainStores)
+{
+    auto plain = makeScheduleData();
+    auto located = makeScheduleData();
+    generateInstitution(*plain, smallInstitution(5));
+    generateInstitution(*located, smallInstitution(5));
+    LectureLocator at;
+    int step = 0;
+    auto edit = [&] {
+        const CodeId e = plain->eventList[1 + step % plain->eventList[0]];
+        WeekAllocation a, b;
+        reloadWeekAllocation(*plain, e, a);
+        reloadWeekAllocation(*located, e, b, at);
+        ASSERT_TRUE(a.timetable == b.timetable) << step;
+        for (WeekAllocation *wa : {&a, &b}) {
+            wa->allocated[static_cast<std::size_t>(1 + step % 2)] += 1;
+            if (wa->timetable.size() > 1) {
+                std::rotate(wa->timetable.begin(), wa->timetable.begin() + 1, wa->timetable.end());
+                std::rotate(wa->timetableKinds.begin(), wa->timetableKinds.begin() + 1,
+                            wa->timetableKinds.end());
+            }
+        }
+        EXPECT_EQ(storeWeekAllocation(*plain, e, a), storeWeekAllocation(*located, e, b, at));
+        ASSERT_TRUE(sameStore(*plain, *located)) << step;
+        ++step;
+    };
+    for (int i = 0; i < 30; ++i)
+        edit();
+    for (ScheduleData *d : {plain.get(), located.get()})
+        compactLectures(*d);
+    at.invalidate();
+    for (int i = 0; i < 30; ++i)
+        edit();
+    // Entries appended, then cleared, behind the locator's back: the store is all but full of
+    // empty entries, so the next stores compact it first.
+    LectureView filler = block(1, 1, 1, 1, 1);
+    filler.word = static_cast<std::uint16_t>(plain->eventList[1] | LectureEventBit);
+    for (ScheduleData *d : {plain.get(), located.get()}) {
+        const int from = d->lectureCount + 1;
+        while (appendLecture(*d, filler, 0) != 0) {
+        }
+        for (int i = from; i <= d->lectureCount - 3; ++i)
+            d->lectureWord[i] = 0;
+    }
+    for (int i = 0; i < 30; ++i)
+        edit();
+    EXPECT_LT(plain->lectureCount, MaxLectures - 100); // compacted on the way
 }
 
 } // namespace

@@ -356,6 +356,7 @@ private slots:
             TOptimisationDlg dlg(*d, o, ui);
             QVERIFY(dlg.chooseTool(Tool::Optimise));
             dlg.weightBox(1)->setValue(4);
+            dlg.secondsBox()->setValue(30);
             // The initial solution's completion is on unless the settings turned it off.
             QCheckBox *complete = nullptr;
             for (QCheckBox *box : dlg.findChildren<QCheckBox *>())
@@ -367,6 +368,7 @@ private slots:
         }
         storeOptimisationSessionSettings(o, *d, s);
         QCOMPARE(s.optimize.gapWeight[1], 4);
+        QCOMPARE(s.optimize.seconds, 30);
         QVERIFY(!s.optimize.complete);
     }
 };

@@ -170,6 +170,44 @@ TEST(OptimiserTest, FastAndReferenceModesGiveTheSameStores)
     }
 }
 
+// The fast path keeps what its row visits found from one visit of a week to the next, and finds
+// the events' entries in the store without reading all of it: runs to their own end, runs of
+// many rounds, and weeks holding a conflict.
+TEST(OptimiserTest, FastAndReferenceModesAgreeOverWholeRunsAndConflicts)
+{
+    struct Case
+    {
+        bool medium;
+        std::uint32_t seed;
+        bool conflict;
+        int rounds; // 0: to the run's own end
+    };
+    const Case cases[] = {{false, 4, false, 0}, {true, 6, false, 8}, {true, 6, true, 8}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "medium " << c.medium << " seed " << c.seed);
+        const InstitutionPlan plan =
+            c.medium ? mediumInstitution(c.seed) : smallInstitution(c.seed);
+        auto fast = makeScheduleData();
+        auto reference = makeScheduleData();
+        for (ScheduleData *d : {fast.get(), reference.get()}) {
+            generateInstitution(*d, plan);
+            if (c.conflict)
+                plantConflict(*d);
+        }
+        OptimiseSettings s = roundsOnly(c.rounds, c.seed);
+        const OptimiseResult rf = optimise(*fast, s);
+        s.reference = true;
+        const OptimiseResult rr = optimise(*reference, s);
+        EXPECT_GT(rf.swaps + rf.moves, 0);
+        EXPECT_EQ(rf.end, rr.end);
+        EXPECT_EQ(rf.rounds, rr.rounds);
+        EXPECT_EQ(rf.swaps, rr.swaps);
+        EXPECT_EQ(rf.moves, rr.moves);
+        EXPECT_EQ(rf.conflictsAfter, rr.conflictsAfter);
+        EXPECT_TRUE(dataOf(*fast) == dataOf(*reference));
+    }
+}
+
 // Books one cell under a period in each of the first `rows` timetables with periods in week 1,
 // so the week holds cells that hide a booking under what they show.
 void bookUnderPeriods(ScheduleData &d, int rows)

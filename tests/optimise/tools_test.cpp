@@ -622,6 +622,48 @@ TEST(OptimisationSessionRun, StopRulesEndWithTheInformationBox)
     EXPECT_TRUE(ui.told.empty());
 }
 
+// With a time budget the optimiser goes on after its first optimum: the run ends at the budget
+// (or with no gap left) without the information box of an interrupted run, never worse than it
+// began, and the graph's last points are the best gaps found, in total and per category.
+TEST(OptimisationSessionRun, ATimeBudgetKeepsSearchingAndTheGraphShowsTheBest)
+{
+    auto d = makeScheduleData();
+    generateInstitution(*d, mediumInstitution(4));
+    OptimisationSessionSettings settings;
+    settings.initial = defaultInitialSettings(*d);
+    settings.optimiser.maxSeconds = 1;
+    ScriptedTools ui;
+    ui.script.push_back(ScriptedTools::Reply{pickerEvents(*d, Tool::Optimise)});
+    OptimisationSession dialog(*d, settings, ui);
+    ASSERT_TRUE(dialog.chooseTool(Tool::Optimise));
+    double lastSeconds = 0;
+    NullProgress progress;
+    const SessionRun run = dialog.start(progress, [&](const OptimiseStatus &st) {
+        if (st.point == OptimiseStatus::Point::Cycle)
+            lastSeconds = st.seconds;
+    });
+    const OptimiseResult &r = run.optimised;
+    ASSERT_FALSE(run.refused);
+    EXPECT_TRUE(ui.told.empty());
+    EXPECT_FALSE(r.interrupted);
+    EXPECT_EQ(r.end, OptimiseEnd::TimeLimit) << r.message;
+    EXPECT_LE(r.gapsAfter, r.gapsBefore);
+    EXPECT_EQ(r.conflictsAfter, 0);
+    if (r.gapsAfter > 0) {
+        EXPECT_GE(lastSeconds, 0.9); // the search used its budget
+    }
+    const GapGraph &g = dialog.graph();
+    ASSERT_GE(g.series[0].size(), 2u);
+    EXPECT_EQ(g.series[0].front(), r.gapsBefore);
+    EXPECT_EQ(g.series[0].back(), r.gapsAfter);
+    for (int k = 1; k <= MaxCategories; ++k) {
+        const auto &series = g.series[static_cast<std::size_t>(k)];
+        if (!series.empty()) {
+            EXPECT_EQ(series.back(), r.categoryAfter[static_cast<std::size_t>(k)]) << k;
+        }
+    }
+}
+
 TEST(OptimisationSessionRun, GraphKeepsTheFirstCycleWhenFull)
 {
     GapGraph g;

@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev
     clang-16 libclang-rt-16-dev
     tidy linkchecker python3-icalendar chromium
+    desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

@@ -4,9 +4,11 @@
 #include "commands/session.h"
 #include "commands/startup.h"
 #include "engine/calendar.h"
+#include "engine/codetable.h"
 #include "engine/lectures.h"
 #include "engine/manualrooms.h"
 #include "engine/scheduling.h"
+#include "shell/codeinfodialog.h"
 #include "shell/optionsdialog.h"
 #include "shell/viewwindow.h"
 #include "ui/helptopics.h"
@@ -416,6 +418,24 @@ void TFrameForm::setShowColours(bool on)
 void TFrameForm::toggleColours()
 {
     setShowColours(!m_options.showColours);
+}
+
+void TFrameForm::showCodeInfo(CodeId code)
+{
+    if (!validCode(m_d, code))
+        return;
+    CodeInfoDialog info(m_d, code, true, this);
+    if (info.exec() != QDialog::Accepted)
+        return;
+    const bool event = m_d.codes[info.code()].isEvent();
+    const ViewTag tag = event ? ViewTag::Events : ViewTag::Resources;
+    pickCode(info.code());
+    showView(tag);
+    if (ViewForm *form = view(tag)) {
+        const QString edit = event ? "events.edit" : "resources.edit";
+        if (auto *action = form->findChild<QAction *>(edit); action && action->isEnabled())
+            action->trigger();
+    }
 }
 
 void TFrameForm::showAbout()

@@ -79,6 +79,8 @@ public:
     void dataChanged() override { refreshViews(); }
     void pickCode(CodeId code) override { onCurrentCodeChanged(nullptr, code); }
     void showCollections(CollectionsEditor &editor) override;
+    // The information window; its "Edit?" opens the code in the Collections editor.
+    void showCodeInfo(CodeId code) override;
     bool openEventDialog(EventDialog which, CodeId event) override;
     const ViewOptions &viewOptions() const { return m_options; }
     void setListFont(const FontChoice &font) override

@@ -4,6 +4,7 @@
 // frame). Views only read the data set; a command run from a view's menu or keys changes it
 // through the host, which owns it, and the host then rebuilds every view.
 
+#include "commands/codelistcommands.h"
 #include "commands/collectionseditor.h"
 #include "engine/progress.h"
 #include "engine/scheduledata.h"
@@ -54,6 +55,8 @@ public:
     // Shows the collections editor (its dialog, modal) until the user leaves it; what the user
     // stores goes through the editor. A host without the dialog leaves the editor unused.
     virtual void showCollections(CollectionsEditor &editor) { (void)editor; }
+    // The information window of `code`; a host without one shows its details as a message.
+    virtual void showCodeInfo(CodeId code) { showListCodeInfo(data(), prompter(), code); }
 
 private:
     std::string m_searchText;

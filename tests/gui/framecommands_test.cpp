@@ -2,6 +2,7 @@
 // buttons of questions and option lists (their page opens while the question stays open), and
 // the abort box of long work, whose Stop asks first.
 
+#include "engine/codetable.h"
 #include "files/datafile.h"
 #include "framefixture.h"
 #include "shell/helpwindow.h"
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
@@ -150,6 +152,55 @@ private slots:
         QCOMPARE(shownPage(&f.frame), QStringLiteral("weeks.html"));
         f.frame.action("help.contents")->trigger();
         QCOMPARE(shownPage(&f.frame), QStringLiteral("index.html"));
+    }
+
+    // Resource info steps through the list and closes without a change; its Edit? opens the
+    // code in the Collections editor.
+    void infoWindowStepsThroughTheListAndEditOpensTheEditor()
+    {
+        FrameFixture f;
+        auto d = makeScheduleData();
+        FixtureBuilder school(*d);
+        school.calendar(2, 5, 6).resources('T', {"T1", "T2"}).event("MATH", {"T1"}, 2);
+        school.finish();
+        QTemporaryDir folder;
+        const QString path = folder.filePath("school.qvf");
+        QVERIFY(writeDataFile(*d, path.toStdString()).has_value());
+        QVERIFY(f.open(path));
+        f.frame.show();
+        f.frame.showView(ViewTag::Resources);
+        f.frame.pickCode(findCode(*f.d, "T1"));
+        QAction *info = f.frame.view(ViewTag::Resources)->findChild<QAction *>("resources.info");
+        QVERIFY(info);
+
+        QStringList shown;
+        whenModal([&shown](QWidget *dialog) {
+            auto *outline = dialog->findChild<QTreeWidget *>("infoOutline");
+            shown << dialog->windowTitle() << outline->topLevelItem(0)->text(0);
+            click(dialog, "Next");
+            shown << outline->topLevelItem(0)->text(0);
+            click(dialog, "Close");
+        });
+        info->trigger();
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[0], QStringLiteral("Resource info"));
+        QVERIFY(shown[1].startsWith("T1"));
+        QVERIFY(shown[2].startsWith("T2"));
+        QVERIFY(!f.d->modified);
+
+        QString editor;
+        whenModal([&editor](QWidget *dialog) {
+            click(dialog, "Edit?");
+            whenModal(
+                [&editor](QWidget *next) {
+                    editor = next->objectName();
+                    click(next, "Cancel");
+                },
+                dialog);
+        });
+        info->trigger();
+        QCOMPARE(editor, QStringLiteral("TCourseDualBox"));
+        QVERIFY(!f.d->modified);
     }
 
     void stopOfLongWorkAsksAndNoGoesOn()

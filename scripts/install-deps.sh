@@ -11,6 +11,7 @@ packages=(
     clang-16 libclang-rt-16-dev
     tidy linkchecker python3-icalendar chromium
     qpdf poppler-utils
+    desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

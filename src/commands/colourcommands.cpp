@@ -1,6 +1,8 @@
 #include "commands/colourcommands.h"
 
+#include "commands/codelistcommands.h"
 #include "commands/commandsupport.h"
+#include "commands/textfill.h"
 #include "engine/calendar.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
@@ -39,6 +41,52 @@ bool chooseCodeColour(ScheduleData &d, Prompter &p, CodeId c)
     const auto chosen =
         p.chooseColour("Set colour to \"" + std::string(d.codes[c].code.view()) + "\"", initial);
     return chosen && setCodeColour(d, c, storedColour(*chosen));
+}
+
+bool changeCurrentColour(ScheduleData &d, Prompter &p, CodeId c)
+{
+    if (!validCode(d, c))
+        return false;
+    const std::string code = "\"" + std::string(d.codes[c].code.view()) + "\"";
+    const std::int32_t old = d.codes[c].colour;
+    if (old == 0) {
+        p.infoDlg(code + " has no colour of its own." + LineBreak +
+                  "Give it one with \"Set colour to this item\" first.");
+        return false;
+    }
+    std::vector<CodeId> alike;
+    for (int k = 1; k <= d.codeCount; ++k) {
+        if (d.codes[k].colour == old)
+            alike.push_back(static_cast<CodeId>(k));
+    }
+    const auto initial = static_cast<std::uint32_t>(storedColour(static_cast<std::uint32_t>(old)));
+    const auto chosen =
+        p.chooseColour(fillIn("Change the colour of {} and of {} other item(s) of that colour",
+                              code, alike.size() - 1),
+                       initial & 0xFFFFFF);
+    if (!chosen)
+        return false;
+    const std::int32_t colour = keptColour(*chosen);
+    bool changed = false;
+    for (const CodeId k : alike)
+        changed = setCodeColour(d, k, colour) || changed;
+    return changed;
+}
+
+bool colourSelectedCodes(ScheduleData &d, Prompter &p)
+{
+    const auto picked = p.pickCodes(d, "Select the events and resources to colour", 0, 0);
+    if (!picked || picked->empty())
+        return false;
+    const auto chosen = p.chooseColour(
+        fillIn("Set one colour to the {} selected item(s)", picked->size()), 0xFFFFFF);
+    if (!chosen)
+        return false;
+    const std::int32_t colour = keptColour(*chosen);
+    bool changed = false;
+    for (const CodeId k : *picked)
+        changed = setCodeColour(d, k, colour) || changed;
+    return changed;
 }
 
 bool clearColours(ScheduleData &d, Prompter &p)

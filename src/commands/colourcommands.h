@@ -32,5 +32,12 @@ enum AutoColours : int {
 bool setColoursAutomatically(ScheduleData &d, Prompter &p, int mode, std::uint32_t seed);
 // Asks for the colour of code c, starting on its own; true when a colour was chosen and set.
 bool chooseCodeColour(ScheduleData &d, Prompter &p, CodeId c);
+// "Change the current colour": every code with the colour of code c gets one new colour,
+// chosen starting on that colour; true when a colour changed. A code without a colour of its
+// own has none to change, which a message says.
+bool changeCurrentColour(ScheduleData &d, Prompter &p, CodeId c);
+// "More colour selections": the events and resources picked in the code selection dialog all
+// get one colour, chosen next; true when a colour changed. Cancelling either changes nothing.
+bool colourSelectedCodes(ScheduleData &d, Prompter &p);
 
 } // namespace quivra

@@ -46,7 +46,7 @@ std::vector<std::string> sampleFiles(const Session &s);
 std::string demoFile(const Session &s);
 // Open a sample file: offers the sample files and opens a copy of the one chosen.
 bool openSampleFile(Session &s);
-// Make a demo file: opens a copy of the demo institution.
+// Open the demo file: opens a copy of the demo institution.
 bool openDemoFile(Session &s);
 // Samples are installed read-only and must stay as shipped, so the user works on a copy: the
 // sample is copied under a free name into the user's documents folder (never over an existing

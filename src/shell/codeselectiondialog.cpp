@@ -2,7 +2,9 @@
 
 #include "commands/codelistrow.h"
 #include "engine/codetable.h"
+#include "shell/helpwindow.h"
 #include "shell/qtdialogs.h"
+#include "ui/helptopics.h"
 #include "views/qtext.h"
 
 #include <QComboBox>
@@ -142,7 +144,9 @@ CodeSelectionDialog::CodeSelectionDialog(const ScheduleData &d, const CodePickRe
 
     body->addLayout(left);
     body->addLayout(right, 1);
-    layout->addWidget(okCancel(*this));
+    QDialogButtonBox *okCancelHelp = okCancel(*this);
+    addHelpButton(okCancelHelp, HelpTopic::CodeSelection);
+    layout->addWidget(okCancelHelp);
 
     connect(all, &QPushButton::clicked, this, [this] {
         m_selection.checkAll();

@@ -2,8 +2,10 @@
 
 #include "commands/codelistcommands.h"
 #include "engine/codetable.h"
+#include "shell/helpwindow.h"
 #include "shell/mainframe.h"
 #include "shell/modifycollectionsdialog.h"
+#include "ui/helptopics.h"
 #include "views/qtext.h"
 
 #include <QAction>
@@ -137,6 +139,12 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
     ok->setDefault(true);
     bottom->addWidget(ok);
     bottom->addWidget(makeButton("cancel", "Cancel"));
+    QPushButton *help = makeButton("help", "&Help");
+    bottom->addWidget(help);
+    connect(help, &QPushButton::clicked, this, [this] {
+        showHelp(this, m_editor.eventMode() ? HelpTopic::CollectionsEditor
+                                            : HelpTopic::CollectionsEditor + 10);
+    });
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);

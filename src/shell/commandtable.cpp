@@ -24,6 +24,7 @@
 #include "shell/blockschedulingdialog.h"
 #include "shell/cyclingdialog.h"
 #include "shell/eventdialogs.h"
+#include "shell/helpwindow.h"
 #include "shell/mainframe.h"
 #include "shell/memodialog.h"
 #include "shell/modifycollectionsdialog.h"
@@ -34,6 +35,7 @@
 #include "shell/roomsdialog.h"
 #include "shell/seldlg.h"
 #include "shell/statisticsdialog.h"
+#include "ui/helptopics.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
 
@@ -251,8 +253,7 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
         compact, frame, [](Session &s) { compress(s); }, true);
     // Both open a copy in the user's documents, so they are offered whenever a sample is
     // installed, with or without a data set open.
-    auto &demo =
-        t.group("file.demo", "Make a demo file", "Let Quivra create a demo file step by step");
+    auto &demo = t.group("file.demo", "Open the demo file", "Open a copy of the demo institution");
     sessionCommand(
         demo, frame, [](Session &s) { openDemoFile(s); }, false);
     demo.enabled = [&frame] {
@@ -622,12 +623,34 @@ void windowMenu(TableBuilder &t, TFrameForm &frame)
     }
 }
 
+// The help of the view in front; the contents while no file is open.
+int viewHelpTopic(TFrameForm &frame)
+{
+    if (!frame.viewsExist())
+        return HelpTopic::Contents;
+    switch (frame.currentView()) {
+    case ViewTag::Resources:
+        return HelpTopic::ResourcesView;
+    case ViewTag::Events:
+        return HelpTopic::EventsView;
+    case ViewTag::Weeks:
+        return HelpTopic::WeeksView;
+    case ViewTag::Timetables:
+        return HelpTopic::TimetablesView;
+    }
+    return HelpTopic::Contents;
+}
+
 void helpAndColourMenus(TableBuilder &t, TFrameForm &frame)
 {
     t.menu = "Help";
-    t.add("help.contents", "&Contents");
-    t.add("help.tutorial", "&Tutorial");
-    t.add("help.html", "&Html help", {}, QKeySequence(Qt::Key_F1));
+    auto &contents = t.add("help.contents", "&Contents", "Show the contents of the help");
+    contents.run = [&frame] { showHelp(&frame, HelpTopic::Contents); };
+    auto &tutorial = t.add("help.tutorial", "&Tutorial", "Make your first timetable step by step");
+    tutorial.run = [&frame] { showHelp(&frame, HelpTopic::Tutorial); };
+    auto &html = t.add("help.html", "&Html help", "Show the help of the view in front",
+                       QKeySequence(Qt::Key_F1));
+    html.run = [&frame] { showHelp(&frame, viewHelpTopic(frame)); };
     auto &about = t.group("help.about", "&About");
     about.run = [&frame] { frame.showAbout(); };
 
@@ -642,7 +665,14 @@ void helpAndColourMenus(TableBuilder &t, TFrameForm &frame)
     show.run = [&frame] { frame.toggleColours(); };
     show.checked = [&frame] { return frame.viewOptions().showColours; };
     dataCommand(t.add("colours.clear", "Clear event and resource colours"), frame, clearColours);
-    t.add("colours.change", "Change the current colour");
+    auto &change = t.add("colours.change", "Change the current colour",
+                         "Give a new colour to every item with the colour of the current one");
+    dataCommand(change, frame, [](ScheduleData &d, Prompter &p) {
+        return changeCurrentColour(d, p, d.currentCode);
+    });
+    change.enabled = [&frame] {
+        return frame.viewsExist() && validCode(frame.data(), frame.data().currentCode);
+    };
     t.menu = "Tools/Colours/Set colours automatically";
     const std::array<std::tuple<const char *, const char *, int>, 4> automatic = {{
         {"colours.byCategory", "Colours based on category", ColoursByCategory},
@@ -658,7 +688,9 @@ void helpAndColourMenus(TableBuilder &t, TFrameForm &frame)
         });
     }
     t.menu = "Tools/Colours";
-    t.add("colours.more", "More colour selections");
+    dataCommand(t.add("colours.more", "More colour selections",
+                      "Give one colour to the events and resources you select"),
+                frame, colourSelectedCodes);
 }
 
 // What each command not offered yet waits for, by the start of its id.
@@ -670,8 +702,6 @@ void nameWhatIsMissing(std::vector<FrameCommand> &rows)
         {"tools.selectionOptimise", "selection optimisation"},
         {"tools.intake", "intake scheduling"},
         {"tools.campusCollisions", "the campus exchange"},
-        {"help.", "the help pages"},
-        {"colours.", "more colour selections"},
     };
     for (FrameCommand &row : rows) {
         if (row.run)

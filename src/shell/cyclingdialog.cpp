@@ -1,6 +1,7 @@
 #include "shell/cyclingdialog.h"
 
 #include "shell/commandtable.h"
+#include "shell/helpwindow.h"
 #include "shell/mainframe.h"
 #include "views/qtext.h"
 
@@ -29,6 +30,7 @@ TCycleMapDlg::TCycleMapDlg(std::vector<CycleDay> lines, int cycles, QWidget *par
     box->addButton(m_remove, QDialogButtonBox::ActionRole);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    addHelpButton(box, CyclingHelpTopic);
     connect(m_remove, &QPushButton::clicked, this, &TCycleMapDlg::removeSelected);
 
     auto *layout = new QVBoxLayout(this);

@@ -4,11 +4,14 @@
 #include "commands/session.h"
 #include "commands/startup.h"
 #include "engine/calendar.h"
+#include "engine/codetable.h"
 #include "engine/lectures.h"
 #include "engine/manualrooms.h"
 #include "engine/scheduling.h"
+#include "shell/codeinfodialog.h"
 #include "shell/optionsdialog.h"
 #include "shell/viewwindow.h"
+#include "ui/helptopics.h"
 #include "views/codelistform.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
@@ -26,6 +29,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -61,9 +65,20 @@ TFrameForm::TFrameForm(ScheduleData &d, Settings &settings, SettingsPaths paths,
     m_status->setObjectName("statusLine");
     statusBar()->addPermanentWidget(m_status);
     m_progress = std::make_unique<QtProgress>(this, m_status);
+    // The abort box: Stop asks first. The question belongs to the progress window, which stays
+    // usable while the frame is disabled.
+    m_progress->setStopQuestion([this] {
+        QtDialogs overProgress(m_d, m_progress->dialog());
+        Prompter ask(overProgress);
+        return ask.sureDlg("you want to cancel this process", 0, HelpTopic::LongWork);
+    });
     m_session =
         std::make_unique<Session>(d, settings, std::move(paths), m_prompter, clock, *m_progress);
     hookSession();
+    // The help pages lie in the program folder, beside the language file.
+    if (!m_session->paths.programFolder.empty())
+        setProperty("helpFolder",
+                    QFile::decodeName((m_session->paths.programFolder / "help").c_str()));
 
     buildCommands();
     buildButtons();
@@ -159,7 +174,7 @@ void TFrameForm::buildStartPanel()
     const std::array<std::pair<const char *, const char *>, 4> choices = {{
         {"Create a new file (File|New)", "file.new"},
         {"Open a sample file (File|Open a sample file)", "file.sample"},
-        {"Make a demo file (File|Make a demo file)", "file.demo"},
+        {"Open the demo file (File|Open the demo file)", "file.demo"},
         {"Open tutorial (Help|Tutorial)", "help.tutorial"},
     }};
     for (const auto &[caption, id] : choices) {
@@ -403,6 +418,24 @@ void TFrameForm::setShowColours(bool on)
 void TFrameForm::toggleColours()
 {
     setShowColours(!m_options.showColours);
+}
+
+void TFrameForm::showCodeInfo(CodeId code)
+{
+    if (!validCode(m_d, code))
+        return;
+    CodeInfoDialog info(m_d, code, true, this);
+    if (info.exec() != QDialog::Accepted)
+        return;
+    const bool event = m_d.codes[info.code()].isEvent();
+    const ViewTag tag = event ? ViewTag::Events : ViewTag::Resources;
+    pickCode(info.code());
+    showView(tag);
+    if (ViewForm *form = view(tag)) {
+        const QString edit = event ? "events.edit" : "resources.edit";
+        if (auto *action = form->findChild<QAction *>(edit); action && action->isEnabled())
+            action->trigger();
+    }
 }
 
 void TFrameForm::showAbout()

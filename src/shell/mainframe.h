@@ -80,6 +80,8 @@ public:
     void pickCode(CodeId code) override { onCurrentCodeChanged(nullptr, code); }
     Clipboard &clipboard() override { return m_clipboard; }
     void showCollections(CollectionsEditor &editor) override;
+    // The information window; its "Edit?" opens the code in the Collections editor.
+    void showCodeInfo(CodeId code) override;
     bool openEventDialog(EventDialog which, CodeId event) override;
     const ViewOptions &viewOptions() const { return m_options; }
     void setListFont(const FontChoice &font) override

@@ -7,7 +7,9 @@
 #include "engine/textutil.h"
 #include "files/settings.h"
 #include "shell/gapgraph.h"
+#include "shell/helpwindow.h"
 #include "shell/mainframe.h"
+#include "ui/helptopics.h"
 #include "ui/prompter.h"
 #include "views/qtext.h"
 
@@ -452,6 +454,10 @@ QWidget *TOptimisationDlg::buildStatisticsPage()
     buttons->addWidget(m_start);
     buttons->addWidget(m_stop);
     buttons->addWidget(m_close[2]);
+    auto *help = new QPushButton(tr("&Help"));
+    help->setObjectName("helpButton");
+    connect(help, &QPushButton::clicked, this, [this] { showHelp(this, HelpTopic::Optimisation); });
+    buttons->addWidget(help);
     layout->addLayout(buttons);
     return page;
 }

@@ -5,8 +5,10 @@
 #include "engine/codetable.h"
 #include "engine/lectures.h"
 #include "engine/textutil.h"
+#include "shell/helpwindow.h"
 #include "shell/mainframe.h"
 #include "shell/qtports.h"
+#include "ui/helptopics.h"
 #include "ui/ports.h"
 #include "ui/prompter.h"
 #include "views/qtext.h"
@@ -148,6 +150,7 @@ OptionsDialog::OptionsDialog(const ScheduleData &d, const OptionsValues &initial
     buttons->button(QDialogButtonBox::Ok)->setText(tr("Accept"));
     connect(buttons, &QDialogButtonBox::accepted, this, &OptionsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    addHelpButton(buttons, HelpTopic::OptionsDialog);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);

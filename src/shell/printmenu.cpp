@@ -2,6 +2,8 @@
 
 #include "engine/calendar.h"
 #include "engine/textutil.h"
+#include "shell/helpwindow.h"
+#include "ui/helptopics.h"
 #include "views/qtext.h"
 
 #include <QCheckBox>
@@ -239,6 +241,7 @@ TPrintMenu::TPrintMenu(const ScheduleData &d, SlotLoader loader, int slot, QWidg
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    addHelpButton(buttons, HelpTopic::PrintMenu);
     layout->addWidget(buttons);
 
     connect(m_reports, &QListWidget::currentRowChanged, this, [this] { slotChosen(); });

@@ -2,8 +2,10 @@
 
 #include "engine/codetable.h"
 #include "shell/codeselectiondialog.h"
+#include "shell/helpwindow.h"
 #include "views/qtext.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
@@ -139,7 +141,12 @@ MessageReply QtDialogs::message(const MessageRequest &request)
     if (!request.silenceLabel.empty())
         box.setCheckBox(new QCheckBox(toQString(request.silenceLabel), &box));
 
+    // Help opens its page beside the question, which stays until it is answered.
     box.exec();
+    while (answers.value(box.clickedButton()) == Answer::Help) {
+        quivra::showHelp(&box, request.helpTopic);
+        box.exec();
+    }
     MessageReply reply;
     reply.answer = answers.value(box.clickedButton(), Answer::Closed);
     reply.silence = box.checkBox() && box.checkBox()->isChecked();
@@ -215,6 +222,8 @@ OptionsReply QtDialogs::options(const OptionsRequest &request)
             QGuiApplication::clipboard()->setText(lines);
         });
     }
+    if (request.helpTopic > 0)
+        addHelpButton(buttonBox, request.helpTopic);
     layout->addWidget(buttonBox);
 
     const auto isChosen = [&](std::size_t i) {
@@ -394,6 +403,13 @@ std::optional<FontChoice> QtDialogs::chooseFont(const FontRequest &request)
         return std::nullopt;
     const QFont chosen = dialog.selectedFont();
     return FontChoice{chosen.family().toStdString(), chosen.pointSize()};
+}
+
+void QtDialogs::showHelp(int topic)
+{
+    // Beside the dialog in front, so the page can be read while it stays open.
+    QWidget *front = QApplication::activeModalWidget();
+    quivra::showHelp(front ? front : m_parent, topic);
 }
 
 } // namespace quivra

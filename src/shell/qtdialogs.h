@@ -33,6 +33,8 @@ public:
     std::optional<FontChoice> chooseFont(const FontRequest &request) override;
     // A check list with Previous and Next buttons that move the current row.
     std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request) override;
+    // The help window (shell/helpwindow.h), beside the dialog in front.
+    void showHelp(int topic) override;
 
 private:
     std::optional<std::string> chooseFile(const FileRequest &request, bool save);

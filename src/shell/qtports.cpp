@@ -27,7 +27,9 @@ void QtProgress::onBegin(std::string_view text, int maximum)
         m_dialog->setAutoClose(false);
         m_dialog->setAutoReset(false);
         m_dialog->setMinimumDuration(0);
-        QObject::connect(m_dialog, &QProgressDialog::canceled, [this] { requestStop(); });
+        // Stop asks before the run ends, so the dialog must not cancel itself first.
+        QObject::disconnect(m_dialog, SIGNAL(canceled()), m_dialog, SLOT(cancel()));
+        QObject::connect(m_dialog, &QProgressDialog::canceled, [this] { stopPressed(); });
     }
     m_dialog->reset();
     m_dialog->setLabelText(toQString(text));
@@ -37,6 +39,23 @@ void QtProgress::onBegin(std::string_view text, int maximum)
         m_window->setEnabled(false);
     m_dialog->show();
     QApplication::processEvents();
+}
+
+void QtProgress::stopPressed()
+{
+    if (!m_dialog || m_asking)
+        return;
+    if (m_askToStop) {
+        m_asking = true;
+        const bool stop = m_askToStop();
+        m_asking = false;
+        if (!stop) {
+            // Closing the window was no answer to keep it closed: the run goes on in sight.
+            m_dialog->show();
+            return;
+        }
+    }
+    requestStop();
 }
 
 void QtProgress::onStep(int position)

@@ -12,6 +12,8 @@
 
 #include <QPointer>
 
+#include <functional>
+
 class QLabel;
 class QProgressDialog;
 class QWidget;
@@ -26,6 +28,9 @@ public:
     ~QtProgress() override;
 
     QProgressDialog *dialog() const { return m_dialog; }
+    // Asked when Stop is pressed or the progress window closed: the run stops only on true.
+    // Unset, Stop stops at once. The run waits while the question is open.
+    void setStopQuestion(std::function<bool()> ask) { m_askToStop = std::move(ask); }
 
 protected:
     void onBegin(std::string_view text, int maximum) override;
@@ -35,9 +40,13 @@ protected:
     void onPoll() override;
 
 private:
+    void stopPressed();
+
     QPointer<QWidget> m_window;
     QPointer<QLabel> m_status;
     QProgressDialog *m_dialog = nullptr;
+    std::function<bool()> m_askToStop;
+    bool m_asking = false; // the stop question is open
 };
 
 // The system clipboard, with the code page crossing of every text.

@@ -1,6 +1,7 @@
 #include "shell/recurringdialog.h"
 
 #include "engine/calendar.h"
+#include "shell/helpwindow.h"
 #include "views/qtext.h"
 
 #include <QCheckBox>
@@ -150,7 +151,10 @@ TRecurEvents::TRecurEvents(RecurringEvents &state, QWidget *parent)
     info->setToolTip(QStringLiteral("Show more info of this event"));
     info->setEnabled(false);
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    for (QPushButton *b : {m_schedule, m_unschedule, m_show, info, cancel}) {
+    auto *help = new QPushButton(QStringLiteral("&Help"), this);
+    help->setObjectName("helpButton");
+    connect(help, &QPushButton::clicked, this, [this] { showHelp(this, RecurringHelpTopic); });
+    for (QPushButton *b : {m_schedule, m_unschedule, m_show, info, cancel, help}) {
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }

@@ -1,5 +1,6 @@
 #include "shell/rolesdialog.h"
 
+#include "shell/helpwindow.h"
 #include "ui/ports.h"
 #include "views/qtext.h"
 
@@ -88,6 +89,7 @@ TRolesDialog::TRolesDialog(RolesEditor &editor, Clipboard &clipboard, bool roles
 
     auto *box = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::accept);
+    addHelpButton(box, RolesHelpTopic);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(eventRow);

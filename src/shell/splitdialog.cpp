@@ -1,6 +1,7 @@
 #include "shell/splitdialog.h"
 
 #include "engine/codetable.h"
+#include "shell/helpwindow.h"
 #include "views/qtext.h"
 
 #include <QComboBox>
@@ -125,6 +126,7 @@ TCourseSplitDialog::TCourseSplitDialog(EventSplit &split, QWidget *parent)
     auto *close = box->addButton(QDialogButtonBox::Close);
     close->setToolTip(QStringLiteral("Close this view"));
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    addHelpButton(box, SplitHelpTopic);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);

@@ -4,7 +4,9 @@
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "shell/commandtable.h"
+#include "shell/helpwindow.h"
 #include "shell/mainframe.h"
+#include "ui/helptopics.h"
 #include "views/qtext.h"
 
 #include <QCheckBox>
@@ -185,6 +187,7 @@ TStatNoteBookDlg::TStatNoteBookDlg(const ScheduleData &d, bool countBookings,
     layout->addWidget(m_pages);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    addHelpButton(buttons, HelpTopic::Statistics);
     layout->addWidget(buttons);
     resize(760, 480);
 }

@@ -201,6 +201,11 @@ public:
         return std::nullopt;
     }
 
+    // ----- help -----
+    // Opens the help page of `topic` (ui/helptopics.h) beside whatever dialog is showing, which
+    // stays as it is. A backend without help pages shows nothing.
+    virtual void showHelp(int topic) { (void)topic; }
+
     // ----- reorderable lists -----
     // A multiple choice whose order the user may also change, with Previous and Next buttons
     // that move the current option (the order in which files are added, say); nothing when

@@ -134,12 +134,16 @@ int Prompter::dlg(std::string_view message, int slot, int helpTopic, std::uint16
         request.silenceLabel =
             kind == DialogKind::Confirm ? "Do not ask this again" : "Do not show this again";
 
-    const MessageReply reply = m_dialogs.message(request);
+    MessageReply reply = m_dialogs.message(request);
+    // Help shows the topic beside the question, which then waits for its answer again.
+    while (reply.answer == Answer::Help && request.helpTopic > 0) {
+        m_dialogs.showHelp(request.helpTopic);
+        reply = m_dialogs.message(request);
+    }
     // An answer the dialog did not offer is a fault of the backend; treat it as a close.
     int answer = reply.answer;
     if (answer == Answer::Help) {
-        if (request.helpTopic == 0)
-            answer = Answer::Closed;
+        answer = Answer::Closed;
     } else if (answer != Answer::Closed) {
         bool known = false;
         for (int i = 0; i < Buttons::Count; ++i)

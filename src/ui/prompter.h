@@ -49,7 +49,8 @@ public:
 
     // The message dialog: returns the answer of the button pressed (Answer::Closed when closed).
     // `slot` 1..32 offers to stop asking; a silenced slot answers Yes when Yes is offered,
-    // otherwise OK when OK is offered, without showing anything.
+    // otherwise OK when OK is offered, without showing anything. With a help topic, its Help
+    // button opens the topic and the question is asked again, so Help is never the answer.
     int dlg(std::string_view message, int slot, int helpTopic, std::uint16_t buttons,
             DialogKind kind);
 
@@ -119,6 +120,13 @@ public:
     std::optional<std::uint32_t> chooseColour(std::string_view caption, std::uint32_t initial);
     // A font, starting on `initial`; nothing when cancelled or when the size is not positive.
     std::optional<FontChoice> chooseFont(std::string_view caption, const FontChoice &initial);
+
+    // Opens the help page of `topic` (ui/helptopics.h); nothing for a topic of 0 or less.
+    void showHelp(int topic)
+    {
+        if (topic > 0)
+            m_dialogs.showHelp(topic);
+    }
 
     std::uint32_t silencedQuestions() const { return m_silenced; }
     void setSilencedQuestions(std::uint32_t set) { m_silenced = set; }

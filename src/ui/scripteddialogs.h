@@ -109,6 +109,9 @@ public:
     std::optional<std::uint32_t> chooseColour(const ColourRequest &request) override;
     std::optional<FontChoice> chooseFont(const FontRequest &request) override;
     std::optional<OrderedSelection> orderedOptions(const OptionsRequest &request) override;
+    void showHelp(int topic) override { m_helpShown.push_back(topic); }
+    // The help topics opened, in order.
+    const std::vector<int> &helpShown() const { return m_helpShown; }
 
 private:
     struct MessageStep
@@ -166,6 +169,7 @@ private:
     std::string m_pendingExpect;
     std::vector<ShownDialog> m_shown;
     std::vector<std::string> m_problems;
+    std::vector<int> m_helpShown;
 };
 
 } // namespace quivra

@@ -175,7 +175,10 @@ void bindCodeListEditing(std::vector<ViewCommand> &rows, CodeKind kind)
     }
     bindListRow(rows, prefix + "info", kind, C::Info,
                 [](ScheduleData &d, Prompter &p, CodeListForm &f) {
-                    showListCodeInfo(d, p, f.selectedCode());
+                    if (ViewHost *host = f.host())
+                        host->showCodeInfo(f.selectedCode());
+                    else
+                        showListCodeInfo(d, p, f.selectedCode());
                     return ListOutcome{};
                 });
 }

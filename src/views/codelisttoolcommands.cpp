@@ -182,8 +182,8 @@ void bindCodeListTools(std::vector<ViewCommand> &rows, bool events)
     if (ViewCommand *r = row(rows, "resources.eventInfo"))
         bindDataCommand(
             *r,
-            [](ScheduleData &d, Prompter &p, ViewForm &view) {
-                showListCodeInfo(d, p, tools(view).linkChosen());
+            [](ScheduleData &, Prompter &, ViewForm &view) {
+                view.host()->showCodeInfo(tools(view).linkChosen());
                 return false;
             },
             [](const ViewForm &view) {

@@ -5,6 +5,7 @@
 // through the host, which owns it, and the host then rebuilds every view.
 
 #include "commands/clipboardcommands.h"
+#include "commands/codelistcommands.h"
 #include "commands/collectionseditor.h"
 #include "engine/progress.h"
 #include "engine/scheduledata.h"
@@ -56,6 +57,8 @@ public:
     // Shows the collections editor (its dialog, modal) until the user leaves it; what the user
     // stores goes through the editor. A host without the dialog leaves the editor unused.
     virtual void showCollections(CollectionsEditor &editor) { (void)editor; }
+    // The information window of `code`; a host without one shows its details as a message.
+    virtual void showCodeInfo(CodeId code) { showListCodeInfo(data(), prompter(), code); }
 
     // The clipboard copies and pastes go through (a host without the system's keeps them in
     // memory), where copies also go, and what the code lists' copies count.

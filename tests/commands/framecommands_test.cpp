@@ -409,6 +409,55 @@ TEST_F(FrameCommandsTest, ColourOfOneCodeIsAskedFromItsOwn)
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 
+// Change the current colour recolours every code of that colour; More colour selections gives
+// the picked codes one colour. A Cancel at any question leaves every colour and the flag alone.
+TEST_F(FrameCommandsTest, ChangeTheCurrentColourAndColourASelection)
+{
+    buildSchool();
+    f.finish();
+    const auto colour = [&](const char *code) { return d->codes[id(code)].colour; };
+    for (const char *code : {"T1", "T3"})
+        d->codes[id(code)].colour = 0x00336699;
+    d->codes[id("T2")].colour = 0x00445566;
+    d->modified = false;
+
+    const auto unchanged = [&] {
+        EXPECT_EQ(colour("T1"), 0x00336699);
+        EXPECT_EQ(colour("T3"), 0x00336699);
+        EXPECT_EQ(colour("T2"), 0x00445566);
+        EXPECT_EQ(colour("E1"), 0);
+        EXPECT_FALSE(d->modified);
+    };
+    ui.cancel();
+    EXPECT_FALSE(changeCurrentColour(*d, p, id("T1")));
+    unchanged();
+    ui.cancel();
+    EXPECT_FALSE(colourSelectedCodes(*d, p));
+    unchanged();
+    ui.pick({id("E1")}).cancel();
+    EXPECT_FALSE(colourSelectedCodes(*d, p));
+    unchanged();
+    ui.expect("\"E1\" has no colour of its own").answer(Answer::Ok);
+    EXPECT_FALSE(changeCurrentColour(*d, p, id("E1")));
+    unchanged();
+
+    ui.expect("Change the colour of \"T1\" and of 1 other item(s)").colour(0x102030);
+    EXPECT_TRUE(changeCurrentColour(*d, p, id("T1")));
+    EXPECT_EQ(ui.shown().back().colour, 0x996633u); // offered as 0xRRGGBB
+    EXPECT_EQ(colour("T1"), 0x00302010);
+    EXPECT_EQ(colour("T3"), 0x00302010);
+    EXPECT_EQ(colour("T2"), 0x00445566);
+    EXPECT_TRUE(d->modified);
+
+    // Black stays a colour rather than none.
+    ui.pick({id("E1"), id("T2")}).expect("the 2 selected item(s)").colour(0x000000);
+    EXPECT_TRUE(colourSelectedCodes(*d, p));
+    EXPECT_NE(colour("E1"), 0);
+    EXPECT_EQ(colour("E1"), colour("T2"));
+    EXPECT_EQ(colour("T1"), 0x00302010);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 TEST_F(FrameCommandsTest, CommentsOfWeeksThenTheRestAndMemos)
 {
     buildSchool();

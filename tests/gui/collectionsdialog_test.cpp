@@ -142,6 +142,20 @@ private slots:
         QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[_]"));
         QVERIFY(!dialog.button("add")->isEnabled());
         QVERIFY(dialog.button("clear")->isEnabled());
+        // The grid shows both weeks, each with a separator column: week 1 Monday bell 1 is
+        // the conflict; Enter there marks the slot as the list's double-click does.
+        QTableWidget *grid = dialog.weekGrid();
+        QCOMPARE(grid->columnCount(), 12);
+        QCOMPARE(grid->rowCount(), 4);
+        QCOMPARE(grid->item(0, 0)->text(), QString("X"));
+        QVERIFY(grid->item(0, 6)->text().isEmpty());
+        grid->setFocus();
+        grid->setCurrentCell(0, 0);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(grid->item(0, 0)->text(), QString("[X]"));
+        QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[X]"));
+        emit dialog.slotList()->itemDoubleClicked(dialog.slotList()->item(0));
+        QCOMPARE(grid->item(0, 0)->text(), QString("X"));
         emit dialog.slotList()->itemDoubleClicked(dialog.slotList()->item(0));
         QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[X]"));
         dialog.button("clear")->click();

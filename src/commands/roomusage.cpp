@@ -595,8 +595,8 @@ bool optimiseRoomUsage(ScheduleData &d, Prompter &p, std::uint32_t seed)
             for (const CodeId e : listOf(d, true))
                 if (!roomsOf(d, e).empty())
                     preset.push_back(e);
-            const auto events =
-                pickOfKind(d, p, "Select the events you want remove rooms from", true, preset);
+            const auto events = pickOfKind(d, p, "Select the events you want remove rooms from",
+                                           true, preset, {0, EventFilter::WithRoom});
             if (!events)
                 continue;
             const RoomRemoveResult r = removeRooms(d, *events);

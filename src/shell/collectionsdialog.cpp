@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -445,7 +446,17 @@ void TCourseDualBox::toggleSchedule()
         if (!m_editor.enterSchedule())
             return;
         m_scheduleBox->setVisible(true);
-        resize(width() + 520, height());
+        // Wider for the grid, but never past the screen: the dialog moves left when it must.
+        QRect area = geometry();
+        area.setWidth(width() + 520);
+        if (const QScreen *s = screen()) {
+            const QRect free = s->availableGeometry();
+            area.setWidth(std::min(area.width(), free.width()));
+            if (area.right() > free.right())
+                area.moveRight(free.right());
+            area.moveLeft(std::max(area.left(), free.left()));
+        }
+        setGeometry(area);
     }
     refresh();
 }

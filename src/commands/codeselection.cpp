@@ -20,11 +20,14 @@ bool isLocked(const ScheduleData &d, CodeId c)
 } // namespace
 
 CodeSelection::CodeSelection(const ScheduleData &d, const CodePickRequest &request)
-    : m_d(d), m_mask(SelectionMaskLength, '?'), m_setLocks(request.setLocks)
+    : m_d(d), m_mask(SelectionMaskLength, '?'),
+      m_fixedCategory(std::clamp(request.fixedCategory, 0, MaxCategories)),
+      m_setLocks(request.setLocks)
 {
     std::unordered_set<CodeId> seen;
+    const CodePickFilter filter{m_fixedCategory, request.eventFilter};
     for (const CodeId c : request.offered) {
-        if (validCode(d, c) && seen.insert(c).second)
+        if (passesPickFilter(d, c, filter) && seen.insert(c).second)
             m_codes.push_back(c);
     }
     m_checked.assign(m_codes.size(), 0);
@@ -37,6 +40,8 @@ CodeSelection::CodeSelection(const ScheduleData &d, const CodePickRequest &reque
         const std::string_view names =
             events ? d.eventCategories.view() : d.resourceCategories.view();
         for (int k = 1; k <= MaxCategories; ++k) {
+            if (m_fixedCategory != 0 && k != m_fixedCategory)
+                continue;
             Category cat;
             cat.events = events;
             cat.number = k;

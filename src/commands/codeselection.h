@@ -72,6 +72,8 @@ public:
     // ----- categories -----
     // The named categories of each kind listed, and any other that holds a listed code.
     const std::vector<Category> &categories() const { return m_categories; }
+    // The request fixed the category: only it is listed, and the category list cannot change.
+    bool categoryFixed() const { return m_fixedCategory != 0; }
     // Checks or unchecks a category, then checks exactly the listed codes of checked categories.
     void setCategoryChecked(int index, bool checked);
     void checkAll(); // every category and every code
@@ -132,6 +134,7 @@ private:
     std::string m_mask;
     int m_first = -1;
     int m_last = -1;
+    int m_fixedCategory = 0;
     std::function<void(const std::vector<CodeId> &, bool)> m_setLocks;
 };
 

@@ -10,7 +10,17 @@ namespace quivra {
 std::vector<CodeId> membersOf(const ScheduleData &d, CodeId event)
 {
     const MemberList m = collectionOf(d, event);
-    return {m.begin() + 1, m.begin() + 1 + m[0]};
+    const int n = std::clamp<int>(m[0], 0, MaxMembers);
+    return {m.begin() + 1, m.begin() + 1 + n};
+}
+
+std::vector<CodeId> distinctMembersOf(const ScheduleData &d, CodeId event)
+{
+    std::vector<CodeId> codes;
+    for (const CodeId r : membersOf(d, event))
+        if (validCode(d, r) && std::ranges::find(codes, r) == codes.end())
+            codes.push_back(r);
+    return codes;
 }
 
 bool storeMembers(ScheduleData &d, CodeId event, const std::vector<CodeId> &members)

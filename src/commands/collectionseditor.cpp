@@ -1,7 +1,9 @@
 #include "commands/collectionseditor.h"
 
+#include "commands/codelistrow.h"
 #include "commands/collectionlists.h"
 #include "commands/eventtools.h"
+#include "engine/calendar.h"
 #include "engine/clearing.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
@@ -15,6 +17,7 @@
 #include "engine/weekstore.h"
 
 #include <algorithm>
+#include <bit>
 #include <bitset>
 #include <sstream>
 
@@ -63,7 +66,62 @@ std::vector<CodeId> eventsUsing(const ScheduleData &d, CodeId r)
     return out;
 }
 
+// Brings event e's weekly periods down to `planned` at most, the latest weeks first and never
+// below what is scheduled there (a single week's PLANNED can go down to its SCHEDULED).
+void lowerAllocation(ScheduleData &d, CodeId e, int planned)
+{
+    if (d.codes[e].allocated <= planned)
+        return;
+    WeekAllocation wa;
+    reloadWeekAllocation(d, e, wa);
+    int excess = d.codes[e].allocated - planned;
+    for (int w = WeekTableSize - 1; w >= 1 && excess > 0; --w) {
+        auto &a = wa.allocated[static_cast<std::size_t>(w)];
+        const int spare = a - wa.scheduled[static_cast<std::size_t>(w)];
+        const int cut = std::clamp(spare, 0, excess);
+        a = static_cast<std::uint8_t>(a - cut);
+        excess -= cut;
+    }
+    storeWeekAllocation(d, e, wa);
+}
+
+std::size_t busyIndex(int week, int day, int bell)
+{
+    return static_cast<std::size_t>((week * MaxDays + day - 1) * MaxBells + bell - 1);
+}
+
+// The text of a slot: its date when weeks are dated and one day long, else the week, then the
+// day and the bell.
+std::string slotText(const ScheduleData &d, int week, int day, int bell)
+{
+    const std::string when = weekLength(d, week) == 1 && weeksDated(d)
+                                 ? formatShortDate(weekDate(d, week) + day - 1)
+                                 : formatWeek(d, week, 3);
+    return when + "  " + formatBellRange(d, day, bell, 1, 3);
+}
+
 } // namespace
+
+std::string collectionsLine(const ScheduleData &d, CodeId c, int row, bool allFields)
+{
+    if (!validCode(d, c))
+        return {};
+    const CodeKind kind = d.codes[c].isEvent() ? CodeKind::Event : CodeKind::Resource;
+    std::vector<ListField> fields = {ListField::Number, ListField::Code, ListField::Name,
+                                     ListField::Category, ListField::Links};
+    if (allFields)
+        fields = codeListFields(d, kind);
+    std::string line;
+    for (const ListField f : fields) {
+        if (f == ListField::Left || f == ListField::Seats)
+            continue;
+        const std::string cell = codeListCell(d, c, row, f);
+        if (cell.empty())
+            continue;
+        line += line.empty() ? cell : "  " + cell;
+    }
+    return line;
+}
 
 CollectionsEditor::CollectionsEditor(ScheduleData &d, Prompter &p, CollectionsMode mode, CodeId c,
                                      int newCategory)
@@ -99,6 +157,10 @@ void CollectionsEditor::load(CodeId c, int newCategory)
     m_left = m_saved;
     m_eventMap = eventMode() ? occupancyOf(m_d, c) : OccupancyMap{};
     rebuildRight();
+    if (m_scheduling && !scheduleAvailable())
+        m_scheduling = false;
+    if (m_scheduling)
+        loadSchedule();
 }
 
 // ---- Fields ---------------------------------------------------------------------------------
@@ -593,6 +655,424 @@ bool CollectionsEditor::eraseWeeklyPeriods()
     return eraseWeeks(0, true);
 }
 
+bool CollectionsEditor::erasePeriodOneByOne()
+{
+    if (!eventMode() || m_code == 0 || m_d.codes[m_code].allocated == 0 ||
+        !askToUnlock(m_d, m_p, m_code))
+        return false;
+    WeekAllocation wa;
+    reloadWeekAllocation(m_d, m_code, wa);
+    int week = 0;
+    for (int w = WeekTableSize - 1; w >= 1 && week == 0; --w)
+        if (wa.allocated[static_cast<std::size_t>(w)] > 0)
+            week = w;
+    if (week == 0)
+        return false;
+    const auto at = static_cast<std::size_t>(week);
+    if (wa.scheduled[at] >= wa.allocated[at]) {
+        // Every period of the week is scheduled: its latest slot goes with it.
+        const std::uint16_t own = ownWord(m_d, m_code);
+        rebuildTimetable(
+            m_d, wa, 0,
+            [&](std::uint16_t word, std::int16_t, OccupancyMap &cells) {
+                if (word != own)
+                    return;
+                for (int day = MaxDays; day >= 1; --day) {
+                    std::uint32_t &mask = cells.maskRef(week, day);
+                    if (mask != 0) {
+                        mask &= ~(1u << (std::bit_width(mask) - 1));
+                        return;
+                    }
+                }
+            },
+            true);
+    }
+    wa.allocated[at] = static_cast<std::uint8_t>(wa.allocated[at] - 1);
+    const int planned = m_d.codes[m_code].planned;
+    if (storeWeekAllocation(m_d, m_code, wa) == 0 && m_d.codes[m_code].allocated > 0)
+        return false;
+    setCodePlanned(m_d, m_code, planned - 1);
+    validityCleanup(m_d, week, week);
+    recount(m_d);
+    totals(m_d, 1, m_d.codeCount);
+    allResourceTotals(m_d);
+    m_planned = m_d.codes[m_code].planned;
+    m_locked = isLockedCode(m_d, m_code);
+    m_eventMap = occupancyOf(m_d, m_code);
+    m_erased = true;
+    rebuildRight();
+    if (m_scheduling)
+        loadSchedule();
+    return true;
+}
+
+// ---- Schedule mode --------------------------------------------------------------------------
+
+bool CollectionsEditor::scheduleAvailable() const
+{
+    if (m_code == 0)
+        return false;
+    if (!eventMode())
+        return true;
+    return !membersOf(m_d, m_code).empty() && !isLockedCode(m_d, m_code);
+}
+
+std::string CollectionsEditor::scheduleHint() const
+{
+    if (!eventMode())
+        return "Click here to view the schedule";
+    if (scheduleAvailable())
+        return {};
+    return "Scheduling this event now requires that\n- it is saved with [OK]\n- it has at least "
+           "one resource,\n- it is not locked";
+}
+
+bool CollectionsEditor::enterSchedule()
+{
+    if (!scheduleAvailable())
+        return false;
+    m_scheduling = true;
+    m_week = std::clamp(m_d.currentWeek, 1, std::max(1, usedWeeks(m_d)));
+    loadSchedule();
+    return true;
+}
+
+void CollectionsEditor::loadSchedule()
+{
+    m_scheduleChanges = 0;
+    m_storedSchedule = occupancyOf(m_d, m_code);
+    m_busy.assign(busyIndex(WeekTableSize, 1, 1), 0);
+    m_weekBooked.fill(0);
+    m_weekAllocated.fill(0);
+    if (eventMode()) {
+        // The event's own periods only: its bookings stay as they are and block their slots.
+        WeekAllocation wa;
+        reloadWeekAllocation(m_d, m_code, wa);
+        m_weekBooked = wa.booked;
+        m_weekAllocated = wa.allocated;
+        m_storedSchedule.reset(m_d);
+        const std::uint16_t own = ownWord(m_d, m_code);
+        for (const LectureView &v : wa.timetable)
+            if (v.word == own && validTimetableLecture(m_d, v))
+                for (int w = v.startWeek; w <= v.endWeek; ++w)
+                    for (int day = v.startDay; day <= v.endDay; ++day)
+                        m_storedSchedule.add(w, day, bellMask(v.startBell, v.endBell));
+        const OccupancyMap own_ = occupancyOf(m_d, m_code);
+        for (const CodeId r : membersOf(m_d, m_code)) {
+            if (!validCode(m_d, r) || (m_d.codes[r].flags & NoTimetableBit))
+                continue;
+            const OccupancyMap busy = occupancyOf(m_d, r);
+            for (int w = 1; w <= usedWeeks(m_d); ++w)
+                for (int day = 1; day <= scheduleDays(); ++day) {
+                    // The event's own slots keep the resource busy only through the event.
+                    const std::uint32_t mask = busy.mask(w, day) & ~m_storedSchedule.mask(w, day);
+                    for (int bell = 1; bell <= scheduleBells(); ++bell)
+                        if (mask & (1u << (bell - 1)))
+                            ++m_busy[busyIndex(w, day, bell)];
+                }
+        }
+        // Slots the event itself has booked block it too.
+        for (int w = 1; w <= usedWeeks(m_d); ++w)
+            for (int day = 1; day <= scheduleDays(); ++day) {
+                const std::uint32_t mask = own_.mask(w, day) & ~m_storedSchedule.mask(w, day);
+                for (int bell = 1; bell <= scheduleBells(); ++bell)
+                    if (mask & (1u << (bell - 1)))
+                        ++m_busy[busyIndex(w, day, bell)];
+            }
+    }
+    m_schedule = m_storedSchedule;
+}
+
+int CollectionsEditor::scheduleDays() const
+{
+    return std::clamp(usedDays(m_d), 1, MaxDays);
+}
+
+int CollectionsEditor::scheduleBells() const
+{
+    return std::clamp(usedBells(m_d), 1, MaxBells);
+}
+
+void CollectionsEditor::stepScheduleWeek(int delta)
+{
+    m_week = std::clamp(m_week + delta, 1, std::max(1, usedWeeks(m_d)));
+}
+
+bool CollectionsEditor::scheduledAt(const OccupancyMap &map, int week, int day, int bell) const
+{
+    return week >= 1 && week < WeekTableSize && day >= 1 && day <= MaxDays && bell >= 1 &&
+           bell <= MaxBells && (map.mask(week, day) & (1u << (bell - 1))) != 0;
+}
+
+ScheduleSlot CollectionsEditor::slot(int day, int bell) const
+{
+    if (scheduledAt(m_schedule, m_week, day, bell))
+        return ScheduleSlot::Scheduled;
+    if (!eventMode())
+        return ScheduleSlot::Free;
+    if (m_weekBooked[static_cast<std::size_t>(m_week)] != 0 || busyResources(day, bell) > 0)
+        return ScheduleSlot::Blocked;
+    return ScheduleSlot::Free;
+}
+
+int CollectionsEditor::busyResources(int day, int bell) const
+{
+    if (m_busy.empty() || day < 1 || day > MaxDays || bell < 1 || bell > MaxBells)
+        return 0;
+    return m_busy[busyIndex(m_week, day, bell)];
+}
+
+std::string CollectionsEditor::slotHint(int day, int bell) const
+{
+    if (!eventMode())
+        return "You cannot edit schedules in Resources view";
+    const std::string code = m_d.codes[m_code].code.str();
+    const std::string where = slotText(m_d, m_week, day, bell);
+    switch (slot(day, bell)) {
+    case ScheduleSlot::Scheduled:
+        return fill("[Double-click] to unschedule the event \"{}\" from {}", code, where);
+    case ScheduleSlot::Free:
+        return fill("[Double-click] to schedule the event \"{}\" in {}", code, where);
+    case ScheduleSlot::Blocked:
+        break;
+    }
+    return fill("You cannot schedule the event \"{}\" in {} due to conflicts or bookings", code,
+                where);
+}
+
+void CollectionsEditor::setSlot(int week, int day, int bell, bool on)
+{
+    std::uint32_t &mask = m_schedule.maskRef(week, day);
+    const std::uint32_t bit = 1u << (bell - 1);
+    const bool stored = scheduledAt(m_storedSchedule, week, day, bell);
+    const bool was = (mask & bit) != 0;
+    if (was == on)
+        return;
+    if (on)
+        m_schedule.add(week, day, bit);
+    else
+        mask &= ~bit;
+    // A slot put back as it is stored is no change any more.
+    m_scheduleChanges += on == stored ? -1 : 1;
+}
+
+bool CollectionsEditor::toggleSlot(int day, int bell)
+{
+    if (!m_scheduling || !eventMode() || day < 1 || day > scheduleDays() || bell < 1 ||
+        bell > scheduleBells())
+        return false;
+    const ScheduleSlot now = slot(day, bell);
+    if (now == ScheduleSlot::Blocked)
+        return false;
+    setSlot(m_week, day, bell, now == ScheduleSlot::Free);
+    return true;
+}
+
+int CollectionsEditor::fillSlots(SlotScope scope, int day, int bell, bool set)
+{
+    if (!m_scheduling || !eventMode())
+        return 0;
+    int changed = 0;
+    for (int dd = 1; dd <= scheduleDays(); ++dd) {
+        if (scope == SlotScope::Day && dd != day)
+            continue;
+        for (int b = 1; b <= scheduleBells(); ++b) {
+            if (scope == SlotScope::Row && b != bell)
+                continue;
+            const ScheduleSlot now = slot(dd, b);
+            if ((set && now == ScheduleSlot::Free) || (!set && now == ScheduleSlot::Scheduled)) {
+                setSlot(m_week, dd, b, set);
+                ++changed;
+            }
+        }
+    }
+    return changed;
+}
+
+void CollectionsEditor::copyWeekSchedule()
+{
+    for (int day = 1; day <= MaxDays; ++day)
+        m_weekClip[static_cast<std::size_t>(day)] = m_schedule.mask(m_week, day);
+    m_weekCopied = true;
+}
+
+int CollectionsEditor::pasteWeekSchedule()
+{
+    if (!m_weekCopied || !m_scheduling || !eventMode())
+        return 0;
+    int changed = 0;
+    for (int day = 1; day <= scheduleDays(); ++day)
+        for (int bell = 1; bell <= scheduleBells(); ++bell)
+            if ((m_weekClip[static_cast<std::size_t>(day)] & (1u << (bell - 1))) &&
+                slot(day, bell) == ScheduleSlot::Free) {
+                setSlot(m_week, day, bell, true);
+                ++changed;
+            }
+    return changed;
+}
+
+bool CollectionsEditor::saveSchedule()
+{
+    if (!m_scheduling || !eventMode() || m_scheduleChanges == 0 || !askToUnlock(m_d, m_p, m_code))
+        return false;
+    WeekAllocation wa;
+    reloadWeekAllocation(m_d, m_code, wa);
+    const std::uint16_t own = ownWord(m_d, m_code);
+    const int weeks = std::max(1, usedWeeks(m_d));
+    rebuildTimetable(
+        m_d, wa, own,
+        [&](std::uint16_t word, std::int16_t, OccupancyMap &cells) {
+            if (word != own)
+                return;
+            for (int w = 1; w <= weeks; ++w)
+                for (int day = 1; day <= MaxDays; ++day) {
+                    cells.maskRef(w, day) = 0;
+                    if (const std::uint32_t mask = m_schedule.mask(w, day); mask != 0)
+                        cells.add(w, day, mask);
+                }
+        },
+        true);
+    // Every scheduled period needs its place in the week's allocation.
+    for (int w = 1; w < WeekTableSize; ++w) {
+        auto &a = wa.allocated[static_cast<std::size_t>(w)];
+        a = std::max(a, wa.scheduled[static_cast<std::size_t>(w)]);
+    }
+    if (storeWeekAllocation(m_d, m_code, wa) == 0 && !wa.timetable.empty()) {
+        m_p.warnDlg("The lecture store is full: the schedule could not be saved.");
+        return false;
+    }
+    validityCleanup(m_d, 1, weeks);
+    recount(m_d);
+    totals(m_d, 1, m_d.codeCount);
+    allResourceTotals(m_d);
+    m_planned = std::max<int>(m_planned, m_d.codes[m_code].planned);
+    m_eventMap = occupancyOf(m_d, m_code);
+    m_erased = true;
+    rebuildRight();
+    loadSchedule();
+    return true;
+}
+
+void CollectionsEditor::resetSchedule()
+{
+    m_schedule = m_storedSchedule;
+    m_scheduleChanges = 0;
+}
+
+bool CollectionsEditor::leaveSchedule()
+{
+    if (!m_scheduling)
+        return true;
+    if (m_scheduleChanges > 0) {
+        const int answer = m_p.yesNoCancelDlg(
+            fill("Do you want to save these {} schedule change(s)?", m_scheduleChanges), 0, 1805);
+        if (answer == Answer::Cancel)
+            return false;
+        if (answer == Answer::Yes && !saveSchedule())
+            return false;
+        resetSchedule();
+    }
+    m_scheduling = false;
+    return true;
+}
+
+std::string CollectionsEditor::scheduleWeekLabel() const
+{
+    int n = 0;
+    for (int day = 1; day <= scheduleDays(); ++day)
+        n += std::popcount(m_schedule.mask(m_week, day));
+    return fill("{} ({} h)", formatWeek(m_d, m_week, 3), n);
+}
+
+std::string CollectionsEditor::scheduleSideText() const
+{
+    if (!eventMode())
+        return "(View schedule mode)";
+    const CodeRecord &r = m_d.codes[m_code];
+    int week = 0;
+    for (int day = 1; day <= scheduleDays(); ++day)
+        week += std::popcount(m_schedule.mask(m_week, day));
+    std::string text = fill("Scheduled periods of \"{}\":\nPLANNED={}\nALLOCATED={}\n"
+                            "SCHEDULED={}\n- {} period(s) in this week",
+                            r.code.str(), m_planned, r.allocated, r.scheduled, week);
+    for (int w = 1; w <= usedWeeks(m_d); ++w) {
+        int n = 0;
+        for (int day = 1; day <= scheduleDays(); ++day)
+            n += std::popcount(m_schedule.mask(w, day));
+        const int allocated = m_weekAllocated[static_cast<std::size_t>(w)];
+        if (n == 0 && allocated == 0)
+            continue;
+        const DateRange range{weeksDated(m_d), weekDate(m_d, w),
+                              weekDate(m_d, w) + weekLength(m_d, w) * 7 - 1};
+        text += fill("\n{}: ({} out of {} h) {}{}", w, n, allocated,
+                     weeksDated(m_d) ? formatDateRange(m_d, range) : formatWeek(m_d, w, 3),
+                     w == m_week ? " <" : "");
+    }
+    return text;
+}
+
+std::string CollectionsEditor::scheduledPanel() const
+{
+    int n = 0;
+    for (int w = 1; w <= usedWeeks(m_d); ++w)
+        for (int day = 1; day <= scheduleDays(); ++day)
+            n += std::popcount(m_schedule.mask(w, day));
+    return fill("{} periods scheduled", n);
+}
+
+std::string CollectionsEditor::freePanel() const
+{
+    int n = 0;
+    for (int day = 1; day <= scheduleDays(); ++day)
+        for (int bell = 1; bell <= scheduleBells(); ++bell)
+            n += slot(day, bell) == ScheduleSlot::Free ? 1 : 0;
+    return fill("{} free slots available", n);
+}
+
+std::string CollectionsEditor::weekStepHint(int delta) const
+{
+    const int w = std::clamp(m_week + delta, 1, std::max(1, usedWeeks(m_d)));
+    return (delta < 0 ? "Previous week: " : "Next week: ") + formatWeek(m_d, w, 3);
+}
+
+// ---- Category names -------------------------------------------------------------------------
+
+bool CollectionsEditor::renameCategory(bool events, int category)
+{
+    if (category < 1 || category > MaxCategories)
+        return false;
+    const std::string list((events ? m_d.eventCategories : m_d.resourceCategories).view());
+    // Items "L:Name$": the letter stays, the name changes.
+    std::vector<std::string> items;
+    for (std::size_t at = 0; at < list.size();) {
+        const std::size_t end = std::min(list.find('$', at), list.size());
+        items.push_back(list.substr(at, end - at));
+        at = end + 1;
+    }
+    while (static_cast<int>(items.size()) < category)
+        items.emplace_back();
+    std::string &item = items[static_cast<std::size_t>(category - 1)];
+    const std::size_t colon = item.find(':');
+    const std::string prefix = colon == std::string::npos ? "" : item.substr(0, colon + 1);
+    const std::string old = colon == std::string::npos ? item : item.substr(colon + 1);
+    const auto answer =
+        m_p.input("Rename category", fill("Enter a new name for the category \"{}\":", old), old,
+                  ListLength, "$:");
+    if (!answer || trim(*answer).empty() || trim(*answer) == old)
+        return false;
+    item = prefix + trim(*answer);
+    std::string rebuilt;
+    for (const std::string &i : items)
+        rebuilt += i + "$";
+    if (!setCategoryLists(m_d, events ? rebuilt : m_d.eventCategories.view(),
+                          events ? m_d.resourceCategories.view() : rebuilt,
+                          m_d.bookingKinds.view())) {
+        m_p.warnDlg("The category names are too long together: the name was not changed.");
+        return false;
+    }
+    return true;
+}
+
 // ---- Commit ---------------------------------------------------------------------------------
 
 // Asks until the code is one that can be stored: not empty, not the one-space removal marker,
@@ -670,15 +1150,15 @@ CommitResult CollectionsEditor::commit()
         if (text != m_d.codes[c].code.str())
             renameCode(m_d, m_d.codes[c].code.str(), text);
         setCodeName(m_d, c, m_nameText);
-        CodeRecord &r = m_d.codes[c];
-        if (r.flags != flags) {
-            r.flags = flags;
-            m_d.modified = true;
-        }
-        if (eventMode() && r.planned != m_planned) {
-            r.planned = static_cast<std::uint16_t>(m_planned);
-            r.allocated = std::min(r.allocated, r.planned);
-            m_d.modified = true;
+        // The engine's operations change the fields, so the recount and the modified flag
+        // follow the one path every command takes.
+        if (categoryOf(m_d, c) != m_category)
+            setCodesCategory(m_d, {c}, m_category);
+        if (eventMode() && isLockedCode(m_d, c) != m_locked)
+            setLock(m_d, c, m_locked ? LockMode::Lock : LockMode::Unlock);
+        if (eventMode() && m_d.codes[c].planned != m_planned) {
+            lowerAllocation(m_d, c, m_planned);
+            setCodePlanned(m_d, c, m_planned);
         }
     }
 

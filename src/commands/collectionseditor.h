@@ -15,6 +15,8 @@
 #include "engine/scheduledata.h"
 #include "ui/prompter.h"
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +43,19 @@ struct SeatsPanel
     std::string text; // "SEATS +3"
     std::string hint;
 };
+
+// How a slot of the schedule mode's week reads.
+enum class ScheduleSlot {
+    Free,      // the event can go there
+    Scheduled, // the event is there (in the working copy)
+    Blocked,   // a resource is busy or booked there, or the week is booked
+};
+// What the schedule grid's fill and clear commands cover.
+enum class SlotScope { Day, Row, Week };
+
+// One line of a list of the editor: the short fields (#:, CODE, NAME, *, LINKS) or all the
+// fields of the code lists, separated by two blanks.
+std::string collectionsLine(const ScheduleData &d, CodeId c, int row, bool allFields);
 
 enum class CommitResult {
     Stored,    // everything stored; the dialog closes
@@ -152,7 +167,50 @@ public:
     bool erase();
     // Removes the weekly periods with the schedule, after a confirmation.
     bool eraseWeeklyPeriods();
+    // "Erase periods one by one": the latest allocated period goes (with its slot when every
+    // period of that week is scheduled), PLANNED drops by one and the lock is taken off (after
+    // the lock question).
+    bool erasePeriodOneByOne();
     bool cancelDisabled() const { return m_erased; }
+
+    // ---- Schedule mode: the event's slots, one week at a time --------------------------------
+    // The slots are edited in a copy; only saveSchedule() stores them (and, like an erase,
+    // disables cancel). In resource mode the grid shows the resource's slots and cannot be edited.
+    bool scheduleAvailable() const;
+    // Why "Schedule now" is disabled (empty when it is not).
+    std::string scheduleHint() const;
+    bool scheduling() const { return m_scheduling; }
+    bool enterSchedule();
+    // Leaves schedule mode; unsaved changes are offered to be saved (Yes saves, No drops them,
+    // Cancel stays). False when it stays.
+    bool leaveSchedule();
+    int scheduleWeek() const { return m_week; }
+    void stepScheduleWeek(int delta);
+    int scheduleDays() const;
+    int scheduleBells() const;
+    ScheduleSlot slot(int day, int bell) const;
+    // Resources of the event busy in the slot (besides the event itself).
+    int busyResources(int day, int bell) const;
+    std::string slotHint(int day, int bell) const;
+    bool toggleSlot(int day, int bell);
+    // Sets (or clears) the event in every free slot of the day, the bell row or the week; the
+    // number of slots changed.
+    int fillSlots(SlotScope scope, int day, int bell, bool set);
+    void copyWeekSchedule();
+    bool weekCopied() const { return m_weekCopied; }
+    int pasteWeekSchedule();
+    int scheduleChanges() const { return m_scheduleChanges; }
+    bool saveSchedule();
+    void resetSchedule();
+    std::string scheduleWeekLabel() const; // "<week> (<n> h)"
+    std::string scheduleSideText() const;
+    std::string scheduledPanel() const; // "%d periods scheduled"
+    std::string freePanel() const;      // "%d free slots available"
+    std::string weekStepHint(int delta) const;
+
+    // ---- Category names -----------------------------------------------------------------------
+    // Renames category 1..7 of events or resources through an input box; true when renamed.
+    bool renameCategory(bool events, int category);
 
     // ---- Commit and leave -----------------------------------------------------------------
     CommitResult commit();
@@ -164,6 +222,9 @@ public:
 
 private:
     void load(CodeId c, int newCategory);
+    void loadSchedule();
+    bool scheduledAt(const OccupancyMap &map, int week, int day, int bell) const;
+    void setSlot(int week, int day, int bell, bool on);
     void rebuildRight();
     bool eraseWeeks(int week, bool allocations);
     bool selectable(CodeId other, UnselectableCode *why) const;
@@ -189,6 +250,19 @@ private:
     std::vector<CodeId> m_right;
     std::vector<UnselectableCode> m_unselectable;
     OccupancyMap m_eventMap; // event mode: the event's scheduled slots
+    // Schedule mode: the working copy of the slots, what is stored, the resources busy per
+    // slot ([(week * MaxDays + day - 1) * MaxBells + bell - 1]), the booked weeks and the
+    // allocation per week.
+    bool m_scheduling = false;
+    int m_week = 1;
+    OccupancyMap m_schedule;
+    OccupancyMap m_storedSchedule;
+    std::vector<std::uint8_t> m_busy;
+    std::array<std::uint8_t, WeekTableSize> m_weekBooked{};
+    std::array<std::uint8_t, WeekTableSize> m_weekAllocated{};
+    int m_scheduleChanges = 0;
+    std::array<std::uint32_t, MaxDays + 1> m_weekClip{};
+    bool m_weekCopied = false;
     int m_created = 0, m_linked = 0;
     int m_insertAt = 0;
     int m_commits = 0;

@@ -17,7 +17,8 @@ std::vector<CodeId> codesOfKind(const ScheduleData &d, const std::vector<CodeId>
 
 std::optional<std::vector<CodeId>> pickOfKind(ScheduleData &d, Prompter &p,
                                               const std::string &caption, bool events,
-                                              const std::vector<CodeId> &preset)
+                                              const std::vector<CodeId> &preset,
+                                              const CodePickFilter &filter)
 {
     // The picker starts from the marks: this command's preselection, nothing older.
     for (CodeId c = 1; c <= d.codeCount; ++c) {
@@ -26,7 +27,7 @@ std::optional<std::vector<CodeId>> pickOfKind(ScheduleData &d, Prompter &p,
     }
     for (const CodeId c : codesOfKind(d, preset, events))
         d.codes[c].flags |= AllMarks;
-    auto chosen = p.pickCodes(d, caption, 0, events ? PickEvents : PickResources);
+    auto chosen = p.pickCodes(d, caption, 0, events ? PickEvents : PickResources, filter);
     if (!chosen)
         return std::nullopt;
     return codesOfKind(d, *chosen, events);

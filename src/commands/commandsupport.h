@@ -23,6 +23,7 @@ std::vector<CodeId> codesOfKind(const ScheduleData &d, const std::vector<CodeId>
 // that comes back checked is ignored. Nothing when cancelled.
 std::optional<std::vector<CodeId>> pickOfKind(ScheduleData &d, Prompter &p,
                                               const std::string &caption, bool events,
-                                              const std::vector<CodeId> &preset = {});
+                                              const std::vector<CodeId> &preset = {},
+                                              const CodePickFilter &filter = {});
 
 } // namespace quivra

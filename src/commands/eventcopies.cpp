@@ -194,10 +194,17 @@ bool duplicateMany(ScheduleData &d, Prompter &p, CodeId e)
             offered.push_back(r);
     }
     const std::string sCode = codeOf(d, s);
-    auto chosen = p.pickAmong(
-        d, fillIn("Select the resource(s) to substitute \"{}\" in duplicated events", sCode),
-        offered, {});
-    if (!chosen || chosen->empty())
+    // The code selection dialog fixed on S's category; the answer in resource list order.
+    const auto picked = pickOfKind(
+        d, p, fillIn("Select the resource(s) to substitute \"{}\" in duplicated events", sCode),
+        false, {}, CodePickFilter{category, EventFilter::All});
+    if (!picked || picked->empty())
+        return false;
+    auto chosen = std::make_optional<std::vector<CodeId>>();
+    for (const CodeId r : offered)
+        if (std::ranges::find(*picked, r) != picked->end())
+            chosen->push_back(r);
+    if (chosen->empty())
         return false;
     if (chosen->size() > MaxSubstitutes)
         chosen->resize(MaxSubstitutes);

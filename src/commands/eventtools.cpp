@@ -1,6 +1,7 @@
 #include "commands/eventtools.h"
 
 #include "commands/codelistrow.h"
+#include "commands/collectionlists.h"
 #include "engine/calendar.h"
 #include "engine/clearing.h"
 #include "engine/codetable.h"
@@ -45,19 +46,6 @@ std::vector<CodeId> listOf(const ScheduleData &d, bool events)
     for (int i = 1; i <= n; ++i)
         if (validCode(d, list[static_cast<std::size_t>(i)]))
             codes.push_back(list[static_cast<std::size_t>(i)]);
-    return codes;
-}
-
-std::vector<CodeId> membersOf(const ScheduleData &d, CodeId e)
-{
-    const MemberList members = collectionOf(d, e);
-    std::vector<CodeId> codes;
-    const int n = std::clamp<int>(members[0], 0, MaxMembers);
-    for (int i = 1; i <= n; ++i) {
-        const CodeId r = members[static_cast<std::size_t>(i)];
-        if (validCode(d, r) && !contains(codes, r))
-            codes.push_back(r);
-    }
     return codes;
 }
 
@@ -315,7 +303,7 @@ std::vector<ReplaceCandidate> replaceCandidates(const ScheduleData &d, CodeId r,
     auto rest = std::make_unique<OccupancyMap>();
     resourceCells(d, r, others, bookings, *rest);
     auto target = std::make_unique<OccupancyMap>();
-    const std::vector<CodeId> mine = membersOf(d, from);
+    const std::vector<CodeId> mine = distinctMembersOf(d, from);
     for (const CodeId e2 : listOf(d, true)) {
         if (e2 == from || contains(events, e2))
             continue;
@@ -328,7 +316,7 @@ std::vector<ReplaceCandidate> replaceCandidates(const ScheduleData &d, CodeId r,
             continue;
         if (!canJoin(d, e2, r))
             continue;
-        const std::vector<CodeId> theirs = membersOf(d, e2);
+        const std::vector<CodeId> theirs = distinctMembersOf(d, e2);
         int matches = 0;
         for (const CodeId x : theirs)
             matches += categoryOf(d, x) != category && contains(mine, x) ? 1 : 0;
@@ -359,18 +347,18 @@ namespace {
 // Moves resource r from event `from` to the end of event `to`; false when either store refused.
 bool moveResource(ScheduleData &d, CodeId r, CodeId from, CodeId to)
 {
-    std::vector<CodeId> theirs = membersOf(d, to);
+    std::vector<CodeId> theirs = distinctMembersOf(d, to);
     if (theirs.size() >= static_cast<std::size_t>(MaxMembers))
         return false;
     theirs.push_back(r);
-    const std::vector<CodeId> before = membersOf(d, from);
+    const std::vector<CodeId> before = distinctMembersOf(d, from);
     std::vector<CodeId> mine = before;
     std::erase(mine, r);
     // The target first: when it cannot take the resource, the source still has it.
     if (setCollection(d, to, memberList(theirs)) != static_cast<int>(theirs.size()))
         return false;
     if (setCollection(d, from, memberList(mine)) != static_cast<int>(mine.size()) ||
-        membersOf(d, from).size() != mine.size()) {
+        distinctMembersOf(d, from).size() != mine.size()) {
         // Put the target back as it was, so the resource is in exactly one of them.
         theirs.pop_back();
         setCollection(d, to, memberList(theirs));
@@ -442,7 +430,7 @@ bool replaceCandidateSearch(ScheduleData &d, Prompter &p, Progress &progress, Co
                 }
                 if (chosen != e1) {
                     // An event left without resources loses its periods at the next recount.
-                    const bool empties = membersOf(d, e1).size() == 1;
+                    const bool empties = distinctMembersOf(d, e1).size() == 1;
                     if (!empties ||
                         p.yesNoDlg("\"" + codeAndName(d, g) + "\" is the only resource of \"" +
                                    codeAndName(d, e1) +
@@ -514,7 +502,7 @@ bool clearEventSchedule(ScheduleData &d, Prompter &p, CodeId e, bool allocations
         validityCleanup(d, first, last);
     recount(d);
     totals(d, e, e);
-    for (const CodeId r : membersOf(d, e))
+    for (const CodeId r : distinctMembersOf(d, e))
         resourceTotals(d, r);
     return true;
 }
@@ -530,7 +518,7 @@ bool bulkScheduleAllowed(ScheduleData &d, Prompter &p, CodeId e, bool *changed)
         return false;
     if (changed)
         *changed = wasLocked;
-    for (const CodeId r : membersOf(d, e))
+    for (const CodeId r : distinctMembersOf(d, e))
         if (!(d.codes[r].flags & NoTimetableBit))
             return true;
     p.warnDlg("This event (\"" + codeText(d, e) +
@@ -574,7 +562,7 @@ std::vector<CodeId> resourceChangeCandidates(const ScheduleData &d, CodeId e, Co
     std::vector<CodeId> out;
     if (!isEventCode(d, e) || !validCode(d, r) || d.codes[r].isEvent())
         return out;
-    const std::vector<CodeId> members = membersOf(d, e);
+    const std::vector<CodeId> members = distinctMembersOf(d, e);
     if (members.size() >= MaxMembers)
         return out;
     const int category = categoryOf(d, r);
@@ -598,7 +586,7 @@ CodeId changeEventResource(ScheduleData &d, Prompter &p, CodeId e, CodeId r, uns
 {
     if (!isEventCode(d, e) || !validCode(d, r))
         return 0;
-    std::vector<CodeId> members = membersOf(d, e);
+    std::vector<CodeId> members = distinctMembersOf(d, e);
     const auto at = std::find(members.begin(), members.end(), r);
     const std::vector<CodeId> candidates = resourceChangeCandidates(d, e, r, switches);
     const bool mayAdd = (switches & ChangeMayAdd) != 0;

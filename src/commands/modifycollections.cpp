@@ -12,8 +12,11 @@
 #include "engine/recount.h"
 #include "engine/totals.h"
 #include "engine/weekstore.h"
+#include "reports/outputkit.h"
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <string_view>
 
 namespace quivra {
@@ -133,6 +136,46 @@ std::vector<PairSlot> ModifyCollections::pairSlots() const
             }
         }
     return out;
+}
+
+PairWeekGrid ModifyCollections::weekGrid() const
+{
+    PairWeekGrid grid;
+    grid.weeks = std::clamp(int{m_d.calendarRange.endWeek}, 1, MaxWeeks);
+    grid.days = std::clamp(int{m_d.calendarRange.endDay}, 1, MaxDays);
+    grid.bells = std::clamp(int{m_d.calendarRange.endBell}, 1, MaxBells);
+    grid.cells.resize(static_cast<std::size_t>(grid.weeks * grid.days * grid.bells));
+    if (m_event == 0 && m_resource == 0)
+        return grid;
+    const OccupancyMap e = m_event != 0 ? occupancyOf(m_d, m_event) : OccupancyMap{};
+    const OccupancyMap r = m_resource != 0 ? occupancyOf(m_d, m_resource) : OccupancyMap{};
+    for (int w = 1; w <= grid.weeks; ++w)
+        for (int day = 1; day <= grid.days; ++day)
+            for (int bell = 1; bell <= grid.bells; ++bell) {
+                const std::uint32_t bit = 1u << (bell - 1);
+                GridSlot &s = grid.cells[static_cast<std::size_t>(
+                    ((w - 1) * grid.days + day - 1) * grid.bells + bell - 1)];
+                s.event = (e.mask(w, day) & bit) != 0;
+                s.resource = (r.mask(w, day) & bit) != 0;
+                s.marked = s.event && marked({w, day, bell, false});
+            }
+    return grid;
+}
+
+std::string ModifyCollections::gridText(const GridSlot &slot)
+{
+    const std::string text = slot.conflict() ? "X" : slot.event ? "E" : slot.resource ? "R" : "";
+    return slot.marked ? "[" + text + "]" : text;
+}
+
+bool ModifyCollections::toggleGridSlot(int week, int day, int bell)
+{
+    for (const PairSlot &s : pairSlots())
+        if (s.week == week && s.day == day && s.bell == bell) {
+            toggleMark(s);
+            return true;
+        }
+    return false;
 }
 
 std::string ModifyCollections::slotLine(const PairSlot &slot) const
@@ -429,6 +472,17 @@ bool ModifyCollections::add()
     recount(m_d);
     totals(m_d, 1, m_d.codeCount);
     resourceTotals(m_d, m_resource);
+    // Conflicts in the weeks before the first checked one were let through: say when.
+    if (m_firstWeek > 1 && m_d.codes[m_event].allocated > 0) {
+        m_undoText = "Tools|Modify event resources at ";
+        if (m_clock != nullptr) {
+            const std::time_t t = std::chrono::system_clock::to_time_t(m_clock->now());
+            std::tm local{};
+            localtime_r(&t, &local);
+            m_undoText +=
+                formatDateTime("ddddd hh:mm", m_clock->today(), local.tm_hour * 60 + local.tm_min);
+        }
+    }
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "engine/conflicts.h"
 #include "engine/scheduledata.h"
+#include "ui/ports.h"
 #include "ui/prompter.h"
 
 #include <array>
@@ -30,6 +31,28 @@ struct PairSlot
     bool sameCell(const PairSlot &o) const
     {
         return week == o.week && day == o.day && bell == o.bell;
+    }
+};
+
+// One slot of the all-weeks grid: the event scheduled there, the resource busy there, the
+// user's mark. Both busy is a conflict, drawn "X".
+struct GridSlot
+{
+    bool event = false;
+    bool resource = false;
+    bool marked = false;
+    bool conflict() const { return event && resource; }
+};
+
+// The all-weeks grid: every week side by side, one column per day, one row per bell.
+struct PairWeekGrid
+{
+    int weeks = 0, days = 0, bells = 0;
+    std::vector<GridSlot> cells; // [((week - 1) * days + day - 1) * bells + bell - 1]
+
+    const GridSlot &at(int week, int day, int bell) const
+    {
+        return cells[static_cast<std::size_t>(((week - 1) * days + day - 1) * bells + bell - 1)];
     }
 };
 
@@ -60,6 +83,13 @@ public:
 
     // The chosen event's slots from the first week on.
     std::vector<PairSlot> pairSlots() const;
+    // Every week of the calendar with the event's slots, the resource's and the marks.
+    PairWeekGrid weekGrid() const;
+    // The text of a grid slot: "X" for a conflict, "E" the event alone, "R" the resource alone,
+    // a marked slot in brackets.
+    static std::string gridText(const GridSlot &slot);
+    // Marks or unmarks the event's slot at the grid position; false for a slot of no period.
+    bool toggleGridSlot(int week, int day, int bell);
     // "[X]" for a marked slot, "[_]" for the others, then the week and the slot.
     std::string slotLine(const PairSlot &slot) const;
     std::string slotSummary() const;
@@ -98,8 +128,12 @@ public:
     CodeId split(bool *keepAsking = nullptr);
 
     // Attaches the chosen resource to the chosen event when the pair is available; says why
-    // not otherwise. True when attached.
+    // not otherwise. True when attached. When conflicts count from a later week than the first
+    // and the event has periods, the change is noted for the frame ("Tools|Modify event resources
+    // at " with the date and time of the clock, when one is given).
     bool add();
+    void setClock(const Clock *clock) { m_clock = clock; }
+    const std::string &undoText() const { return m_undoText; }
     // Removes the links between `of` and each of `linked` after a confirmation; the number
     // removed.
     int removeLinks(CodeId of, const std::vector<CodeId> &linked);
@@ -114,6 +148,8 @@ private:
     bool m_impossible = false;
     int m_firstWeek = 1;
     std::vector<PairSlot> m_marks;
+    const Clock *m_clock = nullptr;
+    std::string m_undoText;
 
     void keepMarksOnSlots();
     bool unschedule(const std::vector<PairSlot> &slots);

@@ -5,6 +5,7 @@
 #include "shell/helpwindow.h"
 #include "shell/qtdialogs.h"
 #include "ui/helptopics.h"
+#include "ui/prompter.h"
 #include "views/qtext.h"
 
 #include <QComboBox>
@@ -12,11 +13,9 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -41,8 +40,8 @@ QPushButton *addButton(QGridLayout *grid, int row, int column, const char *capti
 } // namespace
 
 CodeSelectionDialog::CodeSelectionDialog(const ScheduleData &d, const CodePickRequest &request,
-                                         QWidget *parent)
-    : QDialog(parent), m_selection(d, request)
+                                         Dialogs &ask, QWidget *parent)
+    : QDialog(parent), m_selection(d, request), m_ask(ask)
 {
     setObjectName(QStringLiteral("codePicker"));
     setWindowTitle(request.caption.empty() ? QStringLiteral("Select events or resources")
@@ -100,6 +99,8 @@ CodeSelectionDialog::CodeSelectionDialog(const ScheduleData &d, const CodePickRe
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     }
     left->addWidget(m_categories, 1);
+    // A picker for one category only: that category is the list, checked and fixed.
+    m_categories->setEnabled(!m_selection.categoryFixed());
 
     auto *grid = new QGridLayout;
     QPushButton *all = addButton(grid, 0, 0, "All", "Check all items", "allButton");
@@ -298,15 +299,13 @@ void CodeSelectionDialog::addLinked(const std::vector<CodeId> &others)
 
 void CodeSelectionDialog::askMask()
 {
-    QInputDialog input(this);
-    input.setObjectName(QStringLiteral("maskInput"));
-    input.setWindowTitle(QStringLiteral("Select with mask"));
-    input.setLabelText(QStringLiteral("Input mask for selected codes (use \"?\" as wildcard):"));
-    input.setTextValue(toQString(m_selection.mask()));
-    input.setOkButtonText(QStringLiteral("OK"));
-    input.setCancelButtonText(QStringLiteral("Cancel"));
-    if (input.exec() == QDialog::Accepted)
-        applyMask(input.textValue());
+    Prompter p(m_ask);
+    const auto answer =
+        p.input("Select with mask",
+                "Input mask for selected codes (use \"?\" as wildcard):", m_selection.mask(),
+                SelectionMaskLength);
+    if (answer)
+        applyMask(toQString(*answer));
 }
 
 void CodeSelectionDialog::askLinks()
@@ -360,10 +359,10 @@ void CodeSelectionDialog::showInfo()
         return;
     const ScheduleData &d = m_selection.data();
     const CodeId c = m_selection.codes()[static_cast<std::size_t>(row)];
-    QMessageBox box(QMessageBox::Information, toQString(formatCode(d, c, ShowCodeAndName)),
-                    toQString(codeListRowHint(d, c)), QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("messageDialog"));
-    box.exec();
+    MessageRequest request;
+    request.caption = formatCode(d, c, ShowCodeAndName);
+    request.text = codeListRowHint(d, c);
+    m_ask.message(request);
 }
 
 void CodeSelectionDialog::toggleFields()

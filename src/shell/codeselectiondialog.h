@@ -23,7 +23,9 @@ namespace quivra {
 class CodeSelectionDialog final : public QDialog
 {
 public:
-    CodeSelectionDialog(const ScheduleData &d, const CodePickRequest &request, QWidget *parent);
+    // Its own questions (the mask, the information of a line) go through `ask`.
+    CodeSelectionDialog(const ScheduleData &d, const CodePickRequest &request, Dialogs &ask,
+                        QWidget *parent);
 
     CodeSelection &selection() { return m_selection; }
     std::vector<CodeId> chosen() const { return m_selection.checkedCodes(); }
@@ -50,6 +52,7 @@ private:
     QString lineText(int row) const;
 
     CodeSelection m_selection;
+    Dialogs &m_ask;
     bool m_allFields = true;
     std::vector<std::size_t> m_widths; // of each field over every line
     bool m_updating = false;

@@ -16,11 +16,14 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace quivra {
@@ -43,9 +46,10 @@ QStringList categoryNames(const ScheduleData &d, bool events)
     return names;
 }
 
-QListWidgetItem *codeItem(const ScheduleData &d, CodeId c)
+QListWidgetItem *codeItem(const ScheduleData &d, CodeId c, int row, bool allFields)
 {
-    auto *item = new QListWidgetItem(toQString(formatCode(d, c, ShowCodeAndName)));
+    auto *item = new QListWidgetItem(toQString(allFields ? collectionsLine(d, c, row, true)
+                                                         : formatCode(d, c, ShowCodeAndName)));
     item->setData(Qt::UserRole, int{c});
     return item;
 }
@@ -56,7 +60,9 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
     : QDialog(parent), m_editor(editor), m_code(new QLineEdit), m_name(new QLineEdit),
       m_planned(new QSpinBox), m_category(new QComboBox), m_lock(new QCheckBox("Lock this event")),
       m_panels(new QLabel), m_seats(new QLabel), m_leftTitle(new QLabel), m_rightTitle(new QLabel),
-      m_info(new QLabel), m_left(new QListWidget), m_right(new QListWidget)
+      m_info(new QLabel), m_left(new QListWidget), m_right(new QListWidget),
+      m_scheduleBox(new QWidget), m_grid(new QTableWidget), m_weekLabel(new QLabel),
+      m_side(new QLabel), m_schedulePanels(new QLabel)
 {
     setObjectName("TCourseDualBox");
     const bool events = editor.eventMode();
@@ -126,14 +132,44 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
     auto *rightBox = new QVBoxLayout;
     rightBox->addWidget(m_rightTitle);
     rightBox->addWidget(m_right);
+    // Schedule mode: one week of the event's slots beside the lists.
+    m_grid->setObjectName("scheduleGrid");
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_weekLabel->setAlignment(Qt::AlignCenter);
+    m_side->setWordWrap(true);
+    m_side->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    auto *weekRow = new QHBoxLayout;
+    weekRow->addWidget(makeButton("previousWeek", "Previous week"));
+    weekRow->addWidget(m_weekLabel, 1);
+    weekRow->addWidget(makeButton("nextWeek", "Next week"));
+    auto *saveRow = new QHBoxLayout;
+    saveRow->addWidget(m_schedulePanels, 1);
+    saveRow->addWidget(makeButton("save", "Save"));
+    saveRow->addWidget(makeButton("reset", "Reset"));
+    auto *gridBox = new QVBoxLayout;
+    gridBox->setContentsMargins(0, 0, 0, 0);
+    gridBox->addLayout(weekRow);
+    gridBox->addWidget(m_grid, 1);
+    gridBox->addLayout(saveRow);
+    auto *scheduleLayout = new QHBoxLayout(m_scheduleBox);
+    scheduleLayout->setContentsMargins(0, 0, 0, 0);
+    scheduleLayout->addLayout(gridBox, 3);
+    scheduleLayout->addWidget(m_side, 1);
+    m_scheduleBox->setVisible(false);
+
     auto *lists = new QHBoxLayout;
     lists->addLayout(leftBox, 1);
     lists->addLayout(middle);
     lists->addLayout(rightBox, 1);
+    lists->addWidget(m_scheduleBox, 2);
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(makeButton("previous", "Go to previous code"));
     bottom->addWidget(makeButton("next", "Go to next code"));
+    bottom->addWidget(makeButton("schedule", events ? "Schedule now" : "View schedule"));
     bottom->addStretch();
     QPushButton *ok = makeButton("ok", "OK");
     ok->setDefault(true);
@@ -215,22 +251,34 @@ TCourseDualBox::TCourseDualBox(CollectionsEditor &editor, QWidget *parent)
         m_editor.erase();
         refresh();
     });
-    // The lists' pop-up menu: the erase commands.
     for (QListWidget *list : {m_left, m_right}) {
-        list->setContextMenuPolicy(Qt::ActionsContextMenu);
-        auto *scheduled = new QAction("Erase SCHEDULED lectures", list);
-        connect(scheduled, &QAction::triggered, this, [this] {
-            m_editor.eraseScheduled();
-            refresh();
-        });
-        auto *weekly = new QAction("Erase weekly periods (ALLOCATED and SCHEDULED)", list);
-        connect(weekly, &QAction::triggered, this, [this] {
-            m_editor.eraseWeeklyPeriods();
-            refresh();
-        });
-        list->addAction(scheduled);
-        list->addAction(weekly);
+        addListActions(list);
+        connect(list, &QListWidget::itemSelectionChanged, this,
+                [this, list] { m_lastList = list; });
     }
+    addGridActions();
+    connect(button("schedule"), &QPushButton::clicked, this, &TCourseDualBox::toggleSchedule);
+    connect(button("previousWeek"), &QPushButton::clicked, this, [this] {
+        m_editor.stepScheduleWeek(-1);
+        refreshSchedule();
+    });
+    connect(button("nextWeek"), &QPushButton::clicked, this, [this] {
+        m_editor.stepScheduleWeek(+1);
+        refreshSchedule();
+    });
+    connect(button("save"), &QPushButton::clicked, this, [this] {
+        m_editor.saveSchedule();
+        refresh();
+    });
+    connect(button("reset"), &QPushButton::clicked, this, [this] {
+        m_editor.resetSchedule();
+        refreshSchedule();
+    });
+    // A double-click or Enter on a slot schedules or unschedules the event there.
+    connect(m_grid, &QTableWidget::cellActivated, this, [this](int row, int column) {
+        if (m_editor.toggleSlot(column + 1, row + 1))
+            refreshSchedule();
+    });
     connect(button("previous"), &QPushButton::clicked, this, [this] { step(-1); });
     connect(button("next"), &QPushButton::clicked, this, [this] { step(+1); });
     connect(button("ok"), &QPushButton::clicked, this, &TCourseDualBox::accept);
@@ -353,11 +401,13 @@ void TCourseDualBox::refresh()
                                                 : "color: #008000; font-weight: bold");
     }
     m_left->clear();
+    int row = 0;
     for (const CodeId c : m_editor.left())
-        m_left->addItem(codeItem(d, c));
+        m_left->addItem(codeItem(d, c, ++row, m_leftAll));
     m_right->clear();
+    row = 0;
     for (const CodeId c : m_editor.right())
-        m_right->addItem(codeItem(d, c));
+        m_right->addItem(codeItem(d, c, ++row, m_rightAll));
     m_leftTitle->setText(toQString(m_editor.leftTitle()));
     m_rightTitle->setText(toQString(m_editor.rightTitle()));
     m_left->setToolTip(toQString(m_editor.leftHint()));
@@ -373,7 +423,217 @@ void TCourseDualBox::refresh()
     button("erase")->setEnabled(!m_editor.scheduledWeeks().empty());
     // Erased periods are gone from the data set: Cancel can no longer take anything back.
     button("cancel")->setEnabled(!m_editor.cancelDisabled());
+    // Schedule mode: the event's links stay as they are while its slots are edited.
+    QPushButton *schedule = button("schedule");
+    schedule->setEnabled(m_editor.scheduling() || m_editor.scheduleAvailable());
+    schedule->setToolTip(toQString(m_editor.scheduleHint()));
+    const bool frozen = m_editor.scheduling() && m_editor.eventMode();
+    for (const char *name :
+         {"add", "remove", "swap", "clearAll", "sort", "erase", "up", "down", "cut", "paste"})
+        if (frozen)
+            button(name)->setEnabled(false);
+    m_left->setEnabled(!frozen);
+    m_right->setEnabled(!frozen);
+    m_lock->setEnabled(!frozen);
+    if (m_editor.scheduling())
+        m_info->setText(frozen ? "Resource changes are disabled during scheduling."
+                               : "Click \"View schedule\" again to go back to default mode.");
     m_refreshing = false;
+    refreshSchedule();
+}
+
+void TCourseDualBox::toggleSchedule()
+{
+    takeFields();
+    if (m_editor.scheduling()) {
+        if (!m_editor.leaveSchedule())
+            return;
+        m_scheduleBox->setVisible(false);
+        resize(std::max(900, width() - 520), height());
+    } else {
+        if (!m_editor.enterSchedule())
+            return;
+        m_scheduleBox->setVisible(true);
+        // Wider for the grid, but never past the screen: the dialog moves left when it must.
+        QRect area = geometry();
+        area.setWidth(width() + 520);
+        if (const QScreen *s = screen()) {
+            const QRect free = s->availableGeometry();
+            area.setWidth(std::min(area.width(), free.width()));
+            if (area.right() > free.right())
+                area.moveRight(free.right());
+            area.moveLeft(std::max(area.left(), free.left()));
+        }
+        setGeometry(area);
+    }
+    refresh();
+}
+
+void TCourseDualBox::refreshSchedule()
+{
+    if (!m_editor.scheduling())
+        return;
+    const ScheduleData &d = m_editor.data();
+    const int days = m_editor.scheduleDays();
+    const int bells = m_editor.scheduleBells();
+    m_grid->setColumnCount(days);
+    m_grid->setRowCount(bells);
+    const QStringList dayNames = toQString(d.dayNames).split(QLatin1Char('$'));
+    for (int day = 1; day <= days; ++day)
+        m_grid->setHorizontalHeaderItem(
+            day - 1, new QTableWidgetItem(day <= dayNames.size() ? dayNames[day - 1].left(3)
+                                                                 : QString::number(day)));
+    for (int bell = 1; bell <= bells; ++bell) {
+        const QString name = toQString(d.bellNames[static_cast<std::size_t>(bell)].view());
+        m_grid->setVerticalHeaderItem(
+            bell - 1, new QTableWidgetItem(name.isEmpty() ? QString::number(bell) : name));
+    }
+    const QString code = toQString(d.codes[m_editor.code()].code.view());
+    for (int day = 1; day <= days; ++day) {
+        for (int bell = 1; bell <= bells; ++bell) {
+            auto *item = new QTableWidgetItem;
+            switch (m_editor.slot(day, bell)) {
+            case ScheduleSlot::Scheduled:
+                item->setText(code.left(4));
+                item->setBackground(QColor(0x9c, 0xd8, 0x9c));
+                break;
+            case ScheduleSlot::Blocked:
+                item->setBackground(QColor(0xc8, 0xc8, 0xc8));
+                [[fallthrough]];
+            case ScheduleSlot::Free:
+                if (const int busy = m_editor.busyResources(day, bell); busy > 0)
+                    item->setText(QString::number(busy));
+                break;
+            }
+            item->setTextAlignment(Qt::AlignCenter);
+            item->setToolTip(toQString(m_editor.slotHint(day, bell)));
+            m_grid->setItem(bell - 1, day - 1, item);
+        }
+    }
+    m_weekLabel->setText(toQString(m_editor.scheduleWeekLabel()));
+    m_side->setText(toQString(m_editor.scheduleSideText()));
+    if (!m_editor.eventMode())
+        m_side->setToolTip("You cannot edit schedules in Resources view");
+    m_schedulePanels->setText(toQString(m_editor.scheduledPanel() + "   " + m_editor.freePanel()));
+    button("previousWeek")->setToolTip(toQString(m_editor.weekStepHint(-1)));
+    button("nextWeek")->setToolTip(toQString(m_editor.weekStepHint(+1)));
+    const bool editable = m_editor.eventMode();
+    button("save")->setVisible(editable);
+    button("reset")->setVisible(editable);
+    button("save")->setEnabled(m_editor.scheduleChanges() > 0);
+    button("reset")->setEnabled(m_editor.scheduleChanges() > 0);
+    for (QAction *a : m_grid->actions())
+        a->setEnabled(editable);
+}
+
+QListWidget *TCourseDualBox::focusList() const
+{
+    if (m_left->hasFocus())
+        return m_left;
+    if (m_right->hasFocus())
+        return m_right;
+    return m_lastList ? m_lastList : m_left;
+}
+
+QAction *TCourseDualBox::action(const QString &caption) const
+{
+    for (QAction *a : findChildren<QAction *>())
+        if (a->text() == caption)
+            return a;
+    return nullptr;
+}
+
+void TCourseDualBox::addListActions(QListWidget *list)
+{
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto add = [this, list](const QString &caption, auto slot, QKeySequence key = QKeySequence()) {
+        auto *a = new QAction(caption, list);
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WidgetShortcut);
+        }
+        connect(a, &QAction::triggered, this, slot);
+        list->addAction(a);
+        return a;
+    };
+    add("Rename category", [this, list] {
+        const ScheduleData &d = m_editor.data();
+        const QListWidgetItem *item = list->currentItem();
+        const CodeId c = item ? static_cast<CodeId>(item->data(Qt::UserRole).toInt()) : 0;
+        const bool events = c != 0 ? d.codes[c].isEvent() : m_editor.eventMode();
+        const int category = c != 0 ? categoryOf(d, c) : m_editor.category();
+        if (m_editor.renameCategory(events, category)) {
+            // The category box names them too.
+            const QStringList names = categoryNames(d, m_editor.eventMode());
+            m_refreshing = true;
+            for (int k = 1; k <= MaxCategories; ++k)
+                m_category->setItemText(k - 1,
+                                        names[k - 1].isEmpty() ? QString::number(k) : names[k - 1]);
+            m_refreshing = false;
+            refresh();
+        }
+    });
+    add(
+        "Select All", [list] { list->selectAll(); }, QKeySequence(Qt::CTRL | Qt::Key_A));
+    add("Unselect All", [list] { list->clearSelection(); });
+    for (const char *name : {"filter", "info", "conflicts", "timetables"}) {
+        QPushButton *b = button(name);
+        QAction *a = add(b->text(), [b] {
+            if (b->isEnabled())
+                b->click();
+        });
+        if (QLatin1String(name) == QLatin1String("info")) {
+            a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+            a->setShortcutContext(Qt::WidgetShortcut);
+        }
+    }
+    add("Left box fields change", [this] {
+        m_leftAll = !m_leftAll;
+        refresh();
+    });
+    add("Right box fields change", [this] {
+        m_rightAll = !m_rightAll;
+        refresh();
+    });
+    add("Erase SCHEDULED lectures", [this] {
+        m_editor.eraseScheduled();
+        refresh();
+    });
+    add("Erase weekly periods (ALLOCATED and SCHEDULED)", [this] {
+        m_editor.eraseWeeklyPeriods();
+        refresh();
+    });
+    add("Erase periods one by one", [this] {
+        m_editor.erasePeriodOneByOne();
+        refresh();
+    });
+}
+
+void TCourseDualBox::addGridActions()
+{
+    m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto add = [this](const QString &caption, auto slot) {
+        auto *a = new QAction(caption, m_grid);
+        connect(a, &QAction::triggered, this, [this, slot] {
+            slot();
+            refresh();
+        });
+        m_grid->addAction(a);
+    };
+    auto fill = [this](SlotScope scope, bool set) {
+        return [this, scope, set] {
+            m_editor.fillSlots(scope, m_grid->currentColumn() + 1, m_grid->currentRow() + 1, set);
+        };
+    };
+    add("Fill this day", fill(SlotScope::Day, true));
+    add("Fill this row", fill(SlotScope::Row, true));
+    add("Fill all cells", fill(SlotScope::Week, true));
+    add("Clear this day", fill(SlotScope::Day, false));
+    add("Clear this row", fill(SlotScope::Row, false));
+    add("Clear all cells", fill(SlotScope::Week, false));
+    add("Copy this week's schedule", [this] { m_editor.copyWeekSchedule(); });
+    add("Paste copied schedule to this week", [this] { m_editor.pasteWeekSchedule(); });
+    add("Clear this week's schedule", fill(SlotScope::Week, false));
 }
 
 void TCourseDualBox::step(int direction)
@@ -426,6 +686,11 @@ void TCourseDualBox::showTimetables()
 void TCourseDualBox::accept()
 {
     takeFields();
+    // Unsaved slots are offered to be saved first; Cancel there keeps the dialog open.
+    if (!m_editor.leaveSchedule()) {
+        refresh();
+        return;
+    }
     switch (m_editor.commit()) {
     case CommitResult::Stored:
         QDialog::accept();
@@ -440,6 +705,10 @@ void TCourseDualBox::accept()
 void TCourseDualBox::reject()
 {
     // After an erase, closing the dialog stores the edits, as OK does.
+    if (!m_editor.leaveSchedule()) {
+        refresh();
+        return;
+    }
     if (m_editor.cancelDisabled()) {
         accept();
         return;

@@ -15,6 +15,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
+class QTableWidget;
 
 namespace quivra {
 
@@ -34,8 +35,13 @@ public:
     QLineEdit *nameEdit() const { return m_name; }
     // The buttons by their object names: "add", "remove", "swap", "clearAll", "sort", "up",
     // "down", "copy", "cut", "paste", "filter", "info", "conflicts", "timetables", "erase",
-    // "previous", "next", "ok", "cancel".
+    // "previous", "next", "ok", "cancel", "schedule"; in schedule mode "previousWeek",
+    // "nextWeek", "save", "reset".
     QPushButton *button(const char *name) const;
+    // Schedule mode's week grid: one column per day, one row per bell.
+    QTableWidget *scheduleGrid() const { return m_grid; }
+    // The pop-up menu commands of the lists and of the grid, by their captions.
+    QAction *action(const QString &caption) const;
 
     // Redraws everything from the editor.
     void refresh();
@@ -54,6 +60,11 @@ private:
     void showConflicts();
     void showTimetables();
     CodeId chosenItem() const;
+    void toggleSchedule();
+    void refreshSchedule();
+    QListWidget *focusList() const;
+    void addListActions(QListWidget *list);
+    void addGridActions();
 
     CollectionsEditor &m_editor;
     QLineEdit *m_code;
@@ -68,6 +79,14 @@ private:
     QLabel *m_info;
     QListWidget *m_left;
     QListWidget *m_right;
+    QWidget *m_scheduleBox;
+    QTableWidget *m_grid;
+    QLabel *m_weekLabel;
+    QLabel *m_side;
+    QLabel *m_schedulePanels;
+    bool m_leftAll = false; // the lists show every field instead of code and name
+    bool m_rightAll = false;
+    QListWidget *m_lastList = nullptr; // the list worked in last
     bool m_refreshing = false;
     qsizetype m_typedLength = 0; // of the name, to tell typing from deleting
 };

@@ -1,5 +1,6 @@
 #include "shell/modifycollectionsdialog.h"
 
+#include "commands/session.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "shell/commandtable.h"
@@ -11,10 +12,13 @@
 #include <QColor>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -52,7 +56,7 @@ TAddCompDlg::TAddCompDlg(ModifyCollections &state, bool readOnly, QWidget *paren
     : QDialog(parent), m_state(state), m_events(new QListWidget), m_resources(new QListWidget),
       m_slots(new QListWidget), m_links(new QListWidget), m_eventsTitle(new QLabel),
       m_resourcesTitle(new QLabel), m_summary(new QLabel), m_conflicts(new QCheckBox("Conflicts")),
-      m_firstWeek(new QComboBox), m_readOnly(readOnly)
+      m_firstWeek(new QComboBox), m_grid(new QTableWidget), m_readOnly(readOnly)
 {
     setObjectName("TAddCompDlg");
     setWindowTitle("Modify collections");
@@ -90,11 +94,20 @@ TAddCompDlg::TAddCompDlg(ModifyCollections &state, bool readOnly, QWidget *paren
     }
     buttons->insertStretch(3);
 
+    m_grid->setObjectName("weekGrid");
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->horizontalHeader()->setMinimumSectionSize(18);
+    m_grid->horizontalHeader()->setDefaultSectionSize(24);
+    m_grid->verticalHeader()->setDefaultSectionSize(20);
+    m_grid->setToolTip("Click a event slot to change its status  [Double-click]");
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addLayout(lists, 1);
+    layout->addLayout(lists, 3);
+    layout->addWidget(m_grid, 2);
     layout->addLayout(buttons);
-    resize(1000, 560);
+    resize(1000, 680);
 
     connect(m_events, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
         if (!m_refreshing) {
@@ -142,6 +155,19 @@ TAddCompDlg::TAddCompDlg(ModifyCollections &state, bool readOnly, QWidget *paren
             m_slots->setCurrentRow(row);
         }
     });
+    // The grid: a double-click or Enter marks or unmarks the event's slot there.
+    connect(m_grid, &QTableWidget::cellActivated, this, [this](int row, int at) {
+        const int days = std::clamp(int{m_state.data().calendarRange.endDay}, 1, MaxDays);
+        const int week = at / (days + 1) + 1;
+        const int day = at % (days + 1) + 1;
+        if (m_readOnly || day > days || !m_state.toggleGridSlot(week, day, row + 1))
+            return;
+        refresh();
+        m_grid->setCurrentCell(row, at);
+    });
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { slotMenu(m_grid->viewport()->mapToGlobal(at)); });
     m_slots->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_slots, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { slotMenu(m_slots->viewport()->mapToGlobal(at)); });
@@ -190,7 +216,56 @@ void TAddCompDlg::refresh()
     const auto cells = m_state.pairSlots();
     button("clear")->setEnabled(
         std::any_of(cells.begin(), cells.end(), [](const PairSlot &s) { return s.conflict; }));
+    refreshGrid();
     m_refreshing = false;
+}
+
+void TAddCompDlg::refreshGrid()
+{
+    const ScheduleData &d = m_state.data();
+    const PairWeekGrid grid = m_state.weekGrid();
+    const int columns = grid.weeks * (grid.days + 1);
+    m_grid->setColumnCount(columns);
+    m_grid->setRowCount(grid.bells);
+    const QStringList dayNames = toQString(d.dayNames).split(QLatin1Char('$'));
+    for (int w = 1; w <= grid.weeks; ++w) {
+        for (int day = 1; day <= grid.days + 1; ++day) {
+            const int column = (w - 1) * (grid.days + 1) + day - 1;
+            QString head;
+            if (day == 1)
+                head = toQString(formatWeek(d, w, 1)) + QLatin1Char(' ');
+            if (day <= grid.days)
+                head += day <= dayNames.size() ? dayNames[day - 1].left(2) : QString::number(day);
+            m_grid->setHorizontalHeaderItem(column, new QTableWidgetItem(head));
+            m_grid->setColumnWidth(column, day > grid.days ? 6 : day == 1 ? 40 : 26);
+            for (int bell = 1; bell <= grid.bells; ++bell) {
+                auto *item = new QTableWidgetItem;
+                item->setTextAlignment(Qt::AlignCenter);
+                if (day > grid.days) {
+                    // The separator between two weeks.
+                    item->setBackground(QColor(0x80, 0x80, 0x80));
+                    item->setFlags(Qt::NoItemFlags);
+                } else {
+                    const GridSlot &slot = grid.at(w, day, bell);
+                    item->setText(toQString(ModifyCollections::gridText(slot)));
+                    if (slot.conflict())
+                        item->setBackground(QColor(0xf0, 0x90, 0x90));
+                    else if (slot.event)
+                        item->setBackground(QColor(0x9c, 0xd8, 0x9c));
+                    else if (slot.resource)
+                        item->setBackground(QColor(0xc8, 0xc8, 0xe8));
+                    if (slot.marked)
+                        item->setForeground(QColor(0xc0, 0, 0));
+                }
+                m_grid->setItem(bell - 1, column, item);
+            }
+        }
+    }
+    for (int bell = 1; bell <= grid.bells; ++bell) {
+        const QString name = toQString(d.bellNames[static_cast<std::size_t>(bell)].view());
+        m_grid->setVerticalHeaderItem(
+            bell - 1, new QTableWidgetItem(name.isEmpty() ? QString::number(bell) : name));
+    }
 }
 
 void TAddCompDlg::slotMenu(const QPoint &at)
@@ -230,14 +305,17 @@ void TAddCompDlg::slotMenu(const QPoint &at)
 
 bool showModifyCollections(ScheduleData &d, Prompter &p, QWidget *parent, CodeId event,
                            CodeId resource, bool impossible, bool readOnly,
-                           const ResourceLimits &limits)
+                           const ResourceLimits &limits, const Clock *clock, std::string *undoText)
 {
     ModifyCollections state(d, p, limits);
+    state.setClock(clock);
     state.chooseEvent(event);
     state.chooseResource(resource);
     state.setImpossible(impossible);
     TAddCompDlg dialog(state, readOnly, parent);
     dialog.exec();
+    if (undoText != nullptr)
+        *undoText = state.undoText();
     return dialog.changedData();
 }
 
@@ -250,10 +328,13 @@ void bindModifyCollectionsCommand(FrameCommand &row, TFrameForm &frame)
         const ScheduleData &d = frame.data();
         const bool event = validCode(d, c) && d.codes[c].isEvent();
         const bool resource = validCode(d, c) && !d.codes[c].isEvent();
-        if (showModifyCollections(frame.data(), frame.prompter(), &frame, event ? c : 0,
-                                  resource ? c : 0, false, false,
-                                  frame.settings().preferences.collection))
+        std::string undo;
+        if (showModifyCollections(
+                frame.data(), frame.prompter(), &frame, event ? c : 0, resource ? c : 0, false,
+                false, frame.settings().preferences.collection, &frame.session().clock, &undo))
             frame.refreshViews();
+        if (!undo.empty())
+            frame.statusBar()->showMessage(toQString(undo));
     };
     row.enabled = [&frame] { return frame.viewsExist(); };
 }

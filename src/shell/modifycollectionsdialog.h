@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QTableWidget;
 
 namespace quivra {
 
@@ -34,6 +35,8 @@ public:
     QListWidget *slotList() const { return m_slots; }
     QListWidget *linkList() const { return m_links; }
     QCheckBox *conflicts() const { return m_conflicts; }
+    // The all-weeks grid: per week one column per day and a separator column, one row per bell.
+    QTableWidget *weekGrid() const { return m_grid; }
     // "add", "remove", "clear" (the slots where the resource is busy), "close".
     QPushButton *button(const char *name) const;
     bool changedData() const { return m_changed; }
@@ -43,6 +46,7 @@ public:
 private:
     // The pop-up menu of the event's slots: marks, clearing and the split.
     void slotMenu(const QPoint &at);
+    void refreshGrid();
 
     ModifyCollections &m_state;
     QListWidget *m_events;
@@ -54,6 +58,7 @@ private:
     QLabel *m_summary;
     QCheckBox *m_conflicts;
     QComboBox *m_firstWeek;
+    QTableWidget *m_grid;
     bool m_readOnly;
     bool m_refreshing = false;
     bool m_changed = false;
@@ -63,7 +68,8 @@ private:
 // are the resources allowed per event of each event category. True when it changed links.
 bool showModifyCollections(ScheduleData &d, Prompter &p, QWidget *parent, CodeId event = 0,
                            CodeId resource = 0, bool impossible = false, bool readOnly = false,
-                           const ResourceLimits &limits = {});
+                           const ResourceLimits &limits = {}, const Clock *clock = nullptr,
+                           std::string *undoText = nullptr);
 // Binds Tools|Modify collections.
 void bindModifyCollectionsCommand(FrameCommand &row, TFrameForm &frame);
 

@@ -373,7 +373,7 @@ std::optional<std::string> QtDialogs::saveFile(const FileRequest &request)
 // The code selection dialog over exactly the codes offered, in their order.
 std::optional<std::vector<CodeId>> QtDialogs::pickCodes(const CodePickRequest &request)
 {
-    CodeSelectionDialog dialog(m_d, request, m_parent);
+    CodeSelectionDialog dialog(m_d, request, *this, m_parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.chosen();

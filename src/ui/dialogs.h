@@ -137,6 +137,18 @@ constexpr std::uint16_t PickResources = 2;
 // The code selection dialog. The backend shows the codes of `offered`, in that order (the
 // events, then the resources, of the kinds `kindMask` asks for), narrowed by `mode`, with
 // `preset` checked, and returns the checked codes.
+// The events a code picker lists: all, or only those with or without a room (a resource of the
+// rooms category), fully scheduled (SCHEDULED = ALLOCATED), with any period scheduled, or not
+// fully scheduled (SCHEDULED < ALLOCATED).
+enum class EventFilter {
+    All,
+    WithRoom,
+    WithoutRoom,
+    FullyScheduled,
+    AnyScheduled,
+    NotFullyScheduled
+};
+
 struct CodePickRequest
 {
     std::string caption;
@@ -144,6 +156,9 @@ struct CodePickRequest
     std::uint16_t kindMask = 0;
     std::vector<CodeId> offered;
     std::vector<CodeId> preset;
+    // Only codes of this category 1..7 are offered and the category cannot be changed; 0: any.
+    int fixedCategory = 0;
+    EventFilter eventFilter = EventFilter::All;
     // Locks (true) or unlocks the given events at once, for the dialog's Lock button; unset,
     // the dialog offers no locking.
     std::function<void(const std::vector<CodeId> &events, bool lock)> setLocks;

@@ -2,6 +2,7 @@
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "engine/lectures.h"
 #include "engine/textutil.h"
 
@@ -428,13 +429,49 @@ CodeId Prompter::selectCode(const ScheduleData &d, bool events)
     return static_cast<CodeId>(reply.chosen[0]);
 }
 
+bool passesPickFilter(const ScheduleData &d, CodeId c, const CodePickFilter &filter)
+{
+    if (!validCode(d, c))
+        return false;
+    if (filter.fixedCategory != 0 && categoryOf(d, c) != filter.fixedCategory)
+        return false;
+    if (!d.codes[c].isEvent() || filter.events == EventFilter::All)
+        return true;
+    const CodeRecord &r = d.codes[c];
+    switch (filter.events) {
+    case EventFilter::WithRoom:
+    case EventFilter::WithoutRoom: {
+        const MemberList members = collectionOf(d, c);
+        bool room = false;
+        for (int i = 1; i <= std::min<int>(members[0], MaxMembers) && !room; ++i) {
+            const CodeId m = members[static_cast<std::size_t>(i)];
+            room = validCode(d, m) && !d.codes[m].isEvent() && categoryOf(d, m) == d.roomsCategory;
+        }
+        return room == (filter.events == EventFilter::WithRoom);
+    }
+    case EventFilter::FullyScheduled:
+        return r.scheduled == r.allocated;
+    case EventFilter::AnyScheduled:
+        return r.scheduled > 0;
+    case EventFilter::NotFullyScheduled:
+        return r.scheduled < r.allocated;
+    case EventFilter::All:
+        break;
+    }
+    return true;
+}
+
 std::optional<std::vector<CodeId>> Prompter::pickCodes(ScheduleData &d, std::string_view caption,
-                                                       int mode, std::uint16_t kindMask)
+                                                       int mode, std::uint16_t kindMask,
+                                                       const CodePickFilter &filter)
 {
     CodePickRequest request;
     request.caption = std::string(caption);
     request.mode = mode;
     request.kindMask = kindMask;
+    request.fixedCategory = filter.fixedCategory;
+    request.eventFilter = filter.events;
+    std::vector<CodeId> leftOut;
     // Only the kinds asked for are offered, events first, each in its list's order; only they
     // can start checked, so a selection of the other kind never shows through.
     const bool events = kindMask == 0 || (kindMask & PickEvents);
@@ -447,6 +484,10 @@ std::optional<std::vector<CodeId>> Prompter::pickCodes(ScheduleData &d, std::str
             const CodeId c = (*order)[i];
             if (!validCode(d, c) || d.codes[c].isEvent() != (order == &d.eventList))
                 continue;
+            if (!passesPickFilter(d, c, filter)) {
+                leftOut.push_back(c);
+                continue;
+            }
             request.offered.push_back(c);
             if ((d.codes[c].flags & LinkMarksMask) == AllMarks)
                 request.preset.push_back(c);
@@ -476,6 +517,8 @@ std::optional<std::vector<CodeId>> Prompter::pickCodes(ScheduleData &d, std::str
     // The answer is written over the codes offered only: a selection of the other kind, left
     // in the marks by an earlier pick, survives a pick of events or of resources.
     for (const CodeId c : request.offered)
+        d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
+    for (const CodeId c : leftOut)
         d.codes[c].flags &= static_cast<std::uint16_t>(~LinkMarksMask);
     for (const CodeId c : chosen)
         d.codes[c].flags |= AllMarks;

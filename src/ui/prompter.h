@@ -42,6 +42,16 @@ struct CategoryChoiceOptions
     bool offerAll = false;      // a last option "All resources"/"All events" returning 8
 };
 
+// What a code picker leaves out: codes of other categories than a fixed one, events the event
+// filter rejects.
+struct CodePickFilter
+{
+    int fixedCategory = 0; // 1..7; 0 lists every category
+    EventFilter events = EventFilter::All;
+};
+// Whether code c passes the filter.
+bool passesPickFilter(const ScheduleData &d, CodeId c, const CodePickFilter &filter);
+
 class Prompter
 {
 public:
@@ -102,8 +112,11 @@ public:
     // PickResources; 0 both), those with all link marks checked. On OK the chosen codes get all
     // link marks and every other code offered loses them (codes of a kind not offered keep
     // theirs), and the chosen codes are returned; on Cancel nothing changes.
+    // With a filter only the codes it passes are offered; on OK the codes of the kinds asked
+    // for that it left out lose their marks too, so no earlier selection of them shows through.
     std::optional<std::vector<CodeId>> pickCodes(ScheduleData &d, std::string_view caption,
-                                                 int mode, std::uint16_t kindMask);
+                                                 int mode, std::uint16_t kindMask,
+                                                 const CodePickFilter &filter = {});
 
     // A line of text of at most maxBytes bytes: `initial` and the answer are cut to that length,
     // line breaks and other control characters and the characters of `forbidden` are removed.

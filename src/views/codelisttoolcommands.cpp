@@ -5,12 +5,14 @@
 #include "commands/eventcopies.h"
 #include "commands/eventtools.h"
 #include "commands/healthcommands.h"
+#include "commands/roomusage.h"
 #include "engine/codetable.h"
 #include "views/codelistform.h"
 #include "views/codelistmodel.h"
 #include "views/codelisttools.h"
 
 #include <QAction>
+#include <QDateTime>
 
 namespace quivra {
 namespace {
@@ -296,6 +298,15 @@ void bindCodeListTools(std::vector<ViewCommand> &rows, bool events)
                 return optimiseResourceUsage(d, p, 0, 1);
             },
             allocated);
+    // Rooms attached, balanced or removed; the random numbers start from the clock.
+    if (ViewCommand *r = row(rows, "events.roomUsage"))
+        bindDataCommand(
+            *r,
+            [](ScheduleData &d, Prompter &p, ViewForm &) {
+                const auto seed = static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
+                return optimiseRoomUsage(d, p, seed);
+            },
+            hasCurrent);
     if (ViewCommand *r = row(rows, "events.unscheduleAll"))
         bindDataCommand(
             *r,

@@ -272,3 +272,61 @@ TEST_F(CodeSelectionTest, LockLocksOrUnlocksTheCheckedOrTheUncheckedEvents)
 }
 
 } // namespace
+
+TEST_F(CodeSelectionTest, FixedCategoryAndEventFilterNarrowTheList)
+{
+    struct Case
+    {
+        const char *name;
+        int fixedCategory;
+        EventFilter filter;
+        Texts listed;
+    };
+    const std::vector<Case> cases = {
+        {"all", 0, EventFilter::All, {"123", "1X3", "124", "1", "12"}},
+        {"with a room", 0, EventFilter::WithRoom, {"123", "1"}},
+        {"without a room", 0, EventFilter::WithoutRoom, {"1X3", "124", "12"}},
+        {"fully scheduled", 0, EventFilter::FullyScheduled, {"1X3", "124", "1", "12"}},
+        {"any scheduled", 0, EventFilter::AnyScheduled, {}},
+        {"not fully scheduled", 0, EventFilter::NotFullyScheduled, {"123"}},
+        {"category 2", 2, EventFilter::All, {"1", "12"}},
+        {"category 2 with a room", 2, EventFilter::WithRoom, {"1"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        CodePickRequest r = request(true);
+        r.fixedCategory = c.fixedCategory;
+        r.eventFilter = c.filter;
+        const CodeSelection s(*d, r);
+        Texts listed;
+        for (const CodeId code : s.codes())
+            listed.push_back(d->codes[code].code.str());
+        EXPECT_EQ(listed, c.listed);
+        EXPECT_EQ(s.checkedCount(), s.size());
+        EXPECT_EQ(s.categoryFixed(), c.fixedCategory != 0);
+        if (c.fixedCategory != 0) {
+            ASSERT_EQ(s.categories().size(), 1u);
+            EXPECT_EQ(s.categories()[0].number, c.fixedCategory);
+        }
+    }
+}
+
+TEST_F(CodeSelectionTest, APickerWithAFilterOffersOnlyWhatPassesAndClearsTheRestOnOk)
+{
+    ScriptedDialogs ui;
+    Prompter p(ui);
+    const CodeId withRoom = f.id("123");
+    d->codes[withRoom].flags |= AllMarks;
+    // Cancel leaves every mark as it was.
+    ui.cancel();
+    EXPECT_FALSE(p.pickCodes(*d, "Pick", 0, PickEvents, {0, EventFilter::WithoutRoom}));
+    EXPECT_EQ(d->codes[withRoom].flags & LinkMarksMask, AllMarks);
+    // A code the filter left out cannot come back chosen, and loses its marks on OK.
+    ui.pick({f.id("1X3"), withRoom});
+    const auto chosen = p.pickCodes(*d, "Pick", 0, PickEvents, {0, EventFilter::WithoutRoom});
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(*chosen, std::vector<CodeId>{f.id("1X3")});
+    EXPECT_EQ(d->codes[withRoom].flags & LinkMarksMask, 0);
+    EXPECT_EQ(d->codes[f.id("1X3")].flags & LinkMarksMask, AllMarks);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}

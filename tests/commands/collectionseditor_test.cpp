@@ -415,4 +415,154 @@ TEST_F(CollectionsEditorTest, EraseAsksForTheWeeksWhenMoreThanOneIsScheduled)
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 
+TEST_F(CollectionsEditorTest, ScheduleModeEditsACopyUntilSaved)
+{
+    const CodeId idle = id("IDLE");
+    {
+        // IDLE takes G1, which MATH keeps busy on Monday, bell 1, of week 1.
+        CollectionsEditor e(*d, p, CollectionsMode::Event, idle);
+        EXPECT_EQ(e.add(ids({"G1"})), 1);
+        EXPECT_EQ(e.commit(), CommitResult::Stored);
+    }
+    d->modified = false;
+    const std::string before = dumpScheduleData(*d);
+    CollectionsEditor e(*d, p, CollectionsMode::Event, idle);
+    ASSERT_TRUE(e.enterSchedule());
+    EXPECT_EQ(e.scheduleWeek(), 1);
+    EXPECT_EQ(e.slot(1, 1), ScheduleSlot::Blocked);
+    EXPECT_EQ(e.busyResources(1, 1), 1);
+    EXPECT_FALSE(e.toggleSlot(1, 1));
+    EXPECT_EQ(e.slot(2, 1), ScheduleSlot::Free);
+    // A slot toggled back is no change; fill and clear work on the free and the set slots.
+    EXPECT_TRUE(e.toggleSlot(2, 1));
+    EXPECT_TRUE(e.toggleSlot(2, 1));
+    EXPECT_EQ(e.scheduleChanges(), 0);
+    EXPECT_TRUE(e.toggleSlot(2, 1));
+    EXPECT_EQ(e.fillSlots(SlotScope::Row, 0, 2, true), 5);
+    EXPECT_EQ(e.fillSlots(SlotScope::Day, 1, 0, true), 2); // bell 1 is blocked, bell 2 is set
+    EXPECT_EQ(e.fillSlots(SlotScope::Week, 0, 0, false), 8);
+    EXPECT_EQ(e.scheduleChanges(), 0);
+    EXPECT_TRUE(e.toggleSlot(2, 1));
+    EXPECT_TRUE(e.scheduleWeekLabel().ends_with(" (1 h)")) << e.scheduleWeekLabel();
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_FALSE(d->modified);
+
+    // Leaving asks about the change; Cancel stays in schedule mode.
+    ui.expect("Do you want to save these 1 schedule change(s)?").cancel();
+    EXPECT_FALSE(e.leaveSchedule());
+    EXPECT_TRUE(e.scheduling());
+    EXPECT_TRUE(e.saveSchedule());
+    EXPECT_EQ(d->codes[idle].scheduled, 1);
+    EXPECT_EQ(d->codes[idle].allocated, 1);
+    EXPECT_TRUE(e.cancelDisabled());
+    EXPECT_EQ(e.scheduleChanges(), 0);
+
+    // The week copied goes to week 2 where it is free; Reset drops it again.
+    e.copyWeekSchedule();
+    e.stepScheduleWeek(+1);
+    EXPECT_EQ(e.pasteWeekSchedule(), 1);
+    EXPECT_EQ(e.slot(2, 1), ScheduleSlot::Scheduled);
+    e.resetSchedule();
+    EXPECT_EQ(e.slot(2, 1), ScheduleSlot::Free);
+    EXPECT_TRUE(e.leaveSchedule());
+    EXPECT_EQ(d->codes[idle].scheduled, 1);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, ScheduleModeNeedsAStoredUnlockedEventWithResources)
+{
+    CollectionsEditor fresh(*d, p, CollectionsMode::Event, 0);
+    EXPECT_FALSE(fresh.enterSchedule());
+    EXPECT_NE(fresh.scheduleHint().find("it is saved with [OK]"), std::string::npos);
+    setLock(*d, id("MATH"), LockMode::Lock);
+    CollectionsEditor locked(*d, p, CollectionsMode::Event, id("MATH"));
+    EXPECT_FALSE(locked.scheduleAvailable());
+    // A resource views its slots and cannot change them.
+    CollectionsEditor g1(*d, p, CollectionsMode::Resource, id("G1"));
+    ASSERT_TRUE(g1.enterSchedule());
+    EXPECT_EQ(g1.slot(1, 1), ScheduleSlot::Scheduled);
+    EXPECT_FALSE(g1.toggleSlot(2, 1));
+    EXPECT_EQ(g1.slotHint(2, 1), "You cannot edit schedules in Resources view");
+}
+
+TEST_F(CollectionsEditorTest, ErasePeriodsOneByOneTakesTheLatestPeriod)
+{
+    const CodeId math = id("MATH");
+    setLock(*d, math, LockMode::Lock);
+    const std::string before = dumpScheduleData(*d);
+    CollectionsEditor e(*d, p, CollectionsMode::Event, math);
+    ui.expect("before it is unlocked").answer(Answer::No);
+    EXPECT_FALSE(e.erasePeriodOneByOne());
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    // The only allocated period is scheduled: its slot goes with it, PLANNED drops by one.
+    ui.expect("before it is unlocked").answer(Answer::Yes);
+    EXPECT_TRUE(e.erasePeriodOneByOne());
+    EXPECT_EQ(d->codes[math].allocated, 0);
+    EXPECT_EQ(d->codes[math].scheduled, 0);
+    EXPECT_EQ(d->codes[math].planned, 1);
+    EXPECT_FALSE(isLockedCode(*d, math));
+    EXPECT_TRUE(e.cancelDisabled());
+    EXPECT_FALSE(e.erasePeriodOneByOne()); // nothing allocated is left
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, CommitChangesFieldsThroughTheEnginesOperations)
+{
+    const CodeId math = id("MATH");
+    d->modified = false;
+    {
+        CollectionsEditor e(*d, p, CollectionsMode::Event, math);
+        EXPECT_EQ(e.commit(), CommitResult::Stored);
+        EXPECT_FALSE(d->modified) << "nothing changed";
+    }
+    CollectionsEditor e(*d, p, CollectionsMode::Event, math);
+    e.setLocked(true);
+    e.setCategory(2);
+    ASSERT_TRUE(e.setPlanned(3));
+    EXPECT_EQ(e.commit(), CommitResult::Stored);
+    EXPECT_TRUE(d->modified);
+    EXPECT_TRUE(isLockedCode(*d, math));
+    EXPECT_EQ(categoryOf(*d, math), 2);
+    EXPECT_EQ(d->codes[math].planned, 3);
+    EXPECT_EQ(d->codes[math].allocated, 1);
+
+    // With a single week PLANNED may go down to SCHEDULED, and ALLOCATED follows it.
+    auto one = makeScheduleData();
+    FixtureBuilder b(*one);
+    b.calendar(1, 5, 4).resources('T', {"T1"});
+    b.event("E", {"T1"}, 3).allocate("E", 1, 1, 3).place("E", 1, 1, 1, 1).finish();
+    CollectionsEditor single(*one, p, CollectionsMode::Event, b.id("E"));
+    EXPECT_EQ(single.plannedMinimum(), 1);
+    ASSERT_TRUE(single.setPlanned(1));
+    EXPECT_EQ(single.commit(), CommitResult::Stored);
+    EXPECT_EQ(one->codes[b.id("E")].planned, 1);
+    EXPECT_EQ(one->codes[b.id("E")].allocated, 1);
+    EXPECT_EQ(one->codes[b.id("E")].scheduled, 1);
+}
+
+TEST_F(CollectionsEditorTest, RenameCategoryKeepsItsLetter)
+{
+    CollectionsEditor e(*d, p, CollectionsMode::Event, id("MATH"));
+    const std::string before(d->resourceCategories.view());
+    ui.expect("Enter a new name for the category \"Groups\"").cancel();
+    EXPECT_FALSE(e.renameCategory(false, 1));
+    ui.expect("Enter a new name for the category \"Groups\"").type("  ");
+    EXPECT_FALSE(e.renameCategory(false, 1));
+    EXPECT_EQ(d->resourceCategories.view(), before);
+    ui.expect("Enter a new name for the category \"Groups\"").type("Forms");
+    EXPECT_TRUE(e.renameCategory(false, 1));
+    EXPECT_EQ(d->resourceCategories.view(), "G:Forms$T:Teachers$R:Rooms$");
+    EXPECT_EQ(categoryName(*d, id("G1")), "G:Forms");
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(CollectionsEditorTest, ListLinesShowTheShortOrTheFullFieldSet)
+{
+    const std::string shortLine = collectionsLine(*d, id("MATH"), 1, false);
+    const std::string fullLine = collectionsLine(*d, id("MATH"), 1, true);
+    EXPECT_NE(shortLine.find("MATH"), std::string::npos);
+    EXPECT_LT(shortLine.size(), fullLine.size());
+    EXPECT_TRUE(collectionsLine(*d, 0, 1, true).empty());
+}
+
 } // namespace

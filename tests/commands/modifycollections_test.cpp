@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <functional>
 
 using namespace quivra;
@@ -222,3 +224,50 @@ TEST_F(ModifyCollectionsTest, SplitMovesTheMarkedSlotsToANewEvent)
 }
 
 } // namespace
+
+TEST_F(ModifyCollectionsTest, TheWeekGridShowsBothTimetablesAndTheMarks)
+{
+    ModifyCollections m(*d, p);
+    m.chooseEvent(id("MATH"));
+    m.chooseResource(id("T2"));
+    const PairWeekGrid grid = m.weekGrid();
+    ASSERT_EQ(grid.weeks, 2);
+    ASSERT_EQ(grid.days, 5);
+    ASSERT_EQ(grid.bells, 4);
+    // Week 1, Monday bell 1: MATH meets where ART keeps T2 busy; week 2 MATH alone.
+    EXPECT_EQ(ModifyCollections::gridText(grid.at(1, 1, 1)), "X");
+    EXPECT_EQ(ModifyCollections::gridText(grid.at(2, 1, 1)), "E");
+    EXPECT_EQ(ModifyCollections::gridText(grid.at(1, 2, 1)), "");
+    // A slot without a period of the event cannot be marked.
+    EXPECT_FALSE(m.toggleGridSlot(1, 2, 1));
+    EXPECT_TRUE(m.toggleGridSlot(2, 1, 1));
+    EXPECT_EQ(m.markedCount(), 1);
+    EXPECT_EQ(ModifyCollections::gridText(m.weekGrid().at(2, 1, 1)), "[E]");
+    m.chooseResource(id("T3"));
+    m.chooseEvent(0);
+    EXPECT_EQ(ModifyCollections::gridText(m.weekGrid().at(1, 1, 1)), "");
+}
+
+TEST_F(ModifyCollectionsTest, AnAddPastTheFirstWeekLeavesTheUndoText)
+{
+    // 2 January 2026, 09:05 local time.
+    std::tm local{};
+    local.tm_year = 126;
+    local.tm_mon = 0;
+    local.tm_mday = 2;
+    local.tm_hour = 9;
+    local.tm_min = 5;
+    local.tm_isdst = -1;
+    const FixedClock clock(46024, std::chrono::system_clock::from_time_t(std::mktime(&local)));
+    ModifyCollections m(*d, p);
+    m.setClock(&clock);
+    m.chooseEvent(id("MATH"));
+    m.chooseResource(id("T3"));
+    ASSERT_TRUE(m.add());
+    EXPECT_TRUE(m.undoText().empty()) << "conflicts counted from week 1";
+    m.chooseResource(id("T2"));
+    ui.expect("are ignored").answer(Answer::Ok);
+    m.setFirstWeek(2);
+    ASSERT_TRUE(m.add());
+    EXPECT_EQ(m.undoText(), "Tools|Modify event resources at 02.01.2026 09:05");
+}

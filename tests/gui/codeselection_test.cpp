@@ -6,12 +6,13 @@
 
 #include "engine/codetable.h"
 #include "shell/codeselectiondialog.h"
+#include "shell/qtdialogs.h"
 #include "support/fixture.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -79,7 +80,8 @@ private slots:
         auto d = makeScheduleData();
         FixtureBuilder f(*d);
         buildSchool(f, *d);
-        CodeSelectionDialog dialog(*d, eventsRequest(*d, {f.id("124")}), nullptr);
+        QtDialogs ask(*d, nullptr);
+        CodeSelectionDialog dialog(*d, eventsRequest(*d, {f.id("124")}), ask, nullptr);
         QListWidget *codes = dialog.codeList();
         QCOMPARE(codes->count(), 5);
         QCOMPARE(checkedLines(codes), QStringList{"124"});
@@ -113,8 +115,8 @@ private slots:
 
         // Mask and Links through their questions.
         ModalDriver driver;
-        driver.expect("maskInput", "use \"?\" as wildcard", [](QDialog *input) {
-            static_cast<QInputDialog *>(input)->setTextValue("1?3");
+        driver.expect("inputDialog", "use \"?\" as wildcard", [](QDialog *input) {
+            input->findChild<QLineEdit *>()->setText("1?3");
             ModalDriver::press(input, "OK");
         });
         click(dialog, "maskButton");

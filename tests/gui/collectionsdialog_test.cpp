@@ -15,6 +15,7 @@
 #include "shell/modifycollectionsdialog.h"
 #include "support/fixture.h"
 #include "ui/scripteddialogs.h"
+#include "views/qtext.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 
 using namespace quivra;
@@ -140,6 +142,20 @@ private slots:
         QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[_]"));
         QVERIFY(!dialog.button("add")->isEnabled());
         QVERIFY(dialog.button("clear")->isEnabled());
+        // The grid shows both weeks, each with a separator column: week 1 Monday bell 1 is
+        // the conflict; Enter there marks the slot as the list's double-click does.
+        QTableWidget *grid = dialog.weekGrid();
+        QCOMPARE(grid->columnCount(), 12);
+        QCOMPARE(grid->rowCount(), 4);
+        QCOMPARE(grid->item(0, 0)->text(), QString("X"));
+        QVERIFY(grid->item(0, 6)->text().isEmpty());
+        grid->setFocus();
+        grid->setCurrentCell(0, 0);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(grid->item(0, 0)->text(), QString("[X]"));
+        QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[X]"));
+        emit dialog.slotList()->itemDoubleClicked(dialog.slotList()->item(0));
+        QCOMPARE(grid->item(0, 0)->text(), QString("X"));
         emit dialog.slotList()->itemDoubleClicked(dialog.slotList()->item(0));
         QCOMPARE(dialog.slotList()->item(0)->text().left(3), QString("[X]"));
         dialog.button("clear")->click();
@@ -152,6 +168,90 @@ private slots:
         dialog.button("add")->click();
         QCOMPARE(items(dialog.linkList()), QStringList({"G1", "T1", "T3"}));
         QVERIFY(dialog.width() <= 1280 && dialog.height() <= 800);
+        QVERIFY2(ui.finished(), ui.problems().c_str());
+    }
+
+    void scheduleModeEditsTheWeekGridAndSaves()
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        buildSchool(f);
+        const CodeId math = f.id("MATH");
+        ScriptedDialogs ui;
+        Prompter p(ui);
+        CollectionsEditor editor(*d, p, CollectionsMode::Event, math);
+        TCourseDualBox dialog(editor);
+        QCOMPARE(dialog.button("schedule")->text(), QString("Schedule now"));
+        dialog.button("schedule")->click();
+        QTableWidget *grid = dialog.scheduleGrid();
+        QVERIFY(grid->isVisibleTo(&dialog));
+        QCOMPARE(grid->columnCount(), 5);
+        QCOMPARE(grid->rowCount(), 4);
+        QCOMPARE(grid->item(0, 0)->text(), QString("MATH"));
+        QVERIFY(!dialog.leftList()->isEnabled());
+        QVERIFY(!dialog.button("add")->isEnabled());
+        QVERIFY(!dialog.button("save")->isEnabled());
+
+        // Enter on Tuesday, bell 2, schedules MATH there; a second Enter takes it back.
+        grid->setFocus();
+        grid->setCurrentCell(1, 1);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(grid->item(1, 1)->text(), QString("MATH"));
+        QVERIFY(dialog.button("save")->isEnabled());
+        QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(grid->item(1, 1)->text().isEmpty());
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(d->codes[math].scheduled, 1);
+        dialog.button("save")->click();
+        QCOMPARE(d->codes[math].scheduled, 2);
+        QVERIFY(!dialog.button("cancel")->isEnabled());
+
+        // The grid's menu fills the row; leaving asks about the unsaved slots.
+        grid->setCurrentCell(2, 0);
+        dialog.action("Fill this row")->trigger();
+        QCOMPARE(grid->item(2, 4)->text(), QString("MATH"));
+        ui.expect("Do you want to save these 5 schedule change(s)?").answer(Answer::No);
+        dialog.button("schedule")->click();
+        QVERIFY(!grid->isVisibleTo(&dialog));
+        QVERIFY(dialog.leftList()->isEnabled());
+        QCOMPARE(d->codes[math].scheduled, 2);
+        QVERIFY2(ui.finished(), ui.problems().c_str());
+    }
+
+    void listMenusSelectAndSwitchFields()
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        buildSchool(f);
+        ScriptedDialogs ui;
+        Prompter p(ui);
+        CollectionsEditor editor(*d, p, CollectionsMode::Event, f.id("MATH"));
+        TCourseDualBox dialog(editor);
+        dialog.leftList()->setFocus();
+        const QString shortText = dialog.leftList()->item(0)->text();
+        const auto actions = dialog.leftList()->actions();
+        auto find = [&](const QString &caption) -> QAction * {
+            for (QAction *a : actions)
+                if (a->text() == caption)
+                    return a;
+            return nullptr;
+        };
+        QVERIFY(find("Select All") && find("Unselect All"));
+        find("Select All")->trigger();
+        QCOMPARE(dialog.leftList()->selectedItems().size(), 2);
+        find("Unselect All")->trigger();
+        QCOMPARE(dialog.leftList()->selectedItems().size(), 0);
+        find("Left box fields change")->trigger();
+        QVERIFY(dialog.leftList()->item(0)->text() != shortText);
+        QVERIFY(dialog.leftList()->item(0)->text().contains("G1"));
+        find("Left box fields change")->trigger();
+        QCOMPARE(dialog.leftList()->item(0)->text(), shortText);
+
+        // Rename category renames the category of the line the user points at.
+        dialog.leftList()->setCurrentRow(0);
+        ui.expect("Enter a new name for the category \"Groups\"").type("Forms");
+        find("Rename category")->trigger();
+        QCOMPARE(toQString(d->resourceCategories.view()).section('$', 0, 0), QString("G:Forms"));
         QVERIFY2(ui.finished(), ui.problems().c_str());
     }
 

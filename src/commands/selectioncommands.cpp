@@ -162,7 +162,8 @@ bool selectionOptimisation(Session &s, Clipboard &clipboard, const ReviewChanges
     const std::vector<int> gapsBefore = categoryGaps(d, options.bookings);
     SelectionRun run;
     if (method == 1)
-        run = addFromMatrix(d, pairs, static_cast<EventFilter>(filter), options, s.progress);
+        run =
+            addFromMatrix(d, pairs, static_cast<SelectionEventFilter>(filter), options, s.progress);
     else if (method == 2)
         run = swapStudents(d, static_cast<SwapCriteria>(criteria), static_cast<SwapGoal>(goal),
                            options, s.progress);

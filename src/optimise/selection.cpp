@@ -300,8 +300,9 @@ int collectionEntries(const ScheduleData &d)
     return n;
 }
 
-SelectionRun addFromMatrix(ScheduleData &d, std::vector<SelectionPair> pairs, EventFilter filter,
-                           const SelectionOptions &options, Progress &progress)
+SelectionRun addFromMatrix(ScheduleData &d, std::vector<SelectionPair> pairs,
+                           SelectionEventFilter filter, const SelectionOptions &options,
+                           Progress &progress)
 {
     SelectionRun run;
     const bool wasModified = d.modified;
@@ -351,8 +352,8 @@ SelectionRun addFromMatrix(ScheduleData &d, std::vector<SelectionPair> pairs, Ev
             if (!state.fits(pair.student, 0, e, &run.attempts) || !state.changeable(e))
                 continue;
             const bool scheduled = d.codes[e].scheduled > 0;
-            if ((filter == EventFilter::Unscheduled && scheduled) ||
-                (filter == EventFilter::Scheduled && !scheduled))
+            if ((filter == SelectionEventFilter::Unscheduled && scheduled) ||
+                (filter == SelectionEventFilter::Scheduled && !scheduled))
                 continue;
             const int links = std::max(1, static_cast<int>(collectionOf(d, e)[0]));
             if (links >= std::min(fewest, MaxMembers - 1) || !canJoin(d, e, pair.student))

@@ -56,7 +56,7 @@ struct SelectionPair
 std::vector<SelectionPair> readSelectionMatrix(const ScheduleData &d, std::string_view text,
                                                int studentsCategory, int subjectsCategory);
 
-enum class EventFilter : int { Unscheduled = 1, Scheduled = 2, All = 3 };
+enum class SelectionEventFilter : int { Unscheduled = 1, Scheduled = 2, All = 3 };
 enum class SwapCriteria : int { SameSubject = 1, SameScheduled = 2, Both = 3, Neither = 4 };
 enum class SwapGoal : int { Gaps = 1, Planned = 2, Allocated = 3, Links = 4 };
 
@@ -90,8 +90,9 @@ std::vector<SelectionPair> sortedPairs(std::vector<SelectionPair> pairs);
 // Each method recounts afterwards and returns what it changed; a stop request ends it after the
 // item in hand, keeping what was done.
 
-SelectionRun addFromMatrix(ScheduleData &d, std::vector<SelectionPair> pairs, EventFilter filter,
-                           const SelectionOptions &options, Progress &progress);
+SelectionRun addFromMatrix(ScheduleData &d, std::vector<SelectionPair> pairs,
+                           SelectionEventFilter filter, const SelectionOptions &options,
+                           Progress &progress);
 SelectionRun swapStudents(ScheduleData &d, SwapCriteria criteria, SwapGoal goal,
                           const SelectionOptions &options, Progress &progress);
 SelectionRun balanceStudents(ScheduleData &d, const SelectionOptions &options, Progress &progress);

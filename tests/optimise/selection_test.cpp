@@ -89,7 +89,7 @@ TEST(Selection, MatrixAddsToTheEmptiestEventAndRejectRestoresExactly)
     NullProgress progress;
     const auto pairs = readSelectionMatrix(*d, "P1\tMaths\tArt\nP2\tMaths\nP3\tMaths\n", 5, 4);
     ASSERT_EQ(pairs.size(), 4u);
-    const SelectionRun run = addFromMatrix(*d, pairs, EventFilter::All, {}, progress);
+    const SelectionRun run = addFromMatrix(*d, pairs, SelectionEventFilter::All, {}, progress);
 
     EXPECT_EQ(membersOf(*d, "M2"), (std::vector<std::string>{"Maths", "T3", "P1"}));
     EXPECT_EQ(membersOf(*d, "M1"), (std::vector<std::string>{"Maths", "T1", "T2", "P2"}))

@@ -136,7 +136,8 @@ int runSelect(const Arguments &args)
             std::cerr << "quivra-cli: the matrix names no subject and student of one row\n";
             return Refused;
         }
-        run = addFromMatrix(*d, pairs, static_cast<EventFilter>(*events), options, progress);
+        run =
+            addFromMatrix(*d, pairs, static_cast<SelectionEventFilter>(*events), options, progress);
     } else if (*method == 2) {
         run = swapStudents(*d, static_cast<SwapCriteria>(*criteria), static_cast<SwapGoal>(*goal),
                            options, progress);

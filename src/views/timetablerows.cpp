@@ -1,10 +1,12 @@
 #include "views/timetablerows.h"
 
+#include "commands/clipboardcommands.h"
 #include "commands/optimisecommands.h"
 #include "views/qtext.h"
 #include "views/timetablesview.h"
 
 #include <QAction>
+#include <QTableView>
 
 #include <optional>
 #include <string>
@@ -64,6 +66,22 @@ void bindArea(
     row->enabled = [](const ViewForm &view) { return view.host() != nullptr; };
 }
 
+// What the view shows for its clipboard copies: the timetable, the active week, the cell under
+// the cursor and how codes are labelled.
+TimetableViewState viewState(const TMatsForm &view)
+{
+    TimetableViewState state;
+    state.code = view.resource();
+    state.week = view.host() ? view.host()->activeWeek() : 1;
+    const QModelIndex cell = view.table()->currentIndex();
+    if (cell.isValid()) {
+        state.day = cell.column() + 1;
+        state.bell = cell.row() + 1;
+    }
+    state.showMode = view.options().showMode;
+    return state;
+}
+
 bool hasEvent(const TMatsForm &view)
 {
     return view.session().event() != 0;
@@ -83,6 +101,18 @@ bool canRedo(const TMatsForm &view)
 
 void bindTimetableRows(std::vector<ViewCommand> &rows)
 {
+    // "Copy to the Clipboard" items 1..10 on what the view shows; a copy changes no data.
+    for (int item = 1; item <= 10; ++item) {
+        ViewCommand *row = rowOf(rows, QStringLiteral("timetables.copy%1").arg(item));
+        if (!row)
+            continue;
+        bindDataCommand(*row, [item](ScheduleData &d, Prompter &p, ViewForm &view) {
+            ViewHost &host = *view.host();
+            copyTimetablesToClipboard(d, p, host.clipboard(), host.clipTarget(), item,
+                                      viewState(form(view)));
+            return false;
+        });
+    }
     bindArea(
         rows, "schedule", [](ScheduleData &d, TimetablesSession &s, Prompter &p, CellArea area) {
             // A suggestion, when there is one, is what Schedule accepts.

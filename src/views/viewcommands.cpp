@@ -317,6 +317,7 @@ std::vector<ViewCommand> weeksTable()
     t.add("previousMarked", "Previous marked event", {}, {key(Qt::CTRL | Qt::Key_P)});
     t.add("lock", "Lock / unlock event");
     t.add("copyGrid", "Copy grid to the Clipboard");
+    t.add("pasteGrid", "Paste grid from the Clipboard");
     t.menu = "Edit/Optimise (for demos only)";
     t.items("demoOptimise", {"1 Automatic allocation", "2 Automatic scheduling", "3 Both",
                              "4 Clear periods from weeks", "5 Clear periods from timetables"});

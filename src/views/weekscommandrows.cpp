@@ -3,10 +3,15 @@
 #include "commands/allocationsplit.h"
 #include "commands/bookingcommands.h"
 #include "commands/clearcommands.h"
+#include "commands/clipboardcommands.h"
+#include "commands/pastecommands.h"
 #include "commands/weekcopycommands.h"
 #include "commands/weekscommands.h"
 #include "commands/weekseventcommands.h"
+#include "views/qtext.h"
 #include "views/weeksview.h"
+
+#include <QTableWidget>
 
 namespace quivra {
 namespace {
@@ -99,6 +104,28 @@ void bindWeekCommand(std::vector<ViewCommand> &rows, const QString &id, WeekComm
         [command = std::move(command)](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &f) {
             return command(d, p, f.currentWeek());
         });
+}
+
+// The Bird's eye table as the text it shows: a header line of the weeks, then one line per
+// resource, cells separated by tabs, lines ended by CR LF.
+std::string birdsEyeText(const QTableWidget &table)
+{
+    QString text;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        const QTableWidgetItem *head = table.horizontalHeaderItem(c);
+        text += QLatin1Char('\t') + (head ? head->text() : QString());
+    }
+    text += QStringLiteral("\r\n");
+    for (int r = 0; r < table.rowCount(); ++r) {
+        const QTableWidgetItem *head = table.verticalHeaderItem(r);
+        text += head ? head->text() : QString();
+        for (int c = 0; c < table.columnCount(); ++c) {
+            const QTableWidgetItem *cell = table.item(r, c);
+            text += QLatin1Char('\t') + (cell ? cell->text() : QString());
+        }
+        text += QStringLiteral("\r\n");
+    }
+    return fromQString(text);
 }
 
 void bindDisplay(std::vector<ViewCommand> &rows, const QString &id,
@@ -325,6 +352,20 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
                              f.goToCell(next, f.currentWeek());
                          return false;
                      });
+    // The grid through the clipboard: every event's allocated periods week by week, and back.
+    if (ViewCommand *r = row(rows, "weeks.copyGrid")) {
+        bindDataCommand(*r, [](ScheduleData &d, Prompter &p, ViewForm &view) {
+            ViewHost &host = *view.host();
+            copyWeeksGrid(d, p, host.clipboard(), host.clipTarget());
+            return false;
+        });
+    }
+    if (ViewCommand *r = row(rows, "weeks.pasteGrid")) {
+        bindDataCommand(*r, [](ScheduleData &d, Prompter &p, ViewForm &view) {
+            ViewHost &host = *view.host();
+            return pasteWeeksGrid(d, p, host.progress(), host.clipboard());
+        });
+    }
     bindStateCommand(rows, "weeks.prerequisites",
                      [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
                          checkPrerequisites(d, p);
@@ -415,6 +456,15 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
         };
         r->checked = [is = birdsChecked[i]](const ViewForm &view) {
             return is(form(view).birdsEye());
+        };
+    }
+    if (ViewCommand *r = row(rows, "weeks.birdsCopy")) {
+        r->run = [](ViewForm &view) {
+            if (view.host())
+                view.host()->clipboard().setText(birdsEyeText(*form(view).birdsEyeTable()));
+        };
+        r->enabled = [](const ViewForm &view) {
+            return view.host() != nullptr && form(view).birdsEyeShown();
         };
     }
     bindDisplay(

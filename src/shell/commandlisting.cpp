@@ -52,7 +52,7 @@ QString viewWork(ViewTag tag)
     switch (tag) {
     case ViewTag::Resources:
     case ViewTag::Events:
-        return QStringLiteral("data entry in the %1 view").arg(viewName(tag));
+        return QStringLiteral("the %1 view's schedule copies").arg(viewName(tag));
     default:
         return QStringLiteral("the %1 view's editing").arg(viewName(tag));
     }

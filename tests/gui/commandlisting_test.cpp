@@ -258,7 +258,7 @@ private slots:
         for (const ListedCommand &c : listCommands(f.frame.commands()))
             QVERIFY2(c.wired == c.later.isEmpty(), qPrintable(c.window + " " + c.id));
         const QString text = commandsMarkdown(listCommands(f.frame.commands()));
-        QVERIFY(text.contains("| Tutorial |  | not yet (the help pages) |"));
+        QVERIFY(text.contains("| Fill current week |  | not yet (the Weeks view's editing) |"));
     }
 
     // Each view holds one action per row, with its keys scoped to the view, and a pop-up menu

@@ -8,6 +8,7 @@
 #include "engine/codetable.h"
 #include "engine/dump.h"
 #include "engine/lecturestore.h"
+#include "support/dumpmarks.h"
 #include "support/fixture.h"
 #include "ui/scripteddialogs.h"
 
@@ -20,15 +21,6 @@
 using namespace quivra;
 
 namespace {
-
-// The dump without link marks: the pickers leave their selection there, which is no change of
-// the data.
-std::string withoutMarks(std::string dump)
-{
-    for (auto at = dump.find(" marks 31"); at != std::string::npos; at = dump.find(" marks 31"))
-        dump.erase(at, 9);
-    return dump;
-}
 
 class WeekCopyTest : public ::testing::Test
 {

@@ -12,6 +12,7 @@
 // file, adds a colleague's file under the rule "Only relevant events", saves, and exports a text
 // file that gives the same data back.
 
+#include "editordriver.h"
 #include "framefixture.h"
 #include "modaldriver.h"
 
@@ -73,48 +74,6 @@ std::string dataPart(const std::string &dump)
             out += line + "\n";
     }
     return out;
-}
-
-// What the user types into the collections editor for one new code.
-struct NewCode
-{
-    QString code, name;
-    int category;       // 1..7, the place in the category box
-    int planned;        // events
-    QStringList linked; // chosen in the right list, in this order
-};
-
-// Fills the open collections editor with `c` and presses OK.
-void fillEditor(QDialog *dialog, const NewCode &c)
-{
-    auto edits = dialog->findChildren<QLineEdit *>();
-    QLineEdit *code = nullptr, *name = nullptr;
-    for (QLineEdit *edit : edits) {
-        if (edit->maxLength() == CodeLength)
-            code = edit;
-        else if (edit->maxLength() == NameLength)
-            name = edit;
-    }
-    QVERIFY(code && name);
-    code->setText(c.code);
-    name->setText(c.name);
-    dialog->findChild<QComboBox *>()->setCurrentIndex(c.category - 1);
-    if (c.planned > 0)
-        dialog->findChild<QSpinBox *>()->setValue(c.planned);
-    const auto lists = dialog->findChildren<QListWidget *>();
-    QCOMPARE(lists.size(), 2);
-    QListWidget *left = lists[0], *right = lists[1];
-    for (const QString &linked : c.linked) {
-        right->clearSelection();
-        for (int i = 0; i < right->count(); ++i) {
-            if (right->item(i)->text().section(':', 0, 0).trimmed() == linked)
-                right->item(i)->setSelected(true);
-        }
-        left->setCurrentRow(left->count() - 1);
-        dialog->findChild<QPushButton *>("add")->click();
-    }
-    QCOMPARE(left->count(), c.linked.size());
-    ModalDriver::press(dialog, "OK");
 }
 
 } // namespace

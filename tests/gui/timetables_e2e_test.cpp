@@ -4,6 +4,7 @@
 // it, a block dragged to another day, undo and redo, the initial solution and a quick
 // optimisation, then the file saved and opened again with the same cells.
 
+#include "editordriver.h"
 #include "modaldriver.h"
 
 #include "commands/filecommands.h"
@@ -39,44 +40,6 @@
 using namespace quivra;
 
 namespace {
-
-struct NewCode
-{
-    QString code, name;
-    int category;       // 1..7, the place in the category box
-    int planned;        // events
-    QStringList linked; // chosen in the right list, in this order
-};
-
-// Fills the open collections editor with `c` and presses OK.
-void fillEditor(QDialog *dialog, const NewCode &c)
-{
-    QLineEdit *code = nullptr, *name = nullptr;
-    for (QLineEdit *edit : dialog->findChildren<QLineEdit *>()) {
-        if (edit->maxLength() == CodeLength)
-            code = edit;
-        else if (edit->maxLength() == NameLength)
-            name = edit;
-    }
-    QVERIFY(code && name);
-    code->setText(c.code);
-    name->setText(c.name);
-    dialog->findChild<QComboBox *>()->setCurrentIndex(c.category - 1);
-    if (c.planned > 0)
-        dialog->findChild<QSpinBox *>()->setValue(c.planned);
-    const auto lists = dialog->findChildren<QListWidget *>();
-    QCOMPARE(lists.size(), 2);
-    QListWidget *left = lists[0], *right = lists[1];
-    for (const QString &linked : c.linked) {
-        right->clearSelection();
-        for (int i = 0; i < right->count(); ++i)
-            if (right->item(i)->text().section(':', 0, 0).trimmed() == linked)
-                right->item(i)->setSelected(true);
-        left->setCurrentRow(left->count() - 1);
-        dialog->findChild<QPushButton *>("add")->click();
-    }
-    ModalDriver::press(dialog, "OK");
-}
 
 // The cells of a resource's timetable in a week: "day.bell=CODE" for every period.
 std::map<std::string, std::string> cellsOf(const ScheduleData &d, std::string_view resource,

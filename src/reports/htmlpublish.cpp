@@ -471,54 +471,6 @@ void PageWriter::writePage(const std::string &name, const std::string &html)
     }
 }
 
-// ---- Counts ----
-
-const PageWriter::WeekCounts &PageWriter::counts(CodeId c)
-{
-    if (const auto it = m_counts.find(c); it != m_counts.end())
-        return it->second;
-    WeekCounts n;
-    if (isEventCode(m_d, c)) {
-        WeekAllocation wa;
-        loadWeekAllocation(m_d, c, wa, m_index);
-        for (int w = 1; w < WeekTableSize; ++w) {
-            n.allocated[at(w)] = wa.allocated[at(w)];
-            n.scheduled[at(w)] = wa.scheduled[at(w)];
-            n.booked[at(w)] = wa.booked[at(w)];
-        }
-    } else {
-        for (const CodeId e : eventsOf(c)) {
-            const WeekCounts &m = counts(e);
-            for (int w = 1; w < WeekTableSize; ++w) {
-                n.allocated[at(w)] += m.allocated[at(w)];
-                n.scheduled[at(w)] += m.scheduled[at(w)];
-            }
-        }
-    }
-    return m_counts.emplace(c, n).first->second;
-}
-
-const std::vector<CodeId> &PageWriter::eventsOf(CodeId r)
-{
-    if (!m_eventsOfBuilt) {
-        m_eventsOf.assign(at(m_d.codeCount + 1), {});
-        for (int e = 1; e <= m_d.codeCount; ++e) {
-            if (!isEventCode(m_d, static_cast<CodeId>(e)))
-                continue;
-            const MemberList members = collectionOf(m_d, static_cast<CodeId>(e));
-            for (int k = 1; k <= members[0]; ++k)
-                if (validCode(m_d, members[at(k)]))
-                    m_eventsOf[members[at(k)]].push_back(static_cast<CodeId>(e));
-        }
-        for (auto &list : m_eventsOf) {
-            std::sort(list.begin(), list.end());
-            list.erase(std::unique(list.begin(), list.end()), list.end());
-        }
-        m_eventsOfBuilt = true;
-    }
-    return m_eventsOf[r];
-}
-
 // ---- Report 3: timetables ----
 
 std::string PageWriter::timetable(CodeId c, int w)
@@ -720,7 +672,7 @@ std::string PageWriter::timetable(CodeId c, int w)
     h += "<td align=right><font size=1>" + std::string(ProductTitle) + " " + when +
          "</font></td></tr></table>\n";
     if (m_p.unscheduled) {
-        const WeekCounts &n = counts(c);
+        const WeekFigures::Counts &n = counts(c);
         const int length = weekLength(m_d, w);
         const int allocated = n.allocated[at(w)] / length;
         const int scheduled = n.scheduled[at(w)] / length;

@@ -45,24 +45,6 @@ std::string cell(const std::string &colour, const std::string &font, const std::
 
 } // namespace
 
-std::vector<int> PageWriter::weekSums(CodeId c)
-{
-    const WeekCounts &n = counts(c);
-    std::vector<int> sums;
-    int running = 0;
-    for (int w = m_first; w <= m_last; ++w) {
-        int value = (m_p.weekOptions & WeekScheduled) ? n.scheduled[at(w)] : n.allocated[at(w)];
-        if (m_p.weekOptions & WeekMultiplied)
-            value *= weekLength(m_d, w);
-        if (m_p.weekOptions & WeekCumulative) {
-            running += value;
-            value = running;
-        }
-        sums.push_back(value);
-    }
-    return sums;
-}
-
 std::string PageWriter::codeListHeader(CodeId c, int columns)
 {
     std::string h = tableStart(true);
@@ -98,7 +80,7 @@ std::string PageWriter::codeRow(CodeId c, const std::string &number, bool events
     const std::string &font = m_p.cellFont;
     int allocated = r.allocated, scheduled = r.scheduled;
     if (m_p.miscOptions & MiscSelectedWeeksTotals) {
-        const WeekCounts &n = counts(c);
+        const WeekFigures::Counts &n = counts(c);
         allocated = scheduled = 0;
         for (int w = m_first; w <= m_last; ++w) {
             allocated += n.allocated[at(w)];
@@ -139,7 +121,7 @@ std::string PageWriter::codeRow(CodeId c, const std::string &number, bool events
         h += cell(rowColour, font, content);
     }
     const std::vector<int> sums = weekSums(c);
-    const WeekCounts &n = counts(c);
+    const WeekFigures::Counts &n = counts(c);
     for (int w = m_first; w <= m_last; ++w) {
         const int value = sums[at(w - m_first)];
         if (!(m_p.weekOptions & WeekCumulative)) {

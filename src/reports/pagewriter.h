@@ -7,6 +7,7 @@
 #include "engine/lecturestore.h"
 #include "engine/random.h"
 #include "reports/htmlpublish.h"
+#include "reports/weekfigures.h"
 
 #include <array>
 #include <map>
@@ -84,20 +85,16 @@ public:
     void timelineReport();
     std::string codeListHeader(CodeId c, int columns);
     std::string codeRow(CodeId c, const std::string &number, bool events);
-    std::vector<int> weekSums(CodeId c);
+    std::vector<int> weekSums(CodeId c)
+    {
+        return m_figures.weekSums(c, m_first, m_last, m_p.weekOptions);
+    }
     std::string timelineBasic(int w);
     std::string timelineRooms(int w);
     std::string timelineAllEvents(int w, const std::vector<CodeId> &taken, CodeId single);
 
-    // Per-week counts of one code: allocated, scheduled and booked kind per week.
-    struct WeekCounts
-    {
-        std::array<int, WeekTableSize> allocated{};
-        std::array<int, WeekTableSize> scheduled{};
-        std::array<int, WeekTableSize> booked{};
-    };
-    const WeekCounts &counts(CodeId c);
-    const std::vector<CodeId> &eventsOf(CodeId r); // events whose collection holds r
+    const WeekFigures::Counts &counts(CodeId c) { return m_figures.counts(c); }
+    const std::vector<CodeId> &eventsOf(CodeId r) { return m_figures.eventsOf(r); }
 
     const ScheduleData &m_d;
     ReportParams m_p;
@@ -105,6 +102,7 @@ public:
     FileSink &m_sink;
     const RunEnvironment &m_env;
     LectureIndex m_index;
+    WeekFigures m_figures{m_d, m_index};
     Random m_random;
     FileNames m_names;
     PublishResult m_result;
@@ -113,9 +111,6 @@ public:
     std::vector<CodeId> m_codes; // the selected codes of the report's kind, table order
     bool m_oneFile = false;
     bool m_linkCalendars = false;
-    std::map<CodeId, WeekCounts> m_counts;
-    std::vector<std::vector<CodeId>> m_eventsOf;
-    bool m_eventsOfBuilt = false;
     WeekTimetable m_table;
 };
 

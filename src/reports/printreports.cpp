@@ -10,6 +10,7 @@
 #include "engine/textutil.h"
 #include "engine/weekstore.h"
 #include "reports/outputkit.h"
+#include "reports/weekfigures.h"
 
 #include <algorithm>
 #include <array>
@@ -116,14 +117,13 @@ private:
     std::string today() const;
 
     // Counts.
-    struct WeekCounts
-    {
-        std::array<int, WeekTableSize> allocated{}, scheduled{}, booked{};
-    };
-    const WeekCounts &counts(CodeId c);
-    const std::vector<CodeId> &eventsOf(CodeId r);
+    const WeekFigures::Counts &counts(CodeId c) { return m_figures.counts(c); }
+    const std::vector<CodeId> &eventsOf(CodeId r) { return m_figures.eventsOf(r); }
     std::vector<CodeId> linkedCodes(CodeId c);
-    std::vector<int> weekSums(CodeId c);
+    std::vector<int> weekSums(CodeId c)
+    {
+        return m_figures.weekSums(c, m_first, m_last, m_p.weekOptions);
+    }
 
     // Page mechanics.
     bool live() const { return !m_aborted && m_page >= m_o.firstPage && m_page <= m_o.lastPage; }
@@ -198,11 +198,10 @@ private:
     PrintSurface &m_s;
     Progress &m_progress;
     LectureIndex m_index;
+    WeekFigures m_figures{m_d, m_index};
     PrintResult m_result;
     std::vector<CodeId> m_codes;
     int m_first = 1, m_last = 1;
-    std::map<CodeId, WeekCounts> m_counts;
-    std::vector<std::vector<CodeId>> m_eventsOf;
     WeekTimetable m_table;
 
     // PrintState.
@@ -300,51 +299,6 @@ std::string Printer::today() const
 
 // ---- Counts ----
 
-const Printer::WeekCounts &Printer::counts(CodeId c)
-{
-    if (const auto it = m_counts.find(c); it != m_counts.end())
-        return it->second;
-    WeekCounts n;
-    if (isEventCode(m_d, c)) {
-        WeekAllocation wa;
-        loadWeekAllocation(m_d, c, wa, m_index);
-        for (int w = 1; w < WeekTableSize; ++w) {
-            n.allocated[at(w)] = wa.allocated[at(w)];
-            n.scheduled[at(w)] = wa.scheduled[at(w)];
-            n.booked[at(w)] = wa.booked[at(w)];
-        }
-    } else {
-        for (const CodeId e : eventsOf(c)) {
-            const WeekCounts &m = counts(e);
-            for (int w = 1; w < WeekTableSize; ++w) {
-                n.allocated[at(w)] += m.allocated[at(w)];
-                n.scheduled[at(w)] += m.scheduled[at(w)];
-            }
-        }
-    }
-    return m_counts.emplace(c, n).first->second;
-}
-
-const std::vector<CodeId> &Printer::eventsOf(CodeId r)
-{
-    if (m_eventsOf.empty()) {
-        m_eventsOf.assign(at(m_d.codeCount + 1), {});
-        for (int e = 1; e <= m_d.codeCount; ++e) {
-            if (!isEventCode(m_d, static_cast<CodeId>(e)))
-                continue;
-            const MemberList members = collectionOf(m_d, static_cast<CodeId>(e));
-            for (int k = 1; k <= members[0]; ++k)
-                if (validCode(m_d, members[at(k)]))
-                    m_eventsOf[members[at(k)]].push_back(static_cast<CodeId>(e));
-        }
-        for (auto &list : m_eventsOf) {
-            std::sort(list.begin(), list.end());
-            list.erase(std::unique(list.begin(), list.end()), list.end());
-        }
-    }
-    return m_eventsOf[r];
-}
-
 // The codes linked with c: an event's resources, a resource's events, in table order.
 std::vector<CodeId> Printer::linkedCodes(CodeId c)
 {
@@ -358,24 +312,6 @@ std::vector<CodeId> Printer::linkedCodes(CodeId c)
     std::sort(linked.begin(), linked.end());
     linked.erase(std::unique(linked.begin(), linked.end()), linked.end());
     return linked;
-}
-
-std::vector<int> Printer::weekSums(CodeId c)
-{
-    const WeekCounts &n = counts(c);
-    std::vector<int> sums;
-    int running = 0;
-    for (int w = m_first; w <= m_last; ++w) {
-        int value = (m_p.weekOptions & WeekScheduled) ? n.scheduled[at(w)] : n.allocated[at(w)];
-        if (m_p.weekOptions & WeekMultiplied)
-            value *= weekLength(m_d, w);
-        if (m_p.weekOptions & WeekCumulative) {
-            running += value;
-            value = running;
-        }
-        sums.push_back(value);
-    }
-    return sums;
 }
 
 // ---- Page mechanics ----
@@ -598,7 +534,7 @@ std::vector<Cell> Printer::fieldCells(CodeId c, const std::string &number, bool 
         return cells;
     int allocated = r.allocated, scheduled = r.scheduled;
     if (m_p.miscOptions & MiscSelectedWeeksTotals) {
-        const WeekCounts &n = counts(c);
+        const WeekFigures::Counts &n = counts(c);
         allocated = scheduled = 0;
         for (int w = m_first; w <= m_last; ++w) {
             allocated += n.allocated[at(w)];
@@ -636,7 +572,7 @@ std::vector<Cell> Printer::fieldCells(CodeId c, const std::string &number, bool 
 std::vector<Cell> Printer::weekCells(CodeId c, int firstWeek, int lastWeek, int columnWidth)
 {
     const std::vector<int> sums = weekSums(c);
-    const WeekCounts &n = counts(c);
+    const WeekFigures::Counts &n = counts(c);
     std::vector<Cell> cells;
     for (int w = firstWeek; w <= lastWeek; ++w) {
         const int value = sums[at(w - m_first)];
@@ -959,7 +895,7 @@ int Printer::cellResourceCount(CodeId r, CodeId e, int format) const
 
 int Printer::periodNumber(CodeId e, int w, int day, int bell)
 {
-    const WeekCounts &n = counts(e);
+    const WeekFigures::Counts &n = counts(e);
     int number = 1;
     for (int k = 1; k < w; ++k)
         number += n.scheduled[at(k)];
@@ -1295,7 +1231,7 @@ void Printer::timetable(CodeId r, int w)
                   1);
     }
     if (m_p.unscheduled) {
-        const WeekCounts &n = counts(r);
+        const WeekFigures::Counts &n = counts(r);
         const int allocated = n.allocated[at(w)], scheduled = n.scheduled[at(w)];
         if (scheduled < allocated) {
             m_y += 2 * m_L;

@@ -60,7 +60,11 @@ TMatsForm::TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 4);
     split->setStretchFactor(2, 2);
-    split->setSizes({180, 560, 300});
+    // The event list starts wide enough for a line of a usual code and its three counts.
+    const int listWidth = m_events->fontMetrics().horizontalAdvance(
+                              QStringLiteral("WWWWWW  ALLOC 99 SCHED 99 LEFT 99")) +
+                          2 * m_events->frameWidth() + 8;
+    split->setSizes({listWidth, 560, 300});
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top);

@@ -30,6 +30,7 @@
 #include "shell/recurringdialog.h"
 #include "shell/splitdialog.h"
 #include "support/carried.h"
+#include "support/dumpmarks.h"
 #include "support/fixture.h"
 #include "views/codelistform.h"
 #include "views/viewcommands.h"
@@ -54,29 +55,7 @@
 
 using namespace quivra;
 
-namespace {
-
-// The data of a dump: from the code table on, without the session's own state (the current
-// code, the modified flag), which is no part of a file, without the file's count of openings,
-// which reopening it adds to, without the day its counters started, the day it was first read,
-// and without the largest timetable seen, a high-water mark that grows as the views show
-// timetables.
-std::string dataPart(const std::string &dump)
-{
-    std::istringstream in(dump.substr(std::min(dump.find("[codes]"), dump.size())));
-    std::string out;
-    bool session = false;
-    for (std::string line; std::getline(in, line);) {
-        if (line.starts_with("["))
-            session = line == "[session]";
-        if (!session && !line.starts_with("usage 62 ") && !line.starts_with("usage 63 ") &&
-            !line.starts_with("largest-timetable"))
-            out += line + "\n";
-    }
-    return out;
-}
-
-} // namespace
+namespace {} // namespace
 
 class EndToEndTest : public QObject
 {

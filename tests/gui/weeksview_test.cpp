@@ -14,6 +14,7 @@
 #include "engine/lecturestore.h"
 #include "files/datafile.h"
 #include "shell/mainframe.h"
+#include "support/dumpmarks.h"
 #include "support/fixture.h"
 #include "views/weeksview.h"
 
@@ -30,23 +31,6 @@
 using namespace quivra;
 
 namespace {
-
-// The data of a dump from the code table on, without the session's state and the counters that
-// depend on the day the test runs.
-std::string dataPart(const std::string &dump)
-{
-    std::istringstream in(dump.substr(std::min(dump.find("[codes]"), dump.size())));
-    std::string out;
-    bool session = false;
-    for (std::string line; std::getline(in, line);) {
-        if (line.starts_with("["))
-            session = line == "[session]";
-        if (!session && !line.starts_with("usage 62 ") && !line.starts_with("usage 63 ") &&
-            !line.starts_with("largest-timetable"))
-            out += line + "\n";
-    }
-    return out;
-}
 
 int allocatedIn(const ScheduleData &d, std::string_view code, int week)
 {

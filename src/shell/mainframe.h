@@ -71,7 +71,7 @@ public:
 
     int activeWeek() const override { return m_options.activeWeek; }
     // Holds `week` within 1..weeks in use and shows the week-bound views for it.
-    void setActiveWeek(int week);
+    void setActiveWeek(int week) override;
 
     // The views' commands reach the data set and the settings through the frame (ViewHost);
     // after a change every view is rebuilt, and a picked code becomes the current one.

@@ -3,6 +3,7 @@
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "views/qtext.h"
+#include "views/timetablepanels.h"
 #include "views/timetablerows.h"
 #include "views/viewcommands.h"
 
@@ -51,6 +52,7 @@ TMatsForm::TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     m_linkedLayout->setContentsMargins(2, 2, 2, 2);
 
     auto *top = new QHBoxLayout;
+    top->addWidget(new TimetablesWeekChoice(*this));
     top->addWidget(m_resources);
     top->addWidget(m_status, 1);
     auto *split = new QSplitter(Qt::Horizontal, this);
@@ -271,6 +273,7 @@ void TMatsForm::showSession()
     updateMarks();
     updateStatus();
     showUndoCaptions(*this);
+    refreshTimetablePanels(*this);
     // What the commands are offered for follows the current event and the log.
     if (contextMenu())
         updateViewCommands(*this);

@@ -30,6 +30,8 @@ public:
     virtual Prompter &prompter() = 0;
     virtual Progress &progress() = 0;
     virtual int activeWeek() const = 0;
+    // Makes `week` the active week of the week-bound views; a host without weeks ignores it.
+    virtual void setActiveWeek(int week) { (void)week; }
 
     // After a command changed the data set: every view is rebuilt.
     virtual void dataChanged() = 0;

@@ -5,6 +5,7 @@
 #include "views/qtext.h"
 #include "views/timetablesview.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -232,14 +233,26 @@ void TimetablesBirdsEye::refresh()
         }
     }
     m_table->setVerticalHeaderLabels(labels);
-    m_table->horizontalHeader()->setDefaultSectionSize(m_columnWidth);
+    // The columns start as wide as the longest text they show; Narrower and Wider change that.
+    if (m_columnWidth == 0) {
+        const QFontMetrics metrics = m_table->fontMetrics();
+        int widest = 0;
+        for (const std::string &h : m_shown.headers)
+            widest = std::max(widest, metrics.horizontalAdvance(toQString(h)));
+        for (const BirdsEyeLine &line : m_shown.lines)
+            for (const std::string &cell : line.cells)
+                widest = std::max(widest, metrics.horizontalAdvance(toQString(cell)));
+        if (!m_shown.lines.empty())
+            m_columnWidth = std::clamp(widest + 12, 24, 240);
+    }
     for (int c = 0; c < m_table->columnCount(); ++c)
-        m_table->setColumnWidth(c, m_columnWidth);
+        m_table->setColumnWidth(c, m_columnWidth > 0 ? m_columnWidth : 44);
 }
 
 void TimetablesBirdsEye::switchView()
 {
     m_strip = !m_strip;
+    m_columnWidth = 0;
     refresh();
 }
 
@@ -307,7 +320,7 @@ void TimetablesBirdsEye::setExpanded(bool expanded)
 {
     const QSignalBlocker quiet(m_expanded);
     m_expanded->setChecked(expanded);
-    widen(expanded ? 6 : -6);
+    m_columnWidth = 0;
     refresh();
 }
 

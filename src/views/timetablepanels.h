@@ -75,7 +75,7 @@ private:
     QPushButton *m_expanded;
     BirdsEyeTable m_shown;
     bool m_strip = false;
-    int m_columnWidth = 44;
+    int m_columnWidth = 0; // 0: as wide as the longest text
 };
 
 // The quality grid: "Timetable" and "Quality index" of the week's most scattered timetables.

@@ -72,12 +72,14 @@ std::vector<WeekChoiceLine> weekChoiceLines(const ScheduleData &d)
     std::vector<WeekChoiceLine> lines(static_cast<std::size_t>(std::max(weeks, 0)));
     for (int w = 1; w <= weeks; ++w)
         lines[static_cast<std::size_t>(w - 1)].week = w;
+    // Shown with every refresh of the view: one pass over the store, not one per event.
+    const LectureIndex index(d);
     WeekAllocation wa;
     for (int c = 1; c <= d.codeCount; ++c) {
         const CodeId e = static_cast<CodeId>(c);
         if (!validCode(d, e) || !d.codes[e].isEvent() || d.codes[e].links == 0)
             continue;
-        loadWeekAllocation(d, e, wa);
+        loadWeekAllocation(d, e, wa, index);
         for (WeekChoiceLine &line : lines) {
             line.allocated += wa.allocated[static_cast<std::size_t>(line.week)];
             line.scheduled += wa.scheduled[static_cast<std::size_t>(line.week)];

@@ -2,6 +2,8 @@
 
 #include "engine/calendar.h"
 #include "engine/codetable.h"
+#include "engine/collections.h"
+#include "engine/lecturestore.h"
 
 #include <algorithm>
 #include <climits>
@@ -242,12 +244,16 @@ int QualityRow::value(int column) const
 QualityTable qualityRows(const ScheduleData &d, const WeekMatrix &m, int column, bool bookings)
 {
     QualityTable table;
+    // One pass over the store for every row, not one per row.
+    const LectureIndex index(d);
+    const std::vector<std::vector<CodeId>> eventsOf = eventsByResource(d);
     for (int row = 1; row <= m.rowCount(); ++row) {
         const int k = m.categoryOfRow(row);
         if (k == d.roomsCategory || (d.noGapsMasks[1] & (1u << k)))
             continue;
         const CodeId c = m.resourceOfRow(row);
-        const DayMeasures dm = dayMeasures(d, c, m.week(), m.week(), bookings);
+        const DayMeasures dm = dayMeasures(d, c, m.week(), m.week(), bookings, index,
+                                           eventsOf[static_cast<std::size_t>(c)]);
         if (dm.occupied == 0)
             continue;
         QualityRow q;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -156,12 +157,62 @@ void TimetablesWeekChoice::refill()
 // ----- bird's eye view
 // ------------------------------------------------------------------------------
 
+void BirdsEyeModel::setTable(BirdsEyeTable table)
+{
+    beginResetModel();
+    m_table = std::move(table);
+    endResetModel();
+}
+
+int BirdsEyeModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_table.lines.size());
+}
+
+int BirdsEyeModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_table.headers.size());
+}
+
+QVariant BirdsEyeModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    const std::vector<std::string> &cells =
+        m_table.lines[static_cast<std::size_t>(index.row())].cells;
+    const auto at = static_cast<std::size_t>(index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return at < cells.size() ? toQString(cells[at]) : QString();
+    case Qt::BackgroundRole:
+        // Every other day shaded, so the days stand apart in the long line.
+        if (m_table.bells > 0 && (index.column() / m_table.bells) % 2 == 1)
+            return QColor(238, 242, 250);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant BirdsEyeModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || section < 0)
+        return {};
+    const auto at = static_cast<std::size_t>(section);
+    if (orientation == Qt::Horizontal)
+        return at < m_table.headers.size() ? toQString(m_table.headers[at]) : QVariant();
+    return at < m_table.lines.size() ? toQString(m_table.lines[at].label) : QVariant();
+}
+
 TimetablesBirdsEye::TimetablesBirdsEye(TMatsForm &view)
-    : QWidget(&view, Qt::Tool), m_view(view), m_table(new QTableWidget(this))
+    : QWidget(&view, Qt::Tool), m_view(view), m_model(new BirdsEyeModel(this)),
+      m_table(new QTableView(this))
 {
     makeToolWindow(this, "timetablesBirdsEye", QStringLiteral("Bird's eye view"), {900, 420});
     setToolTip(QStringLiteral("Display timetable contents in timeline format"));
     m_table->setObjectName("birdsEyeTable");
+    m_table->setModel(m_model);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->setDefaultSectionSize(20);
@@ -188,8 +239,10 @@ TimetablesBirdsEye::TimetablesBirdsEye(TMatsForm &view)
     connect(m_thisWeek, &QPushButton::clicked, this, &TimetablesBirdsEye::switchToThisWeek);
     connect(m_expanded, &QPushButton::toggled, this, &TimetablesBirdsEye::setExpanded);
     // Queued: the choice rebuilds the table whose signal it answers.
-    connect(m_table, &QTableWidget::cellClicked, this, &TimetablesBirdsEye::chooseLine,
-            Qt::QueuedConnection);
+    connect(
+        m_table, &QTableView::clicked, this,
+        [this](const QModelIndex &index) { chooseLine(index.row(), index.column()); },
+        Qt::QueuedConnection);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(buttons);
@@ -202,51 +255,38 @@ void TimetablesBirdsEye::refresh()
     m_expanded->setEnabled(m_strip);
     TimetablesSession *s = openSession(m_view);
     const ScheduleData *d = dataOf(m_view);
-    m_shown = {};
+    BirdsEyeTable shown;
     if (s && d) {
         const int mode = m_strip && m_expanded->isChecked() ? ShowCodeAndName : ShowCode;
-        m_shown = m_strip ? weekStripRows(*d, s->matrix(), m_view.resource(), mode)
-                          : birdsEyeRows(*d, s->matrix(), mode);
+        shown = m_strip ? weekStripRows(*d, s->matrix(), m_view.resource(), mode)
+                        : birdsEyeRows(*d, s->matrix(), mode);
         setWindowTitle(m_strip ? QStringLiteral("Bird's eye view - %1 by weeks")
                                      .arg(toQString(formatCode(*d, m_view.resource(), ShowCode)))
                                : QStringLiteral("Bird's eye view - Week %1")
                                      .arg(toQString(formatWeek(*d, s->week(), 7))));
     }
-    m_table->clear();
-    m_table->setColumnCount(static_cast<int>(m_shown.headers.size()));
-    m_table->setRowCount(static_cast<int>(m_shown.lines.size()));
-    QStringList headers, labels;
-    for (const std::string &h : m_shown.headers)
-        headers << toQString(h);
-    m_table->setHorizontalHeaderLabels(headers);
-    const QColor dayShade(238, 242, 250);
-    for (int r = 0; r < m_table->rowCount(); ++r) {
-        const BirdsEyeLine &line = m_shown.lines[static_cast<std::size_t>(r)];
-        labels << toQString(line.label);
-        for (int c = 0; c < static_cast<int>(line.cells.size()); ++c) {
-            auto *item = new QTableWidgetItem(toQString(line.cells[static_cast<std::size_t>(c)]));
-            item->setToolTip(item->text());
-            // Every other day shaded, so the days stand apart in the long line.
-            if (m_shown.bells > 0 && (c / m_shown.bells) % 2 == 1)
-                item->setBackground(dayShade);
-            m_table->setItem(r, c, item);
-        }
-    }
-    m_table->setVerticalHeaderLabels(labels);
+    m_model->setTable(std::move(shown));
     // The columns start as wide as the longest text they show; Narrower and Wider change that.
-    if (m_columnWidth == 0) {
+    if (m_columnWidth == 0 && !m_model->shown().lines.empty()) {
         const QFontMetrics metrics = m_table->fontMetrics();
         int widest = 0;
-        for (const std::string &h : m_shown.headers)
+        for (const std::string &h : m_model->shown().headers)
             widest = std::max(widest, metrics.horizontalAdvance(toQString(h)));
-        for (const BirdsEyeLine &line : m_shown.lines)
+        for (const BirdsEyeLine &line : m_model->shown().lines)
             for (const std::string &cell : line.cells)
-                widest = std::max(widest, metrics.horizontalAdvance(toQString(cell)));
-        if (!m_shown.lines.empty())
-            m_columnWidth = std::clamp(widest + 12, 24, 240);
+                if (!cell.empty())
+                    widest = std::max(widest, metrics.horizontalAdvance(toQString(cell)));
+        m_columnWidth = std::clamp(widest + 12, 24, 240);
     }
-    for (int c = 0; c < m_table->columnCount(); ++c)
-        m_table->setColumnWidth(c, m_columnWidth > 0 ? m_columnWidth : 44);
+    setColumnWidths();
+}
+
+void TimetablesBirdsEye::setColumnWidths()
+{
+    const int width = m_columnWidth > 0 ? m_columnWidth : 44;
+    m_table->horizontalHeader()->setDefaultSectionSize(width);
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        m_table->setColumnWidth(c, width);
 }
 
 void TimetablesBirdsEye::switchView()
@@ -258,9 +298,11 @@ void TimetablesBirdsEye::switchView()
 
 void TimetablesBirdsEye::chooseLine(int line, int column)
 {
-    if (line < 0 || line >= static_cast<int>(m_shown.lines.size()))
+    const BirdsEyeTable &shown = m_model->shown();
+    if (line < 0 || line >= static_cast<int>(shown.lines.size()))
         return;
-    const BirdsEyeLine &l = m_shown.lines[static_cast<std::size_t>(line)];
+    const BirdsEyeLine l = shown.lines[static_cast<std::size_t>(line)];
+    const int bells = shown.bells;
     if (m_strip) {
         chooseWeek(m_view, l.week);
         return;
@@ -270,9 +312,8 @@ void TimetablesBirdsEye::chooseLine(int line, int column)
         return;
     m_view.chooseTimetable(at);
     // The cell clicked becomes the master timetable's current cell.
-    if (m_shown.bells > 0 && column >= 0) {
-        const QModelIndex cell =
-            m_view.table()->model()->index(column % m_shown.bells, column / m_shown.bells);
+    if (bells > 0 && column >= 0) {
+        const QModelIndex cell = m_view.table()->model()->index(column % bells, column / bells);
         if (cell.isValid())
             m_view.table()->setCurrentIndex(cell);
     }
@@ -292,7 +333,7 @@ void TimetablesBirdsEye::stepWeek(int delta)
 void TimetablesBirdsEye::copy()
 {
     if (m_view.host())
-        m_view.host()->clipboard().setText(birdsEyeText(m_shown));
+        m_view.host()->clipboard().setText(birdsEyeText(m_model->shown()));
 }
 
 void TimetablesBirdsEye::info()
@@ -304,16 +345,16 @@ void TimetablesBirdsEye::info()
 
 void TimetablesBirdsEye::widen(int delta)
 {
-    m_columnWidth = std::clamp(m_columnWidth + 8 * delta, 12, 240);
-    for (int c = 0; c < m_table->columnCount(); ++c)
-        m_table->setColumnWidth(c, m_columnWidth);
+    m_columnWidth = std::clamp((m_columnWidth > 0 ? m_columnWidth : 44) + 8 * delta, 12, 240);
+    setColumnWidths();
 }
 
 void TimetablesBirdsEye::switchToThisWeek()
 {
-    const int line = m_table->currentRow();
-    if (m_strip && line >= 0 && line < static_cast<int>(m_shown.lines.size()))
-        chooseWeek(m_view, m_shown.lines[static_cast<std::size_t>(line)].week);
+    const int line = m_table->currentIndex().row();
+    const BirdsEyeTable &shown = m_model->shown();
+    if (m_strip && line >= 0 && line < static_cast<int>(shown.lines.size()))
+        chooseWeek(m_view, shown.lines[static_cast<std::size_t>(line)].week);
 }
 
 void TimetablesBirdsEye::setExpanded(bool expanded)

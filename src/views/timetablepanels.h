@@ -9,6 +9,7 @@
 #include "commands/timetablepanels.h"
 #include "views/viewcommands.h"
 
+#include <QAbstractTableModel>
 #include <QComboBox>
 #include <QWidget>
 
@@ -17,6 +18,7 @@
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QTableView;
 class QTableWidget;
 
 namespace quivra {
@@ -42,6 +44,24 @@ private:
     std::vector<WeekChoiceLine> m_lines;
 };
 
+// The lines of the bird's eye view as a table: a line per row, a column per day and bell, every
+// other day shaded.
+class BirdsEyeModel final : public QAbstractTableModel
+{
+public:
+    explicit BirdsEyeModel(QObject *parent) : QAbstractTableModel(parent) {}
+    void setTable(BirdsEyeTable table);
+    const BirdsEyeTable &shown() const { return m_table; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    BirdsEyeTable m_table;
+};
+
 // The bird's eye view: every timetable of the week as one line, all days side by side; or
 // ("Switch view") the master's timetable week by week.
 class TimetablesBirdsEye final : public QWidget
@@ -52,7 +72,8 @@ public:
     explicit TimetablesBirdsEye(TMatsForm &view);
 
     void refresh();
-    QTableWidget *table() const { return m_table; }
+    QTableView *table() const { return m_table; }
+    BirdsEyeModel *model() const { return m_model; }
     bool stripShown() const { return m_strip; }
     void switchView();
     // Clicking a cell: its timetable (or, by weeks, its week) becomes current.
@@ -68,12 +89,14 @@ public:
     void setExpanded(bool expanded);
 
 private:
+    void setColumnWidths();
+
     TMatsForm &m_view;
-    QTableWidget *m_table;
+    BirdsEyeModel *m_model;
+    QTableView *m_table;
     QPushButton *m_switch;
     QPushButton *m_thisWeek;
     QPushButton *m_expanded;
-    BirdsEyeTable m_shown;
     bool m_strip = false;
     int m_columnWidth = 0; // 0: as wide as the longest text
 };

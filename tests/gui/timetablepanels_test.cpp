@@ -46,11 +46,11 @@ void trigger(TMatsForm *view, const QString &id)
     QFAIL(qPrintable("no action " + id));
 }
 
-void click(QTableWidget *table, int row, int column)
+void click(QTableView *table, int row, int column)
 {
-    table->scrollToItem(table->item(row, column));
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
-                      table->visualItemRect(table->item(row, column)).center());
+    const QModelIndex cell = table->model()->index(row, column);
+    table->scrollTo(cell);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(cell).center());
 }
 
 QPushButton *buttonOf(QWidget *panel, const QString &caption)
@@ -139,17 +139,17 @@ private slots:
 
         trigger(view, "timetables.birdsEye");
         TimetablesBirdsEye &birds = birdsEyeOf(*view);
-        QTableWidget *lines = birds.table();
+        BirdsEyeModel *lines = birds.model();
         QCOMPARE(lines->rowCount(), 4);
         QCOMPARE(lines->columnCount(), 30);
         int g1 = -1;
         for (int r = 0; r < lines->rowCount(); ++r)
-            if (lines->verticalHeaderItem(r)->text() == "G1")
+            if (lines->headerData(r, Qt::Vertical, Qt::DisplayRole).toString() == "G1")
                 g1 = r;
         QVERIFY(g1 >= 0);
-        QCOMPARE(lines->item(g1, 1)->text(), QString("ENG"));
+        QCOMPARE(lines->index(g1, 1).data().toString(), QString("ENG"));
         // Monday bell 2 of G1: G1 becomes the master, the cell its current cell.
-        click(lines, g1, 1);
+        click(birds.table(), g1, 1);
         QTRY_COMPARE(view->resource(), findCode(d, "G1"));
         QCOMPARE(view->table()->currentIndex().row(), 1);
         QCOMPARE(view->table()->currentIndex().column(), 0);
@@ -158,7 +158,7 @@ private slots:
         buttonOf(&birds, "Switch view")->click();
         QVERIFY(birds.stripShown());
         QCOMPARE(lines->rowCount(), 2);
-        click(lines, 1, 0);
+        click(birds.table(), 1, 0);
         QTRY_COMPARE(fx.frame.activeWeek(), 2);
         QCOMPARE(view->session().week(), 2);
     }
@@ -219,7 +219,7 @@ private slots:
                           master->visualRect(free).center());
 
         trigger(view, "timetables.birdsEye");
-        QVERIFY(birdsEyeOf(*view).table()->rowCount() > 0);
+        QVERIFY(birdsEyeOf(*view).model()->rowCount() > 0);
         shot(&birdsEyeOf(*view), "timetables-birdseye.png");
         trigger(view, "timetables.quality");
         QVERIFY(qualityOf(*view).table()->rowCount() > 0);

@@ -533,11 +533,10 @@ TimetableOutcome showFreeTimetables(ScheduleData &d, TimetablesSession &s, Promp
         }
         std::stable_sort(found.begin(), found.end(),
                          [](const auto &a, const auto &b) { return a.first > b.first; });
-        const std::string heading =
-            fillIn("Free resources (of \"All categories\") in {} slot(s) of the time range:{}{} - "
-                   "{}, {}",
-                   cells, "\n", slotName(d, day1, bell1), slotName(d, day2, bell2),
-                   weekName(d, s.week()));
+        const std::string heading = fillIn(
+            "Free resources (of \"All categories\") in {} slot(s) of the time range:{}{} - "
+            "{}, {}",
+            cells, "\n", slotName(d, day1, bell1), slotName(d, day2, bell2), weekName(d, s.week()));
         if (found.empty()) {
             p.infoDlg(heading + "\n\n--- No free resources found ---");
             return {};
@@ -636,6 +635,14 @@ TimetableOutcome copyTimetableToWeeks(ScheduleData &d, TimetablesSession &s, Pro
         if (adjust == Answer::Cancel)
             return {};
     }
+    // The active event alone may be unlocked for the copy; of all events the locked ones stay.
+    if (item == 1 && !lockGuard(d, active, [&](CodeId e) {
+            return p.yesNoDlg("You cannot change the event\n\n\"" +
+                              formatCode(d, e, ShowCodeAndName) +
+                              "\"\n\nbefore it is unlocked.\n\n"
+                              "Select [Yes] to unlock it now, [No] to leave it locked.");
+        }))
+        return {};
     const int weeks = to - first + 1;
     int copied = 0, offered = 0, bookingsCopied = 0;
     if (withEvents) {

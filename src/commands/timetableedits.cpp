@@ -220,46 +220,58 @@ std::vector<SlotRoom> slotRooms(const ScheduleData &d, const TimetablesSession &
 
 namespace {
 
-// Replaces one of event e's rooms by `room` in the matrix (logged), after asking which one and
-// whether to go on.
-TimetableOutcome replaceEventRoom(ScheduleData &d, TimetablesSession &s, Prompter &p, CodeId e,
-                                  const SlotRoom &room)
+// Puts `room` into event e's collection: in place of one of its rooms (one logged step in the
+// matrix) or as a new room (the week's matrix is built again), after asking which and whether
+// to go on.
+TimetableOutcome chooseEventRoom(ScheduleData &d, TimetablesSession &s, Prompter &p, CodeId e,
+                                 const SlotRoom &room)
 {
     std::vector<CodeId> own;
     for (const CodeId r : members(d, e))
         if (categoryOf(d, r) == d.roomsCategory)
             own.push_back(r);
-    if (own.empty())
-        return {};
-    CodeId from = own.front();
-    if (own.size() > 1) {
+    const std::string code = formatCode(d, room.room, ShowCode);
+    CodeId from = 0; // 0: added as a new room
+    if (!own.empty()) {
         std::vector<std::string> lines;
         for (const CodeId r : own)
             lines.push_back(formatCode(d, r, ShowCodeAndName));
-        const int chosen = p.selectLine("Replace/add room",
-                                        fillIn("Which room do you like to replace with \"{}\" ?",
-                                               formatCode(d, room.room, ShowCode)),
-                                        lines);
+        lines.push_back(fillIn("add new room \"{}\"", code));
+        const int chosen =
+            p.selectLine("Replace/add room",
+                         fillIn("Which room do you like to replace with \"{}\" ?", code), lines);
         if (chosen == 0)
             return {};
-        from = own[static_cast<std::size_t>(chosen - 1)];
+        if (chosen <= static_cast<int>(own.size()))
+            from = own[static_cast<std::size_t>(chosen - 1)];
     }
     std::string warning;
     if (room.scope < RoomScope::NextWeeks)
         warning = "\n- conflicts for the next and previous weeks may occur";
     else if (room.scope == RoomScope::NextWeeks)
         warning = "\n- conflicts for the previous weeks may occur";
-    if (!p.yesNoDlg(fillIn("Do you want to replace room \"{}\" with \"{}\"{}?",
-                           formatCode(d, from, ShowCode), formatCode(d, room.room, ShowCode),
-                           warning)))
+    const std::string action =
+        from ? fillIn("replace room \"{}\" with \"{}\"", formatCode(d, from, ShowCode), code)
+             : fillIn("add new room \"{}\"", code);
+    if (!p.yesNoDlg("Do you want to " + action + warning + "?"))
         return {};
-    const BlockOutcome r = s.matrix().replaceResource(d, e, from, room.room);
-    if (!r)
-        return {false, "The room could not be replaced.", TimetablesGoTo::Nowhere};
-    return {true,
-            fillIn("Room \"{}\" replaced with \"{}\" in {}.", formatCode(d, from, ShowCode),
-                   formatCode(d, room.room, ShowCode), quoted(d, e)),
-            TimetablesGoTo::Nowhere};
+    if (from) {
+        if (!s.matrix().replaceResource(d, e, from, room.room))
+            return {false, "The room could not be replaced.", TimetablesGoTo::Nowhere};
+    } else {
+        MemberList list = collectionOf(d, e);
+        if (list[0] >= MaxMembers)
+            return {false, "The resource list is full.", TimetablesGoTo::Nowhere};
+        list[static_cast<std::size_t>(++list[0])] = room.room;
+        if (setCollection(d, e, list) != list[0])
+            return {false, "The room could not be added.", TimetablesGoTo::Nowhere};
+        s.open(d, s.week());
+    }
+    const std::string done =
+        from ? fillIn("Room \"{}\" replaced with \"{}\" in {}.", formatCode(d, from, ShowCode),
+                      code, quoted(d, e))
+             : fillIn("Room \"{}\" added to {}.", code, quoted(d, e));
+    return {true, done, TimetablesGoTo::Nowhere};
 }
 
 TimetableOutcome noRooms(const ScheduleData &d, Prompter &p)
@@ -303,22 +315,10 @@ TimetableOutcome checkAvailableRooms(ScheduleData &d, TimetablesSession &s, Prom
     const std::string title = fillIn(
         "Rooms free for {} at {}, {}:{}[ALL WEEKS={}, NEXT WEEKS={}, THIS WEEK={}]", quoted(d, e),
         slotName(d, at.day, at.bell), weekName(d, s.week()), "\n", allWeeks, nextWeeks, thisWeek);
-    const bool manual = !hasRoomResource(d, e);
-    const int chosen = p.selectLine(manual ? "Available rooms" : "Replace/add room", title, lines);
+    const int chosen = p.selectLine("Available rooms", title, lines);
     if (chosen == 0)
         return {};
-    const SlotRoom &room = rooms[static_cast<std::size_t>(chosen - 1)];
-    if (!manual)
-        return replaceEventRoom(d, s, p, e, room);
-    if (room.manual)
-        return {};
-    const AssignOutcome out = assignRoom(d, e, s.week(), at.day, at.bell, room.room);
-    if (out != AssignOutcome::Assigned)
-        return {false, "The room could not be selected for this slot.", TimetablesGoTo::Nowhere};
-    return {
-        true,
-        fillIn("Room \"{}\" selected for {}.", formatCode(d, room.room, ShowCode), quoted(d, e)),
-        TimetablesGoTo::Nowhere};
+    return chooseEventRoom(d, s, p, e, rooms[static_cast<std::size_t>(chosen - 1)]);
 }
 
 TimetableOutcome selectRoomManually(ScheduleData &d, TimetablesSession &s, Prompter &p)

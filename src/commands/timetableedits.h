@@ -55,8 +55,9 @@ struct SlotRoom
 // with the widest scope it is free for. Empty when the current cell holds no period of the
 // current event.
 std::vector<SlotRoom> slotRooms(const ScheduleData &d, const TimetablesSession &s);
-// "Check available rooms": lists the rooms; choosing one gives the slot that room (an event
-// without room resources) or replaces the event's room by it (logged for undo).
+// "Check available rooms": lists the rooms with how widely each is free; the chosen one replaces
+// a room of the event's collection (one logged step) or joins it as a new room (the week's
+// matrix is built again).
 TimetableOutcome checkAvailableRooms(ScheduleData &d, TimetablesSession &s, Prompter &p);
 // "Select room manually": the rooms free in the slot; the chosen one becomes the slot's manual
 // room, and on request that of the event's other slots of the week.

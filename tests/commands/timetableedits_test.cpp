@@ -195,6 +195,7 @@ TEST_F(TimetableEditsTest, EveryCancelledQuestionChangesNothing)
          {3, 1},
          [](ScriptedDialogs &u) {
              u.expect("ALL WEEKS=").choose(1);
+             u.expect("Which room do you like to replace with \"R2\"").choose(1);
              u.expect("Do you want to replace room \"R1\"").answer(Answer::No);
          },
          checkAvailableRooms},
@@ -396,11 +397,21 @@ TEST_F(TimetableEditsTest, RoomsOfTheSlotAreGivenOrReplaced)
     ASSERT_EQ(s.event(), f.id("ENG"));
     const std::string before = content();
     ui.expect("[ALL WEEKS=").choose(2);
+    ui.expect("Which room do you like to replace with \"R3\"").choose(1);
     ui.expect("Do you want to replace room \"R1\" with \"R3\"").answer(Answer::Yes);
     EXPECT_TRUE(checkAvailableRooms(*d, s, p).changed);
     EXPECT_EQ(collection("ENG"), (std::vector<std::string>{"T2", "G2", "R3"}));
     EXPECT_TRUE(undoLast(*d, s).changed);
     EXPECT_EQ(content(), before);
+
+    // MATH has no room resource: the chosen room joins its collection, and its row holds MATH.
+    s.setMaster(f.id("T1"));
+    s.clickCell(*d, 1, 1);
+    ui.expect("[ALL WEEKS=").choose(3);
+    ui.expect("Do you want to add new room \"R3\"?").answer(Answer::Yes);
+    EXPECT_TRUE(checkAvailableRooms(*d, s, p).changed);
+    EXPECT_EQ(collection("MATH"), (std::vector<std::string>{"T1", "G1", "R3"}));
+    EXPECT_EQ(cellCode(*d, s.matrix().cell(s.matrix().rowOf(f.id("R3")), 1, 2)), f.id("MATH"));
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 

@@ -1,7 +1,8 @@
 // The Timetables view's rooms through the real frame: Ctrl+R on a period of the current event
 // opens the room choice of that slot (not the Tools dialog of every slot), the chosen room goes
-// to the slot and, on request, to the event's other slot of the week; Edit event structure (F2)
-// swaps a resource in the collections editor and Undo puts it back.
+// to the slot and, on request, to the event's other slot of the week; Ctrl+A lists the rooms
+// with how widely each is free; Edit event structure (F2) swaps a resource in the collections
+// editor and Undo puts it back.
 
 #include "editordriver.h"
 #include "framefixture.h"
@@ -103,6 +104,19 @@ private slots:
             QVERIFY(k > 0);
             QCOMPARE(manualTriple(d, k).room, r2);
         }
+
+        // Ctrl+A on the grid: every room with how widely it is free for MATH; Cancel keeps all.
+        driver.expect("optionsDialog", "[ALL WEEKS=", [](QDialog *dialog) {
+            auto *list = dialog->findChild<QListWidget *>();
+            QVERIFY(list && list->count() > 0);
+            QVERIFY(list->item(0)->text().contains("[ALL WEEKS]"));
+            ModalDriver::press(dialog, "Cancel");
+        });
+        fx.frame.activateWindow();
+        grid->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&fx.frame));
+        QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
 
         // F2: the collections editor on MATH; T2 takes T1's place, and Undo puts T1 back.
         driver.expect("TCourseDualBox", "MATH", [](QDialog *dialog) {

@@ -1,6 +1,7 @@
 #include "commands/timetablecommands.h"
 
 #include "commands/textfill.h"
+#include "commands/timetableedits.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/conflicts.h"
@@ -437,7 +438,16 @@ TimetableOutcome scheduleCells(ScheduleData &d, TimetablesSession &s, Prompter &
             while (bell + length <= bell2 && scoreAt(scores, day, bell + length) > 0 &&
                    m.cell(row, day, bell + length) == 0 && ev->placed + length + 1 <= ev->allowed)
                 ++length;
+            // A manual room bound to one of the block's slots is overwritten only when the
+            // user agrees; otherwise the block is left out.
+            const std::optional<std::vector<int>> rooms =
+                askRoomOverwrite(d, p, e, s.week(), day, bell, length);
+            if (!rooms) {
+                bell += length;
+                continue;
+            }
             if (scheduleCommand(d, m, e, day, bell, length, ui)) {
+                clearTripleRooms(d, *rooms);
                 placed += length;
                 scores = s.scoresOf(d, e);
                 if (symbol != NoBlock)
@@ -991,6 +1001,9 @@ TimetableOutcome quickOptimise(ScheduleData &d, TimetablesSession &s, Prompter &
         p.infoDlg("There is nothing to be optimised on this week.");
         return {};
     }
+    // Periods left in the week may be scheduled first (not undoable: the matrix is built again).
+    if (scheduleRemainingFirst(d, s, p) == RemainingAnswer::Stop)
+        return {m.weekTotals(d).placed != totals.placed, {}, TimetablesGoTo::Nowhere};
     // What each event of the week holds before the run.
     std::map<CodeId, DayMasks> before;
     for (const CodeId e : m.weekEvents())

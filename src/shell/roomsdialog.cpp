@@ -4,7 +4,9 @@
 #include "shell/commandtable.h"
 #include "shell/mainframe.h"
 #include "views/qtext.h"
+#include "views/timetablesview.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -201,6 +203,22 @@ void bindRoomsCommand(FrameCommand &row, TFrameForm &frame)
 {
     row.hint = QStringLiteral("Select rooms manually for events without a room resource");
     row.run = [&frame, memory = std::make_shared<RoomsDialogMemory>()] {
+        // In the Timetables view, on a period of its current event, the choice is that slot's.
+        if (frame.currentView() == ViewTag::Timetables) {
+            auto *view = static_cast<TMatsForm *>(frame.view(ViewTag::Timetables));
+            const TimetablesSession &s = view->session();
+            const MasterBlock block =
+                s.isOpen() ? blockAt(frame.data(), s, s.current().day, s.current().bell)
+                           : MasterBlock{};
+            if (block && block.event == s.event()) {
+                for (QAction *action : view->actions())
+                    if (action->objectName() == QStringLiteral("timetables.selectRoom") &&
+                        action->isEnabled()) {
+                        action->trigger();
+                        return;
+                    }
+            }
+        }
         showRoomsDialog(frame, *memory);
     };
     row.enabled = [&frame] { return frame.viewsExist(); };

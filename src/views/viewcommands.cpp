@@ -5,6 +5,7 @@
 #include "views/codelisttoolcommands.h"
 #include "views/collectionrows.h"
 #include "views/eventdialogrows.h"
+#include "views/timetableeditrows.h"
 #include "views/timetablerows.h"
 #include "views/timetablesview.h"
 #include "views/weekscommandrows.h"
@@ -478,6 +479,7 @@ std::vector<ViewCommand> timetablesTable()
     t.add("replaceLinked", "Replace this resource");
     t.add("removeLinked", "Remove this resource");
     bindTimetableRows(t.rows);
+    bindTimetableEditRows(t.rows);
     return std::move(t.rows);
 }
 

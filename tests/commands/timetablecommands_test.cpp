@@ -303,6 +303,8 @@ TEST_F(TimetableCommandsTest, QuickOptimisationStepsUndoThroughTheLog)
     open("T1", "MATH");
     const std::string before = content();
     NullProgress progress;
+    // The periods left in the week stay for later.
+    ui.expect("Would you like Quivra to schedule the remaining").answer(Answer::No);
     ui.expect("Do you want to open the edit history").answer(Answer::No);
     OptimiseSettings settings;
     settings.maxRounds = 3;

@@ -3,6 +3,7 @@
 #include "commands/clipboardcommands.h"
 #include "commands/optimisecommands.h"
 #include "views/qtext.h"
+#include "views/timetablepopuprows.h"
 #include "views/timetablesview.h"
 
 #include <QAction>
@@ -244,6 +245,7 @@ void bindTimetableRows(std::vector<ViewCommand> &rows)
     bindRow(rows, "blockLength", [](ScheduleData &d, TimetablesSession &s, Prompter &p) {
         return chooseBlockLength(d, s, p);
     });
+    bindTimetablePopupRows(rows);
 }
 
 void showUndoCaptions(TMatsForm &view)

@@ -865,8 +865,10 @@ std::string stepLine(const ScheduleData &d, const MoveStep &step)
         line += fillIn(" ({} cell(s))", static_cast<int>(step.cells.size()));
         break;
     case StepType::ReplaceResource:
+        // A resource removed from the event was replaced by none.
         line += " " + formatCode(d, step.code3, ShowCode) + " by " +
-                formatCode(d, step.code2, ShowCode) + " in " + formatCode(d, step.code, ShowCode);
+                (step.code2 != 0 ? formatCode(d, step.code2, ShowCode) : std::string("none")) +
+                " in " + formatCode(d, step.code, ShowCode);
         break;
     }
     return line;

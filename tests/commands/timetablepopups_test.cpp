@@ -259,6 +259,8 @@ TEST_F(TimetablePopupsTest, ARemovedResourceIsUndoneAndRedoneInItsPlace)
     EXPECT_EQ(members("BIO"), ids({"T2", "R1"}));
     EXPECT_EQ(at("G3", 3, 2), 0);
     EXPECT_EQ(at("R1", 3, 2), f.id("BIO"));
+    ASSERT_FALSE(historyLines(*d, s).empty());
+    EXPECT_NE(historyLines(*d, s).front().find("G3 by none in BIO"), std::string::npos);
     const std::string after = content();
 
     // Undo puts G3 back between T2 and R1, with its cells; Redo takes it out again.

@@ -18,9 +18,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace quivra;
 
@@ -32,6 +36,24 @@ void rightClick(QAbstractItemView *view, QPoint at)
     QWidget *viewport = view->viewport();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
     QApplication::sendEvent(viewport, &event);
+}
+
+// With QUIVRA_SCREENSHOTS set to a folder, the window with the pop-up menu opened at `at` goes
+// there as `name` (a grab of a window leaves out the menus it pops up, and the offscreen screen,
+// smaller than the window, pushes them aside).
+void shotWithMenu(QWidget *window, QMenu *menu, QPoint at, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("QUIVRA_SCREENSHOTS");
+    if (dir.isEmpty())
+        return;
+    QPixmap picture = window->grab();
+    QPainter painter(&picture);
+    // Kept inside the window, as a desktop keeps a menu on its screen.
+    const QPixmap shown = menu->grab();
+    at.setX(std::min(at.x(), picture.width() - shown.width()));
+    painter.drawPixmap(at, shown);
+    painter.end();
+    picture.save(QDir(dir).filePath(name));
 }
 
 // The pop-up menu shown now; null when none.
@@ -79,6 +101,8 @@ private:
         f.calendar(2, 5, 6).resources('G', {"G1", "G2", "G3"}).resources('T', {"T1", "T2"});
         f.event("MATH", {"T1", "G1"}, 4).allocate("MATH", 1, 1, 2).place("MATH", 1, 1, 1, 1);
         f.event("ENG", {"T2", "G2"}, 2).allocate("ENG", 1, 1, 2).place("ENG", 1, 1, 1, 1);
+        f.event("ART", {"T1", "G3"}, 2).allocate("ART", 1, 1, 2).place("ART", 1, 2, 2, 3);
+        f.event("PE", {"T2", "G1"}, 1).allocate("PE", 1, 1, 1).place("PE", 1, 3, 4, 4);
         f.finish();
         const QString path = m_dir.filePath("popups.qvf");
         if (!writeDataFile(*d, path.toStdString()))
@@ -95,6 +119,7 @@ private slots:
         frame.resize(1200, 800);
         frame.show();
         QVERIFY(f.open(writeFixture()));
+        frame.action("view.4")->trigger();
         auto *view = static_cast<TMatsForm *>(frame.view(ViewTag::Timetables));
         d.currentCode = findCode(d, "T1");
         view->followCurrentCode();
@@ -103,7 +128,7 @@ private slots:
 
         // The event list's own menu, on MATH's line, which the right click makes current.
         QListWidget *list = view->eventList();
-        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->count(), 2);
         rightClick(list, list->visualItemRect(list->item(0)).center());
         QMenu *menu = shownMenu();
         QVERIFY(menu);
@@ -118,6 +143,7 @@ private slots:
         // The linked timetable of G1: its hint, then its menu, which names G1 and MATH.
         QTRY_COMPARE(view->linkedTables().size(), std::size_t(1));
         QTableView *g1 = view->linkedTables().front();
+        QTRY_VERIFY(g1->isVisible() && g1->viewport()->height() > 0);
         QCOMPARE(g1->objectName(), QStringLiteral("linked_G1"));
         const QPoint cell = g1->visualRect(g1->model()->index(0, 0)).center();
         emit g1->entered(g1->model()->index(0, 0));
@@ -129,6 +155,7 @@ private slots:
         QAction *remove = view->findChild<QAction *>("timetables.removeLinked");
         QVERIFY(remove);
         QCOMPARE(remove->text(), QStringLiteral("Remove \"G1\" from event \"MATH\""));
+        shotWithMenu(&frame, menu, g1->viewport()->mapTo(&frame, cell), "timetables-popup.png");
 
         // G2 is busy with ENG when MATH is, so G3 is the one resource offered.
         ModalDriver driver;

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTableView>
 #include <QToolTip>
 
@@ -145,7 +146,7 @@ QMenu *timetablePopup(const TMatsForm &view, const QString &title)
     return nullptr;
 }
 
-void installEventListMenu(TMatsForm &view)
+void installPopupMenus(TMatsForm &view)
 {
     QListWidget *list = view.eventList();
     list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -159,6 +160,19 @@ void installEventListMenu(TMatsForm &view)
                              return;
                          updateViewCommands(view);
                          menu->popup(list->viewport()->mapToGlobal(pos));
+                     });
+    auto *area = view.findChild<QScrollArea *>(QStringLiteral("linkedTimetables"));
+    if (!area)
+        return;
+    area->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(area, &QWidget::customContextMenuRequested, &view,
+                     [&view, area](const QPoint &pos) {
+                         QMenu *menu = timetablePopup(view, QStringLiteral("Linked timetables"));
+                         if (!menu)
+                             return;
+                         view.session().linkedTarget = 0;
+                         updateViewCommands(view);
+                         menu->popup(area->viewport()->mapToGlobal(pos));
                      });
 }
 

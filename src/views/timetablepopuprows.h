@@ -23,8 +23,9 @@ void bindTimetablePopupRows(std::vector<ViewCommand> &rows);
 QMenu *timetablePopup(const TMatsForm &view, const QString &title);
 
 // A right click on the event list makes the line under the mouse current and pops up the event
-// list's menu there.
-void installEventListMenu(TMatsForm &view);
+// list's menu there; one on the linked timetables' panel outside a timetable pops up their menu
+// for none of them (to show hidden categories again).
+void installPopupMenus(TMatsForm &view);
 // A right click on the linked timetable of resource r pops up the linked timetables' menu for r;
 // its cells hint whether the current event can go there, as tooltips and in the status line.
 void installLinkedMenu(TMatsForm &view, QTableView &table, CodeId r);

@@ -76,7 +76,7 @@ TMatsForm::TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     connect(m_table, &QTableView::clicked, this, &TMatsForm::onCellClicked);
     connect(m_table, &QTableView::doubleClicked, this, &TMatsForm::onCellDoubleClicked);
     connect(m_events, &QListWidget::currentRowChanged, this, &TMatsForm::onEventChosen);
-    installEventListMenu(*this);
+    installPopupMenus(*this);
     refresh();
     installViewCommands(*this);
     buildMenuBar();

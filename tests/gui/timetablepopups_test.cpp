@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollArea>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,7 +32,7 @@ using namespace quivra;
 namespace {
 
 // Right-clicks `view` at `at` (viewport coordinates) as the mouse does.
-void rightClick(QAbstractItemView *view, QPoint at)
+void rightClick(QAbstractScrollArea *view, QPoint at)
 {
     QWidget *viewport = view->viewport();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
@@ -169,6 +170,21 @@ private slots:
         view->findChild<QAction *>("timetables.undo")->trigger();
         QCOMPARE(membersOf(d, "MATH"), (std::vector<std::string>{"T1", "G1"}));
         QTRY_COMPARE(view->linkedTables().front()->objectName(), QStringLiteral("linked_G1"));
+
+        // Hiding G1's category empties the panel; its menu there shows them all again.
+        g1 = view->linkedTables().front();
+        QTRY_VERIFY(g1->isVisible() && g1->viewport()->height() > 0);
+        rightClick(g1, cell);
+        QVERIFY(shownMenu());
+        QVERIFY(clickItem(shownMenu(), "timetables.hideCategory"));
+        QTRY_VERIFY(view->linkedTables().empty());
+        auto *panel = view->findChild<QScrollArea *>("linkedTimetables");
+        QVERIFY(panel);
+        rightClick(panel, QPoint(20, 20));
+        QVERIFY(shownMenu());
+        QCOMPARE(shownMenu()->title(), QStringLiteral("Linked timetables"));
+        QVERIFY(clickItem(shownMenu(), "timetables.showCategories"));
+        QTRY_COMPARE(view->linkedTables().size(), std::size_t(1));
     }
 };
 

@@ -1218,7 +1218,8 @@ TimetableOutcome changeAllocation(ScheduleData &d, TimetablesSession &s, Allocat
     int next = allocated;
     switch (change) {
     case AllocationChange::IncreaseLeft:
-        next = std::min(allocated + 1, std::min(d.coding.slotsPerWeek, 255));
+        // Never more periods than the week in use has slots.
+        next = std::min({allocated + 1, d.coding.slotsPerWeek, daysOf(d) * bellsOf(d), 255});
         break;
     case AllocationChange::DecreaseLeft:
         next = allocated > placed ? allocated - 1 : allocated;

@@ -323,4 +323,14 @@ TEST_F(TimetablePopupsTest, LinkedTimetablesAreActivatedHiddenAndHinted)
     EXPECT_EQ(s.master(), f.id("G3"));
 }
 
+// "Increase LEFT by one" stops at the slots of a week, as the event's own items do.
+TEST_F(TimetablePopupsTest, LeftIsNeverRaisedBeyondTheSlotsOfAWeek)
+{
+    open("T2", "ENG");
+    for (int i = 0; i < 40; ++i)
+        changeAllocation(*d, s, AllocationChange::IncreaseLeft);
+    EXPECT_EQ(week("ENG").allowed, 30);
+    EXPECT_GE(d->codes[f.id("ENG")].planned, d->codes[f.id("ENG")].allocated);
+}
+
 } // namespace

@@ -875,8 +875,10 @@ std::string stepLine(const ScheduleData &d, const MoveStep &step)
         line += fillIn(" ({} cell(s))", static_cast<int>(step.cells.size()));
         break;
     case StepType::ReplaceResource:
+        // A resource removed from the event was replaced by none.
         line += " " + formatCode(d, step.code3, ShowCode) + " by " +
-                formatCode(d, step.code2, ShowCode) + " in " + formatCode(d, step.code, ShowCode);
+                (step.code2 != 0 ? formatCode(d, step.code2, ShowCode) : std::string("none")) +
+                " in " + formatCode(d, step.code, ShowCode);
         break;
     }
     return line;
@@ -1229,7 +1231,8 @@ TimetableOutcome changeAllocation(ScheduleData &d, TimetablesSession &s, Allocat
     int next = allocated;
     switch (change) {
     case AllocationChange::IncreaseLeft:
-        next = std::min(allocated + 1, std::min(d.coding.slotsPerWeek, 255));
+        // Never more periods than the week in use has slots.
+        next = std::min({allocated + 1, d.coding.slotsPerWeek, daysOf(d) * bellsOf(d), 255});
         break;
     case AllocationChange::DecreaseLeft:
         next = allocated > placed ? allocated - 1 : allocated;

@@ -84,6 +84,10 @@ public:
     std::vector<SlotPos> suggestion;
     // The comment "Copy comment" took, for "Paste comment".
     std::string copiedComment;
+    // The linked timetable its pop-up menu acts on, and the resource categories whose linked
+    // timetables are hidden (bit k - 1 for category k).
+    CodeId linkedTarget = 0;
+    std::uint8_t hiddenLinked = 0;
 
     // The free-cell scores of event e in the matrix (all 0 for no event).
     FreeCells scoresOf(const ScheduleData &d, CodeId e) const;

@@ -747,6 +747,39 @@ BlockOutcome WeekMatrix::replaceInRows(ScheduleData &d, CodeId e, CodeId from, C
     return {ev ? followCollection(d, *ev) : 0, Refusal::None};
 }
 
+BlockOutcome WeekMatrix::changeMember(ScheduleData &d, CodeId e, CodeId from, CodeId to,
+                                      int &position)
+{
+    if (!validCode(d, e) || !d.codes[e].isEvent())
+        return {0, Refusal::NotInWeek};
+    MemberList members = collectionOf(d, e);
+    const int n = std::clamp<int>(members[0], 0, MaxMembers);
+    const auto at = [&members](int k) { return members.begin() + k; };
+    if (to == 0) {
+        const int k = positionInList(from, members);
+        if (k == 0)
+            return {0, Refusal::NotMember};
+        std::copy(at(k + 1), at(n + 1), at(k));
+        members[static_cast<std::size_t>(n)] = 0;
+        members[0] = static_cast<CodeId>(n - 1);
+        position = k;
+    } else {
+        if (from != 0 || n >= MaxMembers || !validCode(d, to) || d.codes[to].isEvent() ||
+            positionInList(to, members) != 0)
+            return {0, Refusal::NotMember};
+        const int k = std::clamp(position, 1, n + 1);
+        std::copy_backward(at(k), at(n + 1), at(n + 2));
+        members[static_cast<std::size_t>(k)] = to;
+        members[0] = static_cast<CodeId>(n + 1);
+    }
+    // An emptied collection stores nothing and says 0; a fuller one that stores nothing found
+    // no room and changed nothing.
+    if (setCollection(d, e, members) != members[0])
+        return {0, Refusal::StoreFull};
+    MatrixEvent *ev = eventState(e);
+    return {ev ? followCollection(d, *ev) : 0, Refusal::None};
+}
+
 bool WeekMatrix::applyStep(ScheduleData &d, MoveStep &step)
 {
     switch (step.type) {
@@ -791,8 +824,15 @@ bool WeekMatrix::applyStep(ScheduleData &d, MoveStep &step)
         return false;
     }
     case StepType::ReplaceResource:
-        if (!replaceInRows(d, step.code, step.code2, step.code3))
+        if (step.code2 == 0 || step.code3 == 0) {
+            // A resource taken out of the collection, or put back at its place.
+            int position = step.row;
+            if (!changeMember(d, step.code, step.code2, step.code3, position))
+                return false;
+            step.row = static_cast<std::uint16_t>(position);
+        } else if (!replaceInRows(d, step.code, step.code2, step.code3)) {
             return false;
+        }
         std::swap(step.code2, step.code3);
         return true;
     }
@@ -892,6 +932,24 @@ BlockOutcome WeekMatrix::replaceResource(ScheduleData &d, CodeId e, CodeId from,
         m_log.record(std::move(step));
     }
     return r;
+}
+
+BlockOutcome WeekMatrix::removeResource(ScheduleData &d, CodeId e, CodeId r)
+{
+    int position = 0;
+    const BlockOutcome out =
+        r == 0 ? BlockOutcome{0, Refusal::NotMember} : changeMember(d, e, r, 0, position);
+    if (out) {
+        MoveStep step;
+        step.type = StepType::ReplaceResource;
+        step.code = e;
+        // Sides already exchanged: applying the step puts r back at its place.
+        step.code2 = 0;
+        step.code3 = r;
+        step.row = static_cast<std::uint16_t>(position);
+        m_log.record(std::move(step));
+    }
+    return out;
 }
 
 bool WeekMatrix::undo(ScheduleData &d)

@@ -225,6 +225,9 @@ public:
                       int length);
     BlockOutcome toggle(ScheduleData &d, int row, int kind, int day, int bell, int day2, int bell2);
     BlockOutcome replaceResource(ScheduleData &d, CodeId e, CodeId from, CodeId to);
+    // Takes resource r out of event e's collection and e's cells out of r's row, logged as a
+    // replacement of r by nothing: its undo puts r back at its place in the collection.
+    BlockOutcome removeResource(ScheduleData &d, CodeId e, CodeId r);
 
     // Undo and redo move the log only when the step could be applied; false otherwise.
     bool undo(ScheduleData &d);
@@ -310,6 +313,9 @@ private:
     void cellsOfEvent(const ScheduleData &d, const MatrixEvent &ev,
                       std::vector<EventCell> &out) const;
     int followCollection(const ScheduleData &d, MatrixEvent &ev);
+    // `to` 0: takes `from` out of e's collection, its place there into `position`; `from` 0:
+    // puts `to` back at `position`. The rows follow the collection.
+    BlockOutcome changeMember(ScheduleData &d, CodeId e, CodeId from, CodeId to, int &position);
     void enterStripLecture(const ScheduleData &d, const LectureView &v, CellWord word);
     BlockOutcome doToggle(ScheduleData &d, int row, int kind, int day, int bell, int day2,
                           int bell2, MoveStep &step);

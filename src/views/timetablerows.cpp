@@ -4,6 +4,7 @@
 #include "commands/optimisecommands.h"
 #include "views/qtext.h"
 #include "views/timetablepanels.h"
+#include "views/timetablepopuprows.h"
 #include "views/timetablesview.h"
 
 #include <QAction>
@@ -246,6 +247,7 @@ void bindTimetableRows(std::vector<ViewCommand> &rows)
         return chooseBlockLength(d, s, p);
     });
     bindTimetablePanelRows(rows);
+    bindTimetablePopupRows(rows);
 }
 
 void showUndoCaptions(TMatsForm &view)

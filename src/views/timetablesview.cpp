@@ -1,9 +1,11 @@
 #include "views/timetablesview.h"
 
+#include "commands/timetablepopups.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "views/qtext.h"
 #include "views/timetablepanels.h"
+#include "views/timetablepopuprows.h"
 #include "views/timetablerows.h"
 #include "views/viewcommands.h"
 
@@ -76,6 +78,7 @@ TMatsForm::TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     connect(m_table, &QTableView::clicked, this, &TMatsForm::onCellClicked);
     connect(m_table, &QTableView::doubleClicked, this, &TMatsForm::onCellDoubleClicked);
     connect(m_events, &QListWidget::currentRowChanged, this, &TMatsForm::onEventChosen);
+    installPopupMenus(*this);
     refresh();
     installViewCommands(*this);
     buildMenuBar();
@@ -314,7 +317,7 @@ void TMatsForm::fillLinked()
     std::vector<std::uint16_t> scratch;
     for (const std::uint16_t row : m_session.matrix().rowsOf(m_d, m_session.event(), scratch)) {
         const CodeId r = m_session.matrix().resourceOfRow(row);
-        if (r == m_session.master())
+        if (r == m_session.master() || linkedHidden(m_d, m_session, r))
             continue;
         auto *title = new QLabel(toQString(formatCode(m_d, r, ShowCodeAndName)), m_linkedBox);
         auto *table = new QTableView(m_linkedBox);
@@ -327,6 +330,7 @@ void TMatsForm::fillLinked()
         table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
         table->verticalHeader()->setDefaultSectionSize(18);
         table->setMinimumHeight(60);
+        installLinkedMenu(*this, *table, r);
         connect(table, &QTableView::doubleClicked, this, [this, r] {
             showResource(r);
             emit currentCodeChanged(r);

@@ -101,9 +101,17 @@ public:
 
 private:
     bool addResources(const ClipLine &line, CodeId e, MemberList &timetabled);
+    // Where each code's lectures are: built on first use and again after the store changed.
+    const LectureIndex &index()
+    {
+        if (!m_index)
+            m_index = std::make_unique<LectureIndex>(m_d);
+        return *m_index;
+    }
 
     ScheduleData &m_d;
     LinePasteReport m_r;
+    std::unique_ptr<LectureIndex> m_index;
 };
 
 void LinePaste::booking(const ClipLine &line, int onlyWeek)
@@ -123,12 +131,23 @@ void LinePaste::booking(const ClipLine &line, int onlyWeek)
         omit(line[0]);
         return;
     }
-    auto own = std::make_unique<WeekTimetable>();
     auto shown = std::make_unique<WeekTimetable>();
-    bookingTimetableOf(m_d, r, at.week, *own);
-    weekTimetableOf(m_d, r, at.week, *shown, false, true);
+    weekTimetableOf(m_d, r, at.week, *shown, index(), false, true);
     const CellWord wanted =
         makeCell(static_cast<std::uint16_t>(ownWord(m_d, r) | LectureBookingBit), kind);
+    // Booked already as the row asks, as the timetable shows: nothing to read or write.
+    bool booked = true;
+    for (int bell = at.first; bell <= at.last && booked; ++bell) {
+        const CellWord cell = shown->cell(at.day, bell);
+        booked = isBookingCell(cell) && cellCode(m_d, cell) == r && cellKind(cell) == kind;
+    }
+    if (booked) {
+        m_r.cells += at.last - at.first + 1;
+        m_r.present += at.last - at.first + 1;
+        return;
+    }
+    auto own = std::make_unique<WeekTimetable>();
+    bookingTimetableOf(m_d, r, at.week, *own);
     int added = 0;
     for (int bell = at.first; bell <= at.last; ++bell) {
         ++m_r.cells;
@@ -147,6 +166,7 @@ void LinePaste::booking(const ClipLine &line, int onlyWeek)
     if (added == 0)
         return;
     // A store without room refuses, and the row's cells stay as they were.
+    m_index.reset();
     if (writeWeekBookings(m_d, BookingWrite::Replace, r, at.week, *own) == 0) {
         m_r.refused += added;
         return;
@@ -180,7 +200,9 @@ bool LinePaste::addResources(const ClipLine &line, CodeId e, MemberList &timetab
     if (timetabled[0] == 0)
         return false;
     if (m[0] != before) {
-        if (setCollection(m_d, e, m) < 0)
+        // Storing may compact the stores when the collection list is full.
+        m_index.reset();
+        if (setCollection(m_d, e, m) <= 0)
             return false;
         m_r.resourcesAdded += m[0] - before;
     }
@@ -201,16 +223,15 @@ void LinePaste::schedule(const ClipLine &line, bool adjust)
         omit(line[0]);
         return;
     }
-    const LectureIndex index(m_d);
     WeekAllocation wa;
-    loadWeekAllocation(m_d, e, wa, index);
+    loadWeekAllocation(m_d, e, wa, index());
     auto own = std::make_unique<WeekTimetable>();
-    weekTimetableOf(m_d, e, at.week, *own, index);
+    weekTimetableOf(m_d, e, at.week, *own, index());
     std::vector<std::unique_ptr<WeekTimetable>> timetables;
     for (int i = 1; i <= resources[0]; ++i) {
         timetables.push_back(std::make_unique<WeekTimetable>());
         weekTimetableOf(m_d, resources[static_cast<std::size_t>(i)], at.week, *timetables.back(),
-                        index);
+                        index());
     }
     const auto w = static_cast<std::size_t>(at.week);
     int left = adjust ? MaxBells : int{wa.allocated[w]} - int{wa.scheduled[w]};
@@ -229,6 +250,7 @@ void LinePaste::schedule(const ClipLine &line, bool adjust)
             m_r.added += last - first + 1;
         else
             m_r.refused += last - first + 1;
+        m_index.reset();
     };
     int run = 0;
     for (int bell = at.first; bell <= at.last; ++bell) {

@@ -1,5 +1,6 @@
 #include "views/clipboardrows.h"
 
+#include "commands/bookingclipboard.h"
 #include "commands/clipboardcommands.h"
 #include "commands/pastecommands.h"
 #include "engine/codetable.h"
@@ -91,6 +92,20 @@ void bindClipboardRows(std::vector<ViewCommand> &rows, bool events)
             bindCopy(row(rows, prefix + QStringLiteral("copy%1").arg(i + 1)), kinds[i], events);
     if (events)
         bindCopy(row(rows, "events.copyTimetables5"), CopyEventTimetables, true);
+    if (events)
+        for (int format = 1; format <= 4; ++format)
+            if (ViewCommand *r = row(rows, QStringLiteral("events.copyTimetables%1").arg(format)))
+                bindDataCommand(*r, [format](ScheduleData &d, Prompter &p, ViewForm &view) {
+                    ViewHost &host = *view.host();
+                    copyScheduleLinesToClipboard(d, p, host.clipboard(), host.clipTarget(), format);
+                    return false;
+                });
+    if (ViewCommand *r = events ? nullptr : row(rows, "resources.copyBookings"))
+        bindDataCommand(*r, [](ScheduleData &d, Prompter &p, ViewForm &view) {
+            ViewHost &host = *view.host();
+            copyBookingsToClipboard(d, p, host.clipboard(), host.clipTarget());
+            return false;
+        });
     bindPeriods(row(rows, prefix + "countAllocated"), WeekPeriods::Allocated);
     bindPeriods(row(rows, prefix + "countScheduled"), WeekPeriods::Scheduled);
     bindPeriods(row(rows, prefix + "countUnscheduled"), WeekPeriods::Unscheduled);
@@ -103,6 +118,10 @@ void bindClipboardRows(std::vector<ViewCommand> &rows, bool events)
     bindPaste(row(rows, "events.paste2"), PasteReplaceResources, true);
     bindPaste(row(rows, "events.paste3"), PasteAddResources, true);
     bindPaste(row(rows, "events.paste4"), PasteRemoveResources, true);
+    if (ViewCommand *r = row(rows, "events.paste5"))
+        bindDataCommand(*r, [](ScheduleData &d, Prompter &p, ViewForm &view) {
+            return pasteTimetablesFromClipboard(d, p, view.host()->clipboard());
+        });
 }
 
 } // namespace quivra

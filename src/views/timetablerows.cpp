@@ -1,5 +1,6 @@
 #include "views/timetablerows.h"
 
+#include "commands/bookingclipboard.h"
 #include "commands/clipboardcommands.h"
 #include "commands/optimisecommands.h"
 #include "views/qtext.h"
@@ -115,6 +116,23 @@ void bindTimetableRows(std::vector<ViewCommand> &rows)
             return false;
         });
     }
+    if (ViewCommand *row = rowOf(rows, "timetables.copy11"))
+        bindDataCommand(*row, [](ScheduleData &d, Prompter &p, ViewForm &view) {
+            copyBookingsToClipboard(d, p, view.host()->clipboard(), view.host()->clipTarget());
+            return false;
+        });
+    for (const bool allWeeks : {false, true})
+        if (ViewCommand *row = rowOf(rows, allWeeks ? "timetables.paste2" : "timetables.paste1")) {
+            row->run = [allWeeks](ViewForm &view) {
+                if (ViewHost *host = view.host())
+                    form(view).run(
+                        [host, allWeeks](ScheduleData &d, TimetablesSession &s, Prompter &p) {
+                            return pasteSessionBookings(d, s, p, host->clipboard(), allWeeks);
+                        });
+            };
+            row->enabled = [](const ViewForm &view) { return view.host() != nullptr; };
+        }
+    bindRow(rows, "copyBookings", copyMasterBookings);
     bindArea(
         rows, "schedule", [](ScheduleData &d, TimetablesSession &s, Prompter &p, CellArea area) {
             // A suggestion, when there is one, is what Schedule accepts.

@@ -243,7 +243,7 @@ private slots:
         QCOMPARE(newEvent["caption"].toString(), QString("New event"));
         QCOMPARE(newEvent["shortcut"].toString(), QString("Ins, +"));
         QVERIFY(newEvent["wired"].toBool());
-        QVERIFY(!find("resources.copyBookings")["wired"].toBool());
+        QVERIFY(find("resources.copyBookings")["wired"].toBool());
         QVERIFY(find("timetables.nextTimetable")["wired"].toBool());
         QCOMPARE(find("weeks.duplicate")["menu"].toString(), ContextMenu);
 

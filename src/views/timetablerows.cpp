@@ -3,6 +3,7 @@
 #include "commands/clipboardcommands.h"
 #include "commands/optimisecommands.h"
 #include "views/qtext.h"
+#include "views/timetabledisplayrows.h"
 #include "views/timetablesview.h"
 
 #include <QAction>
@@ -79,6 +80,7 @@ TimetableViewState viewState(const TMatsForm &view)
         state.bell = cell.row() + 1;
     }
     state.showMode = view.options().showMode;
+    state.manualRooms = view.cellOptions().on(CellOption::ManualRooms);
     return state;
 }
 
@@ -244,6 +246,7 @@ void bindTimetableRows(std::vector<ViewCommand> &rows)
     bindRow(rows, "blockLength", [](ScheduleData &d, TimetablesSession &s, Prompter &p) {
         return chooseBlockLength(d, s, p);
     });
+    bindTimetableDisplayRows(rows);
 }
 
 void showUndoCaptions(TMatsForm &view)

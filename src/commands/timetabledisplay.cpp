@@ -62,25 +62,11 @@ void markMoveStarts(const ScheduleData &d, TimetablesSession &s, MasterBlock blo
                 out.at(day, bell).moveStart = true;
 }
 
-// The blocks of the same length the block could swap with, scored as the optimiser scores an
-// exchange: 100 + the weighted gaps it saves, held to 1..255.
 void markSwapPartners(const ScheduleData &d, TimetablesSession &s, MasterBlock block,
                       TimetableCells &out)
 {
-    WeekMatrix &m = s.matrix();
-    const int base = gapCount(m, s.weights, false).total;
-    for (const MasterBlock &p : swapPartners(d, s, block)) {
-        m.probeErase(block.event, block.day, block.bell, block.length);
-        m.probeErase(p.event, p.day, p.bell, p.length);
-        m.probeEnter(block.event, p.day, p.bell, block.length);
-        m.probeEnter(p.event, block.day, block.bell, p.length);
-        const int after = gapCount(m, s.weights, false).total;
-        m.probeErase(p.event, block.day, block.bell, p.length);
-        m.probeErase(block.event, p.day, p.bell, block.length);
-        m.probeEnter(p.event, p.day, p.bell, p.length);
-        m.probeEnter(block.event, block.day, block.bell, block.length);
-        out.at(p.day, p.bell).swapScore = std::clamp(100 + base - after, 1, 255);
-    }
+    for (const ScoredSwap &swap : scoredSwapPartners(d, s, block))
+        out.at(swap.partner.day, swap.partner.bell).swapScore = swap.score;
 }
 
 void markCurrentEvent(const ScheduleData &d, TimetablesSession &s, const CellDisplayOptions &o,
@@ -269,6 +255,27 @@ void fillTimetableCells(const ScheduleData &d, CodeId code, int week, const Cell
             out.at(day, bell).text = cellText(d, out.at(day, bell), o, session);
 }
 
+std::vector<ScoredSwap> scoredSwapPartners(const ScheduleData &d, TimetablesSession &s,
+                                           MasterBlock block)
+{
+    std::vector<ScoredSwap> scored;
+    WeekMatrix &m = s.matrix();
+    const int base = gapCount(m, s.weights, false).total;
+    for (const MasterBlock &p : swapPartners(d, s, block)) {
+        m.probeErase(block.event, block.day, block.bell, block.length);
+        m.probeErase(p.event, p.day, p.bell, p.length);
+        m.probeEnter(block.event, p.day, p.bell, block.length);
+        m.probeEnter(p.event, block.day, block.bell, p.length);
+        const int after = gapCount(m, s.weights, false).total;
+        m.probeErase(p.event, block.day, block.bell, p.length);
+        m.probeErase(block.event, p.day, p.bell, block.length);
+        m.probeEnter(p.event, p.day, p.bell, p.length);
+        m.probeEnter(block.event, block.day, block.bell, block.length);
+        scored.push_back({p, std::clamp(100 + base - after, 1, 255)});
+    }
+    return scored;
+}
+
 std::string cellHint(const ScheduleData &d, const TimetablesSession &s, const CellDisplayOptions &o,
                      int day, int bell)
 {
@@ -297,7 +304,8 @@ std::string cellHint(const ScheduleData &d, const TimetablesSession &s, const Ce
         lines.push_back(conflicts);
     if (const std::string action = doubleClickPreview(d, s, day, bell); !action.empty())
         lines.push_back("[Double-click]: " + action);
-    else if (s.matrix().weekEvents().empty())
+    // Nothing to schedule in this timetable.
+    if (s.matrix().weekEvents().empty())
         lines.push_back("No events in this week, press the [F3] key to check other weeks");
     else if (timetableEvents(d, s).empty())
         lines.push_back("No events available");

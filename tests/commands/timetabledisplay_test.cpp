@@ -26,7 +26,7 @@ protected:
     {
         f.calendar(1, 5, 6)
             .resources('G', {"G1", "G2", "G3"})
-            .resources('T', {"T1", "T2"})
+            .resources('T', {"T1", "T2", "T3"})
             .resources('R', {"R1"});
         f.event("MATH", {"T1", "G1", "R1"}, 4).allocate("MATH", 1, 1, 4).place("MATH", 1, 1, 1, 2);
         f.event("ENG", {"T2", "G1"}, 2).allocate("ENG", 1, 1, 2).place("ENG", 1, 3, 1, 1);
@@ -177,8 +177,11 @@ TEST_F(TimetableDisplayTest, TheHintPreviewsTheDoubleClickOfEachKindOfCell)
                                                 << cellHint(*d, s, o, c.day, c.bell);
     EXPECT_EQ(cellHint(*d, s, o, 5, 2).substr(0, 16), "parents' evening");
     EXPECT_FALSE(has(2, 1, "Conflicts"));
+    EXPECT_FALSE(has(2, 1, "No events available"));
     s.setEvent(0);
     EXPECT_TRUE(has(2, 1, "[Double-click]: Set booking \"T1\""));
+    s.setMaster(f.id("T3")); // teaches nothing
+    EXPECT_TRUE(has(2, 1, "No events available"));
     o.set(CellOption::CellHints, false);
     EXPECT_EQ(cellHint(*d, s, o, 2, 1), "");
 }

@@ -30,8 +30,28 @@ void TimetableModel::reload()
         m_code = 0;
     m_days = std::clamp(usedDays(m_d), 0, MaxDays);
     m_bells = std::clamp(usedBells(m_d), 0, MaxBells);
-    fillTimetableCells(m_d, m_code, m_options.activeWeek, shownOptions(), m_session, m_cells);
+    fill();
     endResetModel();
+}
+
+TimetableModel::SessionState TimetableModel::sessionState() const
+{
+    if (!m_session || !m_session->isOpen())
+        return {};
+    const MoveLog &log = m_session->matrix().log();
+    return {true,
+            m_session->week(),
+            m_session->master(),
+            m_session->event(),
+            m_session->current(),
+            log.position(),
+            log.size()};
+}
+
+void TimetableModel::fill()
+{
+    fillTimetableCells(m_d, m_code, m_options.activeWeek, shownOptions(), m_session, m_cells);
+    m_filledFor = sessionState();
 }
 
 void TimetableModel::setCellOptions(const CellDisplayOptions &options)
@@ -54,7 +74,10 @@ void TimetableModel::refreshCells()
         reload();
         return;
     }
-    fillTimetableCells(m_d, m_code, m_options.activeWeek, shownOptions(), m_session, m_cells);
+    if (sessionState() == m_filledFor && m_cells.code == m_code &&
+        m_cells.week == m_options.activeWeek)
+        return;
+    fill();
     if (m_days > 0 && m_bells > 0)
         emit dataChanged(index(0, 0), index(m_bells - 1, m_days - 1));
 }

@@ -74,6 +74,19 @@ public:
 
 private:
     CellDisplayOptions shownOptions() const;
+    // What the cells were last worked out for from the session: a refresh with the same state
+    // (the data set unchanged, or reload() would have run) keeps them.
+    struct SessionState
+    {
+        bool open = false;
+        int week = 0;
+        CodeId master = 0, event = 0;
+        SlotPos current;
+        int logPosition = 0, logSize = 0;
+        friend bool operator==(const SessionState &, const SessionState &) = default;
+    };
+    SessionState sessionState() const;
+    void fill();
 
     const ScheduleData &m_d;
     const ViewOptions &m_options;
@@ -83,6 +96,7 @@ private:
     CellDisplayOptions m_cellOptions;
     TimetablesSession *m_session = nullptr;
     TimetableCells m_cells;
+    SessionState m_filledFor;
     Marks m_marks{};
 };
 

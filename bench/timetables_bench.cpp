@@ -1,11 +1,14 @@
 // The Timetables view on the largest generated school (benchdata.h: 8191 codes, 40 weeks, a
 // full lecture store): what the view works out when it is refreshed after a change made
 // elsewhere (the week matrix rebuilt, the master's event list, the current event's free cells
-// and the master's week timetable), and one probe while a block is dragged over a slot.
+// and the master's week timetable), the same with every cell display option on (the master's
+// cells with their marks: indicators, move and swap options, gap picture), and one probe while a
+// block is dragged over a slot.
 
 #include "benchdata.h"
 
 #include "commands/timetablecommands.h"
+#include "commands/timetabledisplay.h"
 #include "engine/conflicts.h"
 
 #include <benchmark/benchmark.h>
@@ -64,6 +67,31 @@ void BM_TimetablesRefresh(benchmark::State &state)
     state.counters["rows"] = f.s.matrix().rowCount();
 }
 BENCHMARK(BM_TimetablesRefresh)->Unit(benchmark::kMillisecond);
+
+void BM_TimetablesRefreshAllOptions(benchmark::State &state)
+{
+    ScheduleData &d = school();
+    Fixture f(d);
+    f.s.clickCell(d, f.block.day, f.block.bell);
+    CellDisplayOptions options;
+    options.bits = (1u << CellOptionItems) - 1;
+    options.codeMode = ShowCodeAndName;
+    auto cells = std::make_unique<TimetableCells>();
+    int marks = 0;
+    for (auto _ : state) {
+        f.s.invalidate();
+        f.s.ensure(d, 3);
+        const auto lines = timetableEvents(d, f.s);
+        fillTimetableCells(d, f.s.master(), 3, options, &f.s, *cells);
+        benchmark::DoNotOptimize(lines.data());
+        benchmark::DoNotOptimize(cells.get());
+    }
+    for (int day = 1; day <= cells->days; ++day)
+        for (int bell = 1; bell <= cells->bells; ++bell)
+            marks += cells->at(day, bell).moveStart + (cells->at(day, bell).swapScore > 0);
+    state.counters["marks"] = marks;
+}
+BENCHMARK(BM_TimetablesRefreshAllOptions)->Unit(benchmark::kMillisecond);
 
 void BM_TimetablesDragOver(benchmark::State &state)
 {

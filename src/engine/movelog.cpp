@@ -3,6 +3,22 @@
 #include <utility>
 
 namespace quivra {
+namespace {
+
+int cellsOf(const MoveStep &step)
+{
+    switch (step.type) {
+    case StepType::Move:
+    case StepType::Swap:
+        return 2 * step.length;
+    case StepType::ToggleBookings:
+        return static_cast<int>(step.cells.size());
+    default:
+        return step.length;
+    }
+}
+
+} // namespace
 
 MoveLog::MoveLog() : m_steps(MoveLogCapacity) {}
 
@@ -30,6 +46,7 @@ void MoveLog::record(MoveStep step)
         m_lengths |= 1u << (step.length - 1);
     ++m_position;
     m_size = m_position;
+    m_cells += cellsOf(step);
     at(m_position) = std::move(step);
     ++m_actions[static_cast<std::size_t>(type)];
 }
@@ -37,6 +54,7 @@ void MoveLog::record(MoveStep step)
 void MoveLog::undone()
 {
     ++m_actions[static_cast<std::size_t>(static_cast<int>(undoStep().type) + 7)];
+    m_cells += cellsOf(undoStep());
     --m_position;
 }
 
@@ -44,6 +62,14 @@ void MoveLog::redone()
 {
     ++m_position;
     ++m_actions[static_cast<std::size_t>(static_cast<int>(undoStep().type) + 14)];
+    m_cells += cellsOf(undoStep());
+}
+
+void MoveLog::resetActions()
+{
+    m_actions = {};
+    m_lengths = 0;
+    m_cells = 0;
 }
 
 int MoveLog::actions(int counter) const

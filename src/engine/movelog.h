@@ -86,6 +86,12 @@ public:
     int actions(int counter) const;
     // Bit L - 1 set when a block of length L (1..32) was recorded.
     std::uint32_t lengthsUsed() const { return m_lengths; }
+    // Cells of one timetable the recorded, undone and redone steps changed: a block's length
+    // for a schedule or unschedule (and a resource replaced), twice it for a move and a swap,
+    // the toggled cells of a booking change.
+    int cellsChanged() const { return m_cells; }
+    // Starts the action counters, the cells and the lengths again from 0; the steps stay.
+    void resetActions();
 
 private:
     MoveStep &at(int k)
@@ -100,6 +106,7 @@ private:
     int m_bookmark = 0;
     std::array<int, 22> m_actions{};
     std::uint32_t m_lengths = 0;
+    int m_cells = 0;
 };
 
 } // namespace quivra

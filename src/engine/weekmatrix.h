@@ -237,6 +237,8 @@ public:
     // current position, or a step failed on the way (the position then stays where it got to).
     bool goToBookmark(ScheduleData &d);
     const MoveLog &log() const { return m_log; }
+    // Starts the log's action counters again (Action counters, reset).
+    void resetActions() { m_log.resetActions(); }
 
     // Probes for evaluations: the block's cells enter or leave the event's rows only; the
     // lecture store and the event's counts are not touched. Every probe must be taken back.

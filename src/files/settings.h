@@ -91,6 +91,10 @@ struct Settings
         bool students, lockOthers;
         int subjectsCategory, studentsCategory, teacherCategory, invigilatorCategory;
         int examCategory, studentsOptMode;
+        // The Timetables view's cell display options (bit k - 1 = item k of its "Cell display
+        // options" menu, 1..10), and whether the tip offering the cell indicators was shown.
+        int cellOptions;
+        bool indicatorTip;
         std::array<int, 8> collection;          // Collection1..7 (0 = no limit)
         std::array<std::string, 11> latestFile; // LatestFile1..10
 

@@ -5,6 +5,8 @@
 #include "engine/textutil.h"
 #include "views/qtext.h"
 
+#include <QBrush>
+
 #include <algorithm>
 
 namespace quivra {
@@ -28,24 +30,70 @@ void TimetableModel::reload()
         m_code = 0;
     m_days = std::clamp(usedDays(m_d), 0, MaxDays);
     m_bells = std::clamp(usedBells(m_d), 0, MaxBells);
-    m_table = WeekTimetable{};
-    const int week = m_options.activeWeek;
-    if (m_code != 0 && week >= 1 && week <= usedWeeks(m_d))
-        weekTimetableOf(m_d, m_code, week, m_table, true);
+    fill();
     endResetModel();
+}
+
+TimetableModel::SessionState TimetableModel::sessionState() const
+{
+    if (!m_session || !m_session->isOpen())
+        return {};
+    const MoveLog &log = m_session->matrix().log();
+    return {true,
+            m_session->week(),
+            m_session->master(),
+            m_session->event(),
+            m_session->current(),
+            log.position(),
+            log.size()};
+}
+
+void TimetableModel::fill()
+{
+    fillTimetableCells(m_d, m_code, m_options.activeWeek, shownOptions(), m_session, m_cells);
+    m_filledFor = sessionState();
+}
+
+void TimetableModel::setCellOptions(const CellDisplayOptions &options)
+{
+    m_cellOptions = options;
+    reload();
+}
+
+void TimetableModel::setSession(TimetablesSession *session)
+{
+    m_session = session;
+    reload();
+}
+
+void TimetableModel::refreshCells()
+{
+    const int days = std::clamp(usedDays(m_d), 0, MaxDays);
+    const int bells = std::clamp(usedBells(m_d), 0, MaxBells);
+    if (days != m_days || bells != m_bells || !validCode(m_d, m_code)) {
+        reload();
+        return;
+    }
+    if (sessionState() == m_filledFor && m_cells.code == m_code &&
+        m_cells.week == m_options.activeWeek)
+        return;
+    fill();
+    if (m_days > 0 && m_bells > 0)
+        emit dataChanged(index(0, 0), index(m_bells - 1, m_days - 1));
+}
+
+CellDisplayOptions TimetableModel::shownOptions() const
+{
+    // Colours are off for every view while the frame's colours are off.
+    CellDisplayOptions options = m_cellOptions;
+    if (!m_options.showColours)
+        options.set(CellOption::Colours, false);
+    return options;
 }
 
 int TimetableModel::placedCells() const
 {
-    int n = 0;
-    for (int bell = 1; bell <= m_bells; ++bell) {
-        for (int day = 1; day <= m_days; ++day) {
-            const CellWord cell = m_table.cell(day, bell);
-            if (cellLectureWord(cell) != 0 && !isBookingCell(cell))
-                ++n;
-        }
-    }
-    return n;
+    return m_cells.placed;
 }
 
 void TimetableModel::setMarks(const Marks &marks)
@@ -63,9 +111,8 @@ std::string TimetableModel::clashText() const
     int shown = 0;
     for (int day = 1; day <= m_days; ++day)
         for (int bell = 1; bell <= m_bells; ++bell) {
-            const CellWord hidden = m_table.hiddenCell(day, bell);
-            const CellWord cell = m_table.cell(day, bell);
-            if (hidden == 0 || cellLectureWord(cell) == 0)
+            const TimetableCell &c = m_cells.at(day, bell);
+            if (c.other == 0 || c.code == 0)
                 continue;
             if (++shown > 3) {
                 text += " ...";
@@ -73,15 +120,15 @@ std::string TimetableModel::clashText() const
             }
             std::string dayName = listItem(m_d.dayNames, day);
             text += (text.empty() ? "Clash in " : "; ") + dayName + " " + std::to_string(bell) +
-                    ": " + formatCode(m_d, cellCode(m_d, hidden), ShowCode) + " and " +
-                    formatCode(m_d, cellCode(m_d, cell), ShowCode);
+                    ": " + formatCode(m_d, c.other, ShowCode) + " and " +
+                    formatCode(m_d, c.code, ShowCode);
         }
     return text;
 }
 
 int TimetableModel::conflictCells() const
 {
-    return m_table.clashes;
+    return m_cells.clashes;
 }
 
 int TimetableModel::rowCount(const QModelIndex &parent) const
@@ -100,8 +147,7 @@ QVariant TimetableModel::data(const QModelIndex &index, int role) const
         return {};
     const int day = index.column() + 1;
     const int bell = index.row() + 1;
-    const CellWord cell = m_table.cell(day, bell);
-    const std::uint16_t word = cellLectureWord(cell);
+    const TimetableCell &cell = m_cells.at(day, bell);
     const Mark mark = this->mark(day, bell);
     if (role == Qt::BackgroundRole && mark >= Mark::DropFits) {
         switch (mark) {
@@ -113,65 +159,50 @@ QVariant TimetableModel::data(const QModelIndex &index, int role) const
             return QColor(250, 230, 140);
         }
     }
-    if (word == 0) {
-        const CodeId manual = m_table.manualRoom[bell][day];
-        if (role == Qt::DisplayRole && validCode(m_d, manual))
-            return toQString(formatCode(m_d, manual, m_options.showMode) + " (m)");
-        if (role == Qt::BackgroundRole && mark == Mark::Free)
+    if (role == Qt::DisplayRole)
+        return toQString(cell.text);
+    if (role == Qt::ToolTipRole && m_session && m_cells.event == m_session->event() &&
+        m_session->master() == m_code && m_session->isOpen()) {
+        const std::string hint = cellHint(m_d, *m_session, m_cellOptions, day, bell);
+        if (!hint.empty())
+            return toQString(hint);
+    }
+    const bool conflict = cell.other != 0 && cell.code != 0;
+    if (role == ConflictRole)
+        return conflict;
+    if (role == Qt::ToolTipRole) {
+        if (conflict)
+            return toQString("Conflict: " + formatCode(m_d, cell.other, ShowCodeAndName) + " and " +
+                             formatCode(m_d, cell.code, ShowCodeAndName));
+        if (cell.booking || cell.code == 0)
+            return cell.text.empty() ? QVariant() : QVariant(toQString(cell.text));
+        return toQString(formatCode(m_d, cell.code, ShowCodeAndName));
+    }
+    if (role == Qt::BackgroundRole) {
+        if (conflict)
+            return ConflictColour;
+        if (cell.swapScore > 0)
+            return SwapColour;
+        if (cell.moveStart)
+            return MoveColour;
+        if (cell.colour > 0 && !cell.booking)
+            return codeColour(cell.colour);
+        if (cell.gap)
+            return QBrush(QColor(150, 150, 150), Qt::BDiagPattern);
+        if (cell.code == 0 && mark == Mark::Free)
             return QColor(225, 245, 225);
-        if (role == Qt::BackgroundRole && mark == Mark::Blocked)
+        if (cell.code == 0 && mark == Mark::Blocked)
             return QColor(225, 225, 225);
         return {};
     }
-    const CodeId c = cellCode(m_d, cell);
-    if (isBookingCell(cell)) {
-        if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
-            return {};
-        // Event bookings name the first three kinds, resource bookings the next three.
-        const int kind = std::clamp(cellKind(cell), 1, 3);
-        const int item = (word & LectureEventBit) ? kind : kind + 3;
-        std::string name = listItem(m_d.bookingKinds.view(), item);
-        if (name.empty())
-            name = listItem(m_d.bookingKinds.view(), kind);
-        return toQString(name);
-    }
-    const CellWord hidden = m_table.hiddenCell(day, bell);
-    if (hidden != 0) {
-        // Two events in one cell: both are shown, and the cell is marked.
-        const CodeId other = cellCode(m_d, hidden);
-        switch (role) {
-        case Qt::DisplayRole:
-            return toQString(formatCode(m_d, other, m_options.showMode) + " / " +
-                             formatCode(m_d, c, m_options.showMode));
-        case Qt::ToolTipRole:
-            return toQString("Conflict: " + formatCode(m_d, other, ShowCodeAndName) + " and " +
-                             formatCode(m_d, c, ShowCodeAndName));
-        case Qt::BackgroundRole:
-            return ConflictColour;
-        case Qt::ForegroundRole:
+    if (role == Qt::ForegroundRole) {
+        if (conflict)
             return QColor(Qt::white);
-        case ConflictRole:
-            return true;
-        default:
-            return {};
-        }
-    }
-    switch (role) {
-    case Qt::DisplayRole:
-        return toQString(formatCode(m_d, c, m_options.showMode));
-    case Qt::ToolTipRole:
-        return toQString(formatCode(m_d, c, ShowCodeAndName));
-    case Qt::BackgroundRole:
-        if (m_options.showColours && validCode(m_d, c) && codeColour(m_d.codes[c].colour).isValid())
-            return codeColour(m_d.codes[c].colour);
-        return {};
-    case Qt::ForegroundRole:
-        if (m_options.showColours && validCode(m_d, c) && codeColour(m_d.codes[c].colour).isValid())
+        if (cell.colour > 0 && !cell.booking && cell.swapScore == 0 && !cell.moveStart)
             return QColor(Qt::black);
         return {};
-    default:
-        return {};
     }
+    return {};
 }
 
 QVariant TimetableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -4,6 +4,7 @@
 #include "commands/clipboardcommands.h"
 #include "commands/optimisecommands.h"
 #include "views/qtext.h"
+#include "views/timetabledisplayrows.h"
 #include "views/timetablepanels.h"
 #include "views/timetablepopuprows.h"
 #include "views/timetablesview.h"
@@ -82,6 +83,7 @@ TimetableViewState viewState(const TMatsForm &view)
         state.bell = cell.row() + 1;
     }
     state.showMode = view.options().showMode;
+    state.manualRooms = view.cellOptions().on(CellOption::ManualRooms);
     return state;
 }
 
@@ -266,6 +268,7 @@ void bindTimetableRows(std::vector<ViewCommand> &rows)
     });
     bindTimetablePanelRows(rows);
     bindTimetablePopupRows(rows);
+    bindTimetableDisplayRows(rows);
 }
 
 void showUndoCaptions(TMatsForm &view)

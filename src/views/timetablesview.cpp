@@ -4,6 +4,7 @@
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "views/qtext.h"
+#include "views/timetabledisplayrows.h"
 #include "views/timetablepanels.h"
 #include "views/timetablepopuprows.h"
 #include "views/timetablerows.h"
@@ -36,6 +37,7 @@ TMatsForm::TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     m_resources->setObjectName("timetableChoice");
     m_resources->setToolTip(QStringLiteral("Select the timetable"));
     m_resources->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_model->setSession(&m_session);
     m_table->setObjectName("masterTimetable");
     m_table->setModel(m_model);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -81,6 +83,7 @@ TMatsForm::TMatsForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     installPopupMenus(*this);
     refresh();
     installViewCommands(*this);
+    groupCellDisplayActions(*this);
     buildMenuBar();
 }
 
@@ -254,9 +257,20 @@ void TMatsForm::onCellDoubleClicked(const QModelIndex &index)
     if (!index.isValid())
         return;
     const int day = index.column() + 1, bell = index.row() + 1;
+    ++m_doubleClicks;
     run([day, bell](ScheduleData &d, TimetablesSession &s, Prompter &p) {
         return doubleClick(d, s, p, day, bell);
     });
+    if (m_host && offerIndicatorTip(m_host->data(), m_host->prompter(), m_host->settings()))
+        setCellOptions(cellDisplayOptions(m_host->settings()));
+}
+
+void TMatsForm::setCellOptions(const CellDisplayOptions &options)
+{
+    if (m_host)
+        storeCellDisplayOptions(options, m_host->settings());
+    m_model->setCellOptions(options);
+    showSession();
 }
 
 void TMatsForm::onEventChosen(int row)
@@ -271,6 +285,11 @@ void TMatsForm::showSession()
 {
     if (m_host && !m_session.isOpen())
         prepareSession();
+    // The cells follow the options the settings hold and the session's current event.
+    if (m_host && m_model->cellOptions() != cellDisplayOptions(m_host->settings()))
+        m_model->setCellOptions(cellDisplayOptions(m_host->settings()));
+    else
+        m_model->refreshCells();
     fillEventList();
     fillLinked();
     updateMarks();
@@ -324,6 +343,8 @@ void TMatsForm::fillLinked()
         table->setObjectName(QStringLiteral("linked_") +
                              toQString(std::string(m_d.codes[r].code.view())));
         auto *model = new TimetableModel(m_d, m_options, table);
+        model->setCellOptions(m_model->cellOptions());
+        model->setSession(&m_session);
         model->setCode(r);
         table->setModel(model);
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -52,6 +52,12 @@ public:
     void chooseTimetable(int index);
     const std::vector<CodeId> &timetables() const { return m_timetables; }
 
+    // The cell display options (the host's settings keep them; a view without a host keeps its
+    // own), and the double-clicks counted for the action counters.
+    const CellDisplayOptions &cellOptions() const { return m_model->cellOptions(); }
+    void setCellOptions(const CellDisplayOptions &options);
+    int &doubleClicks() { return m_doubleClicks; }
+
     // The commands' session: the week matrix and what the view works on.
     TimetablesSession &session() { return m_session; }
     const TimetablesSession &session() const { return m_session; }
@@ -108,6 +114,7 @@ private:
     MasterBlock m_pressed;
     bool m_filling = false;
     bool m_ownChange = false;
+    int m_doubleClicks = 0;
 };
 
 } // namespace quivra

@@ -207,8 +207,13 @@ private slots:
         QCOMPARE(cell(timetable, 2, 0), QString());
         QCOMPARE(timetable.placedCells(), 2);
 
+        // Timetable cells follow their own code mode ("Show both"), not the lists' one.
         options.showMode = ShowCodeAndName;
         timetable.reload();
+        QCOMPARE(cell(timetable, 0, 0), QString("MATH"));
+        CellDisplayOptions both;
+        both.codeMode = ShowCodeAndName;
+        timetable.setCellOptions(both);
         QCOMPARE(cell(timetable, 0, 0), QString("MATH:Name of MATH"));
 
         timetable.setCode(f.id("T2"));

@@ -342,14 +342,17 @@ bool makeDemoFile(Session &s, std::uint32_t seed, const OpenPath &open)
     request.pattern = "*.qvf";
     request.defaultExtension = "qvf";
     request.folder = s.settings.directory.defaultDir;
+    // The name offered is one no file has yet.
     request.fileName = fillIn("demo-{}-groups.qvf", size.groups);
+    std::error_code ec;
+    for (int k = 2; fs::exists(fs::path(request.folder) / request.fileName, ec) && k < 1000; ++k)
+        request.fileName = fillIn("demo-{}-groups-{}.qvf", size.groups, k);
     std::string path;
     for (;;) {
         const auto chosen = p.saveFile(request);
         if (!chosen)
             return false;
         path = *chosen;
-        std::error_code ec;
         if (!fs::exists(path, ec) ||
             p.yesNoDlg("The file " + inQuotes(path) +
                        " already exists.\r\nDo you want to replace it with the demo file?"))

@@ -173,12 +173,13 @@ TEST(DemoWizard, CancelAtAnyQuestionChangesNothing)
     }
 }
 
-// Replacing an existing file is asked first; Yes writes the demo over it.
+// The name offered is free; replacing an existing file is asked first, and Yes writes the
+// demo over it.
 TEST(DemoWizard, ReplacesAFileOnlyWhenAllowed)
 {
     TempFolder root;
     SessionFixture f(root);
-    const std::string taken = root / "data/taken.qvf";
+    const std::string taken = root / "data/demo-3-groups.qvf";
     writeSample(taken);
     f.ui.expect("This helper").answer(Answer::Yes);
     answerSize(f.ui, Small);
@@ -188,6 +189,7 @@ TEST(DemoWizard, ReplacesAFileOnlyWhenAllowed)
     f.ui.expect("publish").answer(Answer::No);
     ASSERT_TRUE(makeDemoFile(f.session, 3, [](const std::string &) {}));
     EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    EXPECT_EQ(f.ui.shown()[8].initial, "demo-3-groups-2.qvf");
     EXPECT_EQ(f.session.currentFile(), taken);
     EXPECT_GT(f.data->eventList[0], 2);
 }

@@ -342,6 +342,7 @@ bool makeDemoFile(Session &s, std::uint32_t seed, const OpenPath &open)
     request.pattern = "*.qvf";
     request.defaultExtension = "qvf";
     request.folder = s.settings.directory.defaultDir;
+    request.confirmReplace = false; // asked below, for every backend alike
     // The name offered is one no file has yet.
     request.fileName = fillIn("demo-{}-groups.qvf", size.groups);
     std::error_code ec;

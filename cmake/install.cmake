@@ -43,7 +43,10 @@ install(FILES ${desktop}/org.quivra.Quivra.metainfo.xml
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quivra)
 set(CPACK_PACKAGE_VENDOR Quivra)
-set(CPACK_PACKAGE_CONTACT "Quivra developers <quivra@localhost>")
+# The repository carries no licence file: the package and the metainfo say "proprietary"
+# (LicenseRef-proprietary) until the project publishes one.
+set(CPACK_PACKAGE_CONTACT "Quivra developers <dev@quivra.invalid>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quivra developers <dev@quivra.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "timetables and course schedules for schools, colleges and universities")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -32,7 +32,7 @@ namespace quivra {
 struct SessionHooks
 {
     std::function<void()> refreshViews;         // after any change of the data set
-    std::function<void(int choice)> firstStart; // the first-start choice (1..3)
+    std::function<void(int choice)> firstStart; // the first-start choice (1..4)
     std::function<void()> showWelcome;          // the welcome window at start
     std::function<void()> showOptions;          // "Options" after the welcome question
     std::function<void(const std::string &path)> showNoteFile; // the data file's note file

@@ -75,7 +75,8 @@ void firstPaint(Session &s)
         const int choice =
             s.prompter.choice("", 0, 1,
                               "I want to create my own Quivra file$I want to view sample files$"
-                              "I want to look at the demo institution$");
+                              "I want to look at the demo institution$"
+                              "I want to let Quivra create a demo file step by step$");
         if (choice > 0 && s.hooks.firstStart)
             s.hooks.firstStart(choice);
         return;

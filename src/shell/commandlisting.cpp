@@ -62,7 +62,7 @@ QString viewWork(ViewTag tag)
 QString availability(const ListedCommand &c, const QString &no)
 {
     if (c.wired)
-        return QStringLiteral("yes");
+        return c.shownWhen.isEmpty() ? QStringLiteral("yes") : "yes, shown when " + c.shownWhen;
     return c.later.isEmpty() ? no : no + " (" + c.later + ")";
 }
 
@@ -74,15 +74,23 @@ std::vector<ListedCommand> listCommands(const std::vector<FrameCommand> &frame)
     for (const FrameCommand &row : frame) {
         listed.push_back({row.id, QStringLiteral("Frame"), menuPath(row.menu),
                           plainCaption(row.caption), keysText({row.shortcut}),
-                          static_cast<bool>(row.run), row.later});
+                          static_cast<bool>(row.run), row.later,
+                          !row.currentCaption || !row.currentCaption().isEmpty(), row.shownWhen});
     }
     for (const ViewTag tag :
          {ViewTag::Resources, ViewTag::Events, ViewTag::Weeks, ViewTag::Timetables}) {
         for (const ViewCommand &row : viewCommands(tag)) {
             // What a view does not offer yet comes with the work on that view.
             const QString later = row.run ? QString() : viewWork(tag);
-            listed.push_back({row.id, viewName(tag), menuPath(row.menu), plainCaption(row.caption),
-                              keysText(row.shortcuts), static_cast<bool>(row.run), later});
+            listed.push_back({row.id,
+                              viewName(tag),
+                              menuPath(row.menu),
+                              plainCaption(row.caption),
+                              keysText(row.shortcuts),
+                              static_cast<bool>(row.run),
+                              later,
+                              true,
+                              {}});
         }
     }
     return listed;
@@ -125,7 +133,8 @@ QByteArray commandsJson(const std::vector<ListedCommand> &commands)
                                  {"menu", c.menu},
                                  {"caption", c.caption},
                                  {"shortcut", c.shortcut},
-                                 {"wired", c.wired}});
+                                 {"wired", c.wired},
+                                 {"shown", c.shown}});
     }
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }

@@ -23,13 +23,15 @@ struct ListedCommand
     QString shortcut; // every key, ", " between them; empty when none
     bool wired = false;
     QString later; // unwired: the part of the program it waits for
+    bool shown = true; // shown in its menu as the program stands now
+    QString shownWhen; // the condition of an item shown only under one
 };
 
 // The frame's rows, then the rows of the Resources, Events, Weeks and Timetables views.
 std::vector<ListedCommand> listCommands(const std::vector<FrameCommand> &frame);
 
 // A table to read in a terminal; the JSON array (one object with the keys id, window, menu,
-// caption, shortcut and wired per command); the keyboard reference in Markdown.
+// caption, shortcut, wired and shown per command); the keyboard reference in Markdown.
 QString commandsText(const std::vector<ListedCommand> &commands);
 QByteArray commandsJson(const std::vector<ListedCommand> &commands);
 QString commandsMarkdown(const std::vector<ListedCommand> &commands);

@@ -9,6 +9,7 @@
 #include "commands/colourcommands.h"
 #include "commands/commandsupport.h"
 #include "commands/conflictcheck.h"
+#include "commands/demowizard.h"
 #include "commands/filecommands.h"
 #include "commands/freeresources.h"
 #include "commands/intakecommands.h"
@@ -208,6 +209,16 @@ void setColourOfCurrentCode(TFrameForm &frame)
         frame.refreshViews();
 }
 
+// Shows `row` only while the OEM setting names PeopleSoft.
+void showForCampusExchange(FrameCommand &row, TFrameForm &frame)
+{
+    row.currentCaption = [&frame, caption = row.caption] {
+        const QString oem = QString::fromStdString(frame.session().settings.preferences.oem);
+        return oem.contains(QLatin1String("PeopleSoft"), Qt::CaseInsensitive) ? caption : QString();
+    };
+    row.shownWhen = QStringLiteral("the OEM setting names PeopleSoft");
+}
+
 // "&1 path" .. "&9 path", "1&0 path"; empty without a path.
 QString latestFileCaption(int k, const std::string &path)
 {
@@ -259,6 +270,14 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
     demo.enabled = [&frame] {
         std::error_code ec;
         return std::filesystem::is_regular_file(demoFile(frame.session()), ec);
+    };
+    // The random numbers start from the clock, so each demo is another institution.
+    t.add("file.makeDemo", "Make a demo file ...",
+          "Make a demo institution of the size you choose, step by step")
+        .run = [&frame] {
+        makeDemoFile(frame.session(),
+                     static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch()),
+                     openInBrowser);
     };
     auto &sample = t.add("file.sample", "Open a sample file ...", "Open one of the sample files");
     sessionCommand(
@@ -323,6 +342,11 @@ void fileMenu(TableBuilder &t, TFrameForm &frame)
         t.add("file.campusCategories", "Define categories ...",
               "The categories of rooms, lecturers, invigilators, students and exams"),
         frame, [](Session &s) { defineCampusCategories(s); }, true);
+    // The campus exchange is offered only where the settings name the administration system.
+    for (FrameCommand &row : t.rows) {
+        if (row.menu == t.menu)
+            showForCampusExchange(row, frame);
+    }
     t.menu = "File/Profile";
     sessionCommand(
         t.add("file.profileOpen", "Open ...", "Read your settings from a profile file"), frame,
@@ -696,13 +720,9 @@ void helpAndColourMenus(TableBuilder &t, TFrameForm &frame)
 // What each command not offered yet waits for, by the start of its id.
 void nameWhatIsMissing(std::vector<FrameCommand> &rows)
 {
-    // A plain array: its size follows the entries, so none is left empty.
-    const std::pair<const char *, const char *> later[] = {
-        {"file.campus", "the campus exchange"},
-        {"tools.selectionOptimise", "selection optimisation"},
-        {"tools.intake", "intake scheduling"},
-        {"tools.campusCollisions", "the campus exchange"},
-    };
+    // Every command runs today; a row added before its part of the program gets an entry here
+    // ({"tools.xyz", "the part it waits for"}) and the size grows with it.
+    constexpr std::array<std::pair<const char *, const char *>, 0> later{};
     for (FrameCommand &row : rows) {
         if (row.run)
             continue;

@@ -31,6 +31,8 @@ struct FrameCommand
     // A caption that changes while the program runs, read whenever the menu opens; an empty
     // caption hides the item. Empty function: the fixed caption above.
     std::function<QString()> currentCaption;
+    // For an item shown only under a condition (see currentCaption): the condition, in words.
+    QString shownWhen;
     bool separatorBefore = false;
     // For a row without a handler: the part of the program it waits for ("printed reports").
     QString later;

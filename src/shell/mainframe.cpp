@@ -38,6 +38,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace quivra {
 namespace {
@@ -112,7 +113,8 @@ void TFrameForm::hookSession()
             setActiveWeek(week);
     };
     hooks.fileClosed = [this] { dataSetClosed(); };
-    // The ways to begin at the very first start: a new file, or one of the sample files.
+    // The ways to begin at the very first start: a new file, one of the sample files, or a
+    // demo made step by step.
     hooks.firstStart = [this](int choice) {
         if (choice == 1)
             newFile(*m_session);
@@ -120,6 +122,8 @@ void TFrameForm::hookSession()
             openSampleFile(*m_session);
         else if (choice == 3)
             openDemoFile(*m_session);
+        else if (QAction *makeDemo = action("file.makeDemo"); choice == 4 && makeDemo)
+            makeDemo->trigger();
     };
 }
 
@@ -171,10 +175,11 @@ void TFrameForm::buildStartPanel()
     layout->addWidget(
         new QLabel(QStringLiteral("\nYour screen looks empty.\nWhat would you like to do now?\n"),
                    m_startPanel));
-    const std::array<std::pair<const char *, const char *>, 4> choices = {{
+    const std::array<std::pair<const char *, const char *>, 5> choices = {{
         {"Create a new file (File|New)", "file.new"},
         {"Open a sample file (File|Open a sample file)", "file.sample"},
         {"Open the demo file (File|Open the demo file)", "file.demo"},
+        {"Make a demo file (File|Make a demo file)", "file.makeDemo"},
         {"Open tutorial (Help|Tutorial)", "help.tutorial"},
     }};
     for (const auto &[caption, id] : choices) {
@@ -544,6 +549,16 @@ void TFrameForm::updateCommands()
         }
         if (command.checked)
             action->setChecked(command.checked());
+    }
+    // A submenu with no item shown is hidden too; deeper menus first, as they count for the
+    // menus that hold them.
+    QStringList paths = m_menus.keys();
+    std::ranges::sort(paths, std::greater<>{}, [](const QString &path) { return path.count('/'); });
+    for (const QString &path : paths) {
+        QMenu *menu = m_menus.value(path);
+        if (path.contains('/'))
+            menu->menuAction()->setVisible(std::ranges::any_of(
+                menu->actions(), [](QAction *a) { return a->isVisible() && !a->isSeparator(); }));
     }
     if (m_week)
         m_week->setEnabled(viewsExist());

@@ -353,6 +353,7 @@ std::optional<std::string> QtDialogs::chooseFile(const FileRequest &request, boo
                              toQString(request.pattern) + QStringLiteral(")"));
     if (!request.defaultExtension.empty())
         dialog.setDefaultSuffix(toQString(request.defaultExtension));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmReplace);
     if (!request.fileName.empty())
         dialog.selectFile(QFile::decodeName(request.fileName.c_str()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

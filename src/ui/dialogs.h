@@ -128,6 +128,9 @@ struct FileRequest
     std::string defaultExtension; // without the dot
     std::string folder;
     std::string fileName;
+    // Saving: the dialog itself asks before an existing file is chosen. A caller that asks on
+    // its own turns this off, so the question comes once.
+    bool confirmReplace = true;
 };
 
 // kindMask of the code selection dialog: which kinds of code it offers (0: both).

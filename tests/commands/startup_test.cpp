@@ -48,8 +48,10 @@ TEST(StartUp, WithoutSettingsDefaultsHoldAndTheFirstStartOffersThreeChoices)
     firstPaint(f.session);
     EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
     ASSERT_EQ(f.ui.shown().size(), 1u);
-    EXPECT_EQ(f.ui.shown()[0].options.size(), 3u);
+    EXPECT_EQ(f.ui.shown()[0].options.size(), 4u);
     EXPECT_EQ(f.ui.shown()[0].options[2].text, "I want to look at the demo institution");
+    EXPECT_EQ(f.ui.shown()[0].options[3].text,
+              "I want to let Quivra create a demo file step by step");
     EXPECT_EQ(chosen, 3);
 }
 

@@ -216,7 +216,7 @@ private slots:
         const QJsonArray array = json.array();
         QCOMPARE(std::size_t(array.size()), rows);
         QSet<QString> ids;
-        const QStringList keys = {"caption", "id", "menu", "shortcut", "window", "wired"};
+        const QStringList keys = {"caption", "id", "menu", "shortcut", "shown", "window", "wired"};
         for (const QJsonValue &value : array) {
             const QJsonObject object = value.toObject();
             QCOMPARE(object.keys(), keys);
@@ -249,6 +249,42 @@ private slots:
 
         // The readable table has a line per command under its heading.
         QCOMPARE(commandsText(listed).count('\n'), qsizetype(rows + 1));
+    }
+
+    // The campus exchange's menu is there only where the OEM setting names PeopleSoft: the
+    // listing and the menus hide it by default and show it with the setting.
+    void peopleSoftMenuFollowsTheOemSetting()
+    {
+        FrameFixture f;
+        const QStringList ids = {"file.campusAdd", "file.campusExport", "file.campusCategories"};
+        const auto shownInListing = [&f](const QString &id) {
+            for (const ListedCommand &c : listCommands(f.frame.commands())) {
+                if (c.id == id)
+                    return c.shown;
+            }
+            return false;
+        };
+        QMenu *peopleSoft = nullptr;
+        for (QObject *holder : f.frame.action("file.campusAdd")->associatedObjects()) {
+            if (auto *menu = qobject_cast<QMenu *>(holder))
+                peopleSoft = menu;
+        }
+        QVERIFY(peopleSoft && peopleSoft->title() == "PeopleSoft");
+        for (const char *oem : {"", "PeopleSoft Campus Solutions", "Campus"}) {
+            f.frame.session().settings.preferences.oem = oem;
+            f.frame.updateCommands();
+            const bool expected = QString(oem).contains("PeopleSoft");
+            for (const QString &id : ids) {
+                QCOMPARE(shownInListing(id), expected);
+                QCOMPARE(f.frame.action(id)->isVisible(), expected);
+            }
+            QCOMPARE(peopleSoft->menuAction()->isVisible(), expected);
+        }
+        // Other menus keep their items.
+        QVERIFY(shownInListing("file.networkWrite"));
+        QVERIFY(commandsMarkdown(listCommands(f.frame.commands()))
+                    .contains("| Add text file ... |  | yes, shown when the OEM setting names "
+                              "PeopleSoft |"));
     }
 
     // A command that does not run yet says what it waits for; one that runs waits for nothing.

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -94,6 +95,27 @@ private slots:
         QVERIFY(text.contains("Are you sure to clear all 3 memo lines?"));
         // Silenced with Yes: answered without a dialog from now on.
         QVERIFY(prompter.sureDlg("to clear all 3 memo lines", 5));
+    }
+
+    // A save dialog asks before replacing a file unless its caller asks on its own.
+    void saveDialogAsksBeforeReplacingUnlessTheCallerDoes()
+    {
+        auto d = makeScheduleData();
+        QtDialogs dialogs(*d, nullptr);
+        for (const bool confirm : {true, false}) {
+            FileRequest request;
+            request.title = "Save file";
+            request.confirmReplace = confirm;
+            bool asks = !confirm;
+            whenModal([&asks](QWidget *modal) {
+                auto *dialog = qobject_cast<QFileDialog *>(modal);
+                QVERIFY(dialog);
+                asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+                dialog->reject();
+            });
+            QVERIFY(!dialogs.saveFile(request));
+            QCOMPARE(asks, confirm);
+        }
     }
 
     void escapeGivesTheCautiousAnswer()

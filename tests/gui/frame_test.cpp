@@ -6,6 +6,7 @@
 
 #include "commands/filecommands.h"
 #include "commands/session.h"
+#include "commands/startup.h"
 #include "engine/codetable.h"
 #include "files/datafile.h"
 #include "shell/mainframe.h"
@@ -272,7 +273,7 @@ private slots:
         QTest::mouseClick(frame.mdiArea()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(panel->isVisible());
         const auto buttons = panel->findChildren<QPushButton *>();
-        QCOMPARE(buttons.size(), 4);
+        QCOMPARE(buttons.size(), 5);
         QVERIFY(buttons[0]->isEnabled());
         QVERIFY(!buttons[2]->isEnabled()); // no demo is installed in that folder
 
@@ -306,7 +307,7 @@ private slots:
         frame.show();
         QTest::mouseClick(frame.mdiArea()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         const auto buttons = frame.startPanel()->findChildren<QPushButton *>();
-        QCOMPARE(buttons.size(), 4);
+        QCOMPARE(buttons.size(), 5);
         QVERIFY(buttons[1]->isEnabled());
         QVERIFY(buttons[2]->isEnabled());
 
@@ -317,6 +318,30 @@ private slots:
         QFile file(demo);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), shipped);
+    }
+
+    // The start panel and the first start's last choice both begin the demo helper, whose first
+    // question says what it does; answering No leaves the frame empty.
+    void startPanelAndFirstStartMakeADemo()
+    {
+        FrameFixture f(SettingsPaths{m_dir.filePath("start").toStdString(), {}, {}});
+        TFrameForm &frame = f.frame;
+        frame.show();
+        QTest::mouseClick(frame.mdiArea()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        const auto buttons = frame.startPanel()->findChildren<QPushButton *>();
+        QCOMPARE(buttons[3]->text(), QString("Make a demo file (File|Make a demo file)"));
+        QVERIFY(buttons[3]->isEnabled());
+        ModalDriver driver;
+        driver.message("This helper makes a demo file", "No");
+        buttons[3]->click();
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+
+        driver.option("I want to let Quivra create a demo file step by step", 3)
+            .message("This helper makes a demo file", "No");
+        f.frame.session().firstStart = true;
+        firstPaint(f.frame.session());
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QVERIFY(!frame.viewsExist());
     }
 
     // "Do not ask this again" ticked with Yes answers the question at once for the rest of the

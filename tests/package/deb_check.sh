@@ -45,6 +45,10 @@ for path in \
     grep -qx "$path" "$work/contents" || fail "the package does not install $path"
 done
 dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || fail "Depends does not name Qt"
+# A maintainer with a name and an address, not a placeholder on the build machine.
+dpkg-deb --field "$deb" Maintainer | grep -Eq '^[^<]+ <[^@>]+@[^>]+>$' ||
+    fail "Maintainer is not a name and an address"
+dpkg-deb --field "$deb" Maintainer | grep -q localhost && fail "Maintainer is on localhost"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"

@@ -447,7 +447,7 @@ TEST(Prompter, SaveFileAddsTheDefaultExtension)
     ScriptedDialogs ui;
     ui.file("/tmp/plan").file("/tmp/plan.v2.qvf").file("/tmp/my.dir/plan").cancel().file("");
     Prompter p(ui);
-    const FileRequest request{"Save file", "Data file", "*.qvf", "qvf", "/tmp", "plan.qvf"};
+    const FileRequest request{"Save file", "Data file", "*.qvf", "qvf", "/tmp", "plan.qvf", true};
     EXPECT_EQ(p.saveFile(request), "/tmp/plan.qvf");
     EXPECT_EQ(p.saveFile(request), "/tmp/plan.v2.qvf");
     EXPECT_EQ(p.saveFile(request), "/tmp/my.dir/plan.qvf");

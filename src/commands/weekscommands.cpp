@@ -2,6 +2,7 @@
 
 #include "commands/commandsupport.h"
 #include "commands/eventtools.h"
+#include "commands/weeksplacement.h"
 #include "engine/calendar.h"
 #include "engine/calendaredits.h"
 #include "engine/codeedits.h"
@@ -134,6 +135,16 @@ int lastPlacedWeek(const ScheduleData &d)
     return last;
 }
 
+// Places e's unscheduled periods of weeks w1..w2; a full store is reported. True when any was
+// placed.
+bool autoFillWeeks(ScheduleData &d, Prompter &p, CodeId e, int w1, int w2)
+{
+    const WeeksPlacement r = placeInWeeks(d, {e}, std::max(w1, d.currentWeek), w2);
+    if (!r.storeFull.empty())
+        p.warnDlg(r.storeFull);
+    return !r.changed.empty();
+}
+
 std::int64_t weightedAllocation(const ScheduleData &d, const WeekAllocation &wa)
 {
     std::int64_t sum = 0;
@@ -188,7 +199,11 @@ bool typeAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w
         return false;
     wa.allocated[w] = static_cast<std::uint8_t>(wanted);
     trimWeek(d, wa, w);
-    return storeRow(d, p, e, wa);
+    if (!storeRow(d, p, e, wa))
+        return false;
+    if (s.autoFill && wanted > old)
+        autoFillWeeks(d, p, e, w, w);
+    return true;
 }
 
 bool increaseAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w)
@@ -213,7 +228,11 @@ bool increaseAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, i
     if (room <= 0)
         return false;
     wa.allocated[w] = static_cast<std::uint8_t>(wa.allocated[w] + 1);
-    return storeRow(d, p, e, wa);
+    if (!storeRow(d, p, e, wa))
+        return false;
+    if (s.autoFill)
+        autoFillWeeks(d, p, e, w, w);
+    return true;
 }
 
 bool decreaseAllocation(ScheduleData &d, Prompter &p, CodeId e, int w)
@@ -323,9 +342,11 @@ bool autoAllocate(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w)
     loadWeekAllocation(d, e, wa);
     const auto before = wa.allocated;
     distributeByPattern(d, wa, e, w, s.patterns);
-    if (wa.allocated == before)
-        return false;
-    return storeRow(d, p, e, wa);
+    const bool allocated = wa.allocated != before && storeRow(d, p, e, wa);
+    // The periods the pattern gave, and any left unscheduled before, go into the timetables.
+    const bool placed = d.codes[e].scheduled < d.codes[e].allocated &&
+                        autoFillWeeks(d, p, e, d.currentWeek, usedWeeks(d));
+    return allocated || placed;
 }
 
 bool shiftEventAllocation(ScheduleData &d, Prompter &p, CodeId e, int w, int delta)

@@ -29,6 +29,10 @@ struct WeeksState
     // The remembered answer to the PLANNED questions: allocations may then exceed PLANNED and
     // the totals raise PLANNED to ALLOCATED. The desktop keeps it in the settings.
     bool ignorePlanned = false;
+    // The option "Schedule events automatically after allocating periods to weeks in Weeks
+    // view": a week given periods by typing or "Increase allocation by one" gets them placed at
+    // once. The desktop keeps it in the settings.
+    bool autoFill = false;
     // The event "Copy allocation" stored, by its code: a CodeId would point at another event
     // after codes are inserted, deleted or sorted.
     std::string copiedAllocation;
@@ -55,7 +59,8 @@ struct WeeksState
 
 // The value typed into cell (e, w). It is cut to the slots of a week; a value PLANNED does not
 // leave room for asks whether to raise PLANNED (unless the answer is remembered). The week's
-// placements are trimmed to the new allocation.
+// placements are trimmed to the new allocation. With auto-fill on, the week's unscheduled
+// periods are then placed (also after "Increase allocation by one").
 bool typeAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w, int value);
 // One period more ("Increase allocation by one") or fewer ("Decrease allocation by one").
 bool increaseAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w);
@@ -77,7 +82,8 @@ bool clearRowUpTo(ScheduleData &d, Prompter &p, CodeId e, int w, RowClear what);
 bool stepPlanned(ScheduleData &d, Prompter &p, CodeId e, int delta);
 // PLANNED typed: clamped to ALLOCATED .. the slots of the calendar.
 bool setPlanned(ScheduleData &d, CodeId e, int value);
-// "Auto-allocate remaining periods up to active week": the next enabled week pattern.
+// "Auto-allocate remaining periods up to active week": the next enabled week pattern, then the
+// event's unscheduled periods placed from the first unprotected week on.
 bool autoAllocate(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w);
 // Shifts the allocation from week w one week earlier (delta -1) or later (+1); then, while
 // ALLOCATED exceeds PLANNED, the latest week with unscheduled periods loses one.

@@ -179,13 +179,16 @@ bool setPlannedToAllocated(ScheduleData &d, Prompter &p)
     return changed;
 }
 
-bool demoAllocation(ScheduleData &d, Prompter &p)
+bool askDemoOptimise(Prompter &p)
 {
-    if (!p.yesNoDlg("Are you sure you want to run \"Optimise\" before saving your file? "
-                    "This selection is intended for demonstration purposes only, since "
-                    "optimisation of weekly periods may also produce unexpected results. If you "
-                    "want to optimise timetables, select \"Tools|Optimise\"."))
-        return false;
+    return p.yesNoDlg("Are you sure you want to run \"Optimise\" before saving your file? "
+                      "This selection is intended for demonstration purposes only, since "
+                      "optimisation of weekly periods may also produce unexpected results. If "
+                      "you want to optimise timetables, select \"Tools|Optimise\".");
+}
+
+bool allocateMissingPeriods(ScheduleData &d, Progress &progress)
+{
     int category = 1;
     for (int k = 1; k <= 7; ++k) {
         if (d.counters.resourceCounters[static_cast<std::size_t>(k)] >
@@ -194,7 +197,13 @@ bool demoAllocation(ScheduleData &d, Prompter &p)
     }
     bool changed = false;
     WeekAllocation wa;
-    for (const CodeId e : allEvents(d)) {
+    const std::vector<CodeId> events = allEvents(d);
+    progress.begin("Allocating ...", static_cast<int>(events.size()));
+    int position = 0;
+    for (const CodeId e : events) {
+        progress.step(++position);
+        if (progress.stopRequested())
+            break;
         if (isLockedCode(d, e) || d.codes[e].allocated >= d.codes[e].planned)
             continue;
         if (allocateLeastLoaded(d, wa, e, category) > 0) {
@@ -202,9 +211,16 @@ bool demoAllocation(ScheduleData &d, Prompter &p)
             changed = true;
         }
     }
+    progress.end();
     if (changed)
         allResourceTotals(d);
     return changed;
+}
+
+bool demoAllocation(ScheduleData &d, Prompter &p)
+{
+    NullProgress none;
+    return askDemoOptimise(p) && allocateMissingPeriods(d, none);
 }
 
 int markEventsByResource(const ScheduleData &d, Prompter &p, std::vector<std::string> &marked)

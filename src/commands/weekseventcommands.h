@@ -7,6 +7,7 @@
 // Every question goes through the Prompter; each returns true when it changed the data set.
 
 #include "commands/weekscommands.h"
+#include "engine/progress.h"
 #include "engine/scheduledata.h"
 #include "ui/prompter.h"
 
@@ -31,6 +32,11 @@ bool setPlannedToAllocated(ScheduleData &d, Prompter &p);
 // resources of the category with the most resources are least loaded. True when any was
 // allocated.
 bool demoAllocation(ScheduleData &d, Prompter &p);
+// The sure question of "Optimise (for demos only)"; true for yes.
+bool askDemoOptimise(Prompter &p);
+// The allocation of "Optimise (for demos only)" without its question, stepping `progress` over
+// the events; a stop request ends it there.
+bool allocateMissingPeriods(ScheduleData &d, Progress &progress);
 
 // "Mark events by resource": the events of a picked resource, kept by their codes; the number
 // marked (0 when cancelled).

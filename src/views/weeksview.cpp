@@ -419,6 +419,7 @@ void TEditForm::onValueTyped(int row, int column, int value)
         return;
     bool &remembered = h->settings().preferences.ignoreAskExceed;
     m_state.ignorePlanned = remembered;
+    m_state.autoFill = h->settings().preferences.autoTimetabling;
     const bool changed = typeAllocation(h->data(), h->prompter(), m_state, e, column + 1, value);
     remembered = m_state.ignorePlanned;
     if (changed)

@@ -5,9 +5,11 @@
 #include "commands/weeksplacement.h"
 #include "engine/calendar.h"
 #include "engine/calendaredits.h"
+#include "engine/clearing.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
+#include "engine/conflicts.h"
 #include "engine/recount.h"
 #include "engine/scheduling.h"
 #include "engine/totals.h"
@@ -151,6 +153,55 @@ std::int64_t weightedAllocation(const ScheduleData &d, const WeekAllocation &wa)
     for (int w = 1; w < WeekTableSize; ++w)
         sum += static_cast<std::int64_t>(wa.allocated[w]) * weekLength(d, w);
     return sum;
+}
+
+// Whether "Paste allocation" takes the stored event's timetable too: it has timetabled
+// resources and placed periods, none of its timetabled resources is one of e's, and every
+// timetabled resource of e is free wherever it is placed (from the first unprotected week on).
+bool timetableTransferable(const ScheduleData &d, CodeId source, CodeId e)
+{
+    if (d.codes[source].scheduled == 0)
+        return false;
+    MemberList theirs = collectionOf(d, source);
+    dropNoTimetable(d, theirs);
+    if (theirs[0] == 0)
+        return false;
+    MemberList mine = collectionOf(d, e);
+    const auto first = mine.begin() + 1, last = mine.begin() + 1 + mine[0];
+    for (int k = 1; k <= theirs[0]; ++k)
+        if (std::find(first, last, theirs[static_cast<std::size_t>(k)]) != last)
+            return false;
+    dropNoTimetable(d, mine);
+    for (int k = 1; k <= mine[0]; ++k)
+        if (!canJoin(d, source, mine[static_cast<std::size_t>(k)], false,
+                     std::max(1, d.currentWeek)))
+            return false;
+    return true;
+}
+
+// The placed periods of `from` in the open weeks, as e's (wa's) lectures: each lecture cut into
+// its runs of open weeks.
+void copyPlacements(const WeekAllocation &from, WeekAllocation &wa, const std::vector<bool> &open)
+{
+    for (std::size_t i = 0; i < from.timetable.size(); ++i) {
+        const LectureView &v = from.timetable[i];
+        if (isBookingWord(v.word) || !(v.word & LectureEventBit))
+            continue;
+        for (int w = v.startWeek; w <= v.endWeek; ++w) {
+            if (!open[static_cast<std::size_t>(w)])
+                continue;
+            int end = w;
+            while (end < v.endWeek && open[static_cast<std::size_t>(end + 1)])
+                ++end;
+            LectureView copy = v;
+            copy.word = static_cast<std::uint16_t>(wa.code + LectureEventBit);
+            copy.startWeek = static_cast<std::uint8_t>(w);
+            copy.endWeek = static_cast<std::uint8_t>(end);
+            wa.timetable.push_back(copy);
+            wa.timetableKinds.push_back(0);
+            w = end;
+        }
+    }
 }
 
 } // namespace
@@ -576,18 +627,36 @@ bool pasteAllocation(ScheduleData &d, Prompter &p, const WeeksState &s, CodeId e
     loadWeekAllocation(d, e, wa);
     const int before = d.codes[e].allocated;
     int pasted = 0;
-    // Protected and booked weeks keep what they have; no week falls below what it has placed.
+    int placed = 0;
+    const bool withTimetable = timetableTransferable(d, source, e);
+    // Protected and booked weeks keep what they have; without the timetable no week falls below
+    // what it has placed.
+    std::vector<bool> open(static_cast<std::size_t>(WeekTableSize), false);
     for (int w = std::max(1, d.currentWeek); w <= weekCap(d); ++w) {
         if (wa.booked[w])
             continue;
-        const int wanted = std::max<int>(from.allocated[w], wa.scheduled[w]);
+        open[static_cast<std::size_t>(w)] = true;
         pasted += from.allocated[w];
-        wa.allocated[w] = static_cast<std::uint8_t>(wanted);
+        if (withTimetable) {
+            ClearParts parts;
+            parts.placements = true;
+            clearWeeks(d, wa, w, parts);
+            wa.allocated[w] = from.allocated[w];
+            wa.scheduled[w] = from.scheduled[w];
+            placed += from.scheduled[w];
+        } else {
+            wa.allocated[w] = std::max(from.allocated[w], wa.scheduled[w]);
+        }
     }
+    if (withTimetable)
+        copyPlacements(from, wa, open);
     if (!storeRow(d, p, e, wa))
         return false;
-    std::string text = std::to_string(pasted) + " allocated periods were pasted from event " +
-                       quoted(s.copiedAllocation) + " to event " + quoted(codeOf(d, e)) + ".";
+    std::string text =
+        std::to_string(pasted) + " allocated " +
+        (withTimetable ? "and " + std::to_string(placed) + " scheduled periods " : "periods ") +
+        "were pasted from event " + quoted(s.copiedAllocation) + " to event " +
+        quoted(codeOf(d, e)) + ".";
     const int after = d.codes[e].allocated;
     if (after > before)
         text +=

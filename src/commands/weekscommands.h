@@ -110,8 +110,10 @@ bool protectFirstWeeks(ScheduleData &d, Prompter &p);
 // "Copy allocation": remembers the event by its code.
 void copyAllocation(const ScheduleData &d, Prompter &p, WeeksState &s, CodeId e);
 // "Paste allocation": the stored event's allocations become e's, week by week, never below e's
-// scheduled periods of a week and not in e's booked weeks. Refused onto the event itself and
-// when the stored event no longer exists.
+// scheduled periods of a week and not in e's booked weeks. When the stored event has placed
+// periods, shares no timetabled resource with e and e's timetabled resources are free wherever
+// it is placed, its timetable replaces e's in those weeks too. Protected weeks keep what they
+// have. Refused onto the event itself and when the stored event no longer exists.
 bool pasteAllocation(ScheduleData &d, Prompter &p, const WeeksState &s, CodeId e);
 // "Lock / unlock event".
 bool toggleLock(ScheduleData &d, CodeId e);

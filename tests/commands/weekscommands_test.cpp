@@ -11,6 +11,7 @@
 #include "engine/codetable.h"
 #include "engine/dump.h"
 #include "engine/lecturestore.h"
+#include "engine/weekstore.h"
 #include "support/fixture.h"
 #include "ui/scripteddialogs.h"
 
@@ -280,9 +281,12 @@ TEST_F(WeeksCommandsTest, PastedAllocationNeedsItsSourceAndAnotherEvent)
     copyAllocation(*d, p, s, id("E"));
     ui.expect("Select another event").answer(Answer::Ok);
     EXPECT_FALSE(pasteAllocation(*d, p, s, id("E")));
-    ui.expect("6 allocated periods were pasted from event \"E\" to event \"F\"").answer(Answer::Ok);
+    // F's T2 is free where E is placed: the timetable goes with the allocation.
+    ui.expect("6 allocated and 3 scheduled periods were pasted from event \"E\" to event \"F\"")
+        .answer(Answer::Ok);
     EXPECT_TRUE(pasteAllocation(*d, p, s, id("F")));
     EXPECT_EQ(load("F").allocated, load("E").allocated);
+    EXPECT_EQ(load("F").scheduled, load("E").scheduled);
     EXPECT_EQ(d->codes[id("F")].allocated, 6);
 
     // The source is remembered by its code: once it is gone, nothing is pasted (a remembered
@@ -292,6 +296,51 @@ TEST_F(WeeksCommandsTest, PastedAllocationNeedsItsSourceAndAnotherEvent)
     ui.expect("no longer exists").answer(Answer::Ok);
     EXPECT_FALSE(pasteAllocation(*d, p, s, id("F")));
     EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+// E's timetable goes with its allocation to an event whose resources are none of E's and are
+// free where E is placed; protected and booked weeks keep their own.
+TEST_F(WeeksCommandsTest, PastedAllocationTakesTheTimetableWhereTheResourcesAreFree)
+{
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 6).resources('T', {"T1", "T2", "T3"}).resources('G', {"G1", "G2"});
+    f.event("E", {"T1", "G1"}, 20).allocate("E", 1, 4, 2);
+    f.place("E", 1, 1, 1, 2).place("E", 2, 1, 1, 2).place("E", 3, 2, 3, 3).place("E", 4, 1, 1, 1);
+    f.event("F", {"T2", "G2"}, 20).allocate("F", 5, 5, 1).place("F", 5, 3, 1, 1);
+    f.event("B", {"T3"}, 20).allocate("B", 2, 2, 1).place("B", 2, 1, 1, 1); // T3 busy then
+    f.event("H", {"T3"}, 20);
+    f.finish();
+    setFirstOpenWeek(*d, 2);
+    WeekAllocation g;
+    loadWeekAllocation(*d, id("F"), g);
+    g.booked[4] = 1;
+    storeWeekAllocation(*d, id("F"), g);
+    ui.expect("were copied to memory").answer(Answer::Ok);
+    copyAllocation(*d, p, s, id("E"));
+
+    ui.expect("4 allocated and 3 scheduled periods were pasted from event \"E\" to event "
+              "\"F\"")
+        .answer(Answer::Ok);
+    EXPECT_TRUE(pasteAllocation(*d, p, s, id("F")));
+    const WeekAllocation e = load("E"), fw = load("F");
+    EXPECT_EQ(fw.allocated[1], 0) << "protected";
+    EXPECT_EQ(fw.allocated[4], 0) << "booked";
+    EXPECT_EQ(fw.booked[4], 1);
+    for (int w = 2; w <= 3; ++w) {
+        EXPECT_EQ(fw.allocated[w], e.allocated[w]) << w;
+        EXPECT_EQ(fw.scheduled[w], e.scheduled[w]) << w;
+    }
+    EXPECT_EQ(fw.allocated[5], 0) << "replaced by E's (empty) week";
+    EXPECT_EQ(fw.scheduled[5], 0);
+    EXPECT_EQ(d->codes[id("F")].scheduled, 3);
+    EXPECT_EQ(d->codes[id("E")].scheduled, 6) << "the source keeps its timetable";
+
+    // T3 of H is busy where E is placed in week 2: the allocation only.
+    ui.expect("6 allocated periods were pasted from event \"E\" to event \"H\"").answer(Answer::Ok);
+    EXPECT_TRUE(pasteAllocation(*d, p, s, id("H")));
+    EXPECT_EQ(d->codes[id("H")].scheduled, 0);
+    EXPECT_EQ(load("H").allocated[3], 2);
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 

@@ -497,6 +497,25 @@ bool deleteWeekAt(ScheduleData &d, Prompter &p, int w)
     return true;
 }
 
+bool extendUsedWeeks(ScheduleData &d, Prompter &p, int w)
+{
+    const int used = usedWeeks(d);
+    if (w <= used || w > weekCap(d))
+        return false;
+    if (!p.yesNoDlg("If you want to change the maximum number of weeks (" + std::to_string(used) +
+                    ") shown in this view, change" + LineBreak +
+                    "\"Weeks or terms\" in selection \"Options|Limits\". But you can do it here "
+                    "as well." +
+                    LineBreak + "Do you want to increase this maximum (" + std::to_string(used) +
+                    ") to " + std::to_string(w) + " now?"))
+        return false;
+    for (int k = used + 1; k <= w; ++k)
+        setWeekEntry(d, k, "[" + std::to_string(k) + "]", 1);
+    setCalendarSize(d, w, usedDays(d), usedBells(d));
+    recountAll(d);
+    return true;
+}
+
 bool splitWeekAt(ScheduleData &d, Prompter &p, int w)
 {
     if (w < 1 || w > usedWeeks(d))

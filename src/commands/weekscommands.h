@@ -102,6 +102,9 @@ bool splitAllWeeks(ScheduleData &d, Prompter &p);
 // "Change the week length": one up (refused at 255, asked when events would exceed PLANNED) or
 // one down (not below 1).
 bool changeWeekLength(ScheduleData &d, Prompter &p, int w, int delta);
+// A week after the weeks in use was chosen in the grid: asks whether to use weeks up to w, and
+// gives the weeks added their default names and lengths.
+bool extendUsedWeeks(ScheduleData &d, Prompter &p, int w);
 // "Protect first weeks": the first week open for changes.
 bool protectFirstWeeks(ScheduleData &d, Prompter &p);
 

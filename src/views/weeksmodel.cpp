@@ -24,6 +24,7 @@ void WeeksModel::reload()
 {
     beginResetModel();
     m_weeks = std::clamp(usedWeeks(m_d), 1, MaxWeeks);
+    m_columns = std::max(m_weeks, weekCap(m_d));
     m_events.clear();
     const int count = std::min<int>(m_d.eventList[0], MaxCodes);
     for (int i = 1; i <= count; ++i) {
@@ -116,7 +117,7 @@ Qt::ItemFlags WeeksModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
     if (index.isValid() && index.row() < static_cast<int>(m_events.size()) &&
-        m_hasResources[static_cast<std::size_t>(index.row())])
+        index.column() < m_weeks && m_hasResources[static_cast<std::size_t>(index.row())])
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -152,7 +153,7 @@ int WeeksModel::rowCount(const QModelIndex &parent) const
 
 int WeeksModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_weeks;
+    return parent.isValid() ? 0 : m_columns;
 }
 
 QVariant WeeksModel::data(const QModelIndex &index, int role) const
@@ -164,8 +165,16 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
             return QStringLiteral("[Create your first event in Events view]");
         return {};
     }
-    const Cell &c = cell(index.row(), index.column());
     const int week = index.column() + 1;
+    if (week > m_weeks) {
+        // Weeks after those in use are drawn in the background colour.
+        if (role == Qt::BackgroundRole)
+            return QPalette().color(QPalette::Window);
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("Choose this week to use the weeks up to it");
+        return {};
+    }
+    const Cell &c = cell(index.row(), index.column());
     const int weekSlots = usedDays(m_d) * usedBells(m_d);
     switch (role) {
     case Qt::DisplayRole: {
@@ -231,7 +240,7 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
 QVariant WeeksModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal) {
-        if (section < 0 || section >= m_weeks)
+        if (section < 0 || section >= m_columns)
             return {};
         const int week = section + 1;
         if (role == Qt::DisplayRole) {

@@ -47,6 +47,8 @@ public:
 
     // The event of a row; 0 for the guidance row of an empty table.
     CodeId eventAt(int row) const;
+    // The weeks in use; the grid's columns run on to the last week of the calendar, shaded, so
+    // that a week after them can be chosen.
     int weekCount() const { return m_weeks; }
     // The name a week booked with `kind` (1..3) shows.
     QString bookingName(int kind) const;
@@ -78,6 +80,7 @@ private:
     const ScheduleData &m_d;
     const ViewOptions &m_options;
     int m_weeks = 1;
+    int m_columns = 1; // the weeks of the calendar
     std::vector<CodeId> m_events;
     std::vector<bool> m_hasResources;
     std::vector<Cell> m_cells;                // row-major, m_weeks per event

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QIntValidator>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -102,6 +103,7 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     birdsLayout->setContentsMargins(0, 0, 0, 0);
     birdsLayout->addWidget(m_birdsTable);
     m_birdsWindow->resize(700, 400);
+    m_table->installEventFilter(this);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TEditForm::onCellChanged);
     // The typed value changes the data set, which rebuilds this model: that waits until the
@@ -111,6 +113,27 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     refresh();
     installViewCommands(*this);
     addCellCommandsToMenu();
+}
+
+bool TEditForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // End goes to the last week in use, as a spreadsheet's goes to its last filled column; the
+    // shaded weeks after it are reached by a click or the arrow keys.
+    if (watched == m_table && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_End &&
+        !(static_cast<QKeyEvent *>(event)->modifiers() & Qt::ControlModifier) &&
+        m_table->currentIndex().isValid()) {
+        const QModelIndex at = m_table->currentIndex();
+        const QModelIndex to = m_model->index(at.row(), m_model->weekCount() - 1);
+        if (static_cast<QKeyEvent *>(event)->modifiers() & Qt::ShiftModifier)
+            m_table->selectionModel()->select(QItemSelection(at, to),
+                                              QItemSelectionModel::ClearAndSelect);
+        else
+            m_table->setCurrentIndex(to);
+        m_table->selectionModel()->setCurrentIndex(to, QItemSelectionModel::NoUpdate);
+        return true;
+    }
+    return ViewForm::eventFilter(watched, event);
 }
 
 void TEditForm::addCellCommandsToMenu()
@@ -405,10 +428,32 @@ void TEditForm::onCellChanged()
     updatePanel();
     if (m_selecting)
         return;
+    // The question waits until the click or key that moved the cursor is done.
+    if (m_table->currentIndex().column() >= m_model->weekCount() && host() && !m_extending) {
+        m_extending = true;
+        QMetaObject::invokeMethod(this, &TEditForm::offerMoreWeeks, Qt::QueuedConnection);
+    }
     const CodeId e = m_model->eventAt(m_table->currentIndex().row());
     if (e == 0 || e == m_d.currentCode)
         return;
     emit currentCodeChanged(e);
+}
+
+void TEditForm::offerMoreWeeks()
+{
+    const QModelIndex at = m_table->currentIndex();
+    const int week = at.column() + 1;
+    ViewHost *h = host();
+    if (h && at.isValid() && week > m_model->weekCount()) {
+        const CodeId e = m_model->eventAt(at.row());
+        if (extendUsedWeeks(h->data(), h->prompter(), week)) {
+            h->dataChanged();
+            goToCell(e, week);
+        } else {
+            m_table->setCurrentIndex(m_model->index(at.row(), m_model->weekCount() - 1));
+        }
+    }
+    m_extending = false;
 }
 
 void TEditForm::onValueTyped(int row, int column, int value)

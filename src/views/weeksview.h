@@ -66,8 +66,13 @@ public:
     void setBirdsEye(const BirdsEye &options);
     QTableWidget *birdsEyeTable() const { return m_birdsTable; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void onCellChanged();
+    // The current cell lies after the weeks in use: offers to use the weeks up to it.
+    void offerMoreWeeks();
     void onValueTyped(int row, int column, int value);
     void onPlannedTyped(int value);
     void updatePanel();
@@ -88,6 +93,7 @@ private:
     BirdsEye m_birdsEye;
     WeeksState m_state;
     bool m_selecting = false;
+    bool m_extending = false;
 };
 
 } // namespace quivra

@@ -344,6 +344,30 @@ TEST_F(WeeksCommandsTest, PastedAllocationTakesTheTimetableWhereTheResourcesAreF
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 
+// A week after those in use chosen: No changes nothing; Yes uses the weeks up to it, the new
+// ones with default names and lengths even where a deleted week left something else.
+TEST_F(WeeksCommandsTest, ChoosingAWeekAfterTheWeeksInUseAddsWeeks)
+{
+    build();
+    setWeekEntry(*d, 8, "old", 3);
+    const std::string before = dumpScheduleData(*d);
+    ui.expect("Do you want to increase this maximum (6) to 8 now?").answer(Answer::No);
+    EXPECT_FALSE(extendUsedWeeks(*d, p, 8));
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_FALSE(extendUsedWeeks(*d, p, 6)); // in use already: no question
+    ui.expect("\"Weeks or terms\" in selection \"Options|Limits\"").answer(Answer::Yes);
+    EXPECT_TRUE(extendUsedWeeks(*d, p, 8));
+    EXPECT_EQ(usedWeeks(*d), 8);
+    EXPECT_EQ(formatWeek(*d, 8, 3), "[8]");
+    EXPECT_EQ(weekLength(*d, 8), 1);
+
+    // Deleting a week frees the calendar's last week under its default name.
+    ui.expect("delete week").answer(Answer::Yes);
+    EXPECT_TRUE(deleteWeekAt(*d, p, 1));
+    EXPECT_EQ(formatWeek(*d, weekCap(*d), 3), "[" + std::to_string(weekCap(*d)) + "]");
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 TEST_F(WeeksCommandsTest, PrerequisitesNeverMakeAnEventItsOwnPredecessor)
 {
     FixtureBuilder f(*d);

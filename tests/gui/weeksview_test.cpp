@@ -236,6 +236,61 @@ private slots:
                  qPrintable(ids.join(',')));
     }
 
+    // The shaded weeks after those in use: a click on one asks to use the weeks up to it (No
+    // brings the cursor back, Yes adds them with their default names), the Right arrow from the
+    // last week in use asks too; a week deleted leaves the freed last week its default name.
+    void clickBeyondTheWeeksInUseAddsWeeks()
+    {
+        const QString file = freshInstitution("more.qvf");
+        FrameFixture f;
+        ScheduleData &d = *f.d;
+        f.frame.show();
+        QVERIFY(f.open(file));
+        TEditForm *view = weeksView(f.frame);
+        ModalDriver driver;
+        QTableView *table = view->table();
+        QCOMPARE(view->model()->columnCount(), 255);
+        QVERIFY(!(view->model()->flags(view->model()->index(0, 6)) & Qt::ItemIsEditable));
+        const auto clickWeek = [&](int week) {
+            const QModelIndex cell = view->model()->index(0, week - 1);
+            table->scrollTo(cell);
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                              table->visualRect(cell).center());
+        };
+
+        driver.message("Do you want to increase this maximum (6) to 8 now?", "No");
+        clickWeek(8);
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_COMPARE(view->currentWeek(), 6);
+        QCOMPARE(view->windowTitle(), QString("Weeks: 6"));
+        QVERIFY(!d.modified);
+
+        driver.message("Do you want to increase this maximum (6) to 8 now?", "Yes");
+        clickWeek(8);
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_COMPARE(view->windowTitle(), QString("Weeks: 8"));
+        QCOMPARE(view->currentWeek(), 8);
+        QCOMPARE(view->model()->headerData(7, Qt::Horizontal).toString(), QString("[8]"));
+
+        driver.message("Do you want to increase this maximum (8) to 9 now?", "Yes");
+        QVERIFY(focusOn(f.frame, table));
+        QTest::keyClick(table, Qt::Key_Right);
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_COMPARE(view->windowTitle(), QString("Weeks: 9"));
+
+        // End stays within the weeks in use.
+        goTo(view, d, "MATH", 2);
+        QVERIFY(focusOn(f.frame, table));
+        QTest::keyClick(table, Qt::Key_End);
+        QCOMPARE(view->currentWeek(), 9);
+
+        goTo(view, d, "MATH", 1);
+        driver.message("delete week", "Yes");
+        trigger(view, "deleteWeek");
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(view->model()->headerData(254, Qt::Horizontal).toString(), QString("[255]"));
+    }
+
     // Percentages and the Gantt chart, the Sum window under the grid and the Bird's eye view
     // with its utilisation: a week without allocation shows "-" rather than dividing by zero.
     void displaysAndSideWindows()

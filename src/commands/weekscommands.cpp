@@ -12,6 +12,7 @@
 #include "engine/conflicts.h"
 #include "engine/recount.h"
 #include "engine/scheduling.h"
+#include "engine/textutil.h"
 #include "engine/totals.h"
 
 #include <algorithm>
@@ -778,6 +779,28 @@ std::vector<Prerequisite> checkPrerequisites(const ScheduleData &d, Prompter &p)
                      lines);
     }
     return problems;
+}
+
+std::string weeksStatusText(const ScheduleData &d, CodeId e, int w)
+{
+    if (!isEvent(d, e) || w < 1 || w > weekCap(d))
+        return {};
+    if (w > usedWeeks(d))
+        return "Week " + std::to_string(w) + " is not in use: choose it to use the weeks up to it.";
+    WeekAllocation wa;
+    loadWeekAllocation(d, e, wa);
+    const std::string week = quoted(weekName(d, w));
+    if (wa.booked[w])
+        return "Week " + week + " of event " + quoted(codeOf(d, e)) + " is booked (" +
+               listItem(d.bookingKinds.view(), wa.booked[w]) + ").";
+    const std::string date =
+        weeksDated(d) ? " (" + formatShortDate(weekDate(d, w)) + ")" : std::string();
+    std::string text = std::to_string(wa.scheduled[w]) + " out of " +
+                       std::to_string(wa.allocated[w]) + " h scheduled in " + week + date;
+    if (wa.allocated[w] > weekSlots(d))
+        text += " (" + std::to_string(wa.allocated[w]) + " allocated periods exceed " +
+                std::to_string(weekSlots(d)) + " timetable slots)";
+    return text;
 }
 
 int percentOfPlanned(int value, int planned)

@@ -134,6 +134,12 @@ std::vector<Prerequisite> checkPrerequisites(const ScheduleData &d, Prompter &p)
 
 // ----- what the grid shows ----------------------------------------------------------------------
 
+// The status line of cell (e, w): "2 out of 3 h scheduled in "W1"", with the week's date when
+// weeks are dated, and "(40 allocated periods exceed 30 timetable slots)" when the week holds
+// more than its slots; a booked week names its booking, a week after those in use says how to
+// add it. Empty for no event.
+std::string weeksStatusText(const ScheduleData &d, CodeId e, int w);
+
 // "Percentages": value × 100 div PLANNED; 0 when PLANNED is 0.
 int percentOfPlanned(int value, int planned);
 

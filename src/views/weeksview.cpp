@@ -7,6 +7,7 @@
 #include "views/viewcommands.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSpinBox>
+#include <QStatusTipEvent>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
@@ -493,6 +495,9 @@ void TEditForm::updatePanel()
     updateSums();
     const CodeId e = currentEvent();
     const int w = currentWeek();
+    // The current cell's state goes to the frame's status line.
+    QStatusTipEvent tip(toQString(weeksStatusText(m_d, e, w)));
+    QCoreApplication::sendEvent(this, &tip);
     const bool was = m_selecting;
     m_selecting = true;
     if (e == 0 || w == 0) {

@@ -368,6 +368,34 @@ TEST_F(WeeksCommandsTest, ChoosingAWeekAfterTheWeeksInUseAddsWeeks)
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 
+TEST_F(WeeksCommandsTest, StatusLineTellsWhatTheCellHolds)
+{
+    build();
+    WeekAllocation f;
+    loadWeekAllocation(*d, id("F"), f);
+    f.allocated[2] = 40;
+    f.booked[3] = 1;
+    storeWeekAllocation(*d, id("F"), f);
+    const struct
+    {
+        const char *code;
+        int week;
+        std::string text;
+    } cases[] = {
+        {"E", 2, "1 out of 2 h scheduled in \"[2]\""},
+        {"E", 5, "0 out of 0 h scheduled in \"[5]\""},
+        {"F", 2,
+         "0 out of 40 h scheduled in \"[2]\" (40 allocated periods exceed 30 timetable "
+         "slots)"},
+        {"F", 3, "Week \"[3]\" of event \"F\" is booked ("},
+        {"F", 7, "Week 7 is not in use"},
+        {"F", 0, ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_TRUE(weeksStatusText(*d, id(c.code), c.week).starts_with(c.text))
+            << c.code << " " << c.week << ": " << weeksStatusText(*d, id(c.code), c.week);
+}
+
 TEST_F(WeeksCommandsTest, PrerequisitesNeverMakeAnEventItsOwnPredecessor)
 {
     FixtureBuilder f(*d);

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -305,6 +306,8 @@ private slots:
         trigger(view, "increase");
         trigger(view, "increase");
         QCOMPARE(allocatedIn(d, "MATH", 1), 2);
+        QCOMPARE(f.frame.statusBar()->currentMessage(),
+                 QString("0 out of 2 h scheduled in \"[1]\""));
         const QModelIndex cell = view->model()->index(0, 0);
         trigger(view, "percentages");
         QCOMPARE(view->model()->data(cell).toString(), QString("25%"));

@@ -46,4 +46,21 @@ int markEventsByResource(const ScheduleData &d, Prompter &p, std::vector<std::st
 CodeId nextMarkedEvent(const ScheduleData &d, const std::vector<std::string> &marked, CodeId from,
                        int step);
 
+// The Sum window's resource r of event e clicked: the events holding r are marked (by their
+// codes) for Ctrl+N and Ctrl+P, `hint` says so, and "Replace "r" in event "e" ?" offers the
+// resource replacement. True when the replacement changed the data set.
+bool sumWindowResource(ScheduleData &d, Prompter &p, std::vector<std::string> &marked, CodeId e,
+                       CodeId r, std::string &hint);
+
+// The Bird's eye view's cell (resource r, week w): r's events with periods in the week, each as
+// "code(scheduledh+unscheduledh=allocatedh) name"; the event picked from them, 0 when none was
+// (or the week has none, which a message says).
+struct WeekEventLine
+{
+    CodeId event = 0;
+    std::string text;
+};
+std::vector<WeekEventLine> resourceWeekEvents(const ScheduleData &d, CodeId r, int w);
+CodeId birdsEyeCell(const ScheduleData &d, Prompter &p, CodeId r, int w);
+
 } // namespace quivra

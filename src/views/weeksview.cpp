@@ -1,5 +1,6 @@
 #include "views/weeksview.h"
 
+#include "commands/weekseventcommands.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
@@ -106,6 +107,11 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     birdsLayout->addWidget(m_birdsTable);
     m_birdsWindow->resize(700, 400);
     m_table->installEventFilter(this);
+    // The clicks change the data set and rebuild the windows clicked in: after the click.
+    connect(m_sums, &QTableWidget::cellClicked, this, &TEditForm::onSumClicked,
+            Qt::QueuedConnection);
+    connect(m_birdsTable, &QTableWidget::cellClicked, this, &TEditForm::onBirdsEyeClicked,
+            Qt::QueuedConnection);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TEditForm::onCellChanged);
     // The typed value changes the data set, which rebuilds this model: that waits until the
@@ -235,6 +241,7 @@ void TEditForm::updateSums()
                 codes.push_back(r);
         }
     }
+    m_sumCodes = codes;
     const int weeks = m_model->weekCount();
     m_sums->clear();
     m_sums->setColumnCount(weeks);
@@ -291,6 +298,7 @@ void TEditForm::updateBirdsEye()
     for (int i = 1; i <= std::min<int>(m_d.resourceList[0], MaxCodes); ++i)
         if (validCode(m_d, m_d.resourceList[static_cast<std::size_t>(i)]))
             resources.push_back(m_d.resourceList[static_cast<std::size_t>(i)]);
+    m_birdsCodes = resources;
     const int weeks = m_model->weekCount();
     ProfileOptions options;
     options.measure = m_birdsEye.measure;
@@ -456,6 +464,42 @@ void TEditForm::offerMoreWeeks()
         }
     }
     m_extending = false;
+}
+
+void TEditForm::onSumClicked(int row, int column)
+{
+    ViewHost *h = host();
+    const CodeId e = currentEvent();
+    if (!h || e == 0)
+        return;
+    if (column >= 0 && column < m_model->weekCount() && column + 1 != currentWeek())
+        goToCell(e, column + 1);
+    if (row < 1 || row >= static_cast<int>(m_sumCodes.size()))
+        return;
+    const CodeId r = m_sumCodes[static_cast<std::size_t>(row)];
+    const int week = currentWeek();
+    std::string hint;
+    const bool changed = sumWindowResource(h->data(), h->prompter(), m_state.marked, e, r, hint);
+    if (changed) {
+        h->dataChanged();
+        goToCell(e, week);
+    }
+    updateViewCommands(*this);
+    m_sums->setToolTip(toQString(hint));
+    QStatusTipEvent tip(toQString(hint));
+    QCoreApplication::sendEvent(this, &tip);
+}
+
+void TEditForm::onBirdsEyeClicked(int row, int column)
+{
+    ViewHost *h = host();
+    if (!h || row < 0 || row >= static_cast<int>(m_birdsCodes.size()))
+        return;
+    const int week = column + 1;
+    const CodeId picked =
+        birdsEyeCell(h->data(), h->prompter(), m_birdsCodes[static_cast<std::size_t>(row)], week);
+    if (picked != 0)
+        goToCell(picked, week);
 }
 
 void TEditForm::onValueTyped(int row, int column, int value)

@@ -73,6 +73,11 @@ private:
     void onCellChanged();
     // The current cell lies after the weeks in use: offers to use the weeks up to it.
     void offerMoreWeeks();
+    // A click in the Sum window (a resource row: its events marked, its replacement offered; a
+    // week: the grid goes there) and in the Bird's eye view (the resource's events of the week,
+    // the one picked becomes the current cell).
+    void onSumClicked(int row, int column);
+    void onBirdsEyeClicked(int row, int column);
     void onValueTyped(int row, int column, int value);
     void onPlannedTyped(int value);
     void updatePanel();
@@ -91,6 +96,8 @@ private:
     QWidget *m_birdsWindow;
     QTableWidget *m_birdsTable;
     BirdsEye m_birdsEye;
+    std::vector<CodeId> m_sumCodes;   // the Sum window's rows
+    std::vector<CodeId> m_birdsCodes; // the Bird's eye view's rows
     WeeksState m_state;
     bool m_selecting = false;
     bool m_extending = false;

@@ -338,6 +338,24 @@ private slots:
         QCOMPARE(birds->item(0, 1)->text(), QString("-"));  // nothing allocated in week 2
         trigger(view, "birdsHeatMap");
         QVERIFY(birds->item(0, 1)->background().color().isValid());
+
+        // A click on a resource in the Sum window marks its events and offers its replacement;
+        // a click in the Bird's eye view lists the resource's events of the week, and the one
+        // picked becomes the grid's current cell.
+        ModalDriver driver;
+        driver.message("Replace \"G1\" in event \"MATH\" ?", "No");
+        QTest::mouseClick(sums->viewport(), Qt::LeftButton, {},
+                          sums->visualItemRect(sums->item(1, 0)).center());
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_VERIFY(sums->toolTip().startsWith("[Ctrl+N]/[Ctrl+P]"));
+        QVERIFY(view->findChild<QAction *>("weeks.nextMarked")->isEnabled());
+        goTo(view, d, "ENG", 3);
+        driver.option("\"G1\" in week", 0);
+        QTest::mouseClick(birds->viewport(), Qt::LeftButton, {},
+                          birds->visualItemRect(birds->item(0, 0)).center());
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_COMPARE(view->currentEvent(), findCode(d, "MATH"));
+        QCOMPARE(view->currentWeek(), 1);
     }
 };
 

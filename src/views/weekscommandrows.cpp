@@ -437,6 +437,10 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
                                  return false;
                              f.host()->dataChanged();
                              f.goToCell(made, w);
+                             // The new event opens in the Events view for editing; the
+                             // grid stays on it behind.
+                             f.host()->pickCode(made);
+                             f.host()->showView(ViewTag::Events);
                              // The rebuilt views may have tidied the store: the Cancel
                              // remembers the data as the user sees them now.
                              if (s.lastSplit)

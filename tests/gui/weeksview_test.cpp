@@ -158,6 +158,10 @@ private slots:
         QVERIFY(copy != 0);
         QCOMPARE(view->currentEvent(), copy);
         QCOMPARE(allocatedIn(d, "MATHa", 3), 2);
+        // The new event comes up in the Events view.
+        QCOMPARE(f.frame.currentView(), ViewTag::Events);
+        QCOMPARE(d.currentCode, copy);
+        weeksView(f.frame);
         driver.message("you want to cancel the last duplicate", "Yes");
         trigger(view, "cancelLast");
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));

@@ -32,6 +32,7 @@ void WeeksModel::reload()
             m_events.push_back(m_d.eventList[i]);
     }
     m_hasResources.assign(m_events.size(), false);
+    m_placed.assign(m_events.size(), {});
     m_cells.assign(m_events.size() * static_cast<std::size_t>(m_weeks), Cell{});
     WeekAllocation wa;
     // One pass over the lecture store for all rows, not one per row.
@@ -39,6 +40,9 @@ void WeeksModel::reload()
     for (std::size_t row = 0; row < m_events.size(); ++row) {
         m_hasResources[row] = collectionOf(m_d, m_events[row])[0] > 0;
         loadWeekAllocation(m_d, m_events[row], wa, lectures);
+        for (const LectureView &v : wa.timetable)
+            if (!isBookingWord(v.word) && (v.word & LectureEventBit))
+                m_placed[row].push_back(v);
         for (int w = 1; w <= m_weeks; ++w) {
             Cell &c = m_cells[row * m_weeks + (w - 1)];
             c.allocated = wa.allocated[w];
@@ -132,6 +136,24 @@ bool WeeksModel::setData(const QModelIndex &index, const QVariant &value, int ro
     if (ok && v >= 0)
         emit valueTyped(index.row(), index.column(), v);
     return false;
+}
+
+WeeksModel::Miniature WeeksModel::miniature(int row, int week) const
+{
+    Miniature cells{};
+    if (row < 0 || row >= static_cast<int>(m_placed.size()) || week < 1 || week > m_weeks)
+        return cells;
+    for (const LectureView &v : m_placed[static_cast<std::size_t>(row)]) {
+        if (v.startWeek > week || v.endWeek < week)
+            continue;
+        const int lastBell = std::min<int>(v.endBell, 32);
+        std::uint32_t bells = 0;
+        for (int b = std::max<int>(v.startBell, 1); b <= lastBell; ++b)
+            bells |= 1u << (b - 1);
+        for (int day = std::max<int>(v.startDay, 1); day <= std::min<int>(v.endDay, MaxDays); ++day)
+            cells[static_cast<std::size_t>(day)] |= bells;
+    }
+    return cells;
 }
 
 CodeId WeeksModel::eventAt(int row) const

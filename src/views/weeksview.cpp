@@ -17,7 +17,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QPainter>
 #include <QSpinBox>
 #include <QStatusTipEvent>
 #include <QStyledItemDelegate>
@@ -37,7 +40,8 @@ namespace {
 class AllocationDelegate final : public QStyledItemDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    AllocationDelegate(const ScheduleData &d, QObject *parent) : QStyledItemDelegate(parent), m_d(d)
+    {}
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
                           const QModelIndex &) const override
@@ -55,6 +59,40 @@ public:
         if (!text.isEmpty())
             model->setData(index, text, Qt::EditRole);
     }
+    // The Gantt chart with "Scheduled periods" draws the week's timetable in miniature over the
+    // bar: days across, bells down, a placed cell as a small dark block.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        const auto *model = qobject_cast<const WeeksModel *>(index.model());
+        if (!model || model->display().mode != WeeksDisplay::Gantt || !model->display().scheduled)
+            return;
+        const WeeksModel::Miniature cells = model->miniature(index.row(), index.column() + 1);
+        if (std::all_of(cells.begin(), cells.end(), [](std::uint32_t m) { return m == 0; }))
+            return;
+        const int days = std::clamp(usedDays(m_d), 1, MaxDays);
+        const int bells = std::clamp(usedBells(m_d), 1, 32);
+        const QRectF area = QRectF(option.rect).adjusted(2, 2, -2, -2);
+        const qreal w = area.width() / days, h = area.height() / bells;
+        painter->save();
+        // A pale timetable inside the bar, whose colour stays visible around it.
+        painter->setPen(QColor(0xA0, 0xA0, 0xC0));
+        painter->setBrush(QColor(255, 255, 255, 210));
+        painter->drawRect(area);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QColor(0x20, 0x30, 0x80));
+        for (int day = 1; day <= days; ++day) {
+            for (int bell = 1; bell <= bells; ++bell) {
+                if (cells[static_cast<std::size_t>(day)] & (1u << (bell - 1)))
+                    painter->drawRect(
+                        QRectF(area.left() + (day - 1) * w, area.top() + (bell - 1) * h, w, h));
+            }
+        }
+        painter->restore();
+    }
+
+    const ScheduleData &m_d;
 };
 
 // The commands a cell's pop-up offers before the view's menus.
@@ -73,7 +111,7 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
 {
     m_table->setObjectName("weeksGrid");
     m_table->setModel(m_model);
-    m_table->setItemDelegate(new AllocationDelegate(m_table));
+    m_table->setItemDelegate(new AllocationDelegate(d, m_table));
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                              QAbstractItemView::EditKeyPressed);
@@ -361,6 +399,19 @@ void TEditForm::setDisplay(const WeeksDisplay &display)
     m_model->setDisplay(display);
     if (widths)
         fitColumns();
+    // The miniature timetables need a few pixels per bell.
+    QHeaderView *rows = m_table->verticalHeader();
+    if (m_defaultRowHeight == 0)
+        m_defaultRowHeight = rows->defaultSectionSize();
+    const bool miniatures = display.mode == WeeksDisplay::Gantt && display.scheduled;
+    const int height = miniatures
+                           ? std::max(m_defaultRowHeight, 4 * std::clamp(usedBells(m_d), 1, 30) + 6)
+                           : m_defaultRowHeight;
+    if (rows->defaultSectionSize() != height) {
+        rows->setDefaultSectionSize(height);
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            rows->resizeSection(row, height);
+    }
     updateSums();
 }
 
@@ -539,9 +590,15 @@ void TEditForm::updatePanel()
     updateSums();
     const CodeId e = currentEvent();
     const int w = currentWeek();
-    // The current cell's state goes to the frame's status line.
-    QStatusTipEvent tip(toQString(weeksStatusText(m_d, e, w)));
-    QCoreApplication::sendEvent(this, &tip);
+    // The current cell's state goes to the frame's status line, while this view is in front.
+    QWidget *up = parentWidget();
+    while (up && !qobject_cast<QMdiSubWindow *>(up))
+        up = up->parentWidget();
+    const auto *window = qobject_cast<QMdiSubWindow *>(up);
+    if (!window || !window->mdiArea() || window->mdiArea()->activeSubWindow() == window) {
+        QStatusTipEvent tip(toQString(weeksStatusText(m_d, e, w)));
+        QCoreApplication::sendEvent(this, &tip);
+    }
     const bool was = m_selecting;
     m_selecting = true;
     if (e == 0 || w == 0) {

@@ -101,6 +101,7 @@ private:
     WeeksState m_state;
     bool m_selecting = false;
     bool m_extending = false;
+    int m_defaultRowHeight = 0;
 };
 
 } // namespace quivra

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 namespace quivra {
@@ -423,6 +424,46 @@ bool shiftEventAllocation(ScheduleData &d, Prompter &p, CodeId e, int w, int del
         wa.allocated[x] = static_cast<std::uint8_t>(wa.allocated[x] - 1);
     }
     return storeRow(d, p, e, wa);
+}
+
+bool dragAllocation(ScheduleData &d, Prompter &p, CodeId e, int from, int to)
+{
+    const int used = usedWeeks(d);
+    if (from == to || from < 1 || to < 1 || from > used || to > used || !isEvent(d, e))
+        return false;
+    if (std::min(from, to) < d.currentWeek) {
+        refuseProtected(p);
+        return false;
+    }
+    WeekAllocation before;
+    loadWeekAllocation(d, e, before);
+    const int step = to > from ? 1 : -1;
+    // To the right nothing may be pushed past the weeks in use, where the grid no longer shows it.
+    for (int w = used - (to - from) + 1; step > 0 && w <= used; ++w) {
+        if (w >= from && (before.allocated[w] || before.booked[w] || before.scheduled[w])) {
+            p.warnDlg("The allocation of event " + quoted(codeOf(d, e)) +
+                      " cannot be moved to week " + quoted(weekName(d, to)) +
+                      ": its last weeks would move past the weeks in use.");
+            return false;
+        }
+    }
+    int moved = 0;
+    for (int w = from; w != to; w += step) {
+        if (!shiftEventAllocation(d, p, e, w, step))
+            break;
+        ++moved;
+    }
+    if (moved != std::abs(to - from)) {
+        // Half a drag is no drag: the event gets its allocation back.
+        if (moved > 0) {
+            storeWeekAllocation(d, e, before);
+            totals(d, e, e);
+        }
+        p.warnDlg("The allocation of event " + quoted(codeOf(d, e)) + " cannot be moved to week " +
+                  quoted(weekName(d, to)) + ".");
+        return moved > 0;
+    }
+    return true;
 }
 
 // ----- weeks ------------------------------------------------------------------------------------

@@ -89,6 +89,12 @@ bool autoAllocate(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w);
 // ALLOCATED exceeds PLANNED, the latest week with unscheduled periods loses one.
 bool shiftEventAllocation(ScheduleData &d, Prompter &p, CodeId e, int w, int delta);
 
+// The allocation dragged with the mouse from week `from` to week `to`: shifted one week at a
+// time as above (to the right the weeks from `from` on move, to the left those up to it). Both
+// weeks must be open for changes; when a step cannot be taken (the calendar's end) the event
+// keeps the allocation it had before the drag.
+bool dragAllocation(ScheduleData &d, Prompter &p, CodeId e, int from, int to);
+
 // ----- weeks ------------------------------------------------------------------------------------
 
 // "Insert week" before week w; refused with a message when the last week holds anything.

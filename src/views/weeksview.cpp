@@ -20,6 +20,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSpinBox>
 #include <QStatusTipEvent>
@@ -145,6 +146,7 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     birdsLayout->addWidget(m_birdsTable);
     m_birdsWindow->resize(700, 400);
     m_table->installEventFilter(this);
+    m_table->viewport()->installEventFilter(this);
     // The clicks change the data set and rebuild the windows clicked in: after the click.
     connect(m_sums, &QTableWidget::cellClicked, this, &TEditForm::onSumClicked,
             Qt::QueuedConnection);
@@ -163,6 +165,34 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
 
 bool TEditForm::eventFilter(QObject *watched, QEvent *event)
 {
+    // The allocation is dragged by its bar in the Gantt chart, or with Alt held in the other
+    // modes; a plain drag over numbers selects cells.
+    if (watched == m_table->viewport() && (event->type() == QEvent::MouseButtonPress ||
+                                           event->type() == QEvent::MouseButtonRelease)) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QModelIndex at = m_table->indexAt(mouse->position().toPoint());
+        if (mouse->button() != Qt::LeftButton)
+            return ViewForm::eventFilter(watched, event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            const bool bar = m_model->display().mode == WeeksDisplay::Gantt ||
+                             (mouse->modifiers() & Qt::AltModifier);
+            m_dragFrom = bar && at.isValid() && at.column() < m_model->weekCount() &&
+                                 m_model->data(at, Qt::EditRole).isValid()
+                             ? QPersistentModelIndex(at)
+                             : QPersistentModelIndex();
+        } else if (m_dragFrom.isValid()) {
+            const QPersistentModelIndex from = m_dragFrom;
+            m_dragFrom = QPersistentModelIndex();
+            if (at.isValid() && at.row() == from.row() && at.column() != from.column() &&
+                at.column() < m_model->weekCount()) {
+                const CodeId e = m_model->eventAt(from.row());
+                const int w1 = from.column() + 1, w2 = at.column() + 1;
+                // The drop changes the data set, which rebuilds the grid: after the release.
+                QMetaObject::invokeMethod(
+                    this, [this, e, w1, w2] { dropAllocation(e, w1, w2); }, Qt::QueuedConnection);
+            }
+        }
+    }
     // End goes to the last week in use, as a spreadsheet's goes to its last filled column; the
     // shaded weeks after it are reached by a click or the arrow keys.
     if (watched == m_table && event->type() == QEvent::KeyPress &&
@@ -515,6 +545,17 @@ void TEditForm::offerMoreWeeks()
         }
     }
     m_extending = false;
+}
+
+void TEditForm::dropAllocation(CodeId e, int from, int to)
+{
+    ViewHost *h = host();
+    if (!h || e == 0)
+        return;
+    if (dragAllocation(h->data(), h->prompter(), e, from, to)) {
+        h->dataChanged();
+        goToCell(e, to);
+    }
 }
 
 void TEditForm::onSumClicked(int row, int column)

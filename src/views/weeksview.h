@@ -10,6 +10,8 @@
 #include "views/viewform.h"
 #include "views/weeksmodel.h"
 
+#include <QPersistentModelIndex>
+
 #include <utility>
 #include <vector>
 
@@ -77,6 +79,8 @@ private:
     // week: the grid goes there) and in the Bird's eye view (the resource's events of the week,
     // the one picked becomes the current cell).
     void onSumClicked(int row, int column);
+    // The allocation of event e dragged from week `from` and dropped on week `to`.
+    void dropAllocation(CodeId e, int from, int to);
     void onBirdsEyeClicked(int row, int column);
     void onValueTyped(int row, int column, int value);
     void onPlannedTyped(int value);
@@ -102,6 +106,7 @@ private:
     bool m_selecting = false;
     bool m_extending = false;
     int m_defaultRowHeight = 0;
+    QPersistentModelIndex m_dragFrom; // the cell an allocation drag started on
 };
 
 } // namespace quivra

@@ -396,6 +396,44 @@ TEST_F(WeeksCommandsTest, StatusLineTellsWhatTheCellHolds)
             << c.code << " " << c.week << ": " << weeksStatusText(*d, id(c.code), c.week);
 }
 
+// Dragging E's allocation: to the right the weeks from the dragged one on move, to the left
+// those up to it; a protected week refuses, and a drag off the calendar's end leaves E as it was.
+TEST_F(WeeksCommandsTest, DraggedAllocationMovesBetweenOpenWeeksOnly)
+{
+    build();
+    EXPECT_TRUE(dragAllocation(*d, p, id("E"), 2, 4));
+    WeekAllocation e = load("E");
+    EXPECT_EQ(e.allocated[1], 2);
+    EXPECT_EQ(e.allocated[2], 0);
+    EXPECT_EQ(e.allocated[3], 0);
+    EXPECT_EQ(e.allocated[4], 2);
+    EXPECT_EQ(e.allocated[5], 2);
+    EXPECT_EQ(d->codes[id("E")].allocated, 6);
+    // To the left week 1 would have to move too, before the calendar.
+    const std::string moved = dumpScheduleData(*d);
+    ui.expect("cannot be moved to week").answer(Answer::Ok);
+    EXPECT_FALSE(dragAllocation(*d, p, id("E"), 4, 3));
+    EXPECT_EQ(dumpScheduleData(*d), moved);
+    EXPECT_TRUE(eraseCell(*d, p, id("E"), 1));
+    EXPECT_TRUE(dragAllocation(*d, p, id("E"), 4, 3));
+    e = load("E");
+    EXPECT_EQ(e.allocated[3], 2);
+    EXPECT_EQ(e.allocated[4], 0);
+    EXPECT_EQ(e.allocated[5], 2);
+
+    setFirstOpenWeek(*d, 3);
+    const std::string before = dumpScheduleData(*d);
+    ui.expect("This week is protected").answer(Answer::Ok);
+    EXPECT_FALSE(dragAllocation(*d, p, id("E"), 4, 2));
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_FALSE(dragAllocation(*d, p, id("E"), 3, 7)); // beyond the weeks in use
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    ui.expect("would move past the weeks in use").answer(Answer::Ok);
+    EXPECT_FALSE(dragAllocation(*d, p, id("E"), 3, 5)); // week 5 would go to 7
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 TEST_F(WeeksCommandsTest, PrerequisitesNeverMakeAnEventItsOwnPredecessor)
 {
     FixtureBuilder f(*d);

@@ -296,6 +296,46 @@ private slots:
         QCOMPARE(view->model()->headerData(254, Qt::Horizontal).toString(), QString("[255]"));
     }
 
+    // In the Gantt chart an allocation's bar is dragged with the mouse: the dropped week gets
+    // it, and the weeks after it move along; a drop into a protected week changes nothing.
+    void allocationIsDraggedInTheGanttChart()
+    {
+        const QString file = freshInstitution("drag.qvf");
+        FrameFixture f;
+        ScheduleData &d = *f.d;
+        f.frame.show();
+        QVERIFY(f.open(file));
+        TEditForm *view = weeksView(f.frame);
+        ModalDriver driver;
+        for (int w : {2, 3}) {
+            goTo(view, d, "MATH", w);
+            trigger(view, "increase");
+        }
+        trigger(view, "gantt");
+        QTableView *table = view->table();
+        const auto drag = [&](int from, int to) {
+            const QModelIndex a = view->model()->index(0, from - 1);
+            const QModelIndex b = view->model()->index(0, to - 1);
+            QTest::mousePress(table->viewport(), Qt::LeftButton, {}, table->visualRect(a).center());
+            QTest::mouseMove(table->viewport(), table->visualRect(b).center());
+            QTest::mouseRelease(table->viewport(), Qt::LeftButton, {},
+                                table->visualRect(b).center());
+        };
+        drag(3, 5);
+        QTRY_COMPARE(allocatedIn(d, "MATH", 5), 1);
+        QCOMPARE(allocatedIn(d, "MATH", 2), 1);
+        QCOMPARE(allocatedIn(d, "MATH", 3), 0);
+        QCOMPARE(view->currentWeek(), 5);
+        QCOMPARE(view->model()->data(view->model()->index(0, 4), Qt::EditRole).toInt(), 1);
+
+        d.currentWeek = 2;
+        driver.message("This week is protected", "OK");
+        drag(2, 1);
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(allocatedIn(d, "MATH", 2), 1);
+        QCOMPARE(allocatedIn(d, "MATH", 1), 0);
+    }
+
     // Percentages and the Gantt chart, the Sum window under the grid and the Bird's eye view
     // with its utilisation: a week without allocation shows "-" rather than dividing by zero.
     void displaysAndSideWindows()

@@ -296,6 +296,25 @@ private slots:
         QCOMPARE(view->model()->headerData(254, Qt::Horizontal).toString(), QString("[255]"));
     }
 
+    // The Gantt chart's miniature of a week: per day the bells the event is placed on.
+    void miniatureHoldsTheWeeksPlacedCells()
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(3, 5, 6).resources('G', {"G1"});
+        f.event("E", {"G1"}, 8).allocate("E", 1, 2, 3);
+        f.place("E", 1, 2, 1, 2).place("E", 1, 4, 6, 6).place("E", 2, 1, 3, 3).finish();
+        ViewOptions options;
+        WeeksModel model(*d, options);
+        const WeeksModel::Miniature week1 = model.miniature(0, 1);
+        QCOMPARE(week1[2], std::uint32_t(0b11));
+        QCOMPARE(week1[4], std::uint32_t(0b100000));
+        QCOMPARE(week1[1] | week1[3] | week1[5], std::uint32_t(0));
+        QCOMPARE(model.miniature(0, 2)[1], std::uint32_t(0b100));
+        QCOMPARE(model.miniature(0, 3)[1], std::uint32_t(0));
+        QCOMPARE(model.miniature(1, 1)[2], std::uint32_t(0)); // no such row
+    }
+
     // In the Gantt chart an allocation's bar is dragged with the mouse: the dropped week gets
     // it, and the weeks after it move along; a drop into a protected week changes nothing.
     void allocationIsDraggedInTheGanttChart()

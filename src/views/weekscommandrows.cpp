@@ -247,6 +247,7 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
     bindStateCommand(rows, "weeks.copyWeek",
                      [](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
                          copyWeekToMemory(d, p, s, f.currentWeek());
+                         f.model()->setCopiedWeek(s.copiedWeek.week);
                          return false;
                      });
     const auto weekCopied = [](const ViewForm &view) {

@@ -156,6 +156,18 @@ WeeksModel::Miniature WeeksModel::miniature(int row, int week) const
     return cells;
 }
 
+void WeeksModel::setCopiedWeek(int week)
+{
+    if (week == m_copiedWeek)
+        return;
+    const int before = m_copiedWeek;
+    m_copiedWeek = week;
+    for (const int w : {before, week}) {
+        if (w >= 1 && w <= m_weeks && !m_events.empty())
+            emit dataChanged(index(0, w - 1), index(rowCount() - 1, w - 1), {Qt::ForegroundRole});
+    }
+}
+
 CodeId WeeksModel::eventAt(int row) const
 {
     return row >= 0 && row < static_cast<int>(m_events.size()) ? m_events[row] : 0;
@@ -222,6 +234,8 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
     case Qt::ForegroundRole:
         if (c.allocated > weekSlots)
             return QColor(Qt::red);
+        if (week == m_copiedWeek)
+            return QColor(Qt::blue);
         if (c.scheduled < c.allocated)
             return QColor(Qt::darkRed);
         return {};

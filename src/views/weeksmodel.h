@@ -46,6 +46,9 @@ public:
     // Changes what the cells show; the texts are made again from the counts already read.
     void setDisplay(const WeeksDisplay &display);
 
+    // The week "Copy week" stored, whose column shows its numbers in blue; 0 for none.
+    void setCopiedWeek(int week);
+
     // The event of a row; 0 for the guidance row of an empty table.
     CodeId eventAt(int row) const;
     // The weeks in use; the grid's columns run on to the last week of the calendar, shaded, so
@@ -87,6 +90,7 @@ private:
     const ViewOptions &m_options;
     int m_weeks = 1;
     int m_columns = 1; // the weeks of the calendar
+    int m_copiedWeek = 0;
     std::vector<CodeId> m_events;
     std::vector<bool> m_hasResources;
     std::vector<Cell> m_cells;                      // row-major, m_weeks per event

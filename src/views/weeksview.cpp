@@ -1,5 +1,6 @@
 #include "views/weeksview.h"
 
+#include "commands/weekcopycommands.h"
 #include "commands/weekseventcommands.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
@@ -237,6 +238,7 @@ void TEditForm::addCellCommandsToMenu()
 void TEditForm::refresh()
 {
     const int column = std::max(0, m_table->currentIndex().column());
+    m_model->setCopiedWeek(copiedWeekValid(m_d, m_state) ? m_state.copiedWeek.week : 0);
     m_model->reload();
     m_table->clearSpans();
     if (m_model->eventAt(0) == 0 && m_model->columnCount() > 1)

@@ -419,6 +419,13 @@ private slots:
         QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
         QTRY_COMPARE(view->currentEvent(), findCode(d, "MATH"));
         QCOMPARE(view->currentWeek(), 1);
+
+        // The copied week's column is drawn in blue.
+        driver.message("You have stored the contents of week", "OK");
+        trigger(view, "copyWeek");
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(view->model()->data(cell, Qt::ForegroundRole).value<QColor>(), QColor(Qt::blue));
+        QVERIFY(!view->model()->data(view->model()->index(0, 1), Qt::ForegroundRole).isValid());
     }
 };
 

@@ -107,9 +107,10 @@ const char *const CellCommands[] = {
 
 TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent)
     : ViewForm(d, options, parent), m_model(new WeeksModel(d, options, this)),
-      m_table(new QTableView(this)), m_weekLength(new QLabel(this)), m_cellValue(new QLabel(this)),
-      m_eventCode(new QLabel(this)), m_planned(new QSpinBox(this)), m_sums(new QTableWidget(this)),
-      m_birdsWindow(new QWidget(this, Qt::Tool)), m_birdsTable(new QTableWidget(m_birdsWindow))
+      m_table(new QTableView(this)), m_weekLength(new QLabel(this)), m_firstOpen(new QLabel(this)),
+      m_cellValue(new QLabel(this)), m_eventCode(new QLabel(this)), m_planned(new QSpinBox(this)),
+      m_sums(new QTableWidget(this)), m_birdsWindow(new QWidget(this, Qt::Tool)),
+      m_birdsTable(new QTableWidget(m_birdsWindow))
 {
     m_table->setObjectName("weeksGrid");
     m_table->setModel(m_model);
@@ -119,6 +120,8 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
                              QAbstractItemView::EditKeyPressed);
     m_table->horizontalHeader()->setDefaultSectionSize(48);
     m_weekLength->setObjectName("weekLength");
+    m_firstOpen->setObjectName("firstOpenWeek");
+    m_firstOpen->setToolTip(QStringLiteral("The weeks before it are protected"));
     m_cellValue->setObjectName("cellValue");
     m_eventCode->setObjectName("eventCode");
     m_planned->setObjectName("planned");
@@ -126,6 +129,7 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     m_planned->setKeyboardTracking(false);
     auto *panel = new QHBoxLayout;
     panel->addWidget(m_weekLength);
+    panel->addWidget(m_firstOpen);
     panel->addWidget(m_cellValue);
     panel->addWidget(m_eventCode, 1);
     panel->addWidget(m_planned);
@@ -644,6 +648,9 @@ void TEditForm::updatePanel()
     }
     const bool was = m_selecting;
     m_selecting = true;
+    m_firstOpen->setText(QStringLiteral("First open week %1")
+                             .arg(toQString(formatWeek(
+                                 m_d, std::clamp(m_d.currentWeek, 1, m_model->weekCount()), 3))));
     if (e == 0 || w == 0) {
         m_weekLength->clear();
         m_cellValue->clear();

@@ -93,6 +93,7 @@ private:
     WeeksModel *m_model;
     QTableView *m_table;
     QLabel *m_weekLength;
+    QLabel *m_firstOpen;
     QLabel *m_cellValue;
     QLabel *m_eventCode;
     QSpinBox *m_planned;

@@ -3,6 +3,7 @@
 #include "engine/calendar.h"
 #include "engine/collections.h"
 #include "engine/lecturestore.h"
+#include "engine/limits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,6 +45,20 @@ std::vector<std::vector<int>> weekProfiles(const ScheduleData &d, const std::vec
                                                                              : std::max(0, a - s);
             for (const std::size_t row : rows)
                 out[row][static_cast<std::size_t>(w)] += value;
+        }
+    }
+    // Rooms chosen by hand for events without a room resource are scheduled in those slots.
+    if (options.measure == ProfileMeasure::Scheduled) {
+        const int words = std::min<int>(d.manualRooms[0], ManualRoomStoreSize - 1);
+        for (int i = 1; i + 2 <= words; i += 3) {
+            const int week = d.manualRooms[static_cast<std::size_t>(i)] >> 8;
+            const CodeId e = d.manualRooms[static_cast<std::size_t>(i) + 1];
+            const CodeId room = d.manualRooms[static_cast<std::size_t>(i) + 2];
+            const auto r = rowsOf.find(room);
+            if (room == 0 || r == rowsOf.end() || week < 1 || week > weeks || !validCode(d, e))
+                continue;
+            for (const std::size_t row : r->second)
+                out[row][static_cast<std::size_t>(week)] += 1;
         }
     }
     for (auto &profile : out) {

@@ -2,7 +2,8 @@
 
 // Week profiles: a code's periods week by week in one measure (allocated, scheduled or
 // unscheduled), optionally multiplied by the week lengths and cumulative. An event's profile is
-// its own allocation; a resource's sums the events whose collections hold it. The Weeks view's
+// its own allocation; a resource's sums the events whose collections hold it, and a room's
+// scheduled periods also count the slots it was chosen for by hand (manual rooms). The Weeks view's
 // Sum window and Bird's eye view show them, with the utilisation and heat-map scales below.
 
 #include "engine/scheduledata.h"

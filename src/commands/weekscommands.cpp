@@ -2,17 +2,22 @@
 
 #include "commands/commandsupport.h"
 #include "commands/eventtools.h"
+#include "commands/weeksplacement.h"
 #include "engine/calendar.h"
 #include "engine/calendaredits.h"
+#include "engine/clearing.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
+#include "engine/conflicts.h"
 #include "engine/recount.h"
 #include "engine/scheduling.h"
+#include "engine/textutil.h"
 #include "engine/totals.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 namespace quivra {
@@ -134,12 +139,71 @@ int lastPlacedWeek(const ScheduleData &d)
     return last;
 }
 
+// Places e's unscheduled periods of weeks w1..w2; a full store is reported. True when any was
+// placed.
+bool autoFillWeeks(ScheduleData &d, Prompter &p, CodeId e, int w1, int w2)
+{
+    const WeeksPlacement r = placeInWeeks(d, {e}, std::max(w1, d.currentWeek), w2);
+    if (!r.storeFull.empty())
+        p.warnDlg(r.storeFull);
+    return !r.changed.empty();
+}
+
 std::int64_t weightedAllocation(const ScheduleData &d, const WeekAllocation &wa)
 {
     std::int64_t sum = 0;
     for (int w = 1; w < WeekTableSize; ++w)
         sum += static_cast<std::int64_t>(wa.allocated[w]) * weekLength(d, w);
     return sum;
+}
+
+// Whether "Paste allocation" takes the stored event's timetable too: it has timetabled
+// resources and placed periods, none of its timetabled resources is one of e's, and every
+// timetabled resource of e is free wherever it is placed (from the first unprotected week on).
+bool timetableTransferable(const ScheduleData &d, CodeId source, CodeId e)
+{
+    if (d.codes[source].scheduled == 0)
+        return false;
+    MemberList theirs = collectionOf(d, source);
+    dropNoTimetable(d, theirs);
+    if (theirs[0] == 0)
+        return false;
+    MemberList mine = collectionOf(d, e);
+    const auto first = mine.begin() + 1, last = mine.begin() + 1 + mine[0];
+    for (int k = 1; k <= theirs[0]; ++k)
+        if (std::find(first, last, theirs[static_cast<std::size_t>(k)]) != last)
+            return false;
+    dropNoTimetable(d, mine);
+    for (int k = 1; k <= mine[0]; ++k)
+        if (!canJoin(d, source, mine[static_cast<std::size_t>(k)], false,
+                     std::max(1, d.currentWeek)))
+            return false;
+    return true;
+}
+
+// The placed periods of `from` in the open weeks, as e's (wa's) lectures: each lecture cut into
+// its runs of open weeks.
+void copyPlacements(const WeekAllocation &from, WeekAllocation &wa, const std::vector<bool> &open)
+{
+    for (std::size_t i = 0; i < from.timetable.size(); ++i) {
+        const LectureView &v = from.timetable[i];
+        if (isBookingWord(v.word) || !(v.word & LectureEventBit))
+            continue;
+        for (int w = v.startWeek; w <= v.endWeek; ++w) {
+            if (!open[static_cast<std::size_t>(w)])
+                continue;
+            int end = w;
+            while (end < v.endWeek && open[static_cast<std::size_t>(end + 1)])
+                ++end;
+            LectureView copy = v;
+            copy.word = static_cast<std::uint16_t>(wa.code + LectureEventBit);
+            copy.startWeek = static_cast<std::uint8_t>(w);
+            copy.endWeek = static_cast<std::uint8_t>(end);
+            wa.timetable.push_back(copy);
+            wa.timetableKinds.push_back(0);
+            w = end;
+        }
+    }
 }
 
 } // namespace
@@ -188,7 +252,11 @@ bool typeAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w
         return false;
     wa.allocated[w] = static_cast<std::uint8_t>(wanted);
     trimWeek(d, wa, w);
-    return storeRow(d, p, e, wa);
+    if (!storeRow(d, p, e, wa))
+        return false;
+    if (s.autoFill && wanted > old)
+        autoFillWeeks(d, p, e, w, w);
+    return true;
 }
 
 bool increaseAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w)
@@ -213,7 +281,11 @@ bool increaseAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, i
     if (room <= 0)
         return false;
     wa.allocated[w] = static_cast<std::uint8_t>(wa.allocated[w] + 1);
-    return storeRow(d, p, e, wa);
+    if (!storeRow(d, p, e, wa))
+        return false;
+    if (s.autoFill)
+        autoFillWeeks(d, p, e, w, w);
+    return true;
 }
 
 bool decreaseAllocation(ScheduleData &d, Prompter &p, CodeId e, int w)
@@ -323,9 +395,11 @@ bool autoAllocate(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w)
     loadWeekAllocation(d, e, wa);
     const auto before = wa.allocated;
     distributeByPattern(d, wa, e, w, s.patterns);
-    if (wa.allocated == before)
-        return false;
-    return storeRow(d, p, e, wa);
+    const bool allocated = wa.allocated != before && storeRow(d, p, e, wa);
+    // The periods the pattern gave, and any left unscheduled before, go into the timetables.
+    const bool placed = d.codes[e].scheduled < d.codes[e].allocated &&
+                        autoFillWeeks(d, p, e, d.currentWeek, usedWeeks(d));
+    return allocated || placed;
 }
 
 bool shiftEventAllocation(ScheduleData &d, Prompter &p, CodeId e, int w, int delta)
@@ -350,6 +424,46 @@ bool shiftEventAllocation(ScheduleData &d, Prompter &p, CodeId e, int w, int del
         wa.allocated[x] = static_cast<std::uint8_t>(wa.allocated[x] - 1);
     }
     return storeRow(d, p, e, wa);
+}
+
+bool dragAllocation(ScheduleData &d, Prompter &p, CodeId e, int from, int to)
+{
+    const int used = usedWeeks(d);
+    if (from == to || from < 1 || to < 1 || from > used || to > used || !isEvent(d, e))
+        return false;
+    if (std::min(from, to) < d.currentWeek) {
+        refuseProtected(p);
+        return false;
+    }
+    WeekAllocation before;
+    loadWeekAllocation(d, e, before);
+    const int step = to > from ? 1 : -1;
+    // To the right nothing may be pushed past the weeks in use, where the grid no longer shows it.
+    for (int w = used - (to - from) + 1; step > 0 && w <= used; ++w) {
+        if (w >= from && (before.allocated[w] || before.booked[w] || before.scheduled[w])) {
+            p.warnDlg("The allocation of event " + quoted(codeOf(d, e)) +
+                      " cannot be moved to week " + quoted(weekName(d, to)) +
+                      ": its last weeks would move past the weeks in use.");
+            return false;
+        }
+    }
+    int moved = 0;
+    for (int w = from; w != to; w += step) {
+        if (!shiftEventAllocation(d, p, e, w, step))
+            break;
+        ++moved;
+    }
+    if (moved != std::abs(to - from)) {
+        // Half a drag is no drag: the event gets its allocation back.
+        if (moved > 0) {
+            storeWeekAllocation(d, e, before);
+            totals(d, e, e);
+        }
+        p.warnDlg("The allocation of event " + quoted(codeOf(d, e)) + " cannot be moved to week " +
+                  quoted(weekName(d, to)) + ".");
+        return moved > 0;
+    }
+    return true;
 }
 
 // ----- weeks ------------------------------------------------------------------------------------
@@ -421,6 +535,25 @@ bool deleteWeekAt(ScheduleData &d, Prompter &p, int w)
         setFirstOpenWeek(d, d.currentWeek - 1);
     else
         setFirstOpenWeek(d, d.currentWeek);
+    recountAll(d);
+    return true;
+}
+
+bool extendUsedWeeks(ScheduleData &d, Prompter &p, int w)
+{
+    const int used = usedWeeks(d);
+    if (w <= used || w > weekCap(d))
+        return false;
+    if (!p.yesNoDlg("If you want to change the maximum number of weeks (" + std::to_string(used) +
+                    ") shown in this view, change" + LineBreak +
+                    "\"Weeks or terms\" in selection \"Options|Limits\". But you can do it here "
+                    "as well." +
+                    LineBreak + "Do you want to increase this maximum (" + std::to_string(used) +
+                    ") to " + std::to_string(w) + " now?"))
+        return false;
+    for (int k = used + 1; k <= w; ++k)
+        setWeekEntry(d, k, "[" + std::to_string(k) + "]", 1);
+    setCalendarSize(d, w, usedDays(d), usedBells(d));
     recountAll(d);
     return true;
 }
@@ -555,18 +688,36 @@ bool pasteAllocation(ScheduleData &d, Prompter &p, const WeeksState &s, CodeId e
     loadWeekAllocation(d, e, wa);
     const int before = d.codes[e].allocated;
     int pasted = 0;
-    // Protected and booked weeks keep what they have; no week falls below what it has placed.
+    int placed = 0;
+    const bool withTimetable = timetableTransferable(d, source, e);
+    // Protected and booked weeks keep what they have; without the timetable no week falls below
+    // what it has placed.
+    std::vector<bool> open(static_cast<std::size_t>(WeekTableSize), false);
     for (int w = std::max(1, d.currentWeek); w <= weekCap(d); ++w) {
         if (wa.booked[w])
             continue;
-        const int wanted = std::max<int>(from.allocated[w], wa.scheduled[w]);
+        open[static_cast<std::size_t>(w)] = true;
         pasted += from.allocated[w];
-        wa.allocated[w] = static_cast<std::uint8_t>(wanted);
+        if (withTimetable) {
+            ClearParts parts;
+            parts.placements = true;
+            clearWeeks(d, wa, w, parts);
+            wa.allocated[w] = from.allocated[w];
+            wa.scheduled[w] = from.scheduled[w];
+            placed += from.scheduled[w];
+        } else {
+            wa.allocated[w] = std::max(from.allocated[w], wa.scheduled[w]);
+        }
     }
+    if (withTimetable)
+        copyPlacements(from, wa, open);
     if (!storeRow(d, p, e, wa))
         return false;
-    std::string text = std::to_string(pasted) + " allocated periods were pasted from event " +
-                       quoted(s.copiedAllocation) + " to event " + quoted(codeOf(d, e)) + ".";
+    std::string text =
+        std::to_string(pasted) + " allocated " +
+        (withTimetable ? "and " + std::to_string(placed) + " scheduled periods " : "periods ") +
+        "were pasted from event " + quoted(s.copiedAllocation) + " to event " +
+        quoted(codeOf(d, e)) + ".";
     const int after = d.codes[e].allocated;
     if (after > before)
         text +=
@@ -669,6 +820,28 @@ std::vector<Prerequisite> checkPrerequisites(const ScheduleData &d, Prompter &p)
                      lines);
     }
     return problems;
+}
+
+std::string weeksStatusText(const ScheduleData &d, CodeId e, int w)
+{
+    if (!isEvent(d, e) || w < 1 || w > weekCap(d))
+        return {};
+    if (w > usedWeeks(d))
+        return "Week " + std::to_string(w) + " is not in use: choose it to use the weeks up to it.";
+    WeekAllocation wa;
+    loadWeekAllocation(d, e, wa);
+    const std::string week = quoted(weekName(d, w));
+    if (wa.booked[w])
+        return "Week " + week + " of event " + quoted(codeOf(d, e)) + " is booked (" +
+               listItem(d.bookingKinds.view(), wa.booked[w]) + ").";
+    const std::string date =
+        weeksDated(d) ? " (" + formatShortDate(weekDate(d, w)) + ")" : std::string();
+    std::string text = std::to_string(wa.scheduled[w]) + " out of " +
+                       std::to_string(wa.allocated[w]) + " h scheduled in " + week + date;
+    if (wa.allocated[w] > weekSlots(d))
+        text += " (" + std::to_string(wa.allocated[w]) + " allocated periods exceed " +
+                std::to_string(weekSlots(d)) + " timetable slots)";
+    return text;
 }
 
 int percentOfPlanned(int value, int planned)

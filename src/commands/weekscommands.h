@@ -29,6 +29,10 @@ struct WeeksState
     // The remembered answer to the PLANNED questions: allocations may then exceed PLANNED and
     // the totals raise PLANNED to ALLOCATED. The desktop keeps it in the settings.
     bool ignorePlanned = false;
+    // The option "Schedule events automatically after allocating periods to weeks in Weeks
+    // view": a week given periods by typing or "Increase allocation by one" gets them placed at
+    // once. The desktop keeps it in the settings.
+    bool autoFill = false;
     // The event "Copy allocation" stored, by its code: a CodeId would point at another event
     // after codes are inserted, deleted or sorted.
     std::string copiedAllocation;
@@ -55,7 +59,8 @@ struct WeeksState
 
 // The value typed into cell (e, w). It is cut to the slots of a week; a value PLANNED does not
 // leave room for asks whether to raise PLANNED (unless the answer is remembered). The week's
-// placements are trimmed to the new allocation.
+// placements are trimmed to the new allocation. With auto-fill on, the week's unscheduled
+// periods are then placed (also after "Increase allocation by one").
 bool typeAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w, int value);
 // One period more ("Increase allocation by one") or fewer ("Decrease allocation by one").
 bool increaseAllocation(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w);
@@ -77,11 +82,18 @@ bool clearRowUpTo(ScheduleData &d, Prompter &p, CodeId e, int w, RowClear what);
 bool stepPlanned(ScheduleData &d, Prompter &p, CodeId e, int delta);
 // PLANNED typed: clamped to ALLOCATED .. the slots of the calendar.
 bool setPlanned(ScheduleData &d, CodeId e, int value);
-// "Auto-allocate remaining periods up to active week": the next enabled week pattern.
+// "Auto-allocate remaining periods up to active week": the next enabled week pattern, then the
+// event's unscheduled periods placed from the first unprotected week on.
 bool autoAllocate(ScheduleData &d, Prompter &p, WeeksState &s, CodeId e, int w);
 // Shifts the allocation from week w one week earlier (delta -1) or later (+1); then, while
 // ALLOCATED exceeds PLANNED, the latest week with unscheduled periods loses one.
 bool shiftEventAllocation(ScheduleData &d, Prompter &p, CodeId e, int w, int delta);
+
+// The allocation dragged with the mouse from week `from` to week `to`: shifted one week at a
+// time as above (to the right the weeks from `from` on move, to the left those up to it). Both
+// weeks must be open for changes; when a step cannot be taken (the calendar's end) the event
+// keeps the allocation it had before the drag.
+bool dragAllocation(ScheduleData &d, Prompter &p, CodeId e, int from, int to);
 
 // ----- weeks ------------------------------------------------------------------------------------
 
@@ -96,6 +108,9 @@ bool splitAllWeeks(ScheduleData &d, Prompter &p);
 // "Change the week length": one up (refused at 255, asked when events would exceed PLANNED) or
 // one down (not below 1).
 bool changeWeekLength(ScheduleData &d, Prompter &p, int w, int delta);
+// A week after the weeks in use was chosen in the grid: asks whether to use weeks up to w, and
+// gives the weeks added their default names and lengths.
+bool extendUsedWeeks(ScheduleData &d, Prompter &p, int w);
 // "Protect first weeks": the first week open for changes.
 bool protectFirstWeeks(ScheduleData &d, Prompter &p);
 
@@ -104,8 +119,10 @@ bool protectFirstWeeks(ScheduleData &d, Prompter &p);
 // "Copy allocation": remembers the event by its code.
 void copyAllocation(const ScheduleData &d, Prompter &p, WeeksState &s, CodeId e);
 // "Paste allocation": the stored event's allocations become e's, week by week, never below e's
-// scheduled periods of a week and not in e's booked weeks. Refused onto the event itself and
-// when the stored event no longer exists.
+// scheduled periods of a week and not in e's booked weeks. When the stored event has placed
+// periods, shares no timetabled resource with e and e's timetabled resources are free wherever
+// it is placed, its timetable replaces e's in those weeks too. Protected weeks keep what they
+// have. Refused onto the event itself and when the stored event no longer exists.
 bool pasteAllocation(ScheduleData &d, Prompter &p, const WeeksState &s, CodeId e);
 // "Lock / unlock event".
 bool toggleLock(ScheduleData &d, CodeId e);
@@ -122,6 +139,12 @@ struct Prerequisite
 std::vector<Prerequisite> checkPrerequisites(const ScheduleData &d, Prompter &p);
 
 // ----- what the grid shows ----------------------------------------------------------------------
+
+// The status line of cell (e, w): "2 out of 3 h scheduled in "W1"", with the week's date when
+// weeks are dated, and "(40 allocated periods exceed 30 timetable slots)" when the week holds
+// more than its slots; a booked week names its booking, a week after those in use says how to
+// add it. Empty for no event.
+std::string weeksStatusText(const ScheduleData &d, CodeId e, int w);
 
 // "Percentages": value × 100 div PLANNED; 0 when PLANNED is 0.
 int percentOfPlanned(int value, int planned);

@@ -2,6 +2,7 @@
 
 #include "commands/bookingcommands.h"
 #include "commands/commandsupport.h"
+#include "commands/eventtools.h"
 #include "engine/calendar.h"
 #include "engine/codeedits.h"
 #include "engine/codetable.h"
@@ -179,13 +180,16 @@ bool setPlannedToAllocated(ScheduleData &d, Prompter &p)
     return changed;
 }
 
-bool demoAllocation(ScheduleData &d, Prompter &p)
+bool askDemoOptimise(Prompter &p)
 {
-    if (!p.yesNoDlg("Are you sure you want to run \"Optimise\" before saving your file? "
-                    "This selection is intended for demonstration purposes only, since "
-                    "optimisation of weekly periods may also produce unexpected results. If you "
-                    "want to optimise timetables, select \"Tools|Optimise\"."))
-        return false;
+    return p.yesNoDlg("Are you sure you want to run \"Optimise\" before saving your file? "
+                      "This selection is intended for demonstration purposes only, since "
+                      "optimisation of weekly periods may also produce unexpected results. If "
+                      "you want to optimise timetables, select \"Tools|Optimise\".");
+}
+
+bool allocateMissingPeriods(ScheduleData &d, Progress &progress)
+{
     int category = 1;
     for (int k = 1; k <= 7; ++k) {
         if (d.counters.resourceCounters[static_cast<std::size_t>(k)] >
@@ -194,7 +198,13 @@ bool demoAllocation(ScheduleData &d, Prompter &p)
     }
     bool changed = false;
     WeekAllocation wa;
-    for (const CodeId e : allEvents(d)) {
+    const std::vector<CodeId> events = allEvents(d);
+    progress.begin("Allocating ...", static_cast<int>(events.size()));
+    int position = 0;
+    for (const CodeId e : events) {
+        progress.step(++position);
+        if (progress.stopRequested())
+            break;
         if (isLockedCode(d, e) || d.codes[e].allocated >= d.codes[e].planned)
             continue;
         if (allocateLeastLoaded(d, wa, e, category) > 0) {
@@ -202,9 +212,16 @@ bool demoAllocation(ScheduleData &d, Prompter &p)
             changed = true;
         }
     }
+    progress.end();
     if (changed)
         allResourceTotals(d);
     return changed;
+}
+
+bool demoAllocation(ScheduleData &d, Prompter &p)
+{
+    NullProgress none;
+    return askDemoOptimise(p) && allocateMissingPeriods(d, none);
 }
 
 int markEventsByResource(const ScheduleData &d, Prompter &p, std::vector<std::string> &marked)
@@ -253,6 +270,77 @@ CodeId nextMarkedEvent(const ScheduleData &d, const std::vector<std::string> &ma
             return e;
     }
     return 0;
+}
+
+namespace {
+
+bool holds(const ScheduleData &d, CodeId e, CodeId r)
+{
+    const MemberList m = collectionOf(d, e);
+    return std::find(m.begin() + 1, m.begin() + 1 + m[0], r) != m.begin() + 1 + m[0];
+}
+
+} // namespace
+
+bool sumWindowResource(ScheduleData &d, Prompter &p, std::vector<std::string> &marked, CodeId e,
+                       CodeId r, std::string &hint)
+{
+    hint.clear();
+    if (!validCode(d, e) || !isEventCode(d, e) || !validCode(d, r) || isEventCode(d, r))
+        return false;
+    marked.clear();
+    for (const CodeId x : allEvents(d))
+        if (holds(d, x, r))
+            marked.emplace_back(d.codes[x].code.view());
+    const std::string code(d.codes[r].code.view());
+    hint = "[Ctrl+N]/[Ctrl+P]: Jump to next/previous event containing \"" + code + "\" (" +
+           std::to_string(marked.size()) + ")";
+    if (!p.yesNoDlg("Replace \"" + code + "\" in event \"" + std::string(d.codes[e].code.view()) +
+                    "\" ?"))
+        return false;
+    return changeEventResource(d, p, e, r, 0) != 0;
+}
+
+std::vector<WeekEventLine> resourceWeekEvents(const ScheduleData &d, CodeId r, int w)
+{
+    std::vector<WeekEventLine> out;
+    if (!validCode(d, r) || w < 1 || w > usedWeeks(d))
+        return out;
+    WeekAllocation wa;
+    for (const CodeId e : allEvents(d)) {
+        if (!holds(d, e, r))
+            continue;
+        loadWeekAllocation(d, e, wa);
+        const int allocated = wa.allocated[w], scheduled = wa.scheduled[w];
+        if (allocated == 0 && scheduled == 0)
+            continue;
+        out.push_back({e, std::string(d.codes[e].code.view()) + "(" + std::to_string(scheduled) +
+                              "h+" + std::to_string(std::max(allocated - scheduled, 0)) +
+                              "h=" + std::to_string(allocated) + "h) " +
+                              std::string(d.codes[e].name.view())});
+    }
+    return out;
+}
+
+CodeId birdsEyeCell(const ScheduleData &d, Prompter &p, CodeId r, int w)
+{
+    const std::vector<WeekEventLine> lines = resourceWeekEvents(d, r, w);
+    if (lines.empty()) {
+        if (validCode(d, r) && w >= 1)
+            p.infoDlg("\"" + std::string(d.codes[r].code.view()) + "\" has no periods in week \"" +
+                      formatWeek(d, w, 3) + "\".");
+        return 0;
+    }
+    std::vector<CodeId> events;
+    std::vector<std::string> texts;
+    for (const WeekEventLine &l : lines) {
+        events.push_back(l.event);
+        texts.push_back(l.text);
+    }
+    return p.chooseAmong(d,
+                         "\"" + std::string(d.codes[r].code.view()) + "\" in week \"" +
+                             formatWeek(d, w, 3) + "\"",
+                         events, texts);
 }
 
 } // namespace quivra

@@ -251,7 +251,7 @@ bool deleteWeek(ScheduleData &d, int w, WeekNames names, CodeId c)
             for (int x = w; x < limit; ++x)
                 d.weeks[x] = d.weeks[x + 1];
             d.weeks[limit] = WeekEntry{};
-            d.weeks[limit].name.assign(std::to_string(limit));
+            d.weeks[limit].name.assign("[" + std::to_string(limit) + "]");
         }
         shiftCommentWeeks(d, w, -1);
     }

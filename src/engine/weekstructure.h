@@ -22,7 +22,8 @@ bool insertWeek(ScheduleData &d, int w, WeekNames names, CodeId c = 0);
 // w + 1 (periods get a matching allocation). Returns the entries added.
 int fillInsertedWeek(ScheduleData &d, int w, int t);
 // Deletes week w for all codes (c = 0) or for c only; later weeks move one earlier. The
-// deleted week's manual rooms and comments go with it.
+// deleted week's manual rooms and comments go with it. With the names moving, the freed last
+// week gets its default name ("[255]").
 bool deleteWeek(ScheduleData &d, int w, WeekNames names, CodeId c = 0);
 
 // The copy buffer of copyWeek: word, day/bell parts and kind of every entry of one week.

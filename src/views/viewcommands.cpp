@@ -300,6 +300,9 @@ std::vector<ViewCommand> weeksTable()
     t.menu = "Edit";
     t.add("compareWeek", "Compare week");
     t.add("protect", "Protect first weeks", "Choose the first week open for changes");
+    t.add("autoFill",
+          "Schedule events automatically after allocating periods to weeks in Weeks view",
+          "Place the periods a week gets at once");
     t.add("fillWeek", "Fill current week", "Schedule every event in the current week");
     t.menu = "Edit/Book this week ...";
     t.items("bookWeek", {"1 Make bookings to all events", "2 Cancel all bookings",

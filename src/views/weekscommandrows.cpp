@@ -8,9 +8,12 @@
 #include "commands/weekcopycommands.h"
 #include "commands/weekscommands.h"
 #include "commands/weekseventcommands.h"
+#include "commands/weeksplacement.h"
 #include "views/qtext.h"
 #include "views/weeksview.h"
 
+#include <QAction>
+#include <QMetaObject>
 #include <QTableWidget>
 
 namespace quivra {
@@ -55,6 +58,7 @@ void bindStateCommand(std::vector<ViewCommand> &rows, const QString &id, StateCo
             TEditForm &f = form(view);
             bool &remembered = view.host()->settings().preferences.ignoreAskExceed;
             f.state().ignorePlanned = remembered;
+            f.state().autoFill = view.host()->settings().preferences.autoTimetabling;
             const CodeId e = f.currentEvent();
             const int w = f.currentWeek();
             const bool changed = command(d, p, f.state(), f);
@@ -210,6 +214,29 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
         rows, "weeks.splitAllWeeks",
         [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) { return splitAllWeeks(d, p); },
         {});
+    if (ViewCommand *r = row(rows, "weeks.autoFill")) {
+        r->run = [](ViewForm &view) {
+            if (view.host()) {
+                bool &on = view.host()->settings().preferences.autoTimetabling;
+                on = !on;
+            }
+        };
+        r->checked = [](const ViewForm &view) {
+            return view.host() && view.host()->settings().preferences.autoTimetabling;
+        };
+        r->enabled = [](const ViewForm &view) { return view.host() != nullptr; };
+    }
+    bindStateCommand(rows, "weeks.fillWeek",
+                     [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &f) {
+                         return fillCurrentWeek(d, p, f.host()->progress(), f.currentWeek());
+                     });
+    if (ViewCommand *r = row(rows, "weeks.fillWeek")) {
+        const auto enabled = r->enabled;
+        r->enabled = [enabled](const ViewForm &view) {
+            return enabled(view) && view.host() &&
+                   view.host()->settings().preferences.autoTimetabling;
+        };
+    }
     bindStateCommand(rows, "weeks.protect",
                      [](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &) {
                          return protectFirstWeeks(d, p);
@@ -220,6 +247,7 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
     bindStateCommand(rows, "weeks.copyWeek",
                      [](ScheduleData &d, Prompter &p, WeeksState &s, TEditForm &f) {
                          copyWeekToMemory(d, p, s, f.currentWeek());
+                         f.model()->setCopiedWeek(s.copiedWeek.week);
                          return false;
                      });
     const auto weekCopied = [](const ViewForm &view) {
@@ -313,6 +341,26 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
                          return demoAllocation(d, p);
                      },
                      {});
+    // Scheduling, with the allocation first for "3 Both"; the user may go on to the frame's
+    // optimisation dialog.
+    for (const auto &[id, allocate] :
+         {std::pair{"weeks.demoOptimise2", false}, std::pair{"weeks.demoOptimise3", true}}) {
+        const bool first = allocate;
+        bindStateCommand(rows, QString::fromLatin1(id),
+                         [first](ScheduleData &d, Prompter &p, WeeksState &, TEditForm &f) {
+                             const DemoRun run = demoScheduling(d, p, f.host()->progress(), first);
+                             if (run.changed)
+                                 f.host()->dataChanged();
+                             QWidget *frame = f.window();
+                             if (run.optimise && frame) {
+                                 if (auto *optimise = frame->findChild<QAction *>("tools.optimise"))
+                                     QMetaObject::invokeMethod(optimise, &QAction::trigger,
+                                                               Qt::QueuedConnection);
+                             }
+                             return false;
+                         },
+                         {});
+    }
     const std::pair<const char *, int> demoClears[] = {
         {"weeks.demoOptimise4", ClearPartAskWeekRange | ClearPartAllocations},
         {"weeks.demoOptimise5", ClearPartAskWeekRange | ClearPartPlacements},
@@ -390,6 +438,10 @@ void bindWeeksCommands(std::vector<ViewCommand> &rows)
                                  return false;
                              f.host()->dataChanged();
                              f.goToCell(made, w);
+                             // The new event opens in the Events view for editing; the
+                             // grid stays on it behind.
+                             f.host()->pickCode(made);
+                             f.host()->showView(ViewTag::Events);
                              // The rebuilt views may have tidied the store: the Cancel
                              // remembers the data as the user sees them now.
                              if (s.lastSplit)

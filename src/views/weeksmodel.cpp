@@ -24,6 +24,7 @@ void WeeksModel::reload()
 {
     beginResetModel();
     m_weeks = std::clamp(usedWeeks(m_d), 1, MaxWeeks);
+    m_columns = std::max(m_weeks, weekCap(m_d));
     m_events.clear();
     const int count = std::min<int>(m_d.eventList[0], MaxCodes);
     for (int i = 1; i <= count; ++i) {
@@ -31,6 +32,7 @@ void WeeksModel::reload()
             m_events.push_back(m_d.eventList[i]);
     }
     m_hasResources.assign(m_events.size(), false);
+    m_placed.assign(m_events.size(), {});
     m_cells.assign(m_events.size() * static_cast<std::size_t>(m_weeks), Cell{});
     WeekAllocation wa;
     // One pass over the lecture store for all rows, not one per row.
@@ -38,6 +40,9 @@ void WeeksModel::reload()
     for (std::size_t row = 0; row < m_events.size(); ++row) {
         m_hasResources[row] = collectionOf(m_d, m_events[row])[0] > 0;
         loadWeekAllocation(m_d, m_events[row], wa, lectures);
+        for (const LectureView &v : wa.timetable)
+            if (!isBookingWord(v.word) && (v.word & LectureEventBit))
+                m_placed[row].push_back(v);
         for (int w = 1; w <= m_weeks; ++w) {
             Cell &c = m_cells[row * m_weeks + (w - 1)];
             c.allocated = wa.allocated[w];
@@ -116,7 +121,7 @@ Qt::ItemFlags WeeksModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
     if (index.isValid() && index.row() < static_cast<int>(m_events.size()) &&
-        m_hasResources[static_cast<std::size_t>(index.row())])
+        index.column() < m_weeks && m_hasResources[static_cast<std::size_t>(index.row())])
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -131,6 +136,36 @@ bool WeeksModel::setData(const QModelIndex &index, const QVariant &value, int ro
     if (ok && v >= 0)
         emit valueTyped(index.row(), index.column(), v);
     return false;
+}
+
+WeeksModel::Miniature WeeksModel::miniature(int row, int week) const
+{
+    Miniature cells{};
+    if (row < 0 || row >= static_cast<int>(m_placed.size()) || week < 1 || week > m_weeks)
+        return cells;
+    for (const LectureView &v : m_placed[static_cast<std::size_t>(row)]) {
+        if (v.startWeek > week || v.endWeek < week)
+            continue;
+        const int lastBell = std::min<int>(v.endBell, 32);
+        std::uint32_t bells = 0;
+        for (int b = std::max<int>(v.startBell, 1); b <= lastBell; ++b)
+            bells |= 1u << (b - 1);
+        for (int day = std::max<int>(v.startDay, 1); day <= std::min<int>(v.endDay, MaxDays); ++day)
+            cells[static_cast<std::size_t>(day)] |= bells;
+    }
+    return cells;
+}
+
+void WeeksModel::setCopiedWeek(int week)
+{
+    if (week == m_copiedWeek)
+        return;
+    const int before = m_copiedWeek;
+    m_copiedWeek = week;
+    for (const int w : {before, week}) {
+        if (w >= 1 && w <= m_weeks && !m_events.empty())
+            emit dataChanged(index(0, w - 1), index(rowCount() - 1, w - 1), {Qt::ForegroundRole});
+    }
 }
 
 CodeId WeeksModel::eventAt(int row) const
@@ -152,7 +187,7 @@ int WeeksModel::rowCount(const QModelIndex &parent) const
 
 int WeeksModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_weeks;
+    return parent.isValid() ? 0 : m_columns;
 }
 
 QVariant WeeksModel::data(const QModelIndex &index, int role) const
@@ -164,8 +199,16 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
             return QStringLiteral("[Create your first event in Events view]");
         return {};
     }
-    const Cell &c = cell(index.row(), index.column());
     const int week = index.column() + 1;
+    if (week > m_weeks) {
+        // Weeks after those in use are drawn in the background colour.
+        if (role == Qt::BackgroundRole)
+            return QPalette().color(QPalette::Window);
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("Choose this week to use the weeks up to it");
+        return {};
+    }
+    const Cell &c = cell(index.row(), index.column());
     const int weekSlots = usedDays(m_d) * usedBells(m_d);
     switch (role) {
     case Qt::DisplayRole: {
@@ -191,6 +234,8 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
     case Qt::ForegroundRole:
         if (c.allocated > weekSlots)
             return QColor(Qt::red);
+        if (week == m_copiedWeek)
+            return QColor(Qt::blue);
         if (c.scheduled < c.allocated)
             return QColor(Qt::darkRed);
         return {};
@@ -231,7 +276,7 @@ QVariant WeeksModel::data(const QModelIndex &index, int role) const
 QVariant WeeksModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal) {
-        if (section < 0 || section >= m_weeks)
+        if (section < 0 || section >= m_columns)
             return {};
         const int week = section + 1;
         if (role == Qt::DisplayRole) {

@@ -9,6 +9,7 @@
 
 #include <QAbstractTableModel>
 
+#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -45,9 +46,19 @@ public:
     // Changes what the cells show; the texts are made again from the counts already read.
     void setDisplay(const WeeksDisplay &display);
 
+    // The week "Copy week" stored, whose column shows its numbers in blue; 0 for none.
+    void setCopiedWeek(int week);
+
     // The event of a row; 0 for the guidance row of an empty table.
     CodeId eventAt(int row) const;
+    // The weeks in use; the grid's columns run on to the last week of the calendar, shaded, so
+    // that a week after them can be chosen.
     int weekCount() const { return m_weeks; }
+    // The event's placed cells in a week for the Gantt chart's miniature timetables: per day
+    // (1..7) a mask with bit b - 1 for bell b. Empty for a row without an event or a week out of
+    // use.
+    using Miniature = std::array<std::uint32_t, MaxDays + 1>;
+    Miniature miniature(int row, int week) const;
     // The name a week booked with `kind` (1..3) shows.
     QString bookingName(int kind) const;
 
@@ -78,12 +89,15 @@ private:
     const ScheduleData &m_d;
     const ViewOptions &m_options;
     int m_weeks = 1;
+    int m_columns = 1; // the weeks of the calendar
+    int m_copiedWeek = 0;
     std::vector<CodeId> m_events;
     std::vector<bool> m_hasResources;
-    std::vector<Cell> m_cells;                // row-major, m_weeks per event
-    std::vector<QString> m_texts;             // the same layout
-    std::vector<int> m_lengths;               // week lengths, [w - 1]
-    std::vector<std::pair<int, int>> m_spans; // first and last allocated week of each row
+    std::vector<Cell> m_cells;                      // row-major, m_weeks per event
+    std::vector<std::vector<LectureView>> m_placed; // each row's placed lectures
+    std::vector<QString> m_texts;                   // the same layout
+    std::vector<int> m_lengths;                     // week lengths, [w - 1]
+    std::vector<std::pair<int, int>> m_spans;       // first and last allocated week of each row
     WeeksDisplay m_display;
 };
 

@@ -1,5 +1,7 @@
 #include "views/weeksview.h"
 
+#include "commands/weekcopycommands.h"
+#include "commands/weekseventcommands.h"
 #include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
@@ -7,15 +9,22 @@
 #include "views/viewcommands.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIntValidator>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QSpinBox>
+#include <QStatusTipEvent>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
@@ -33,7 +42,8 @@ namespace {
 class AllocationDelegate final : public QStyledItemDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    AllocationDelegate(const ScheduleData &d, QObject *parent) : QStyledItemDelegate(parent), m_d(d)
+    {}
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
                           const QModelIndex &) const override
@@ -51,6 +61,40 @@ public:
         if (!text.isEmpty())
             model->setData(index, text, Qt::EditRole);
     }
+    // The Gantt chart with "Scheduled periods" draws the week's timetable in miniature over the
+    // bar: days across, bells down, a placed cell as a small dark block.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        const auto *model = qobject_cast<const WeeksModel *>(index.model());
+        if (!model || model->display().mode != WeeksDisplay::Gantt || !model->display().scheduled)
+            return;
+        const WeeksModel::Miniature cells = model->miniature(index.row(), index.column() + 1);
+        if (std::all_of(cells.begin(), cells.end(), [](std::uint32_t m) { return m == 0; }))
+            return;
+        const int days = std::clamp(usedDays(m_d), 1, MaxDays);
+        const int bells = std::clamp(usedBells(m_d), 1, 32);
+        const QRectF area = QRectF(option.rect).adjusted(2, 2, -2, -2);
+        const qreal w = area.width() / days, h = area.height() / bells;
+        painter->save();
+        // A pale timetable inside the bar, whose colour stays visible around it.
+        painter->setPen(QColor(0xA0, 0xA0, 0xC0));
+        painter->setBrush(QColor(255, 255, 255, 210));
+        painter->drawRect(area);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QColor(0x20, 0x30, 0x80));
+        for (int day = 1; day <= days; ++day) {
+            for (int bell = 1; bell <= bells; ++bell) {
+                if (cells[static_cast<std::size_t>(day)] & (1u << (bell - 1)))
+                    painter->drawRect(
+                        QRectF(area.left() + (day - 1) * w, area.top() + (bell - 1) * h, w, h));
+            }
+        }
+        painter->restore();
+    }
+
+    const ScheduleData &m_d;
 };
 
 // The commands a cell's pop-up offers before the view's menus.
@@ -63,18 +107,21 @@ const char *const CellCommands[] = {
 
 TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget *parent)
     : ViewForm(d, options, parent), m_model(new WeeksModel(d, options, this)),
-      m_table(new QTableView(this)), m_weekLength(new QLabel(this)), m_cellValue(new QLabel(this)),
-      m_eventCode(new QLabel(this)), m_planned(new QSpinBox(this)), m_sums(new QTableWidget(this)),
-      m_birdsWindow(new QWidget(this, Qt::Tool)), m_birdsTable(new QTableWidget(m_birdsWindow))
+      m_table(new QTableView(this)), m_weekLength(new QLabel(this)), m_firstOpen(new QLabel(this)),
+      m_cellValue(new QLabel(this)), m_eventCode(new QLabel(this)), m_planned(new QSpinBox(this)),
+      m_sums(new QTableWidget(this)), m_birdsWindow(new QWidget(this, Qt::Tool)),
+      m_birdsTable(new QTableWidget(m_birdsWindow))
 {
     m_table->setObjectName("weeksGrid");
     m_table->setModel(m_model);
-    m_table->setItemDelegate(new AllocationDelegate(m_table));
+    m_table->setItemDelegate(new AllocationDelegate(d, m_table));
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                              QAbstractItemView::EditKeyPressed);
     m_table->horizontalHeader()->setDefaultSectionSize(48);
     m_weekLength->setObjectName("weekLength");
+    m_firstOpen->setObjectName("firstOpenWeek");
+    m_firstOpen->setToolTip(QStringLiteral("The weeks before it are protected"));
     m_cellValue->setObjectName("cellValue");
     m_eventCode->setObjectName("eventCode");
     m_planned->setObjectName("planned");
@@ -82,6 +129,7 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     m_planned->setKeyboardTracking(false);
     auto *panel = new QHBoxLayout;
     panel->addWidget(m_weekLength);
+    panel->addWidget(m_firstOpen);
     panel->addWidget(m_cellValue);
     panel->addWidget(m_eventCode, 1);
     panel->addWidget(m_planned);
@@ -102,6 +150,13 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     birdsLayout->setContentsMargins(0, 0, 0, 0);
     birdsLayout->addWidget(m_birdsTable);
     m_birdsWindow->resize(700, 400);
+    m_table->installEventFilter(this);
+    m_table->viewport()->installEventFilter(this);
+    // The clicks change the data set and rebuild the windows clicked in: after the click.
+    connect(m_sums, &QTableWidget::cellClicked, this, &TEditForm::onSumClicked,
+            Qt::QueuedConnection);
+    connect(m_birdsTable, &QTableWidget::cellClicked, this, &TEditForm::onBirdsEyeClicked,
+            Qt::QueuedConnection);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TEditForm::onCellChanged);
     // The typed value changes the data set, which rebuilds this model: that waits until the
@@ -111,6 +166,55 @@ TEditForm::TEditForm(const ScheduleData &d, const ViewOptions &options, QWidget 
     refresh();
     installViewCommands(*this);
     addCellCommandsToMenu();
+}
+
+bool TEditForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // The allocation is dragged by its bar in the Gantt chart, or with Alt held in the other
+    // modes; a plain drag over numbers selects cells.
+    if (watched == m_table->viewport() && (event->type() == QEvent::MouseButtonPress ||
+                                           event->type() == QEvent::MouseButtonRelease)) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QModelIndex at = m_table->indexAt(mouse->position().toPoint());
+        if (mouse->button() != Qt::LeftButton)
+            return ViewForm::eventFilter(watched, event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            const bool bar = m_model->display().mode == WeeksDisplay::Gantt ||
+                             (mouse->modifiers() & Qt::AltModifier);
+            m_dragFrom = bar && at.isValid() && at.column() < m_model->weekCount() &&
+                                 m_model->data(at, Qt::EditRole).isValid()
+                             ? QPersistentModelIndex(at)
+                             : QPersistentModelIndex();
+        } else if (m_dragFrom.isValid()) {
+            const QPersistentModelIndex from = m_dragFrom;
+            m_dragFrom = QPersistentModelIndex();
+            if (at.isValid() && at.row() == from.row() && at.column() != from.column() &&
+                at.column() < m_model->weekCount()) {
+                const CodeId e = m_model->eventAt(from.row());
+                const int w1 = from.column() + 1, w2 = at.column() + 1;
+                // The drop changes the data set, which rebuilds the grid: after the release.
+                QMetaObject::invokeMethod(
+                    this, [this, e, w1, w2] { dropAllocation(e, w1, w2); }, Qt::QueuedConnection);
+            }
+        }
+    }
+    // End goes to the last week in use, as a spreadsheet's goes to its last filled column; the
+    // shaded weeks after it are reached by a click or the arrow keys.
+    if (watched == m_table && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_End &&
+        !(static_cast<QKeyEvent *>(event)->modifiers() & Qt::ControlModifier) &&
+        m_table->currentIndex().isValid()) {
+        const QModelIndex at = m_table->currentIndex();
+        const QModelIndex to = m_model->index(at.row(), m_model->weekCount() - 1);
+        if (static_cast<QKeyEvent *>(event)->modifiers() & Qt::ShiftModifier)
+            m_table->selectionModel()->select(QItemSelection(at, to),
+                                              QItemSelectionModel::ClearAndSelect);
+        else
+            m_table->setCurrentIndex(to);
+        m_table->selectionModel()->setCurrentIndex(to, QItemSelectionModel::NoUpdate);
+        return true;
+    }
+    return ViewForm::eventFilter(watched, event);
 }
 
 void TEditForm::addCellCommandsToMenu()
@@ -138,6 +242,7 @@ void TEditForm::addCellCommandsToMenu()
 void TEditForm::refresh()
 {
     const int column = std::max(0, m_table->currentIndex().column());
+    m_model->setCopiedWeek(copiedWeekValid(m_d, m_state) ? m_state.copiedWeek.week : 0);
     m_model->reload();
     m_table->clearSpans();
     if (m_model->eventAt(0) == 0 && m_model->columnCount() > 1)
@@ -210,6 +315,7 @@ void TEditForm::updateSums()
                 codes.push_back(r);
         }
     }
+    m_sumCodes = codes;
     const int weeks = m_model->weekCount();
     m_sums->clear();
     m_sums->setColumnCount(weeks);
@@ -266,6 +372,7 @@ void TEditForm::updateBirdsEye()
     for (int i = 1; i <= std::min<int>(m_d.resourceList[0], MaxCodes); ++i)
         if (validCode(m_d, m_d.resourceList[static_cast<std::size_t>(i)]))
             resources.push_back(m_d.resourceList[static_cast<std::size_t>(i)]);
+    m_birdsCodes = resources;
     const int weeks = m_model->weekCount();
     ProfileOptions options;
     options.measure = m_birdsEye.measure;
@@ -328,6 +435,19 @@ void TEditForm::setDisplay(const WeeksDisplay &display)
     m_model->setDisplay(display);
     if (widths)
         fitColumns();
+    // The miniature timetables need a few pixels per bell.
+    QHeaderView *rows = m_table->verticalHeader();
+    if (m_defaultRowHeight == 0)
+        m_defaultRowHeight = rows->defaultSectionSize();
+    const bool miniatures = display.mode == WeeksDisplay::Gantt && display.scheduled;
+    const int height = miniatures
+                           ? std::max(m_defaultRowHeight, 4 * std::clamp(usedBells(m_d), 1, 30) + 6)
+                           : m_defaultRowHeight;
+    if (rows->defaultSectionSize() != height) {
+        rows->setDefaultSectionSize(height);
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            rows->resizeSection(row, height);
+    }
     updateSums();
 }
 
@@ -405,10 +525,79 @@ void TEditForm::onCellChanged()
     updatePanel();
     if (m_selecting)
         return;
+    // The question waits until the click or key that moved the cursor is done.
+    if (m_table->currentIndex().column() >= m_model->weekCount() && host() && !m_extending) {
+        m_extending = true;
+        QMetaObject::invokeMethod(this, &TEditForm::offerMoreWeeks, Qt::QueuedConnection);
+    }
     const CodeId e = m_model->eventAt(m_table->currentIndex().row());
     if (e == 0 || e == m_d.currentCode)
         return;
     emit currentCodeChanged(e);
+}
+
+void TEditForm::offerMoreWeeks()
+{
+    const QModelIndex at = m_table->currentIndex();
+    const int week = at.column() + 1;
+    ViewHost *h = host();
+    if (h && at.isValid() && week > m_model->weekCount()) {
+        const CodeId e = m_model->eventAt(at.row());
+        if (extendUsedWeeks(h->data(), h->prompter(), week)) {
+            h->dataChanged();
+            goToCell(e, week);
+        } else {
+            m_table->setCurrentIndex(m_model->index(at.row(), m_model->weekCount() - 1));
+        }
+    }
+    m_extending = false;
+}
+
+void TEditForm::dropAllocation(CodeId e, int from, int to)
+{
+    ViewHost *h = host();
+    if (!h || e == 0)
+        return;
+    if (dragAllocation(h->data(), h->prompter(), e, from, to)) {
+        h->dataChanged();
+        goToCell(e, to);
+    }
+}
+
+void TEditForm::onSumClicked(int row, int column)
+{
+    ViewHost *h = host();
+    const CodeId e = currentEvent();
+    if (!h || e == 0)
+        return;
+    if (column >= 0 && column < m_model->weekCount() && column + 1 != currentWeek())
+        goToCell(e, column + 1);
+    if (row < 1 || row >= static_cast<int>(m_sumCodes.size()))
+        return;
+    const CodeId r = m_sumCodes[static_cast<std::size_t>(row)];
+    const int week = currentWeek();
+    std::string hint;
+    const bool changed = sumWindowResource(h->data(), h->prompter(), m_state.marked, e, r, hint);
+    if (changed) {
+        h->dataChanged();
+        goToCell(e, week);
+    }
+    updateViewCommands(*this);
+    m_sums->setToolTip(toQString(hint));
+    QStatusTipEvent tip(toQString(hint));
+    QCoreApplication::sendEvent(this, &tip);
+}
+
+void TEditForm::onBirdsEyeClicked(int row, int column)
+{
+    ViewHost *h = host();
+    if (!h || row < 0 || row >= static_cast<int>(m_birdsCodes.size()))
+        return;
+    const int week = column + 1;
+    const CodeId picked =
+        birdsEyeCell(h->data(), h->prompter(), m_birdsCodes[static_cast<std::size_t>(row)], week);
+    if (picked != 0)
+        goToCell(picked, week);
 }
 
 void TEditForm::onValueTyped(int row, int column, int value)
@@ -419,6 +608,7 @@ void TEditForm::onValueTyped(int row, int column, int value)
         return;
     bool &remembered = h->settings().preferences.ignoreAskExceed;
     m_state.ignorePlanned = remembered;
+    m_state.autoFill = h->settings().preferences.autoTimetabling;
     const bool changed = typeAllocation(h->data(), h->prompter(), m_state, e, column + 1, value);
     remembered = m_state.ignorePlanned;
     if (changed)
@@ -447,8 +637,20 @@ void TEditForm::updatePanel()
     updateSums();
     const CodeId e = currentEvent();
     const int w = currentWeek();
+    // The current cell's state goes to the frame's status line, while this view is in front.
+    QWidget *up = parentWidget();
+    while (up && !qobject_cast<QMdiSubWindow *>(up))
+        up = up->parentWidget();
+    const auto *window = qobject_cast<QMdiSubWindow *>(up);
+    if (!window || !window->mdiArea() || window->mdiArea()->activeSubWindow() == window) {
+        QStatusTipEvent tip(toQString(weeksStatusText(m_d, e, w)));
+        QCoreApplication::sendEvent(this, &tip);
+    }
     const bool was = m_selecting;
     m_selecting = true;
+    m_firstOpen->setText(QStringLiteral("First open week %1")
+                             .arg(toQString(formatWeek(
+                                 m_d, std::clamp(m_d.currentWeek, 1, m_model->weekCount()), 3))));
     if (e == 0 || w == 0) {
         m_weekLength->clear();
         m_cellValue->clear();

@@ -10,6 +10,8 @@
 #include "views/viewform.h"
 #include "views/weeksmodel.h"
 
+#include <QPersistentModelIndex>
+
 #include <utility>
 #include <vector>
 
@@ -66,8 +68,20 @@ public:
     void setBirdsEye(const BirdsEye &options);
     QTableWidget *birdsEyeTable() const { return m_birdsTable; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void onCellChanged();
+    // The current cell lies after the weeks in use: offers to use the weeks up to it.
+    void offerMoreWeeks();
+    // A click in the Sum window (a resource row: its events marked, its replacement offered; a
+    // week: the grid goes there) and in the Bird's eye view (the resource's events of the week,
+    // the one picked becomes the current cell).
+    void onSumClicked(int row, int column);
+    // The allocation of event e dragged from week `from` and dropped on week `to`.
+    void dropAllocation(CodeId e, int from, int to);
+    void onBirdsEyeClicked(int row, int column);
     void onValueTyped(int row, int column, int value);
     void onPlannedTyped(int value);
     void updatePanel();
@@ -79,6 +93,7 @@ private:
     WeeksModel *m_model;
     QTableView *m_table;
     QLabel *m_weekLength;
+    QLabel *m_firstOpen;
     QLabel *m_cellValue;
     QLabel *m_eventCode;
     QSpinBox *m_planned;
@@ -86,8 +101,13 @@ private:
     QWidget *m_birdsWindow;
     QTableWidget *m_birdsTable;
     BirdsEye m_birdsEye;
+    std::vector<CodeId> m_sumCodes;   // the Sum window's rows
+    std::vector<CodeId> m_birdsCodes; // the Bird's eye view's rows
     WeeksState m_state;
     bool m_selecting = false;
+    bool m_extending = false;
+    int m_defaultRowHeight = 0;
+    QPersistentModelIndex m_dragFrom; // the cell an allocation drag started on
 };
 
 } // namespace quivra

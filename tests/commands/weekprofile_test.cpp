@@ -41,6 +41,25 @@ TEST(WeekProfileTest, ResourcesSumTheirEventsInTheChosenMeasure)
     EXPECT_EQ(allocated[2], (std::vector<int>{0, 2, 2, 0}));
 }
 
+// A room an event without a room resource got by hand counts its slots as scheduled, and
+// nothing else; a slot still waiting for a room counts nowhere.
+TEST(WeekProfileTest, RoomsCountTheirManualAssignmentsWhenScheduled)
+{
+    auto d = makeScheduleData();
+    FixtureBuilder f(*d);
+    f.calendar(3, 5, 6).resources('T', {"T1"}).resources('R', {"R1", "R2"});
+    f.event("E", {"T1"}, 10).allocate("E", 1, 2, 2).place("E", 2, 1, 1, 2);
+    f.manualRoom("E", 2, 1, 1, "R1").manualRoom("E", 2, 1, 2, "R1").manualRoom("E", 2, 1, 3, "");
+    f.finish();
+    const std::vector<CodeId> codes = {f.id("R1"), f.id("R2"), f.id("T1")};
+    const auto scheduled = weekProfiles(*d, codes, {ProfileMeasure::Scheduled});
+    EXPECT_EQ(scheduled[0], (std::vector<int>{0, 0, 2, 0}));
+    EXPECT_EQ(scheduled[1], (std::vector<int>{0, 0, 0, 0}));
+    EXPECT_EQ(scheduled[2], (std::vector<int>{0, 0, 2, 0}));
+    const auto allocated = weekProfiles(*d, codes, {});
+    EXPECT_EQ(allocated[0], (std::vector<int>{0, 0, 0, 0}));
+}
+
 TEST(WeekProfileTest, ScalesNeverDivideByZero)
 {
     EXPECT_EQ(utilisationPercent(3, 0), -1);

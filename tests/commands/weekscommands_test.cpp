@@ -11,6 +11,7 @@
 #include "engine/codetable.h"
 #include "engine/dump.h"
 #include "engine/lecturestore.h"
+#include "engine/weekstore.h"
 #include "support/fixture.h"
 #include "ui/scripteddialogs.h"
 
@@ -280,9 +281,12 @@ TEST_F(WeeksCommandsTest, PastedAllocationNeedsItsSourceAndAnotherEvent)
     copyAllocation(*d, p, s, id("E"));
     ui.expect("Select another event").answer(Answer::Ok);
     EXPECT_FALSE(pasteAllocation(*d, p, s, id("E")));
-    ui.expect("6 allocated periods were pasted from event \"E\" to event \"F\"").answer(Answer::Ok);
+    // F's T2 is free where E is placed: the timetable goes with the allocation.
+    ui.expect("6 allocated and 3 scheduled periods were pasted from event \"E\" to event \"F\"")
+        .answer(Answer::Ok);
     EXPECT_TRUE(pasteAllocation(*d, p, s, id("F")));
     EXPECT_EQ(load("F").allocated, load("E").allocated);
+    EXPECT_EQ(load("F").scheduled, load("E").scheduled);
     EXPECT_EQ(d->codes[id("F")].allocated, 6);
 
     // The source is remembered by its code: once it is gone, nothing is pasted (a remembered
@@ -291,6 +295,141 @@ TEST_F(WeeksCommandsTest, PastedAllocationNeedsItsSourceAndAnotherEvent)
     const std::string before = dumpScheduleData(*d);
     ui.expect("no longer exists").answer(Answer::Ok);
     EXPECT_FALSE(pasteAllocation(*d, p, s, id("F")));
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+// E's timetable goes with its allocation to an event whose resources are none of E's and are
+// free where E is placed; protected and booked weeks keep their own.
+TEST_F(WeeksCommandsTest, PastedAllocationTakesTheTimetableWhereTheResourcesAreFree)
+{
+    FixtureBuilder f(*d);
+    f.calendar(6, 5, 6).resources('T', {"T1", "T2", "T3"}).resources('G', {"G1", "G2"});
+    f.event("E", {"T1", "G1"}, 20).allocate("E", 1, 4, 2);
+    f.place("E", 1, 1, 1, 2).place("E", 2, 1, 1, 2).place("E", 3, 2, 3, 3).place("E", 4, 1, 1, 1);
+    f.event("F", {"T2", "G2"}, 20).allocate("F", 5, 5, 1).place("F", 5, 3, 1, 1);
+    f.event("B", {"T3"}, 20).allocate("B", 2, 2, 1).place("B", 2, 1, 1, 1); // T3 busy then
+    f.event("H", {"T3"}, 20);
+    f.finish();
+    setFirstOpenWeek(*d, 2);
+    WeekAllocation g;
+    loadWeekAllocation(*d, id("F"), g);
+    g.booked[4] = 1;
+    storeWeekAllocation(*d, id("F"), g);
+    ui.expect("were copied to memory").answer(Answer::Ok);
+    copyAllocation(*d, p, s, id("E"));
+
+    ui.expect("4 allocated and 3 scheduled periods were pasted from event \"E\" to event "
+              "\"F\"")
+        .answer(Answer::Ok);
+    EXPECT_TRUE(pasteAllocation(*d, p, s, id("F")));
+    const WeekAllocation e = load("E"), fw = load("F");
+    EXPECT_EQ(fw.allocated[1], 0) << "protected";
+    EXPECT_EQ(fw.allocated[4], 0) << "booked";
+    EXPECT_EQ(fw.booked[4], 1);
+    for (int w = 2; w <= 3; ++w) {
+        EXPECT_EQ(fw.allocated[w], e.allocated[w]) << w;
+        EXPECT_EQ(fw.scheduled[w], e.scheduled[w]) << w;
+    }
+    EXPECT_EQ(fw.allocated[5], 0) << "replaced by E's (empty) week";
+    EXPECT_EQ(fw.scheduled[5], 0);
+    EXPECT_EQ(d->codes[id("F")].scheduled, 3);
+    EXPECT_EQ(d->codes[id("E")].scheduled, 6) << "the source keeps its timetable";
+
+    // T3 of H is busy where E is placed in week 2: the allocation only.
+    ui.expect("6 allocated periods were pasted from event \"E\" to event \"H\"").answer(Answer::Ok);
+    EXPECT_TRUE(pasteAllocation(*d, p, s, id("H")));
+    EXPECT_EQ(d->codes[id("H")].scheduled, 0);
+    EXPECT_EQ(load("H").allocated[3], 2);
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+// A week after those in use chosen: No changes nothing; Yes uses the weeks up to it, the new
+// ones with default names and lengths even where a deleted week left something else.
+TEST_F(WeeksCommandsTest, ChoosingAWeekAfterTheWeeksInUseAddsWeeks)
+{
+    build();
+    setWeekEntry(*d, 8, "old", 3);
+    const std::string before = dumpScheduleData(*d);
+    ui.expect("Do you want to increase this maximum (6) to 8 now?").answer(Answer::No);
+    EXPECT_FALSE(extendUsedWeeks(*d, p, 8));
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_FALSE(extendUsedWeeks(*d, p, 6)); // in use already: no question
+    ui.expect("\"Weeks or terms\" in selection \"Options|Limits\"").answer(Answer::Yes);
+    EXPECT_TRUE(extendUsedWeeks(*d, p, 8));
+    EXPECT_EQ(usedWeeks(*d), 8);
+    EXPECT_EQ(formatWeek(*d, 8, 3), "[8]");
+    EXPECT_EQ(weekLength(*d, 8), 1);
+
+    // Deleting a week frees the calendar's last week under its default name.
+    ui.expect("delete week").answer(Answer::Yes);
+    EXPECT_TRUE(deleteWeekAt(*d, p, 1));
+    EXPECT_EQ(formatWeek(*d, weekCap(*d), 3), "[" + std::to_string(weekCap(*d)) + "]");
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+TEST_F(WeeksCommandsTest, StatusLineTellsWhatTheCellHolds)
+{
+    build();
+    WeekAllocation f;
+    loadWeekAllocation(*d, id("F"), f);
+    f.allocated[2] = 40;
+    f.booked[3] = 1;
+    storeWeekAllocation(*d, id("F"), f);
+    const struct
+    {
+        const char *code;
+        int week;
+        std::string text;
+    } cases[] = {
+        {"E", 2, "1 out of 2 h scheduled in \"[2]\""},
+        {"E", 5, "0 out of 0 h scheduled in \"[5]\""},
+        {"F", 2,
+         "0 out of 40 h scheduled in \"[2]\" (40 allocated periods exceed 30 timetable "
+         "slots)"},
+        {"F", 3, "Week \"[3]\" of event \"F\" is booked ("},
+        {"F", 7, "Week 7 is not in use"},
+        {"F", 0, ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_TRUE(weeksStatusText(*d, id(c.code), c.week).starts_with(c.text))
+            << c.code << " " << c.week << ": " << weeksStatusText(*d, id(c.code), c.week);
+}
+
+// Dragging E's allocation: to the right the weeks from the dragged one on move, to the left
+// those up to it; a protected week refuses, and a drag off the calendar's end leaves E as it was.
+TEST_F(WeeksCommandsTest, DraggedAllocationMovesBetweenOpenWeeksOnly)
+{
+    build();
+    EXPECT_TRUE(dragAllocation(*d, p, id("E"), 2, 4));
+    WeekAllocation e = load("E");
+    EXPECT_EQ(e.allocated[1], 2);
+    EXPECT_EQ(e.allocated[2], 0);
+    EXPECT_EQ(e.allocated[3], 0);
+    EXPECT_EQ(e.allocated[4], 2);
+    EXPECT_EQ(e.allocated[5], 2);
+    EXPECT_EQ(d->codes[id("E")].allocated, 6);
+    // To the left week 1 would have to move too, before the calendar.
+    const std::string moved = dumpScheduleData(*d);
+    ui.expect("cannot be moved to week").answer(Answer::Ok);
+    EXPECT_FALSE(dragAllocation(*d, p, id("E"), 4, 3));
+    EXPECT_EQ(dumpScheduleData(*d), moved);
+    EXPECT_TRUE(eraseCell(*d, p, id("E"), 1));
+    EXPECT_TRUE(dragAllocation(*d, p, id("E"), 4, 3));
+    e = load("E");
+    EXPECT_EQ(e.allocated[3], 2);
+    EXPECT_EQ(e.allocated[4], 0);
+    EXPECT_EQ(e.allocated[5], 2);
+
+    setFirstOpenWeek(*d, 3);
+    const std::string before = dumpScheduleData(*d);
+    ui.expect("This week is protected").answer(Answer::Ok);
+    EXPECT_FALSE(dragAllocation(*d, p, id("E"), 4, 2));
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_FALSE(dragAllocation(*d, p, id("E"), 3, 7)); // beyond the weeks in use
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    ui.expect("would move past the weeks in use").answer(Answer::Ok);
+    EXPECT_FALSE(dragAllocation(*d, p, id("E"), 3, 5)); // week 5 would go to 7
     EXPECT_EQ(dumpScheduleData(*d), before);
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }

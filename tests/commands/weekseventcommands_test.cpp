@@ -6,6 +6,7 @@
 #include "commands/weekseventcommands.h"
 
 #include "engine/codetable.h"
+#include "engine/collections.h"
 #include "engine/dump.h"
 #include "engine/lecturestore.h"
 #include "support/dumpmarks.h"
@@ -202,6 +203,43 @@ TEST_F(WeeksEventsTest, MarkedEventsAreFoundByTheirCodesAfterRenumbering)
     // T2 goes and every later code moves one place: the marks still name E and F.
     ASSERT_TRUE(deleteCode(*d, id("T2")));
     EXPECT_EQ(nextMarkedEvent(*d, marked, id("L"), 1), id("E"));
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
+// The Sum window's resource: its events marked for Ctrl+N/Ctrl+P and its replacement offered
+// (No changes nothing); the Bird's eye view's cell: the resource's events of the week, the one
+// picked returned.
+TEST_F(WeeksEventsTest, SumWindowAndBirdsEyeClicksLeadToEvents)
+{
+    build();
+    const std::string before = dumpScheduleData(*d);
+    std::vector<std::string> marked;
+    std::string hint;
+    ui.expect("Replace \"G1\" in event \"E\" ?").answer(Answer::No);
+    EXPECT_FALSE(sumWindowResource(*d, p, marked, id("E"), id("G1"), hint));
+    EXPECT_EQ(dumpScheduleData(*d), before);
+    EXPECT_EQ(marked, (std::vector<std::string>{"E", "F"}));
+    EXPECT_EQ(hint, "[Ctrl+N]/[Ctrl+P]: Jump to next/previous event containing \"G1\" (2)");
+    EXPECT_EQ(nextMarkedEvent(*d, marked, id("E"), 1), id("F"));
+
+    ui.expect("Replace \"T1\" in event \"E\" ?").answer(Answer::Yes);
+    ui.expect("Permissible actions").choose(1);
+    ui.expect("Available resources").choose(id("T2"));
+    EXPECT_TRUE(sumWindowResource(*d, p, marked, id("E"), id("T1"), hint));
+    EXPECT_EQ(marked, (std::vector<std::string>{"E", "L"}));
+    const MemberList m = collectionOf(*d, id("E"));
+    EXPECT_EQ(m[1], id("T2"));
+
+    const std::vector<WeekEventLine> lines = resourceWeekEvents(*d, id("G1"), 2);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text.substr(0, 12), "E(1h+1h=2h) ");
+    EXPECT_EQ(lines[1].text.substr(0, 12), "F(0h+1h=1h) ");
+    ui.expect("\"G1\" in week").choose(id("F"));
+    EXPECT_EQ(birdsEyeCell(*d, p, id("G1"), 2), id("F"));
+    ui.expect("\"G1\" in week").cancel();
+    EXPECT_EQ(birdsEyeCell(*d, p, id("G1"), 2), CodeId(0));
+    ui.expect("has no periods in week").answer(Answer::Ok);
+    EXPECT_EQ(birdsEyeCell(*d, p, id("G1"), 4), CodeId(0));
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 

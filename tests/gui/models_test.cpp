@@ -1,6 +1,7 @@
 // The table models of the views over small data sets, and the text crossing between the data
 // set's code page and Qt.
 
+#include "engine/calendar.h"
 #include "engine/codetable.h"
 #include "support/fixture.h"
 #include "views/codelistmodel.h"
@@ -174,7 +175,11 @@ private slots:
         FixtureBuilder f(*d);
         ViewOptions options;
         WeeksModel weeks(*d, options);
-        QCOMPARE(weeks.columnCount(), 3);
+        // The weeks in use, then the calendar's later weeks, shaded.
+        QCOMPARE(weeks.weekCount(), 3);
+        QCOMPARE(weeks.columnCount(), weekCap(*d));
+        QVERIFY(weeks.data(weeks.index(0, 3), Qt::BackgroundRole).isValid());
+        QVERIFY(!weeks.data(weeks.index(0, 3)).isValid());
         int math = -1, eng = -1;
         for (int row = 0; row < weeks.rowCount(); ++row) {
             if (weeks.eventAt(row) == f.id("MATH"))

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -157,6 +158,10 @@ private slots:
         QVERIFY(copy != 0);
         QCOMPARE(view->currentEvent(), copy);
         QCOMPARE(allocatedIn(d, "MATHa", 3), 2);
+        // The new event comes up in the Events view.
+        QCOMPARE(f.frame.currentView(), ViewTag::Events);
+        QCOMPARE(d.currentCode, copy);
+        weeksView(f.frame);
         driver.message("you want to cancel the last duplicate", "Yes");
         trigger(view, "cancelLast");
         QVERIFY2(driver.finished(), qPrintable(driver.problems()));
@@ -236,6 +241,120 @@ private slots:
                  qPrintable(ids.join(',')));
     }
 
+    // The shaded weeks after those in use: a click on one asks to use the weeks up to it (No
+    // brings the cursor back, Yes adds them with their default names), the Right arrow from the
+    // last week in use asks too; a week deleted leaves the freed last week its default name.
+    void clickBeyondTheWeeksInUseAddsWeeks()
+    {
+        const QString file = freshInstitution("more.qvf");
+        FrameFixture f;
+        ScheduleData &d = *f.d;
+        f.frame.show();
+        QVERIFY(f.open(file));
+        TEditForm *view = weeksView(f.frame);
+        ModalDriver driver;
+        QTableView *table = view->table();
+        QCOMPARE(view->model()->columnCount(), 255);
+        QVERIFY(!(view->model()->flags(view->model()->index(0, 6)) & Qt::ItemIsEditable));
+        const auto clickWeek = [&](int week) {
+            const QModelIndex cell = view->model()->index(0, week - 1);
+            table->scrollTo(cell);
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                              table->visualRect(cell).center());
+        };
+
+        driver.message("Do you want to increase this maximum (6) to 8 now?", "No");
+        clickWeek(8);
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_COMPARE(view->currentWeek(), 6);
+        QCOMPARE(view->windowTitle(), QString("Weeks: 6"));
+        QVERIFY(!d.modified);
+
+        driver.message("Do you want to increase this maximum (6) to 8 now?", "Yes");
+        clickWeek(8);
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_COMPARE(view->windowTitle(), QString("Weeks: 8"));
+        QCOMPARE(view->currentWeek(), 8);
+        QCOMPARE(view->model()->headerData(7, Qt::Horizontal).toString(), QString("[8]"));
+
+        driver.message("Do you want to increase this maximum (8) to 9 now?", "Yes");
+        QVERIFY(focusOn(f.frame, table));
+        QTest::keyClick(table, Qt::Key_Right);
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_COMPARE(view->windowTitle(), QString("Weeks: 9"));
+
+        // End stays within the weeks in use.
+        goTo(view, d, "MATH", 2);
+        QVERIFY(focusOn(f.frame, table));
+        QTest::keyClick(table, Qt::Key_End);
+        QCOMPARE(view->currentWeek(), 9);
+
+        goTo(view, d, "MATH", 1);
+        driver.message("delete week", "Yes");
+        trigger(view, "deleteWeek");
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(view->model()->headerData(254, Qt::Horizontal).toString(), QString("[255]"));
+    }
+
+    // The Gantt chart's miniature of a week: per day the bells the event is placed on.
+    void miniatureHoldsTheWeeksPlacedCells()
+    {
+        auto d = makeScheduleData();
+        FixtureBuilder f(*d);
+        f.calendar(3, 5, 6).resources('G', {"G1"});
+        f.event("E", {"G1"}, 8).allocate("E", 1, 2, 3);
+        f.place("E", 1, 2, 1, 2).place("E", 1, 4, 6, 6).place("E", 2, 1, 3, 3).finish();
+        ViewOptions options;
+        WeeksModel model(*d, options);
+        const WeeksModel::Miniature week1 = model.miniature(0, 1);
+        QCOMPARE(week1[2], std::uint32_t(0b11));
+        QCOMPARE(week1[4], std::uint32_t(0b100000));
+        QCOMPARE(week1[1] | week1[3] | week1[5], std::uint32_t(0));
+        QCOMPARE(model.miniature(0, 2)[1], std::uint32_t(0b100));
+        QCOMPARE(model.miniature(0, 3)[1], std::uint32_t(0));
+        QCOMPARE(model.miniature(1, 1)[2], std::uint32_t(0)); // no such row
+    }
+
+    // In the Gantt chart an allocation's bar is dragged with the mouse: the dropped week gets
+    // it, and the weeks after it move along; a drop into a protected week changes nothing.
+    void allocationIsDraggedInTheGanttChart()
+    {
+        const QString file = freshInstitution("drag.qvf");
+        FrameFixture f;
+        ScheduleData &d = *f.d;
+        f.frame.show();
+        QVERIFY(f.open(file));
+        TEditForm *view = weeksView(f.frame);
+        ModalDriver driver;
+        for (int w : {2, 3}) {
+            goTo(view, d, "MATH", w);
+            trigger(view, "increase");
+        }
+        trigger(view, "gantt");
+        QTableView *table = view->table();
+        const auto drag = [&](int from, int to) {
+            const QModelIndex a = view->model()->index(0, from - 1);
+            const QModelIndex b = view->model()->index(0, to - 1);
+            QTest::mousePress(table->viewport(), Qt::LeftButton, {}, table->visualRect(a).center());
+            QTest::mouseMove(table->viewport(), table->visualRect(b).center());
+            QTest::mouseRelease(table->viewport(), Qt::LeftButton, {},
+                                table->visualRect(b).center());
+        };
+        drag(3, 5);
+        QTRY_COMPARE(allocatedIn(d, "MATH", 5), 1);
+        QCOMPARE(allocatedIn(d, "MATH", 2), 1);
+        QCOMPARE(allocatedIn(d, "MATH", 3), 0);
+        QCOMPARE(view->currentWeek(), 5);
+        QCOMPARE(view->model()->data(view->model()->index(0, 4), Qt::EditRole).toInt(), 1);
+
+        d.currentWeek = 2;
+        driver.message("This week is protected", "OK");
+        drag(2, 1);
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(allocatedIn(d, "MATH", 2), 1);
+        QCOMPARE(allocatedIn(d, "MATH", 1), 0);
+    }
+
     // Percentages and the Gantt chart, the Sum window under the grid and the Bird's eye view
     // with its utilisation: a week without allocation shows "-" rather than dividing by zero.
     void displaysAndSideWindows()
@@ -250,6 +369,8 @@ private slots:
         trigger(view, "increase");
         trigger(view, "increase");
         QCOMPARE(allocatedIn(d, "MATH", 1), 2);
+        QCOMPARE(f.frame.statusBar()->currentMessage(),
+                 QString("0 out of 2 h scheduled in \"[1]\""));
         const QModelIndex cell = view->model()->index(0, 0);
         trigger(view, "percentages");
         QCOMPARE(view->model()->data(cell).toString(), QString("25%"));
@@ -280,6 +401,31 @@ private slots:
         QCOMPARE(birds->item(0, 1)->text(), QString("-"));  // nothing allocated in week 2
         trigger(view, "birdsHeatMap");
         QVERIFY(birds->item(0, 1)->background().color().isValid());
+
+        // A click on a resource in the Sum window marks its events and offers its replacement;
+        // a click in the Bird's eye view lists the resource's events of the week, and the one
+        // picked becomes the grid's current cell.
+        ModalDriver driver;
+        driver.message("Replace \"G1\" in event \"MATH\" ?", "No");
+        QTest::mouseClick(sums->viewport(), Qt::LeftButton, {},
+                          sums->visualItemRect(sums->item(1, 0)).center());
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_VERIFY(sums->toolTip().startsWith("[Ctrl+N]/[Ctrl+P]"));
+        QVERIFY(view->findChild<QAction *>("weeks.nextMarked")->isEnabled());
+        goTo(view, d, "ENG", 3);
+        driver.option("\"G1\" in week", 0);
+        QTest::mouseClick(birds->viewport(), Qt::LeftButton, {},
+                          birds->visualItemRect(birds->item(0, 0)).center());
+        QTRY_VERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QTRY_COMPARE(view->currentEvent(), findCode(d, "MATH"));
+        QCOMPARE(view->currentWeek(), 1);
+
+        // The copied week's column is drawn in blue.
+        driver.message("You have stored the contents of week", "OK");
+        trigger(view, "copyWeek");
+        QVERIFY2(driver.finished(), qPrintable(driver.problems()));
+        QCOMPARE(view->model()->data(cell, Qt::ForegroundRole).value<QColor>(), QColor(Qt::blue));
+        QVERIFY(!view->model()->data(view->model()->index(0, 1), Qt::ForegroundRole).isValid());
     }
 };
 

@@ -88,6 +88,8 @@ void askCapacityCheck(Session &s)
     }
     if (tagged == 0)
         return;
+    // Asked once: a "No" is not asked again at every opening.
+    s.settings.preferences.capacityAsked = true;
     const std::string br = "\r\n";
     s.settings.preferences.capacityCheck = s.prompter.yesNoDlg(
         "You have used capacity tags (\"#\") in " + std::to_string(tagged) + " resource names." +
@@ -127,7 +129,7 @@ void afterOpen(Session &s, bool named)
         s.hooks.showNoteFile(s.currentFile());
     if (!named && s.prompter.yesNoDlg(welcomeText(s)) && s.hooks.showOptions)
         s.hooks.showOptions();
-    if (!p.capacityCheck)
+    if (!p.capacityCheck && !p.capacityAsked)
         askCapacityCheck(s);
 }
 

@@ -174,6 +174,7 @@ template <class S, class V> void visitKeys(S &s, V &v)
         v.number(sec, "StudentsOptMode", p.studentsOptMode, 3, 0, Byte);
         v.number(sec, "CellOptions", p.cellOptions, 539, 0, Word);
         v.flag(sec, "IndicatorTip", p.indicatorTip, false);
+        v.flag(sec, "CapacityAsked", p.capacityAsked, false);
         for (int k = 1; k <= 7; ++k)
             v.number(sec, numbered("Collection", k), p.collection[k], 240, 0, Byte);
         for (int k = 1; k <= 10; ++k)

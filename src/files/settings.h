@@ -95,6 +95,9 @@ struct Settings
         // options" menu, 1..10), and whether the tip offering the cell indicators was shown.
         int cellOptions;
         bool indicatorTip;
+        // Whether the question offering the SEATS column for capacity tags was answered once;
+        // afterwards the Options dialog's "Show the SEATS of events" turns the column on.
+        bool capacityAsked;
         std::array<int, 8> collection;          // Collection1..7 (0 = no limit)
         std::array<std::string, 11> latestFile; // LatestFile1..10
 

@@ -243,6 +243,28 @@ TEST(Open, ATruncatedFileOpensUntitledSoSaveCannotOverwriteIt)
     EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
 }
 
+TEST(Open, TheSeatsQuestionIsAskedOnceWhateverTheAnswer)
+{
+    for (const int answer : {Answer::Yes, Answer::No}) {
+        TempFolder root;
+        SessionFixture f(root);
+        f.settings.preferences.capacityCheck = false;
+        const std::string path = root / "data/plan.qvf";
+        writeSample(path, [](ScheduleData &d) {
+            buildSample(d);
+            d.codes[findCode(d, "R1")].name.assign("Lab #30");
+        });
+
+        f.ui.file(path).expect("capacity tags (\"#\") in 1 resource names").answer(answer);
+        EXPECT_TRUE(openFile(f.session));
+        EXPECT_EQ(f.session.settings.preferences.capacityCheck, answer == Answer::Yes);
+        f.ui.file(path); // opened again: no question, the answer stands
+        EXPECT_TRUE(openFile(f.session));
+        EXPECT_EQ(f.session.settings.preferences.capacityCheck, answer == Answer::Yes);
+        EXPECT_TRUE(f.ui.finished()) << f.ui.problems();
+    }
+}
+
 TEST(Open, RefusedFilesLeaveTheDataSetAlone)
 {
     const std::vector<std::uint8_t> valid = {1, 0, 22, 1, 0x05, 0x18};

@@ -213,18 +213,21 @@ QVariant TimetableModel::headerData(int section, Qt::Orientation orientation, in
         if (section < 0 || section >= m_days)
             return {};
         const int day = section + 1;
-        std::string text = listItem(m_d.dayNames, day);
-        if (role == Qt::ToolTipRole && weeksDated(m_d))
-            text = formatShortDate(weekDate(m_d, m_options.activeWeek) + day - 1);
-        return toQString(text);
+        const QString name = toQString(listItem(m_d.dayNames, day));
+        if (role == Qt::ToolTipRole) {
+            if (weeksDated(m_d))
+                return toQString(formatShortDate(weekDate(m_d, m_options.activeWeek) + day - 1));
+            return name;
+        }
+        return m_compactHeaders ? name.left(3) : name;
     }
     if (section < 0 || section >= m_bells)
         return {};
     const std::string name = m_d.bellNames[section + 1].str();
     if (role == Qt::ToolTipRole)
         return name.empty() ? QVariant() : QVariant(toQString(name));
-    return toQString(name.empty() ? std::to_string(section + 1)
-                                  : std::to_string(section + 1) + " " + name);
+    return toQString(name.empty() || m_compactHeaders ? std::to_string(section + 1)
+                                                      : std::to_string(section + 1) + " " + name);
 }
 
 } // namespace quivra

@@ -55,6 +55,10 @@ public:
     {
         return m_marks[static_cast<std::size_t>(day)][static_cast<std::size_t>(bell)];
     }
+    // Headers for a narrow grid: the day's first three letters and the bell's number, the full
+    // names in their tooltips.
+    void setCompactHeaders(bool compact) { m_compactHeaders = compact; }
+
     // "Clash in Monday 1: MATH and ENG" for the cells two events hold, empty when none.
     std::string clashText() const;
 
@@ -91,6 +95,7 @@ private:
     const ScheduleData &m_d;
     const ViewOptions &m_options;
     CodeId m_code = 0;
+    bool m_compactHeaders = false;
     int m_days = 0;
     int m_bells = 0;
     CellDisplayOptions m_cellOptions;

@@ -343,6 +343,7 @@ void TMatsForm::fillLinked()
         table->setObjectName(QStringLiteral("linked_") +
                              toQString(std::string(m_d.codes[r].code.view())));
         auto *model = new TimetableModel(m_d, m_options, table);
+        model->setCompactHeaders(true);
         model->setCellOptions(m_model->cellOptions());
         model->setSession(&m_session);
         model->setCode(r);

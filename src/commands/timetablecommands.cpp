@@ -775,6 +775,27 @@ std::vector<MasterBlock> swapPartners(const ScheduleData &d, TimetablesSession &
     return partners;
 }
 
+std::vector<ScoredSwap> scoredSwapPartners(const ScheduleData &d, TimetablesSession &s,
+                                           MasterBlock block)
+{
+    std::vector<ScoredSwap> scored;
+    WeekMatrix &m = s.matrix();
+    const int base = gapCount(m, s.weights, false).total;
+    for (const MasterBlock &p : swapPartners(d, s, block)) {
+        m.probeErase(block.event, block.day, block.bell, block.length);
+        m.probeErase(p.event, p.day, p.bell, p.length);
+        m.probeEnter(block.event, p.day, p.bell, block.length);
+        m.probeEnter(p.event, block.day, block.bell, p.length);
+        const int after = gapCount(m, s.weights, false).total;
+        m.probeErase(p.event, block.day, block.bell, p.length);
+        m.probeErase(block.event, p.day, p.bell, block.length);
+        m.probeEnter(p.event, p.day, p.bell, p.length);
+        m.probeEnter(block.event, block.day, block.bell, block.length);
+        scored.push_back({p, std::clamp(100 + base - after, 1, 255)});
+    }
+    return scored;
+}
+
 TimetableOutcome swapCurrentBlock(ScheduleData &d, TimetablesSession &s, Prompter &p)
 {
     if (!s.isOpen())
@@ -782,15 +803,20 @@ TimetableOutcome swapCurrentBlock(ScheduleData &d, TimetablesSession &s, Prompte
     const MasterBlock block = blockAt(d, s, s.current().day, s.current().bell);
     if (!block)
         return {false, "Select a block to swap", TimetablesGoTo::Nowhere};
-    const std::vector<MasterBlock> partners = swapPartners(d, s, block);
+    std::vector<ScoredSwap> partners = scoredSwapPartners(d, s, block);
     if (partners.empty())
         return {false,
                 "No block of the same length can be swapped with " + quoted(d, block.event) + ".",
                 TimetablesGoTo::Nowhere};
+    std::stable_sort(partners.begin(), partners.end(),
+                     [](const ScoredSwap &a, const ScoredSwap &b) { return a.score > b.score; });
     std::vector<std::string> lines;
-    for (const MasterBlock &other : partners)
-        lines.push_back(formatCode(d, other.event, ShowCodeAndName) + " at " +
-                        slotName(d, other.day, other.bell));
+    for (const ScoredSwap &other : partners) {
+        const int saved = other.score - 100;
+        lines.push_back(formatCode(d, other.partner.event, ShowCodeAndName) + " at " +
+                        slotName(d, other.partner.day, other.partner.bell) + " [" +
+                        (saved >= 0 ? "+" : "") + std::to_string(saved) + "]");
+    }
     const std::string title =
         fillIn("You can swap block{}{} at \"{}\"{}with the blocks below:{}[-x/+x : "
                "increase/decrease gaps]",
@@ -798,7 +824,7 @@ TimetableOutcome swapCurrentBlock(ScheduleData &d, TimetablesSession &s, Prompte
     const int chosen = p.selectLine("Swap event block", title, lines, 1);
     if (chosen == 0)
         return {};
-    const MasterBlock &other = partners[static_cast<std::size_t>(chosen - 1)];
+    const MasterBlock &other = partners[static_cast<std::size_t>(chosen - 1)].partner;
     AskingDialogue ui(d, p);
     if (!swapCommand(d, s.matrix(), block.event, block.day, block.bell, other.event, other.day,
                      other.bell, block.length, ui))

@@ -206,6 +206,18 @@ TimetableOutcome dropBlock(ScheduleData &d, TimetablesSession &s, Prompter &p, M
 // current cell can swap with (both fit each other's place).
 std::vector<MasterBlock> swapPartners(const ScheduleData &d, TimetablesSession &s,
                                       MasterBlock block);
+// The blocks of the master timetable the block can swap with (swapPartners), each with the
+// score the optimiser gives the exchange: 100 + the weighted gaps it saves, held to 1..255. The
+// matrix is probed and left as it was.
+struct ScoredSwap
+{
+    MasterBlock partner;
+    int score = 0;
+};
+std::vector<ScoredSwap> scoredSwapPartners(const ScheduleData &d, TimetablesSession &s,
+                                           MasterBlock block);
+// Lists the partners with the gaps each swap saves (+x) or adds (-x), the best first, and swaps
+// the chosen one.
 TimetableOutcome swapCurrentBlock(ScheduleData &d, TimetablesSession &s, Prompter &p);
 
 // Cells for the current event's unscheduled periods; stored in the session's suggestion.

@@ -255,27 +255,6 @@ void fillTimetableCells(const ScheduleData &d, CodeId code, int week, const Cell
             out.at(day, bell).text = cellText(d, out.at(day, bell), o, session);
 }
 
-std::vector<ScoredSwap> scoredSwapPartners(const ScheduleData &d, TimetablesSession &s,
-                                           MasterBlock block)
-{
-    std::vector<ScoredSwap> scored;
-    WeekMatrix &m = s.matrix();
-    const int base = gapCount(m, s.weights, false).total;
-    for (const MasterBlock &p : swapPartners(d, s, block)) {
-        m.probeErase(block.event, block.day, block.bell, block.length);
-        m.probeErase(p.event, p.day, p.bell, p.length);
-        m.probeEnter(block.event, p.day, p.bell, block.length);
-        m.probeEnter(p.event, block.day, block.bell, p.length);
-        const int after = gapCount(m, s.weights, false).total;
-        m.probeErase(p.event, block.day, block.bell, p.length);
-        m.probeErase(block.event, p.day, p.bell, block.length);
-        m.probeEnter(p.event, p.day, p.bell, p.length);
-        m.probeEnter(block.event, block.day, block.bell, block.length);
-        scored.push_back({p, std::clamp(100 + base - after, 1, 255)});
-    }
-    return scored;
-}
-
 std::string cellHint(const ScheduleData &d, const TimetablesSession &s, const CellDisplayOptions &o,
                      int day, int bell)
 {

@@ -107,17 +107,6 @@ struct TimetableCells
 void fillTimetableCells(const ScheduleData &d, CodeId code, int week, const CellDisplayOptions &o,
                         TimetablesSession *session, TimetableCells &out);
 
-// The blocks of the master timetable the block can swap with (swapPartners), each with the
-// score the optimiser gives the exchange: 100 + the weighted gaps it saves, held to 1..255. The
-// matrix is probed and left as it was.
-struct ScoredSwap
-{
-    MasterBlock partner;
-    int score = 0;
-};
-std::vector<ScoredSwap> scoredSwapPartners(const ScheduleData &d, TimetablesSession &s,
-                                           MasterBlock block);
-
 // The hint of a master cell, one line each: the cell's comment, the event with its name, its
 // room given by hand, the conflicts for the current event, "[Double-click]:" and what it does,
 // and the keys that act on the cell. Empty when "Show cell hints" is off.

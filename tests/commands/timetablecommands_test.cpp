@@ -188,6 +188,27 @@ TEST_F(TimetableCommandsTest, OnlyBlocksOfTheSameLengthAreOfferedForASwap)
     EXPECT_TRUE(ui.finished()) << ui.problems();
 }
 
+TEST_F(TimetableCommandsTest, SwapPartnersAreListedWithTheGapsTheySaveBestFirst)
+{
+    // G1 has a gap on Monday between its MATH periods at bells 1 and 3. Swapping the one at bell 3
+    // with BIO on Tuesday closes it (+1); with ART at Monday's bell 5 it widens to three (-2).
+    f.place("MATH", 1, 1, 1, 1).place("MATH", 1, 1, 3, 3).place("ART", 1, 1, 5, 5);
+    f.place("BIO", 1, 2, 1, 1);
+    open("T1", "MATH");
+    s.clickCell(*d, 1, 3);
+    ui.choose(1);
+    EXPECT_TRUE(swapCurrentBlock(*d, s, p).changed);
+    const std::vector<OptionItem> &lines = ui.shown().back().options;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].text.starts_with("BIO") && lines[0].text.ends_with(" [+1]"))
+        << lines[0].text;
+    EXPECT_TRUE(lines[1].text.starts_with("ART") && lines[1].text.ends_with(" [-2]"))
+        << lines[1].text;
+    EXPECT_EQ(at("T1", 2, 1), f.id("MATH")); // the first line, the best, was swapped
+    EXPECT_EQ(at("T1", 1, 3), f.id("BIO"));
+    EXPECT_TRUE(ui.finished()) << ui.problems();
+}
+
 TEST_F(TimetableCommandsTest, BlockingAnalysisClearsLockedEventsToo)
 {
     f.place("MATH", 1, 1, 1, 1);

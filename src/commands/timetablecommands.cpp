@@ -645,6 +645,7 @@ TimetableOutcome blockingAnalysis(ScheduleData &d, TimetablesSession &s, Prompte
         "events and bookings are also cleared.)",
         quoted(d, e), "\n", slotName(d, day, bell), "\n\n", quoted(d, e), "\n");
     request.columns = 0;
+    request.okLabel = "Clear";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         request.options.push_back({static_cast<int>(i + 1), entries[i].line});
         request.checked.push_back(static_cast<int>(i + 1));

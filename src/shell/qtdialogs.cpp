@@ -211,6 +211,8 @@ OptionsReply QtDialogs::options(const OptionsRequest &request)
         layout->addWidget(dontAsk);
     }
     QDialogButtonBox *buttonBox = okCancel(dialog);
+    if (!request.okLabel.empty())
+        buttonBox->button(QDialogButtonBox::Ok)->setText(toQString(request.okLabel));
     if (request.copyButton) {
         QPushButton *copy =
             buttonBox->addButton(QStringLiteral("Copy"), QDialogButtonBox::ActionRole);

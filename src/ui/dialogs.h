@@ -99,6 +99,7 @@ struct OptionsRequest
     bool dontAsk = false;      // the check box's initial state
     bool fixedPitch = false;   // a scrolling list in a fixed-pitch font, so columns line up
     bool copyButton = false;   // a Copy button puts every option's line on the clipboard
+    std::string okLabel;       // the accepting button's text; empty: "OK"
 };
 
 struct OptionsReply

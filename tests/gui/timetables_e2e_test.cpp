@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -192,6 +193,9 @@ private slots:
         choose("T2", "ENG");
         driver.expect("optionsDialog", "is disabled by the timetables below", [](QDialog *dialog) {
             shot(dialog, "timetables-blocking.png");
+            const auto *buttons = dialog->findChild<QDialogButtonBox *>();
+            QVERIFY(buttons);
+            QCOMPARE(buttons->button(QDialogButtonBox::Ok)->text(), QString("Clear"));
             dialog->reject();
         });
         doubleClick(1, 1);

@@ -6,6 +6,7 @@
 
 #include "commands/timetablecommands.h"
 
+#include "commands/timetablefixture.h"
 #include "engine/codetable.h"
 #include "engine/dump.h"
 #include "engine/lecturestore.h"
@@ -19,10 +20,10 @@ using namespace quivra;
 
 namespace {
 
-class TimetableCommandsTest : public ::testing::Test
+class TimetableCommandsTest : public quivra::testing::TimetableTest
 {
 protected:
-    TimetableCommandsTest() : d(makeScheduleData()), f(*d), p(ui)
+    TimetableCommandsTest()
     {
         // MATH and ENG share the group G1; ART and BIO share T1 with MATH.
         f.calendar(1, 5, 6).resources('G', {"G1", "G2", "G3"}).resources('T', {"T1", "T2"});
@@ -33,43 +34,7 @@ protected:
         f.book("T1", 1, 5, 6, 1);
     }
 
-    void open(std::string_view master, std::string_view event)
-    {
-        f.finish();
-        s.open(*d, 1);
-        s.setMaster(f.id(master));
-        s.setEvent(event.empty() ? 0 : f.id(event));
-    }
-
-    // The data set's content: the lecture store compacted (undo leaves emptied entries behind),
-    // the totals taken as the view takes them after a change, the modified flag and the run's
-    // high-water marks left out.
-    std::string content() const
-    {
-        compactLectures(*d);
-        settleTotals(*d);
-        std::string dump = dumpScheduleData(*d);
-        // The largest timetable is a high-water mark of the run, never taken back.
-        for (const char *line : {"modified ", "largest-timetable "}) {
-            const std::size_t at = dump.find(line);
-            if (at != std::string::npos)
-                dump.erase(at, dump.find('\n', at) - at);
-        }
-        return dump;
-    }
-
     int placed(std::string_view event) const { return s.matrix().event(f.id(event))->placed; }
-    CodeId at(std::string_view resource, int day, int bell) const
-    {
-        const CellWord w = s.matrix().cell(s.matrix().rowOf(f.id(resource)), day, bell);
-        return w == 0 || isBookingCell(w) ? 0 : cellCode(*d, w);
-    }
-
-    std::unique_ptr<ScheduleData> d;
-    FixtureBuilder f;
-    ScriptedDialogs ui;
-    Prompter p;
-    TimetablesSession s;
 };
 
 TEST_F(TimetableCommandsTest, DoubleClickIsClassifiedByWhatTheCellHolds)

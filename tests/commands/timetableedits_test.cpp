@@ -5,6 +5,7 @@
 
 #include "commands/timetableedits.h"
 
+#include "commands/timetablefixture.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
 #include "engine/dump.h"
@@ -55,10 +56,10 @@ struct World
     TimetablesSession s;
 };
 
-class TimetableEditsTest : public ::testing::Test
+class TimetableEditsTest : public quivra::testing::TimetableTest
 {
 protected:
-    TimetableEditsTest() : d(makeScheduleData()), f(*d), p(ui)
+    TimetableEditsTest()
     {
         // MATH and ART share T1; ENG brings its own room R1. MATH and ART have no room.
         f.calendar(3, 5, 6)
@@ -69,28 +70,6 @@ protected:
         f.event("ENG", {"T2", "G2", "R1"}, 6).allocate("ENG", 1, 3, 2);
         f.event("ART", {"T1", "G2"}, 3).allocate("ART", 1, 3, 1);
         f.event("BIO", {"T1", "G3"}, 3).allocate("BIO", 1, 3, 1);
-    }
-
-    void open(std::string_view master, std::string_view event, int week = 1)
-    {
-        f.finish();
-        s.open(*d, week);
-        s.setMaster(f.id(master));
-        s.setEvent(event.empty() ? 0 : f.id(event));
-    }
-
-    // The data set's content as the view leaves it after a change.
-    std::string content() const
-    {
-        compactLectures(*d);
-        settleTotals(*d);
-        std::string dump = dumpScheduleData(*d);
-        for (const char *line : {"modified ", "largest-timetable "}) {
-            const std::size_t at = dump.find(line);
-            if (at != std::string::npos)
-                dump.erase(at, dump.find('\n', at) - at);
-        }
-        return dump;
     }
 
     std::vector<std::string> collection(std::string_view event) const
@@ -112,12 +91,6 @@ protected:
         const int k = findTriple(*d, week, day, bell, 0, 0, f.id(event));
         return k > 0 ? manualTriple(*d, k).room : 0;
     }
-
-    std::unique_ptr<ScheduleData> d;
-    FixtureBuilder f;
-    ScriptedDialogs ui;
-    Prompter p;
-    TimetablesSession s;
 };
 
 TEST_F(TimetableEditsTest, SchedulingOverAManualRoomAsksAndNoSkipsTheBlock)

@@ -5,6 +5,7 @@
 
 #include "commands/timetablepanels.h"
 
+#include "commands/timetablefixture.h"
 #include "engine/codetable.h"
 #include "engine/dump.h"
 #include "engine/lecturestore.h"
@@ -20,10 +21,10 @@ using namespace quivra;
 
 namespace {
 
-class TimetablePanelsTest : public ::testing::Test
+class TimetablePanelsTest : public quivra::testing::TimetableTest
 {
 public:
-    TimetablePanelsTest() : d(makeScheduleData()), f(*d), p(ui)
+    TimetablePanelsTest()
     {
         // MATH and ENG share the group G1; ART and MATH the teacher T1.
         f.calendar(2, 5, 6).resources('G', {"G1", "G2"}).resources('T', {"T1", "T2"});
@@ -42,31 +43,12 @@ public:
         s.setMaster(master.empty() ? 0 : f.id(master));
     }
 
-    std::string content() const
-    {
-        compactLectures(*d);
-        settleTotals(*d);
-        std::string dump = dumpScheduleData(*d);
-        for (const char *line : {"modified ", "largest-timetable "}) {
-            const std::size_t at = dump.find(line);
-            if (at != std::string::npos)
-                dump.erase(at, dump.find('\n', at) - at);
-        }
-        return dump;
-    }
-
     int allocated(std::string_view event, int week) const
     {
         WeekAllocation wa;
         loadWeekAllocation(*d, f.id(event), wa);
         return wa.allocated[static_cast<std::size_t>(week)];
     }
-
-    std::unique_ptr<ScheduleData> d;
-    FixtureBuilder f;
-    ScriptedDialogs ui;
-    Prompter p;
-    TimetablesSession s;
 };
 
 TEST_F(TimetablePanelsTest, WeekChoiceCountsWhatIsLeftToSchedule)

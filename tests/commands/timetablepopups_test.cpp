@@ -6,6 +6,7 @@
 
 #include "commands/timetablepopups.h"
 
+#include "commands/timetablefixture.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
 #include "engine/dump.h"
@@ -21,10 +22,10 @@ using namespace quivra;
 
 namespace {
 
-class TimetablePopupsTest : public ::testing::Test
+class TimetablePopupsTest : public quivra::testing::TimetableTest
 {
 protected:
-    TimetablePopupsTest() : d(makeScheduleData()), f(*d), p(ui)
+    TimetablePopupsTest()
     {
         // MATH and ENG share the group G1; ART uses T1 but is not in week 1 yet.
         f.calendar(2, 5, 6).resources('G', {"G1", "G2", "G3"}).resources('T', {"T1", "T2"});
@@ -33,28 +34,6 @@ protected:
         f.event("ENG", {"T2", "G1"}, 3).allocate("ENG", 1, 1, 2);
         f.event("ART", {"T1", "G2"}, 2);
         f.event("BIO", {"T2", "G3", "R1"}, 2).allocate("BIO", 1, 1, 1);
-    }
-
-    void open(std::string_view master, std::string_view event)
-    {
-        f.finish();
-        s.open(*d, 1);
-        s.setMaster(f.id(master));
-        s.setEvent(event.empty() ? 0 : f.id(event));
-    }
-
-    // The data set's content as the view leaves it after a change, without the marks of the run.
-    std::string content() const
-    {
-        compactLectures(*d);
-        settleTotals(*d);
-        std::string dump = dumpScheduleData(*d);
-        for (const char *line : {"modified ", "largest-timetable "}) {
-            const std::size_t at = dump.find(line);
-            if (at != std::string::npos)
-                dump.erase(at, dump.find('\n', at) - at);
-        }
-        return dump;
     }
 
     std::vector<CodeId> members(std::string_view event) const
@@ -69,18 +48,7 @@ protected:
             out.push_back(f.id(code));
         return out;
     }
-    CodeId at(std::string_view resource, int day, int bell) const
-    {
-        const CellWord w = s.matrix().cell(s.matrix().rowOf(f.id(resource)), day, bell);
-        return w == 0 || isBookingCell(w) ? 0 : cellCode(*d, w);
-    }
     const MatrixEvent &week(std::string_view event) const { return *s.matrix().event(f.id(event)); }
-
-    std::unique_ptr<ScheduleData> d;
-    FixtureBuilder f;
-    ScriptedDialogs ui;
-    Prompter p;
-    TimetablesSession s;
 };
 
 TEST_F(TimetablePopupsTest, PeriodChangesMovePlannedAlongAndRestartTheLog)

@@ -5,6 +5,7 @@
 
 #include "commands/weekcopycommands.h"
 
+#include "commands/weeksfixture.h"
 #include "engine/codetable.h"
 #include "engine/dump.h"
 #include "engine/lecturestore.h"
@@ -22,11 +23,9 @@ using namespace quivra;
 
 namespace {
 
-class WeekCopyTest : public ::testing::Test
+class WeekCopyTest : public quivra::testing::WeeksTest
 {
 protected:
-    WeekCopyTest() : d(makeScheduleData()), p(ui) {}
-
     // 6 weeks of 5 days × 6 bells. E (T1, G1): 2 periods in weeks 1..4, one placed in week 1;
     // F (T2): 1 period in weeks 1..4, placed in week 1. T1 has a booking in week 1.
     void build()
@@ -39,17 +38,6 @@ protected:
         f.finish();
     }
 
-    CodeId id(std::string_view code) const { return findCode(*d, code); }
-    WeekAllocation load(std::string_view code) const
-    {
-        WeekAllocation wa;
-        loadWeekAllocation(*d, id(code), wa);
-        return wa;
-    }
-
-    std::unique_ptr<ScheduleData> d;
-    ScriptedDialogs ui;
-    Prompter p;
     WeeksState s;
 };
 

@@ -6,6 +6,7 @@
 
 #include "commands/weekscommands.h"
 
+#include "commands/weeksfixture.h"
 #include "engine/calendar.h"
 #include "engine/calendaredits.h"
 #include "engine/codetable.h"
@@ -25,11 +26,9 @@ using namespace quivra;
 
 namespace {
 
-class WeeksCommandsTest : public ::testing::Test
+class WeeksCommandsTest : public quivra::testing::WeeksTest
 {
 protected:
-    WeeksCommandsTest() : d(makeScheduleData()), p(ui) {}
-
     // 6 weeks of 5 days × 6 bells. E (T1, G1) plans 20: 2 periods in weeks 1..3, one placed in
     // each; F (T2) plans 6 and has nothing allocated; N has no resources.
     void build()
@@ -43,17 +42,6 @@ protected:
         f.finish();
     }
 
-    CodeId id(std::string_view code) const { return findCode(*d, code); }
-    WeekAllocation load(std::string_view code) const
-    {
-        WeekAllocation wa;
-        loadWeekAllocation(*d, id(code), wa);
-        return wa;
-    }
-
-    std::unique_ptr<ScheduleData> d;
-    ScriptedDialogs ui;
-    Prompter p;
     WeeksState s;
 };
 

@@ -5,6 +5,7 @@
 
 #include "commands/weekseventcommands.h"
 
+#include "commands/weeksfixture.h"
 #include "engine/codetable.h"
 #include "engine/collections.h"
 #include "engine/dump.h"
@@ -23,11 +24,9 @@ using namespace quivra;
 
 namespace {
 
-class WeeksEventsTest : public ::testing::Test
+class WeeksEventsTest : public quivra::testing::WeeksTest
 {
 protected:
-    WeeksEventsTest() : d(makeScheduleData()), p(ui) {}
-
     // 4 weeks of 5 days × 6 bells. E (T1, G1): 2 periods in weeks 1..3, one placed in each;
     // F (T2, G1): 1 period in weeks 1..2, none placed; L (T1) is locked and has nothing.
     void build()
@@ -41,18 +40,6 @@ protected:
         f.finish();
         setLock(*d, id("L"), LockMode::Lock);
     }
-
-    CodeId id(std::string_view code) const { return findCode(*d, code); }
-    WeekAllocation load(std::string_view code) const
-    {
-        WeekAllocation wa;
-        loadWeekAllocation(*d, id(code), wa);
-        return wa;
-    }
-
-    std::unique_ptr<ScheduleData> d;
-    ScriptedDialogs ui;
-    Prompter p;
 };
 
 TEST_F(WeeksEventsTest, BookingAWeekSparesAllocatedAndLockedEventsUnlessAllowed)

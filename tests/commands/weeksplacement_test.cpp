@@ -7,6 +7,7 @@
 #include "commands/weeksplacement.h"
 
 #include "commands/weekscommands.h"
+#include "commands/weeksfixture.h"
 #include "engine/calendaredits.h"
 #include "engine/codetable.h"
 #include "engine/dump.h"
@@ -22,11 +23,9 @@ using namespace quivra;
 
 namespace {
 
-class WeeksPlacementTest : public ::testing::Test
+class WeeksPlacementTest : public quivra::testing::WeeksTest
 {
 protected:
-    WeeksPlacementTest() : d(makeScheduleData()), p(ui) {}
-
     // 4 weeks of 5 days × 6 bells. E (T1, G1): 2 periods in weeks 1..3, one placed in each;
     // F (T2, G1): 1 period in weeks 1..2, none placed; L (T1) is locked with 1 period in
     // weeks 1..4, none placed.
@@ -46,17 +45,6 @@ protected:
         d->optimiseRange.endBell = 6;
     }
 
-    CodeId id(std::string_view code) const { return findCode(*d, code); }
-    WeekAllocation load(std::string_view code) const
-    {
-        WeekAllocation wa;
-        loadWeekAllocation(*d, id(code), wa);
-        return wa;
-    }
-
-    std::unique_ptr<ScheduleData> d;
-    ScriptedDialogs ui;
-    Prompter p;
     NullProgress progress;
 };
 
